@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <optional>
+
+class QWidget;
+
+// A web-browser control as the program's windows use it: navigation, history, the address and
+// title of the page shown, and the markup of its body once the page is complete.
+//
+// Events, in the order a load raises them: DownloadBegin, StatusTextChange / ProgressChange /
+// TitleChange while loading, DownloadComplete, then DocumentComplete, after which BodyMarkup()
+// holds the markup of the page's body. Operations that cannot be carried out (GoBack without
+// history) do nothing.
+class WebBrowser : public QObject
+{
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    ~WebBrowser() override = default;
+
+    // The widget that shows the pages, for embedding in a window. May be null for browsers
+    // without a display.
+    virtual QWidget *view() = 0;
+
+    virtual void Navigate(const QString &address) = 0;
+    virtual void GoBack() = 0;
+    virtual void GoForward() = 0;
+    virtual void GoHome() = 0;
+    virtual void Refresh() = 0;
+    virtual void Stop() = 0;
+
+    virtual QString LocationURL() const = 0;
+    virtual QString LocationName() const = 0;
+    // The inner markup of the body of the page last completed; nothing when that page has no
+    // body (a plain-text or failed document).
+    virtual std::optional<QString> BodyMarkup() const = 0;
+
+signals:
+    void StatusTextChange(const QString &text);
+    void ProgressChange(int progress, int progressMax);
+    void DownloadBegin();
+    void DownloadComplete();
+    void TitleChange(const QString &title);
+    void DocumentComplete(const QString &address);
+};

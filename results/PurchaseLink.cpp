@@ -1,0 +1,36 @@
+#include "PurchaseLink.h"
+
+#include "OrvelleConfig.h"
+
+#include <QUrl>
+
+ProgramConfig VersionRecord()
+{
+    ProgramConfig config;
+    config.productName = QStringLiteral(ORVELLE_PRODUCT_NAME);
+    config.companyName = QStringLiteral(ORVELLE_COMPANY_NAME);
+    config.siteAddress = QStringLiteral(ORVELLE_SITE_ADDRESS);
+    config.versionMajor = ORVELLE_VERSION_MAJOR;
+    config.versionMinor = ORVELLE_VERSION_MINOR;
+    config.versionPatch = ORVELLE_VERSION_PATCH;
+    config.whoisDetailHost = QStringLiteral(ORVELLE_WHOIS_DETAIL_HOST);
+    config.whoisDetailPort = ORVELLE_WHOIS_DETAIL_PORT;
+    return config;
+}
+
+void PurchaseLink(ProgramConfig &config)
+{
+    const ProgramConfig record = VersionRecord();
+    config.productName = record.productName;
+    config.companyName = record.companyName;
+    config.siteAddress = record.siteAddress;
+    config.purchaseOnDoubleClick = true;
+    config.purchaseUrlPrefix = QStringLiteral(ORVELLE_PURCHASE_URL_PREFIX);
+    config.skinEnabled = false;
+}
+
+QString PurchaseAddress(const ProgramConfig &config, const QString &name)
+{
+    // toPercentEncoding keeps letters, digits and "-._~"; "_" and "~" are encoded as well.
+    return config.purchaseUrlPrefix + QString::fromLatin1(QUrl::toPercentEncoding(name, QByteArray(), "_~"));
+}

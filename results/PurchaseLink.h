@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+
+// The program-wide configuration values: what the program's version record says about it, and
+// the values PurchaseLink fixes at start-up.
+struct ProgramConfig
+{
+    QString productName;
+    QString companyName;
+    QString siteAddress; // the maker's web site
+    int versionMajor = 0;
+    int versionMinor = 0;
+    int versionPatch = 0;
+
+    bool purchaseOnDoubleClick = false;
+    QString purchaseUrlPrefix; // a name appended to it makes the purchase page's address
+    bool skinEnabled = false;
+
+    // The one whois server the whois detail window asks.
+    QString whoisDetailHost;
+    quint16 whoisDetailPort = 43;
+};
+
+// The version record of this build, as the configuration fixed it; PurchaseLink not yet run.
+ProgramConfig VersionRecord();
+
+// Fixes the start-up values: names and site from the version record, purchase on double click,
+// the purchase address prefix, and the skin switched off. Running it again changes nothing.
+void PurchaseLink(ProgramConfig &config);
+
+// The purchase page of a name: the prefix followed by the name, in which every character other
+// than a letter, a digit, "." and "-" is percent-encoded, so a name taken from a web page
+// cannot add parameters to the partner's address.
+QString PurchaseAddress(const ProgramConfig &config, const QString &name);

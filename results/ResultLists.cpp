@@ -1,0 +1,174 @@
+#include "ResultLists.h"
+
+#include "platform/TextFile.h"
+#include "xfileExists.h"
+
+#include <algorithm>
+
+ResultLists::ResultLists(QObject *parent) : QObject(parent)
+{
+    for (int list = kFirst; list <= kLast; ++list) {
+        m_headings.at(list - 1) = BareHeading(list);
+        WatchEdits(list);
+    }
+}
+
+QString ResultLists::BareHeading(int list)
+{
+    switch (list) {
+    case Low:
+        return QStringLiteral("Low Profile");
+    case Registered:
+        return QStringLiteral("Registered");
+    case High:
+        return QStringLiteral("High Profile");
+    case Mid:
+        return QStringLiteral("Mid Profile");
+    case Saved:
+        return QStringLiteral("Saved Domains");
+    }
+    return QString();
+}
+
+QString ResultLists::CountedHeading(int list, int count)
+{
+    return BareHeading(list) + QStringLiteral(" (") + QString::number(count) + QLatin1Char(')');
+}
+
+void ResultLists::WatchEdits(int list)
+{
+    QStringListModel *listModel = model(list);
+    const auto bump = [this, list] { ++m_editSerials.at(list - 1); };
+    connect(listModel, &QAbstractItemModel::rowsRemoved, this, bump);
+    connect(listModel, &QAbstractItemModel::rowsMoved, this, bump);
+    connect(listModel, &QAbstractItemModel::modelReset, this, bump);
+    connect(listModel, &QAbstractItemModel::dataChanged, this, bump);
+    connect(listModel, &QAbstractItemModel::rowsInserted, this,
+            [this, list, listModel](const QModelIndex &, int, int last) {
+                if (last != listModel->rowCount() - 1)
+                    ++m_editSerials.at(list - 1);
+            });
+}
+
+QString ResultLists::item(int list, int row) const
+{
+    const QStringListModel *listModel = model(list);
+    if (row < 0 || row >= listModel->rowCount())
+        return QString();
+    return listModel->data(listModel->index(row), Qt::DisplayRole).toString();
+}
+
+void ResultLists::SetHeading(int list, const QString &text)
+{
+    if (m_headings.at(list - 1) == text)
+        return;
+    m_headings.at(list - 1) = text;
+    emit headingChanged(list, text);
+}
+
+void ResultLists::ResetCounters()
+{
+    m_counters.fill(0);
+}
+
+void ResultLists::AppendCounted(int list, const QString &name)
+{
+    const int count = ++m_counters.at(list - 1);
+    SetHeading(list, CountedHeading(list, count));
+    QStringListModel *listModel = model(list);
+    const int row = listModel->rowCount();
+    listModel->insertRows(row, 1);
+    listModel->setData(listModel->index(row), name);
+}
+
+void ResultLists::Empty(int list)
+{
+    model(list)->setStringList({});
+}
+
+QString ResultLists::CopyText(int list) const
+{
+    QString text;
+    for (const QString &name : items(list))
+        text += name + QStringLiteral("\r\n");
+    return text;
+}
+
+bool ResultLists::Del(int list, int currentRow)
+{
+    QStringListModel *listModel = model(list);
+    if (currentRow < 0 || currentRow >= listModel->rowCount())
+        return false;
+    listModel->removeRows(currentRow, 1);
+    if (list == Saved) {
+        SaveRemembered();
+    } else {
+        const int count = --m_counters.at(list - 1);
+        SetHeading(list, CountedHeading(list, count));
+    }
+    return true;
+}
+
+void ResultLists::Clear(int list)
+{
+    Empty(list);
+    if (list == Saved) {
+        SaveRemembered();
+    } else {
+        m_counters.at(list - 1) = 0;
+        SetHeading(list, BareHeading(list));
+    }
+}
+
+QString ResultLists::DragPayload(QList<int> selectedRows)
+{
+    std::sort(selectedRows.begin(), selectedRows.end());
+    QStringList pieces;
+    for (const int row : selectedRows)
+        pieces.append(QString::number(row));
+    return pieces.join(QLatin1Char('|'));
+}
+
+int ResultLists::Drop(const QString &payload, int lastClickedList)
+{
+    int added = 0;
+    if (lastClickedList >= Low && lastClickedList <= Mid) {
+        const QStringList source = items(lastClickedList);
+        QStringList saved = items(Saved);
+        for (const QString &piece : payload.split(QLatin1Char('|'))) {
+            bool isNumber = false;
+            const int row = piece.trimmed().toInt(&isNumber);
+            if (!isNumber || row < 0 || row >= source.size())
+                continue;
+            saved.append(source.at(row));
+            ++added;
+        }
+        if (added > 0)
+            model(Saved)->setStringList(saved);
+    }
+    SaveRemembered();
+    return added;
+}
+
+bool ResultLists::SaveRemembered() const
+{
+    if (m_rememberedPath.isEmpty())
+        return false;
+    return TextFile::WriteAll(m_rememberedPath, CopyText(Saved));
+}
+
+void ResultLists::LoadRemembered()
+{
+    if (m_rememberedPath.isEmpty() || !xfileExists(m_rememberedPath))
+        return;
+    const std::optional<QStringList> lines = TextFile::ReadLines(m_rememberedPath);
+    if (!lines)
+        return;
+    QStringList saved = items(Saved);
+    for (const QString &line : *lines) {
+        if (line.isEmpty() || line == QLatin1String(" "))
+            continue;
+        saved.append(line);
+    }
+    model(Saved)->setStringList(saved);
+}

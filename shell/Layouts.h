@@ -1,0 +1,85 @@
+#pragma once
+
+#include <array>
+
+// Window layouts as pure functions of the window size, in twips (15 to the pixel). The windows
+// apply what these return; tests check the numbers directly.
+
+// The main window: five list columns under the source controls.
+struct MainWindowLayout
+{
+    enum class Action {
+        None,   // minimised: nothing changes
+        Resize, // too small: resize the window to width x height, which lays it out again
+        Apply   // apply the geometry below
+    };
+    Action action = Action::None;
+    int width = 0; // the window size to resize to (Action::Resize)
+    int height = 0;
+
+    int frame1Width = 0;
+    int frame2Width = 0;
+    int frame2Height = 0;
+    int websiteButtonWidth = 0;
+    std::array<int, 3> panelWidths{};
+    int listWidth = 0;
+    int listHeight = 0;
+    // Indexed by list number 1 to 5 (index 0 unused).
+    std::array<int, 6> listLeft{};
+    std::array<int, 6> copyLeft{};
+    std::array<int, 6> delLeft{};
+    std::array<int, 6> clearLeft{};
+    std::array<int, 6> headingLeft{};
+    int headingWidth = 0;
+};
+
+struct MainWindowDesign
+{
+    static constexpr int kMinimum = 6500;
+    static constexpr int kFrame1Left = 60;
+    static constexpr int kFrame1Height = 1335;
+    static constexpr int kFrame2Left = 60;
+    static constexpr int kFrame2Top = 1380;
+    static constexpr int kHeadingTop = 300;
+    static constexpr int kHeadingHeight = 255;
+    static constexpr int kButtonTop = 540;
+    static constexpr int kButtonWidth = 495;
+    static constexpr int kButtonHeight = 675;
+    static constexpr int kListTop = 1380;
+    static constexpr int kSetupLeft = 5820;
+    static constexpr int kWebsiteLeft = 6600;
+    static constexpr int kTopButtonTop = 180;
+    static constexpr int kTopButtonSize = 735;
+};
+
+MainWindowLayout LayoutMainWindow(int width, int height, int statusBarHeight, bool minimised);
+
+// The website window: address bar, buttons and browser in the "Browser" frame.
+struct WebsiteWindowLayout
+{
+    std::array<int, 2> panelWidths{};
+    int frameWidth = 0;
+    int frameHeight = 0;
+    int addressWidth = 0;
+    int goButtonLeft = 0;
+    int browserWidth = 0;
+    int browserHeight = 0;
+};
+
+struct WebsiteWindowDesign
+{
+    static constexpr int kFrameLeft = 60;
+    static constexpr int kFrameTop = 0;
+    static constexpr int kUrlLabelLeft = 120;
+    static constexpr int kUrlLabelTop = 300;
+    static constexpr int kAddressLeft = 540;
+    static constexpr int kAddressTop = 240;
+    static constexpr int kAddressHeight = 315;
+    static constexpr int kGoButtonWidth = 795;
+    static constexpr int kNavButtonTop = 660;
+    static constexpr int kNavButtonSize = 435;
+    static constexpr int kBrowserLeft = 120;
+    static constexpr int kBrowserTop = 1200;
+};
+
+WebsiteWindowLayout LayoutWebsiteWindow(int width, int height, int statusBarHeight);

@@ -1,0 +1,153 @@
+#include "platform/TcpSocketComponent.h"
+#include "tools/whoisd/WhoisTestServer.h"
+
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTest>
+
+// The socket component against a real server on 127.0.0.1.
+class TestTcpSocket : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void exchangeRaisesEventsInOrder_data();
+    void exchangeRaisesEventsInOrder();
+    void closeIsHarmlessAndSilent();
+    void closedConnectionCanConnectAgain();
+    void refusedConnectionReportsFailureOnly();
+    void invalidArgumentsAreRefusedAtOnce();
+
+private:
+    // Connects, sends the query on Connected, and collects events until PeerClosed.
+    QStringList Exchange(TcpSocketComponent &socket, const QString &name, QByteArray *reply);
+
+    std::unique_ptr<WhoisTestServer> m_server;
+};
+
+void TestTcpSocket::init()
+{
+    m_server = std::make_unique<WhoisTestServer>();
+    QVERIFY(m_server->Listen());
+}
+
+QStringList TestTcpSocket::Exchange(TcpSocketComponent &socket, const QString &name, QByteArray *reply)
+{
+    QStringList events;
+    bool closed = false;
+    QObject context;
+    connect(&socket, &SocketComponent::Connected, &context, [&] {
+        events << "connected";
+        socket.SendData(name + "\r\n");
+    });
+    connect(&socket, &SocketComponent::DataArrival, &context, [&] {
+        if (events.isEmpty() || events.last() != "data")
+            events << "data";
+        reply->append(socket.GetData());
+    });
+    connect(&socket, &SocketComponent::PeerClosed, &context, [&] {
+        events << "closed";
+        closed = true;
+    });
+    connect(&socket, &SocketComponent::Failed, &context, [&](const QString &message) { events << "failed: " + message; });
+    socket.Connect("127.0.0.1", m_server->port());
+    if (!QTest::qWaitFor([&] { return closed; }, 5000))
+        events << "timed out";
+    return events;
+}
+
+void TestTcpSocket::exchangeRaisesEventsInOrder_data()
+{
+    QTest::addColumn<WhoisReplyRule>("rule");
+    QTest::addColumn<QStringList>("events");
+    QTest::addColumn<QByteArray>("reply");
+    WhoisReplyRule pieces = WhoisReplyRule::Free();
+    pieces.reply = "first piece|second piece|third piece";
+    pieces.pieces = 3;
+    pieces.pieceGapMs = 30;
+    WhoisReplyRule late = WhoisReplyRule::Taken(100);
+    WhoisReplyRule closeAtOnce;
+    closeAtOnce.mode = WhoisReplyRule::Mode::CloseAtOnce;
+    QTest::newRow("answer") << WhoisReplyRule::Free() << QStringList{"connected", "data", "closed"}
+                            << QByteArray("No match for \"a.com\".\r\n>>> Last update of whois database: "
+                                          "2026-12-08T00:00:00Z <<<\r\n");
+    QTest::newRow("in pieces") << pieces << QStringList{"connected", "data", "closed"}
+                               << QByteArray("first piece|second piece|third piece");
+    QTest::newRow("late") << late << QStringList{"connected", "data", "closed"}
+                          << WhoisReplyRule::TakenReply().replace("%NAME%", "a.com");
+    QTest::newRow("close at once") << closeAtOnce << QStringList{"connected", "closed"} << QByteArray();
+}
+
+void TestTcpSocket::exchangeRaisesEventsInOrder()
+{
+    QFETCH(WhoisReplyRule, rule);
+    QFETCH(QStringList, events);
+    QFETCH(QByteArray, reply);
+    m_server->setDefaultRule(rule);
+    TcpSocketComponent socket;
+    QByteArray received;
+    QCOMPARE(Exchange(socket, "a.com", &received), events);
+    QCOMPARE(received, reply);
+    QCOMPARE(m_server->queries(), QStringList{"a.com"});
+}
+
+void TestTcpSocket::closeIsHarmlessAndSilent()
+{
+    WhoisReplyRule hang = WhoisReplyRule::Free();
+    hang.mode = WhoisReplyRule::Mode::NeverClose;
+    m_server->setDefaultRule(hang);
+    TcpSocketComponent socket;
+    socket.Close(); // never connected
+    QSignalSpy closed(&socket, &SocketComponent::PeerClosed);
+    QSignalSpy failed(&socket, &SocketComponent::Failed);
+    QSignalSpy data(&socket, &SocketComponent::DataArrival);
+    connect(&socket, &SocketComponent::Connected, this, [&] { socket.SendData("x.com\r\n"); });
+    socket.Connect("127.0.0.1", m_server->port());
+    QTRY_COMPARE(data.count(), 1);
+    socket.Close();
+    socket.Close();
+    QTest::qWait(100);
+    QCOMPARE(closed.count(), 0);
+    QCOMPARE(failed.count(), 0);
+    QVERIFY(!socket.SendData("late\r\n"));
+    QCOMPARE(socket.GetData(), QByteArray());
+}
+
+void TestTcpSocket::closedConnectionCanConnectAgain()
+{
+    TcpSocketComponent socket;
+    QByteArray first;
+    QByteArray second;
+    Exchange(socket, "one.com", &first);
+    socket.Close();
+    Exchange(socket, "two.com", &second);
+    QVERIFY(first.contains("one.com"));
+    QVERIFY(second.contains("two.com"));
+    QCOMPARE(m_server->acceptedConnections(), 2);
+}
+
+void TestTcpSocket::refusedConnectionReportsFailureOnly()
+{
+    QTcpServer reserve;
+    QVERIFY(reserve.listen(QHostAddress::LocalHost));
+    const quint16 closedPort = reserve.serverPort();
+    reserve.close();
+    TcpSocketComponent socket;
+    QSignalSpy connected(&socket, &SocketComponent::Connected);
+    QSignalSpy closed(&socket, &SocketComponent::PeerClosed);
+    QSignalSpy failed(&socket, &SocketComponent::Failed);
+    QCOMPARE(socket.Connect("127.0.0.1", closedPort), SocketComponent::ConnectResult::Started);
+    QTRY_COMPARE(failed.count(), 1);
+    QCOMPARE(connected.count(), 0);
+    QCOMPARE(closed.count(), 0);
+}
+
+void TestTcpSocket::invalidArgumentsAreRefusedAtOnce()
+{
+    TcpSocketComponent socket;
+    QCOMPARE(socket.Connect("", 43), SocketComponent::ConnectResult::InvalidArgument);
+    QCOMPARE(socket.Connect("127.0.0.1", 0), SocketComponent::ConnectResult::InvalidArgument);
+}
+
+QTEST_GUILESS_MAIN(TestTcpSocket)
+#include "tst_tcpsocket.moc"

@@ -1,0 +1,108 @@
+#include "platform/AppFolder.h"
+#include "platform/TextFile.h"
+#include "support/TestFolders.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+class TestTextFile : public QObject
+{
+    Q_OBJECT
+private slots:
+    void splitLines_data();
+    void splitLines();
+    void decodesUtf8AndFallsBackToWindows1252_data();
+    void decodesUtf8AndFallsBackToWindows1252();
+    void writeAllReplacesAndKeepsLineEnds();
+    void appendCreatesAndExtends();
+    void joinResolvesEveryComponentIgnoringCase();
+    void joinStaysInsideTheFolder();
+};
+
+void TestTextFile::splitLines_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("lines");
+    QTest::newRow("empty") << "" << QStringList();
+    QTest::newRow("crlf") << "a\r\nb\r\n" << QStringList{"a", "b"};
+    QTest::newRow("lf") << "a\nb" << QStringList{"a", "b"};
+    QTest::newRow("cr") << "a\rb\r" << QStringList{"a", "b"};
+    QTest::newRow("mixed") << "a\r\nb\nc\rd" << QStringList{"a", "b", "c", "d"};
+    QTest::newRow("empty lines kept") << "\r\na\r\n\r\n" << QStringList{"", "a", ""};
+    QTest::newRow("lf cr is two breaks") << "a\n\rb" << QStringList{"a", "", "b"};
+    QTest::newRow("single space line") << " \r\n" << QStringList{" "};
+}
+
+void TestTextFile::splitLines()
+{
+    QFETCH(QString, text);
+    QFETCH(QStringList, lines);
+    QCOMPARE(TextFile::SplitLines(text), lines);
+}
+
+void TestTextFile::decodesUtf8AndFallsBackToWindows1252_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("ascii") << QByteArray("shop.com") << "shop.com";
+    QTest::newRow("utf8") << QByteArray("caf\xC3\xA9") << QString::fromUtf8("caf\xC3\xA9");
+    QTest::newRow("bom dropped") << QByteArray("\xEF\xBB\xBFword") << "word";
+    QTest::newRow("latin e acute") << QByteArray("caf\xE9") << QString::fromUtf8("caf\xC3\xA9");
+    QTest::newRow("cp1252 euro and quotes") << QByteArray("\x80\x93\x94") << QString::fromUtf16(u"\u20AC\u201C\u201D");
+    QTest::newRow("truncated utf8 is not utf8") << QByteArray("a\xC3") << QString::fromUtf16(u"a\u00C3");
+}
+
+void TestTextFile::decodesUtf8AndFallsBackToWindows1252()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    QCOMPARE(TextFile::Decode(bytes), text);
+}
+
+void TestTextFile::writeAllReplacesAndKeepsLineEnds()
+{
+    TestFolders folders;
+    const QString path = folders.path("list.txt");
+    QVERIFY(TextFile::WriteAll(path, "old\r\nlonger content\r\n"));
+    QVERIFY(TextFile::WriteAll(path, "a\r\n\r\nb\r\n"));
+    QCOMPARE(FileBytes(path), QByteArray("a\r\n\r\nb\r\n"));
+    QCOMPARE(*TextFile::ReadLines(path), (QStringList{"a", "", "b"}));
+    // No temporary file is left behind by the atomic rewrite.
+    QCOMPARE(QDir(folders.path("")).entryList(QDir::Files), QStringList{"list.txt"});
+    QVERIFY(!TextFile::WriteAll(folders.path("missing/folder/x.txt"), "x"));
+    QVERIFY(!TextFile::ReadAll(folders.path("nothing.txt")));
+}
+
+void TestTextFile::appendCreatesAndExtends()
+{
+    TestFolders folders;
+    const QString path = folders.path("a.txt");
+    QVERIFY(TextFile::Append(path, "\r\n"));
+    QVERIFY(TextFile::Append(path, QString::fromUtf8("\xC3\xA9\r\n")));
+    QCOMPARE(FileBytes(path), QByteArray("\r\n\xC3\xA9\r\n"));
+}
+
+void TestTextFile::joinResolvesEveryComponentIgnoringCase()
+{
+    TestFolders folders;
+    QDir(folders.appFolder()).mkpath("wordlists");
+    QFile file(folders.appFolder() + "/wordlists/fullwordlist.txt");
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    const AppFolder folder(folders.appFolder());
+    QCOMPARE(folder.Join("\\Wordlists\\FullWordList.txt"), folders.appFolder() + "/wordlists/fullwordlist.txt");
+    QCOMPARE(folder.Join("/WORDLISTS/new.txt"), folders.appFolder() + "/wordlists/new.txt");
+    // A missing component keeps its first spelling, and so does everything below it.
+    QCOMPARE(folder.Join("\\Searches\\Google red car.txt"), folders.appFolder() + "/Searches/Google red car.txt");
+}
+
+void TestTextFile::joinStaysInsideTheFolder()
+{
+    TestFolders folders;
+    const AppFolder folder(folders.appFolder());
+    QCOMPARE(folder.Join("\\Searches\\..\\..\\etc\\passwd"), folders.appFolder() + "/Searches/etc/passwd");
+}
+
+QTEST_GUILESS_MAIN(TestTextFile)
+#include "tst_textfile.moc"

@@ -1,0 +1,362 @@
+#include "platform/TextFile.h"
+#include "support/TestFolders.h"
+#include "whois_table/RegistrarFile.h"
+#include "whois_table/RegistrarTable.h"
+
+#include <QTest>
+
+class TestRegistrarTable : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void defaultFileHas92RowsSixEnabled();
+    void defaultHostsAreSharedAsDesigned();
+    void defaultFileBytes();
+    void restoreReplacesTheFile();
+    void saveReplacesEveryRowOfTheExtensionInPlace();
+    void saveOfANewExtensionAppendsAfterTheEmptyLine();
+    void saveLowerCasesTheExtensionOnly();
+    void saveRefusesABadPortWithoutWriting_data();
+    void saveRefusesABadPortWithoutWriting();
+    void loadSkipsMalformedLinesAndGoesOn_data();
+    void loadSkipsMalformedLinesAndGoesOn();
+    void blankOnlyFileLeavesTheTableAsItWas();
+    void statusIsEnabledOnlyForTheExactWord();
+    void listRowsKeepsTheFileText();
+    void rewriteFollowsTheGivenOrder();
+    void findRegistrarIndex_data();
+    void findRegistrarIndex();
+    void proxyModeWithoutProxyRowFallsBackToLastCom();
+    void splitAfterExtensions_data();
+    void splitAfterExtensions();
+    void hasKnownExtension_data();
+    void hasKnownExtension();
+    void endOfExtension_data();
+    void endOfExtension();
+    void registrableDomain_data();
+    void registrableDomain();
+
+private:
+    std::unique_ptr<TestFolders> m_folders;
+    std::unique_ptr<RegistrarFile> m_file;
+    RegistrarTable LoadedDefaults();
+};
+
+void TestRegistrarTable::init()
+{
+    m_folders = std::make_unique<TestFolders>();
+    m_file = std::make_unique<RegistrarFile>(m_folders->path("registrars.txt"));
+}
+
+RegistrarTable TestRegistrarTable::LoadedDefaults()
+{
+    RegistrarTable table;
+    m_file->WriteDefaultRegistrars(false);
+    m_file->LoadRegistrarTable(table);
+    return table;
+}
+
+void TestRegistrarTable::defaultFileHas92RowsSixEnabled()
+{
+    QVERIFY(m_file->WriteDefaultRegistrars(false));
+    RegistrarTable table;
+    QVERIFY(m_file->LoadRegistrarTable(table));
+    QCOMPARE(table.size(), 92);
+    QStringList enabled;
+    for (const RegistrarEntry &row : table.rows()) {
+        QCOMPARE(row.Port, quint16(43));
+        if (row.Enabled)
+            enabled << row.Extension;
+    }
+    QCOMPARE(enabled, (QStringList{"proxy", "com", "net", "info", "biz", "name"}));
+    QCOMPARE(table.row(0), (RegistrarEntry{"proxy", "127.0.0.1", 43, true}));
+    QCOMPARE(table.row(91).Extension, QString("to"));
+}
+
+void TestRegistrarTable::defaultHostsAreSharedAsDesigned()
+{
+    const RegistrarTable table = LoadedDefaults();
+    const auto server = [&](int rowNumber) { return table.row(rowNumber - 1).Server; };
+    QCOMPARE(server(2), QString("whois.internic.net"));
+    QCOMPARE(server(3), server(2));
+    QCOMPARE(server(4), server(2));
+    QCOMPARE(server(13), server(12));
+    QCOMPARE(server(14), server(12));
+    for (int row = 48; row <= 90; ++row)
+        QCOMPARE(server(row), QString("whois.ripe.net"));
+    QCOMPARE(table.row(77).Extension, QString("no"));
+    QCOMPARE(table.row(87).Extension, QString("us"));
+    QCOMPARE(server(18), QString("whois.cnnic.cn"));
+    // Every row outside the three groups has a host of its own.
+    QSet<QString> ownHosts;
+    for (int row = 1; row <= 92; ++row) {
+        if ((row >= 2 && row <= 4) || (row >= 12 && row <= 14) || (row >= 48 && row <= 90))
+            continue;
+        QVERIFY2(!ownHosts.contains(server(row)), qPrintable(server(row)));
+        ownHosts.insert(server(row));
+    }
+    QVERIFY(!ownHosts.contains(server(2)) && !ownHosts.contains(server(12)) && !ownHosts.contains(server(48)));
+}
+
+void TestRegistrarTable::defaultFileBytes()
+{
+    QVERIFY(m_file->WriteDefaultRegistrars(false));
+    const QByteArray bytes = FileBytes(m_file->path());
+    QVERIFY(bytes.startsWith("proxy|127.0.0.1|43|Enabled\r\ncom|whois.internic.net|43|Enabled\r\n"
+                             "net|whois.internic.net|43|Enabled\r\nedu|whois.internic.net|43|Disabled\r\n"));
+    QVERIFY(bytes.endsWith("\r\nto|whois.tonicregistry.to|43|Disabled\r\n\r\n"));
+    QCOMPARE(bytes.count("\r\n"), 93);
+    QCOMPARE(bytes.count('\n'), 93);
+    // An existing file is left alone.
+    TextFile::WriteAll(m_file->path(), "com|mine|43|Enabled\r\n");
+    QVERIFY(m_file->WriteDefaultRegistrars(false));
+    QCOMPARE(FileBytes(m_file->path()), QByteArray("com|mine|43|Enabled\r\n"));
+}
+
+void TestRegistrarTable::restoreReplacesTheFile()
+{
+    TextFile::WriteAll(m_file->path(), "com|mine|43|Enabled\r\n");
+    QVERIFY(m_file->WriteDefaultRegistrars(true));
+    QCOMPARE(FileBytes(m_file->path()), RegistrarFile::DefaultFileText().toLatin1());
+}
+
+void TestRegistrarTable::saveReplacesEveryRowOfTheExtensionInPlace()
+{
+    m_file->WriteDefaultRegistrars(false);
+    QVERIFY(m_file->SaveRegistrarRow("cn", "Whois.Example.CN", "4343", true));
+    RegistrarTable table;
+    QVERIFY(m_file->LoadRegistrarTable(table));
+    QCOMPARE(table.size(), 92);
+    const RegistrarEntry expected{"cn", "whois.example.cn", 4343, true};
+    QCOMPARE(table.row(11), expected);
+    QCOMPARE(table.row(17), expected);
+    QCOMPARE(table.row(12).Extension, QString("hk"));
+    const QByteArray bytes = FileBytes(m_file->path());
+    // The rewritten file begins and ends with an empty line; the server keeps its capitals.
+    QVERIFY(bytes.startsWith("\r\nproxy|127.0.0.1|43|Enabled\r\n"));
+    QVERIFY(bytes.endsWith("to|whois.tonicregistry.to|43|Disabled\r\n\r\n"));
+    QCOMPARE(bytes.count("cn|Whois.Example.CN|4343|Enabled\r\n"), 2);
+}
+
+void TestRegistrarTable::saveOfANewExtensionAppendsAfterTheEmptyLine()
+{
+    m_file->WriteDefaultRegistrars(false);
+    QVERIFY(m_file->SaveRegistrarRow("xyz", "whois.nic.xyz", "43", false));
+    QVERIFY(FileBytes(m_file->path()).endsWith("to|whois.tonicregistry.to|43|Disabled\r\n\r\nxyz|whois.nic.xyz|43|Disabled\r\n"));
+    RegistrarTable table;
+    m_file->LoadRegistrarTable(table);
+    QCOMPARE(table.size(), 93);
+    QCOMPARE(table.row(92), (RegistrarEntry{"xyz", "whois.nic.xyz", 43, false}));
+}
+
+void TestRegistrarTable::saveLowerCasesTheExtensionOnly()
+{
+    m_file->WriteDefaultRegistrars(false);
+    QVERIFY(m_file->SaveRegistrarRow("COM", "WHOIS.VERISIGN.NET", "43", true));
+    QVERIFY(FileBytes(m_file->path()).contains("\r\ncom|WHOIS.VERISIGN.NET|43|Enabled\r\n"));
+    RegistrarTable table;
+    m_file->LoadRegistrarTable(table);
+    QCOMPARE(table.size(), 92);
+    QCOMPARE(table.row(1).Server, QString("whois.verisign.net"));
+}
+
+void TestRegistrarTable::saveRefusesABadPortWithoutWriting_data()
+{
+    QTest::addColumn<QString>("port");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("43") << "43" << true;
+    QTest::newRow("above 32767") << "40000" << true;
+    QTest::newRow("65535") << "65535" << true;
+    QTest::newRow("0") << "0" << false;
+    QTest::newRow("65536") << "65536" << false;
+    QTest::newRow("negative") << "-43" << false;
+    QTest::newRow("text") << "forty" << false;
+    QTest::newRow("empty") << "" << false;
+    QTest::newRow("fraction") << "43.5" << false;
+}
+
+void TestRegistrarTable::saveRefusesABadPortWithoutWriting()
+{
+    QFETCH(QString, port);
+    QFETCH(bool, accepted);
+    m_file->WriteDefaultRegistrars(false);
+    const QByteArray before = FileBytes(m_file->path());
+    QCOMPARE(m_file->SaveRegistrarRow("de", "whois.denic.de", port, true), accepted);
+    if (!accepted)
+        QCOMPARE(FileBytes(m_file->path()), before);
+    QCOMPARE(m_file->AppendRegistrarRow("zz", "whois.zz", port, "Enabled"), accepted);
+}
+
+void TestRegistrarTable::loadSkipsMalformedLinesAndGoesOn_data()
+{
+    QTest::addColumn<QString>("badLine");
+    QTest::newRow("two fields") << "com|whois.example";
+    QTest::newRow("three fields") << "com|whois.example|43";
+    QTest::newRow("port is text") << "com|whois.example|port|Enabled";
+    QTest::newRow("port 0") << "com|whois.example|0|Enabled";
+    QTest::newRow("port too big") << "com|whois.example|70000|Enabled";
+    QTest::newRow("no separator") << "garbage";
+}
+
+void TestRegistrarTable::loadSkipsMalformedLinesAndGoesOn()
+{
+    QFETCH(QString, badLine);
+    TextFile::WriteAll(m_file->path(), "net|a|43|Enabled\r\n" + badLine + "\r\norg|b|50000|Disabled|extra\r\n");
+    RegistrarTable table;
+    int skipped = -1;
+    QVERIFY(m_file->LoadRegistrarTable(table, &skipped));
+    QCOMPARE(skipped, 1);
+    QCOMPARE(table.rows(), (QList<RegistrarEntry>{{"net", "a", 43, true}, {"org", "b", 50000, false}}));
+}
+
+void TestRegistrarTable::blankOnlyFileLeavesTheTableAsItWas()
+{
+    RegistrarTable table = LoadedDefaults();
+    TextFile::WriteAll(m_file->path(), "\r\n \r\n\r\n");
+    QVERIFY(m_file->LoadRegistrarTable(table));
+    QCOMPARE(table.size(), 92);
+    QFile::remove(m_file->path());
+    QVERIFY(!m_file->LoadRegistrarTable(table));
+    QCOMPARE(table.size(), 92);
+}
+
+void TestRegistrarTable::statusIsEnabledOnlyForTheExactWord()
+{
+    TextFile::WriteAll(m_file->path(), "a|s|43|Enabled\r\nb|s|43|enabled\r\nc|s|43|ENABLED\r\nd|s|43|Enabled \r\n");
+    RegistrarTable table;
+    m_file->LoadRegistrarTable(table);
+    QCOMPARE(table.size(), 4);
+    QVERIFY(table.row(0).Enabled);
+    QVERIFY(!table.row(1).Enabled);
+    QVERIFY(!table.row(2).Enabled);
+    QVERIFY(!table.row(3).Enabled);
+}
+
+void TestRegistrarTable::listRowsKeepsTheFileText()
+{
+    TextFile::WriteAll(m_file->path(), "\r\nCOM|Whois.A|43|Enabled\r\n \r\nbad\r\nnet|b|44|Off\r\n");
+    QCOMPARE(m_file->ListRegistrarRows(),
+             (QList<QStringList>{{"COM", "Whois.A", "43", "Enabled"}, {"net", "b", "44", "Off"}}));
+}
+
+void TestRegistrarTable::rewriteFollowsTheGivenOrder()
+{
+    QVERIFY(m_file->RewriteRegistrars({{"net", "b", "43", "Enabled"}, {"com", "a", "43", "Disabled"}}));
+    QCOMPARE(FileBytes(m_file->path()), QByteArray("net|b|43|Enabled\r\n\r\ncom|a|43|Disabled\r\n\r\n"));
+}
+
+void TestRegistrarTable::findRegistrarIndex_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("proxyMode");
+    QTest::addColumn<int>("index");
+    QTest::newRow("com") << "abcd.com" << false << 1;
+    QTest::newRow("com in proxy mode") << "abcd.com" << true << 0;
+    QTest::newRow("unknown extension takes com") << "abcd.xyz" << false << 1;
+    QTest::newRow("first of two cn rows, disabled") << "abcd.cn" << false << 11;
+    QTest::newRow("extension in capitals") << "ABCD.ORG" << false << 4;
+    QTest::newRow("last label decides") << "shop.com.au" << false << 14;
+    QTest::newRow("no dot: the whole name is the extension") << "uk" << false << 43;
+    QTest::newRow("first of two us rows") << "x.us" << false << 21;
+}
+
+void TestRegistrarTable::findRegistrarIndex()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, proxyMode);
+    QFETCH(int, index);
+    QCOMPARE(LoadedDefaults().FindRegistrarIndex(name, proxyMode), index);
+}
+
+void TestRegistrarTable::proxyModeWithoutProxyRowFallsBackToLastCom()
+{
+    const RegistrarTable table({{"net", "n", 43, true}, {"com", "c1", 43, true}, {"org", "o", 43, true},
+                                {"com", "c2", 43, true}});
+    QCOMPARE(table.FindRegistrarIndex("abcd.com", true), 3);
+    QCOMPARE(table.FindRegistrarIndex("abcd.com", false), 1);
+    const RegistrarTable noCom({{"net", "n", 43, true}});
+    QCOMPARE(noCom.FindRegistrarIndex("abcd.org", false), 0);
+    QCOMPARE(RegistrarTable().FindRegistrarIndex("abcd.org", false), 0);
+}
+
+void TestRegistrarTable::splitAfterExtensions_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("split");
+    QTest::newRow("followers") << "a.com b.net/c d.info\"e.biz'f.name:g.com?h"
+                               << "a.com \r\nb.net/\r\nc d.info\"\r\ne.biz'\r\nf.name:\r\ng.com?\r\nh";
+    QTest::newRow("case-sensitive") << "see SAMPLE.INFO now" << "see SAMPLE.INFO now";
+    QTest::newRow("disabled extension untouched") << "x.org y" << "x.org y";
+    // ".com" before a quote gains a break for every extension row (5) besides its own (1).
+    QTest::newRow("com quote") << "x.com\"" << "x.com\"" + QString("\r\n").repeated(6);
+    QTest::newRow("proxy row is no extension") << "a proxy b" << "a proxy b";
+}
+
+void TestRegistrarTable::splitAfterExtensions()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, split);
+    QCOMPARE(LoadedDefaults().SplitAfterExtensions(text), split);
+}
+
+void TestRegistrarTable::hasKnownExtension_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("known");
+    QTest::newRow("upper case info") << "see SAMPLE.INFO now" << true;
+    QTest::newRow("disabled org") << "x.org" << false;
+    QTest::newRow("no dot") << "com net" << false;
+    QTest::newRow("proxy") << "x.proxy" << false;
+    QTest::newRow("inside a word") << "a.community" << true;
+}
+
+void TestRegistrarTable::hasKnownExtension()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, known);
+    QCOMPARE(LoadedDefaults().HasKnownExtension(text), known);
+    QVERIFY(!RegistrarTable({{"com", "s", 43, false}}).HasKnownExtension(text));
+}
+
+void TestRegistrarTable::endOfExtension_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("end");
+    QTest::newRow("slash after com") << "go to sample.com/page" << 17;
+    QTest::newRow("table order, not text order") << "a.net b.com" << 12;
+    QTest::newRow("com before au") << "shop.com.au" << 9;
+    QTest::newRow("ignores case") << "X.NET" << 6;
+    QTest::newRow("none") << "nothing here" << 0;
+}
+
+void TestRegistrarTable::endOfExtension()
+{
+    QFETCH(QString, text);
+    QFETCH(int, end);
+    QCOMPARE(LoadedDefaults().EndOfExtension(text), end);
+}
+
+void TestRegistrarTable::registrableDomain_data()
+{
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<QString>("domain");
+    QTest::newRow("com") << "mail.sample.com" << "sample.com";
+    QTest::newRow("co.uk") << "mail.sample.co.uk" << "sample.co.uk";
+    QTest::newRow("us") << "mail.sample.us" << "sample.us";
+    QTest::newRow("one dot unchanged") << "sample.net" << "sample.net";
+    QTest::newRow("net is not on the list") << "mail.sample.net" << "";
+    QTest::newRow("no dot") << "localhost" << "localhost";
+    QTest::newRow("deep") << "a.b.example.com" << "example.com";
+    QTest::newRow("case-sensitive") << "mail.sample.COM" << "";
+}
+
+void TestRegistrarTable::registrableDomain()
+{
+    QFETCH(QString, host);
+    QFETCH(QString, domain);
+    QCOMPARE(RegistrableDomain(host), domain);
+}
+
+QTEST_GUILESS_MAIN(TestRegistrarTable)
+#include "tst_registrartable.moc"

@@ -1,0 +1,161 @@
+#include "WhoisTestServer.h"
+
+#include <QPointer>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+
+QByteArray WhoisReplyRule::FreeReply()
+{
+    return "No match for \"%NAME%\".\r\n>>> Last update of whois database: 2026-12-08T00:00:00Z <<<\r\n";
+}
+
+QByteArray WhoisReplyRule::TakenReply()
+{
+    return "   Domain Name: %NAME%\r\n   Registrar: Example Registrar, Inc.\r\n"
+           "   Creation Date: 1999-04-01T00:00:00Z\r\n";
+}
+
+WhoisReplyRule WhoisReplyRule::Free(int delayMs)
+{
+    WhoisReplyRule rule;
+    rule.reply = FreeReply();
+    rule.delayMs = delayMs;
+    return rule;
+}
+
+WhoisReplyRule WhoisReplyRule::Taken(int delayMs)
+{
+    WhoisReplyRule rule;
+    rule.reply = TakenReply();
+    rule.delayMs = delayMs;
+    return rule;
+}
+
+WhoisTestServer::WhoisTestServer(QObject *parent) : QObject(parent), m_server(new QTcpServer(this))
+{
+    m_server->setMaxPendingConnections(1024);
+    connect(m_server, &QTcpServer::newConnection, this, &WhoisTestServer::OnNewConnection);
+}
+
+WhoisTestServer::~WhoisTestServer() = default;
+
+bool WhoisTestServer::Listen(quint16 port)
+{
+    return m_server->listen(QHostAddress::LocalHost, port);
+}
+
+quint16 WhoisTestServer::port() const
+{
+    return m_server->serverPort();
+}
+
+void WhoisTestServer::OnNewConnection()
+{
+    while (QTcpSocket *socket = m_server->nextPendingConnection()) {
+        ++m_accepted;
+        ++m_open;
+        struct Pending
+        {
+            QByteArray bytes;
+            bool answered = false;
+        };
+        auto pending = std::make_shared<Pending>();
+        connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
+            --m_open;
+            socket->deleteLater();
+        });
+        connect(socket, &QTcpSocket::readyRead, this, [this, socket, pending] {
+            const QByteArray data = socket->readAll();
+            if (pending->answered)
+                return; // one query per connection; anything after it is ignored
+            pending->bytes.append(data);
+            const qsizetype end = pending->bytes.indexOf('\n');
+            if (end < 0 && pending->bytes.size() < 4096)
+                return;
+            pending->answered = true;
+            OnQuery(socket, QString::fromUtf8(pending->bytes.left(end < 0 ? pending->bytes.size() : end)).trimmed());
+        });
+    }
+}
+
+WhoisReplyRule WhoisTestServer::RuleFor(const QString &name) const
+{
+    const auto found = m_rules.constFind(name.toLower());
+    if (found != m_rules.constEnd())
+        return *found;
+    return m_chooser ? m_chooser(name) : m_defaultRule;
+}
+
+void WhoisTestServer::OnQuery(QTcpSocket *socket, const QString &name)
+{
+    m_queries.append(name);
+    const int connection = ++m_connectionsPerName[name.toLower()];
+    emit queryReceived(name);
+    const WhoisReplyRule rule = RuleFor(name);
+    QByteArray reply = rule.reply;
+    reply.replace("%NAME%", name.toUtf8());
+
+    if (connection <= rule.hangConnections) {
+        QByteArray partial = rule.hangReply;
+        partial.replace("%NAME%", name.toUtf8());
+        SendPieces(socket, partial, 1, 0, false);
+        return;
+    }
+    switch (rule.mode) {
+    case WhoisReplyRule::Mode::CloseAtOnce:
+        socket->disconnectFromHost();
+        return;
+    case WhoisReplyRule::Mode::StreamForever:
+        Stream(socket);
+        return;
+    case WhoisReplyRule::Mode::NeverClose:
+    case WhoisReplyRule::Mode::Answer: {
+        const bool close = rule.mode == WhoisReplyRule::Mode::Answer;
+        QPointer<QTcpSocket> guarded(socket);
+        const int pieces = std::max(1, rule.pieces);
+        const auto send = [this, guarded, reply, pieces, gap = rule.pieceGapMs, close] {
+            if (guarded)
+                SendPieces(guarded, reply, pieces, gap, close);
+        };
+        if (rule.delayMs > 0)
+            QTimer::singleShot(rule.delayMs, this, send);
+        else
+            send();
+        return;
+    }
+    }
+}
+
+void WhoisTestServer::SendPieces(QTcpSocket *socket, QByteArray reply, int pieces, int gapMs, bool closeAfter)
+{
+    const qsizetype pieceSize = pieces > 1 ? std::max<qsizetype>(1, (reply.size() + pieces - 1) / pieces) : reply.size();
+    const QByteArray piece = reply.left(pieceSize);
+    const QByteArray rest = reply.mid(pieceSize);
+    if (!piece.isEmpty())
+        socket->write(piece);
+    if (rest.isEmpty()) {
+        if (closeAfter)
+            socket->disconnectFromHost();
+        return;
+    }
+    socket->flush();
+    QPointer<QTcpSocket> guarded(socket);
+    QTimer::singleShot(gapMs, this, [this, guarded, rest, pieces, gapMs, closeAfter] {
+        if (guarded)
+            SendPieces(guarded, rest, pieces - 1, gapMs, closeAfter);
+    });
+}
+
+void WhoisTestServer::Stream(QTcpSocket *socket)
+{
+    static const QByteArray kChunk(64 * 1024, 'x');
+    QPointer<QTcpSocket> guarded(socket);
+    auto *timer = new QTimer(socket);
+    connect(timer, &QTimer::timeout, this, [guarded] {
+        // Keep a little in flight; the client decides when it has had enough.
+        if (guarded && guarded->state() == QAbstractSocket::ConnectedState && guarded->bytesToWrite() < 256 * 1024)
+            guarded->write(kChunk);
+    });
+    timer->start(1);
+}

@@ -1,0 +1,230 @@
+#include "RegistrarFile.h"
+
+#include "platform/TextFile.h"
+
+#include <QFile>
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+const QString kEnabled = QStringLiteral("Enabled");
+const QString kDisabled = QStringLiteral("Disabled");
+
+bool IsBlankLine(const QString &line)
+{
+    return line.isEmpty() || line == QLatin1String(" ");
+}
+
+// A usable row line: four or more fields with a valid port. Returns its fields.
+std::optional<QStringList> SplitRow(const QString &line)
+{
+    if (IsBlankLine(line))
+        return std::nullopt;
+    QStringList fields = line.split(QLatin1Char('|'));
+    if (fields.size() < 4 || !RegistrarFile::ParsePort(fields.at(2)))
+        return std::nullopt;
+    return fields;
+}
+
+QString JoinRow(const QString &extension, const QString &server, const QString &port, const QString &status)
+{
+    return extension + QLatin1Char('|') + server + QLatin1Char('|') + port + QLatin1Char('|') + status;
+}
+
+} // namespace
+
+RegistrarFile::RegistrarFile(QString path) : m_path(std::move(path)) {}
+
+const QList<RegistrarFile::DefaultRow> &RegistrarFile::DefaultRows()
+{
+    static const char *const kRipe = "whois.ripe.net";
+    static const char *const kInternic = "whois.internic.net";
+    static const char *const kHongKong = "whois.hkirc.hk";
+    static const QList<DefaultRow> rows = {
+        {"proxy", "127.0.0.1", true},
+        {"com", kInternic, true},
+        {"net", kInternic, true},
+        {"edu", kInternic, false},
+        {"org", "whois.pir.org", false},
+        {"info", "whois.nic.info", true},
+        {"biz", "whois.nic.biz", true},
+        {"aero", "whois.aero", false},
+        {"name", "whois.nic.name", true},
+        {"coop", "whois.nic.coop", false},
+        {"tc", "whois.nic.tc", false},
+        {"cn", kHongKong, false},
+        {"hk", kHongKong, false},
+        {"tw", kHongKong, false},
+        {"au", "whois.auda.org.au", false},
+        {"ca", "whois.cira.ca", false},
+        {"ck", "whois.nic.ck", false},
+        {"cn", "whois.cnnic.cn", false},
+        {"kz", "whois.nic.kz", false},
+        {"za", "whois.nic.za", false},
+        {"id", "whois.id", false},
+        {"us", "whois.nic.us", false},
+        {"kr", "whois.kr", false},
+        {"se", "whois.iis.se", false},
+        {"ac", "whois.nic.ac", false},
+        {"jp", "whois.jprs.jp", false},
+        {"as", "whois.nic.as", false},
+        {"br", "whois.registro.br", false},
+        {"cc", "ccwhois.verisign-grs.com", false},
+        {"ch", "whois.nic.ch", false},
+        {"fr", "whois.nic.fr", false},
+        {"gov", "whois.nic.gov", false},
+        {"hm", "whois.registry.hm", false},
+        {"li", "whois.nic.li", false},
+        {"lk", "whois.nic.lk", false},
+        {"mil", "whois.nic.mil", false},
+        {"mm", "whois.registry.gov.mm", false},
+        {"mx", "whois.mx", false},
+        {"sg", "whois.sgnic.sg", false},
+        {"nu", "whois.iis.nu", false},
+        {"sh", "whois.nic.sh", false},
+        {"tj", "whois.nic.tj", false},
+        {"tm", "whois.nic.tm", false},
+        {"uk", "whois.nic.uk", false},
+        {"no", "whois.norid.no", false},
+        {"nz", "whois.irs.net.nz", false},
+        {"pk", "whois.pknic.net.pk", false},
+        {"al", kRipe, false}, {"at", kRipe, false}, {"az", kRipe, false}, {"be", kRipe, false},
+        {"bg", kRipe, false}, {"by", kRipe, false}, {"cy", kRipe, false}, {"cz", kRipe, false},
+        {"de", kRipe, false}, {"dk", kRipe, false}, {"dz", kRipe, false}, {"ee", kRipe, false},
+        {"eg", kRipe, false}, {"es", kRipe, false}, {"ga", kRipe, false}, {"ge", kRipe, false},
+        {"gl", kRipe, false}, {"gr", kRipe, false}, {"hu", kRipe, false}, {"ie", kRipe, false},
+        {"il", kRipe, false}, {"is", kRipe, false}, {"it", kRipe, false}, {"lt", kRipe, false},
+        {"lv", kRipe, false}, {"ma", kRipe, false}, {"md", kRipe, false}, {"mk", kRipe, false},
+        {"mt", kRipe, false}, {"nl", kRipe, false}, {"no", kRipe, false}, {"pl", kRipe, false},
+        {"pt", kRipe, false}, {"ro", kRipe, false}, {"si", kRipe, false}, {"sk", kRipe, false},
+        {"sm", kRipe, false}, {"su", kRipe, false}, {"tn", kRipe, false}, {"tr", kRipe, false},
+        {"us", kRipe, false}, {"va", kRipe, false}, {"yu", kRipe, false},
+        {"ru", "whois.tcinet.ru", false},
+        {"to", "whois.tonicregistry.to", false},
+    };
+    return rows;
+}
+
+QString RegistrarFile::DefaultFileText()
+{
+    QString text;
+    for (const DefaultRow &row : DefaultRows()) {
+        text += JoinRow(QLatin1String(row.extension), QLatin1String(row.server), QStringLiteral("43"),
+                        row.enabled ? kEnabled : kDisabled) +
+                kCrLf;
+    }
+    return text + kCrLf;
+}
+
+std::optional<quint16> RegistrarFile::ParsePort(const QString &text)
+{
+    const QString digits = text.trimmed();
+    if (digits.isEmpty() || digits.size() > 5)
+        return std::nullopt;
+    for (const QChar c : digits) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return std::nullopt;
+    }
+    const int port = digits.toInt();
+    if (port < 1 || port > 65535)
+        return std::nullopt;
+    return static_cast<quint16>(port);
+}
+
+std::optional<QStringList> RegistrarFile::ReadLines() const
+{
+    return TextFile::ReadLines(m_path);
+}
+
+bool RegistrarFile::LoadRegistrarTable(RegistrarTable &table, int *skippedLines) const
+{
+    const std::optional<QStringList> lines = ReadLines();
+    if (!lines)
+        return false;
+    QList<RegistrarEntry> rows;
+    int skipped = 0;
+    for (const QString &line : *lines) {
+        if (IsBlankLine(line))
+            continue;
+        const std::optional<QStringList> fields = SplitRow(line);
+        if (!fields) {
+            ++skipped;
+            continue;
+        }
+        rows.append({fields->at(0).toLower(), fields->at(1).toLower(), *ParsePort(fields->at(2)),
+                     fields->at(3) == kEnabled});
+    }
+    if (skippedLines)
+        *skippedLines = skipped;
+    if (!rows.isEmpty())
+        table.setRows(std::move(rows));
+    return true;
+}
+
+bool RegistrarFile::WriteDefaultRegistrars(bool restore) const
+{
+    if (restore && QFile::exists(m_path) && !QFile::remove(m_path))
+        return false;
+    if (QFile::exists(m_path))
+        return true;
+    return TextFile::WriteAll(m_path, DefaultFileText());
+}
+
+bool RegistrarFile::SaveRegistrarRow(const QString &extension, const QString &server, const QString &port,
+                                     bool enabled) const
+{
+    if (!ParsePort(port))
+        return false;
+    const QString lowerExtension = extension.toLower();
+    const QString newRow = JoinRow(lowerExtension, server, port, enabled ? kEnabled : kDisabled);
+    const std::optional<QStringList> lines = ReadLines();
+    if (!lines && QFile::exists(m_path))
+        return false;
+    // The rewritten file starts with an empty line and ends with one; rows that did not change
+    // are kept byte for byte.
+    QString text = kCrLf;
+    bool matched = false;
+    for (const QString &line : lines.value_or(QStringList())) {
+        if (IsBlankLine(line))
+            continue;
+        if (line.section(QLatin1Char('|'), 0, 0) == lowerExtension) {
+            text += newRow + kCrLf;
+            matched = true;
+        } else {
+            text += line + kCrLf;
+        }
+    }
+    text += kCrLf;
+    if (!matched)
+        text += newRow + kCrLf;
+    return TextFile::WriteAll(m_path, text);
+}
+
+bool RegistrarFile::AppendRegistrarRow(const QString &extension, const QString &server, const QString &port,
+                                       const QString &status) const
+{
+    if (!ParsePort(port))
+        return false;
+    return TextFile::Append(m_path, JoinRow(extension.toLower(), server, port, status) + kCrLf);
+}
+
+QList<QStringList> RegistrarFile::ListRegistrarRows() const
+{
+    QList<QStringList> rows;
+    for (const QString &line : ReadLines().value_or(QStringList())) {
+        if (const std::optional<QStringList> fields = SplitRow(line))
+            rows.append(fields->mid(0, 4));
+    }
+    return rows;
+}
+
+bool RegistrarFile::RewriteRegistrars(const QList<QStringList> &rows) const
+{
+    QString text;
+    for (const QStringList &row : rows) {
+        if (row.size() < 4)
+            continue;
+        text += JoinRow(row.at(0), row.at(1), row.at(2), row.at(3)) + kCrLf + kCrLf;
+    }
+    return TextFile::WriteAll(m_path, text);
+}

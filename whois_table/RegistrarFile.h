@@ -1,0 +1,67 @@
+#pragma once
+
+#include "RegistrarTable.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// The file "registrars.txt", master copy of the whois server table: one row per line,
+// Extension|Server|Port|Status with Status "Enabled" or "Disabled". Empty lines and lines of a
+// single space may stand anywhere and are skipped. Every edit goes to the file first; the table
+// in memory is then reloaded from it.
+//
+// A line with fewer than four fields, or whose Port is not a whole number from 1 to 65535, is
+// skipped when loading; the rows after it still load.
+class RegistrarFile
+{
+public:
+    struct DefaultRow
+    {
+        const char *extension;
+        const char *server;
+        bool enabled;
+    };
+
+    explicit RegistrarFile(QString path);
+    const QString &path() const { return m_path; }
+
+    // The 92 built-in rows, in order; every one on port 43.
+    static const QList<DefaultRow> &DefaultRows();
+    // The file text WriteDefaultRegistrars writes.
+    static QString DefaultFileText();
+    // A port typed or read as text: a whole number from 1 to 65535 (spaces around it allowed).
+    static std::optional<quint16> ParsePort(const QString &text);
+
+    // Replaces the table with the rows of the file. A file without any usable row leaves the
+    // table as it was. False when the file cannot be read. *skippedLines counts the malformed
+    // lines passed over.
+    bool LoadRegistrarTable(RegistrarTable &table, int *skippedLines = nullptr) const;
+
+    // With restore, deletes the file first; then writes the default rows when the file is
+    // missing.
+    bool WriteDefaultRegistrars(bool restore) const;
+
+    // Replaces every row of the (lower-cased) extension by the new row, or appends it when no
+    // row matched. Refuses a port that is not valid before writing anything.
+    bool SaveRegistrarRow(const QString &extension, const QString &server, const QString &port,
+                          bool enabled) const;
+
+    // Appends one row at the end of the file.
+    bool AppendRegistrarRow(const QString &extension, const QString &server, const QString &port,
+                            const QString &status) const;
+
+    // The rows of the file with their four fields as they stand (no lower-casing), for a list
+    // view. Lines that loading skips are left out.
+    QList<QStringList> ListRegistrarRows() const;
+
+    // Rewrites the file from rows of four fields, each row followed by an empty line.
+    bool RewriteRegistrars(const QList<QStringList> &rows) const;
+
+private:
+    std::optional<QStringList> ReadLines() const;
+
+    QString m_path;
+};

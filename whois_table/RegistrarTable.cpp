@@ -1,0 +1,86 @@
+#include "RegistrarTable.h"
+
+static const QString kProxy = QStringLiteral("proxy");
+
+template<typename Visit> void RegistrarTable::ForEachExtension(Visit visit) const
+{
+    for (const RegistrarEntry &row : m_rows) {
+        if (row.Enabled && row.Extension != kProxy) {
+            if (!visit(row.Extension))
+                return;
+        }
+    }
+}
+
+int RegistrarTable::FindRegistrarIndex(const QString &name, bool proxyMode) const
+{
+    const QString extension = proxyMode ? kProxy : name.section(QLatin1Char('.'), -1).toLower();
+    int comIndex = 0;
+    for (int i = 0; i < m_rows.size(); ++i) {
+        if (m_rows.at(i).Extension == extension)
+            return i;
+        if (m_rows.at(i).Extension == QLatin1String("com"))
+            comIndex = i;
+    }
+    return comIndex;
+}
+
+QString RegistrarTable::SplitAfterExtensions(QString text) const
+{
+    static const QString kFollowers = QStringLiteral(" /\"':?");
+    static const QString kComQuote = QStringLiteral(".com\"");
+    static const QString kComQuoteBreak = QStringLiteral(".com\"\r\n");
+    ForEachExtension([&](const QString &extension) {
+        for (const QChar follower : kFollowers) {
+            const QString found = extension + follower;
+            text.replace(found, found + QStringLiteral("\r\n"), Qt::CaseSensitive);
+        }
+        text.replace(kComQuote, kComQuoteBreak, Qt::CaseSensitive);
+        return true;
+    });
+    return text;
+}
+
+bool RegistrarTable::HasKnownExtension(const QString &text) const
+{
+    bool found = false;
+    ForEachExtension([&](const QString &extension) {
+        found = text.contains(QLatin1Char('.') + extension, Qt::CaseInsensitive);
+        return !found;
+    });
+    return found;
+}
+
+int RegistrarTable::EndOfExtension(const QString &text) const
+{
+    int end = 0;
+    ForEachExtension([&](const QString &extension) {
+        const qsizetype dot = text.indexOf(QLatin1Char('.') + extension, 0, Qt::CaseInsensitive);
+        if (dot < 0)
+            return true;
+        end = static_cast<int>(dot + 1 + extension.size() + 1);
+        return false;
+    });
+    return end;
+}
+
+QString RegistrableDomain(const QString &host)
+{
+    static const QStringList kTwoLabelEndings = {
+        QStringLiteral("com"),  QStringLiteral("org"), QStringLiteral("info"), QStringLiteral("name"),
+        QStringLiteral("biz"),  QStringLiteral("coop"), QStringLiteral("edu"), QStringLiteral("aero")};
+    if (!host.contains(QLatin1Char('.')))
+        return host;
+    const QStringList labels = host.split(QLatin1Char('.'));
+    const qsizetype last = labels.size() - 1;
+    if (last < 2)
+        return host;
+    const auto joinFrom = [&](qsizetype first) { return labels.mid(first).join(QLatin1Char('.')); };
+    if (kTwoLabelEndings.contains(labels.at(last)))
+        return joinFrom(last - 1);
+    if (labels.at(last - 1) == QLatin1String("co"))
+        return joinFrom(last - 2);
+    if (labels.at(last) == QLatin1String("us"))
+        return joinFrom(last - 1);
+    return QString();
+}
