@@ -50,7 +50,7 @@ bool CandidateFile::Refresh(const QString &path)
         const QByteArray chunk = file.read(1 << 20);
         if (chunk.isEmpty())
             break;
-        (void)utf8.decode(chunk);
+        const QString decoded = utf8.decode(chunk); // validates; a sequence may span two chunks
         for (qsizetype i = 0; i < chunk.size(); ++i, ++offset) {
             const char c = chunk.at(i);
             if (c == '\n' && previousWasCr) {
@@ -88,14 +88,40 @@ int CandidateFile::CountCandidates(const QString &path)
 
 std::optional<QString> CandidateFile::ReadCandidate(const QString &path, int position)
 {
+    const std::optional<QStringList> candidates = ReadCandidates(path, position, 1);
+    if (!candidates)
+        return std::nullopt;
+    return candidates->first();
+}
+
+std::optional<QStringList> CandidateFile::ReadCandidates(const QString &path, int first, int count)
+{
     if (!Refresh(path))
         return std::nullopt;
-    if (position < 1)
-        return QString();
-    if (static_cast<size_t>(position) > m_offsets.size())
-        return kEndMarker;
+    QStringList candidates;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || !file.seek(m_offsets[position - 1]))
+    for (int position = first; position < first + count; ++position) {
+        if (position < 1) {
+            candidates.append(QString());
+            continue;
+        }
+        if (static_cast<size_t>(position) > m_offsets.size()) {
+            candidates.append(kEndMarker);
+            break;
+        }
+        if (!file.isOpen() && !file.open(QIODevice::ReadOnly))
+            return std::nullopt;
+        std::optional<QString> candidate = ReadIndexed(file, position);
+        if (!candidate)
+            return std::nullopt;
+        candidates.append(std::move(*candidate));
+    }
+    return candidates;
+}
+
+std::optional<QString> CandidateFile::ReadIndexed(QFile &file, int position)
+{
+    if (!file.seek(m_offsets[position - 1]))
         return std::nullopt;
     const QByteArray line = file.read(m_lengths[position - 1]);
     if (line.size() != static_cast<qsizetype>(m_lengths[position - 1])) {

@@ -2,6 +2,9 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
+
+class QFile;
 
 #include <optional>
 #include <vector>
@@ -26,6 +29,10 @@ public:
     // position below 1. Nothing when the file cannot be read.
     std::optional<QString> ReadCandidate(const QString &path, int position);
 
+    // The candidates at positions first, first + 1, ... (count of them), read with one opening
+    // of the file; the list ends early with the end marker when the file ends.
+    std::optional<QStringList> ReadCandidates(const QString &path, int first, int count);
+
 private:
     struct FileIdentity
     {
@@ -38,6 +45,7 @@ private:
 
     static std::optional<FileIdentity> Identify(const QString &path);
     bool Refresh(const QString &path);
+    std::optional<QString> ReadIndexed(QFile &file, int position);
 
     QString m_path;
     FileIdentity m_identity;

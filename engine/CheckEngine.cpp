@@ -77,6 +77,9 @@ CheckEngine::CheckEngine(AppState &state, SourceSelection &selection, SocketFact
         m_slots.push_back(std::make_unique<WhoisSlot>(i, host, socketFactory(), m_timings.slotTickMs));
     m_watchdog.setInterval(m_timings.watchdogTickMs);
     connect(&m_watchdog, &QTimer::timeout, this, &CheckEngine::OnWatchdogTick);
+    m_positionWrite.setSingleShot(true);
+    m_positionWrite.setInterval(kPositionWriteDelayMs);
+    connect(&m_positionWrite, &QTimer::timeout, this, &CheckEngine::StorePosition);
     for (int panel = 1; panel <= 3; ++panel)
         m_panels.at(panel - 1) = IdleStatusText(panel);
 }
@@ -84,6 +87,7 @@ CheckEngine::CheckEngine(AppState &state, SourceSelection &selection, SocketFact
 CheckEngine::~CheckEngine()
 {
     m_stopped = true;
+    StorePosition();
 }
 
 int CheckEngine::position() const
@@ -157,19 +161,20 @@ void CheckEngine::StartBatch()
     m_watchdog.start(m_timings.watchdogTickMs);
 
     int &position = m_state.runPosition;
+    const QString path = m_state.controls.sourcePath();
+    const std::optional<QStringList> candidates = m_state.candidates.ReadCandidates(path, position, kPoolSize);
+    if (!candidates) {
+        emit errorRaised(QStringLiteral("Search"),
+                         QStringLiteral("The list \"%1\" cannot be read any more.").arg(path));
+        Stop();
+        return;
+    }
     std::optional<int> positionToStore;
-    for (int i = 0; i < kPoolSize && !m_stopped; ++i) {
+    for (int i = 0; i < kPoolSize && !m_stopped && i < candidates->size(); ++i) {
         WhoisSlot &slot = *m_slots.at(i);
         slot.CloseConnection();
         SetStatus(2, QStringLiteral("Open: ") + QString::number(i));
-        const std::optional<QString> candidate = m_state.candidates.ReadCandidate(m_state.controls.sourcePath(), position);
-        if (!candidate) {
-            emit errorRaised(QStringLiteral("Search"), QStringLiteral("The list \"%1\" cannot be read any more.")
-                                                           .arg(m_state.controls.sourcePath()));
-            Stop();
-            return;
-        }
-        const QString name = NameCleaner(*candidate);
+        const QString name = NameCleaner(candidates->at(i));
         ++position;
         if (m_maximum >= position)
             SetStatus(1, QString::number(position) + QStringLiteral(" of ") + QString::number(m_maximum));
@@ -188,22 +193,27 @@ void CheckEngine::StartBatch()
             emit nameChecked(slot.name(), CheckOutcome::Unchecked);
         }
     }
-    // The candidates of a batch are read in one step, with no event in between, so storing the
-    // position once here stores exactly what storing it after every candidate would.
-    if (positionToStore)
-        StorePosition(*positionToStore);
+    if (positionToStore) {
+        m_pendingPosition = PendingPosition{SourceSelection::ResumeKey(m_state.controls.sourceCaption()),
+                                            *positionToStore};
+        if (!m_positionWrite.isActive())
+            m_positionWrite.start();
+    }
     if (!m_stopped && m_finished >= m_handed)
         ContinueLater(); // nothing is in flight: end the batch from the event loop
 }
 
-void CheckEngine::StorePosition(int position)
+void CheckEngine::StorePosition()
 {
-    const QString value = QString::number(position);
+    m_positionWrite.stop();
+    if (!m_pendingPosition)
+        return;
+    const QString value = QString::number(m_pendingPosition->position);
     SettingsStore::Values values;
-    const QString key = SourceSelection::ResumeKey(m_state.controls.sourceCaption());
-    if (!key.isEmpty())
-        values.append({key, value});
+    if (!m_pendingPosition->key.isEmpty())
+        values.append({m_pendingPosition->key, value});
     values.append({kWordNumberKey, value});
+    m_pendingPosition.reset();
     m_state.settings.WriteSettings(AppState::kPositionsApp, AppState::kSection, values);
 }
 
@@ -334,6 +344,7 @@ void CheckEngine::OnWatchdogTick()
 
 void CheckEngine::Shutdown()
 {
+    StorePosition();
     m_stopped = true;
     m_finished = kPoolSize;
     m_watchdog.stop();
@@ -343,6 +354,7 @@ void CheckEngine::Shutdown()
 
 void CheckEngine::Stop()
 {
+    StorePosition(); // before the source is applied again, which reads it back
     const bool wasRunning = !m_stopped;
     m_stopped = true;
     m_watchdog.stop();

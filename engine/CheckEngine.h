@@ -9,6 +9,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class AppState;
@@ -31,8 +32,8 @@ struct EngineTimings
 // A batch hands the next 25 candidates to the slots and ends when every slot that got a name
 // has finished, or when the watchdog has ticked 30 times; names still unanswered then are
 // dropped. The next batch starts from the event loop, so every socket event of the batch has
-// been handled first. After each batch's candidates are read, the position reached is stored
-// under the source's key and "wordNumber", so a later run continues there.
+// been handled first. The position reached is stored under the source's key and "wordNumber"
+// right after each batch's candidates are read, so a later run continues there.
 //
 // The engine drives the main window's controls and status texts through AppState and its own
 // signals; it runs without a display.
@@ -42,6 +43,9 @@ class CheckEngine : public QObject, private WhoisSlotHost
 public:
     static constexpr int kPoolSize = 25;
     static constexpr int kWatchdogTicks = 30;
+    // The position reached is stored this long after a batch's candidates were read (and at
+    // once when the run stops), so the disk write never delays the queries of the batch.
+    static constexpr int kPositionWriteDelayMs = 10;
 
     CheckEngine(AppState &state, SourceSelection &selection, SocketFactory socketFactory,
                 EngineTimings timings = {}, QObject *parent = nullptr);
@@ -87,7 +91,7 @@ private:
     void OnWatchdogTick();
     void DropBusySlots();
     void SetStatus(int panel, const QString &text);
-    void StorePosition(int position);
+    void StorePosition();
     void ReportFileErrorOnce();
 
     AppState &m_state;
@@ -106,4 +110,12 @@ private:
     int m_batchesStarted = 0;
     bool m_fileErrorReported = false;
     std::array<QString, 3> m_panels;
+
+    struct PendingPosition
+    {
+        QString key;
+        int position = 0;
+    };
+    std::optional<PendingPosition> m_pendingPosition;
+    QTimer m_positionWrite;
 };

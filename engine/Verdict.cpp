@@ -31,23 +31,50 @@ const QStringList kRateLimitTexts = {
     QStringLiteral("only 1 request per second"),
 };
 
-bool ContainsAny(const QString &text, const QStringList &needles)
+// The texts are compared case-folded: the reply is folded once, not once per text. Replies are
+// nearly always ASCII, which is folded without the Unicode tables.
+QString Folded(const QString &text)
 {
-    for (const QString &needle : needles) {
-        if (text.contains(needle, Qt::CaseInsensitive))
+    QString folded(text.size(), Qt::Uninitialized);
+    QChar *out = folded.data();
+    for (const QChar c : text) {
+        const char16_t unit = c.unicode();
+        *out++ = unit < 0x80 ? QChar(unit >= u'A' && unit <= u'Z' ? unit + 32 : unit) : c.toCaseFolded();
+    }
+    return folded;
+}
+
+QStringList Folded(const QStringList &texts)
+{
+    QStringList folded;
+    for (const QString &text : texts)
+        folded.append(Folded(text));
+    return folded;
+}
+
+bool ContainsAny(const QString &foldedText, const QStringList &foldedNeedles)
+{
+    for (const QString &needle : foldedNeedles) {
+        if (foldedText.contains(needle))
             return true;
     }
     return false;
 }
 
-bool HasLineStartingWithAny(const QString &text, const QStringList &starts)
+bool HasLineStartingWithAny(const QString &foldedText, const QStringList &foldedStarts)
 {
-    for (QStringView line : QStringView(text).split(QLatin1Char('\n'))) {
-        line = line.trimmed(); // leading blanks, and the CR of a CR LF
-        for (const QString &start : starts) {
-            if (line.startsWith(start, Qt::CaseInsensitive))
+    const QStringView text(foldedText);
+    qsizetype start = 0;
+    while (start < text.size()) {
+        qsizetype end = text.indexOf(QLatin1Char('\n'), start);
+        if (end < 0)
+            end = text.size();
+        const QStringView line = text.sliced(start, end - start).trimmed(); // blanks, and the CR of CR LF
+        for (const QString &lineStart : foldedStarts) {
+            if (line.startsWith(lineStart))
                 return true;
         }
+        start = end + 1;
     }
     return false;
 }
@@ -56,13 +83,16 @@ bool HasLineStartingWithAny(const QString &text, const QStringList &starts)
 
 Verdict JudgeReply(const QString &reply)
 {
+    static const QStringList kFoldedRateLimitTexts = Folded(kRateLimitTexts);
+    static const QStringList kFoldedNotRegistered = Folded(kNotRegisteredLineStarts);
     if (reply.trimmed().isEmpty())
         return Verdict::NoVerdict;
-    if (reply.contains(QLatin1String("No match for"), Qt::CaseInsensitive))
+    const QString folded = Folded(reply);
+    if (folded.contains(QLatin1String("no match for")))
         return Verdict::Free;
-    if (ContainsAny(reply, kRateLimitTexts))
+    if (ContainsAny(folded, kFoldedRateLimitTexts))
         return Verdict::NoVerdict;
-    if (HasLineStartingWithAny(reply, kNotRegisteredLineStarts))
+    if (HasLineStartingWithAny(folded, kFoldedNotRegistered))
         return Verdict::Free;
     return Verdict::Taken;
 }

@@ -171,13 +171,13 @@ bool SettingsStore::WriteSettings(const QString &application, const QString &sec
         file.append({sectionName, {}});
         block = file.end() - 1;
     }
-    for (const auto &[key, value] : values) {
+    for (const auto &entry : values) {
         auto existing = std::find_if(block->values.begin(), block->values.end(),
-                                     [&](const auto &pair) { return pair.first == key; });
+                                     [&](const auto &pair) { return pair.first == entry.first; });
         if (existing != block->values.end())
-            existing->second = value;
+            existing->second = entry.second;
         else
-            block->values.append({key, value});
+            block->values.append(entry);
     }
     return TextFile::WriteAll(path, Serialize(file));
 }

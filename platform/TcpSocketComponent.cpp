@@ -51,7 +51,10 @@ bool TcpSocketComponent::SendData(const QString &text)
     if (!m_socket || m_socket->state() != QAbstractSocket::ConnectedState)
         return false;
     const QByteArray bytes = text.toUtf8();
-    return m_socket->write(bytes) == bytes.size();
+    if (m_socket->write(bytes) != bytes.size())
+        return false;
+    m_socket->flush(); // on the wire now, not at the next turn of the event loop
+    return true;
 }
 
 QByteArray TcpSocketComponent::GetData()

@@ -29,18 +29,14 @@ QString Decode(const QByteArray &bytes)
     QByteArrayView view(bytes);
     if (view.startsWith("\xEF\xBB\xBF"))
         view = view.sliced(3);
-    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    QString text = utf8.decode(view);
-    if (!utf8.hasError())
-        return text;
+    if (IsValidUtf8(view))
+        return QString::fromUtf8(view);
     return DecodeWindows1252(view);
 }
 
 bool IsValidUtf8(QByteArrayView bytes)
 {
-    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    (void)utf8.decode(bytes);
-    return !utf8.hasError();
+    return QUtf8StringView(bytes.data(), bytes.size()).isValidUtf8();
 }
 
 QByteArray Encode(const QString &text)

@@ -84,7 +84,11 @@ bool ResultFiles::WriteList(const ResultLists &lists, int list, const QString &p
     const QByteArray bytes = EncodeLines(items, 0);
     const bool written = TextFile::WriteBytes(path, bytes);
     if (state)
-        *state = written ? WrittenFile{path, serial, static_cast<int>(items.size()), bytes.size()} : WrittenFile{};
+        *state = written ? WrittenFile{.path = path,
+                                       .editSerial = serial,
+                                       .itemCount = static_cast<int>(items.size()),
+                                       .bytes = bytes.size()}
+                         : WrittenFile{};
     return written;
 }
 
@@ -115,7 +119,11 @@ bool ResultFiles::SaveProfileLists(const ResultLists &lists)
     bool allWritten = true;
     for (const int list : kProfileLists) {
         WrittenFile &state = m_written.at(IndexOfProfileList(list));
-        allWritten = WriteList(lists, list, ProfileFilePath(list), &state) && allWritten;
+        // A file this object wrote keeps its path until the stamp changes; it is not looked up
+        // again for every name.
+        const QString path = state.stamp == m_fileStamp && !state.path.isEmpty() ? state.path : ProfileFilePath(list);
+        allWritten = WriteList(lists, list, path, &state) && allWritten;
+        state.stamp = m_fileStamp;
     }
     return allWritten;
 }

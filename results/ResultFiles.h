@@ -54,6 +54,7 @@ private:
     struct WrittenFile
     {
         QString path;
+        QString stamp;
         quint64 editSerial = 0;
         int itemCount = 0;
         qint64 bytes = -1;

@@ -42,7 +42,10 @@ void ResultLists::WatchEdits(int list)
     connect(listModel, &QAbstractItemModel::rowsRemoved, this, bump);
     connect(listModel, &QAbstractItemModel::rowsMoved, this, bump);
     connect(listModel, &QAbstractItemModel::modelReset, this, bump);
-    connect(listModel, &QAbstractItemModel::dataChanged, this, bump);
+    connect(listModel, &QAbstractItemModel::dataChanged, this, [this, list] {
+        if (!m_appending)
+            ++m_editSerials.at(list - 1);
+    });
     connect(listModel, &QAbstractItemModel::rowsInserted, this,
             [this, list, listModel](const QModelIndex &, int, int last) {
                 if (last != listModel->rowCount() - 1)
@@ -77,8 +80,11 @@ void ResultLists::AppendCounted(int list, const QString &name)
     SetHeading(list, CountedHeading(list, count));
     QStringListModel *listModel = model(list);
     const int row = listModel->rowCount();
+    // Filling in the new last row is part of the append, not an edit of earlier content.
+    m_appending = true;
     listModel->insertRows(row, 1);
     listModel->setData(listModel->index(row), name);
+    m_appending = false;
 }
 
 void ResultLists::Empty(int list)

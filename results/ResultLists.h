@@ -83,4 +83,5 @@ private:
     std::array<QString, 5> m_headings;
     std::array<quint64, 5> m_editSerials{};
     QString m_rememberedPath;
+    bool m_appending = false;
 };

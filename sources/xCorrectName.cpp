@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+#include <algorithm>
+
 QString NameCleaner(const QString &text)
 {
     // Removed in this order, case-sensitively. Some items repeat on purpose: an earlier removal
@@ -19,7 +21,25 @@ QString NameCleaner(const QString &text)
         QString(QChar(0x00B4)),   QString(QChar(0x00AF)),     QString(QChar(0x00BA)),  QString(QChar(0x00B8)),
         QStringLiteral("_")};
 
+    // Every item on the list holds at least one of these characters: a name without any of them
+    // (the usual word or host name) has nothing to remove before its first dot.
+    static const QString kListCharacters = [] {
+        QString characters;
+        for (const QString &item : kRemovals) {
+            for (const QChar c : item) {
+                // The words of the longer items ("site:") cannot match without their sign.
+                if ((item.size() == 1 || !c.isLetter()) && !characters.contains(c))
+                    characters += c;
+            }
+        }
+        return characters;
+    }();
     QString name = text;
+    const qsizetype firstDot = name.indexOf(QLatin1Char('.'));
+    const QStringView label = QStringView(name).left(firstDot < 0 ? name.size() : firstDot);
+    if (std::none_of(label.begin(), label.end(), [](QChar c) { return kListCharacters.contains(c); }))
+        return name.contains(QLatin1Char('?')) ? QString(name).remove(QLatin1Char('?')) : name;
+
     QString extension;
     const qsizetype dot = name.indexOf(QLatin1Char('.'));
     if (dot >= 0) {

@@ -20,6 +20,26 @@ static QString ReferencePercentDecoder(QString s)
     return s;
 }
 
+// The cleaner as it is described, without the program's shortcut for plain names.
+static QString ReferenceNameCleaner(QString s)
+{
+    static const QStringList kRemovals = {
+        "&nbsp;", "related:", "site:", " ", "/", ".", "%", "!", "/", "~", "#", "'", "\"", "$", "%", "^", "&", "*",
+        "(", ")", "=", "\\", "|", "+", "`", "?", ">", "<", ",", "'", "\"", ".", "nbsp;", ";", ":",
+        QString(QChar(0x00AB)), QString(QChar(0x00B4)), QString(QChar(0x00AF)), QString(QChar(0x00BA)),
+        QString(QChar(0x00B8)), "_"};
+    QString extension;
+    if (s.contains('.')) {
+        extension = s.mid(s.indexOf('.'));
+        s.remove(extension, Qt::CaseInsensitive);
+    }
+    for (const QString &item : kRemovals)
+        s.remove(item);
+    s += extension;
+    s.remove('?');
+    return s;
+}
+
 class TestTextRoutines : public QObject
 {
     Q_OBJECT
@@ -29,6 +49,7 @@ private slots:
     void percentDecoder_data();
     void percentDecoder();
     void percentDecoderAgreesWithTheReference();
+    void nameCleanerAgreesWithTheReference();
 };
 
 void TestTextRoutines::nameCleaner_data()
@@ -91,6 +112,19 @@ void TestTextRoutines::percentDecoderAgreesWithTheReference()
         for (int i = 0; i < length; ++i)
             text += QLatin1Char(kAlphabet[random.bounded(int(sizeof(kAlphabet) - 1))]);
         QCOMPARE(PercentDecoder(text), ReferencePercentDecoder(text));
+    }
+}
+
+void TestTextRoutines::nameCleanerAgreesWithTheReference()
+{
+    static const QString kAlphabet = QString::fromUtf16(u"abAB.-?:;&nbsp!%_ \u00BA\u00AB12");
+    QRandomGenerator random(8122026);
+    for (int round = 0; round < 20000; ++round) {
+        QString text;
+        const int length = random.bounded(1, 16);
+        for (int i = 0; i < length; ++i)
+            text += kAlphabet.at(random.bounded(int(kAlphabet.size())));
+        QCOMPARE(NameCleaner(text), ReferenceNameCleaner(text));
     }
 }
 

@@ -1,0 +1,51 @@
+// Cost of reading candidate n of a long list: at the start against at the end.
+//
+//   candidate_read_bench LIST [COUNT]
+//
+// Reads COUNT (default 2000) consecutive positions from the start of LIST and as many from its
+// end, and prints the microseconds per read of each.
+
+#include "engine/CandidateFile.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+#include <cstdio>
+
+static double MicrosecondsPerRead(CandidateFile &file, const QString &path, int first, int count)
+{
+    QElapsedTimer timer;
+    timer.start();
+    for (int position = first; position < first + count; ++position) {
+        if (!file.ReadCandidate(path, position))
+            return -1;
+    }
+    return static_cast<double>(timer.nsecsElapsed()) / 1000.0 / count;
+}
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: candidate_read_bench LIST [COUNT]\n");
+        return 2;
+    }
+    const QString path = QString::fromLocal8Bit(argv[1]);
+    const int count = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 2000;
+    CandidateFile file;
+    QElapsedTimer timer;
+    timer.start();
+    const int total = file.CountCandidates(path);
+    const double indexMs = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+    if (total < count) {
+        std::fprintf(stderr, "the list has only %d entries\n", total);
+        return 2;
+    }
+    const double atStart = MicrosecondsPerRead(file, path, 1, count);
+    const double atEnd = MicrosecondsPerRead(file, path, total - count + 1, count);
+    std::printf("entries %d, index built in %.1f ms\n", total, indexMs);
+    std::printf("read at position 1..%d: %.2f us each\n", count, atStart);
+    std::printf("read at position %d..%d: %.2f us each (%.0f%% of the start)\n", total - count + 1, total, atEnd,
+                100.0 * atEnd / atStart);
+    return 0;
+}

@@ -1,0 +1,192 @@
+#include "engine/Filing.h"
+#include "platform/TextFile.h"
+#include "results/ResultFiles.h"
+#include "results/ResultLists.h"
+#include "support/TestFolders.h"
+
+#include <QDir>
+#include <QTest>
+
+#include <sys/stat.h>
+
+namespace {
+
+qint64 Inode(const QString &path)
+{
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? static_cast<qint64>(info.st_ino) : -1;
+}
+
+} // namespace
+
+class TestResultFiles : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void firstFreeNameWritesAllThreeFiles_data();
+    void firstFreeNameWritesAllThreeFiles();
+    void takenNamesWriteNoFile();
+    void appendingKeepsTheFileAndGivesTheSameBytes();
+    void editsOfAListRewriteItsFile();
+    void aFileChangedBehindOurBackIsRewritten();
+    void leftoverFilesOfAnEarlierRunAreBackedUpFirst();
+    void renewFileStampWritesTheMarkerFiles();
+    void stampsOfOneSecondStayDistinct();
+    void overflowFilesGoToTheOverflowFolder();
+
+private:
+    std::unique_ptr<TestFolders> m_folders;
+    std::unique_ptr<AppState> m_state;
+    QDateTime m_now;
+    QString App(const QString &name) const { return m_folders->appFolder() + "/" + name; }
+};
+
+void TestResultFiles::init()
+{
+    m_folders = std::make_unique<TestFolders>();
+    m_now = QDateTime(QDate(2026, 12, 8), QTime(9, 5, 7));
+    m_state = m_folders->MakePreparedState([this] { return m_now; });
+}
+
+void TestResultFiles::firstFreeNameWritesAllThreeFiles_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("list");
+    QTest::newRow("High goes to SuperHighProfile") << "abcd.com" << "SuperHighProfile.txt" << int(ResultLists::High);
+    QTest::newRow("Mid goes to HighProfile") << "abcde.com" << "HighProfile.txt" << int(ResultLists::Mid);
+    QTest::newRow("Mid, seven") << "abcdefg.net" << "HighProfile.txt" << int(ResultLists::Mid);
+    QTest::newRow("Low goes to LowProfile") << "abcdefgh.com" << "LowProfile.txt" << int(ResultLists::Low);
+    QTest::newRow("empty label is High") << ".org" << "SuperHighProfile.txt" << int(ResultLists::High);
+    QTest::newRow("no dot: whole name") << "abcdefgh" << "LowProfile.txt" << int(ResultLists::Low);
+}
+
+void TestResultFiles::firstFreeNameWritesAllThreeFiles()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, file);
+    QFETCH(int, list);
+    Filing filing(m_state->results, m_state->resultFiles);
+    QCOMPARE(filing.FileFreeName(name), list);
+    for (const QString &profile : {"LowProfile.txt", "HighProfile.txt", "SuperHighProfile.txt"})
+        QCOMPARE(FileBytes(App(profile)), profile == file ? (name + "\r\n").toUtf8() : QByteArray());
+    QCOMPARE(m_state->results.heading(list), ResultLists::CountedHeading(list, 1));
+}
+
+void TestResultFiles::takenNamesWriteNoFile()
+{
+    Filing filing(m_state->results, m_state->resultFiles);
+    QCOMPARE(filing.FileTakenName("taken.com"), int(ResultLists::Registered));
+    QCOMPARE(filing.FileFreeName(".com"), 0);
+    QCOMPARE(filing.FileFreeName(".net"), 0);
+    QCOMPARE(filing.FileTakenName(".net"), 0);
+    QVERIFY(!QFile::exists(App("LowProfile.txt")));
+    QCOMPARE(m_state->results.counter(ResultLists::Registered), 1);
+}
+
+void TestResultFiles::appendingKeepsTheFileAndGivesTheSameBytes()
+{
+    Filing filing(m_state->results, m_state->resultFiles);
+    filing.FileFreeName("firstlongname.com");
+    const qint64 inode = Inode(App("LowProfile.txt"));
+    QString expected = "firstlongname.com\r\n";
+    for (int i = 0; i < 200; ++i) {
+        const QString name = QString::fromUtf8("n\xC3\xA4me%1longer.com").arg(i);
+        filing.FileFreeName(name);
+        expected += name + "\r\n";
+    }
+    // Appended in place, not rewritten: the file is the same file.
+    QCOMPARE(Inode(App("LowProfile.txt")), inode);
+    QCOMPARE(FileBytes(App("LowProfile.txt")), expected.toUtf8());
+}
+
+void TestResultFiles::editsOfAListRewriteItsFile()
+{
+    ResultLists &lists = m_state->results;
+    Filing filing(lists, m_state->resultFiles);
+    for (const char *name : {"aaaaaaaa.com", "bbbbbbbb.com", "cccccccc.com"})
+        filing.FileFreeName(name);
+    lists.Del(ResultLists::Low, 1);
+    filing.FileFreeName("dddddddd.com");
+    QCOMPARE(FileBytes(App("LowProfile.txt")), QByteArray("aaaaaaaa.com\r\ncccccccc.com\r\ndddddddd.com\r\n"));
+    lists.Clear(ResultLists::Low);
+    filing.FileFreeName("eeeeeeee.com");
+    QCOMPARE(FileBytes(App("LowProfile.txt")), QByteArray("eeeeeeee.com\r\n"));
+}
+
+void TestResultFiles::aFileChangedBehindOurBackIsRewritten()
+{
+    Filing filing(m_state->results, m_state->resultFiles);
+    filing.FileFreeName("aaaaaaaa.com");
+    TextFile::WriteAll(App("LowProfile.txt"), "garbage\r\n");
+    filing.FileFreeName("bbbbbbbb.com");
+    QCOMPARE(FileBytes(App("LowProfile.txt")), QByteArray("aaaaaaaa.com\r\nbbbbbbbb.com\r\n"));
+}
+
+void TestResultFiles::leftoverFilesOfAnEarlierRunAreBackedUpFirst()
+{
+    TextFile::WriteAll(App("LowProfile.txt"), "kept-from-yesterday.com\r\n");
+    TextFile::WriteAll(App("HighProfile.txt"), "");
+    Filing filing(m_state->results, m_state->resultFiles);
+    filing.FileFreeName("today.com");
+    QCOMPARE(FileBytes(App("backups/LowProfile20261208090507.txt")), QByteArray("kept-from-yesterday.com\r\n"));
+    QVERIFY(!QFile::exists(App("backups/HighProfile20261208090507.txt"))); // empty: nothing to keep
+    QCOMPARE(FileBytes(App("LowProfile.txt")), QByteArray());
+    // Only the first filing of a run does this.
+    filing.FileFreeName("longername.com");
+    QCOMPARE(QDir(App("backups")).entryList(QDir::Files).size(), 1);
+}
+
+void TestResultFiles::renewFileStampWritesTheMarkerFiles()
+{
+    ResultFiles &files = m_state->resultFiles;
+    QCOMPARE(files.FileStamp(), QString());
+    files.RenewFileStamp();
+    const QString stamp = files.FileStamp();
+    QCOMPARE(stamp, QString("20261208090507"));
+    QVERIFY(!stamp.contains('/') && !stamp.contains(':') && !stamp.contains(' '));
+    QCOMPARE(FileBytes(App("backups/HighProfile" + stamp + ".txt")), QByteArray(" \r\n \r\n"));
+    QCOMPARE(FileBytes(App("backups/MidProfile" + stamp + ".txt")), QByteArray(" \r\n"));
+    QCOMPARE(files.ProfileFilePath(ResultLists::Mid), App("HighProfile" + stamp + ".txt"));
+}
+
+void TestResultFiles::stampsOfOneSecondStayDistinct()
+{
+    ResultFiles &files = m_state->resultFiles;
+    QStringList stamps;
+    for (int i = 0; i < 3; ++i) {
+        files.RenewFileStamp();
+        stamps << files.FileStamp();
+    }
+    QCOMPARE(stamps, (QStringList{"20261208090507", "20261208090507-2", "20261208090507-3"}));
+    m_now = m_now.addSecs(1);
+    files.RenewFileStamp();
+    QCOMPARE(files.FileStamp(), QString("20261208090508"));
+}
+
+void TestResultFiles::overflowFilesGoToTheOverflowFolder()
+{
+    ResultLists &lists = m_state->results;
+    lists.AppendCounted(ResultLists::Low, "aaaaaaaa.com");
+    lists.AppendCounted(ResultLists::High, "a.com");
+    lists.AppendCounted(ResultLists::Registered, "r.com");
+    lists.AppendCounted(ResultLists::Saved, "kept.com");
+    ResultFiles &files = m_state->resultFiles;
+    QVERIFY(files.WriteOverflowFiles(lists));
+    QCOMPARE(FileBytes(App("overflow/LowProfile.txt")), QByteArray("aaaaaaaa.com\r\n"));
+    QCOMPARE(FileBytes(App("overflow/HighProfile.txt")), QByteArray());
+    QCOMPARE(FileBytes(App("overflow/SuperHighProfile.txt")), QByteArray("a.com\r\n"));
+    files.ResetProfileLists(lists);
+    for (const int list : {ResultLists::Low, ResultLists::Registered, ResultLists::High, ResultLists::Mid}) {
+        QCOMPARE(lists.itemCount(list), 0);
+        QCOMPARE(lists.counter(list), 0);
+    }
+    QCOMPARE(lists.items(ResultLists::Saved), QStringList{"kept.com"});
+    // Headings keep their counts until the next filing.
+    QCOMPARE(lists.heading(ResultLists::Low), QString("Low Profile (1)"));
+    QVERIFY(!files.FileStamp().isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestResultFiles)
+#include "tst_resultfiles.moc"

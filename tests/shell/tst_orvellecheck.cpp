@@ -1,0 +1,110 @@
+#include "platform/TextFile.h"
+#include "support/TestFolders.h"
+#include "tools/whoisd/WhoisTestServer.h"
+
+#include <QProcess>
+#include <QTest>
+
+// orvelle-check as a user runs it: a separate process against a whois server on 127.0.0.1.
+class TestOrvelleCheck : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void checksTheListAndPrintsOneLinePerName();
+    void startsAtTheGivenPosition();
+    void badInputExitsWithTwo_data();
+    void badInputExitsWithTwo();
+
+private:
+    int Run(const QStringList &arguments, QByteArray *out, QByteArray *err);
+
+    std::unique_ptr<TestFolders> m_folders;
+    std::unique_ptr<WhoisTestServer> m_server;
+};
+
+void TestOrvelleCheck::init()
+{
+    m_folders = std::make_unique<TestFolders>();
+    m_server = std::make_unique<WhoisTestServer>();
+    QVERIFY(m_server->Listen());
+    m_server->setRuleChooser([](const QString &name) {
+        return name.startsWith(QLatin1String("free")) ? WhoisReplyRule::Free() : WhoisReplyRule::Taken();
+    });
+    WhoisReplyRule silent;
+    silent.mode = WhoisReplyRule::Mode::CloseAtOnce;
+    m_server->setRule("silent.com", silent);
+    TextFile::WriteAll(m_folders->appFolder() + "/registrars.txt",
+                       QStringLiteral("com|127.0.0.1|%1|Enabled\r\n").arg(m_server->port()));
+}
+
+int TestOrvelleCheck::Run(const QStringList &arguments, QByteArray *out, QByteArray *err)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("ORVELLE_APP_FOLDER", m_folders->appFolder());
+    environment.insert("ORVELLE_SETTINGS_DIR", m_folders->settingsRoot());
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(ORVELLE_CHECK_BINARY), QStringList{"--tick-ms", "20"} + arguments);
+    // The server lives in this process: keep its event loop running while the checker works.
+    if (!QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 60000))
+        return -1;
+    *out = process.readAllStandardOutput();
+    *err = process.readAllStandardError();
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
+void TestOrvelleCheck::checksTheListAndPrintsOneLinePerName()
+{
+    const QString list = m_folders->WriteList("names.txt", {"free", "", "freeabc", "freeabcdef", "taken", "silent"});
+    QByteArray out;
+    QByteArray err;
+    QCOMPARE(Run({list}, &out, &err), 0);
+    QStringList lines = QString::fromUtf8(out).split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.takeLast(), QString("High 1, Mid 1, Low 1, Registered 1, Unchecked 1"));
+    lines.sort();
+    QCOMPARE(lines, (QStringList{"High\tfree.com", "Low\tfreeabcdef.com", "Mid\tfreeabc.com", "Registered\ttaken.com",
+                                 "Unchecked\tsilent.com"}));
+    // The program's folders were used: the whois table was kept, the result files written.
+    QCOMPARE(FileBytes(m_folders->appFolder() + "/SuperHighProfile.txt"), QByteArray("free.com\r\n"));
+}
+
+void TestOrvelleCheck::startsAtTheGivenPosition()
+{
+    const QString list = m_folders->WriteList("names.txt", {"taken1", "taken2", "taken3"});
+    QByteArray out;
+    QByteArray err;
+    QCOMPARE(Run({"--start", "3", list}, &out, &err), 0);
+    QCOMPARE(QString::fromUtf8(out), QString("Registered\ttaken3.com\nHigh 0, Mid 0, Low 0, Registered 1, Unchecked 0\n"));
+    QCOMPARE(m_server->queries(), QStringList{"taken3.com"});
+}
+
+void TestOrvelleCheck::badInputExitsWithTwo_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("missing list") << QStringList{"/nonexistent/list.txt"} << "cannot read the list";
+    QTest::newRow("no list") << QStringList() << "exactly one LIST";
+    QTest::newRow("two lists") << QStringList{"a", "b"} << "exactly one LIST";
+    QTest::newRow("start not a number") << QStringList{"--start", "x", "LIST"} << "--start needs a whole number";
+    QTest::newRow("start zero") << QStringList{"--start", "0", "LIST"} << "--start needs a whole number";
+    QTest::newRow("unknown option") << QStringList{"--fast", "LIST"} << "Unknown option";
+    QTest::newRow("folder as list") << QStringList{"."} << "cannot read the list";
+}
+
+void TestOrvelleCheck::badInputExitsWithTwo()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, message);
+    const QString list = m_folders->WriteList("names.txt", {"taken"});
+    arguments.replaceInStrings(QRegularExpression("^LIST$"), list);
+    QByteArray out;
+    QByteArray err;
+    QCOMPARE(Run(arguments, &out, &err), 2);
+    QVERIFY2(QString::fromUtf8(err).contains(message), err.constData());
+    QCOMPARE(out, QByteArray());
+    QCOMPARE(m_server->queries().size(), 0);
+}
+
+QTEST_GUILESS_MAIN(TestOrvelleCheck)
+#include "tst_orvellecheck.moc"
