@@ -13,19 +13,19 @@ ProgramConfig VersionRecord()
     config.versionMajor = ORVELLE_VERSION_MAJOR;
     config.versionMinor = ORVELLE_VERSION_MINOR;
     config.versionPatch = ORVELLE_VERSION_PATCH;
+    config.purchaseUrlPrefix = QStringLiteral(ORVELLE_PURCHASE_URL_PREFIX);
     config.whoisDetailHost = QStringLiteral(ORVELLE_WHOIS_DETAIL_HOST);
     config.whoisDetailPort = ORVELLE_WHOIS_DETAIL_PORT;
     return config;
 }
 
-void PurchaseLink(ProgramConfig &config)
+void PurchaseLink(ProgramConfig &config, const ProgramConfig &record)
 {
-    const ProgramConfig record = VersionRecord();
     config.productName = record.productName;
     config.companyName = record.companyName;
     config.siteAddress = record.siteAddress;
     config.purchaseOnDoubleClick = true;
-    config.purchaseUrlPrefix = QStringLiteral(ORVELLE_PURCHASE_URL_PREFIX);
+    config.purchaseUrlPrefix = record.purchaseUrlPrefix;
     config.skinEnabled = false;
 }
 

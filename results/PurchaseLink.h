@@ -22,12 +22,13 @@ struct ProgramConfig
     quint16 whoisDetailPort = 43;
 };
 
-// The version record of this build, as the configuration fixed it; PurchaseLink not yet run.
+// The version record of this build, as the configuration fixed it, with the purchase partner's
+// address prefix; the switches are as they are before PurchaseLink runs.
 ProgramConfig VersionRecord();
 
-// Fixes the start-up values: names and site from the version record, purchase on double click,
-// the purchase address prefix, and the skin switched off. Running it again changes nothing.
-void PurchaseLink(ProgramConfig &config);
+// Fixes the start-up values from the version record: names, site and purchase prefix, purchase
+// on double click, and the skin switched off. Running it again changes nothing.
+void PurchaseLink(ProgramConfig &config, const ProgramConfig &record = VersionRecord());
 
 // The purchase page of a name: the prefix followed by the name, in which every character other
 // than a letter, a digit, "." and "-" is percent-encoded, so a name taken from a web page

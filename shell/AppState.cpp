@@ -5,7 +5,8 @@ const QString AppState::kSection = QStringLiteral("Settings");
 
 AppState::AppState(ProgramConfig programConfig, const QString &appFolderRoot, const QString &settingsRoot,
                    ResultFiles::Clock clock, QObject *parent)
-    : QObject(parent), config(std::move(programConfig)), folder(appFolderRoot), settings(settingsRoot),
+    : QObject(parent), config(std::move(programConfig)), versionRecord(config), folder(appFolderRoot),
+      settings(settingsRoot),
       resultFiles(folder, std::move(clock))
 {
     results.setRememberedPath(folder.Join(QStringLiteral("\\Remembered.txt")));

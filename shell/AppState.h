@@ -38,6 +38,8 @@ public:
     void setProxyMode(bool on);
 
     ProgramConfig config;
+    // What the program's version record says; PurchaseLink takes its values from here.
+    ProgramConfig versionRecord;
     AppFolder folder;
     SettingsStore settings;
     RegistrarTable registrars;

@@ -1,0 +1,69 @@
+#include "frmAbout.h"
+
+#include "AppState.h"
+#include "Pictures.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QMouseEvent>
+
+frmAbout::frmAbout(const AppState &state, QWidget *parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("frmAbout"));
+    setWindowIcon(QIcon(ProgramEmblem(64)));
+    QFont font = this->font();
+    font.setFamilies({QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans")});
+    setFont(font);
+    const auto label = [this](const char *name, const QString &text) {
+        auto *created = new QLabel(text, this);
+        created->setObjectName(QLatin1String(name));
+        return created;
+    };
+    Picture1 = label("Picture1", QString());
+    Picture1->setPixmap(ProgramEmblem(72));
+    Label1 = label("Label1", QStringLiteral("Your Program Name"));
+    QFont title = Label1->font();
+    title.setPointSizeF(title.pointSizeF() * 1.6);
+    title.setBold(true);
+    Label1->setFont(title);
+    Label2 = label("Label2", QStringLiteral("Version:"));
+    Label3 = label("Label3", QStringLiteral("Owned By:"));
+    Label4 = label("Label4", QStringLiteral("Website:"));
+    lblVersion = label("lblVersion", QString());
+    lblCompany = label("lblCompany", QString());
+    lblWebsite = label("lblWebsite", QString());
+    lblWebsite->setCursor(Qt::PointingHandCursor);
+    lblWebsite->setStyleSheet(QStringLiteral("color: #1a5fb4; text-decoration: underline;"));
+    lblWebsite->installEventFilter(this);
+
+    // What the version record and PurchaseLink say.
+    setWindowTitle(QStringLiteral("About ") + state.config.productName);
+    Label1->setText(state.config.productName);
+    lblCompany->setText(state.config.companyName);
+    lblVersion->setText(QString::number(state.config.versionMajor) + QLatin1Char('.') +
+                        QString::number(state.config.versionMinor));
+    lblWebsite->setText(state.config.siteAddress);
+
+    auto *grid = new QGridLayout(this);
+    grid->setContentsMargins(18, 18, 18, 18);
+    grid->setHorizontalSpacing(14);
+    grid->addWidget(Picture1, 0, 0, 4, 1, Qt::AlignTop);
+    grid->addWidget(Label1, 0, 1, 1, 2);
+    grid->addWidget(Label2, 1, 1);
+    grid->addWidget(lblVersion, 1, 2);
+    grid->addWidget(Label3, 2, 1);
+    grid->addWidget(lblCompany, 2, 2);
+    grid->addWidget(Label4, 3, 1);
+    grid->addWidget(lblWebsite, 3, 2);
+    grid->setColumnStretch(2, 1);
+    setMinimumWidth(380);
+}
+
+bool frmAbout::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == lblWebsite && event->type() == QEvent::MouseButtonRelease) {
+        emit websiteClicked();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}

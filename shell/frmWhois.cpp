@@ -1,0 +1,65 @@
+#include "frmWhois.h"
+
+#include "Pictures.h"
+#include "platform/TextFile.h"
+
+#include <QTextEdit>
+#include <QVBoxLayout>
+
+frmWhois::frmWhois(const QString &domain, const QString &host, quint16 port, std::unique_ptr<SocketComponent> socket,
+                   QWidget *parent)
+    : QWidget(parent, Qt::Window), m_domain(domain), m_host(host), m_port(port), m_socket(std::move(socket))
+{
+    setObjectName(QStringLiteral("frmWhois"));
+    setWindowTitle(QStringLiteral("WHOIS Information"));
+    setWindowIcon(QIcon(ProgramEmblem(64)));
+    setAttribute(Qt::WA_DeleteOnClose);
+    Text1 = new QTextEdit(this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setReadOnly(true);
+    Text1->setAcceptRichText(false);
+    QFont font(QStringLiteral("Verdana"));
+    font.setStyleHint(QFont::SansSerif);
+    Text1->setFont(font);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(Text1);
+    // 8235 x 6555 twips.
+    setFixedSize(549, 437);
+
+    m_timeout.setSingleShot(true);
+    m_timeout.setInterval(kAnswerTimeoutMs);
+    connect(&m_timeout, &QTimer::timeout, this, [this] {
+        m_socket->Close();
+        ShowProblem(QStringLiteral("The whois server %1 gave no answer within 30 seconds.").arg(m_host));
+    });
+    connect(m_socket.get(), &SocketComponent::Connected, this,
+            [this] { m_socket->SendData(m_domain + QStringLiteral("\r\n")); });
+    connect(m_socket.get(), &SocketComponent::DataArrival, this, [this] { ReplyText += m_socket->GetData(); });
+    connect(m_socket.get(), &SocketComponent::PeerClosed, this, [this] {
+        m_timeout.stop();
+        m_socket->Close();
+        Text1->setPlainText(TextFile::Decode(ReplyText));
+    });
+    connect(m_socket.get(), &SocketComponent::Failed, this, [this](const QString &message) {
+        m_timeout.stop();
+        m_socket->Close();
+        ShowProblem(QStringLiteral("The whois server %1 cannot be reached: %2").arg(m_host, message));
+    });
+}
+
+void frmWhois::Load()
+{
+    ReplyText.clear();
+    m_socket->Close();
+    m_timeout.start();
+    if (m_socket->Connect(m_host, m_port) != SocketComponent::ConnectResult::Started) {
+        m_timeout.stop();
+        ShowProblem(QStringLiteral("The whois server \"%1\" port %2 is not a valid address.").arg(m_host).arg(m_port));
+    }
+}
+
+void frmWhois::ShowProblem(const QString &message)
+{
+    Text1->setPlainText(message);
+}

@@ -1,0 +1,44 @@
+// Orvelle: finds domain names that are still free to register.
+
+#include "AppState.h"
+#include "ProgramWindows.h"
+#include "platform/TcpSocketComponent.h"
+#include "platform/WebEngineBrowser.h"
+#include "results/PurchaseLink.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS"))
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-background-networking --disable-component-update");
+    QApplication app(argc, argv);
+    ProgramConfig config = VersionRecord();
+    QApplication::setOrganizationName(config.companyName);
+    QApplication::setApplicationName(config.productName);
+    QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
+                                            .arg(config.versionMajor)
+                                            .arg(config.versionMinor)
+                                            .arg(config.versionPatch));
+    // The program ends when its main window closes, or after it when the website window does.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    // Developers point the whois window at a test server with these.
+    if (const QString host = qEnvironmentVariable("ORVELLE_WHOIS_DETAIL_HOST"); !host.isEmpty())
+        config.whoisDetailHost = host;
+    if (const int port = qEnvironmentVariableIntValue("ORVELLE_WHOIS_DETAIL_PORT"); port > 0 && port < 65536)
+        config.whoisDetailPort = static_cast<quint16>(port);
+
+    AppState state(config, AppFolder::DefaultRoot(), SettingsStore::DefaultRoot(config.companyName));
+    ProgramWindows windows(
+        state,
+        [&state](QWidget *parent) {
+            auto *browser = new WebEngineBrowser(parent);
+            browser->setHomeAddress(state.config.siteAddress);
+            return browser;
+        },
+        TcpSocketComponent::Factory(), [](const QUrl &url) { return QDesktopServices::openUrl(url); });
+    windows.ShowSplash();
+    return QApplication::exec();
+}

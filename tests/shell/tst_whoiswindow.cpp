@@ -1,0 +1,102 @@
+#include "platform/TcpSocketComponent.h"
+#include "shell/ProgramWindows.h"
+#include "shell/frmWhois.h"
+#include "support/GuiRig.h"
+#include "tools/whoisd/WhoisTestServer.h"
+
+#include <QTcpServer>
+#include <QTest>
+#include <QTextEdit>
+
+// The whois detail window against a whois server on 127.0.0.1.
+class TestWhoisWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void replyInPiecesIsShownWholeWhenTheServerCloses();
+    void doubleClickOpensItWhenBuyingIsOff();
+    void secondNameReplacesTheWindow();
+    void unreachableServerGetsAMessage();
+    void silentServerGetsAMessageAfterTheTimeout();
+
+private:
+    std::unique_ptr<WhoisTestServer> m_server;
+    std::unique_ptr<GuiRig> m_rig;
+};
+
+void TestWhoisWindow::init()
+{
+    m_server = std::make_unique<WhoisTestServer>();
+    QVERIFY(m_server->Listen());
+    m_rig = std::make_unique<GuiRig>();
+    m_rig->state->config.whoisDetailHost = "127.0.0.1";
+    m_rig->state->config.whoisDetailPort = m_server->port();
+}
+
+void TestWhoisWindow::cleanup()
+{
+    m_rig.reset();
+    m_server.reset();
+}
+
+void TestWhoisWindow::replyInPiecesIsShownWholeWhenTheServerCloses()
+{
+    WhoisReplyRule pieces;
+    pieces.reply = "Domain Name: %NAME%\r\nRegistrar: Example\r\nStatus: active\r\n";
+    pieces.pieces = 3;
+    pieces.pieceGapMs = 40;
+    m_server->setDefaultRule(pieces);
+    m_rig->windows->OpenWhois("shop.org");
+    frmWhois *window = m_rig->windows->whois();
+    QVERIFY(window);
+    QCOMPARE(window->windowTitle(), QString("WHOIS Information"));
+    QTest::qWait(50);
+    QCOMPARE(window->Text1->toPlainText(), QString()); // nothing until the server closes
+    QTRY_COMPARE(window->Text1->toPlainText(), QString("Domain Name: shop.org\nRegistrar: Example\nStatus: active\n"));
+    // The name exactly as listed, whatever its extension.
+    QCOMPARE(m_server->queries(), QStringList{"shop.org"});
+}
+
+void TestWhoisWindow::doubleClickOpensItWhenBuyingIsOff()
+{
+    m_rig->state->config.purchaseOnDoubleClick = false;
+    m_rig->windows->OpenName("a.com");
+    QVERIFY(m_rig->windows->whois());
+    QVERIFY(!m_rig->windows->website());
+    QCOMPARE(m_rig->state->currentDomain, QString("a.com"));
+}
+
+void TestWhoisWindow::secondNameReplacesTheWindow()
+{
+    m_rig->windows->OpenWhois("first.com");
+    QPointer<frmWhois> first = m_rig->windows->whois();
+    m_rig->windows->OpenWhois("second.com");
+    QVERIFY(!first);
+    QTRY_VERIFY(m_rig->windows->whois()->Text1->toPlainText().contains("second.com"));
+}
+
+void TestWhoisWindow::unreachableServerGetsAMessage()
+{
+    QTcpServer reserve;
+    reserve.listen(QHostAddress::LocalHost);
+    m_rig->state->config.whoisDetailPort = reserve.serverPort();
+    reserve.close();
+    m_rig->windows->OpenWhois("a.com");
+    QTRY_VERIFY(m_rig->windows->whois()->Text1->toPlainText().startsWith("The whois server 127.0.0.1 cannot be reached"));
+}
+
+void TestWhoisWindow::silentServerGetsAMessageAfterTheTimeout()
+{
+    WhoisReplyRule hang;
+    hang.mode = WhoisReplyRule::Mode::NeverClose;
+    m_server->setDefaultRule(hang);
+    frmWhois window("a.com", "127.0.0.1", m_server->port(), TcpSocketComponent::Factory()());
+    window.setAnswerTimeout(200);
+    window.Load();
+    QTRY_COMPARE(window.Text1->toPlainText(), QString("The whois server 127.0.0.1 gave no answer within 30 seconds."));
+}
+
+QTEST_MAIN(TestWhoisWindow)
+#include "tst_whoiswindow.moc"

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "platform/WebBrowser.h"
+
+#include <QPointer>
+#include <QStringList>
+
+class QWidget;
+
+// A WebBrowser that loads nothing: it records where it was sent, and a test completes "pages"
+// with the markup and title it wants, raising the events a real browser raises.
+class FakeWebBrowser : public WebBrowser
+{
+    Q_OBJECT
+public:
+    explicit FakeWebBrowser(QWidget *parentWidget = nullptr);
+    ~FakeWebBrowser() override;
+
+    QWidget *view() override;
+    void Navigate(const QString &address) override;
+    void GoBack() override { ++backCount; }
+    void GoForward() override { ++forwardCount; }
+    void GoHome() override { ++homeCount; }
+    void Refresh() override { ++refreshCount; }
+    void Stop() override { ++stopCount; }
+    QString LocationURL() const override { return m_location; }
+    QString LocationName() const override { return m_title; }
+    std::optional<QString> BodyMarkup() const override { return m_body; }
+
+    // Finishes loading the address last navigated to, with this title and body.
+    void CompletePage(const QString &title, const std::optional<QString> &body);
+
+    QStringList navigations;
+    int backCount = 0;
+    int forwardCount = 0;
+    int homeCount = 0;
+    int refreshCount = 0;
+    int stopCount = 0;
+
+private:
+    QPointer<QWidget> m_view;
+    QString m_location;
+    QString m_title;
+    std::optional<QString> m_body;
+};
