@@ -200,7 +200,7 @@ void CheckEngine::StartBatch()
             m_positionWrite.start();
     }
     if (!m_stopped && m_finished >= m_handed)
-        ContinueLater(); // nothing is in flight: end the batch from the event loop
+        RunForThisBatch([this] { EndBatch(); }); // nothing is in flight: end the batch from the event loop
 }
 
 void CheckEngine::StorePosition()
@@ -217,14 +217,13 @@ void CheckEngine::StorePosition()
     m_state.settings.WriteSettings(AppState::kPositionsApp, AppState::kSection, values);
 }
 
-void CheckEngine::ContinueLater()
+void CheckEngine::RunForThisBatch(std::function<void()> step)
 {
-    const quint64 serial = m_batchSerial;
     QMetaObject::invokeMethod(
         this,
-        [this, serial] {
+        [this, serial = m_batchSerial, step = std::move(step)] {
             if (!m_stopped && serial == m_batchSerial)
-                EndBatch();
+                step();
         },
         Qt::QueuedConnection);
 }
@@ -318,14 +317,7 @@ void CheckEngine::EndBatch()
     }
     // The next batch starts from the event loop, after the events already queued.
     ++m_batchSerial;
-    const quint64 serial = m_batchSerial;
-    QMetaObject::invokeMethod(
-        this,
-        [this, serial] {
-            if (!m_stopped && serial == m_batchSerial)
-                StartBatch();
-        },
-        Qt::QueuedConnection);
+    RunForThisBatch([this] { StartBatch(); });
 }
 
 void CheckEngine::OnWatchdogTick()
@@ -370,12 +362,7 @@ void CheckEngine::Stop()
         caption != QLatin1String("Browse for names")) {
         m_selection.Reapply();
     } else {
-        controls.setEnabled(SearchControls::StartButton, true);
-        controls.setEnabled(SearchControls::StopButton, false);
-        controls.setEnabled(SearchControls::SearchText, false);
-        controls.setEnabled(SearchControls::HarvestSize, false);
-        controls.setEnabled(SearchControls::SearchButton, false);
-        controls.setEnabled(SearchControls::StartNumber, true);
+        controls.EnableForListSource();
         controls.setStartNumber(m_state.ReadSetting(AppState::kPositionsApp, QStringLiteral("CustWordNum"),
                                                     QStringLiteral("1")));
     }

@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -87,7 +88,8 @@ private:
     void StartBatch();
     void SlotFinished();
     void EndBatch();
-    void ContinueLater();
+    // Runs the step from the event loop, unless the run stopped or another batch began by then.
+    void RunForThisBatch(std::function<void()> step);
     void OnWatchdogTick();
     void DropBusySlots();
     void SetStatus(int panel, const QString &text);

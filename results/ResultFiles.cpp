@@ -85,6 +85,7 @@ bool ResultFiles::WriteList(const ResultLists &lists, int list, const QString &p
     const bool written = TextFile::WriteBytes(path, bytes);
     if (state)
         *state = written ? WrittenFile{.path = path,
+                                       .stamp = QString(),
                                        .editSerial = serial,
                                        .itemCount = static_cast<int>(items.size()),
                                        .bytes = bytes.size()}

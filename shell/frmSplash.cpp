@@ -24,7 +24,7 @@ frmSplash::frmSplash(const QString &productName, QWidget *parent)
         painter.setFont(font);
         painter.setPen(QColor(20, 60, 120));
         painter.drawText(QRect(170, 70, 240, 50), Qt::AlignLeft | Qt::AlignVCenter, productName);
-        font.setPixelSize(14);
+        font.setPixelSize(13);
         font.setBold(false);
         painter.setFont(font);
         painter.setPen(QColor(70, 80, 100));

@@ -44,6 +44,16 @@ void SearchControls::setEnabled(Control control, bool enabled)
     Changed();
 }
 
+void SearchControls::EnableForListSource()
+{
+    setEnabled(StartButton, true);
+    setEnabled(StopButton, false);
+    setEnabled(SearchText, false);
+    setEnabled(HarvestSize, false);
+    setEnabled(SearchButton, false);
+    setEnabled(StartNumber, true);
+}
+
 void SearchControls::setStartNumberGroupVisible(bool visible)
 {
     if (m_startNumberGroupVisible == visible)

@@ -37,6 +37,9 @@ public:
 
     bool isEnabled(Control control) const { return m_enabled.at(control); }
     void setEnabled(Control control, bool enabled);
+    // The buttons of a list source at rest: Start and the start number enabled; Stop and the
+    // search-string controls disabled.
+    void EnableForListSource();
 
     bool startNumberGroupVisible() const { return m_startNumberGroupVisible; }
     bool searchStringGroupVisible() const { return m_searchStringGroupVisible; }

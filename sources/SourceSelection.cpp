@@ -88,12 +88,7 @@ void SourceSelection::SelectWordList(const QString &caption)
     ShowStartNumberGroupOnly();
     controls.setSourcePath(m_state.folder.Join(RelativeListPath(caption)));
     controls.setTotal(QString::number(m_state.candidates.CountCandidates(controls.sourcePath())));
-    controls.setEnabled(SearchControls::StartButton, true);
-    controls.setEnabled(SearchControls::StopButton, false);
-    controls.setEnabled(SearchControls::SearchText, false);
-    controls.setEnabled(SearchControls::HarvestSize, false);
-    controls.setEnabled(SearchControls::SearchButton, false);
-    controls.setEnabled(SearchControls::StartNumber, true);
+    controls.EnableForListSource();
     controls.setStartNumber(m_state.ReadSetting(AppState::kPositionsApp, ResumeKey(caption), QStringLiteral("1")));
 }
 
@@ -107,12 +102,7 @@ void SourceSelection::SelectCustomList()
     }
     controls.setSourcePath(m_lastCustomList);
     controls.setTotal(QString::number(m_state.candidates.CountCandidates(m_lastCustomList)));
-    controls.setEnabled(SearchControls::StartButton, true);
-    controls.setEnabled(SearchControls::StopButton, false);
-    controls.setEnabled(SearchControls::SearchText, false);
-    controls.setEnabled(SearchControls::HarvestSize, false);
-    controls.setEnabled(SearchControls::SearchButton, false);
-    controls.setEnabled(SearchControls::StartNumber, true);
+    controls.EnableForListSource();
     controls.setStartNumber(QStringLiteral("1"));
 }
 

@@ -10,6 +10,7 @@
 #include "platform/TextFile.h"
 #include "sources/xCorrectName.h"
 #include "sources/xurlEncode.h"
+#include "tests/support/ReferenceTextRoutines.h"
 #include "whois_table/RegistrarFile.h"
 #include "whois_table/RegistrarTable.h"
 
@@ -19,39 +20,6 @@
 #include <cstdlib>
 
 namespace {
-
-QString ReferencePercentDecoder(QString s)
-{
-    static const char *const kCodes[][2] = {
-        {"%25", "%"}, {"%20", " "}, {"%3C", "<"}, {"%3E", ">"}, {"%23", "#"}, {"%7B", "{"},
-        {"%7D", "}"}, {"%7C", "|"}, {"%5C", "\\"}, {"%5E", "^"}, {"%7E", "~"}, {"%5B", "["},
-        {"%5D", "]"}, {"%60", "`"}, {"%3B", ";"}, {"%2F", "/"}, {"%3F", "?"}, {"%3A", ":"},
-        {"%40", "@"}, {"%3D", "="}, {"%26", "&"}, {"%24", "$"}, {"%0A", "\n"}, {"%0D", "\r"}};
-    for (const auto &code : kCodes) {
-        while (s.contains(QLatin1String(code[0]), Qt::CaseInsensitive))
-            s.replace(QLatin1String(code[0]), QLatin1String(code[1]), Qt::CaseInsensitive);
-    }
-    return s;
-}
-
-QString ReferenceNameCleaner(QString s)
-{
-    static const QStringList kRemovals = {
-        "&nbsp;", "related:", "site:", " ", "/", ".", "%", "!", "/", "~", "#", "'", "\"", "$", "%", "^", "&", "*",
-        "(", ")", "=", "\\", "|", "+", "`", "?", ">", "<", ",", "'", "\"", ".", "nbsp;", ";", ":",
-        QString(QChar(0x00AB)), QString(QChar(0x00B4)), QString(QChar(0x00AF)), QString(QChar(0x00BA)),
-        QString(QChar(0x00B8)), "_"};
-    QString extension;
-    if (s.contains('.')) {
-        extension = s.mid(s.indexOf('.'));
-        s.remove(extension, Qt::CaseInsensitive);
-    }
-    for (const QString &item : kRemovals)
-        s.remove(item);
-    s += extension;
-    s.remove('?');
-    return s;
-}
 
 RegistrarTable DefaultTable()
 {
@@ -78,12 +46,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString decoded = PercentDecoder(text);
     Check(decoded.size() <= text.size());
     if (text.size() <= 512)
-        Check(decoded == ReferencePercentDecoder(text));
+        Check(decoded == Reference::PercentDecoder(text));
 
     const QString cleaned = NameCleaner(text);
     Check(cleaned.size() <= text.size());
     if (text.size() <= 512)
-        Check(cleaned == ReferenceNameCleaner(text));
+        Check(cleaned == Reference::NameCleaner(text));
     Check(!cleaned.contains(QLatin1Char('?')));
     Check(NameCleaner(cleaned) == cleaned || cleaned.contains(QLatin1Char('.')));
 

@@ -1,44 +1,9 @@
 #include "sources/xCorrectName.h"
 #include "sources/xurlEncode.h"
+#include "support/ReferenceTextRoutines.h"
 
 #include <QRandomGenerator>
 #include <QTest>
-
-// The decoder as it is described: every code of the table, in order, replaced while it occurs.
-// The program's decoder is faster; the two must always agree.
-static QString ReferencePercentDecoder(QString s)
-{
-    static const char *const kCodes[][2] = {
-        {"%25", "%"},  {"%20", " "}, {"%3C", "<"}, {"%3E", ">"}, {"%23", "#"}, {"%7B", "{"},
-        {"%7D", "}"},  {"%7C", "|"}, {"%5C", "\\"}, {"%5E", "^"}, {"%7E", "~"}, {"%5B", "["},
-        {"%5D", "]"},  {"%60", "`"}, {"%3B", ";"}, {"%2F", "/"}, {"%3F", "?"}, {"%3A", ":"},
-        {"%40", "@"},  {"%3D", "="}, {"%26", "&"}, {"%24", "$"}, {"%0A", "\n"}, {"%0D", "\r"}};
-    for (const auto &code : kCodes) {
-        while (s.contains(QLatin1String(code[0]), Qt::CaseInsensitive))
-            s.replace(QLatin1String(code[0]), QLatin1String(code[1]), Qt::CaseInsensitive);
-    }
-    return s;
-}
-
-// The cleaner as it is described, without the program's shortcut for plain names.
-static QString ReferenceNameCleaner(QString s)
-{
-    static const QStringList kRemovals = {
-        "&nbsp;", "related:", "site:", " ", "/", ".", "%", "!", "/", "~", "#", "'", "\"", "$", "%", "^", "&", "*",
-        "(", ")", "=", "\\", "|", "+", "`", "?", ">", "<", ",", "'", "\"", ".", "nbsp;", ";", ":",
-        QString(QChar(0x00AB)), QString(QChar(0x00B4)), QString(QChar(0x00AF)), QString(QChar(0x00BA)),
-        QString(QChar(0x00B8)), "_"};
-    QString extension;
-    if (s.contains('.')) {
-        extension = s.mid(s.indexOf('.'));
-        s.remove(extension, Qt::CaseInsensitive);
-    }
-    for (const QString &item : kRemovals)
-        s.remove(item);
-    s += extension;
-    s.remove('?');
-    return s;
-}
 
 class TestTextRoutines : public QObject
 {
@@ -98,7 +63,7 @@ void TestTextRoutines::percentDecoder()
     QFETCH(QString, text);
     QFETCH(QString, decoded);
     QCOMPARE(PercentDecoder(text), decoded);
-    QCOMPARE(ReferencePercentDecoder(text), decoded);
+    QCOMPARE(Reference::PercentDecoder(text), decoded);
 }
 
 void TestTextRoutines::percentDecoderAgreesWithTheReference()
@@ -111,7 +76,7 @@ void TestTextRoutines::percentDecoderAgreesWithTheReference()
         const int length = random.bounded(1, 24);
         for (int i = 0; i < length; ++i)
             text += QLatin1Char(kAlphabet[random.bounded(int(sizeof(kAlphabet) - 1))]);
-        QCOMPARE(PercentDecoder(text), ReferencePercentDecoder(text));
+        QCOMPARE(PercentDecoder(text), Reference::PercentDecoder(text));
     }
 }
 
@@ -124,7 +89,7 @@ void TestTextRoutines::nameCleanerAgreesWithTheReference()
         const int length = random.bounded(1, 16);
         for (int i = 0; i < length; ++i)
             text += kAlphabet.at(random.bounded(int(kAlphabet.size())));
-        QCOMPARE(NameCleaner(text), ReferenceNameCleaner(text));
+        QCOMPARE(NameCleaner(text), Reference::NameCleaner(text));
     }
 }
 

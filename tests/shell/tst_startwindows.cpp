@@ -1,0 +1,122 @@
+#include "shell/Form1.h"
+#include "shell/Skin.h"
+#include "shell/frmAbout.h"
+#include "shell/frmSplash.h"
+#include "shell/frmWebsite.h"
+#include "support/GuiRig.h"
+
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTest>
+
+Q_DECLARE_METATYPE(SkinColours)
+
+// The splash window, the about box, the help launcher and the skin's colouring rule.
+class TestStartWindows : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void splashCountsDownToTheMainWindow();
+    void aboutBoxShowsTheVersionRecord();
+    void aboutBoxOpensTheWebsite();
+    void missingHelpFileOpensNothingAndKeepsTheFlag();
+    void skinColoursByControlType_data();
+    void skinColoursByControlType();
+
+private:
+    std::unique_ptr<GuiRig> m_rig;
+};
+
+void TestStartWindows::init()
+{
+    m_rig = std::make_unique<GuiRig>();
+}
+
+void TestStartWindows::cleanup()
+{
+    m_rig.reset();
+}
+
+void TestStartWindows::splashCountsDownToTheMainWindow()
+{
+    m_rig->state->config = VersionRecord(); // as the program starts: PurchaseLink not yet run
+    frmSplash *splash = m_rig->windows->ShowSplash();
+    QVERIFY(splash->isVisible());
+    QVERIFY(!m_rig->windows->mainWindow());
+    QCOMPARE(m_rig->state->config.purchaseOnDoubleClick, true);
+    QVERIFY(!m_rig->state->config.skinEnabled);
+    QSignalSpy finished(splash, &frmSplash::countdownFinished);
+    QVERIFY(finished.wait(5000));
+    QCOMPARE(splash->SplashTicks, 150); // 75 ticks of 2
+    QVERIFY(!splash->isVisible());
+    Form1 *main = m_rig->windows->mainWindow();
+    QVERIFY(main && main->isVisible());
+    QCOMPARE(main->windowTitle(), QString("Orvelle by Velquist"));
+    QVERIFY(main->windowState() & Qt::WindowMaximized);
+}
+
+void TestStartWindows::aboutBoxShowsTheVersionRecord()
+{
+    m_rig->state->config.versionMajor = 2;
+    m_rig->state->config.versionMinor = 0;
+    m_rig->windows->OpenAbout();
+    frmAbout *about = m_rig->windows->about();
+    QVERIFY(about && about->isVisible());
+    QCOMPARE(about->windowTitle(), QString("About Orvelle"));
+    QCOMPARE(about->Label1->text(), QString("Orvelle"));
+    QCOMPARE(about->lblCompany->text(), QString("Velquist"));
+    QCOMPARE(about->lblVersion->text(), QString("2.0"));
+    QCOMPARE(about->lblWebsite->text(), m_rig->state->config.siteAddress);
+    QCOMPARE(about->Label2->text(), QString("Version:"));
+    QCOMPARE(about->Label3->text(), QString("Owned By:"));
+    QCOMPARE(about->Label4->text(), QString("Website:"));
+}
+
+void TestStartWindows::aboutBoxOpensTheWebsite()
+{
+    m_rig->windows->OpenAbout();
+    QTest::mouseClick(m_rig->windows->about()->lblWebsite, Qt::LeftButton);
+    QVERIFY(m_rig->windows->website());
+    QCOMPARE(m_rig->browsers.last()->navigations, QStringList{m_rig->state->config.siteAddress});
+    QCOMPARE(m_rig->windows->website()->windowTitle(), m_rig->state->config.siteAddress);
+}
+
+void TestStartWindows::missingHelpFileOpensNothingAndKeepsTheFlag()
+{
+    const QByteArray saved = qgetenv("ORVELLE_DATA_DIR");
+    qputenv("ORVELLE_DATA_DIR", m_rig->folders.path("no-data").toUtf8());
+    m_rig->windows->CreateMainWindow();
+    m_rig->windows->OpenHelp();
+    qputenv("ORVELLE_DATA_DIR", saved);
+    QCOMPARE(m_rig->openedUrls.size(), 0);
+    QCOMPARE(m_rig->state->ReadSetting("Orvelle", "showHelp", "1"), QString("1"));
+}
+
+void TestStartWindows::skinColoursByControlType_data()
+{
+    const QColor a(1, 2, 3);
+    const QColor b(4, 5, 6);
+    const QColor c(7, 8, 9);
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<SkinColours>("colours");
+    QTest::newRow("button") << "CommandButton" << SkinColours{a, std::nullopt};
+    for (const char *type : {"TextBox", "ComboBox", "FileListBox", "DirListBox", "DriveListBox", "ListBox", "ListView"})
+        QTest::newRow(type) << type << SkinColours{a, b};
+    QTest::newRow("picture") << "PictureBox" << SkinColours{c, std::nullopt};
+    QTest::newRow("label untouched") << "Label" << SkinColours{};
+    QTest::newRow("frame untouched") << "Frame" << SkinColours{};
+}
+
+void TestStartWindows::skinColoursByControlType()
+{
+    QFETCH(QString, type);
+    QFETCH(SkinColours, colours);
+    const SkinColours got = SkinColoursFor(type, QColor(1, 2, 3), QColor(4, 5, 6), QColor(7, 8, 9));
+    QCOMPARE(got.background, colours.background);
+    QCOMPARE(got.foreground, colours.foreground);
+}
+
+QTEST_MAIN(TestStartWindows)
+#include "tst_startwindows.moc"

@@ -1,0 +1,231 @@
+#include "platform/TextFile.h"
+#include "shell/Startup.h"
+#include "sources/NameListModel.h"
+#include "sources/frmMake.h"
+#include "support/GuiRig.h"
+
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QListView>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+// The "Domain Name Creator" window, driven through its controls.
+class TestGeneratorWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void freshWindowHasEveryOptionTicked();
+    void choicesAreStoredAsTheyChange();
+    void generatesWritesAndHandsOver();
+    void secondGenerationAppends();
+    void addAndDelKeepTheAffixFile();
+    void delWithoutSelectionShowsAMessage();
+    void saveAsCopiesOnlyWhenAFileWasChosen();
+    void aHundredThousandNamesKeepTheWindowResponsive();
+
+private:
+    frmMake *Open();
+    void Generate(frmMake *window);
+    void WriteAffixes(const QStringList &lines);
+    void Tick(frmMake *window, const QList<int> &extensions, bool prefixes, bool suffixes, bool hyphens);
+
+    std::unique_ptr<GuiRig> m_rig;
+};
+
+void TestGeneratorWindow::init()
+{
+    m_rig = std::make_unique<GuiRig>();
+    Startup::EnsureAppFolder(*m_rig->state);
+    Startup::EnsureDataFiles(*m_rig->state);
+}
+
+void TestGeneratorWindow::cleanup()
+{
+    m_rig.reset();
+}
+
+frmMake *TestGeneratorWindow::Open()
+{
+    m_rig->windows->OpenGenerator();
+    return m_rig->windows->generator();
+}
+
+void TestGeneratorWindow::WriteAffixes(const QStringList &lines)
+{
+    TextFile::WriteAll(m_rig->folders.appFolder() + "/Appends.txt", lines.join("\r\n") + "\r\n");
+}
+
+void TestGeneratorWindow::Tick(frmMake *window, const QList<int> &extensions, bool prefixes, bool suffixes, bool hyphens)
+{
+    for (int i = 0; i < 9; ++i)
+        window->chkExt.at(i)->setChecked(extensions.contains(i));
+    window->chkAdd.at(0)->setChecked(prefixes);
+    window->chkAdd.at(1)->setChecked(suffixes);
+    window->chkAdd.at(2)->setChecked(hyphens);
+}
+
+void TestGeneratorWindow::Generate(frmMake *window)
+{
+    QSignalSpy finished(window, &frmMake::generationFinished);
+    QTest::mouseClick(window->Command1, Qt::LeftButton);
+    QVERIFY(finished.count() == 1 || finished.wait(10000));
+}
+
+void TestGeneratorWindow::freshWindowHasEveryOptionTicked()
+{
+    frmMake *window = Open();
+    QCOMPARE(window->windowTitle(), QString("Domain Name Creator"));
+    for (QCheckBox *box : window->chkExt)
+        QVERIFY(box->isChecked());
+    for (QCheckBox *box : window->chkAdd)
+        QVERIFY(box->isChecked());
+    QCOMPARE(window->txtCustom->text(), QString(".co.uk"));
+    QCOMPARE(window->Text1->text(), QString());
+    QCOMPARE(window->txtStatus->text(), QString("Status..."));
+    QCOMPARE(window->chkExt.at(8)->text(), QString("Custom Extension:"));
+    QCOMPARE(window->Command1->toolTip(), QString("Once you have a base word, click here to create your list!"));
+}
+
+void TestGeneratorWindow::choicesAreStoredAsTheyChange()
+{
+    frmMake *window = Open();
+    QTest::mouseClick(window->chkExt.at(3), Qt::LeftButton, {}, QPoint(5, window->chkExt.at(3)->height() / 2));
+    QCOMPARE(m_rig->state->ReadSetting("Orvelle", "chkExt3", "1"), QString("0"));
+    window->Text1->setText("shop");
+    window->txtCustom->setText(".de");
+    QCOMPARE(m_rig->state->ReadSetting("Orvelle", "txtMake", ""), QString("shop"));
+    QCOMPARE(m_rig->state->ReadSetting("Orvelle", "txtCustom", ""), QString(".de"));
+    // A grey box, stored as 2, counts as not chosen.
+    m_rig->state->WriteSetting("Orvelle", "chkExt0", "2");
+    window->close();
+    QTRY_VERIFY(!m_rig->windows->generator());
+    frmMake *again = Open();
+    QCOMPARE(again->chkExt.at(0)->checkState(), Qt::PartiallyChecked);
+    QVERIFY(!again->chkExt.at(3)->isChecked());
+    QCOMPARE(again->Text1->text(), QString("shop"));
+}
+
+void TestGeneratorWindow::generatesWritesAndHandsOver()
+{
+    WriteAffixes({"my", " ", "", "best"});
+    frmMake *window = Open();
+    QCOMPARE(window->affixes().names(), (QStringList{"my", "best"}));
+    Tick(window, {0, 1}, true, true, true);
+    window->Text1->setText("shop");
+    QSignalSpy search(window, &frmMake::searchRequested);
+    Generate(window);
+    const QStringList expected = {"myshop.com",   "myshop.net",    "my-shop.com",   "my-shop.net",
+                                  "shopmy.com",   "shopmy.net",    "shop-my.com",   "shop-my.net",
+                                  "bestshop.com", "bestshop.net",  "best-shop.com", "best-shop.net",
+                                  "shopbest.com", "shopbest.net",  "shop-best.com", "shop-best.net"};
+    QCOMPARE(window->generatedNames().names(), expected);
+    QCOMPARE(window->txtStatus->text(), QString("Created 16 domains...  Search Started"));
+    QCOMPARE(m_rig->state->controls.total(), QString("16"));
+    QString file;
+    for (const QString &name : expected)
+        file += name + "\r\n\r\n";
+    QCOMPARE(FileBytes(m_rig->folders.appFolder() + "/CreatedDomains.txt"), file.toUtf8());
+    QVERIFY(search.wait(2000));
+    QVERIFY(window->Command1->isEnabled() && window->Text1->isEnabled());
+}
+
+void TestGeneratorWindow::secondGenerationAppends()
+{
+    WriteAffixes({"my"});
+    frmMake *window = Open();
+    Tick(window, {0}, true, false, false);
+    window->Text1->setText("shop");
+    Generate(window);
+    window->Text1->setText("cafe");
+    Generate(window);
+    QCOMPARE(window->generatedNames().names(), (QStringList{"myshop.com", "mycafe.com"}));
+    QCOMPARE(FileBytes(m_rig->folders.appFolder() + "/CreatedDomains.txt"), QByteArray("myshop.com\r\n\r\nmycafe.com\r\n\r\n"));
+    // The entry count shows the second generation only.
+    QCOMPARE(m_rig->state->controls.total(), QString("1"));
+}
+
+void TestGeneratorWindow::addAndDelKeepTheAffixFile()
+{
+    WriteAffixes({"my", "best", "my"});
+    frmMake *window = Open();
+    window->Text2->setText("top");
+    QTest::keyClick(window->Text2, Qt::Key_Return);
+    QCOMPARE(window->Text2->text(), QString());
+    QCOMPARE(FileBytes(m_rig->folders.appFolder() + "/Appends.txt"), QByteArray("my\r\nbest\r\nmy\r\ntop\r\n"));
+    QCOMPARE(window->affixes().names(), (QStringList{"my", "best", "my", "top"}));
+    // Del removes every equal line from the file but only the selected entry from the list.
+    window->List2->setCurrentIndex(window->List2->model()->index(0, 0));
+    QTest::mouseClick(window->cmdSub, Qt::LeftButton);
+    QCOMPARE(FileBytes(m_rig->folders.appFolder() + "/Appends.txt"), QByteArray("best\r\ntop\r\n\r\n"));
+    QCOMPARE(window->affixes().names(), (QStringList{"best", "my", "top"}));
+}
+
+void TestGeneratorWindow::delWithoutSelectionShowsAMessage()
+{
+    WriteAffixes({"my"});
+    frmMake *window = Open();
+    QTest::mouseClick(window->cmdSub, Qt::LeftButton);
+    auto *message = window->findChild<QMessageBox *>("GeneratorMessage");
+    QVERIFY(message);
+    QCOMPARE(message->text(), QString("You must first select an item to remove from the list."));
+    QCOMPARE(window->affixes().names(), QStringList{"my"});
+}
+
+void TestGeneratorWindow::saveAsCopiesOnlyWhenAFileWasChosen()
+{
+    TextFile::WriteAll(m_rig->folders.appFolder() + "/CreatedDomains.txt", "a.com\r\n\r\n");
+    frmMake *window = Open();
+    window->Text1->setText("shop");
+    QString proposed;
+    const QString chosen = m_rig->folders.path("mine.txt");
+    window->setSaveFileChooser([&](const QString &path) {
+        proposed = path;
+        return QString();
+    });
+    QTest::mouseClick(window->Command2, Qt::LeftButton);
+    QCOMPARE(proposed, m_rig->folders.appFolder() + "/CustomLists/shop.txt");
+    QVERIFY(!QFile::exists(proposed));
+    window->setSaveFileChooser([&](const QString &) { return chosen; });
+    QTest::mouseClick(window->Command2, Qt::LeftButton);
+    QCOMPARE(FileBytes(chosen), QByteArray("a.com\r\n\r\n"));
+}
+
+void TestGeneratorWindow::aHundredThousandNamesKeepTheWindowResponsive()
+{
+    QStringList affixes;
+    for (int i = 0; i < 2800; ++i)
+        affixes << QStringLiteral("w%1").arg(i);
+    WriteAffixes(affixes);
+    frmMake *window = Open();
+    window->Text1->setText("shop");
+    QSignalSpy finished(window, &frmMake::generationFinished);
+    // A timer that should tick every 10 ms measures how long the event loop is kept away.
+    QElapsedTimer sinceTick;
+    qint64 longestGap = 0;
+    QTimer probe;
+    probe.setInterval(10);
+    connect(&probe, &QTimer::timeout, this, [&] {
+        longestGap = std::max(longestGap, sinceTick.restart());
+    });
+    QElapsedTimer total;
+    total.start();
+    sinceTick.start();
+    probe.start();
+    QTest::mouseClick(window->Command1, Qt::LeftButton);
+    QVERIFY(finished.wait(20000));
+    probe.stop();
+    QCOMPARE(finished.first().first().toInt(), 100800);
+    QCOMPARE(window->generatedNames().names().size(), 100800);
+    QVERIFY2(longestGap <= 100, qPrintable(QString("the window froze for %1 ms").arg(longestGap)));
+    QVERIFY2(total.elapsed() < 5000, qPrintable(QString("generation took %1 ms").arg(total.elapsed())));
+}
+
+QTEST_MAIN(TestGeneratorWindow)
+#include "tst_generatorwindow.moc"
