@@ -16,3 +16,11 @@ struct SkinColours
 // Colour A goes to the background of buttons, and with colour B as foreground to the text and
 // list controls; colour C to the background of picture boxes. Other types keep their colours.
 SkinColours SkinColoursFor(const QString &typeName, const QColor &a, const QColor &b, const QColor &c);
+
+class QWidget;
+
+// The control type a widget plays ("CommandButton", "TextBox", "ListBox"...), empty for others.
+QString SkinTypeName(const QWidget *widget);
+
+// Colours every control of the window by the rule above.
+void ApplySkin(QWidget *window, const QColor &a, const QColor &b, const QColor &c);

@@ -6,6 +6,8 @@
 #include "support/GuiRig.h"
 
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -24,6 +26,7 @@ private slots:
     void missingHelpFileOpensNothingAndKeepsTheFlag();
     void skinColoursByControlType_data();
     void skinColoursByControlType();
+    void applySkinColoursTheControlsOfAWindow();
 
 private:
     std::unique_ptr<GuiRig> m_rig;
@@ -116,6 +119,21 @@ void TestStartWindows::skinColoursByControlType()
     const SkinColours got = SkinColoursFor(type, QColor(1, 2, 3), QColor(4, 5, 6), QColor(7, 8, 9));
     QCOMPARE(got.background, colours.background);
     QCOMPARE(got.foreground, colours.foreground);
+}
+
+void TestStartWindows::applySkinColoursTheControlsOfAWindow()
+{
+    QWidget window;
+    auto *button = new QPushButton("Start", &window);
+    auto *box = new QLineEdit(&window);
+    auto *label = new QLabel("Search Type:", &window);
+    const QColor labelText = label->palette().color(QPalette::WindowText);
+    ApplySkin(&window, Qt::red, Qt::yellow, Qt::blue);
+    QCOMPARE(button->palette().color(QPalette::Button), QColor(Qt::red));
+    QCOMPARE(box->palette().color(QPalette::Base), QColor(Qt::red));
+    QCOMPARE(box->palette().color(QPalette::Text), QColor(Qt::yellow));
+    QCOMPARE(label->palette().color(QPalette::WindowText), labelText);
+    QVERIFY(!m_rig->state->config.skinEnabled); // the build never switches it on
 }
 
 QTEST_MAIN(TestStartWindows)
