@@ -56,6 +56,15 @@ QLabel *NamedLabel(QWidget *parent, const char *name, const QString &text)
     return label;
 }
 
+QLineEdit *NamedLineEdit(QWidget *parent, const char *name, const QString &text, const QString &toolTip = QString())
+{
+    auto *box = new QLineEdit(text, parent);
+    box->setObjectName(QLatin1String(name));
+    if (!toolTip.isEmpty())
+        box->setToolTip(toolTip);
+    return box;
+}
+
 } // namespace
 
 Form1::Form1(AppState &state, ProgramWindows &windows, EngineTimings timings, QWidget *parent)
@@ -162,21 +171,17 @@ void Form1::BuildFrame1()
 
     wLabel1 = NamedLabel(Frame1, "wLabel1", QStringLiteral("Start Number:"));
     PlaceInTwips(wLabel1, 120, 660, 1350, 285);
-    txtWordNum = new QLineEdit(QStringLiteral("1"), Frame1);
-    txtWordNum->setObjectName(QStringLiteral("txtWordNum"));
+    txtWordNum = NamedLineEdit(Frame1, "txtWordNum", QStringLiteral("1"));
     PlaceInTwips(txtWordNum, 1500, 615, 900, 345);
     wLabel2 = NamedLabel(Frame1, "wLabel2", QStringLiteral("Of "));
     PlaceInTwips(wLabel2, 2460, 660, 300, 285);
-    txtWordMax = new QLineEdit(QStringLiteral("1"), Frame1);
-    txtWordMax->setObjectName(QStringLiteral("txtWordMax"));
-    txtWordMax->setToolTip(QStringLiteral("The number of entries on your list."));
+    txtWordMax = NamedLineEdit(Frame1, "txtWordMax", QStringLiteral("1"),
+                               QStringLiteral("The number of entries on your list."));
     PlaceInTwips(txtWordMax, 2760, 615, 840, 345);
 
     sLabel1 = NamedLabel(Frame1, "sLabel1", QStringLiteral("Search String:"));
     PlaceInTwips(sLabel1, 120, 660, 1350, 285);
-    txtSearch = new QLineEdit(Frame1);
-    txtSearch->setObjectName(QStringLiteral("txtSearch"));
-    txtSearch->setToolTip(QStringLiteral("Enter a search string"));
+    txtSearch = NamedLineEdit(Frame1, "txtSearch", QString(), QStringLiteral("Enter a search string"));
     PlaceInTwips(txtSearch, 1500, 615, 2100, 345);
     SLabel2 = NamedLabel(Frame1, "SLabel2", QStringLiteral("Get"));
     PlaceInTwips(SLabel2, 120, 1005, 1350, 285);

@@ -139,9 +139,7 @@ void TestCheckEngine::proxyModeSendsEveryQueryToTheProxyRow()
 
 void TestCheckEngine::batchEndsWhenEveryHandedSlotHasFinished()
 {
-    QStringList names;
-    for (int i = 1; i <= 60; ++i)
-        names << QStringLiteral("name%1").arg(i);
+    const QStringList names = NumberedNames("name", 60);
     UseList(names);
     QVERIFY(m_engine->Start());
     // All 25 answers of a full batch are filed, the 25th included.
@@ -252,9 +250,7 @@ void TestCheckEngine::unusableRepliesAreUnchecked()
 
 void TestCheckEngine::statusTextsFollowTheRun()
 {
-    QStringList names;
-    for (int i = 1; i <= 5000; ++i)
-        names << QStringLiteral("n%1").arg(i);
+    const QStringList names = NumberedNames("n", 5000);
     UseList(names);
     m_state->controls.setStartNumber("11");
     QVERIFY(m_engine->Start());
@@ -289,9 +285,7 @@ void TestCheckEngine::positionIsStoredUnderTheSourceKeyAndWordNumber()
 
 void TestCheckEngine::stopStoresThePositionAtOnce()
 {
-    QStringList names;
-    for (int i = 1; i <= 60; ++i)
-        names << QStringLiteral("n%1").arg(i);
+    const QStringList names = NumberedNames("n", 60);
     UseList(names);
     QVERIFY(m_engine->Start());
     m_engine->Stop();
@@ -332,9 +326,7 @@ void TestCheckEngine::startIsRefusedForBadInput()
 
 void TestCheckEngine::stopRestoresTheControls()
 {
-    QStringList names;
-    for (int i = 1; i <= 60; ++i)
-        names << QStringLiteral("n%1").arg(i);
+    const QStringList names = NumberedNames("n", 60);
     UseList(names);
     QVERIFY(m_engine->Start());
     SearchControls &controls = m_state->controls;

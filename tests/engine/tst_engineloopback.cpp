@@ -247,9 +247,7 @@ void TestEngineLoopback::profileFilesHoldTheFreeNames()
 
 void TestEngineLoopback::positionSurvivesARestart()
 {
-    QStringList names;
-    for (int i = 1; i <= 60; ++i)
-        names << QStringLiteral("taken%1").arg(i);
+    const QStringList names = NumberedNames("taken", 60);
     TextFile::WriteAll(m_folders->appFolder() + "/wordlists/FullWordList.txt", names.join("\r\n") + "\r\n");
     m_selection->Select("Full Word List");
     QCOMPARE(m_state->controls.total(), QString("60"));

@@ -41,3 +41,11 @@ QByteArray FileBytes(const QString &path)
 {
     return TextFile::ReadBytes(path).value_or(QByteArray());
 }
+
+QStringList NumberedNames(const QString &prefix, int count)
+{
+    QStringList names;
+    for (int i = 1; i <= count; ++i)
+        names << prefix + QString::number(i);
+    return names;
+}

@@ -30,5 +30,8 @@ private:
     QTemporaryDir m_dir;
 };
 
+// prefix1, prefix2, ... prefix<count>.
+QStringList NumberedNames(const QString &prefix, int count);
+
 // Bytes of a file, or an empty array when it cannot be read.
 QByteArray FileBytes(const QString &path);
