@@ -63,7 +63,6 @@ public:
     bool isRunning() const { return !m_stopped; }
     QString statusText(int panel) const { return m_panels.at(panel - 1); }
     int position() const;
-    int maximum() const { return m_maximum; }
     int batchesStarted() const { return m_batchesStarted; }
     WhoisSlot &slot(int index) { return *m_slots.at(index); }
 

@@ -52,10 +52,8 @@ public:
 
     int index() const { return m_index; }
     const QString &name() const { return m_name; }
-    const QString &server() const { return m_server; }
     quint16 port() const { return m_port; }
     const QByteArray &reply() const { return m_reply; }
-    int ticks() const { return m_ticks; }
     bool isTimerActive() const { return m_timer.isActive(); }
 
     // Handed a name in the current batch and not finished with it yet.

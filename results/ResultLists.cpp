@@ -53,14 +53,6 @@ void ResultLists::WatchEdits(int list)
             });
 }
 
-QString ResultLists::item(int list, int row) const
-{
-    const QStringListModel *listModel = model(list);
-    if (row < 0 || row >= listModel->rowCount())
-        return QString();
-    return listModel->data(listModel->index(row), Qt::DisplayRole).toString();
-}
-
 void ResultLists::SetHeading(int list, const QString &text)
 {
     if (m_headings.at(list - 1) == text)

@@ -34,7 +34,6 @@ public:
     const QStringListModel *model(int list) const { return &m_models.at(list - 1); }
     QStringList items(int list) const { return model(list)->stringList(); }
     int itemCount(int list) const { return model(list)->rowCount(); }
-    QString item(int list, int row) const;
 
     QString heading(int list) const { return m_headings.at(list - 1); }
     int counter(int list) const { return m_counters.at(list - 1); }
@@ -63,7 +62,6 @@ public:
 
     // "Remembered.txt": the saved list, one name per line.
     void setRememberedPath(const QString &path) { m_rememberedPath = path; }
-    const QString &rememberedPath() const { return m_rememberedPath; }
     bool SaveRemembered() const;
     void LoadRemembered();
 

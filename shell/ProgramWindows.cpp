@@ -38,8 +38,6 @@ frmSettings *ProgramWindows::settings() const { return m_settings; }
 frmMake *ProgramWindows::generator() const { return m_generator; }
 frmAbout *ProgramWindows::about() const { return m_about; }
 Form2 *ProgramWindows::backupNotice() const { return m_backupNotice; }
-Form8 *ProgramWindows::helpLauncher() const { return m_help; }
-frmSplash *ProgramWindows::splash() const { return m_splash; }
 
 void ProgramWindows::ShowMaximized(QWidget *window)
 {

@@ -51,8 +51,6 @@ public:
     frmMake *generator() const;
     frmAbout *about() const;
     Form2 *backupNotice() const;
-    Form8 *helpLauncher() const;
-    frmSplash *splash() const;
 
     frmSplash *ShowSplash();
     // The website window, loaded (at the maker's site) when it is not open yet.
