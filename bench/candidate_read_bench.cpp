@@ -45,7 +45,7 @@ int main(int argc, char **argv)
     const double atEnd = MicrosecondsPerRead(file, path, total - count + 1, count);
     std::printf("entries %d, index built in %.1f ms\n", total, indexMs);
     std::printf("read at position 1..%d: %.2f us each\n", count, atStart);
-    std::printf("read at position %d..%d: %.2f us each (%.0f%% of the start)\n", total - count + 1, total, atEnd,
-                100.0 * atEnd / atStart);
+    std::printf("read at position %d..%d: %.2f us each (%.0f%% of the start)\n", total - count + 1, total,
+                atEnd, 100.0 * atEnd / atStart);
     return 0;
 }

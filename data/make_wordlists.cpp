@@ -19,7 +19,8 @@ namespace {
 
 bool IsPlainWord(const std::string &word)
 {
-    return !word.empty() && std::all_of(word.begin(), word.end(), [](char c) { return c >= 'a' && c <= 'z'; });
+    return !word.empty() &&
+           std::all_of(word.begin(), word.end(), [](char c) { return c >= 'a' && c <= 'z'; });
 }
 
 bool WriteCombinations(const std::filesystem::path &path, int length)

@@ -11,7 +11,7 @@ const QString CandidateFile::kEndMarker = QStringLiteral("endoffileffile");
 
 std::optional<CandidateFile::FileIdentity> CandidateFile::Identify(const QString &path)
 {
-    struct stat info {};
+    struct stat info = {};
     if (::stat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISREG(info.st_mode))
         return std::nullopt;
     return FileIdentity{static_cast<qint64>(info.st_dev), static_cast<qint64>(info.st_ino),

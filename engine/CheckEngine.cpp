@@ -107,12 +107,15 @@ bool CheckEngine::Start()
 {
     SearchControls &controls = m_state.controls;
     const QString caption = controls.sourceCaption();
-    const bool searchEngineSource = caption == QLatin1String("Yahoo Search") || caption == QLatin1String("Google Search");
-    const std::optional<int> start = ParseWhole(searchEngineSource ? QStringLiteral("1") : controls.startNumber());
+    const bool searchEngineSource =
+        caption == QLatin1String("Yahoo Search") || caption == QLatin1String("Google Search");
+    const std::optional<int> start =
+        ParseWhole(searchEngineSource ? QStringLiteral("1") : controls.startNumber());
     const std::optional<int> total = ParseWhole(controls.total());
     if (!start) {
-        emit errorRaised(QStringLiteral("Start"), QStringLiteral("The start number \"%1\" is not a whole number.")
-                                                      .arg(controls.startNumber()));
+        emit errorRaised(
+            QStringLiteral("Start"),
+            QStringLiteral("The start number \"%1\" is not a whole number.").arg(controls.startNumber()));
         return false;
     }
     if (!total) {
@@ -122,21 +125,24 @@ bool CheckEngine::Start()
     }
     const QString path = controls.sourcePath();
     if (path.isEmpty()) {
-        emit errorRaised(QStringLiteral("Start"), QStringLiteral("No list is chosen. Choose a source first."));
+        emit errorRaised(QStringLiteral("Start"),
+                         QStringLiteral("No list is chosen. Choose a source first."));
         return false;
     }
     if (!m_state.candidates.ReadCandidate(path, 1)) {
-        emit errorRaised(QStringLiteral("Start"), QStringLiteral("The list \"%1\" cannot be read.")
-                                                      .arg(QFileInfo(path).absoluteFilePath()));
+        emit errorRaised(
+            QStringLiteral("Start"),
+            QStringLiteral("The list \"%1\" cannot be read.").arg(QFileInfo(path).absoluteFilePath()));
         return false;
     }
 
     m_stopped = false;
     m_fileErrorReported = false;
     m_state.results.ResetCounters();
-    for (const auto control : {SearchControls::StartButton, SearchControls::StopButton, SearchControls::SourceList,
-                               SearchControls::StartNumber, SearchControls::HarvestSize,
-                               SearchControls::SearchButton, SearchControls::SearchText})
+    for (const auto control :
+         {SearchControls::StartButton, SearchControls::StopButton, SearchControls::SourceList,
+          SearchControls::StartNumber, SearchControls::HarvestSize, SearchControls::SearchButton,
+          SearchControls::SearchText})
         controls.setEnabled(control, false);
     if (searchEngineSource)
         controls.setStartNumber(QStringLiteral("1"));
@@ -162,7 +168,8 @@ void CheckEngine::StartBatch()
 
     int &position = m_state.runPosition;
     const QString path = m_state.controls.sourcePath();
-    const std::optional<QStringList> candidates = m_state.candidates.ReadCandidates(path, position, kPoolSize);
+    const std::optional<QStringList> candidates =
+        m_state.candidates.ReadCandidates(path, position, kPoolSize);
     if (!candidates) {
         emit errorRaised(QStringLiteral("Search"),
                          QStringLiteral("The list \"%1\" cannot be read any more.").arg(path));
@@ -178,8 +185,9 @@ void CheckEngine::StartBatch()
         ++position;
         if (m_maximum >= position)
             SetStatus(1, QString::number(position) + QStringLiteral(" of ") + QString::number(m_maximum));
-        SetStatus(2, m_maximum < position ? QStringLiteral("Open: Closing connections...")
-                                          : QStringLiteral("Open: ") + QString::number(kPoolSize - m_finished));
+        SetStatus(2, m_maximum < position
+                         ? QStringLiteral("Open: Closing connections...")
+                         : QStringLiteral("Open: ") + QString::number(kPoolSize - m_finished));
         if (name == CandidateFile::kEndMarker) {
             m_sourceExhausted = true;
             break;
@@ -194,8 +202,8 @@ void CheckEngine::StartBatch()
         }
     }
     if (positionToStore) {
-        m_pendingPosition = PendingPosition{SourceSelection::ResumeKey(m_state.controls.sourceCaption()),
-                                            *positionToStore};
+        m_pendingPosition =
+            PendingPosition{SourceSelection::ResumeKey(m_state.controls.sourceCaption()), *positionToStore};
         if (!m_positionWrite.isActive())
             m_positionWrite.start();
     }
@@ -276,10 +284,11 @@ void CheckEngine::ReportFileErrorOnce()
     if (m_fileErrorReported)
         return;
     m_fileErrorReported = true;
-    emit errorRaised(QStringLiteral("Result files"),
-                     QStringLiteral("The result files cannot be written in \"%1\". The names found stay in the "
-                                    "lists; copy them before closing the program.")
-                         .arg(m_state.folder.root()));
+    emit errorRaised(
+        QStringLiteral("Result files"),
+        QStringLiteral("The result files cannot be written in \"%1\". The names found stay in the "
+                       "lists; copy them before closing the program.")
+            .arg(m_state.folder.root()));
 }
 
 void CheckEngine::SlotFinished()
@@ -363,8 +372,8 @@ void CheckEngine::Stop()
         m_selection.Reapply();
     } else {
         controls.EnableForListSource();
-        controls.setStartNumber(m_state.ReadSetting(AppState::kPositionsApp, QStringLiteral("CustWordNum"),
-                                                    QStringLiteral("1")));
+        controls.setStartNumber(
+            m_state.ReadSetting(AppState::kPositionsApp, QStringLiteral("CustWordNum"), QStringLiteral("1")));
     }
     for (int panel = 1; panel <= 3; ++panel)
         SetStatus(panel, IdleStatusText(panel));

@@ -17,7 +17,14 @@ class AppState;
 class SourceSelection;
 
 // How a checked name ended up.
-enum class CheckOutcome { High, Mid, Low, Registered, Unchecked };
+enum class CheckOutcome
+{
+    High,
+    Mid,
+    Low,
+    Registered,
+    Unchecked
+};
 QString CheckOutcomeName(CheckOutcome outcome);
 
 // Timer periods; tests shrink them, the tick counts stay.

@@ -22,7 +22,12 @@ public:
     int FileFreeName(const QString &name, bool *saved = nullptr);
     int FileTakenName(const QString &name);
 
-    enum class Overflow { None, Done, WriteFailed };
+    enum class Overflow
+    {
+        None,
+        Done,
+        WriteFailed
+    };
     // When a profile list holds 20000 names or more: writes the overflow files, empties the
     // lists and starts a new stamp. Lists whose overflow files could not be written are kept.
     Overflow CheckOverflow();

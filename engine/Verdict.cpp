@@ -24,10 +24,14 @@ const QStringList kNotRegisteredLineStarts = {
 };
 
 const QStringList kRateLimitTexts = {
-    QStringLiteral("WHOIS LIMIT EXCEEDED"), QStringLiteral("query quota"),
-    QStringLiteral("limit exceeded"),       QStringLiteral("Too many requests"),
-    QStringLiteral("Too many connections"), QStringLiteral("Excessive querying"),
-    QStringLiteral("access control limit"), QStringLiteral("Please go away"),
+    QStringLiteral("WHOIS LIMIT EXCEEDED"),
+    QStringLiteral("query quota"),
+    QStringLiteral("limit exceeded"),
+    QStringLiteral("Too many requests"),
+    QStringLiteral("Too many connections"),
+    QStringLiteral("Excessive querying"),
+    QStringLiteral("access control limit"),
+    QStringLiteral("Please go away"),
     QStringLiteral("only 1 request per second"),
 };
 
@@ -102,7 +106,8 @@ ProfileClass ProfileClassOf(const QString &name)
     const qsizetype dot = name.indexOf(QLatin1Char('.'));
     const QStringView label = QStringView(name).left(dot < 0 ? name.size() : dot);
     // Characters, not UTF-16 units: a character outside the basic plane counts once.
-    const auto length = std::count_if(label.begin(), label.end(), [](QChar c) { return !c.isLowSurrogate(); });
+    const auto length =
+        std::count_if(label.begin(), label.end(), [](QChar c) { return !c.isLowSurrogate(); });
     if (length < 5)
         return ProfileClass::High;
     if (length <= 7)

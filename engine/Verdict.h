@@ -3,7 +3,8 @@
 #include <QString>
 
 // What a whois reply says about a name.
-enum class Verdict {
+enum class Verdict
+{
     Free,     // not registered
     Taken,    // registered
     NoVerdict // no usable answer: empty, or the server refused to answer (rate limit)
@@ -15,5 +16,10 @@ enum class Verdict {
 Verdict JudgeReply(const QString &reply);
 
 // The three profile classes of free names, by the length of the label before the first dot.
-enum class ProfileClass { High, Mid, Low };
+enum class ProfileClass
+{
+    High,
+    Mid,
+    Low
+};
 ProfileClass ProfileClassOf(const QString &name);

@@ -60,7 +60,11 @@ public:
     bool busy = false;
 
 private:
-    enum class Step { Lookup, Connect };
+    enum class Step
+    {
+        Lookup,
+        Connect
+    };
     void ReportStartFailure(int errorNumber, const QString &description);
     SocketComponent::ConnectResult ConnectToServer();
     void OnConnected();

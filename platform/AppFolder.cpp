@@ -17,7 +17,8 @@ QString AppFolder::DefaultRoot()
 QString AppFolder::Join(const QString &relativePath) const
 {
     // ".." never leaves the folder: a name typed by the user cannot climb out of it.
-    QStringList components = QString(relativePath).replace(QLatin1Char('\\'), QLatin1Char('/')).split(QLatin1Char('/'));
+    QStringList components =
+        QString(relativePath).replace(QLatin1Char('\\'), QLatin1Char('/')).split(QLatin1Char('/'));
     components.removeAll(QStringLiteral(".."));
     return ResolvePathIgnoringCase(m_root, components.join(QLatin1Char('/')));
 }
@@ -33,9 +34,8 @@ static QString FindEntryIgnoringCase(const QString &folder, const QString &compo
 {
     if (QFileInfo::exists(folder + QLatin1Char('/') + component))
         return component;
-    const QStringList entries =
-        QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                               QDir::Name);
+    const QStringList entries = QDir(folder).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     for (const QString &entry : entries) {
         if (entry.compare(component, Qt::CaseInsensitive) == 0)
             return entry;
@@ -47,9 +47,9 @@ QString ResolvePathIgnoringCase(const QString &base, const QString &relativePath
 {
     QString resolved = base;
     bool parentExists = QFileInfo(base).isDir();
-    const QStringList components =
-        QString(relativePath).replace(QLatin1Char('\\'), QLatin1Char('/')).split(QLatin1Char('/'),
-                                                                                  Qt::SkipEmptyParts);
+    const QStringList components = QString(relativePath)
+                                       .replace(QLatin1Char('\\'), QLatin1Char('/'))
+                                       .split(QLatin1Char('/'), Qt::SkipEmptyParts);
     for (const QString &component : components) {
         if (component == QLatin1String("."))
             continue;
@@ -68,6 +68,7 @@ QString ResolvePathIgnoringCase(const QString &base, const QString &relativePath
 QString ResolvePathIgnoringCase(const QString &path)
 {
     const bool absolute = path.startsWith(QLatin1Char('/'));
-    const QString resolved = ResolvePathIgnoringCase(absolute ? QStringLiteral("/") : QStringLiteral("."), path);
+    const QString resolved =
+        ResolvePathIgnoringCase(absolute ? QStringLiteral("/") : QStringLiteral("."), path);
     return absolute ? resolved.mid(1) : resolved;
 }

@@ -18,7 +18,11 @@ class SocketComponent : public QObject
     Q_OBJECT
 public:
     // The outcome of Connect(): it returns at once, the connection itself completes later.
-    enum class ConnectResult { Started, InvalidArgument };
+    enum class ConnectResult
+    {
+        Started,
+        InvalidArgument
+    };
 
     using QObject::QObject;
     ~SocketComponent() override = default;

@@ -11,7 +11,9 @@ TcpSocketComponent::~TcpSocketComponent()
 
 SocketFactory TcpSocketComponent::Factory()
 {
-    return [] { return std::make_unique<TcpSocketComponent>(); };
+    return [] {
+        return std::make_unique<TcpSocketComponent>();
+    };
 }
 
 void TcpSocketComponent::Close()

@@ -13,7 +13,8 @@ WebEngineBrowser::WebEngineBrowser(QWidget *parentWidget)
         ++m_loadSerial;
         emit DownloadBegin();
     });
-    connect(page, &QWebEnginePage::loadProgress, this, [this](int progress) { emit ProgressChange(progress, 100); });
+    connect(page, &QWebEnginePage::loadProgress, this,
+            [this](int progress) { emit ProgressChange(progress, 100); });
     connect(page, &QWebEnginePage::titleChanged, this, &WebBrowser::TitleChange);
     connect(page, &QWebEnginePage::linkHovered, this, &WebBrowser::StatusTextChange);
     connect(page, &QWebEnginePage::loadFinished, this, &WebEngineBrowser::OnLoadFinished);
@@ -83,10 +84,12 @@ void WebEngineBrowser::OnLoadFinished(bool)
     const quint64 serial = m_loadSerial;
     const QString address = LocationURL();
     m_view->page()->runJavaScript(
-        QStringLiteral("document.body ? document.body.innerHTML : null"), [this, serial, address](const QVariant &result) {
+        QStringLiteral("document.body ? document.body.innerHTML : null"),
+        [this, serial, address](const QVariant &result) {
             if (serial != m_loadSerial)
                 return; // a newer load has begun; this markup belongs to a page no longer shown
-            m_bodyMarkup = result.isNull() || !result.isValid() ? std::nullopt : std::optional(result.toString());
+            m_bodyMarkup =
+                result.isNull() || !result.isValid() ? std::nullopt : std::optional(result.toString());
             emit DocumentComplete(address);
         });
 }

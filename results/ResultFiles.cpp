@@ -27,7 +27,10 @@ int IndexOfProfileList(int list)
 
 } // namespace
 
-ResultFiles::ResultFiles(AppFolder folder, Clock clock) : m_folder(std::move(folder)), m_clock(std::move(clock)) {}
+ResultFiles::ResultFiles(AppFolder folder, Clock clock)
+    : m_folder(std::move(folder)), m_clock(std::move(clock))
+{
+}
 
 QString ResultFiles::ProfileBaseName(int list)
 {
@@ -122,7 +125,8 @@ bool ResultFiles::SaveProfileLists(const ResultLists &lists)
         WrittenFile &state = m_written.at(IndexOfProfileList(list));
         // A file this object wrote keeps its path until the stamp changes; it is not looked up
         // again for every name.
-        const QString path = state.stamp == m_fileStamp && !state.path.isEmpty() ? state.path : ProfileFilePath(list);
+        const QString path =
+            state.stamp == m_fileStamp && !state.path.isEmpty() ? state.path : ProfileFilePath(list);
         allWritten = WriteList(lists, list, path, &state) && allWritten;
         state.stamp = m_fileStamp;
     }

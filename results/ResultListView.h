@@ -8,7 +8,11 @@ class ResultListView : public QListView
 {
     Q_OBJECT
 public:
-    enum class Role { DragSource, DropTarget };
+    enum class Role
+    {
+        DragSource,
+        DropTarget
+    };
 
     ResultListView(Role role, QWidget *parent = nullptr);
 

@@ -38,7 +38,9 @@ QString ResultLists::CountedHeading(int list, int count)
 void ResultLists::WatchEdits(int list)
 {
     QStringListModel *listModel = model(list);
-    const auto bump = [this, list] { ++m_editSerials.at(list - 1); };
+    const auto bump = [this, list] {
+        ++m_editSerials.at(list - 1);
+    };
     connect(listModel, &QAbstractItemModel::rowsRemoved, this, bump);
     connect(listModel, &QAbstractItemModel::rowsMoved, this, bump);
     connect(listModel, &QAbstractItemModel::modelReset, this, bump);

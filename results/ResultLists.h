@@ -20,7 +20,14 @@ class ResultLists : public QObject
 {
     Q_OBJECT
 public:
-    enum List { Low = 1, Registered = 2, High = 3, Mid = 4, Saved = 5 };
+    enum List
+    {
+        Low = 1,
+        Registered = 2,
+        High = 3,
+        Mid = 4,
+        Saved = 5
+    };
     static constexpr int kFirst = 1;
     static constexpr int kLast = 5;
 

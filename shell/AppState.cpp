@@ -6,13 +6,13 @@ const QString AppState::kSection = QStringLiteral("Settings");
 AppState::AppState(ProgramConfig programConfig, const QString &appFolderRoot, const QString &settingsRoot,
                    ResultFiles::Clock clock, QObject *parent)
     : QObject(parent), config(std::move(programConfig)), versionRecord(config), folder(appFolderRoot),
-      settings(settingsRoot),
-      resultFiles(folder, std::move(clock))
+      settings(settingsRoot), resultFiles(folder, std::move(clock))
 {
     results.setRememberedPath(folder.Join(QStringLiteral("\\Remembered.txt")));
 }
 
-QString AppState::ReadSetting(const QString &application, const QString &key, const QString &defaultValue) const
+QString AppState::ReadSetting(const QString &application, const QString &key,
+                              const QString &defaultValue) const
 {
     return settings.ReadSetting(application, kSection, key, defaultValue);
 }

@@ -32,7 +32,10 @@ public:
     QString ReadSetting(const QString &application, const QString &key, const QString &defaultValue) const;
     bool WriteSetting(const QString &application, const QString &key, const QString &value);
 
-    RegistrarFile registrarFile() const { return RegistrarFile(folder.Join(QStringLiteral("\\registrars.txt"))); }
+    RegistrarFile registrarFile() const
+    {
+        return RegistrarFile(folder.Join(QStringLiteral("\\registrars.txt")));
+    }
     // Reloads the whois server table from its file.
     bool ReloadRegistrars();
     void setProxyMode(bool on);

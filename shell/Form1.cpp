@@ -56,7 +56,8 @@ QLabel *NamedLabel(QWidget *parent, const char *name, const QString &text)
     return label;
 }
 
-QLineEdit *NamedLineEdit(QWidget *parent, const char *name, const QString &text, const QString &toolTip = QString())
+QLineEdit *NamedLineEdit(QWidget *parent, const char *name, const QString &text,
+                         const QString &toolTip = QString())
 {
     auto *box = new QLineEdit(text, parent);
     box->setObjectName(QLatin1String(name));
@@ -95,8 +96,7 @@ Form1::Form1(AppState &state, ProgramWindows &windows, EngineTimings timings, QW
                                                                 QStringLiteral("Text files (*.txt)"));
             return chosen.isEmpty() ? std::nullopt : std::optional(chosen);
         },
-        [this] { m_windows.OpenGenerator(); },
-        [] {}, // the browse window comes with the browse source
+        [this] { m_windows.OpenGenerator(); }, [] {}, // the browse window comes with the browse source
     });
 }
 
@@ -111,10 +111,15 @@ void Form1::BuildMenus()
 
     QMenu *edit = menuBar()->addMenu(QStringLiteral("Edit"));
     edit->setObjectName(QStringLiteral("mnuEdit"));
-    const QStringList editCaptions = {"Clear High/Mid/Low", "Clear High", "Clear Mid", "Clear Low", "Clear Registered",
-                                      "Clear Saved",        "Copy High",  "Copy Mid",  "Copy Low",  "Copy Saved"};
+    const QStringList editCaptions = {"Clear High/Mid/Low", "Clear High",  "Clear Mid", "Clear Low",
+                                      "Clear Registered",   "Clear Saved", "Copy High", "Copy Mid",
+                                      "Copy Low",           "Copy Saved"};
     const std::array<std::function<void()>, 10> editActions = {
-        [this] { Clear(ResultLists::Low); Clear(ResultLists::High); Clear(ResultLists::Mid); },
+        [this] {
+            Clear(ResultLists::Low);
+            Clear(ResultLists::High);
+            Clear(ResultLists::Mid);
+        },
         [this] { Clear(ResultLists::High); },
         [this] { Clear(ResultLists::Mid); },
         [this] { Clear(ResultLists::Low); },
@@ -133,8 +138,8 @@ void Form1::BuildMenus()
     QMenu *tools = menuBar()->addMenu(QStringLiteral("Tools"));
     tools->setObjectName(QStringLiteral("mnuTools"));
     for (int i = 0; i < 9; ++i) {
-        mnuToolsItem.at(i) =
-            tools->addAction(SearchControls::SourceCaptions().at(i), this, [this, i] { m_selection.SelectIndex(i); });
+        mnuToolsItem.at(i) = tools->addAction(SearchControls::SourceCaptions().at(i), this,
+                                              [this, i] { m_selection.SelectIndex(i); });
         mnuToolsItem.at(i)->setObjectName(QStringLiteral("mnuToolsItem_%1").arg(i));
     }
 
@@ -242,26 +247,31 @@ void Form1::BuildFrame2()
         List.at(n) = list;
         PlaceInTwips(list, designLefts.at(n - 1), D::kListTop, 1750, 3500);
 
-        const auto button = [&](const char *array, const QString &caption, Picture picture, const QString &tip) {
+        const auto button = [&](const char *array, const QString &caption, Picture picture,
+                                const QString &tip) {
             QToolButton *b = PictureButton(Frame2, "", caption, picture, tip);
             b->setObjectName(QStringLiteral("%1_%2").arg(QLatin1String(array)).arg(n));
             b->setFocusPolicy(Qt::NoFocus);
             return b;
         };
         cmdCopy.at(n) = button("cmdCopy", QStringLiteral("Copy"), Picture::Copy, QStringLiteral("Copy List"));
-        cmdClear.at(n) = button("cmdClear", QStringLiteral("Del"), Picture::Del, QStringLiteral("Delete Selected Item"));
+        cmdClear.at(n) =
+            button("cmdClear", QStringLiteral("Del"), Picture::Del, QStringLiteral("Delete Selected Item"));
         cmdClear2.at(n) = button("cmdClear2", QStringLiteral("Clear"), Picture::Clear, QString());
         connect(cmdCopy.at(n), &QToolButton::clicked, this, [this, n] { Copy(n); });
         connect(cmdClear.at(n), &QToolButton::clicked, this, [this, n] { Del(n); });
         connect(cmdClear2.at(n), &QToolButton::clicked, this, [this, n] { Clear(n); });
-        connect(list, &ResultListView::deletePressed, this, [this, n](bool clearAll) { clearAll ? Clear(n) : Del(n); });
+        connect(list, &ResultListView::deletePressed, this,
+                [this, n](bool clearAll) { clearAll ? Clear(n) : Del(n); });
         connect(list, &QAbstractItemView::doubleClicked, this, [this, n] { OpenCurrentName(n); });
         if (n == ResultLists::Saved)
             connect(list, &ResultListView::payloadDropped, this, &Form1::DropOnSaved);
         else
             connect(list, &QAbstractItemView::pressed, this, [this, n] { ListClicked(n); });
     }
-    const auto tip = [](QWidget *widget, const char *text) { widget->setToolTip(QLatin1String(text)); };
+    const auto tip = [](QWidget *widget, const char *text) {
+        widget->setToolTip(QLatin1String(text));
+    };
     tip(List.at(3), "These domains have less than 5 letters.");
     tip(Label.at(3), "These domains have less than 5 letters.");
     tip(List.at(4), "These domains have 5 to 7 characters");
@@ -326,9 +336,9 @@ void Form1::ShowControls()
                             static_cast<QWidget *>(wLabel1), static_cast<QWidget *>(wLabel2),
                             static_cast<QWidget *>(cmdDoSearch)})
         widget->setVisible(controls.startNumberGroupVisible());
-    for (QWidget *widget : {static_cast<QWidget *>(sLabel1), static_cast<QWidget *>(SLabel2),
-                            static_cast<QWidget *>(txtSearch), static_cast<QWidget *>(Combo2),
-                            static_cast<QWidget *>(cmdCreate)})
+    for (QWidget *widget :
+         {static_cast<QWidget *>(sLabel1), static_cast<QWidget *>(SLabel2), static_cast<QWidget *>(txtSearch),
+          static_cast<QWidget *>(Combo2), static_cast<QWidget *>(cmdCreate)})
         widget->setVisible(controls.searchStringGroupVisible());
 }
 
@@ -341,7 +351,8 @@ void Form1::Load()
         Frame2->setTitle(QStringLiteral("Domain Name Manager - Double Click any domain to purchase"));
 
     Startup::EnsureAppFolder(m_state);
-    if (m_state.ReadSetting(m_state.productApp(), QStringLiteral("showHelp"), QStringLiteral("1")) == QLatin1String("1"))
+    if (m_state.ReadSetting(m_state.productApp(), QStringLiteral("showHelp"), QStringLiteral("1")) ==
+        QLatin1String("1"))
         m_windows.OpenHelp();
     Startup::EnsureDataFiles(m_state);
     m_state.results.LoadRemembered();
@@ -351,7 +362,8 @@ void Form1::Load()
     Startup::InstallWordLists(m_state, Startup::ShippedDataFolder());
     if (!Startup::LoadWhoisTable(m_state) || m_state.registrars.size() == 0) {
         ShowError(QStringLiteral("Whois servers"),
-                  QStringLiteral("The whois server table \"%1\" cannot be read. Restore the defaults in Options, Setup.")
+                  QStringLiteral(
+                      "The whois server table \"%1\" cannot be read. Restore the defaults in Options, Setup.")
                       .arg(m_state.registrarFile().path()));
     }
     Startup::ReadProxyMode(m_state);
@@ -432,7 +444,8 @@ void Form1::ApplyLayout()
     case MainWindowLayout::Action::None:
         return;
     case MainWindowLayout::Action::Resize:
-        resize((layout.width + kTwipsPerPixel - 1) / kTwipsPerPixel, (layout.height + kTwipsPerPixel - 1) / kTwipsPerPixel);
+        resize((layout.width + kTwipsPerPixel - 1) / kTwipsPerPixel,
+               (layout.height + kTwipsPerPixel - 1) / kTwipsPerPixel);
         return;
     case MainWindowLayout::Action::Apply:
         break;
@@ -448,8 +461,10 @@ void Form1::ApplyLayout()
         PlaceInTwips(List.at(n), layout.listLeft.at(n), D::kListTop, layout.listWidth, layout.listHeight);
         PlaceInTwips(cmdCopy.at(n), layout.copyLeft.at(n), D::kButtonTop, D::kButtonWidth, D::kButtonHeight);
         PlaceInTwips(cmdClear.at(n), layout.delLeft.at(n), D::kButtonTop, D::kButtonWidth, D::kButtonHeight);
-        PlaceInTwips(cmdClear2.at(n), layout.clearLeft.at(n), D::kButtonTop, D::kButtonWidth, D::kButtonHeight);
-        PlaceInTwips(Label.at(n), layout.headingLeft.at(n), D::kHeadingTop, layout.headingWidth, D::kHeadingHeight);
+        PlaceInTwips(cmdClear2.at(n), layout.clearLeft.at(n), D::kButtonTop, D::kButtonWidth,
+                     D::kButtonHeight);
+        PlaceInTwips(Label.at(n), layout.headingLeft.at(n), D::kHeadingTop, layout.headingWidth,
+                     D::kHeadingHeight);
     }
 }
 

@@ -12,9 +12,10 @@ Form2::Form2(QWidget *parent) : QWidget(parent, Qt::Window)
     setWindowTitle(QStringLiteral("File backup"));
     setWindowIcon(QIcon(ProgramEmblem(64)));
     setAttribute(Qt::WA_DeleteOnClose);
-    Label1 = new QLabel(QStringLiteral("One of your lists has reached 20000 entries.  They have been saved and cleared.  "
-                                       "You may find your backed up lists in the marrowby /overflow/ directory."),
-                        this);
+    Label1 = new QLabel(
+        QStringLiteral("One of your lists has reached 20000 entries.  They have been saved and cleared.  "
+                       "You may find your backed up lists in the marrowby /overflow/ directory."),
+        this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setWordWrap(true);
     Command1 = new QPushButton(QStringLiteral("Ok"), this);

@@ -5,7 +5,8 @@
 #include <QFileInfo>
 
 Form8::Form8(AppState &state, QString helpFile, UrlOpener openUrl, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_state(state), m_helpFile(std::move(helpFile)), m_openUrl(std::move(openUrl))
+    : QWidget(parent, Qt::Window), m_state(state), m_helpFile(std::move(helpFile)),
+      m_openUrl(std::move(openUrl))
 {
     setObjectName(QStringLiteral("Form8"));
     setFixedSize(0, 0);

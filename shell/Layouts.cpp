@@ -29,9 +29,9 @@ MainWindowLayout LayoutMainWindow(int width, int height, int statusBarHeight, bo
 
     layout.listWidth = column - 250;
     auto &left = layout.listLeft;
-    left[3] = 125;                             // High
-    left[4] = left[3] + layout.listWidth + 75; // Mid
-    left[1] = left[4] + layout.listWidth + 75; // Low
+    left[3] = 125;                              // High
+    left[4] = left[3] + layout.listWidth + 75;  // Mid
+    left[1] = left[4] + layout.listWidth + 75;  // Low
     left[2] = left[1] + layout.listWidth + 300; // Registered
     left[5] = left[2] + layout.listWidth + 300; // Saved
     layout.listHeight = layout.frame2Height - D::kListTop - statusBarHeight;

@@ -8,7 +8,8 @@
 // The main window: five list columns under the source controls.
 struct MainWindowLayout
 {
-    enum class Action {
+    enum class Action
+    {
         None,   // minimised: nothing changes
         Resize, // too small: resize the window to width x height, which lays it out again
         Apply   // apply the geometry below

@@ -22,11 +22,21 @@ void DrawArrow(QPainter &painter, bool right, const QColor &colour)
 {
     QPainterPath path;
     if (right) {
-        path.moveTo(5, 9); path.lineTo(12, 9); path.lineTo(12, 4); path.lineTo(20, 12);
-        path.lineTo(12, 20); path.lineTo(12, 15); path.lineTo(5, 15);
+        path.moveTo(5, 9);
+        path.lineTo(12, 9);
+        path.lineTo(12, 4);
+        path.lineTo(20, 12);
+        path.lineTo(12, 20);
+        path.lineTo(12, 15);
+        path.lineTo(5, 15);
     } else {
-        path.moveTo(19, 9); path.lineTo(12, 9); path.lineTo(12, 4); path.lineTo(4, 12);
-        path.lineTo(12, 20); path.lineTo(12, 15); path.lineTo(19, 15);
+        path.moveTo(19, 9);
+        path.lineTo(12, 9);
+        path.lineTo(12, 4);
+        path.lineTo(4, 12);
+        path.lineTo(12, 20);
+        path.lineTo(12, 15);
+        path.lineTo(19, 15);
     }
     path.closeSubpath();
     painter.setPen(QPen(colour.darker(140), 1.2));

@@ -17,8 +17,8 @@
 #include <QApplication>
 #include <QScreen>
 
-ProgramWindows::ProgramWindows(AppState &state, BrowserFactory browsers, SocketFactory sockets, UrlOpener openUrl,
-                               QObject *parent)
+ProgramWindows::ProgramWindows(AppState &state, BrowserFactory browsers, SocketFactory sockets,
+                               UrlOpener openUrl, QObject *parent)
     : QObject(parent), m_state(state), m_browsers(std::move(browsers)), m_sockets(std::move(sockets)),
       m_openUrl(std::move(openUrl))
 {
@@ -26,18 +26,39 @@ ProgramWindows::ProgramWindows(AppState &state, BrowserFactory browsers, SocketF
 
 ProgramWindows::~ProgramWindows()
 {
-    for (QWidget *window : std::initializer_list<QWidget *>{m_website, m_whois, m_settings, m_generator, m_about,
-                                                            m_backupNotice, m_help, m_splash, m_main})
+    for (QWidget *window : std::initializer_list<QWidget *>{
+             m_website, m_whois, m_settings, m_generator, m_about, m_backupNotice, m_help, m_splash, m_main})
         delete window;
 }
 
-Form1 *ProgramWindows::mainWindow() const { return m_main; }
-frmWebsite *ProgramWindows::website() const { return m_website; }
-frmWhois *ProgramWindows::whois() const { return m_whois; }
-frmSettings *ProgramWindows::settings() const { return m_settings; }
-frmMake *ProgramWindows::generator() const { return m_generator; }
-frmAbout *ProgramWindows::about() const { return m_about; }
-Form2 *ProgramWindows::backupNotice() const { return m_backupNotice; }
+Form1 *ProgramWindows::mainWindow() const
+{
+    return m_main;
+}
+frmWebsite *ProgramWindows::website() const
+{
+    return m_website;
+}
+frmWhois *ProgramWindows::whois() const
+{
+    return m_whois;
+}
+frmSettings *ProgramWindows::settings() const
+{
+    return m_settings;
+}
+frmMake *ProgramWindows::generator() const
+{
+    return m_generator;
+}
+frmAbout *ProgramWindows::about() const
+{
+    return m_about;
+}
+Form2 *ProgramWindows::backupNotice() const
+{
+    return m_backupNotice;
+}
 
 void ProgramWindows::ShowMaximized(QWidget *window)
 {
@@ -69,9 +90,7 @@ frmSplash *ProgramWindows::ShowSplash()
     PurchaseLink(m_state.config, m_state.versionRecord);
     if (!m_splash) {
         m_splash = new frmSplash(m_state.config.productName);
-        connect(m_splash, &frmSplash::countdownFinished, this, [this] {
-            ShowMaximized(CreateMainWindow());
-        });
+        connect(m_splash, &frmSplash::countdownFinished, this, [this] { ShowMaximized(CreateMainWindow()); });
     }
     m_splash->show();
     m_splash->Start();
@@ -158,7 +177,8 @@ void ProgramWindows::ShowBackupNotice()
 
 bool ProgramWindows::MainWindowClosed()
 {
-    for (QWidget *window : std::initializer_list<QWidget *>{m_backupNotice, m_help, m_generator, m_splash, m_whois}) {
+    for (QWidget *window :
+         std::initializer_list<QWidget *>{m_backupNotice, m_help, m_generator, m_splash, m_whois}) {
         if (window)
             window->close();
     }

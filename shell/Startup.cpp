@@ -23,7 +23,8 @@ bool EnsureAppFolder(AppState &state)
 
 void EnsureDataFiles(AppState &state)
 {
-    for (const char *name : {"\\BrowserSearch.txt", "\\Appends.txt", "\\CreatedDomains.txt", "\\Remembered.txt"}) {
+    for (const char *name :
+         {"\\BrowserSearch.txt", "\\Appends.txt", "\\CreatedDomains.txt", "\\Remembered.txt"}) {
         const QString path = state.folder.Join(QLatin1String(name));
         if (!xfileExists(path))
             TextFile::Append(path, QStringLiteral("\r\n"));

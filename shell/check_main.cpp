@@ -45,7 +45,8 @@ int main(int argc, char **argv)
     parser.setApplicationDescription(
         QStringLiteral("Checks every name of LIST with whois and prints <list>\\t<name> for each."));
     parser.addHelpOption();
-    const QCommandLineOption start(QStringLiteral("start"), QStringLiteral("First position to check (default 1)."),
+    const QCommandLineOption start(QStringLiteral("start"),
+                                   QStringLiteral("First position to check (default 1)."),
                                    QStringLiteral("N"), QStringLiteral("1"));
     const QCommandLineOption proxy(QStringLiteral("proxy"),
                                    QStringLiteral("Send every query to the server of the \"proxy\" row."));
@@ -66,7 +67,8 @@ int main(int argc, char **argv)
     bool ok = false;
     const int startPosition = parser.value(start).toInt(&ok);
     if (!ok || startPosition < 1)
-        return Fail(QStringLiteral("--start needs a whole number of at least 1, not \"%1\"").arg(parser.value(start)));
+        return Fail(QStringLiteral("--start needs a whole number of at least 1, not \"%1\"")
+                        .arg(parser.value(start)));
     const int tickMs = parser.value(tick).toInt(&ok);
     if (!ok || tickMs < 1)
         return Fail(QStringLiteral("--tick-ms needs a whole number of at least 1"));
@@ -81,7 +83,8 @@ int main(int argc, char **argv)
     Startup::EnsureDataFiles(state);
     Startup::EnsureDataFolders(state);
     if (!Startup::LoadWhoisTable(state) || state.registrars.size() == 0)
-        return Fail(QStringLiteral("cannot read the whois server table \"%1\"").arg(state.registrarFile().path()));
+        return Fail(
+            QStringLiteral("cannot read the whois server table \"%1\"").arg(state.registrarFile().path()));
     Startup::ReadProxyMode(state);
     if (parser.isSet(proxy))
         state.proxyMode = true;
@@ -111,11 +114,13 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "%s\n", qPrintable(text));
     });
     QObject::connect(&engine, &CheckEngine::errorRaised, [](const QString &title, const QString &text) {
-        std::fprintf(stderr, "orvelle-check: %s: %s\n", qPrintable(title), qPrintable(QString(text).replace("\r\n", " ")));
+        std::fprintf(stderr, "orvelle-check: %s: %s\n", qPrintable(title),
+                     qPrintable(QString(text).replace("\r\n", " ")));
     });
     QObject::connect(&engine, &CheckEngine::backupNotice, [] {
-        std::fprintf(stderr, "orvelle-check: a result list reached 20000 names; the lists were saved to the overflow "
-                             "folder and cleared\n");
+        std::fprintf(stderr,
+                     "orvelle-check: a result list reached 20000 names; the lists were saved to the overflow "
+                     "folder and cleared\n");
     });
     QObject::connect(&engine, &CheckEngine::runStopped, &app, &QCoreApplication::quit);
     if (!engine.Start())

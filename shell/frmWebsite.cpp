@@ -55,8 +55,8 @@ frmWebsite::frmWebsite(const AppState &state, WebBrowser *browser, QWidget *pare
     Command7 = button("Command7", Picture::Refresh, "refresh");
     for (int i = 0; i < 4; ++i) {
         QToolButton *navigation = std::array{Command4, Command5, Command6, Command7}.at(i);
-        PlaceInTwips(navigation, D::kUrlLabelLeft + i * (D::kNavButtonSize + 60), D::kNavButtonTop, D::kNavButtonSize,
-                     D::kNavButtonSize);
+        PlaceInTwips(navigation, D::kUrlLabelLeft + i * (D::kNavButtonSize + 60), D::kNavButtonTop,
+                     D::kNavButtonSize, D::kNavButtonSize);
     }
     WebBrowser1->setParent(this);
     QWidget *view = WebBrowser1->view();
@@ -75,7 +75,9 @@ frmWebsite::frmWebsite(const AppState &state, WebBrowser *browser, QWidget *pare
     panels.at(0)->setObjectName(QStringLiteral("Panel1"));
     panels.at(1)->setObjectName(QStringLiteral("Panel2"));
 
-    const auto go = [this] { WebBrowser1->Navigate(Text1->text()); };
+    const auto go = [this] {
+        WebBrowser1->Navigate(Text1->text());
+    };
     connect(Command3, &QToolButton::clicked, this, go);
     connect(Text1, &QLineEdit::returnPressed, this, go);
     connect(Command4, &QToolButton::clicked, WebBrowser1, &WebBrowser::GoBack);
@@ -117,8 +119,8 @@ void frmWebsite::ApplyLayout()
 {
     using D = WebsiteWindowDesign;
     const int statusHeight = StatusBar1->sizeHint().height();
-    const WebsiteWindowLayout layout =
-        LayoutWebsiteWindow(width() * kTwipsPerPixel, height() * kTwipsPerPixel, statusHeight * kTwipsPerPixel);
+    const WebsiteWindowLayout layout = LayoutWebsiteWindow(
+        width() * kTwipsPerPixel, height() * kTwipsPerPixel, statusHeight * kTwipsPerPixel);
     for (int i = 0; i < 2; ++i)
         panels.at(i)->setFixedWidth(std::max(1, layout.panelWidths.at(i) / kTwipsPerPixel - 4));
     PlaceInTwips(frmBrowser, D::kFrameLeft, D::kFrameTop, layout.frameWidth, layout.frameHeight);

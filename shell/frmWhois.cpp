@@ -6,8 +6,8 @@
 #include <QTextEdit>
 #include <QVBoxLayout>
 
-frmWhois::frmWhois(const QString &domain, const QString &host, quint16 port, std::unique_ptr<SocketComponent> socket,
-                   QWidget *parent)
+frmWhois::frmWhois(const QString &domain, const QString &host, quint16 port,
+                   std::unique_ptr<SocketComponent> socket, QWidget *parent)
     : QWidget(parent, Qt::Window), m_domain(domain), m_host(host), m_port(port), m_socket(std::move(socket))
 {
     setObjectName(QStringLiteral("frmWhois"));
@@ -35,7 +35,8 @@ frmWhois::frmWhois(const QString &domain, const QString &host, quint16 port, std
     });
     connect(m_socket.get(), &SocketComponent::Connected, this,
             [this] { m_socket->SendData(m_domain + QStringLiteral("\r\n")); });
-    connect(m_socket.get(), &SocketComponent::DataArrival, this, [this] { ReplyText += m_socket->GetData(); });
+    connect(m_socket.get(), &SocketComponent::DataArrival, this,
+            [this] { ReplyText += m_socket->GetData(); });
     connect(m_socket.get(), &SocketComponent::PeerClosed, this, [this] {
         m_timeout.stop();
         m_socket->Close();
@@ -55,7 +56,9 @@ void frmWhois::Load()
     m_timeout.start();
     if (m_socket->Connect(m_host, m_port) != SocketComponent::ConnectResult::Started) {
         m_timeout.stop();
-        ShowProblem(QStringLiteral("The whois server \"%1\" port %2 is not a valid address.").arg(m_host).arg(m_port));
+        ShowProblem(QStringLiteral("The whois server \"%1\" port %2 is not a valid address.")
+                        .arg(m_host)
+                        .arg(m_port));
     }
 }
 

@@ -19,8 +19,8 @@ class frmWhois : public QWidget
 public:
     static constexpr int kAnswerTimeoutMs = 30000;
 
-    frmWhois(const QString &domain, const QString &host, quint16 port, std::unique_ptr<SocketComponent> socket,
-             QWidget *parent = nullptr);
+    frmWhois(const QString &domain, const QString &host, quint16 port,
+             std::unique_ptr<SocketComponent> socket, QWidget *parent = nullptr);
 
     // Starts the query; the window shows the reply when it is complete.
     void Load();

@@ -16,7 +16,8 @@ QStringList GeneratorChoices::ChosenExtensions() const
 }
 
 NameGenerator::NameGenerator(QString baseWord, QStringList affixLines, GeneratorChoices choices)
-    : m_baseWord(std::move(baseWord)), m_choices(std::move(choices)), m_extensions(m_choices.ChosenExtensions())
+    : m_baseWord(std::move(baseWord)), m_choices(std::move(choices)),
+      m_extensions(m_choices.ChosenExtensions())
 {
     for (QString &line : affixLines) {
         if (IsAffixLine(line))
@@ -56,7 +57,8 @@ QStringList NameGenerator::Step()
     QStringList added;
     int sincePause = 0;
     while (!finished()) {
-        const QStringList names = NamesForAffix(m_baseWord, m_affixes.at(m_nextAffix++), m_choices, m_extensions);
+        const QStringList names =
+            NamesForAffix(m_baseWord, m_affixes.at(m_nextAffix++), m_choices, m_extensions);
         added.append(names);
         m_created += static_cast<int>(names.size());
         sincePause += static_cast<int>(names.size());
@@ -68,5 +70,6 @@ QStringList NameGenerator::Step()
 
 QString NameGenerator::ProgressText() const
 {
-    return QStringLiteral("Creating Domains - Created ") + QString::number(m_created) + QStringLiteral(" so far...");
+    return QStringLiteral("Creating Domains - Created ") + QString::number(m_created) +
+           QStringLiteral(" so far...");
 }

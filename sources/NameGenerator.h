@@ -43,8 +43,8 @@ public:
     // An affix file line that is no affix: empty or a single space.
     static bool IsAffixLine(const QString &line);
     // The names one affix gives, in generation order.
-    static QStringList NamesForAffix(const QString &baseWord, const QString &affix, const GeneratorChoices &choices,
-                                     const QStringList &extensions);
+    static QStringList NamesForAffix(const QString &baseWord, const QString &affix,
+                                     const GeneratorChoices &choices, const QStringList &extensions);
 
     QStringList Step();
     bool finished() const { return m_nextAffix >= m_affixes.size(); }

@@ -7,7 +7,8 @@ int NameListModel::rowCount(const QModelIndex &parent) const
 
 QVariant NameListModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || index.row() >= m_names.size() || (role != Qt::DisplayRole && role != Qt::ToolTipRole))
+    if (!index.isValid() || index.row() >= m_names.size() ||
+        (role != Qt::DisplayRole && role != Qt::ToolTipRole))
         return QVariant();
     return m_names.at(index.row());
 }

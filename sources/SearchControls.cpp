@@ -16,9 +16,11 @@ std::optional<qint64> ParseWhole(const QString &text)
 const QStringList &SearchControls::SourceCaptions()
 {
     static const QStringList captions = {
-        QStringLiteral("Browse for names"), QStringLiteral("Generate names"),   QStringLiteral("Yahoo Search"),
-        QStringLiteral("Google Search"),    QStringLiteral("Full Word List"),   QStringLiteral("All Two Letter"),
-        QStringLiteral("All Three Letter"), QStringLiteral("All Four Letter"), QStringLiteral("Custom List")};
+        QStringLiteral("Browse for names"), QStringLiteral("Generate names"),
+        QStringLiteral("Yahoo Search"),     QStringLiteral("Google Search"),
+        QStringLiteral("Full Word List"),   QStringLiteral("All Two Letter"),
+        QStringLiteral("All Three Letter"), QStringLiteral("All Four Letter"),
+        QStringLiteral("Custom List")};
     return captions;
 }
 
@@ -73,7 +75,7 @@ void SearchControls::setSearchStringGroupVisible(bool visible)
 QString SearchControls::sourceCaption() const
 {
     return m_sourceIndex >= 0 && m_sourceIndex < SourceCaptions().size() ? SourceCaptions().at(m_sourceIndex)
-                                                                          : QString();
+                                                                         : QString();
 }
 
 void SearchControls::setSourceIndex(int index)

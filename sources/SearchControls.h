@@ -18,7 +18,8 @@ class SearchControls : public QObject
 {
     Q_OBJECT
 public:
-    enum Control {
+    enum Control
+    {
         SourceList,  // Combo1
         StartNumber, // txtWordNum
         StartButton, // cmdDoSearch

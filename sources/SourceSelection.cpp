@@ -89,7 +89,8 @@ void SourceSelection::SelectWordList(const QString &caption)
     controls.setSourcePath(m_state.folder.Join(RelativeListPath(caption)));
     controls.setTotal(QString::number(m_state.candidates.CountCandidates(controls.sourcePath())));
     controls.EnableForListSource();
-    controls.setStartNumber(m_state.ReadSetting(AppState::kPositionsApp, ResumeKey(caption), QStringLiteral("1")));
+    controls.setStartNumber(
+        m_state.ReadSetting(AppState::kPositionsApp, ResumeKey(caption), QStringLiteral("1")));
 }
 
 void SourceSelection::SelectCustomList()
@@ -97,7 +98,8 @@ void SourceSelection::SelectCustomList()
     SearchControls &controls = m_state.controls;
     ShowStartNumberGroupOnly();
     if (m_hooks.chooseCustomList) {
-        if (const std::optional<QString> chosen = m_hooks.chooseCustomList(m_state.folder.Join(QStringLiteral("\\wordlists"))))
+        if (const std::optional<QString> chosen =
+                m_hooks.chooseCustomList(m_state.folder.Join(QStringLiteral("\\wordlists"))))
             m_lastCustomList = *chosen;
     }
     controls.setSourcePath(m_lastCustomList);

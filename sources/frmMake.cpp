@@ -22,10 +22,11 @@
 namespace {
 
 const QString kExtensionCaptions[GeneratorChoices::kExtensionCount] = {
-    QStringLiteral(".COM"),  QStringLiteral(".NET"),  QStringLiteral(".ORG"),  QStringLiteral(".BIZ"),
-    QStringLiteral(".INFO"), QStringLiteral(".NAME"), QStringLiteral(".AERO"), QStringLiteral(".COOP"),
-    QStringLiteral("Custom Extension:")};
-const QString kAffixCaptions[3] = {QStringLiteral("Prefixes"), QStringLiteral("Suffixes"), QStringLiteral("Hyphens")};
+    QStringLiteral(".COM"),  QStringLiteral(".NET"),  QStringLiteral(".ORG"),
+    QStringLiteral(".BIZ"),  QStringLiteral(".INFO"), QStringLiteral(".NAME"),
+    QStringLiteral(".AERO"), QStringLiteral(".COOP"), QStringLiteral("Custom Extension:")};
+const QString kAffixCaptions[3] = {QStringLiteral("Prefixes"), QStringLiteral("Suffixes"),
+                                   QStringLiteral("Hyphens")};
 
 // A box counts as chosen only when it is ticked; a grey box is not.
 bool IsChosen(const QCheckBox *box)
@@ -141,9 +142,11 @@ frmMake::frmMake(AppState &state, QWidget *parent)
     LoadAffixes();
     const QString app = m_state.productApp();
     for (int i = 0; i < GeneratorChoices::kExtensionCount; ++i)
-        ShowStoredValue(chkExt.at(i), m_state.ReadSetting(app, QStringLiteral("chkExt%1").arg(i), QStringLiteral("1")));
+        ShowStoredValue(chkExt.at(i),
+                        m_state.ReadSetting(app, QStringLiteral("chkExt%1").arg(i), QStringLiteral("1")));
     for (int i = 0; i < 3; ++i)
-        ShowStoredValue(chkAdd.at(i), m_state.ReadSetting(app, QStringLiteral("chkAdd%1").arg(i), QStringLiteral("1")));
+        ShowStoredValue(chkAdd.at(i),
+                        m_state.ReadSetting(app, QStringLiteral("chkAdd%1").arg(i), QStringLiteral("1")));
     Text1->setText(m_state.ReadSetting(app, QStringLiteral("txtMake"), QString()));
     txtCustom->setText(m_state.ReadSetting(app, QStringLiteral("txtCustom"), QStringLiteral(".co.uk")));
 
@@ -159,8 +162,9 @@ frmMake::frmMake(AppState &state, QWidget *parent)
         storeOnClick(chkAdd.at(i), QStringLiteral("chkAdd%1").arg(i));
     connect(Text1, &QLineEdit::textChanged, this,
             [this, app](const QString &text) { m_state.WriteSetting(app, QStringLiteral("txtMake"), text); });
-    connect(txtCustom, &QLineEdit::textChanged, this,
-            [this, app](const QString &text) { m_state.WriteSetting(app, QStringLiteral("txtCustom"), text); });
+    connect(txtCustom, &QLineEdit::textChanged, this, [this, app](const QString &text) {
+        m_state.WriteSetting(app, QStringLiteral("txtCustom"), text);
+    });
     connect(Text1, &QLineEdit::returnPressed, this, &frmMake::Command1_Click);
     connect(Text2, &QLineEdit::returnPressed, this, &frmMake::cmdAdd_Click);
     connect(cmdAdd, &QPushButton::clicked, this, &frmMake::cmdAdd_Click);
@@ -251,7 +255,8 @@ void frmMake::SetInputsEnabled(bool enabled)
         box->setEnabled(enabled);
     for (QCheckBox *box : chkAdd)
         box->setEnabled(enabled);
-    for (QWidget *widget : std::initializer_list<QWidget *>{txtCustom, Text1, Text2, Command1, Command2, cmdAdd, cmdSub})
+    for (QWidget *widget :
+         std::initializer_list<QWidget *>{txtCustom, Text1, Text2, Command1, Command2, cmdAdd, cmdSub})
         widget->setEnabled(enabled);
 }
 
@@ -303,8 +308,8 @@ void frmMake::WriteAndHandOver()
 
 void frmMake::Command2_Click()
 {
-    const QString proposed =
-        m_state.folder.Join(QStringLiteral("\\CustomLists")) + QLatin1Char('/') + Text1->text() + QStringLiteral(".txt");
+    const QString proposed = m_state.folder.Join(QStringLiteral("\\CustomLists")) + QLatin1Char('/') +
+                             Text1->text() + QStringLiteral(".txt");
     const QString chosen = m_chooseSaveFile(proposed);
     if (chosen.isEmpty())
         return; // cancelled: nothing is copied

@@ -23,18 +23,18 @@ static QString CollapsePercentEscapes(const QString &text)
 QString PercentDecoder(const QString &text)
 {
     static const std::array<std::pair<QLatin1StringView, QChar>, 23> kTable = {{
-        {QLatin1StringView("%20"), QLatin1Char(' ')},
-        {QLatin1StringView("%3C"), QLatin1Char('<')},  {QLatin1StringView("%3E"), QLatin1Char('>')},
-        {QLatin1StringView("%23"), QLatin1Char('#')},  {QLatin1StringView("%7B"), QLatin1Char('{')},
-        {QLatin1StringView("%7D"), QLatin1Char('}')},  {QLatin1StringView("%7C"), QLatin1Char('|')},
-        {QLatin1StringView("%5C"), QLatin1Char('\\')}, {QLatin1StringView("%5E"), QLatin1Char('^')},
-        {QLatin1StringView("%7E"), QLatin1Char('~')},  {QLatin1StringView("%5B"), QLatin1Char('[')},
-        {QLatin1StringView("%5D"), QLatin1Char(']')},  {QLatin1StringView("%60"), QLatin1Char('`')},
-        {QLatin1StringView("%3B"), QLatin1Char(';')},  {QLatin1StringView("%2F"), QLatin1Char('/')},
-        {QLatin1StringView("%3F"), QLatin1Char('?')},  {QLatin1StringView("%3A"), QLatin1Char(':')},
-        {QLatin1StringView("%40"), QLatin1Char('@')},  {QLatin1StringView("%3D"), QLatin1Char('=')},
-        {QLatin1StringView("%26"), QLatin1Char('&')},  {QLatin1StringView("%24"), QLatin1Char('$')},
-        {QLatin1StringView("%0A"), QLatin1Char('\n')}, {QLatin1StringView("%0D"), QLatin1Char('\r')},
+        {QLatin1StringView("%20"), QLatin1Char(' ')},  {QLatin1StringView("%3C"), QLatin1Char('<')},
+        {QLatin1StringView("%3E"), QLatin1Char('>')},  {QLatin1StringView("%23"), QLatin1Char('#')},
+        {QLatin1StringView("%7B"), QLatin1Char('{')},  {QLatin1StringView("%7D"), QLatin1Char('}')},
+        {QLatin1StringView("%7C"), QLatin1Char('|')},  {QLatin1StringView("%5C"), QLatin1Char('\\')},
+        {QLatin1StringView("%5E"), QLatin1Char('^')},  {QLatin1StringView("%7E"), QLatin1Char('~')},
+        {QLatin1StringView("%5B"), QLatin1Char('[')},  {QLatin1StringView("%5D"), QLatin1Char(']')},
+        {QLatin1StringView("%60"), QLatin1Char('`')},  {QLatin1StringView("%3B"), QLatin1Char(';')},
+        {QLatin1StringView("%2F"), QLatin1Char('/')},  {QLatin1StringView("%3F"), QLatin1Char('?')},
+        {QLatin1StringView("%3A"), QLatin1Char(':')},  {QLatin1StringView("%40"), QLatin1Char('@')},
+        {QLatin1StringView("%3D"), QLatin1Char('=')},  {QLatin1StringView("%26"), QLatin1Char('&')},
+        {QLatin1StringView("%24"), QLatin1Char('$')},  {QLatin1StringView("%0A"), QLatin1Char('\n')},
+        {QLatin1StringView("%0D"), QLatin1Char('\r')},
     }};
 
     if (!text.contains(QLatin1Char('%')))

@@ -67,15 +67,17 @@ int RegistrarTable::EndOfExtension(const QString &text) const
 QString RegistrableDomain(const QString &host)
 {
     static const QStringList kTwoLabelEndings = {
-        QStringLiteral("com"),  QStringLiteral("org"), QStringLiteral("info"), QStringLiteral("name"),
-        QStringLiteral("biz"),  QStringLiteral("coop"), QStringLiteral("edu"), QStringLiteral("aero")};
+        QStringLiteral("com"), QStringLiteral("org"),  QStringLiteral("info"), QStringLiteral("name"),
+        QStringLiteral("biz"), QStringLiteral("coop"), QStringLiteral("edu"),  QStringLiteral("aero")};
     if (!host.contains(QLatin1Char('.')))
         return host;
     const QStringList labels = host.split(QLatin1Char('.'));
     const qsizetype last = labels.size() - 1;
     if (last < 2)
         return host;
-    const auto joinFrom = [&](qsizetype first) { return labels.mid(first).join(QLatin1Char('.')); };
+    const auto joinFrom = [&](qsizetype first) {
+        return labels.mid(first).join(QLatin1Char('.'));
+    };
     if (kTwoLabelEndings.contains(labels.at(last)))
         return joinFrom(last - 1);
     if (labels.at(last - 1) == QLatin1String("co"))

@@ -24,8 +24,8 @@ frmSettings::frmSettings(AppState &state, QWidget *parent) : QWidget(parent, Qt:
 
     lstDomains = new QTreeWidget(this);
     lstDomains->setObjectName(QStringLiteral("lstDomains"));
-    lstDomains->setHeaderLabels({QStringLiteral("Extension"), QStringLiteral("Server"), QStringLiteral("Port"),
-                                 QStringLiteral("Status")});
+    lstDomains->setHeaderLabels({QStringLiteral("Extension"), QStringLiteral("Server"),
+                                 QStringLiteral("Port"), QStringLiteral("Status")});
     lstDomains->setRootIsDecorated(false);
     lstDomains->setUniformRowHeights(true);
     lstDomains->setAlternatingRowColors(true);
@@ -89,8 +89,8 @@ frmSettings::frmSettings(AppState &state, QWidget *parent) : QWidget(parent, Qt:
     // Load: the rows of the file, a new row is enabled, the proxy switch as stored.
     ListRows();
     m_editEnabled = true;
-    chkProxy->setChecked(m_state.ReadSetting(m_state.productApp(), QStringLiteral("chkProxy"), QStringLiteral("0")) ==
-                         QLatin1String("1"));
+    chkProxy->setChecked(m_state.ReadSetting(m_state.productApp(), QStringLiteral("chkProxy"),
+                                             QStringLiteral("0")) == QLatin1String("1"));
 }
 
 void frmSettings::ListRows()
@@ -141,8 +141,8 @@ void frmSettings::cmdSave_Click()
         ShowMessage(kInvalidFields);
         return;
     }
-    const bool saved = m_state.registrarFile().SaveRegistrarRow(txtExt->text(), txtServer->text(), txtPort->text(),
-                                                                m_editEnabled);
+    const bool saved = m_state.registrarFile().SaveRegistrarRow(txtExt->text(), txtServer->text(),
+                                                                txtPort->text(), m_editEnabled);
     ListRows();
     if (!saved || !Reload())
         ShowMessage(kInvalidFields);

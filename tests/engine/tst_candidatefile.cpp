@@ -19,10 +19,12 @@ void TestCandidateFile::readsByPositionCountingEntriesOnly_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QStringList>("entries");
-    QTest::newRow("blank line between") << QByteArray("a\r\nb\r\nc\r\n\r\nd\r\ne\r\n") << QStringList{"a", "b", "c", "d", "e"};
+    QTest::newRow("blank line between")
+        << QByteArray("a\r\nb\r\nc\r\n\r\nd\r\ne\r\n") << QStringList{"a", "b", "c", "d", "e"};
     QTest::newRow("lf only") << QByteArray("a\n\nb\n") << QStringList{"a", "b"};
     QTest::newRow("cr only, no final break") << QByteArray("a\rb\r\rc") << QStringList{"a", "b", "c"};
-    QTest::newRow("list written with empty lines") << QByteArray("\r\nx.com\r\n\r\ny.net\r\n\r\n") << QStringList{"x.com", "y.net"};
+    QTest::newRow("list written with empty lines")
+        << QByteArray("\r\nx.com\r\n\r\ny.net\r\n\r\n") << QStringList{"x.com", "y.net"};
     QTest::newRow("single space is an entry") << QByteArray("a\r\n \r\nb\r\n") << QStringList{"a", " ", "b"};
     QTest::newRow("byte-order mark") << QByteArray("\xEF\xBB\xBFone\r\ntwo\r\n") << QStringList{"one", "two"};
     QTest::newRow("empty file") << QByteArray() << QStringList();

@@ -54,11 +54,14 @@ void TestCheckEngine::init()
     m_state = m_folders->MakePreparedState();
     m_selection = std::make_unique<SourceSelection>(*m_state);
     m_sockets = std::make_unique<FakeSocketFactory>();
-    m_engine = std::make_unique<CheckEngine>(*m_state, *m_selection, m_sockets->factory(), EngineTimings{5, 5});
+    m_engine =
+        std::make_unique<CheckEngine>(*m_state, *m_selection, m_sockets->factory(), EngineTimings{5, 5});
     m_checked.clear();
     m_errors.clear();
     connect(m_engine.get(), &CheckEngine::nameChecked, this,
-            [this](const QString &name, CheckOutcome outcome) { m_checked.append({name, outcome}); });
+            [this](const QString &name, CheckOutcome outcome) {
+                m_checked.append({name, outcome});
+            });
     connect(m_engine.get(), &CheckEngine::errorRaised, this,
             [this](const QString &, const QString &text) { m_errors.append(text); });
 }
@@ -99,12 +102,22 @@ void TestCheckEngine::queriesTheCleanedNameAtTheServerOfItsRow_data()
     QTest::addColumn<QString>("candidate");
     QTest::addColumn<QString>("query");
     QTest::addColumn<QString>("server");
-    QTest::newRow("default extension") << "Sunrise Bakery!" << "SunriseBakery.com" << "whois.internic.net";
-    QTest::newRow("own extension, disabled row") << "example.org" << "example.org" << "whois.pir.org";
+    QTest::newRow("default extension") << "Sunrise Bakery!"
+                                       << "SunriseBakery.com"
+                                       << "whois.internic.net";
+    QTest::newRow("own extension, disabled row") << "example.org"
+                                                 << "example.org"
+                                                 << "whois.pir.org";
     // The run cleans every candidate before the query step, so "%" and ":" are gone by then.
-    QTest::newRow("percent sign cleaned away first") << "my%20shop.net" << "my20shop.net" << "whois.internic.net";
-    QTest::newRow("colon cleaned away first") << "http:shop.info" << "httpshop.info" << "whois.nic.info";
-    QTest::newRow("unknown extension goes to com") << "shop.xyz" << "shop.xyz" << "whois.internic.net";
+    QTest::newRow("percent sign cleaned away first") << "my%20shop.net"
+                                                     << "my20shop.net"
+                                                     << "whois.internic.net";
+    QTest::newRow("colon cleaned away first") << "http:shop.info"
+                                              << "httpshop.info"
+                                              << "whois.nic.info";
+    QTest::newRow("unknown extension goes to com") << "shop.xyz"
+                                                   << "shop.xyz"
+                                                   << "whois.internic.net";
 }
 
 void TestCheckEngine::queriesTheCleanedNameAtTheServerOfItsRow()
@@ -210,7 +223,8 @@ void TestCheckEngine::failedSendReconnectsToTheRowsOwnPort()
     FakeSocket &socket = m_sockets->at(0);
     socket.refuseSend = true;
     socket.RaiseConnected();
-    QCOMPARE(socket.connects, (QList<QPair<QString, quint16>>{{"whois.example", 4343}, {"whois.example", 4343}}));
+    QCOMPARE(socket.connects,
+             (QList<QPair<QString, quint16>>{{"whois.example", 4343}, {"whois.example", 4343}}));
 }
 
 void TestCheckEngine::invalidArgumentIsRetriedOnceThenReported()
@@ -220,8 +234,9 @@ void TestCheckEngine::invalidArgumentIsRetriedOnceThenReported()
         m_sockets->at(i).rejectConnect = true;
     QVERIFY(m_engine->Start());
     QCOMPARE(m_errors.size(), 1);
-    QCOMPARE(m_errors.first(),
-             QString("An error has occurred.\r\nError #: 5\r\nDescription: Invalid procedure call or argument"));
+    QCOMPARE(
+        m_errors.first(),
+        QString("An error has occurred.\r\nError #: 5\r\nDescription: Invalid procedure call or argument"));
     // The slot keeps its name and its timer: it tries again like after a timeout.
     QVERIFY(m_engine->slot(0).busy);
     QVERIFY(m_engine->slot(0).isTimerActive());
@@ -300,9 +315,12 @@ void TestCheckEngine::startIsRefusedForBadInput_data()
     QTest::addColumn<QString>("total");
     QTest::addColumn<bool>("listExists");
     QTest::addColumn<QString>("message");
-    QTest::newRow("start not a number") << "abc" << "10" << true << "The start number \"abc\" is not a whole number.";
-    QTest::newRow("total not a number") << "1" << "x1" << true << "The total \"x1\" is not a whole number.";
-    QTest::newRow("list missing") << "1" << "10" << false << "cannot be read";
+    QTest::newRow("start not a number") << "abc"
+                                        << "10" << true << "The start number \"abc\" is not a whole number.";
+    QTest::newRow("total not a number") << "1"
+                                        << "x1" << true << "The total \"x1\" is not a whole number.";
+    QTest::newRow("list missing") << "1"
+                                  << "10" << false << "cannot be read";
 }
 
 void TestCheckEngine::startIsRefusedForBadInput()

@@ -82,7 +82,9 @@ void TestEngineLoopback::MakeEngine(EngineTimings timings)
     m_engine = std::make_unique<CheckEngine>(*m_state, *m_selection, TcpSocketComponent::Factory(), timings);
     m_checked.clear();
     connect(m_engine.get(), &CheckEngine::nameChecked, this,
-            [this](const QString &name, CheckOutcome outcome) { m_checked.append({name, outcome}); });
+            [this](const QString &name, CheckOutcome outcome) {
+                m_checked.append({name, outcome});
+            });
     connect(m_engine.get(), &CheckEngine::backupNotice, this, [this] { ++m_notices; });
 }
 
@@ -154,7 +156,8 @@ void TestEngineLoopback::replyInPiecesIsJudgedWhole()
     m_server->setRule("abcdefgh.com", pieces);
     RunList({"abcdefgh"});
     QCOMPARE(Checked(CheckOutcome::Low), QStringList{"abcdefgh.com"});
-    QCOMPARE(m_engine->slot(0).reply(), QByteArray("Domain: abcdefgh.com\r\nNo match for \"abcdefgh.com\"\r\n"));
+    QCOMPARE(m_engine->slot(0).reply(),
+             QByteArray("Domain: abcdefgh.com\r\nNo match for \"abcdefgh.com\"\r\n"));
 }
 
 void TestEngineLoopback::serverThatNeverClosesIsAskedAgainKeepingThePartialReply()
@@ -173,8 +176,8 @@ void TestEngineLoopback::serverThatNeverClosesIsAskedAgainKeepingThePartialReply
 void TestEngineLoopback::disabledRowIsStillUsed()
 {
     const QString port = QString::number(m_server->port());
-    WriteRegistrars({"com|127.0.0.1|" + QString::number(DeadPort()) + "|Enabled",
-                     "org|127.0.0.1|" + port + "|Disabled"});
+    WriteRegistrars(
+        {"com|127.0.0.1|" + QString::number(DeadPort()) + "|Enabled", "org|127.0.0.1|" + port + "|Disabled"});
     RunList({"freeshop.org"});
     QCOMPARE(Checked(CheckOutcome::Low), QStringList{"freeshop.org"});
 }
@@ -238,7 +241,9 @@ void TestEngineLoopback::endlessReplyIsCappedAndDropped()
 void TestEngineLoopback::profileFilesHoldTheFreeNames()
 {
     RunList({"free", "freeabc", "freeabcdef", "taken"});
-    const auto file = [&](const QString &name) { return FileBytes(m_folders->appFolder() + "/" + name); };
+    const auto file = [&](const QString &name) {
+        return FileBytes(m_folders->appFolder() + "/" + name);
+    };
     QCOMPARE(file("SuperHighProfile.txt"), QByteArray("free.com\r\n"));
     QCOMPARE(file("HighProfile.txt"), QByteArray("freeabc.com\r\n"));
     QCOMPARE(file("LowProfile.txt"), QByteArray("freeabcdef.com\r\n"));

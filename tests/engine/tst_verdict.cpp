@@ -31,16 +31,19 @@ void TestVerdict::judgeReply_data()
     QTest::newRow("Status: free") << "Domain: a.de\nStatus: free\n" << Verdict::Free;
     QTest::newRow("Status: AVAILABLE") << "STATUS: AVAILABLE\r\n" << Verdict::Free;
     QTest::newRow("% No match") << "% No match for domain\r\n" << Verdict::Free;
-    QTest::newRow("%% No entries found") << "%% No entries found for the selected source(s).\r\n" << Verdict::Free;
+    QTest::newRow("%% No entries found") << "%% No entries found for the selected source(s).\r\n"
+                                         << Verdict::Free;
     QTest::newRow("No Data Found") << "No Data Found\r\n" << Verdict::Free;
     QTest::newRow("not registered text") << "The domain has not been registered.\r\n" << Verdict::Free;
     QTest::newRow("Object_Not_Found") << "Object_Not_Found\r\n" << Verdict::Free;
     QTest::newRow("nothing found") << "*** Nothing found for this query.\r\n" << Verdict::Free;
-    QTest::newRow("not-found words inside a line") << "Registrar URL: notfound\r\nnote: Domain not found is fine\r\n"
-                                                   << Verdict::Taken;
+    QTest::newRow("not-found words inside a line")
+        << "Registrar URL: notfound\r\nnote: Domain not found is fine\r\n"
+        << Verdict::Taken;
     QTest::newRow("empty") << "" << Verdict::NoVerdict;
     QTest::newRow("blank") << " \r\n" << Verdict::NoVerdict;
-    QTest::newRow("limit exceeded") << "WHOIS LIMIT EXCEEDED - SEE WWW.PIR.ORG/WHOIS FOR DETAILS" << Verdict::NoVerdict;
+    QTest::newRow("limit exceeded") << "WHOIS LIMIT EXCEEDED - SEE WWW.PIR.ORG/WHOIS FOR DETAILS"
+                                    << Verdict::NoVerdict;
     QTest::newRow("too many requests") << "Error: too many requests\r\n" << Verdict::NoVerdict;
     QTest::newRow("access control") << "%ERROR:201: access control limit reached" << Verdict::NoVerdict;
     QTest::newRow("please go away") << "Please go away for a while" << Verdict::NoVerdict;
@@ -65,7 +68,8 @@ void TestVerdict::profileClass_data()
     QTest::newRow("empty label") << ".info" << ProfileClass::High;
     QTest::newRow("first label only") << "ab.cdefghij.co.uk" << ProfileClass::High;
     QTest::newRow("no dot") << "abcdef" << ProfileClass::Mid;
-    QTest::newRow("characters, not bytes") << QString::fromUtf16(u"\u00E4\u00F6\U0001F600\u00FC.com") << ProfileClass::High;
+    QTest::newRow("characters, not bytes")
+        << QString::fromUtf16(u"\u00E4\u00F6\U0001F600\u00FC.com") << ProfileClass::High;
 }
 
 void TestVerdict::profileClass()

@@ -35,13 +35,19 @@ void TestSettingsStore::valuesRoundTrip_data()
 {
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("value");
-    QTest::newRow("number") << "wordNumber" << "12";
-    QTest::newRow("empty value") << "txtMake" << "";
-    QTest::newRow("spaces kept") << "txtMake" << "  new york  ";
-    QTest::newRow("structure characters") << "txtCustom" << "a=b;[c]%20\r\nd";
+    QTest::newRow("number") << "wordNumber"
+                            << "12";
+    QTest::newRow("empty value") << "txtMake"
+                                 << "";
+    QTest::newRow("spaces kept") << "txtMake"
+                                 << "  new york  ";
+    QTest::newRow("structure characters") << "txtCustom"
+                                          << "a=b;[c]%20\r\nd";
     QTest::newRow("non-ascii") << "txtMake" << QString::fromUtf8("caf\xC3\xA9");
-    QTest::newRow("key with equals and spaces") << " odd=key " << "v";
-    QTest::newRow("key looking like a section") << "[Settings]" << "v";
+    QTest::newRow("key with equals and spaces") << " odd=key "
+                                                << "v";
+    QTest::newRow("key looking like a section") << "[Settings]"
+                                                << "v";
 }
 
 void TestSettingsStore::valuesRoundTrip()
@@ -90,9 +96,15 @@ void TestSettingsStore::emptyNamesFail_data()
     QTest::addColumn<QString>("key");
     QTest::addColumn<quint32>("number");
     QTest::addColumn<QString>("text");
-    QTest::newRow("application") << " " << "Settings" << "k" << 0x800403E8u << "AppName may not be empty";
-    QTest::newRow("section") << "Orvelle" << "" << "k" << 0x800403E9u << "Section may not be empty";
-    QTest::newRow("key") << "Orvelle" << "Settings" << "  " << 0x800403EAu << "Key may not be empty";
+    QTest::newRow("application") << " "
+                                 << "Settings"
+                                 << "k" << 0x800403E8u << "AppName may not be empty";
+    QTest::newRow("section") << "Orvelle"
+                             << ""
+                             << "k" << 0x800403E9u << "Section may not be empty";
+    QTest::newRow("key") << "Orvelle"
+                         << "Settings"
+                         << "  " << 0x800403EAu << "Key may not be empty";
 }
 
 void TestSettingsStore::emptyNamesFail()

@@ -49,7 +49,8 @@ QStringList TestTcpSocket::Exchange(TcpSocketComponent &socket, const QString &n
         events << "closed";
         closed = true;
     });
-    connect(&socket, &SocketComponent::Failed, &context, [&](const QString &message) { events << "failed: " + message; });
+    connect(&socket, &SocketComponent::Failed, &context,
+            [&](const QString &message) { events << "failed: " + message; });
     socket.Connect("127.0.0.1", m_server->port());
     if (!QTest::qWaitFor([&] { return closed; }, 5000))
         events << "timed out";

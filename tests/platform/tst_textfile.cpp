@@ -49,7 +49,8 @@ void TestTextFile::decodesUtf8AndFallsBackToWindows1252_data()
     QTest::newRow("utf8") << QByteArray("caf\xC3\xA9") << QString::fromUtf8("caf\xC3\xA9");
     QTest::newRow("bom dropped") << QByteArray("\xEF\xBB\xBFword") << "word";
     QTest::newRow("latin e acute") << QByteArray("caf\xE9") << QString::fromUtf8("caf\xC3\xA9");
-    QTest::newRow("cp1252 euro and quotes") << QByteArray("\x80\x93\x94") << QString::fromUtf16(u"\u20AC\u201C\u201D");
+    QTest::newRow("cp1252 euro and quotes")
+        << QByteArray("\x80\x93\x94") << QString::fromUtf16(u"\u20AC\u201C\u201D");
     QTest::newRow("truncated utf8 is not utf8") << QByteArray("a\xC3") << QString::fromUtf16(u"a\u00C3");
 }
 
@@ -91,10 +92,12 @@ void TestTextFile::joinResolvesEveryComponentIgnoringCase()
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.close();
     const AppFolder folder(folders.appFolder());
-    QCOMPARE(folder.Join("\\Wordlists\\FullWordList.txt"), folders.appFolder() + "/wordlists/fullwordlist.txt");
+    QCOMPARE(folder.Join("\\Wordlists\\FullWordList.txt"),
+             folders.appFolder() + "/wordlists/fullwordlist.txt");
     QCOMPARE(folder.Join("/WORDLISTS/new.txt"), folders.appFolder() + "/wordlists/new.txt");
     // A missing component keeps its first spelling, and so does everything below it.
-    QCOMPARE(folder.Join("\\Searches\\Google red car.txt"), folders.appFolder() + "/Searches/Google red car.txt");
+    QCOMPARE(folder.Join("\\Searches\\Google red car.txt"),
+             folders.appFolder() + "/Searches/Google red car.txt");
 }
 
 void TestTextFile::joinStaysInsideTheFolder()

@@ -23,11 +23,16 @@ void TestFileUtilities::fileNamePart_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("name");
-    QTest::newRow("windows path") << "C:\\a\\b.txt" << "b.txt";
-    QTest::newRow("empty") << "" << "";
-    QTest::newRow("trailing backslash") << "C:\\a\\" << "";
-    QTest::newRow("forward slash is no separator") << "a/b.txt" << "a/b.txt";
-    QTest::newRow("no separator") << "b.txt" << "b.txt";
+    QTest::newRow("windows path") << "C:\\a\\b.txt"
+                                  << "b.txt";
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("trailing backslash") << "C:\\a\\"
+                                        << "";
+    QTest::newRow("forward slash is no separator") << "a/b.txt"
+                                                   << "a/b.txt";
+    QTest::newRow("no separator") << "b.txt"
+                                  << "b.txt";
 }
 
 void TestFileUtilities::fileNamePart()

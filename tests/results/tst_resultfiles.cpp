@@ -13,7 +13,7 @@ namespace {
 
 qint64 Inode(const QString &path)
 {
-    struct stat info {};
+    struct stat info = {};
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? static_cast<qint64>(info.st_ino) : -1;
 }
 
@@ -54,12 +54,18 @@ void TestResultFiles::firstFreeNameWritesAllThreeFiles_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("file");
     QTest::addColumn<int>("list");
-    QTest::newRow("High goes to SuperHighProfile") << "abcd.com" << "SuperHighProfile.txt" << int(ResultLists::High);
-    QTest::newRow("Mid goes to HighProfile") << "abcde.com" << "HighProfile.txt" << int(ResultLists::Mid);
-    QTest::newRow("Mid, seven") << "abcdefg.net" << "HighProfile.txt" << int(ResultLists::Mid);
-    QTest::newRow("Low goes to LowProfile") << "abcdefgh.com" << "LowProfile.txt" << int(ResultLists::Low);
-    QTest::newRow("empty label is High") << ".org" << "SuperHighProfile.txt" << int(ResultLists::High);
-    QTest::newRow("no dot: whole name") << "abcdefgh" << "LowProfile.txt" << int(ResultLists::Low);
+    QTest::newRow("High goes to SuperHighProfile") << "abcd.com"
+                                                   << "SuperHighProfile.txt" << int(ResultLists::High);
+    QTest::newRow("Mid goes to HighProfile") << "abcde.com"
+                                             << "HighProfile.txt" << int(ResultLists::Mid);
+    QTest::newRow("Mid, seven") << "abcdefg.net"
+                                << "HighProfile.txt" << int(ResultLists::Mid);
+    QTest::newRow("Low goes to LowProfile") << "abcdefgh.com"
+                                            << "LowProfile.txt" << int(ResultLists::Low);
+    QTest::newRow("empty label is High") << ".org"
+                                         << "SuperHighProfile.txt" << int(ResultLists::High);
+    QTest::newRow("no dot: whole name") << "abcdefgh"
+                                        << "LowProfile.txt" << int(ResultLists::Low);
 }
 
 void TestResultFiles::firstFreeNameWritesAllThreeFiles()
@@ -109,7 +115,8 @@ void TestResultFiles::editsOfAListRewriteItsFile()
         filing.FileFreeName(name);
     lists.Del(ResultLists::Low, 1);
     filing.FileFreeName("dddddddd.com");
-    QCOMPARE(FileBytes(App("LowProfile.txt")), QByteArray("aaaaaaaa.com\r\ncccccccc.com\r\ndddddddd.com\r\n"));
+    QCOMPARE(FileBytes(App("LowProfile.txt")),
+             QByteArray("aaaaaaaa.com\r\ncccccccc.com\r\ndddddddd.com\r\n"));
     lists.Clear(ResultLists::Low);
     filing.FileFreeName("eeeeeeee.com");
     QCOMPARE(FileBytes(App("LowProfile.txt")), QByteArray("eeeeeeee.com\r\n"));
@@ -130,7 +137,8 @@ void TestResultFiles::leftoverFilesOfAnEarlierRunAreBackedUpFirst()
     TextFile::WriteAll(App("HighProfile.txt"), "");
     Filing filing(m_state->results, m_state->resultFiles);
     filing.FileFreeName("today.com");
-    QCOMPARE(FileBytes(App("backups/LowProfile20261208090507.txt")), QByteArray("kept-from-yesterday.com\r\n"));
+    QCOMPARE(FileBytes(App("backups/LowProfile20261208090507.txt")),
+             QByteArray("kept-from-yesterday.com\r\n"));
     QVERIFY(!QFile::exists(App("backups/HighProfile20261208090507.txt"))); // empty: nothing to keep
     QCOMPARE(FileBytes(App("LowProfile.txt")), QByteArray());
     // Only the first filing of a run does this.

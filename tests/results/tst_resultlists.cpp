@@ -124,12 +124,13 @@ void TestResultLists::dropAddsTheNamedItems_data()
     QTest::addColumn<QString>("payload");
     QTest::addColumn<int>("lastClicked");
     QTest::addColumn<QStringList>("saved");
-    QTest::newRow("items 2 and 4 of Mid") << "2|4" << int(ResultLists::Mid) << QStringList{"kept.com", "m2.com", "m4.com"};
+    QTest::newRow("items 2 and 4 of Mid")
+        << "2|4" << int(ResultLists::Mid) << QStringList{"kept.com", "m2.com", "m4.com"};
     QTest::newRow("nothing clicked yet") << "2|4" << 0 << QStringList{"kept.com"};
     QTest::newRow("saved list is no source") << "0" << int(ResultLists::Saved) << QStringList{"kept.com"};
     QTest::newRow("foreign text") << "hello world" << int(ResultLists::Mid) << QStringList{"kept.com"};
-    QTest::newRow("bad pieces skipped") << "1|x|99|-1|3" << int(ResultLists::Mid)
-                                        << QStringList{"kept.com", "m1.com", "m3.com"};
+    QTest::newRow("bad pieces skipped")
+        << "1|x|99|-1|3" << int(ResultLists::Mid) << QStringList{"kept.com", "m1.com", "m3.com"};
     QTest::newRow("empty payload") << "" << int(ResultLists::Mid) << QStringList{"kept.com"};
 }
 

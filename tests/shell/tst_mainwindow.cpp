@@ -141,10 +141,12 @@ void TestMainWindow::startUpInAnEmptyFolder()
         QVERIFY2(QFileInfo(app + "/" + name).isDir(), name);
     QCOMPARE(FileBytes(app + "/registrars.txt"), RegistrarFile::DefaultFileText().toLatin1());
     QCOMPARE(m_rig->state->registrars.size(), 92);
-    for (const char *name : {"FullWordList.txt", "AllTwoLetter.txt", "AllThreeLetter.txt", "AllFourLetter.txt"})
+    for (const char *name :
+         {"FullWordList.txt", "AllTwoLetter.txt", "AllThreeLetter.txt", "AllFourLetter.txt"})
         QVERIFY2(QFileInfo(app + "/wordlists/" + name).size() > 0, name);
     QCOMPARE(m_rig->state->candidates.CountCandidates(app + "/wordlists/AllTwoLetter.txt"), 26 * 26);
-    QCOMPARE(m_rig->state->candidates.CountCandidates(app + "/wordlists/AllFourLetter.txt"), 26 * 26 * 26 * 26);
+    QCOMPARE(m_rig->state->candidates.CountCandidates(app + "/wordlists/AllFourLetter.txt"),
+             26 * 26 * 26 * 26);
     QCOMPARE(window->windowTitle(), QString("Orvelle by Velquist"));
     QCOMPARE(window->cmdWebsite->text(), QString("Visit ") + m_rig->state->config.siteAddress);
     QCOMPARE(window->Frame2->title(), QString("Domain Name Manager - Double Click any domain to purchase"));
@@ -175,7 +177,9 @@ void TestMainWindow::helpOpensOnlyUntilItWasShown()
 void TestMainWindow::controlsCarryTheirNamesCaptionsAndTips()
 {
     Form1 *window = Open();
-    const auto button = [&](const char *name) { return window->findChild<QToolButton *>(name); };
+    const auto button = [&](const char *name) {
+        return window->findChild<QToolButton *>(name);
+    };
     QCOMPARE(button("cmdDoSearch")->text(), QString("Start"));
     QCOMPARE(button("cmdDoSearch")->toolTip(), QString("Click here to start searching your list."));
     QCOMPARE(button("Command3")->toolTip(), QString("Click here to stop searching names"));
@@ -186,7 +190,8 @@ void TestMainWindow::controlsCarryTheirNamesCaptionsAndTips()
     QCOMPARE(button("cmdCopy_2")->toolTip(), QString("Copy List"));
     QCOMPARE(window->findChild<QLabel *>("Label1")->toolTip(), QString("These domains have 8+ characters."));
     QCOMPARE(window->findChild<QLabel *>("Label4")->toolTip(), QString());
-    QCOMPARE(window->findChild<ResultListView *>("List4")->toolTip(), QString("These domains have 5 to 7 characters"));
+    QCOMPARE(window->findChild<ResultListView *>("List4")->toolTip(),
+             QString("These domains have 5 to 7 characters"));
     QCOMPARE(window->findChild<QComboBox *>("Combo2")->currentText(), QString("~100 Domains"));
     QStringList menus;
     for (QAction *action : window->menuBar()->actions())
@@ -223,7 +228,8 @@ void TestMainWindow::toolsMenuSelectsASourceWithItsStoredPosition()
     window->mnuToolsItem.at(4)->trigger();
     QCOMPARE(window->Combo1->currentText(), QString("Full Word List"));
     QCOMPARE(window->txtWordNum->text(), QString("26"));
-    const int entries = m_rig->state->candidates.CountCandidates(m_rig->folders.appFolder() + "/wordlists/FullWordList.txt");
+    const int entries =
+        m_rig->state->candidates.CountCandidates(m_rig->folders.appFolder() + "/wordlists/FullWordList.txt");
     QVERIFY(entries > 1000);
     QCOMPARE(window->txtWordMax->text(), QString::number(entries));
     QVERIFY(window->cmdDoSearch->isVisible() && window->cmdDoSearch->isEnabled());
@@ -255,7 +261,8 @@ void TestMainWindow::runAgainstALoopbackServerFillsTheLists()
     TextFile::WriteAll(m_rig->state->registrarFile().path(),
                        QStringLiteral("com|127.0.0.1|%1|Enabled\r\n").arg(server.port()));
     m_rig->state->ReloadRegistrars();
-    const QString list = m_rig->folders.WriteList("mine.txt", {"fa", "fb", "fabcdef", "fabcdefghij", "taken", "tk"});
+    const QString list =
+        m_rig->folders.WriteList("mine.txt", {"fa", "fb", "fabcdef", "fabcdefghij", "taken", "tk"});
     window->selection().setHooks({[list](const QString &) { return std::optional(list); }, {}, {}});
     window->mnuToolsItem.at(8)->trigger();
     QCOMPARE(window->txtWordMax->text(), QString("6"));
@@ -295,12 +302,13 @@ void TestMainWindow::deleteKeys_data()
     QTest::addColumn<QStringList>("left");
     QTest::addColumn<QString>("heading");
     QTest::newRow("Shift+Delete clears") << int(Qt::ShiftModifier) << QStringList() << "High Profile";
-    QTest::newRow("Delete removes the current item") << int(Qt::NoModifier) << QStringList{"a.com", "c.com"}
-                                                     << "High Profile (2)";
+    QTest::newRow("Delete removes the current item")
+        << int(Qt::NoModifier) << QStringList{"a.com", "c.com"} << "High Profile (2)";
     QTest::newRow("Ctrl+Shift+Delete removes the current item")
-        << int(Qt::ControlModifier | Qt::ShiftModifier) << QStringList{"a.com", "c.com"} << "High Profile (2)";
-    QTest::newRow("Alt+Delete removes the current item") << int(Qt::AltModifier) << QStringList{"a.com", "c.com"}
-                                                         << "High Profile (2)";
+        << int(Qt::ControlModifier | Qt::ShiftModifier) << QStringList{"a.com", "c.com"}
+        << "High Profile (2)";
+    QTest::newRow("Alt+Delete removes the current item")
+        << int(Qt::AltModifier) << QStringList{"a.com", "c.com"} << "High Profile (2)";
 }
 
 void TestMainWindow::deleteKeys()
@@ -324,7 +332,8 @@ void TestMainWindow::dragFromMidToSavedAppendsAndRewritesTheFile()
     FillList(ResultLists::Mid, {"m0.com", "m1.com", "m2.com", "m3.com", "m4.com"});
     FillList(ResultLists::Saved, {"kept.com"});
     ResultListView *mid = window->List.at(4);
-    QTest::mouseClick(mid->viewport(), Qt::LeftButton, {}, mid->visualRect(mid->model()->index(2, 0)).center());
+    QTest::mouseClick(mid->viewport(), Qt::LeftButton, {},
+                      mid->visualRect(mid->model()->index(2, 0)).center());
     QTest::mouseClick(mid->viewport(), Qt::LeftButton, Qt::ControlModifier,
                       mid->visualRect(mid->model()->index(4, 0)).center());
     QCOMPARE(window->lastClickedList(), 4);
@@ -341,7 +350,8 @@ void TestMainWindow::dragFromMidToSavedAppendsAndRewritesTheFile()
     QDropEvent drop(point, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(saved->viewport(), &drop);
     QCOMPARE(m_rig->state->results.items(ResultLists::Saved), (QStringList{"kept.com", "m2.com", "m4.com"}));
-    QCOMPARE(FileBytes(m_rig->folders.appFolder() + "/Remembered.txt"), QByteArray("kept.com\r\nm2.com\r\nm4.com\r\n"));
+    QCOMPARE(FileBytes(m_rig->folders.appFolder() + "/Remembered.txt"),
+             QByteArray("kept.com\r\nm2.com\r\nm4.com\r\n"));
     QCOMPARE(m_rig->state->results.itemCount(ResultLists::Mid), 5);
     // Del in the kept list writes the file at once.
     saved->setCurrentIndex(saved->model()->index(0, 0));
@@ -372,7 +382,8 @@ void TestMainWindow::doubleClickOpensThePurchasePage()
     FakeWebBrowser *browser = m_rig->browsers.last();
     const ProgramConfig &config = m_rig->state->config;
     // The start page first, then the purchase page replaces it; the name cannot add parameters.
-    QCOMPARE(browser->navigations, (QStringList{config.siteAddress, config.purchaseUrlPrefix + "my%20shop%26x%3D1.com"}));
+    QCOMPARE(browser->navigations,
+             (QStringList{config.siteAddress, config.purchaseUrlPrefix + "my%20shop%26x%3D1.com"}));
     QVERIFY(config.purchaseUrlPrefix.contains("categoryid=searchurl"));
     QVERIFY(config.purchaseUrlPrefix.contains("regOption=/en_US/purchase-it/view-your-order.jhtml"));
     QVERIFY(config.purchaseUrlPrefix.endsWith("STRING="));
@@ -399,9 +410,10 @@ void TestMainWindow::backupNoticeShowsItsText()
     Form2 *notice = m_rig->windows->backupNotice();
     QVERIFY(notice && notice->isVisible());
     QCOMPARE(notice->windowTitle(), QString("File backup"));
-    QCOMPARE(notice->Label1->text(), QString("One of your lists has reached 20000 entries.  They have been saved and "
-                                             "cleared.  You may find your backed up lists in the marrowby /overflow/ "
-                                             "directory."));
+    QCOMPARE(notice->Label1->text(),
+             QString("One of your lists has reached 20000 entries.  They have been saved and "
+                     "cleared.  You may find your backed up lists in the marrowby /overflow/ "
+                     "directory."));
     QTest::mouseClick(notice->Command1, Qt::LeftButton);
     QTRY_VERIFY(!m_rig->windows->backupNotice());
 }

@@ -56,15 +56,16 @@ int TestOrvelleCheck::Run(const QStringList &arguments, QByteArray *out, QByteAr
 
 void TestOrvelleCheck::checksTheListAndPrintsOneLinePerName()
 {
-    const QString list = m_folders->WriteList("names.txt", {"free", "", "freeabc", "freeabcdef", "taken", "silent"});
+    const QString list =
+        m_folders->WriteList("names.txt", {"free", "", "freeabc", "freeabcdef", "taken", "silent"});
     QByteArray out;
     QByteArray err;
     QCOMPARE(Run({list}, &out, &err), 0);
     QStringList lines = QString::fromUtf8(out).split('\n', Qt::SkipEmptyParts);
     QCOMPARE(lines.takeLast(), QString("High 1, Mid 1, Low 1, Registered 1, Unchecked 1"));
     lines.sort();
-    QCOMPARE(lines, (QStringList{"High\tfree.com", "Low\tfreeabcdef.com", "Mid\tfreeabc.com", "Registered\ttaken.com",
-                                 "Unchecked\tsilent.com"}));
+    QCOMPARE(lines, (QStringList{"High\tfree.com", "Low\tfreeabcdef.com", "Mid\tfreeabc.com",
+                                 "Registered\ttaken.com", "Unchecked\tsilent.com"}));
     // The program's folders were used: the whois table was kept, the result files written.
     QCOMPARE(FileBytes(m_folders->appFolder() + "/SuperHighProfile.txt"), QByteArray("free.com\r\n"));
 }
@@ -75,7 +76,8 @@ void TestOrvelleCheck::startsAtTheGivenPosition()
     QByteArray out;
     QByteArray err;
     QCOMPARE(Run({"--start", "3", list}, &out, &err), 0);
-    QCOMPARE(QString::fromUtf8(out), QString("Registered\ttaken3.com\nHigh 0, Mid 0, Low 0, Registered 1, Unchecked 0\n"));
+    QCOMPARE(QString::fromUtf8(out),
+             QString("Registered\ttaken3.com\nHigh 0, Mid 0, Low 0, Registered 1, Unchecked 0\n"));
     QCOMPARE(m_server->queries(), QStringList{"taken3.com"});
 }
 
@@ -86,7 +88,8 @@ void TestOrvelleCheck::badInputExitsWithTwo_data()
     QTest::newRow("missing list") << QStringList{"/nonexistent/list.txt"} << "cannot read the list";
     QTest::newRow("no list") << QStringList() << "exactly one LIST";
     QTest::newRow("two lists") << QStringList{"a", "b"} << "exactly one LIST";
-    QTest::newRow("start not a number") << QStringList{"--start", "x", "LIST"} << "--start needs a whole number";
+    QTest::newRow("start not a number")
+        << QStringList{"--start", "x", "LIST"} << "--start needs a whole number";
     QTest::newRow("start zero") << QStringList{"--start", "0", "LIST"} << "--start needs a whole number";
     QTest::newRow("unknown option") << QStringList{"--fast", "LIST"} << "Unknown option";
     QTest::newRow("folder as list") << QStringList{"."} << "cannot read the list";

@@ -105,7 +105,8 @@ void TestStartWindows::skinColoursByControlType_data()
     QTest::addColumn<QString>("type");
     QTest::addColumn<SkinColours>("colours");
     QTest::newRow("button") << "CommandButton" << SkinColours{a, std::nullopt};
-    for (const char *type : {"TextBox", "ComboBox", "FileListBox", "DirListBox", "DriveListBox", "ListBox", "ListView"})
+    for (const char *type :
+         {"TextBox", "ComboBox", "FileListBox", "DirListBox", "DriveListBox", "ListBox", "ListView"})
         QTest::newRow(type) << type << SkinColours{a, b};
     QTest::newRow("picture") << "PictureBox" << SkinColours{c, std::nullopt};
     QTest::newRow("label untouched") << "Label" << SkinColours{};

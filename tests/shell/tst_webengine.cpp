@@ -25,8 +25,9 @@ private:
 void TestWebEngine::initTestCase()
 {
     QVERIFY(m_http.Listen());
-    m_http.setPage("/page.html", "<html><head><title>Found names</title></head>"
-                                 "<body><p>Visit <a href=\"http://www.example.com/\">example.com</a></p></body></html>");
+    m_http.setPage("/page.html",
+                   "<html><head><title>Found names</title></head>"
+                   "<body><p>Visit <a href=\"http://www.example.com/\">example.com</a></p></body></html>");
     m_http.setPage("/buy", "<html><head><title>Your order</title></head><body>order</body></html>");
 }
 
@@ -55,7 +56,8 @@ void TestWebEngine::purchasePageReplacesTheStartPage()
     state->versionRecord.siteAddress = m_http.url("/start");
     state->versionRecord.purchaseUrlPrefix = m_http.url("/buy?STRING=");
     ProgramWindows windows(
-        *state, [](QWidget *parent) { return new WebEngineBrowser(parent); }, {}, [](const QUrl &) { return true; });
+        *state, [](QWidget *parent) { return new WebEngineBrowser(parent); }, {},
+        [](const QUrl &) { return true; });
     windows.OpenName("shop.com");
     frmWebsite *website = windows.website();
     QVERIFY(website);

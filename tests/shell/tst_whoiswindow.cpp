@@ -54,7 +54,8 @@ void TestWhoisWindow::replyInPiecesIsShownWholeWhenTheServerCloses()
     QCOMPARE(window->windowTitle(), QString("WHOIS Information"));
     QTest::qWait(50);
     QCOMPARE(window->Text1->toPlainText(), QString()); // nothing until the server closes
-    QTRY_COMPARE(window->Text1->toPlainText(), QString("Domain Name: shop.org\nRegistrar: Example\nStatus: active\n"));
+    QTRY_COMPARE(window->Text1->toPlainText(),
+                 QString("Domain Name: shop.org\nRegistrar: Example\nStatus: active\n"));
     // The name exactly as listed, whatever its extension.
     QCOMPARE(m_server->queries(), QStringList{"shop.org"});
 }
@@ -84,7 +85,8 @@ void TestWhoisWindow::unreachableServerGetsAMessage()
     m_rig->state->config.whoisDetailPort = reserve.serverPort();
     reserve.close();
     m_rig->windows->OpenWhois("a.com");
-    QTRY_VERIFY(m_rig->windows->whois()->Text1->toPlainText().startsWith("The whois server 127.0.0.1 cannot be reached"));
+    QTRY_VERIFY(m_rig->windows->whois()->Text1->toPlainText().startsWith(
+        "The whois server 127.0.0.1 cannot be reached"));
 }
 
 void TestWhoisWindow::silentServerGetsAMessageAfterTheTimeout()
@@ -95,7 +97,8 @@ void TestWhoisWindow::silentServerGetsAMessageAfterTheTimeout()
     frmWhois window("a.com", "127.0.0.1", m_server->port(), TcpSocketComponent::Factory()());
     window.setAnswerTimeout(200);
     window.Load();
-    QTRY_COMPARE(window.Text1->toPlainText(), QString("The whois server 127.0.0.1 gave no answer within 30 seconds."));
+    QTRY_COMPARE(window.Text1->toPlainText(),
+                 QString("The whois server 127.0.0.1 gave no answer within 30 seconds."));
 }
 
 QTEST_MAIN(TestWhoisWindow)

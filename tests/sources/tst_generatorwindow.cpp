@@ -62,7 +62,8 @@ void TestGeneratorWindow::WriteAffixes(const QStringList &lines)
     TextFile::WriteAll(m_rig->folders.appFolder() + "/Appends.txt", lines.join("\r\n") + "\r\n");
 }
 
-void TestGeneratorWindow::Tick(frmMake *window, const QList<int> &extensions, bool prefixes, bool suffixes, bool hyphens)
+void TestGeneratorWindow::Tick(frmMake *window, const QList<int> &extensions, bool prefixes, bool suffixes,
+                               bool hyphens)
 {
     for (int i = 0; i < 9; ++i)
         window->chkExt.at(i)->setChecked(extensions.contains(i));
@@ -90,13 +91,15 @@ void TestGeneratorWindow::freshWindowHasEveryOptionTicked()
     QCOMPARE(window->Text1->text(), QString());
     QCOMPARE(window->txtStatus->text(), QString("Status..."));
     QCOMPARE(window->chkExt.at(8)->text(), QString("Custom Extension:"));
-    QCOMPARE(window->Command1->toolTip(), QString("Once you have a base word, click here to create your list!"));
+    QCOMPARE(window->Command1->toolTip(),
+             QString("Once you have a base word, click here to create your list!"));
 }
 
 void TestGeneratorWindow::choicesAreStoredAsTheyChange()
 {
     frmMake *window = Open();
-    QTest::mouseClick(window->chkExt.at(3), Qt::LeftButton, {}, QPoint(5, window->chkExt.at(3)->height() / 2));
+    QTest::mouseClick(window->chkExt.at(3), Qt::LeftButton, {},
+                      QPoint(5, window->chkExt.at(3)->height() / 2));
     QCOMPARE(m_rig->state->ReadSetting("Orvelle", "chkExt3", "1"), QString("0"));
     window->Text1->setText("shop");
     window->txtCustom->setText(".de");
@@ -121,10 +124,10 @@ void TestGeneratorWindow::generatesWritesAndHandsOver()
     window->Text1->setText("shop");
     QSignalSpy search(window, &frmMake::searchRequested);
     Generate(window);
-    const QStringList expected = {"myshop.com",   "myshop.net",    "my-shop.com",   "my-shop.net",
-                                  "shopmy.com",   "shopmy.net",    "shop-my.com",   "shop-my.net",
-                                  "bestshop.com", "bestshop.net",  "best-shop.com", "best-shop.net",
-                                  "shopbest.com", "shopbest.net",  "shop-best.com", "shop-best.net"};
+    const QStringList expected = {"myshop.com",   "myshop.net",   "my-shop.com",   "my-shop.net",
+                                  "shopmy.com",   "shopmy.net",   "shop-my.com",   "shop-my.net",
+                                  "bestshop.com", "bestshop.net", "best-shop.com", "best-shop.net",
+                                  "shopbest.com", "shopbest.net", "shop-best.com", "shop-best.net"};
     QCOMPARE(window->generatedNames().names(), expected);
     QCOMPARE(window->txtStatus->text(), QString("Created 16 domains...  Search Started"));
     QCOMPARE(m_rig->state->controls.total(), QString("16"));
@@ -146,7 +149,8 @@ void TestGeneratorWindow::secondGenerationAppends()
     window->Text1->setText("cafe");
     Generate(window);
     QCOMPARE(window->generatedNames().names(), (QStringList{"myshop.com", "mycafe.com"}));
-    QCOMPARE(FileBytes(m_rig->folders.appFolder() + "/CreatedDomains.txt"), QByteArray("myshop.com\r\n\r\nmycafe.com\r\n\r\n"));
+    QCOMPARE(FileBytes(m_rig->folders.appFolder() + "/CreatedDomains.txt"),
+             QByteArray("myshop.com\r\n\r\nmycafe.com\r\n\r\n"));
     // The entry count shows the second generation only.
     QCOMPARE(m_rig->state->controls.total(), QString("1"));
 }
@@ -158,7 +162,8 @@ void TestGeneratorWindow::addAndDelKeepTheAffixFile()
     window->Text2->setText("top");
     QTest::keyClick(window->Text2, Qt::Key_Return);
     QCOMPARE(window->Text2->text(), QString());
-    QCOMPARE(FileBytes(m_rig->folders.appFolder() + "/Appends.txt"), QByteArray("my\r\nbest\r\nmy\r\ntop\r\n"));
+    QCOMPARE(FileBytes(m_rig->folders.appFolder() + "/Appends.txt"),
+             QByteArray("my\r\nbest\r\nmy\r\ntop\r\n"));
     QCOMPARE(window->affixes().names(), (QStringList{"my", "best", "my", "top"}));
     // Del removes every equal line from the file but only the selected entry from the list.
     window->List2->setCurrentIndex(window->List2->model()->index(0, 0));
@@ -211,9 +216,7 @@ void TestGeneratorWindow::aHundredThousandNamesKeepTheWindowResponsive()
     qint64 longestGap = 0;
     QTimer probe;
     probe.setInterval(10);
-    connect(&probe, &QTimer::timeout, this, [&] {
-        longestGap = std::max(longestGap, sinceTick.restart());
-    });
+    connect(&probe, &QTimer::timeout, this, [&] { longestGap = std::max(longestGap, sinceTick.restart()); });
     QElapsedTimer total;
     total.start();
     sinceTick.start();

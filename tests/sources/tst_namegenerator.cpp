@@ -46,23 +46,26 @@ void TestNameGenerator::namesInGenerationOrder_data()
     QTest::addColumn<QStringList>("names");
     QTest::newRow("shop, my and best, every form, .COM .NET")
         << "shop" << QStringList{"my", "best"} << Choose(true, true, true, {0, 1})
-        << QStringList{"myshop.com",   "myshop.net",   "my-shop.com",   "my-shop.net",   "shopmy.com",   "shopmy.net",
-                       "shop-my.com",  "shop-my.net",  "bestshop.com",  "bestshop.net",  "best-shop.com", "best-shop.net",
+        << QStringList{"myshop.com",   "myshop.net",   "my-shop.com",   "my-shop.net",
+                       "shopmy.com",   "shopmy.net",   "shop-my.com",   "shop-my.net",
+                       "bestshop.com", "bestshop.net", "best-shop.com", "best-shop.net",
                        "shopbest.com", "shopbest.net", "shop-best.com", "shop-best.net"};
     QTest::newRow("spaces removed") << "new york" << QStringList{"best"} << Choose(true, false, false, {0})
                                     << QStringList{"bestnewyork.com"};
-    QTest::newRow("custom extension as typed, lower-cased") << "shop" << QStringList{"my"}
-                                                            << Choose(true, false, false, {8}, "CO.UK")
-                                                            << QStringList{"myshopco.uk"};
-    QTest::newRow("hyphens alone give nothing") << "shop" << QStringList{"my"} << Choose(false, false, true, {0})
-                                                << QStringList();
-    QTest::newRow("suffixes with hyphens") << "shop" << QStringList{"24"} << Choose(false, true, true, {2, 4})
-                                           << QStringList{"shop24.org", "shop24.info", "shop-24.org", "shop-24.info"};
+    QTest::newRow("custom extension as typed, lower-cased")
+        << "shop" << QStringList{"my"} << Choose(true, false, false, {8}, "CO.UK")
+        << QStringList{"myshopco.uk"};
+    QTest::newRow("hyphens alone give nothing")
+        << "shop" << QStringList{"my"} << Choose(false, false, true, {0}) << QStringList();
+    QTest::newRow("suffixes with hyphens")
+        << "shop" << QStringList{"24"} << Choose(false, true, true, {2, 4})
+        << QStringList{"shop24.org", "shop24.info", "shop-24.org", "shop-24.info"};
     QTest::newRow("every extension in option order")
         << "a" << QStringList{"b"} << Choose(true, false, false, {8, 7, 6, 5, 4, 3, 2, 1, 0}, ".x")
-        << QStringList{"ba.com", "ba.net", "ba.org", "ba.biz", "ba.info", "ba.name", "ba.aero", "ba.coop", "ba.x"};
-    QTest::newRow("no extension chosen") << "shop" << QStringList{"my"} << Choose(true, true, true, {})
-                                         << QStringList();
+        << QStringList{"ba.com",  "ba.net",  "ba.org",  "ba.biz", "ba.info",
+                       "ba.name", "ba.aero", "ba.coop", "ba.x"};
+    QTest::newRow("no extension chosen")
+        << "shop" << QStringList{"my"} << Choose(true, true, true, {}) << QStringList();
 }
 
 void TestNameGenerator::namesInGenerationOrder()

@@ -3,7 +3,8 @@
 #include <QPointer>
 #include <QWidget>
 
-FakeWebBrowser::FakeWebBrowser(QWidget *parentWidget) : WebBrowser(parentWidget), m_view(new QWidget(parentWidget))
+FakeWebBrowser::FakeWebBrowser(QWidget *parentWidget)
+    : WebBrowser(parentWidget), m_view(new QWidget(parentWidget))
 {
     m_view->setObjectName(QStringLiteral("FakeBrowserView"));
 }

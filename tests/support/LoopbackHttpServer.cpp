@@ -14,12 +14,14 @@ LoopbackHttpServer::LoopbackHttpServer(QObject *parent) : QObject(parent), m_ser
                 if (!request->contains("\r\n\r\n"))
                     return;
                 const QList<QByteArray> words = request->left(request->indexOf("\r\n")).split(' ');
-                const QString target = words.size() > 1 ? QString::fromUtf8(words.at(1)) : QStringLiteral("/");
+                const QString target =
+                    words.size() > 1 ? QString::fromUtf8(words.at(1)) : QStringLiteral("/");
                 m_requested.append(target);
                 const QString path = target.section(QLatin1Char('?'), 0, 0);
                 const QByteArray body = m_pages.value(path, m_defaultPage);
-                socket->write("HTTP/1.0 200 OK\r\nContent-Type: text/html; charset=utf-8\r\nContent-Length: " +
-                              QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
+                socket->write(
+                    "HTTP/1.0 200 OK\r\nContent-Type: text/html; charset=utf-8\r\nContent-Length: " +
+                    QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
                 socket->disconnectFromHost();
                 request->clear();
             });

@@ -11,10 +11,10 @@ namespace Reference {
 inline QString PercentDecoder(QString s)
 {
     static const char *const kCodes[][2] = {
-        {"%25", "%"}, {"%20", " "}, {"%3C", "<"}, {"%3E", ">"}, {"%23", "#"}, {"%7B", "{"},
-        {"%7D", "}"}, {"%7C", "|"}, {"%5C", "\\"}, {"%5E", "^"}, {"%7E", "~"}, {"%5B", "["},
-        {"%5D", "]"}, {"%60", "`"}, {"%3B", ";"}, {"%2F", "/"}, {"%3F", "?"}, {"%3A", ":"},
-        {"%40", "@"}, {"%3D", "="}, {"%26", "&"}, {"%24", "$"}, {"%0A", "\n"}, {"%0D", "\r"}};
+        {"%25", "%"}, {"%20", " "}, {"%3C", "<"},  {"%3E", ">"}, {"%23", "#"},  {"%7B", "{"},
+        {"%7D", "}"}, {"%7C", "|"}, {"%5C", "\\"}, {"%5E", "^"}, {"%7E", "~"},  {"%5B", "["},
+        {"%5D", "]"}, {"%60", "`"}, {"%3B", ";"},  {"%2F", "/"}, {"%3F", "?"},  {"%3A", ":"},
+        {"%40", "@"}, {"%3D", "="}, {"%26", "&"},  {"%24", "$"}, {"%0A", "\n"}, {"%0D", "\r"}};
     for (const auto &code : kCodes) {
         while (s.contains(QLatin1String(code[0]), Qt::CaseInsensitive))
             s.replace(QLatin1String(code[0]), QLatin1String(code[1]), Qt::CaseInsensitive);
@@ -24,11 +24,47 @@ inline QString PercentDecoder(QString s)
 
 inline QString NameCleaner(QString s)
 {
-    static const QStringList kRemovals = {
-        "&nbsp;", "related:", "site:", " ", "/", ".", "%", "!", "/", "~", "#", "'", "\"", "$", "%", "^", "&", "*",
-        "(", ")", "=", "\\", "|", "+", "`", "?", ">", "<", ",", "'", "\"", ".", "nbsp;", ";", ":",
-        QString(QChar(0x00AB)), QString(QChar(0x00B4)), QString(QChar(0x00AF)), QString(QChar(0x00BA)),
-        QString(QChar(0x00B8)), "_"};
+    static const QStringList kRemovals = {"&nbsp;",
+                                          "related:",
+                                          "site:",
+                                          " ",
+                                          "/",
+                                          ".",
+                                          "%",
+                                          "!",
+                                          "/",
+                                          "~",
+                                          "#",
+                                          "'",
+                                          "\"",
+                                          "$",
+                                          "%",
+                                          "^",
+                                          "&",
+                                          "*",
+                                          "(",
+                                          ")",
+                                          "=",
+                                          "\\",
+                                          "|",
+                                          "+",
+                                          "`",
+                                          "?",
+                                          ">",
+                                          "<",
+                                          ",",
+                                          "'",
+                                          "\"",
+                                          ".",
+                                          "nbsp;",
+                                          ";",
+                                          ":",
+                                          QString(QChar(0x00AB)),
+                                          QString(QChar(0x00B4)),
+                                          QString(QChar(0x00AF)),
+                                          QString(QChar(0x00BA)),
+                                          QString(QChar(0x00B8)),
+                                          "_"};
     QString extension;
     if (s.contains('.')) {
         extension = s.mid(s.indexOf('.'));

@@ -77,7 +77,9 @@ void TestRegistrarTable::defaultFileHas92RowsSixEnabled()
 void TestRegistrarTable::defaultHostsAreSharedAsDesigned()
 {
     const RegistrarTable table = LoadedDefaults();
-    const auto server = [&](int rowNumber) { return table.row(rowNumber - 1).Server; };
+    const auto server = [&](int rowNumber) {
+        return table.row(rowNumber - 1).Server;
+    };
     QCOMPARE(server(2), QString("whois.internic.net"));
     QCOMPARE(server(3), server(2));
     QCOMPARE(server(4), server(2));
@@ -96,7 +98,8 @@ void TestRegistrarTable::defaultHostsAreSharedAsDesigned()
         QVERIFY2(!ownHosts.contains(server(row)), qPrintable(server(row)));
         ownHosts.insert(server(row));
     }
-    QVERIFY(!ownHosts.contains(server(2)) && !ownHosts.contains(server(12)) && !ownHosts.contains(server(48)));
+    QVERIFY(!ownHosts.contains(server(2)) && !ownHosts.contains(server(12)) &&
+            !ownHosts.contains(server(48)));
 }
 
 void TestRegistrarTable::defaultFileBytes()
@@ -143,7 +146,8 @@ void TestRegistrarTable::saveOfANewExtensionAppendsAfterTheEmptyLine()
 {
     m_file->WriteDefaultRegistrars(false);
     QVERIFY(m_file->SaveRegistrarRow("xyz", "whois.nic.xyz", "43", false));
-    QVERIFY(FileBytes(m_file->path()).endsWith("to|whois.tonicregistry.to|43|Disabled\r\n\r\nxyz|whois.nic.xyz|43|Disabled\r\n"));
+    QVERIFY(FileBytes(m_file->path())
+                .endsWith("to|whois.tonicregistry.to|43|Disabled\r\n\r\nxyz|whois.nic.xyz|43|Disabled\r\n"));
     RegistrarTable table;
     m_file->LoadRegistrarTable(table);
     QCOMPARE(table.size(), 93);
@@ -202,7 +206,8 @@ void TestRegistrarTable::loadSkipsMalformedLinesAndGoesOn_data()
 void TestRegistrarTable::loadSkipsMalformedLinesAndGoesOn()
 {
     QFETCH(QString, badLine);
-    TextFile::WriteAll(m_file->path(), "net|a|43|Enabled\r\n" + badLine + "\r\norg|b|50000|Disabled|extra\r\n");
+    TextFile::WriteAll(m_file->path(),
+                       "net|a|43|Enabled\r\n" + badLine + "\r\norg|b|50000|Disabled|extra\r\n");
     RegistrarTable table;
     int skipped = -1;
     QVERIFY(m_file->LoadRegistrarTable(table, &skipped));
@@ -223,7 +228,8 @@ void TestRegistrarTable::blankOnlyFileLeavesTheTableAsItWas()
 
 void TestRegistrarTable::statusIsEnabledOnlyForTheExactWord()
 {
-    TextFile::WriteAll(m_file->path(), "a|s|43|Enabled\r\nb|s|43|enabled\r\nc|s|43|ENABLED\r\nd|s|43|Enabled \r\n");
+    TextFile::WriteAll(m_file->path(),
+                       "a|s|43|Enabled\r\nb|s|43|enabled\r\nc|s|43|ENABLED\r\nd|s|43|Enabled \r\n");
     RegistrarTable table;
     m_file->LoadRegistrarTable(table);
     QCOMPARE(table.size(), 4);
@@ -271,8 +277,8 @@ void TestRegistrarTable::findRegistrarIndex()
 
 void TestRegistrarTable::proxyModeWithoutProxyRowFallsBackToLastCom()
 {
-    const RegistrarTable table({{"net", "n", 43, true}, {"com", "c1", 43, true}, {"org", "o", 43, true},
-                                {"com", "c2", 43, true}});
+    const RegistrarTable table(
+        {{"net", "n", 43, true}, {"com", "c1", 43, true}, {"org", "o", 43, true}, {"com", "c2", 43, true}});
     QCOMPARE(table.FindRegistrarIndex("abcd.com", true), 3);
     QCOMPARE(table.FindRegistrarIndex("abcd.com", false), 1);
     const RegistrarTable noCom({{"net", "n", 43, true}});
@@ -286,11 +292,15 @@ void TestRegistrarTable::splitAfterExtensions_data()
     QTest::addColumn<QString>("split");
     QTest::newRow("followers") << "a.com b.net/c d.info\"e.biz'f.name:g.com?h"
                                << "a.com \r\nb.net/\r\nc d.info\"\r\ne.biz'\r\nf.name:\r\ng.com?\r\nh";
-    QTest::newRow("case-sensitive") << "see SAMPLE.INFO now" << "see SAMPLE.INFO now";
-    QTest::newRow("disabled extension untouched") << "x.org y" << "x.org y";
+    QTest::newRow("case-sensitive") << "see SAMPLE.INFO now"
+                                    << "see SAMPLE.INFO now";
+    QTest::newRow("disabled extension untouched") << "x.org y"
+                                                  << "x.org y";
     // ".com" before a quote gains a break for every extension row (5) besides its own (1).
-    QTest::newRow("com quote") << "x.com\"" << "x.com\"" + QString("\r\n").repeated(6);
-    QTest::newRow("proxy row is no extension") << "a proxy b" << "a proxy b";
+    QTest::newRow("com quote") << "x.com\""
+                               << "x.com\"" + QString("\r\n").repeated(6);
+    QTest::newRow("proxy row is no extension") << "a proxy b"
+                                               << "a proxy b";
 }
 
 void TestRegistrarTable::splitAfterExtensions()
@@ -341,14 +351,22 @@ void TestRegistrarTable::registrableDomain_data()
 {
     QTest::addColumn<QString>("host");
     QTest::addColumn<QString>("domain");
-    QTest::newRow("com") << "mail.sample.com" << "sample.com";
-    QTest::newRow("co.uk") << "mail.sample.co.uk" << "sample.co.uk";
-    QTest::newRow("us") << "mail.sample.us" << "sample.us";
-    QTest::newRow("one dot unchanged") << "sample.net" << "sample.net";
-    QTest::newRow("net is not on the list") << "mail.sample.net" << "";
-    QTest::newRow("no dot") << "localhost" << "localhost";
-    QTest::newRow("deep") << "a.b.example.com" << "example.com";
-    QTest::newRow("case-sensitive") << "mail.sample.COM" << "";
+    QTest::newRow("com") << "mail.sample.com"
+                         << "sample.com";
+    QTest::newRow("co.uk") << "mail.sample.co.uk"
+                           << "sample.co.uk";
+    QTest::newRow("us") << "mail.sample.us"
+                        << "sample.us";
+    QTest::newRow("one dot unchanged") << "sample.net"
+                                       << "sample.net";
+    QTest::newRow("net is not on the list") << "mail.sample.net"
+                                            << "";
+    QTest::newRow("no dot") << "localhost"
+                            << "localhost";
+    QTest::newRow("deep") << "a.b.example.com"
+                          << "example.com";
+    QTest::newRow("case-sensitive") << "mail.sample.COM"
+                                    << "";
 }
 
 void TestRegistrarTable::registrableDomain()

@@ -138,12 +138,24 @@ void TestSettingsDialog::saveRefusesBadInput_data()
     QTest::addColumn<QString>("extension");
     QTest::addColumn<QString>("server");
     QTest::addColumn<QString>("port");
-    QTest::newRow("empty extension") << "" << "whois.x" << "43";
-    QTest::newRow("empty server") << "xyz" << "" << "43";
-    QTest::newRow("empty port") << "xyz" << "whois.x" << "";
-    QTest::newRow("port is text") << "xyz" << "whois.x" << "port";
-    QTest::newRow("port too big") << "xyz" << "whois.x" << "65536";
-    QTest::newRow("port zero") << "com" << "whois.x" << "0";
+    QTest::newRow("empty extension") << ""
+                                     << "whois.x"
+                                     << "43";
+    QTest::newRow("empty server") << "xyz"
+                                  << ""
+                                  << "43";
+    QTest::newRow("empty port") << "xyz"
+                                << "whois.x"
+                                << "";
+    QTest::newRow("port is text") << "xyz"
+                                  << "whois.x"
+                                  << "port";
+    QTest::newRow("port too big") << "xyz"
+                                  << "whois.x"
+                                  << "65536";
+    QTest::newRow("port zero") << "com"
+                               << "whois.x"
+                               << "0";
 }
 
 void TestSettingsDialog::saveRefusesBadInput()

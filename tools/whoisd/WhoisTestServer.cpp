@@ -74,7 +74,8 @@ void WhoisTestServer::OnNewConnection()
             if (end < 0 && pending->bytes.size() < 4096)
                 return;
             pending->answered = true;
-            OnQuery(socket, QString::fromUtf8(pending->bytes.left(end < 0 ? pending->bytes.size() : end)).trimmed());
+            OnQuery(socket,
+                    QString::fromUtf8(pending->bytes.left(end < 0 ? pending->bytes.size() : end)).trimmed());
         });
     }
 }
@@ -129,7 +130,8 @@ void WhoisTestServer::OnQuery(QTcpSocket *socket, const QString &name)
 
 void WhoisTestServer::SendPieces(QTcpSocket *socket, QByteArray reply, int pieces, int gapMs, bool closeAfter)
 {
-    const qsizetype pieceSize = pieces > 1 ? std::max<qsizetype>(1, (reply.size() + pieces - 1) / pieces) : reply.size();
+    const qsizetype pieceSize =
+        pieces > 1 ? std::max<qsizetype>(1, (reply.size() + pieces - 1) / pieces) : reply.size();
     const QByteArray piece = reply.left(pieceSize);
     const QByteArray rest = reply.mid(pieceSize);
     if (!piece.isEmpty())
@@ -154,7 +156,8 @@ void WhoisTestServer::Stream(QTcpSocket *socket)
     auto *timer = new QTimer(socket);
     connect(timer, &QTimer::timeout, this, [guarded] {
         // Keep a little in flight; the client decides when it has had enough.
-        if (guarded && guarded->state() == QAbstractSocket::ConnectedState && guarded->bytesToWrite() < 256 * 1024)
+        if (guarded && guarded->state() == QAbstractSocket::ConnectedState &&
+            guarded->bytesToWrite() < 256 * 1024)
             guarded->write(kChunk);
     });
     timer->start(1);

@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QByteArray>
-#include <QMetaType>
 #include <QHash>
+#include <QMetaType>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -15,7 +15,8 @@ class QTcpSocket;
 // How the test server answers one query.
 struct WhoisReplyRule
 {
-    enum class Mode {
+    enum class Mode
+    {
         Answer,       // send the reply (after the delay, in pieces), then close
         CloseAtOnce,  // close as soon as the query has arrived, without data
         NeverClose,   // send the reply, then keep the connection open forever
@@ -23,12 +24,12 @@ struct WhoisReplyRule
     };
 
     Mode mode = Mode::Answer;
-    QByteArray reply;      // "%NAME%" stands for the name asked about
-    int delayMs = 0;       // before the first piece
-    int pieces = 1;        // the reply is split into this many pieces...
-    int pieceGapMs = 0;    // ...sent this far apart
+    QByteArray reply;        // "%NAME%" stands for the name asked about
+    int delayMs = 0;         // before the first piece
+    int pieces = 1;          // the reply is split into this many pieces...
+    int pieceGapMs = 0;      // ...sent this far apart
     int hangConnections = 0; // the first this many connections for a name never close
-    QByteArray hangReply;  // what those connections send before hanging
+    QByteArray hangReply;    // what those connections send before hanging
 
     static WhoisReplyRule Free(int delayMs = 0);
     static WhoisReplyRule Taken(int delayMs = 0);
@@ -56,7 +57,10 @@ public:
     quint16 port() const;
 
     void setDefaultRule(WhoisReplyRule rule) { m_defaultRule = std::move(rule); }
-    void setRule(const QString &name, WhoisReplyRule rule) { m_rules.insert(name.toLower(), std::move(rule)); }
+    void setRule(const QString &name, WhoisReplyRule rule)
+    {
+        m_rules.insert(name.toLower(), std::move(rule));
+    }
     // Decides for names without a rule of their own (instead of the default rule).
     void setRuleChooser(RuleChooser chooser) { m_chooser = std::move(chooser); }
 

@@ -22,24 +22,27 @@ int main(int argc, char **argv)
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("A whois server on 127.0.0.1 for tests and benchmarks."));
     parser.addHelpOption();
-    const QCommandLineOption port({QStringLiteral("p"), QStringLiteral("port")}, QStringLiteral("Port (0: any)."),
-                                  QStringLiteral("N"), QStringLiteral("0"));
-    const QCommandLineOption delay(QStringLiteral("delay"), QStringLiteral("Reply delay in ms."), QStringLiteral("MS"),
-                                   QStringLiteral("0"));
+    const QCommandLineOption port({QStringLiteral("p"), QStringLiteral("port")},
+                                  QStringLiteral("Port (0: any)."), QStringLiteral("N"), QStringLiteral("0"));
+    const QCommandLineOption delay(QStringLiteral("delay"), QStringLiteral("Reply delay in ms."),
+                                   QStringLiteral("MS"), QStringLiteral("0"));
     const QCommandLineOption pieces(QStringLiteral("pieces"), QStringLiteral("Send each reply in N pieces."),
                                     QStringLiteral("N"), QStringLiteral("1"));
-    const QCommandLineOption pieceGap(QStringLiteral("piece-gap"), QStringLiteral("Gap between pieces in ms."),
-                                      QStringLiteral("MS"), QStringLiteral("0"));
-    const QCommandLineOption freeEvery(QStringLiteral("free-every"),
-                                       QStringLiteral("A name is free when the sum of its characters is divisible by N."),
-                                       QStringLiteral("N"), QStringLiteral("3"));
-    const QCommandLineOption freePattern(QStringLiteral("free-pattern"),
-                                         QStringLiteral("A name is free when it matches this regular expression."),
-                                         QStringLiteral("REGEX"));
-    const QCommandLineOption mode(QStringLiteral("mode"),
-                                  QStringLiteral("answer (default), close (at once, no data), hang (never close), "
-                                                 "stream (data without end)."),
-                                  QStringLiteral("MODE"), QStringLiteral("answer"));
+    const QCommandLineOption pieceGap(QStringLiteral("piece-gap"),
+                                      QStringLiteral("Gap between pieces in ms."), QStringLiteral("MS"),
+                                      QStringLiteral("0"));
+    const QCommandLineOption freeEvery(
+        QStringLiteral("free-every"),
+        QStringLiteral("A name is free when the sum of its characters is divisible by N."),
+        QStringLiteral("N"), QStringLiteral("3"));
+    const QCommandLineOption freePattern(
+        QStringLiteral("free-pattern"),
+        QStringLiteral("A name is free when it matches this regular expression."), QStringLiteral("REGEX"));
+    const QCommandLineOption mode(
+        QStringLiteral("mode"),
+        QStringLiteral("answer (default), close (at once, no data), hang (never close), "
+                       "stream (data without end)."),
+        QStringLiteral("MODE"), QStringLiteral("answer"));
     parser.addOptions({port, delay, pieces, pieceGap, freeEvery, freePattern, mode});
     parser.process(app);
 
