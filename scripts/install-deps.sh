@@ -17,5 +17,5 @@ if [ -n "$missing" ]; then
     if [ "$(id -u)" -eq 0 ]; then sudo=""; else sudo="sudo"; fi
     $sudo apt-get update
     # shellcheck disable=SC2086
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends $missing
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y $missing
 fi
