@@ -70,10 +70,11 @@ bool ResultFiles::WriteList(const ResultLists &lists, int list, const QString &p
 {
     const QStringList items = lists.items(list);
     const quint64 serial = lists.editSerial(list);
-    if (state && state->path == path && state->editSerial == serial && state->itemCount <= items.size() &&
-        QFileInfo(path).size() == state->bytes) {
-        if (state->itemCount == items.size())
-            return true;
+    const bool inStep = state && state->path == path && state->editSerial == serial;
+    // A list with nothing new leaves its file alone; the others are checked on disk first.
+    if (inStep && state->itemCount == items.size() && state->bytes >= 0)
+        return true;
+    if (inStep && state->itemCount < items.size() && QFileInfo(path).size() == state->bytes) {
         const QByteArray added = EncodeLines(items, state->itemCount);
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Append) || file.write(added) != added.size()) {

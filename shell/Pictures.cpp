@@ -20,28 +20,25 @@ void DrawPage(QPainter &painter, const QRectF &rect)
 
 void DrawArrow(QPainter &painter, bool right, const QColor &colour)
 {
-    QPainterPath path;
-    if (right) {
-        path.moveTo(5, 9);
-        path.lineTo(12, 9);
-        path.lineTo(12, 4);
-        path.lineTo(20, 12);
-        path.lineTo(12, 20);
-        path.lineTo(12, 15);
-        path.lineTo(5, 15);
-    } else {
-        path.moveTo(19, 9);
-        path.lineTo(12, 9);
-        path.lineTo(12, 4);
-        path.lineTo(4, 12);
-        path.lineTo(12, 20);
-        path.lineTo(12, 15);
-        path.lineTo(19, 15);
+    // Drawn pointing right; the left arrow is its mirror image.
+    painter.save();
+    if (!right) {
+        painter.translate(kSize, 0);
+        painter.scale(-1, 1);
     }
+    QPainterPath path;
+    path.moveTo(5, 9);
+    path.lineTo(12, 9);
+    path.lineTo(12, 4);
+    path.lineTo(20, 12);
+    path.lineTo(12, 20);
+    path.lineTo(12, 15);
+    path.lineTo(5, 15);
     path.closeSubpath();
     painter.setPen(QPen(colour.darker(140), 1.2));
     painter.setBrush(colour);
     painter.drawPath(path);
+    painter.restore();
 }
 
 void DrawMagnifier(QPainter &painter)
