@@ -5,18 +5,18 @@
 // Reads COUNT (default 2000) consecutive positions from the start of LIST and as many from its
 // end, and prints the microseconds per read of each.
 
-#include "engine/CandidateFile.h"
+#include "sources/CandidateFile.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
 #include <cstdio>
 
-static double MicrosecondsPerRead(CandidateFile &file, const QString &path, int first, int count)
+static double MicrosecondsPerRead(CandidateFile &file, const QString &path, qint64 first, int count)
 {
     QElapsedTimer timer;
     timer.start();
-    for (int position = first; position < first + count; ++position) {
+    for (qint64 position = first; position < first + count; ++position) {
         if (!file.ReadCandidate(path, position))
             return -1;
     }
@@ -35,17 +35,18 @@ int main(int argc, char **argv)
     CandidateFile file;
     QElapsedTimer timer;
     timer.start();
-    const int total = file.CountCandidates(path);
+    const qint64 total = file.CountCandidates(path);
     const double indexMs = static_cast<double>(timer.nsecsElapsed()) / 1e6;
     if (total < count) {
-        std::fprintf(stderr, "the list has only %d entries\n", total);
+        std::fprintf(stderr, "the list has only %lld entries\n", static_cast<long long>(total));
         return 2;
     }
     const double atStart = MicrosecondsPerRead(file, path, 1, count);
     const double atEnd = MicrosecondsPerRead(file, path, total - count + 1, count);
-    std::printf("entries %d, index built in %.1f ms\n", total, indexMs);
+    std::printf("entries %lld, index built in %.1f ms\n", static_cast<long long>(total), indexMs);
     std::printf("read at position 1..%d: %.2f us each\n", count, atStart);
-    std::printf("read at position %d..%d: %.2f us each (%.0f%% of the start)\n", total - count + 1, total,
-                atEnd, 100.0 * atEnd / atStart);
+    std::printf("read at position %lld..%lld: %.2f us each (%.0f%% of the start)\n",
+                static_cast<long long>(total - count + 1), static_cast<long long>(total), atEnd,
+                100.0 * atEnd / atStart);
     return 0;
 }

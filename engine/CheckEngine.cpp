@@ -1,382 +1,331 @@
 #include "CheckEngine.h"
 
-#include "Filing.h"
 #include "Verdict.h"
 #include "platform/TextFile.h"
-#include "shell/AppState.h"
-#include "sources/SourceSelection.h"
+#include "results/ResultFiles.h"
+#include "results/ResultLists.h"
+#include "sources/CandidateFile.h"
 #include "sources/xCorrectName.h"
+#include "whois_table/RegistrarTable.h"
 
 #include <QFileInfo>
 
-#include <optional>
+#include <algorithm>
 
 namespace {
 
-const QString kWordNumberKey = QStringLiteral("wordNumber");
+const QString kRunTitle = QStringLiteral("Search");
 
-std::optional<int> ParseWhole(const QString &text)
+QString NoVerdictReason(const QString &reply)
 {
-    bool ok = false;
-    const int value = text.trimmed().toInt(&ok);
-    return ok ? std::optional(value) : std::nullopt;
+    return reply.trimmed().isEmpty() ? QStringLiteral("empty reply")
+                                     : QStringLiteral("the server refused to answer");
 }
 
-CheckOutcome OutcomeOfList(int list)
+QString Shown(const QString &path)
 {
-    switch (list) {
-    case ResultLists::High:
-        return CheckOutcome::High;
-    case ResultLists::Mid:
-        return CheckOutcome::Mid;
-    case ResultLists::Low:
-        return CheckOutcome::Low;
-    case ResultLists::Registered:
-        return CheckOutcome::Registered;
-    }
-    return CheckOutcome::Unchecked;
+    return QFileInfo(path).absoluteFilePath();
 }
 
 } // namespace
 
-QString CheckOutcomeName(CheckOutcome outcome)
-{
-    switch (outcome) {
-    case CheckOutcome::High:
-        return QStringLiteral("High");
-    case CheckOutcome::Mid:
-        return QStringLiteral("Mid");
-    case CheckOutcome::Low:
-        return QStringLiteral("Low");
-    case CheckOutcome::Registered:
-        return QStringLiteral("Registered");
-    case CheckOutcome::Unchecked:
-        break;
-    }
-    return QStringLiteral("Unchecked");
-}
-
-QString CheckEngine::IdleStatusText(int panel)
-{
-    switch (panel) {
-    case 1:
-        return QStringLiteral("Entry Status");
-    case 2:
-        return QStringLiteral("Open Connections");
-    default:
-        return QStringLiteral("Connection Status");
-    }
-}
-
-CheckEngine::CheckEngine(AppState &state, SourceSelection &selection, SocketFactory socketFactory,
-                         EngineTimings timings, QObject *parent)
-    : QObject(parent), m_state(state), m_selection(selection), m_timings(timings)
+CheckEngine::CheckEngine(Services services, const SocketFactory &socketFactory, EngineTimings timings,
+                         QObject *parent)
+    : QObject(parent), m_services(std::move(services)), m_timings(timings)
 {
     WhoisSlotHost &host = *this;
     for (int i = 0; i < kPoolSize; ++i)
         m_slots.push_back(std::make_unique<WhoisSlot>(i, host, socketFactory(), m_timings.slotTickMs));
-    m_watchdog.setInterval(m_timings.watchdogTickMs);
-    connect(&m_watchdog, &QTimer::timeout, this, &CheckEngine::OnWatchdogTick);
+    // One deadline per batch on the monotonic clock: a busy event loop cannot stretch it the
+    // way it delays ticks.
+    m_watchdog.setSingleShot(true);
+    m_watchdog.setTimerType(Qt::PreciseTimer);
+    connect(&m_watchdog, &QTimer::timeout, this, [this] {
+        if (m_running)
+            EndBatch();
+    });
     m_positionWrite.setSingleShot(true);
-    m_positionWrite.setInterval(kPositionWriteDelayMs);
     connect(&m_positionWrite, &QTimer::timeout, this, &CheckEngine::StorePosition);
-    for (int panel = 1; panel <= 3; ++panel)
-        m_panels.at(panel - 1) = IdleStatusText(panel);
 }
 
 CheckEngine::~CheckEngine()
 {
-    m_stopped = true;
-    StorePosition();
+    Stop();
 }
 
-int CheckEngine::position() const
+bool CheckEngine::Start(const RunRequest &request)
 {
-    return m_state.runPosition;
-}
-
-void CheckEngine::SetStatus(int panel, const QString &text)
-{
-    if (m_panels.at(panel - 1) == text)
-        return;
-    m_panels.at(panel - 1) = text;
-    emit statusTextChanged(panel, text);
-}
-
-bool CheckEngine::Start()
-{
-    SearchControls &controls = m_state.controls;
-    const QString caption = controls.sourceCaption();
-    const bool searchEngineSource =
-        caption == QLatin1String("Yahoo Search") || caption == QLatin1String("Google Search");
-    const std::optional<int> start =
-        ParseWhole(searchEngineSource ? QStringLiteral("1") : controls.startNumber());
-    const std::optional<int> total = ParseWhole(controls.total());
-    if (!start) {
-        emit errorRaised(
-            QStringLiteral("Start"),
-            QStringLiteral("The start number \"%1\" is not a whole number.").arg(controls.startNumber()));
+    m_refusal = Refusal::None;
+    if (m_running) {
+        m_refusal = Refusal::Running;
         return false;
     }
-    if (!total) {
+    if (m_services.registrars.size() == 0) {
+        m_refusal = Refusal::EmptyTable;
         emit errorRaised(QStringLiteral("Start"),
-                         QStringLiteral("The total \"%1\" is not a whole number.").arg(controls.total()));
+                         QStringLiteral("The whois server table is empty. Restore the defaults in Options, "
+                                        "Setup (\"Restore Defaults\")."));
         return false;
     }
-    const QString path = controls.sourcePath();
-    if (path.isEmpty()) {
+    if (request.listPath.isEmpty()) {
+        m_refusal = Refusal::UnreadableList;
         emit errorRaised(QStringLiteral("Start"),
                          QStringLiteral("No list is chosen. Choose a source first."));
         return false;
     }
-    if (!m_state.candidates.ReadCandidate(path, 1)) {
-        emit errorRaised(
-            QStringLiteral("Start"),
-            QStringLiteral("The list \"%1\" cannot be read.").arg(QFileInfo(path).absoluteFilePath()));
+    if (!m_services.candidates.IsReadable(request.listPath)) {
+        m_refusal = Refusal::UnreadableList;
+        emit errorRaised(QStringLiteral("Start"),
+                         QStringLiteral("The list \"%1\" cannot be read.").arg(Shown(request.listPath)));
+        return false;
+    }
+    if (!m_services.files.SecureLeftoverFiles()) {
+        m_refusal = Refusal::BackupFailed;
+        const QString path = m_services.files.lastFailedPath();
+        emit errorRaised(QStringLiteral("Result files"),
+                         QStringLiteral("The result file \"%1\" of an earlier run could not be copied to the "
+                                        "backups folder, so the search did not start. The file was left as "
+                                        "it was.")
+                             .arg(Shown(path)));
         return false;
     }
 
-    m_stopped = false;
-    m_fileErrorReported = false;
-    m_state.results.ResetCounters();
-    for (const auto control :
-         {SearchControls::StartButton, SearchControls::StopButton, SearchControls::SourceList,
-          SearchControls::StartNumber, SearchControls::HarvestSize, SearchControls::SearchButton,
-          SearchControls::SearchText})
-        controls.setEnabled(control, false);
-    if (searchEngineSource)
-        controls.setStartNumber(QStringLiteral("1"));
-    m_state.runPosition = *start;
-    m_maximum = *total;
-    controls.setEnabled(SearchControls::StopButton, true);
+    m_request = request;
+    m_running = true;
+    m_completed = false;
+    m_reportedFailures.clear();
+    m_position = request.firstPosition;
+    m_storedPosition = -1;
+    m_services.lists.ResetCounters();
     emit runStarted();
     StartBatch();
     return true;
 }
 
+qint64 CheckEngine::resumePosition() const
+{
+    qint64 first = m_position;
+    for (const auto &slot : m_slots) {
+        if (slot->busy)
+            first = std::min(first, slot->position);
+    }
+    return first;
+}
+
 void CheckEngine::StartBatch()
 {
-    if (m_stopped)
+    if (!m_running)
         return;
     ++m_batchSerial;
     ++m_batchesStarted;
     m_sourceExhausted = false;
     m_finished = 0;
     m_handed = 0;
-    m_watchdogTicks = 0;
-    m_watchdog.start(m_timings.watchdogTickMs);
+    m_overflowFailedThisBatch = false;
+    m_watchdog.start(kWatchdogTicks * m_timings.watchdogTickMs);
 
-    int &position = m_state.runPosition;
-    const QString path = m_state.controls.sourcePath();
-    const std::optional<QStringList> candidates =
-        m_state.candidates.ReadCandidates(path, position, kPoolSize);
-    if (!candidates) {
-        emit errorRaised(QStringLiteral("Search"),
-                         QStringLiteral("The list \"%1\" cannot be read any more.").arg(path));
-        Stop();
+    const QString &path = m_request.listPath;
+    const std::optional<CandidateFile::Batch> batch =
+        m_services.candidates.ReadCandidates(path, m_position, kPoolSize);
+    if (!batch) {
+        Fail(QStringLiteral("The list \"%1\" cannot be read any more.").arg(Shown(path)));
         return;
     }
-    std::optional<int> positionToStore;
-    for (int i = 0; i < kPoolSize && !m_stopped && i < candidates->size(); ++i) {
-        WhoisSlot &slot = *m_slots.at(i);
-        slot.CloseConnection();
-        SetStatus(2, QStringLiteral("Open: ") + QString::number(i));
-        const QString name = NameCleaner(candidates->at(i));
-        ++position;
-        if (m_maximum >= position)
-            SetStatus(1, QString::number(position) + QStringLiteral(" of ") + QString::number(m_maximum));
-        SetStatus(2, m_maximum < position
-                         ? QStringLiteral("Open: Closing connections...")
-                         : QStringLiteral("Open: ") + QString::number(kPoolSize - m_finished));
+    if (batch->atEnd && m_position > m_services.candidates.CountCandidates(path) + 1) {
+        Fail(QStringLiteral("The list \"%1\" became shorter while it was checked: it now ends before "
+                            "position %2, where the search had got to.")
+                 .arg(Shown(path))
+                 .arg(m_position));
+        return;
+    }
+    m_sourceExhausted = batch->atEnd;
+    for (qsizetype i = 0; i < batch->lines.size() && m_running; ++i) {
+        // A list line may carry blanks around the name; they are no part of it.
+        const QString name = NameCleaner(batch->lines.at(i).trimmed());
         if (name == CandidateFile::kEndMarker) {
             m_sourceExhausted = true;
             break;
         }
-        positionToStore = position;
+        WhoisSlot &slot = *m_slots.at(static_cast<size_t>(i));
+        slot.position = m_position++;
         slot.busy = true;
         ++m_handed;
-        if (!slot.StartQuery(name, m_state.registrars, m_state.proxyMode, m_state.defaultExtension)) {
-            slot.busy = false;
-            --m_handed;
-            emit nameChecked(slot.name(), CheckOutcome::Unchecked);
+        const WhoisSlot::StartResult started =
+            slot.StartQuery(name, m_services.registrars, m_services.proxyMode, m_services.defaultExtension);
+        if (!started.started) {
+            ++m_finished;
+            Finish(slot, CheckOutcome::Unchecked, started.reason);
         }
     }
-    if (positionToStore) {
-        m_pendingPosition =
-            PendingPosition{SourceSelection::ResumeKey(m_state.controls.sourceCaption()), *positionToStore};
-        if (!m_positionWrite.isActive())
-            m_positionWrite.start();
+    if (!m_running)
+        return; // stopped from a handler of the names above
+    emit progress(m_position, m_request.total);
+    emit openConnections(kPoolSize - m_finished);
+    StorePositionSoon();
+    if (m_running && m_finished >= m_handed) {
+        // Nothing is in flight: the batch ends from the event loop.
+        QMetaObject::invokeMethod(
+            this,
+            [this, serial = m_batchSerial] {
+                if (m_running && serial == m_batchSerial)
+                    EndBatch();
+            },
+            Qt::QueuedConnection);
     }
-    if (!m_stopped && m_finished >= m_handed)
-        RunForThisBatch([this] { EndBatch(); }); // nothing is in flight: end the batch from the event loop
 }
 
-void CheckEngine::StorePosition()
+void CheckEngine::Finish(WhoisSlot &slot, CheckOutcome outcome, const QString &reason)
 {
-    m_positionWrite.stop();
-    if (!m_pendingPosition)
-        return;
-    const QString value = QString::number(m_pendingPosition->position);
-    SettingsStore::Values values;
-    if (!m_pendingPosition->key.isEmpty())
-        values.append({m_pendingPosition->key, value});
-    values.append({kWordNumberKey, value});
-    m_pendingPosition.reset();
-    m_state.settings.WriteSettings(AppState::kPositionsApp, AppState::kSection, values);
-}
-
-void CheckEngine::RunForThisBatch(std::function<void()> step)
-{
-    QMetaObject::invokeMethod(
-        this,
-        [this, serial = m_batchSerial, step = std::move(step)] {
-            if (!m_stopped && serial == m_batchSerial)
-                step();
-        },
-        Qt::QueuedConnection);
+    slot.busy = false;
+    emit nameChecked(slot.name(), outcome, reason);
+    StorePositionSoon();
 }
 
 void CheckEngine::ReplyComplete(WhoisSlot &slot)
 {
-    if (m_stopped) {
+    if (!m_running || !slot.busy) {
         slot.CloseConnection();
         return;
     }
     slot.StopTimer();
     const QString reply = TextFile::Decode(slot.reply());
-    Filing filing(m_state.results, m_state.resultFiles);
-    CheckOutcome outcome = CheckOutcome::Unchecked;
-    switch (JudgeReply(reply)) {
-    case Verdict::Free: {
-        bool saved = true;
-        outcome = OutcomeOfList(filing.FileFreeName(slot.name(), &saved));
-        if (!saved)
-            ReportFileErrorOnce();
-        break;
+    Filing filing(m_services.lists, m_services.files);
+    const Verdict verdict = JudgeReply(reply);
+    const Filing::Result filed = filing.FileVerdict(slot.name(), verdict);
+    if (!filed.saved) {
+        ReportOnce(QStringLiteral("profile"),
+                   QStringLiteral("The result file \"%1\" cannot be written. The names found stay in the "
+                                  "lists; copy them before closing the program.")
+                       .arg(Shown(m_services.files.lastFailedPath())));
     }
-    case Verdict::Taken:
-        outcome = OutcomeOfList(filing.FileTakenName(slot.name()));
-        break;
-    case Verdict::NoVerdict:
-        break;
-    }
-    const bool wasBusy = slot.busy;
-    slot.busy = false;
-    if (wasBusy)
-        emit nameChecked(slot.name(), outcome);
+    Finish(slot, filed.outcome, verdict == Verdict::NoVerdict ? NoVerdictReason(reply) : QString());
+    CheckOverflow(filing);
+    slot.CloseConnection();
+    SlotFinished();
+}
+
+void CheckEngine::CheckOverflow(Filing &filing)
+{
+    // A failed overflow write is tried again in the next batch, not after every name.
+    if (m_overflowFailedThisBatch || !filing.IsFull())
+        return;
     switch (filing.CheckOverflow()) {
     case Filing::Overflow::Done:
         emit backupNotice();
         break;
     case Filing::Overflow::WriteFailed:
-        ReportFileErrorOnce();
+        m_overflowFailedThisBatch = true;
+        ReportOnce(QStringLiteral("overflow"),
+                   QStringLiteral("The overflow file \"%1\" cannot be written, so the full lists were not "
+                                  "moved there; they stay in the window. Copy them before closing the "
+                                  "program.")
+                       .arg(Shown(m_services.files.lastFailedPath())));
         break;
     case Filing::Overflow::None:
         break;
     }
-    slot.CloseConnection();
-    if (wasBusy)
-        SlotFinished();
 }
 
-void CheckEngine::ReportFileErrorOnce()
+void CheckEngine::QueryFailed(WhoisSlot &slot, const QString &reason)
 {
-    if (m_fileErrorReported)
+    if (!m_running || !slot.busy)
         return;
-    m_fileErrorReported = true;
-    emit errorRaised(
-        QStringLiteral("Result files"),
-        QStringLiteral("The result files cannot be written in \"%1\". The names found stay in the "
-                       "lists; copy them before closing the program.")
-            .arg(m_state.folder.root()));
+    emit connectionStatus(reason);
+    Finish(slot, CheckOutcome::Unchecked, reason);
+    SlotFinished();
 }
 
 void CheckEngine::SlotFinished()
 {
-    if (m_stopped)
+    if (!m_running)
         return;
     ++m_finished;
-    if (m_finished < m_handed)
-        return;
-    EndBatch();
+    if (m_finished >= m_handed)
+        EndBatch();
 }
 
-void CheckEngine::DropBusySlots()
+void CheckEngine::DropBusySlots(const QString &reason)
 {
     for (const auto &slot : m_slots) {
-        if (!slot->busy)
-            continue;
-        slot->busy = false;
-        emit nameChecked(slot->name(), CheckOutcome::Unchecked);
+        if (slot->busy)
+            Finish(*slot, CheckOutcome::Unchecked, reason);
     }
 }
 
 void CheckEngine::EndBatch()
 {
-    for (const auto &slot : m_slots) {
-        slot->StopTimer();
-        slot->CloseConnection();
-    }
-    DropBusySlots();
+    for (const auto &slot : m_slots)
+        slot->Reset();
+    DropBusySlots(QStringLiteral("no answer within %1 seconds").arg(kWatchdogTicks));
     m_watchdog.stop();
-    m_watchdogTicks = 0;
     if (m_sourceExhausted) {
+        m_completed = true;
         Stop();
         return;
     }
     // The next batch starts from the event loop, after the events already queued.
-    ++m_batchSerial;
-    RunForThisBatch([this] { StartBatch(); });
+    const quint64 serial = ++m_batchSerial;
+    QMetaObject::invokeMethod(
+        this,
+        [this, serial] {
+            if (m_running && serial == m_batchSerial)
+                StartBatch();
+        },
+        Qt::QueuedConnection);
 }
 
-void CheckEngine::OnWatchdogTick()
+void CheckEngine::Fail(const QString &text)
 {
-    if (m_stopped) {
-        m_watchdog.stop();
+    emit errorRaised(kRunTitle, text);
+    Stop();
+}
+
+void CheckEngine::ReportOnce(const QString &what, const QString &text)
+{
+    if (m_reportedFailures.contains(what))
+        return;
+    m_reportedFailures.insert(what);
+    emit errorRaised(QStringLiteral("Result files"), text);
+}
+
+void CheckEngine::StorePositionSoon()
+{
+    if (!m_positionWrite.isActive())
+        m_positionWrite.start(m_timings.positionWriteMs);
+}
+
+void CheckEngine::StorePosition()
+{
+    m_positionWrite.stop();
+    if (m_request.listPath.isEmpty())
+        return;
+    const qint64 position = resumePosition();
+    if (position == m_storedPosition)
+        return;
+    if (!m_services.storePosition(m_request.resumeKey, position)) {
+        if (!m_reportedFailures.contains(QStringLiteral("position"))) {
+            m_reportedFailures.insert(QStringLiteral("position"));
+            emit errorRaised(
+                QStringLiteral("Settings"),
+                QStringLiteral("The position reached (%1) could not be stored in the settings, so "
+                               "a later search of this list may not continue there.")
+                    .arg(position));
+        }
         return;
     }
-    if (++m_watchdogTicks < kWatchdogTicks)
-        return;
-    m_watchdog.stop();
-    m_watchdogTicks = 0;
-    m_finished = std::max(m_handed, kPoolSize);
-    SlotFinished();
-}
-
-void CheckEngine::Shutdown()
-{
-    StorePosition();
-    m_stopped = true;
-    m_finished = kPoolSize;
-    m_watchdog.stop();
-    for (const auto &slot : m_slots)
-        slot->Reset();
+    m_storedPosition = position;
 }
 
 void CheckEngine::Stop()
 {
-    StorePosition(); // before the source is applied again, which reads it back
-    const bool wasRunning = !m_stopped;
-    m_stopped = true;
-    m_watchdog.stop();
+    const bool wasRunning = m_running;
     for (const auto &slot : m_slots)
         slot->Reset();
-    DropBusySlots();
-    m_watchdogTicks = 0;
-
-    SearchControls &controls = m_state.controls;
-    controls.setEnabled(SearchControls::SourceList, true);
-    const QString caption = controls.sourceCaption();
-    if (caption != QLatin1String("Custom List") && caption != QLatin1String("Generate names") &&
-        caption != QLatin1String("Browse for names")) {
-        m_selection.Reapply();
-    } else {
-        controls.EnableForListSource();
-        controls.setStartNumber(
-            m_state.ReadSetting(AppState::kPositionsApp, QStringLiteral("CustWordNum"), QStringLiteral("1")));
-    }
-    for (int panel = 1; panel <= 3; ++panel)
-        SetStatus(panel, IdleStatusText(panel));
+    m_watchdog.stop();
+    if (wasRunning)
+        DropBusySlots(QStringLiteral("the search was stopped"));
+    m_running = false;
+    StorePosition();
     if (wasRunning)
         emit runStopped();
 }

@@ -1,129 +1,155 @@
 #pragma once
 
+#include "Filing.h"
+#include "RunRequest.h"
 #include "WhoisSlot.h"
 #include "platform/SocketComponent.h"
 
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QTimer>
 
-#include <array>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <vector>
 
-class AppState;
-class SourceSelection;
-
-// How a checked name ended up.
-enum class CheckOutcome
-{
-    High,
-    Mid,
-    Low,
-    Registered,
-    Unchecked
-};
-QString CheckOutcomeName(CheckOutcome outcome);
+class CandidateFile;
+class RegistrarTable;
+class ResultFiles;
+class ResultLists;
 
 // Timer periods; tests shrink them, the tick counts stay.
 struct EngineTimings
 {
     int slotTickMs = 1000;
     int watchdogTickMs = 1000;
+    // How long a new position may wait before it is stored, so that a fast run does not write
+    // the settings file for every name.
+    int positionWriteMs = 200;
 };
 
-// The search run: reads candidates from the chosen list file, from the start number on, and
-// checks them in batches over a pool of 25 whois connections until the list ends or Stop.
+// The search run: reads candidates from a list file, from a position on, and checks them in
+// batches over a pool of 25 whois connections until the list ends or Stop.
 //
 // A batch hands the next 25 candidates to the slots and ends when every slot that got a name
-// has finished, or when the watchdog has ticked 30 times; names still unanswered then are
-// dropped. The next batch starts from the event loop, so every socket event of the batch has
-// been handled first. The position reached is stored under the source's key and "wordNumber"
-// right after each batch's candidates are read, so a later run continues there.
+// has finished, or when the watchdog's 30 ticks have passed (on the monotonic clock); names
+// still unanswered then get no verdict. The next batch starts from the event loop, so every
+// socket event of the batch has been handled first.
 //
-// The engine drives the main window's controls and status texts through AppState and its own
-// signals; it runs without a display.
+// The position stored for the run (under the request's resume key and the run-wide key) is
+// the first name of the run that has no verdict yet: after a crash the names in flight are
+// checked again, never skipped.
+//
+// The engine knows nothing of windows: it reports through its signals, and a run is asked for
+// with a RunRequest.
 class CheckEngine : public QObject, private WhoisSlotHost
 {
     Q_OBJECT
 public:
     static constexpr int kPoolSize = 25;
     static constexpr int kWatchdogTicks = 30;
-    // The position reached is stored this long after a batch's candidates were read (and at
-    // once when the run stops), so the disk write never delays the queries of the batch.
-    static constexpr int kPositionWriteDelayMs = 10;
 
-    CheckEngine(AppState &state, SourceSelection &selection, SocketFactory socketFactory,
-                EngineTimings timings = {}, QObject *parent = nullptr);
+    // What a run works with; the program object owns all of it.
+    struct Services
+    {
+        const RegistrarTable &registrars;
+        const bool &proxyMode;
+        const QString &defaultExtension;
+        ResultLists &lists;
+        ResultFiles &files;
+        CandidateFile &candidates;
+        // Stores a run's position under its resume key (when not empty) and the run-wide key;
+        // false when it could not be stored.
+        std::function<bool(const QString &resumeKey, qint64 position)> storePosition;
+    };
+
+    CheckEngine(Services services, const SocketFactory &socketFactory, EngineTimings timings = {},
+                QObject *parent = nullptr);
     ~CheckEngine() override;
 
-    // The "Start" button. Refuses (with an error) a start number or total that is not a whole
-    // number and a list that cannot be read; returns whether the run started.
-    bool Start();
-    // The "Stop" button; also how a run ends when its list is exhausted.
+    // Why a start was refused.
+    enum class Refusal
+    {
+        None,
+        Running,        // a run is going
+        EmptyTable,     // the whois server table has no row
+        UnreadableList, // no list, or one that cannot be read
+        BackupFailed    // result files of an earlier run could not be backed up
+    };
+
+    // Starts a run. Refused (false; refusal() tells why) while a run is going, and, with an
+    // error, for an empty whois server table, a list that cannot be read, or result files of an
+    // earlier run that cannot be backed up.
+    bool Start(const RunRequest &request);
+    Refusal refusal() const { return m_refusal; }
+    // Stops the run; names in flight get no verdict. Also how a run ends by itself.
     void Stop();
-    // Stops everything without touching the controls (the main window is closing).
-    void Shutdown();
 
-    bool isRunning() const { return !m_stopped; }
-    QString statusText(int panel) const { return m_panels.at(panel - 1); }
-    int position() const;
+    bool isRunning() const { return m_running; }
+    const RunRequest &request() const { return m_request; }
+    // The position of the next name to read.
+    qint64 position() const { return m_position; }
+    // The position a later run continues from: the first name without a verdict yet.
+    qint64 resumePosition() const;
     int batchesStarted() const { return m_batchesStarted; }
-    WhoisSlot &slot(int index) { return *m_slots.at(index); }
+    WhoisSlot &slot(int index) { return *m_slots.at(static_cast<size_t>(index)); }
 
-    static QString IdleStatusText(int panel);
+    // How the last run went: whether it reached the end of its list, and whether everything it
+    // had to write (result files, position) was written.
+    bool completed() const { return m_completed; }
+    bool everythingSaved() const { return m_reportedFailures.isEmpty(); }
 
 signals:
-    void statusTextChanged(int panel, const QString &text);
-    void nameChecked(const QString &name, CheckOutcome outcome);
     void runStarted();
     void runStopped();
+    // The next position to read and the run's total, after a batch was handed out.
+    void progress(qint64 position, qint64 total);
+    void openConnections(int count);
+    void connectionStatus(const QString &text);
+    // A name is done: filed, not filed (".com"), or without a verdict for the reason given.
+    void nameChecked(const QString &name, CheckOutcome outcome, const QString &reason);
     void errorRaised(const QString &title, const QString &text);
     // A profile list reached its limit and was moved to the overflow folder.
     void backupNotice();
 
 private:
     // WhoisSlotHost
-    bool IsStopped() const override { return m_stopped; }
-    void ShowConnectionStatus(const QString &text) override { SetStatus(3, text); }
+    bool IsStopped() const override { return !m_running; }
+    void ShowConnectionStatus(const QString &text) override { emit connectionStatus(text); }
     void ReplyComplete(WhoisSlot &slot) override;
+    void QueryFailed(WhoisSlot &slot, const QString &reason) override;
     void ReportError(const QString &title, const QString &text) override { emit errorRaised(title, text); }
 
     void StartBatch();
     void SlotFinished();
     void EndBatch();
-    // Runs the step from the event loop, unless the run stopped or another batch began by then.
-    void RunForThisBatch(std::function<void()> step);
-    void OnWatchdogTick();
-    void DropBusySlots();
-    void SetStatus(int panel, const QString &text);
+    void Finish(WhoisSlot &slot, CheckOutcome outcome, const QString &reason);
+    void CheckOverflow(Filing &filing);
+    void DropBusySlots(const QString &reason);
+    void Fail(const QString &text);
+    // Reports a failure to write a file once per run; `what` tells the failures apart.
+    void ReportOnce(const QString &what, const QString &text);
+    void StorePositionSoon();
     void StorePosition();
-    void ReportFileErrorOnce();
 
-    AppState &m_state;
-    SourceSelection &m_selection;
+    Services m_services;
     EngineTimings m_timings;
     std::vector<std::unique_ptr<WhoisSlot>> m_slots;
     QTimer m_watchdog;
-
-    bool m_stopped = true;
-    bool m_sourceExhausted = false;
-    int m_maximum = 0;
-    int m_finished = 0;
-    int m_handed = 0;
-    int m_watchdogTicks = 0;
-    quint64 m_batchSerial = 0;
-    int m_batchesStarted = 0;
-    bool m_fileErrorReported = false;
-    std::array<QString, 3> m_panels;
-
-    struct PendingPosition
-    {
-        QString key;
-        int position = 0;
-    };
-    std::optional<PendingPosition> m_pendingPosition;
     QTimer m_positionWrite;
+
+    RunRequest m_request;
+    Refusal m_refusal = Refusal::None;
+    bool m_running = false;
+    bool m_completed = false;
+    qint64 m_position = 0;
+    qint64 m_storedPosition = -1;
+    bool m_sourceExhausted = false;
+    int m_handed = 0;
+    int m_finished = 0;
+    int m_batchesStarted = 0;
+    quint64 m_batchSerial = 0;
+    bool m_overflowFailedThisBatch = false;
+    QSet<QString> m_reportedFailures;
 };

@@ -1,28 +1,68 @@
 #include "Filing.h"
 
-#include "Verdict.h"
 #include "results/ResultFiles.h"
-#include "results/ResultLists.h"
 
-static bool IsBareExtension(const QString &name)
+namespace {
+
+bool IsBareExtension(const QString &name)
 {
     return name == QLatin1String(".net") || name == QLatin1String(".com");
 }
 
-int Filing::FileFreeName(const QString &name, bool *saved)
+CheckOutcome OutcomeOf(std::optional<ResultList> list)
+{
+    if (!list)
+        return CheckOutcome::NotFiled;
+    switch (*list) {
+    case ResultList::High:
+        return CheckOutcome::High;
+    case ResultList::Mid:
+        return CheckOutcome::Mid;
+    case ResultList::Low:
+        return CheckOutcome::Low;
+    case ResultList::Registered:
+        return CheckOutcome::Registered;
+    case ResultList::Saved:
+        break;
+    }
+    return CheckOutcome::NotFiled;
+}
+
+} // namespace
+
+QString CheckOutcomeName(CheckOutcome outcome)
+{
+    switch (outcome) {
+    case CheckOutcome::High:
+        return QStringLiteral("High");
+    case CheckOutcome::Mid:
+        return QStringLiteral("Mid");
+    case CheckOutcome::Low:
+        return QStringLiteral("Low");
+    case CheckOutcome::Registered:
+        return QStringLiteral("Registered");
+    case CheckOutcome::NotFiled:
+        return QStringLiteral("NotFiled");
+    case CheckOutcome::Unchecked:
+        break;
+    }
+    return QStringLiteral("Unchecked");
+}
+
+std::optional<ResultList> Filing::FileFreeName(const QString &name, bool *saved)
 {
     if (IsBareExtension(name))
-        return 0;
-    int list = ResultLists::Low;
+        return std::nullopt;
+    ResultList list = ResultList::Low;
     switch (ProfileClassOf(name)) {
     case ProfileClass::High:
-        list = ResultLists::High;
+        list = ResultList::High;
         break;
     case ProfileClass::Mid:
-        list = ResultLists::Mid;
+        list = ResultList::Mid;
         break;
     case ProfileClass::Low:
-        list = ResultLists::Low;
+        list = ResultList::Low;
         break;
     }
     m_lists.AppendCounted(list, name);
@@ -32,22 +72,43 @@ int Filing::FileFreeName(const QString &name, bool *saved)
     return list;
 }
 
-int Filing::FileTakenName(const QString &name)
+std::optional<ResultList> Filing::FileTakenName(const QString &name)
 {
     if (IsBareExtension(name))
-        return 0;
-    if (m_lists.itemCount(ResultLists::Registered) > kRegisteredLimit)
-        m_lists.Empty(ResultLists::Registered);
-    m_lists.AppendCounted(ResultLists::Registered, name);
-    return ResultLists::Registered;
+        return std::nullopt;
+    if (m_lists.itemCount(ResultList::Registered) > kRegisteredLimit)
+        m_lists.Empty(ResultList::Registered);
+    m_lists.AppendCounted(ResultList::Registered, name);
+    return ResultList::Registered;
+}
+
+Filing::Result Filing::FileVerdict(const QString &name, Verdict verdict)
+{
+    Result result;
+    switch (verdict) {
+    case Verdict::Free:
+        result.outcome = OutcomeOf(FileFreeName(name, &result.saved));
+        break;
+    case Verdict::Taken:
+        result.outcome = OutcomeOf(FileTakenName(name));
+        break;
+    case Verdict::NoVerdict:
+        result.outcome = CheckOutcome::Unchecked;
+        break;
+    }
+    return result;
+}
+
+bool Filing::IsFull() const
+{
+    return m_lists.itemCount(ResultList::Low) >= kOverflowLimit ||
+           m_lists.itemCount(ResultList::High) >= kOverflowLimit ||
+           m_lists.itemCount(ResultList::Mid) >= kOverflowLimit;
 }
 
 Filing::Overflow Filing::CheckOverflow()
 {
-    const bool full = m_lists.itemCount(ResultLists::Low) >= kOverflowLimit ||
-                      m_lists.itemCount(ResultLists::High) >= kOverflowLimit ||
-                      m_lists.itemCount(ResultLists::Mid) >= kOverflowLimit;
-    if (!full)
+    if (!IsFull())
         return Overflow::None;
     if (!m_files.WriteOverflowFiles(m_lists))
         return Overflow::WriteFailed; // emptying the lists now would lose the names

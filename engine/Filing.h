@@ -1,12 +1,28 @@
 #pragma once
 
+#include "Verdict.h"
+#include "results/ResultLists.h"
+
 #include <QString>
 
-class ResultFiles;
-class ResultLists;
+#include <optional>
 
-// Files checked names into the result lists. The main engine and the browse window's checker
-// both file through these.
+class ResultFiles;
+
+// How a checked name ended up.
+enum class CheckOutcome
+{
+    High,
+    Mid,
+    Low,
+    Registered,
+    NotFiled, // answered, but a name that is never filed (".com")
+    Unchecked // no usable answer
+};
+QString CheckOutcomeName(CheckOutcome outcome);
+
+// Files checked names into the result lists. The main engine and any other checker file
+// through these.
 //
 // A free name goes to High, Mid or Low by the length of its first label; the heading shows the
 // running count; the three profile lists are then written to their files. A taken name goes to
@@ -17,10 +33,18 @@ class Filing
 public:
     Filing(ResultLists &lists, ResultFiles &files) : m_lists(lists), m_files(files) {}
 
-    // The list that received the name (1, 3 or 4), or 0 when it was not filed. *saved (when
-    // given) tells whether the profile files were written.
-    int FileFreeName(const QString &name, bool *saved = nullptr);
-    int FileTakenName(const QString &name);
+    // The list that received the name, or nothing when it was not filed. *saved (when given)
+    // tells whether the profile files were written.
+    std::optional<ResultList> FileFreeName(const QString &name, bool *saved = nullptr);
+    std::optional<ResultList> FileTakenName(const QString &name);
+
+    // Files a judged name: free, taken, or (without a verdict) nowhere.
+    struct Result
+    {
+        CheckOutcome outcome = CheckOutcome::Unchecked;
+        bool saved = true; // the profile files were written (or had nothing to write)
+    };
+    Result FileVerdict(const QString &name, Verdict verdict);
 
     enum class Overflow
     {
@@ -28,8 +52,10 @@ public:
         Done,
         WriteFailed
     };
-    // When a profile list holds 20000 names or more: writes the overflow files, empties the
-    // lists and starts a new stamp. Lists whose overflow files could not be written are kept.
+    // True when a profile list holds 20000 names or more.
+    bool IsFull() const;
+    // When a profile list is full: writes the overflow files, empties the lists and starts a
+    // new stamp. Lists whose overflow files could not be written are kept.
     Overflow CheckOverflow();
 
     static constexpr int kOverflowLimit = 20000;

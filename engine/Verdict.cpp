@@ -92,10 +92,11 @@ Verdict JudgeReply(const QString &reply)
     if (reply.trimmed().isEmpty())
         return Verdict::NoVerdict;
     const QString folded = Folded(reply);
-    if (folded.contains(QLatin1String("no match for")))
-        return Verdict::Free;
+    // A refusal wins: a throttled server's text never makes a name free.
     if (ContainsAny(folded, kFoldedRateLimitTexts))
         return Verdict::NoVerdict;
+    if (folded.contains(QLatin1String("no match for")))
+        return Verdict::Free;
     if (HasLineStartingWithAny(folded, kFoldedNotRegistered))
         return Verdict::Free;
     return Verdict::Taken;

@@ -10,9 +10,9 @@ enum class Verdict
     NoVerdict // no usable answer: empty, or the server refused to answer (rate limit)
 };
 
-// Judges a whole reply. "No match for" anywhere (any letter case) means free, and so does a
-// line starting with one of the registries' own not-registered texts. An empty reply or one
-// with a rate-limit line gives no verdict. Anything else is registered.
+// Judges a whole reply. An empty reply, or one with a rate-limit statement anywhere, gives no
+// verdict. Otherwise "No match for" anywhere (any letter case) means free, and so does a line
+// starting with one of the registries' own not-registered texts. Anything else is registered.
 Verdict JudgeReply(const QString &reply);
 
 // The three profile classes of free names, by the length of the label before the first dot.

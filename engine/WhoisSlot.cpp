@@ -4,6 +4,8 @@
 #include "sources/xurlEncode.h"
 #include "whois_table/RegistrarTable.h"
 
+#include <algorithm>
+
 namespace {
 
 // Error numbers the messages report, as users of the program know them.
@@ -12,15 +14,44 @@ constexpr int kErrorInvalidArgument = 5;
 
 } // namespace
 
+namespace {
+
+bool IsControl(QChar c)
+{
+    return c.unicode() < 0x20 || c.unicode() == 0x7F;
+}
+
+// The name as it may be shown and kept: every control character percent-encoded again.
+QString WithControlsEncoded(const QString &name)
+{
+    QString shown;
+    for (const QChar c : name) {
+        if (IsControl(c))
+            shown += QStringLiteral("%%1").arg(c.unicode(), 2, 16, QLatin1Char('0')).toUpper();
+        else
+            shown += c;
+    }
+    return shown;
+}
+
+} // namespace
+
+bool HasControlCharacter(const QString &text)
+{
+    return std::any_of(text.begin(), text.end(), IsControl);
+}
+
 WhoisSlot::WhoisSlot(int index, WhoisSlotHost &host, std::unique_ptr<SocketComponent> socket, int tickMs,
                      QObject *parent)
-    : QObject(parent), m_index(index), m_host(host), m_socket(std::move(socket)), m_tickMs(tickMs)
+    : QObject(parent), m_index(index), m_host(host), m_query(std::move(socket)), m_tickMs(tickMs)
 {
-    m_timer.setInterval(m_tickMs);
-    connect(&m_timer, &QTimer::timeout, this, &WhoisSlot::OnTick);
-    connect(m_socket.get(), &SocketComponent::Connected, this, &WhoisSlot::OnConnected);
-    connect(m_socket.get(), &SocketComponent::DataArrival, this, &WhoisSlot::OnDataArrival);
-    connect(m_socket.get(), &SocketComponent::PeerClosed, this, &WhoisSlot::OnPeerClosed);
+    m_timeout.setSingleShot(true);
+    m_timeout.setTimerType(Qt::PreciseTimer);
+    m_timeout.setInterval(kTimeoutTicks * m_tickMs);
+    connect(&m_timeout, &QTimer::timeout, this, &WhoisSlot::OnTimeout);
+    connect(&m_query, &WhoisQuery::connected, this, &WhoisSlot::OnConnected);
+    connect(&m_query, &WhoisQuery::replyComplete, this, [this] { m_host.ReplyComplete(*this); });
+    connect(&m_query, &WhoisQuery::failed, this, &WhoisSlot::OnFailed);
 }
 
 void WhoisSlot::ReportStartFailure(int errorNumber, const QString &description)
@@ -30,11 +61,11 @@ void WhoisSlot::ReportStartFailure(int errorNumber, const QString &description)
                                                     QStringLiteral("\r\nDescription: ") + description);
 }
 
-bool WhoisSlot::StartQuery(const QString &candidate, const RegistrarTable &table, bool proxyMode,
-                           const QString &defaultExtension)
+WhoisSlot::StartResult WhoisSlot::StartQuery(const QString &candidate, const RegistrarTable &table,
+                                             bool proxyMode, const QString &defaultExtension)
 {
     if (m_host.IsStopped())
-        return false;
+        return {false, QStringLiteral("the run is stopped")};
     QString name = candidate;
     const qsizetype colon = name.indexOf(QLatin1Char(':'));
     if (colon >= 0)
@@ -42,95 +73,82 @@ bool WhoisSlot::StartQuery(const QString &candidate, const RegistrarTable &table
     name = NameCleaner(PercentDecoder(name));
     if (!name.contains(QLatin1Char('.')))
         name += defaultExtension;
+    // A decoded line break would put a second query line on the wire and a forged line into the
+    // result files and output; such a name is refused, and shown with the characters encoded.
+    if (HasControlCharacter(name)) {
+        m_name = WithControlsEncoded(name);
+        return {false, QStringLiteral("not a valid domain name")};
+    }
     m_name = name;
 
     const int row = table.FindRegistrarIndex(name, proxyMode);
     if (!table.isValidIndex(row)) {
         ReportStartFailure(kErrorSubscript, QStringLiteral("Subscript out of range"));
-        return false;
+        return {false, QStringLiteral("the whois server table is empty")};
     }
-    m_port = table.row(row).Port;
-    m_server = table.row(row).Server;
-    m_query = name;
-    m_reply.clear();
-    m_ticks = 0;
-    m_timer.start(m_tickMs);
-
+    const RegistrarEntry &entry = table.row(row);
+    RestartTimeout();
     // An invalid argument is tried once more, then reported; the running timer then retries
     // the connection like after a timeout.
-    if (ConnectToServer() == SocketComponent::ConnectResult::InvalidArgument &&
-        ConnectToServer() == SocketComponent::ConnectResult::InvalidArgument) {
+    if (!m_query.Start(entry.Server, entry.Port, name) && !m_query.Retry())
         ReportStartFailure(kErrorInvalidArgument, QStringLiteral("Invalid procedure call or argument"));
-    }
-    return true;
+    return {true, QString()};
 }
 
-SocketComponent::ConnectResult WhoisSlot::ConnectToServer()
+void WhoisSlot::RestartTimeout()
 {
-    m_socket->Close();
-    return m_socket->Connect(m_server, m_port);
+    m_timeout.start(kTimeoutTicks * m_tickMs);
 }
 
 void WhoisSlot::CloseConnection()
 {
-    m_socket->Close();
+    m_query.Abort();
 }
 
 void WhoisSlot::StopTimer()
 {
-    m_timer.stop();
+    m_timeout.stop();
 }
 
 void WhoisSlot::Reset()
 {
-    m_socket->Close();
-    m_timer.stop();
-    m_ticks = 0;
+    m_query.Abort();
+    m_timeout.stop();
 }
 
 void WhoisSlot::OnConnected()
 {
     if (m_host.IsStopped()) {
-        m_socket->Close();
+        m_query.Abort();
         return;
     }
     m_host.ShowConnectionStatus(QStringLiteral("connecting(") + QString::number(m_index) +
-                                QStringLiteral("): - Search String: ") + m_query);
-    m_ticks = 0;
-    if (!m_timer.isActive())
-        m_timer.start(m_tickMs);
-    if (!m_socket->SendData(m_query + QStringLiteral("\r\n")))
-        ConnectToServer(); // to the row's own port, like every reconnect
+                                QStringLiteral("): - Search String: ") + m_query.query());
+    RestartTimeout();
 }
 
-void WhoisSlot::OnDataArrival()
+void WhoisSlot::OnFailed(WhoisQuery::Failure failure, const QString &detail)
 {
-    if (m_host.IsStopped()) {
-        m_socket->Close();
+    if (m_host.IsStopped())
+        return;
+    switch (failure) {
+    case WhoisQuery::Failure::SendFailed:
+        m_query.Retry(); // to the row's own port, like every reconnect
+        return;
+    case WhoisQuery::Failure::Reset:
+        return; // asked again when the timeout comes, like a server that never closes
+    case WhoisQuery::Failure::CannotConnect:
+    case WhoisQuery::Failure::ReplyTooLong:
+        m_timeout.stop();
+        m_host.QueryFailed(*this, WhoisQuery::FailureText(failure, m_query.host(), detail));
         return;
     }
-    const QByteArray data = m_socket->GetData();
-    const qsizetype room = kReplyLimit - m_reply.size();
-    if (room > 0)
-        m_reply.append(data.left(room));
 }
 
-void WhoisSlot::OnPeerClosed()
+void WhoisSlot::OnTimeout()
 {
-    m_host.ReplyComplete(*this);
-}
-
-void WhoisSlot::OnTick()
-{
-    ++m_ticks;
-    if (m_host.IsStopped()) {
-        m_timer.stop();
+    if (m_host.IsStopped())
         return;
-    }
-    if (m_ticks >= kTimeoutTicks) {
-        m_socket->Close();
-        m_ticks = 0;
-        m_timer.start(m_tickMs);
-        ConnectToServer();
-    }
+    RestartTimeout();
+    m_query.Retry();
 }

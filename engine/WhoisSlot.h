@@ -1,8 +1,7 @@
 #pragma once
 
-#include "platform/SocketComponent.h"
+#include "WhoisQuery.h"
 
-#include <QByteArray>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -21,67 +20,72 @@ public:
     virtual void ShowConnectionStatus(const QString &text) = 0;
     // The server closed the connection: the reply is complete.
     virtual void ReplyComplete(WhoisSlot &slot) = 0;
+    // The slot gave up on its name: no verdict, for the reason given.
+    virtual void QueryFailed(WhoisSlot &slot, const QString &reason) = 0;
     virtual void ReportError(const QString &title, const QString &text) = 0;
 };
 
-// One connection of the whois connection pool, with its timeout timer.
+// One connection of the whois connection pool, with its timeout.
 //
 // StartQuery() cleans the candidate, gives it ".com" when it has no extension, picks the
-// server from the whois server table, connects and sends the name with CR LF once connected.
-// The reply is collected (at most 1 MiB; more is discarded) until the server closes the
-// connection. A server that has not closed after ten ticks is asked again on the same port;
-// the reply gathered so far stays in front of the new one.
+// server from the whois server table and starts the exchange (WhoisQuery). A server that has
+// not closed ten ticks after the last (re)connection is asked again on the same port, the reply
+// gathered so far kept in front of the new one; a connection that breaks is asked again by the
+// same rule. A server that refuses or does not resolve, and a reply past the size limit, end
+// the query at once without a verdict.
+//
+// The timeout runs on the event loop's monotonic clock: ticks that arrive late while the loop
+// is busy do not stretch it.
 class WhoisSlot : public QObject
 {
     Q_OBJECT
 public:
     static constexpr int kTimeoutTicks = 10;
-    static constexpr qsizetype kReplyLimit = 1 << 20;
+
+    // How a query start went. A refused start leaves the slot idle.
+    struct StartResult
+    {
+        bool started = false;
+        QString reason; // why it did not start
+    };
 
     WhoisSlot(int index, WhoisSlotHost &host, std::unique_ptr<SocketComponent> socket, int tickMs,
               QObject *parent = nullptr);
 
-    // False when the query could not be started; the slot is then idle and its name dropped.
-    bool StartQuery(const QString &candidate, const RegistrarTable &table, bool proxyMode,
-                    const QString &defaultExtension);
+    StartResult StartQuery(const QString &candidate, const RegistrarTable &table, bool proxyMode,
+                           const QString &defaultExtension);
 
     void CloseConnection();
     void StopTimer();
-    // Back to idle: connection closed, timer off, tick count 0.
+    // Back to idle: connection closed, timer off.
     void Reset();
 
     int index() const { return m_index; }
     const QString &name() const { return m_name; }
-    quint16 port() const { return m_port; }
-    const QByteArray &reply() const { return m_reply; }
-    bool isTimerActive() const { return m_timer.isActive(); }
+    quint16 port() const { return m_query.port(); }
+    const QByteArray &reply() const { return m_query.reply(); }
+    bool isTimerActive() const { return m_timeout.isActive(); }
 
     // Handed a name in the current batch and not finished with it yet.
     bool busy = false;
+    // The name's position in the list of the run.
+    qint64 position = 0;
 
 private:
-    enum class Step
-    {
-        Lookup,
-        Connect
-    };
     void ReportStartFailure(int errorNumber, const QString &description);
-    SocketComponent::ConnectResult ConnectToServer();
+    void RestartTimeout();
     void OnConnected();
-    void OnDataArrival();
-    void OnPeerClosed();
-    void OnTick();
+    void OnFailed(WhoisQuery::Failure failure, const QString &detail);
+    void OnTimeout();
 
     int m_index;
     WhoisSlotHost &m_host;
-    std::unique_ptr<SocketComponent> m_socket;
-    QTimer m_timer;
+    WhoisQuery m_query;
+    QTimer m_timeout;
     int m_tickMs;
-
     QString m_name;
-    QString m_server;
-    quint16 m_port = 43;
-    QString m_query;
-    QByteArray m_reply;
-    int m_ticks = 0;
 };
+
+// True when the text holds a control character (below U+0020, or U+007F): such a name is never
+// sent to a server nor filed.
+bool HasControlCharacter(const QString &text);

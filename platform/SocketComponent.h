@@ -8,11 +8,13 @@
 #include <memory>
 
 // A TCP client connection as the whois callers use it: connect, send one line, collect the
-// reply, and learn that the server closed the connection.
+// reply, and learn how the connection ended.
 //
-// Events arrive in the order Connected, DataArrival (zero or more times), PeerClosed. Close()
-// is harmless on a closed connection and raises no event; after it no event of the old
-// connection arrives any more, and the component can be connected again.
+// Events arrive in the order Connected, DataArrival (zero or more times), then either PeerClosed
+// (the server closed the connection in order: the reply is complete) or Failed (the connection
+// could not be made, or broke). Close() is harmless on a closed connection and raises no event;
+// after it no event of the old connection arrives any more, and the component can be connected
+// again. Events never arrive from inside Connect().
 class SocketComponent : public QObject
 {
     Q_OBJECT
@@ -24,6 +26,16 @@ public:
         InvalidArgument
     };
 
+    // Why a connection failed.
+    enum class Error
+    {
+        Refused,      // nothing listens at the address
+        HostNotFound, // the name does not resolve
+        Reset,        // the connection broke: a reset, or any error after it was made
+        Other         // the connection could not be made for another reason (unreachable...)
+    };
+    Q_ENUM(Error)
+
     using QObject::QObject;
     ~SocketComponent() override = default;
 
@@ -32,16 +44,16 @@ public:
     // Sends the text as UTF-8. False when the connection is not open.
     virtual bool SendData(const QString &text) = 0;
     // Everything received and not yet read, as raw bytes: callers decode the whole reply once,
-    // so a character split between two arrivals is not garbled.
+    // so a character split between two arrivals is not garbled. Received data waits here for
+    // the caller up to a bounded amount; beyond it the connection stops reading until the caller
+    // has taken what waits.
     virtual QByteArray GetData() = 0;
 
 signals:
     void Connected();
     void DataArrival(qint64 bytesWaiting);
     void PeerClosed();
-    // A connection that could not be made or broke (refused, host not found). Most callers let
-    // their own timers deal with silence and ignore this.
-    void Failed(const QString &message);
+    void Failed(SocketComponent::Error error, const QString &message);
 };
 
 using SocketFactory = std::function<std::unique_ptr<SocketComponent>()>;

@@ -1,6 +1,29 @@
 #include "TcpSocketComponent.h"
 
-#include <QTcpSocket>
+#include <QHostInfo>
+#include <QPointer>
+#include <QSocketNotifier>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+QString ErrnoText(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+SocketComponent::Error ConnectError(int error)
+{
+    return error == ECONNREFUSED ? SocketComponent::Error::Refused : SocketComponent::Error::Other;
+}
+
+} // namespace
 
 TcpSocketComponent::TcpSocketComponent(QObject *parent) : SocketComponent(parent) {}
 
@@ -16,16 +39,35 @@ SocketFactory TcpSocketComponent::Factory()
     };
 }
 
+void TcpSocketComponent::CloseDescriptor()
+{
+    // A notifier may be the one whose signal is running now: it is switched off at once and
+    // deleted from the event loop.
+    for (QSocketNotifier **notifier : {&m_readNotifier, &m_writeNotifier}) {
+        if (*notifier) {
+            (*notifier)->setEnabled(false);
+            (*notifier)->deleteLater();
+            *notifier = nullptr;
+        }
+    }
+    if (m_descriptor >= 0) {
+        ::close(m_descriptor);
+        m_descriptor = -1;
+    }
+}
+
 void TcpSocketComponent::Close()
 {
-    if (!m_socket)
-        return;
-    QTcpSocket *socket = m_socket;
-    m_socket = nullptr;
-    socket->disconnect(this);
-    socket->abort();
-    // Close() may run inside one of this socket's own signals, so it is deleted later.
-    socket->deleteLater();
+    ++m_generation;
+    if (m_lookupId >= 0) {
+        QHostInfo::abortHostLookup(m_lookupId);
+        m_lookupId = -1;
+    }
+    CloseDescriptor();
+    m_state = State::Closed;
+    m_pending.clear();
+    m_output.clear();
+    m_addresses.clear();
 }
 
 SocketComponent::ConnectResult TcpSocketComponent::Connect(const QString &host, quint16 port)
@@ -33,49 +75,188 @@ SocketComponent::ConnectResult TcpSocketComponent::Connect(const QString &host, 
     Close();
     if (host.trimmed().isEmpty() || port == 0)
         return ConnectResult::InvalidArgument;
-    m_peerClosedSent = false;
-    auto *socket = new QTcpSocket(this);
-    m_socket = socket;
-    connect(socket, &QTcpSocket::connected, this, &SocketComponent::Connected);
-    connect(socket, &QTcpSocket::readyRead, this, &TcpSocketComponent::OnReadyRead);
-    connect(socket, &QTcpSocket::disconnected, this, &TcpSocketComponent::OnDisconnected);
-    connect(socket, &QTcpSocket::errorOccurred, this, [this, socket](QAbstractSocket::SocketError error) {
-        if (error == QAbstractSocket::RemoteHostClosedError)
-            return; // the normal end of a whois reply: PeerClosed follows
-        emit Failed(socket->errorString());
-    });
-    socket->connectToHost(host, port);
+    m_host = host.trimmed();
+    m_port = port;
+    m_lastConnectErrno = 0;
+    QHostAddress literal;
+    if (literal.setAddress(m_host)) {
+        m_addresses = {literal};
+        m_state = State::Connecting;
+        // Even a connection that completes at once is reported from the event loop.
+        const quint64 generation = m_generation;
+        QMetaObject::invokeMethod(
+            this,
+            [this, generation] {
+                if (generation == m_generation)
+                    ConnectToNextAddress();
+            },
+            Qt::QueuedConnection);
+        return ConnectResult::Started;
+    }
+    m_state = State::LookingUp;
+    m_lookupId = QHostInfo::lookupHost(m_host, this, &TcpSocketComponent::OnLookedUp);
     return ConnectResult::Started;
+}
+
+void TcpSocketComponent::OnLookedUp(const QHostInfo &info)
+{
+    if (info.lookupId() != m_lookupId || m_state != State::LookingUp)
+        return;
+    m_lookupId = -1;
+    if (info.error() != QHostInfo::NoError || info.addresses().isEmpty()) {
+        Fail(Error::HostNotFound, QStringLiteral("Host %1 not found").arg(m_host));
+        return;
+    }
+    m_addresses = info.addresses();
+    m_state = State::Connecting;
+    ConnectToNextAddress();
+}
+
+void TcpSocketComponent::ConnectToNextAddress()
+{
+    CloseDescriptor();
+    if (m_addresses.isEmpty()) {
+        const int error = m_lastConnectErrno ? m_lastConnectErrno : ECONNREFUSED;
+        Fail(ConnectError(error), ErrnoText(error));
+        return;
+    }
+    const QHostAddress address = m_addresses.takeFirst();
+    sockaddr_storage storage = {};
+    socklen_t length = 0;
+    if (address.protocol() == QAbstractSocket::IPv6Protocol) {
+        auto *in6 = reinterpret_cast<sockaddr_in6 *>(&storage);
+        in6->sin6_family = AF_INET6;
+        in6->sin6_port = htons(m_port);
+        const Q_IPV6ADDR bytes = address.toIPv6Address();
+        std::memcpy(&in6->sin6_addr, &bytes, sizeof bytes);
+        in6->sin6_scope_id = address.scopeId().toUInt();
+        length = sizeof *in6;
+    } else {
+        auto *in4 = reinterpret_cast<sockaddr_in *>(&storage);
+        in4->sin_family = AF_INET;
+        in4->sin_port = htons(m_port);
+        in4->sin_addr.s_addr = htonl(address.toIPv4Address());
+        length = sizeof *in4;
+    }
+    m_descriptor = ::socket(storage.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (m_descriptor < 0) {
+        m_lastConnectErrno = errno;
+        ConnectToNextAddress();
+        return;
+    }
+    int result = 0;
+    do {
+        result = ::connect(m_descriptor, reinterpret_cast<sockaddr *>(&storage), length);
+    } while (result < 0 && errno == EINTR);
+    if (result < 0 && errno != EINPROGRESS) {
+        m_lastConnectErrno = errno;
+        ConnectToNextAddress();
+        return;
+    }
+    // The connection completes (or fails) when the socket becomes writable.
+    m_writeNotifier = new QSocketNotifier(m_descriptor, QSocketNotifier::Write, this);
+    connect(m_writeNotifier, &QSocketNotifier::activated, this, &TcpSocketComponent::OnWritable);
+}
+
+void TcpSocketComponent::OnWritable()
+{
+    if (m_state == State::Connected) {
+        FlushOutput();
+        return;
+    }
+    if (m_state != State::Connecting)
+        return;
+    int error = 0;
+    socklen_t length = sizeof error;
+    if (::getsockopt(m_descriptor, SOL_SOCKET, SO_ERROR, &error, &length) < 0)
+        error = errno;
+    if (error != 0) {
+        m_lastConnectErrno = error;
+        ConnectToNextAddress();
+        return;
+    }
+    m_state = State::Connected;
+    m_addresses.clear();
+    m_writeNotifier->setEnabled(false);
+    m_readNotifier = new QSocketNotifier(m_descriptor, QSocketNotifier::Read, this);
+    connect(m_readNotifier, &QSocketNotifier::activated, this, &TcpSocketComponent::OnReadable);
+    emit Connected();
+}
+
+void TcpSocketComponent::OnReadable()
+{
+    if (m_state != State::Connected)
+        return;
+    const qsizetype room = std::min(kReadChunk, kPendingLimit - m_pending.size());
+    if (room <= 0) {
+        m_readNotifier->setEnabled(false); // GetData() switches it on again
+        return;
+    }
+    const qsizetype old = m_pending.size();
+    m_pending.resize(old + room);
+    ssize_t received = 0;
+    do {
+        received = ::recv(m_descriptor, m_pending.data() + old, static_cast<size_t>(room), 0);
+    } while (received < 0 && errno == EINTR);
+    const int error = errno;
+    m_pending.resize(old + std::max<ssize_t>(received, 0));
+    if (received > 0) {
+        emit DataArrival(m_pending.size());
+        return;
+    }
+    if (received < 0 && (error == EAGAIN || error == EWOULDBLOCK))
+        return;
+    if (received == 0) {
+        // The server's orderly close; whatever waits in m_pending was reported already.
+        CloseDescriptor();
+        m_state = State::Closed;
+        emit PeerClosed();
+        return;
+    }
+    Fail(Error::Reset, ErrnoText(error));
 }
 
 bool TcpSocketComponent::SendData(const QString &text)
 {
-    if (!m_socket || m_socket->state() != QAbstractSocket::ConnectedState)
+    if (m_state != State::Connected)
         return false;
-    const QByteArray bytes = text.toUtf8();
-    if (m_socket->write(bytes) != bytes.size())
-        return false;
-    m_socket->flush(); // on the wire now, not at the next turn of the event loop
-    return true;
+    m_output += text.toUtf8();
+    FlushOutput();
+    return m_state == State::Connected;
+}
+
+void TcpSocketComponent::FlushOutput()
+{
+    while (!m_output.isEmpty()) {
+        const ssize_t sent =
+            ::send(m_descriptor, m_output.constData(), static_cast<size_t>(m_output.size()), MSG_NOSIGNAL);
+        if (sent > 0) {
+            m_output.remove(0, sent);
+            continue;
+        }
+        if (sent < 0 && errno == EINTR)
+            continue;
+        if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            m_writeNotifier->setEnabled(true); // the rest goes when the socket takes it
+            return;
+        }
+        Fail(Error::Reset, ErrnoText(errno));
+        return;
+    }
+    if (m_writeNotifier)
+        m_writeNotifier->setEnabled(false);
 }
 
 QByteArray TcpSocketComponent::GetData()
 {
-    return m_socket ? m_socket->readAll() : QByteArray();
+    QByteArray data = std::exchange(m_pending, QByteArray());
+    if (m_readNotifier && m_state == State::Connected)
+        m_readNotifier->setEnabled(true);
+    return data;
 }
 
-void TcpSocketComponent::OnReadyRead()
+void TcpSocketComponent::Fail(Error error, const QString &message)
 {
-    if (m_socket && m_socket->bytesAvailable() > 0)
-        emit DataArrival(m_socket->bytesAvailable());
-}
-
-void TcpSocketComponent::OnDisconnected()
-{
-    // Data that came with the close is delivered before the close itself.
-    OnReadyRead();
-    if (m_socket && !m_peerClosedSent) {
-        m_peerClosedSent = true;
-        emit PeerClosed();
-    }
+    Close();
+    emit Failed(error, message);
 }

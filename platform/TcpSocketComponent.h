@@ -2,16 +2,29 @@
 
 #include "SocketComponent.h"
 
-#include <QPointer>
+#include <QHostAddress>
+#include <QList>
 
-class QTcpSocket;
+class QHostInfo;
+class QSocketNotifier;
 
-// SocketComponent over QTcpSocket. Every Connect() uses a fresh QTcpSocket, so events of an
-// earlier connection can never reach the caller after Close().
+// SocketComponent over a non-blocking TCP socket of the operating system, watched by socket
+// notifiers of the event loop. Host names are resolved with QHostInfo, without blocking.
+//
+// It does not sit on QTcpSocket because QTcpSocket reports a connection reset by the server as
+// an orderly close: a reply cut off by a reset would then be judged as complete. Here a read of
+// zero bytes is the server's close (PeerClosed) and a reset is a failure (Failed, Reset).
+//
+// Reading is bounded: at most kReadChunk bytes per turn of the event loop, and no more reading
+// while kPendingLimit bytes wait for GetData(), so a server that floods cannot make the program
+// hold more than that per connection, nor starve the other connections and timers.
 class TcpSocketComponent : public SocketComponent
 {
     Q_OBJECT
 public:
+    static constexpr qsizetype kReadChunk = 64 * 1024;
+    static constexpr qsizetype kPendingLimit = 256 * 1024;
+
     explicit TcpSocketComponent(QObject *parent = nullptr);
     ~TcpSocketComponent() override;
 
@@ -23,9 +36,33 @@ public:
     QByteArray GetData() override;
 
 private:
-    void OnReadyRead();
-    void OnDisconnected();
+    enum class State
+    {
+        Closed,
+        LookingUp,
+        Connecting,
+        Connected
+    };
 
-    QPointer<QTcpSocket> m_socket;
-    bool m_peerClosedSent = false;
+    void OnLookedUp(const QHostInfo &info);
+    void ConnectToNextAddress();
+    void OnWritable();
+    void OnReadable();
+    void FlushOutput();
+    // Closes the connection and reports the failure; returns after the report.
+    void Fail(Error error, const QString &message);
+    void CloseDescriptor();
+
+    State m_state = State::Closed;
+    quint64 m_generation = 0; // grows with every Connect() and Close(): stale events are dropped
+    int m_lookupId = -1;
+    int m_descriptor = -1;
+    quint16 m_port = 0;
+    QString m_host;
+    QList<QHostAddress> m_addresses;
+    int m_lastConnectErrno = 0;
+    QSocketNotifier *m_readNotifier = nullptr;
+    QSocketNotifier *m_writeNotifier = nullptr;
+    QByteArray m_pending; // received, not yet taken by GetData()
+    QByteArray m_output;  // to send, not yet accepted by the kernel
 };

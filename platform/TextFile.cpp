@@ -95,7 +95,9 @@ bool WriteBytes(const QString &path, const QByteArray &bytes)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    if (file.write(bytes) != bytes.size()) {
+    // The buffer is flushed here and checked: commit() would put a file cut short by a full
+    // disk in place of the whole one.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
         file.cancelWriting();
         return false;
     }
@@ -109,11 +111,20 @@ bool WriteAll(const QString &path, const QString &text)
 
 bool Append(const QString &path, const QString &text)
 {
+    return AppendBytes(path, Encode(text));
+}
+
+bool AppendBytes(const QString &path, const QByteArray &bytes)
+{
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+    // Unbuffered: a short write shows here, not later when a buffer is flushed on close.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
         return false;
-    const QByteArray bytes = Encode(text);
-    return file.write(bytes) == bytes.size();
+    const qint64 before = file.size();
+    if (file.write(bytes) == bytes.size())
+        return true;
+    file.resize(before);
+    return false;
 }
 
 } // namespace TextFile

@@ -33,7 +33,9 @@ std::optional<QStringList> ReadLines(const QString &path);
 bool WriteAll(const QString &path, const QString &text);
 bool WriteBytes(const QString &path, const QByteArray &bytes);
 
-// Appends to the file, creating it when missing.
+// Appends to the file, creating it when missing. An append that fails part way (a full disk) is
+// cut back, so the file holds exactly what it held before.
 bool Append(const QString &path, const QString &text);
+bool AppendBytes(const QString &path, const QByteArray &bytes);
 
 } // namespace TextFile

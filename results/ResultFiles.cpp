@@ -1,9 +1,8 @@
 #include "ResultFiles.h"
 
-#include "ResultLists.h"
 #include "platform/TextFile.h"
-#include "xcopyFile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -19,10 +18,10 @@ QByteArray EncodeLines(const QStringList &items, qsizetype from)
     return TextFile::Encode(text);
 }
 
-int IndexOfProfileList(int list)
+size_t IndexOfProfileList(ResultList list)
 {
     const auto &lists = ResultFiles::kProfileLists;
-    return static_cast<int>(std::find(lists.begin(), lists.end(), list) - lists.begin());
+    return static_cast<size_t>(std::find(lists.begin(), lists.end(), list) - lists.begin());
 }
 
 } // namespace
@@ -32,15 +31,18 @@ ResultFiles::ResultFiles(AppFolder folder, Clock clock)
 {
 }
 
-QString ResultFiles::ProfileBaseName(int list)
+QString ResultFiles::ProfileBaseName(ResultList list)
 {
     switch (list) {
-    case ResultLists::Low:
+    case ResultList::Low:
         return QStringLiteral("LowProfile");
-    case ResultLists::Mid:
+    case ResultList::Mid:
         return QStringLiteral("HighProfile");
-    case ResultLists::High:
+    case ResultList::High:
         return QStringLiteral("SuperHighProfile");
+    case ResultList::Registered:
+    case ResultList::Saved:
+        break;
     }
     return QString();
 }
@@ -50,12 +52,12 @@ QString ResultFiles::MakeStamp() const
     return m_clock().toString(QStringLiteral("yyyyMMddHHmmss"));
 }
 
-QString ResultFiles::ProfileFilePath(int list) const
+QString ResultFiles::ProfileFilePath(ResultList list) const
 {
     return m_folder.Join(QLatin1Char('/') + ProfileBaseName(list) + m_fileStamp + QStringLiteral(".txt"));
 }
 
-QString ResultFiles::OverflowFilePath(int list) const
+QString ResultFiles::OverflowFilePath(ResultList list) const
 {
     return m_folder.Join(QStringLiteral("\\overflow\\") + ProfileBaseName(list) + m_fileStamp +
                          QStringLiteral(".txt"));
@@ -66,7 +68,8 @@ QString ResultFiles::MarkerFilePath(const QString &baseName) const
     return m_folder.Join(QStringLiteral("\\backups\\") + baseName + m_fileStamp + QStringLiteral(".txt"));
 }
 
-bool ResultFiles::WriteList(const ResultLists &lists, int list, const QString &path, WrittenFile *state) const
+bool ResultFiles::WriteList(const ResultLists &lists, ResultList list, const QString &path,
+                            WrittenFile *state)
 {
     const QStringList items = lists.items(list);
     const quint64 serial = lists.editSerial(list);
@@ -76,9 +79,11 @@ bool ResultFiles::WriteList(const ResultLists &lists, int list, const QString &p
         return true;
     if (inStep && state->itemCount < items.size() && QFileInfo(path).size() == state->bytes) {
         const QByteArray added = EncodeLines(items, state->itemCount);
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Append) || file.write(added) != added.size()) {
-            state->bytes = -1; // the file is in an unknown state now: rewrite it next time
+        if (!TextFile::AppendBytes(path, added)) {
+            // The file holds what it held before; whether the cut-back worked or not, the next
+            // write rewrites it whole.
+            state->bytes = -1;
+            m_lastFailedPath = path;
             return false;
         }
         state->itemCount = static_cast<int>(items.size());
@@ -87,6 +92,8 @@ bool ResultFiles::WriteList(const ResultLists &lists, int list, const QString &p
     }
     const QByteArray bytes = EncodeLines(items, 0);
     const bool written = TextFile::WriteBytes(path, bytes);
+    if (!written)
+        m_lastFailedPath = path;
     if (state)
         *state = written ? WrittenFile{.path = path,
                                        .stamp = QString(),
@@ -97,32 +104,37 @@ bool ResultFiles::WriteList(const ResultLists &lists, int list, const QString &p
     return written;
 }
 
-void ResultFiles::SecureLeftoverFiles()
+bool ResultFiles::SecureLeftoverFiles()
 {
-    m_leftoversSecured = true;
-    if (!m_fileStamp.isEmpty())
-        return;
+    if (m_leftoversSecured || !m_fileStamp.isEmpty())
+        return true;
     const QString stamp = MakeStamp();
-    for (const int list : kProfileLists) {
+    const QString backups = m_folder.Join(QStringLiteral("\\backups"));
+    for (const ResultList list : kProfileLists) {
         const QString path = ProfileFilePath(list);
         if (QFileInfo(path).size() <= 0)
             continue;
-        QString target = m_folder.Join(QStringLiteral("\\backups\\") + ProfileBaseName(list) + stamp +
-                                       QStringLiteral(".txt"));
+        QString target = backups + QLatin1Char('/') + ProfileBaseName(list) + stamp + QStringLiteral(".txt");
         for (int n = 2; QFile::exists(target); ++n) {
-            target = m_folder.Join(QStringLiteral("\\backups\\") + ProfileBaseName(list) + stamp +
-                                   QLatin1Char('-') + QString::number(n) + QStringLiteral(".txt"));
+            target = backups + QLatin1Char('/') + ProfileBaseName(list) + stamp + QLatin1Char('-') +
+                     QString::number(n) + QStringLiteral(".txt");
         }
-        xcopyFile(path, target);
+        const std::optional<QByteArray> bytes = TextFile::ReadBytes(path);
+        if (!bytes || !QDir().mkpath(backups) || !TextFile::WriteBytes(target, *bytes)) {
+            m_lastFailedPath = path;
+            return false;
+        }
     }
+    m_leftoversSecured = true;
+    return true;
 }
 
 bool ResultFiles::SaveProfileLists(const ResultLists &lists)
 {
-    if (!m_leftoversSecured)
-        SecureLeftoverFiles();
+    if (!SecureLeftoverFiles())
+        return false; // an earlier run's results are never overwritten before they are safe
     bool allWritten = true;
-    for (const int list : kProfileLists) {
+    for (const ResultList list : kProfileLists) {
         WrittenFile &state = m_written.at(IndexOfProfileList(list));
         // A file this object wrote keeps its path until the stamp changes; it is not looked up
         // again for every name.
@@ -134,17 +146,17 @@ bool ResultFiles::SaveProfileLists(const ResultLists &lists)
     return allWritten;
 }
 
-bool ResultFiles::WriteOverflowFiles(const ResultLists &lists) const
+bool ResultFiles::WriteOverflowFiles(const ResultLists &lists)
 {
     bool allWritten = true;
-    for (const int list : kProfileLists)
+    for (const ResultList list : kProfileLists)
         allWritten = WriteList(lists, list, OverflowFilePath(list), nullptr) && allWritten;
     return allWritten;
 }
 
 void ResultFiles::ResetProfileLists(ResultLists &lists)
 {
-    for (const int list : {ResultLists::Low, ResultLists::Registered, ResultLists::High, ResultLists::Mid})
+    for (const ResultList list : {ResultList::Low, ResultList::Registered, ResultList::High, ResultList::Mid})
         lists.Empty(list);
     lists.ResetCounters();
     RenewFileStamp();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ResultLists.h"
 #include "platform/AppFolder.h"
 
 #include <QDateTime>
@@ -7,8 +8,6 @@
 
 #include <array>
 #include <functional>
-
-class ResultLists;
 
 // The files that keep the three profile lists on disk.
 //
@@ -19,7 +18,11 @@ class ResultLists;
 // starts a new set of files. The stamp is empty until the first overflow.
 //
 // Writing is incremental: when a file already holds the earlier content of its list, only the
-// new names are appended. The bytes on disk are the same as a full rewrite would give.
+// new names are appended. The bytes on disk are the same as a full rewrite would give, and an
+// append that fails part way is cut back, so a file never ends in a torn name.
+//
+// Unstamped files that an earlier run left are copied to "backups" before this run first writes
+// over them; while that copy has not succeeded, they are not written.
 class ResultFiles
 {
 public:
@@ -31,15 +34,20 @@ public:
     // A stamp made of the current date and time, without "/", ":" or " ".
     QString MakeStamp() const;
 
-    QString ProfileFilePath(int list) const;
-    QString OverflowFilePath(int list) const;
+    QString ProfileFilePath(ResultList list) const;
+    QString OverflowFilePath(ResultList list) const;
     QString MarkerFilePath(const QString &baseName) const;
 
-    // Writes the three profile lists to the files of the current stamp. The first call of a
-    // program run first copies non-empty unstamped files of an earlier run into "backups".
+    // Copies the non-empty unstamped profile files of an earlier run into "backups" (once per
+    // program run). False when a copy failed; lastFailedPath() then names the file.
+    bool SecureLeftoverFiles();
+    // Writes the three profile lists to the files of the current stamp, after securing the
+    // leftover files. False when a file could not be written (lastFailedPath() names it).
     bool SaveProfileLists(const ResultLists &lists);
     // Writes the three profile lists to the overflow files of the current stamp.
-    bool WriteOverflowFiles(const ResultLists &lists) const;
+    bool WriteOverflowFiles(const ResultLists &lists);
+    // The file the last failed call could not write (or back up).
+    const QString &lastFailedPath() const { return m_lastFailedPath; }
     // Empties the Low, Registered, High and Mid lists, zeroes the counters (headings keep their
     // text) and starts a new stamp.
     void ResetProfileLists(ResultLists &lists);
@@ -47,8 +55,9 @@ public:
     void RenewFileStamp();
 
     // Profile lists in the order their files are written: Low, Mid, High.
-    static constexpr std::array<int, 3> kProfileLists = {1, 4, 3};
-    static QString ProfileBaseName(int list);
+    static constexpr std::array<ResultList, 3> kProfileLists = {ResultList::Low, ResultList::Mid,
+                                                                ResultList::High};
+    static QString ProfileBaseName(ResultList list);
 
 private:
     struct WrittenFile
@@ -60,12 +69,12 @@ private:
         qint64 bytes = -1;
     };
 
-    bool WriteList(const ResultLists &lists, int list, const QString &path, WrittenFile *state) const;
-    void SecureLeftoverFiles();
+    bool WriteList(const ResultLists &lists, ResultList list, const QString &path, WrittenFile *state);
 
     AppFolder m_folder;
     Clock m_clock;
     QString m_fileStamp;
     bool m_leftoversSecured = false;
+    QString m_lastFailedPath;
     std::array<WrittenFile, 3> m_written;
 };

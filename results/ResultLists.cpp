@@ -5,15 +5,22 @@
 
 #include <algorithm>
 
+std::optional<ResultList> ResultListAt(int controlIndex)
+{
+    if (controlIndex < ControlIndex(ResultList::Low) || controlIndex > ControlIndex(ResultList::Saved))
+        return std::nullopt;
+    return static_cast<ResultList>(controlIndex);
+}
+
 ResultLists::ResultLists(QObject *parent) : QObject(parent)
 {
-    for (int list = kFirst; list <= kLast; ++list) {
-        m_headings.at(list - 1) = BareHeading(list);
+    for (const ResultList list : kAll) {
+        m_headings.at(Slot(list)) = BareHeading(list);
         WatchEdits(list);
     }
 }
 
-QString ResultLists::BareHeading(int list)
+QString ResultLists::BareHeading(ResultList list)
 {
     switch (list) {
     case Low:
@@ -30,36 +37,36 @@ QString ResultLists::BareHeading(int list)
     return QString();
 }
 
-QString ResultLists::CountedHeading(int list, int count)
+QString ResultLists::CountedHeading(ResultList list, int count)
 {
     return BareHeading(list) + QStringLiteral(" (") + QString::number(count) + QLatin1Char(')');
 }
 
-void ResultLists::WatchEdits(int list)
+void ResultLists::WatchEdits(ResultList list)
 {
     QStringListModel *listModel = model(list);
     const auto bump = [this, list] {
-        ++m_editSerials.at(list - 1);
+        ++m_editSerials.at(Slot(list));
     };
     connect(listModel, &QAbstractItemModel::rowsRemoved, this, bump);
     connect(listModel, &QAbstractItemModel::rowsMoved, this, bump);
     connect(listModel, &QAbstractItemModel::modelReset, this, bump);
     connect(listModel, &QAbstractItemModel::dataChanged, this, [this, list] {
         if (!m_appending)
-            ++m_editSerials.at(list - 1);
+            ++m_editSerials.at(Slot(list));
     });
     connect(listModel, &QAbstractItemModel::rowsInserted, this,
             [this, list, listModel](const QModelIndex &, int, int last) {
                 if (last != listModel->rowCount() - 1)
-                    ++m_editSerials.at(list - 1);
+                    ++m_editSerials.at(Slot(list));
             });
 }
 
-void ResultLists::SetHeading(int list, const QString &text)
+void ResultLists::SetHeading(ResultList list, const QString &text)
 {
-    if (m_headings.at(list - 1) == text)
+    if (m_headings.at(Slot(list)) == text)
         return;
-    m_headings.at(list - 1) = text;
+    m_headings.at(Slot(list)) = text;
     emit headingChanged(list, text);
 }
 
@@ -68,9 +75,9 @@ void ResultLists::ResetCounters()
     m_counters.fill(0);
 }
 
-void ResultLists::AppendCounted(int list, const QString &name)
+void ResultLists::AppendCounted(ResultList list, const QString &name)
 {
-    const int count = ++m_counters.at(list - 1);
+    const int count = ++m_counters.at(Slot(list));
     SetHeading(list, CountedHeading(list, count));
     QStringListModel *listModel = model(list);
     const int row = listModel->rowCount();
@@ -81,12 +88,12 @@ void ResultLists::AppendCounted(int list, const QString &name)
     m_appending = false;
 }
 
-void ResultLists::Empty(int list)
+void ResultLists::Empty(ResultList list)
 {
     model(list)->setStringList({});
 }
 
-QString ResultLists::CopyText(int list) const
+QString ResultLists::CopyText(ResultList list) const
 {
     QString text;
     for (const QString &name : items(list))
@@ -94,7 +101,7 @@ QString ResultLists::CopyText(int list) const
     return text;
 }
 
-bool ResultLists::Del(int list, int currentRow)
+bool ResultLists::Del(ResultList list, int currentRow)
 {
     QStringListModel *listModel = model(list);
     if (currentRow < 0 || currentRow >= listModel->rowCount())
@@ -103,19 +110,19 @@ bool ResultLists::Del(int list, int currentRow)
     if (list == Saved) {
         SaveRemembered();
     } else {
-        const int count = --m_counters.at(list - 1);
+        const int count = --m_counters.at(Slot(list));
         SetHeading(list, CountedHeading(list, count));
     }
     return true;
 }
 
-void ResultLists::Clear(int list)
+void ResultLists::Clear(ResultList list)
 {
     Empty(list);
     if (list == Saved) {
         SaveRemembered();
     } else {
-        m_counters.at(list - 1) = 0;
+        m_counters.at(Slot(list)) = 0;
         SetHeading(list, BareHeading(list));
     }
 }
@@ -129,11 +136,11 @@ QString ResultLists::DragPayload(QList<int> selectedRows)
     return pieces.join(QLatin1Char('|'));
 }
 
-int ResultLists::Drop(const QString &payload, int lastClickedList)
+int ResultLists::Drop(const QString &payload, std::optional<ResultList> lastClickedList)
 {
     int added = 0;
-    if (lastClickedList >= Low && lastClickedList <= Mid) {
-        const QStringList source = items(lastClickedList);
+    if (lastClickedList && *lastClickedList != Saved) {
+        const QStringList source = items(*lastClickedList);
         QStringList saved = items(Saved);
         for (const QString &piece : payload.split(QLatin1Char('|'))) {
             bool isNumber = false;

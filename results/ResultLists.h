@@ -6,11 +6,28 @@
 #include <QStringListModel>
 
 #include <array>
+#include <optional>
+
+// The five result lists of the main window. The values are the indexes of the window's control
+// arrays ("List1" is "Low Profile").
+enum class ResultList
+{
+    Low = 1,        // "Low Profile"
+    Registered = 2, // "Registered"
+    High = 3,       // "High Profile"
+    Mid = 4,        // "Mid Profile"
+    Saved = 5       // "Saved Domains"
+};
+
+// The control-array index of a list (1 to 5), and the list of an index.
+constexpr int ControlIndex(ResultList list)
+{
+    return static_cast<int>(list);
+}
+std::optional<ResultList> ResultListAt(int controlIndex);
 
 // The five result lists of the main window, their counters and their headings.
 //
-// Lists are numbered as the window's button arrays number them:
-//   1 "Low Profile", 2 "Registered", 3 "High Profile", 4 "Mid Profile", 5 "Saved Domains".
 // Counters (lists 1 to 4) count names filed since the last Clear, Start or overflow, less
 // those removed with Del; they are not recomputed from the lists. A heading shows its bare
 // text, or the text with the counter, "Low Profile (12)", once its counter has changed.
@@ -20,52 +37,43 @@ class ResultLists : public QObject
 {
     Q_OBJECT
 public:
-    enum List
-    {
-        Low = 1,
-        Registered = 2,
-        High = 3,
-        Mid = 4,
-        Saved = 5
-    };
-    static constexpr int kFirst = 1;
-    static constexpr int kLast = 5;
+    using enum ResultList;
+    static constexpr std::array<ResultList, 5> kAll = {Low, Registered, High, Mid, Saved};
 
     explicit ResultLists(QObject *parent = nullptr);
 
-    static bool IsValidList(int list) { return list >= kFirst && list <= kLast; }
-    static QString BareHeading(int list);
-    static QString CountedHeading(int list, int count);
+    static QString BareHeading(ResultList list);
+    static QString CountedHeading(ResultList list, int count);
 
-    QStringListModel *model(int list) { return &m_models.at(list - 1); }
-    const QStringListModel *model(int list) const { return &m_models.at(list - 1); }
-    QStringList items(int list) const { return model(list)->stringList(); }
-    int itemCount(int list) const { return model(list)->rowCount(); }
+    QStringListModel *model(ResultList list) { return &m_models.at(Slot(list)); }
+    const QStringListModel *model(ResultList list) const { return &m_models.at(Slot(list)); }
+    QStringList items(ResultList list) const { return model(list)->stringList(); }
+    int itemCount(ResultList list) const { return model(list)->rowCount(); }
 
-    QString heading(int list) const { return m_headings.at(list - 1); }
-    int counter(int list) const { return m_counters.at(list - 1); }
+    QString heading(ResultList list) const { return m_headings.at(Slot(list)); }
+    int counter(ResultList list) const { return m_counters.at(Slot(list)); }
 
     // Sets all four counters to 0 without touching the headings (Start, overflow reset).
     void ResetCounters();
     // Adds one to the list's counter, shows it in the heading, then appends the name.
-    void AppendCounted(int list, const QString &name);
+    void AppendCounted(ResultList list, const QString &name);
     // Empties a list without touching counter or heading.
-    void Empty(int list);
+    void Empty(ResultList list);
 
     // The whole list as text, every item followed by CR LF.
-    QString CopyText(int list) const;
-    // Removes the item at currentRow. Lists 1 to 4 count it off and show the counted heading;
-    // the saved list is written to its file. False when there is no such item.
-    bool Del(int list, int currentRow);
-    // Empties the list. Lists 1 to 4 reset counter and heading; the saved list is written.
-    void Clear(int list);
+    QString CopyText(ResultList list) const;
+    // Removes the item at currentRow. The four counted lists count it off and show the counted
+    // heading; the saved list is written to its file. False when there is no such item.
+    bool Del(ResultList list, int currentRow);
+    // Empties the list. The counted lists reset counter and heading; the saved list is written.
+    void Clear(ResultList list);
 
     // The drag payload of the selected rows: their indexes in ascending order joined by "|".
     static QString DragPayload(QList<int> selectedRows);
-    // Appends to "Saved Domains" the items of lastClickedList (1 to 4) named by the payload's
-    // indexes, skipping pieces that are not a valid index, then saves the kept list. Returns
-    // how many names were added.
-    int Drop(const QString &payload, int lastClickedList);
+    // Appends to "Saved Domains" the items of the last clicked list (any list but the saved one)
+    // named by the payload's indexes, skipping pieces that are not a valid index, then saves
+    // the kept list. Returns how many names were added.
+    int Drop(const QString &payload, std::optional<ResultList> lastClickedList);
 
     // "Remembered.txt": the saved list, one name per line.
     void setRememberedPath(const QString &path) { m_rememberedPath = path; }
@@ -74,14 +82,15 @@ public:
 
     // Grows whenever a list changes other than by appending at its end, so a writer that keeps
     // a file in step with the list by appending knows when it must rewrite instead.
-    quint64 editSerial(int list) const { return m_editSerials.at(list - 1); }
+    quint64 editSerial(ResultList list) const { return m_editSerials.at(Slot(list)); }
 
 signals:
-    void headingChanged(int list, const QString &text);
+    void headingChanged(ResultList list, const QString &text);
 
 private:
-    void SetHeading(int list, const QString &text);
-    void WatchEdits(int list);
+    static size_t Slot(ResultList list) { return static_cast<size_t>(ControlIndex(list) - 1); }
+    void SetHeading(ResultList list, const QString &text);
+    void WatchEdits(ResultList list);
 
     std::array<QStringListModel, 5> m_models;
     std::array<int, 5> m_counters{};

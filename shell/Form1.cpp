@@ -2,16 +2,18 @@
 
 #include "Pictures.h"
 #include "ProgramWindows.h"
-#include "Startup.h"
-#include "platform/TcpSocketComponent.h"
+#include "Widgets.h"
+#include "app/Program.h"
+#include "app/Startup.h"
+#include "engine/RunStatus.h"
 #include "results/ResultListView.h"
-#include "shell/AppState.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
@@ -21,56 +23,15 @@
 #include <QStatusBar>
 #include <QToolButton>
 
-namespace {
+using Widgets::kTwipsPerPixel;
+using Widgets::NamedLabel;
+using Widgets::NamedLineEdit;
+using Widgets::PictureButton;
+using Widgets::PlaceInTwips;
+using Widgets::ToPixels;
 
-constexpr int kTwipsPerPixel = 15;
-
-int ToPixels(int twips)
-{
-    return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel;
-}
-
-void PlaceInTwips(QWidget *widget, int left, int top, int width, int height)
-{
-    widget->setGeometry(ToPixels(left), ToPixels(top), ToPixels(width), ToPixels(height));
-}
-
-QToolButton *PictureButton(QWidget *parent, const char *name, const QString &caption, Picture picture,
-                           const QString &toolTip = QString())
-{
-    auto *button = new QToolButton(parent);
-    button->setObjectName(QLatin1String(name));
-    button->setText(caption);
-    button->setIcon(PictureIcon(picture));
-    button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    button->setAutoRaise(false);
-    if (!toolTip.isEmpty())
-        button->setToolTip(toolTip);
-    return button;
-}
-
-QLabel *NamedLabel(QWidget *parent, const char *name, const QString &text)
-{
-    auto *label = new QLabel(text, parent);
-    label->setObjectName(QLatin1String(name));
-    return label;
-}
-
-QLineEdit *NamedLineEdit(QWidget *parent, const char *name, const QString &text,
-                         const QString &toolTip = QString())
-{
-    auto *box = new QLineEdit(text, parent);
-    box->setObjectName(QLatin1String(name));
-    if (!toolTip.isEmpty())
-        box->setToolTip(toolTip);
-    return box;
-}
-
-} // namespace
-
-Form1::Form1(AppState &state, ProgramWindows &windows, EngineTimings timings, QWidget *parent)
-    : QMainWindow(parent), m_state(state), m_windows(windows), m_selection(state),
-      m_engine(state, m_selection, windows.socketFactory(), timings)
+Form1::Form1(Program &program, ProgramWindows &windows, QWidget *parent)
+    : QMainWindow(parent), m_program(program), m_windows(windows), m_runs(program)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Velquist - Domain Name Manager"));
@@ -90,17 +51,23 @@ Form1::Form1(AppState &state, ProgramWindows &windows, EngineTimings timings, QW
     ShowControls();
     resize(1024, 720);
 
-    m_selection.setHooks({
-        [this](const QString &startFolder) -> std::optional<QString> {
-            const QString chosen = QFileDialog::getOpenFileName(this, QStringLiteral("Open"), startFolder,
-                                                                QStringLiteral("Text files (*.txt)"));
-            return chosen.isEmpty() ? std::nullopt : std::optional(chosen);
+    m_program.selection().setHooks({
+        [this](const QString &startFolder, SourceSelection::ChosenList chosen) {
+            ChooseCustomList(startFolder, std::move(chosen));
         },
         [this] { m_windows.OpenGenerator(); }, [] {}, // the browse window comes with the browse source
     });
 }
 
-Form1::~Form1() = default;
+Form1::~Form1()
+{
+    m_program.selection().setHooks({});
+}
+
+ResultListView *Form1::ListView(ResultList list) const
+{
+    return List.at(static_cast<size_t>(ControlIndex(list)));
+}
 
 void Form1::BuildMenus()
 {
@@ -116,31 +83,34 @@ void Form1::BuildMenus()
                                       "Copy Low",           "Copy Saved"};
     const std::array<std::function<void()>, 10> editActions = {
         [this] {
-            Clear(ResultLists::Low);
-            Clear(ResultLists::High);
-            Clear(ResultLists::Mid);
+            Clear(ResultList::Low);
+            Clear(ResultList::High);
+            Clear(ResultList::Mid);
         },
-        [this] { Clear(ResultLists::High); },
-        [this] { Clear(ResultLists::Mid); },
-        [this] { Clear(ResultLists::Low); },
-        [this] { Clear(ResultLists::Registered); },
-        [this] { Clear(ResultLists::Saved); },
-        [this] { Copy(ResultLists::High); },
-        [this] { Copy(ResultLists::Mid); },
-        [this] { Copy(ResultLists::Low); },
-        [this] { Copy(ResultLists::Saved); },
+        [this] { Clear(ResultList::High); },
+        [this] { Clear(ResultList::Mid); },
+        [this] { Clear(ResultList::Low); },
+        [this] { Clear(ResultList::Registered); },
+        [this] { Clear(ResultList::Saved); },
+        [this] { Copy(ResultList::High); },
+        [this] { Copy(ResultList::Mid); },
+        [this] { Copy(ResultList::Low); },
+        [this] { Copy(ResultList::Saved); },
     };
-    for (int i = 0; i < 10; ++i) {
-        mnuEditItem.at(i) = edit->addAction(editCaptions.at(i), this, editActions.at(i));
+    for (size_t i = 0; i < editActions.size(); ++i) {
+        mnuEditItem.at(i) =
+            edit->addAction(editCaptions.at(static_cast<qsizetype>(i)), this, editActions.at(i));
         mnuEditItem.at(i)->setObjectName(QStringLiteral("mnuEditItem_%1").arg(i));
     }
 
     QMenu *tools = menuBar()->addMenu(QStringLiteral("Tools"));
     tools->setObjectName(QStringLiteral("mnuTools"));
-    for (int i = 0; i < 9; ++i) {
-        mnuToolsItem.at(i) = tools->addAction(SearchControls::SourceCaptions().at(i), this,
-                                              [this, i] { m_selection.SelectIndex(i); });
-        mnuToolsItem.at(i)->setObjectName(QStringLiteral("mnuToolsItem_%1").arg(i));
+    for (const CandidateSource &source : CandidateSources::All()) {
+        const int i = CandidateSources::IndexOf(source.id);
+        QAction *item = tools->addAction(source.caption, this,
+                                         [this, id = source.id] { m_program.selection().Select(id); });
+        item->setObjectName(QStringLiteral("mnuToolsItem_%1").arg(i));
+        mnuToolsItem.at(static_cast<size_t>(i)) = item;
     }
 
     QMenu *options = menuBar()->addMenu(QStringLiteral("Options"));
@@ -210,13 +180,17 @@ void Form1::BuildFrame1()
     cmdWebsite = PictureButton(Frame1, "cmdWebsite", QStringLiteral("Visit"), Picture::Website);
     PlaceInTwips(cmdWebsite, D::kWebsiteLeft, D::kTopButtonTop, D::kTopButtonSize, D::kTopButtonSize);
 
-    connect(Combo1, &QComboBox::activated, this, [this](int index) { m_selection.SelectIndex(index); });
-    connect(txtWordNum, &QLineEdit::textEdited, &m_state.controls, &SearchControls::setStartNumber);
-    connect(txtWordMax, &QLineEdit::textEdited, &m_state.controls, &SearchControls::setTotal);
-    connect(txtSearch, &QLineEdit::textEdited, &m_state.controls, &SearchControls::setSearchText);
-    connect(Combo2, &QComboBox::currentIndexChanged, &m_state.controls, &SearchControls::setHarvestSizeIndex);
-    connect(cmdDoSearch, &QToolButton::clicked, this, [this] { m_engine.Start(); });
-    connect(Command3, &QToolButton::clicked, this, [this] { m_engine.Stop(); });
+    SearchControls &controls = m_program.controls();
+    connect(Combo1, &QComboBox::activated, this, [this](int index) {
+        if (!m_program.selection().SelectIndex(index))
+            ShowControls(); // refused: the box shows the source of the running search again
+    });
+    connect(txtWordNum, &QLineEdit::textEdited, &controls, &SearchControls::setStartNumber);
+    connect(txtWordMax, &QLineEdit::textEdited, &controls, &SearchControls::setTotal);
+    connect(txtSearch, &QLineEdit::textEdited, &controls, &SearchControls::setSearchText);
+    connect(Combo2, &QComboBox::currentIndexChanged, &controls, &SearchControls::setHarvestSizeIndex);
+    connect(cmdDoSearch, &QToolButton::clicked, this, [this] { m_runs.Start(); });
+    connect(Command3, &QToolButton::clicked, this, [this] { m_runs.Stop(); });
     connect(cmdCreate, &QToolButton::clicked, this, &Form1::harvestRequested);
     connect(cmdSetup, &QToolButton::clicked, this, [this] { m_windows.OpenSettings(); });
     connect(cmdWebsite, &QToolButton::clicked, this, [this] { m_windows.OpenWebsite(); });
@@ -230,22 +204,24 @@ void Form1::BuildFrame2()
     PlaceInTwips(Frame2, D::kFrame2Left, D::kFrame2Top, 10755, 5115);
 
     const std::array<int, 5> designLefts = {4140, 6120, 180, 2160, 8400}; // lists 1 to 5
-    for (int n = 1; n <= 5; ++n) {
-        auto *heading = NamedLabel(Frame2, "", ResultLists::BareHeading(n));
+    for (const ResultList list : ResultLists::kAll) {
+        const int n = ControlIndex(list);
+        const auto at = static_cast<size_t>(n);
+        auto *heading = NamedLabel(Frame2, "", ResultLists::BareHeading(list));
         heading->setObjectName(QStringLiteral("Label%1").arg(n));
         QFont bold = heading->font();
         bold.setBold(true);
         heading->setFont(bold);
-        Label.at(n) = heading;
-        PlaceInTwips(heading, designLefts.at(n - 1), D::kHeadingTop, 1750, D::kHeadingHeight);
+        Label.at(at) = heading;
+        PlaceInTwips(heading, designLefts.at(at - 1), D::kHeadingTop, 1750, D::kHeadingHeight);
 
-        auto *list = new ResultListView(n == ResultLists::Saved ? ResultListView::Role::DropTarget
-                                                                : ResultListView::Role::DragSource,
+        auto *view = new ResultListView(list == ResultList::Saved ? ResultListView::Role::DropTarget
+                                                                  : ResultListView::Role::DragSource,
                                         Frame2);
-        list->setObjectName(QStringLiteral("List%1").arg(n));
-        list->setModel(m_state.results.model(n));
-        List.at(n) = list;
-        PlaceInTwips(list, designLefts.at(n - 1), D::kListTop, 1750, 3500);
+        view->setObjectName(QStringLiteral("List%1").arg(n));
+        view->setModel(m_program.results().model(list));
+        List.at(at) = view;
+        PlaceInTwips(view, designLefts.at(at - 1), D::kListTop, 1750, 3500);
 
         const auto button = [&](const char *array, const QString &caption, Picture picture,
                                 const QString &tip) {
@@ -254,33 +230,35 @@ void Form1::BuildFrame2()
             b->setFocusPolicy(Qt::NoFocus);
             return b;
         };
-        cmdCopy.at(n) = button("cmdCopy", QStringLiteral("Copy"), Picture::Copy, QStringLiteral("Copy List"));
-        cmdClear.at(n) =
+        cmdCopy.at(at) =
+            button("cmdCopy", QStringLiteral("Copy"), Picture::Copy, QStringLiteral("Copy List"));
+        cmdClear.at(at) =
             button("cmdClear", QStringLiteral("Del"), Picture::Del, QStringLiteral("Delete Selected Item"));
-        cmdClear2.at(n) = button("cmdClear2", QStringLiteral("Clear"), Picture::Clear, QString());
-        connect(cmdCopy.at(n), &QToolButton::clicked, this, [this, n] { Copy(n); });
-        connect(cmdClear.at(n), &QToolButton::clicked, this, [this, n] { Del(n); });
-        connect(cmdClear2.at(n), &QToolButton::clicked, this, [this, n] { Clear(n); });
-        connect(list, &ResultListView::deletePressed, this,
-                [this, n](bool clearAll) { clearAll ? Clear(n) : Del(n); });
-        connect(list, &QAbstractItemView::doubleClicked, this, [this, n] { OpenCurrentName(n); });
-        if (n == ResultLists::Saved)
-            connect(list, &ResultListView::payloadDropped, this, &Form1::DropOnSaved);
+        cmdClear2.at(at) = button("cmdClear2", QStringLiteral("Clear"), Picture::Clear, QString());
+        connect(cmdCopy.at(at), &QToolButton::clicked, this, [this, list] { Copy(list); });
+        connect(cmdClear.at(at), &QToolButton::clicked, this, [this, list] { Del(list); });
+        connect(cmdClear2.at(at), &QToolButton::clicked, this, [this, list] { Clear(list); });
+        connect(view, &ResultListView::deletePressed, this,
+                [this, list](bool clearAll) { clearAll ? Clear(list) : Del(list); });
+        connect(view, &QAbstractItemView::doubleClicked, this, [this, list] { OpenCurrentName(list); });
+        if (list == ResultList::Saved)
+            connect(view, &ResultListView::payloadDropped, this, &Form1::DropOnSaved);
         else
-            connect(list, &QAbstractItemView::pressed, this, [this, n] { ListClicked(n); });
+            connect(view, &QAbstractItemView::pressed, this, [this, list] { ListClicked(list); });
     }
-    const auto tip = [](QWidget *widget, const char *text) {
-        widget->setToolTip(QLatin1String(text));
+    const auto tip = [this](ResultList list, const char *listTip, const char *headingTip) {
+        if (listTip)
+            ListView(list)->setToolTip(QLatin1String(listTip));
+        if (headingTip)
+            Label.at(static_cast<size_t>(ControlIndex(list)))->setToolTip(QLatin1String(headingTip));
     };
-    tip(List.at(3), "These domains have less than 5 letters.");
-    tip(Label.at(3), "These domains have less than 5 letters.");
-    tip(List.at(4), "These domains have 5 to 7 characters");
-    tip(List.at(1), "These domains have 8 or more characters.");
-    tip(Label.at(1), "These domains have 8+ characters.");
-    tip(List.at(2), "These domain names are already registered.");
-    tip(Label.at(2), "These domain names are already registered.");
-    tip(List.at(5), "Drag a domain name here to save it.");
-    tip(Label.at(5), "Drag a domain name here to save it.");
+    tip(ResultList::High, "These domains have less than 5 letters.",
+        "These domains have less than 5 letters.");
+    tip(ResultList::Mid, "These domains have 5 to 7 characters", nullptr);
+    tip(ResultList::Low, "These domains have 8 or more characters.", "These domains have 8+ characters.");
+    tip(ResultList::Registered, "These domain names are already registered.",
+        "These domain names are already registered.");
+    tip(ResultList::Saved, "Drag a domain name here to save it.", "Drag a domain name here to save it.");
 }
 
 void Form1::BuildStatusBar()
@@ -289,29 +267,56 @@ void Form1::BuildStatusBar()
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     StatusBar1->setSizeGripEnabled(false);
     for (int panel = 1; panel <= 3; ++panel) {
-        auto *label = new QLabel(CheckEngine::IdleStatusText(panel), StatusBar1);
+        auto *label = new QLabel(RunStatus::IdleText(panel), StatusBar1);
         label->setObjectName(QStringLiteral("Panel%1").arg(panel));
         label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         label->setMinimumWidth(40);
         StatusBar1->addWidget(label);
-        panels.at(panel - 1) = label;
+        panels.at(static_cast<size_t>(panel - 1)) = label;
     }
+    uncheckedPanel = new QLabel(StatusBar1);
+    uncheckedPanel->setObjectName(QStringLiteral("UncheckedPanel"));
+    uncheckedPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    uncheckedPanel->hide();
+    StatusBar1->addPermanentWidget(uncheckedPanel);
 }
 
 void Form1::ConnectState()
 {
-    connect(&m_state.controls, &SearchControls::changed, this, &Form1::ShowControls);
-    connect(&m_state.results, &ResultLists::headingChanged, this,
-            [this](int list, const QString &text) { Label.at(list)->setText(text); });
-    connect(&m_engine, &CheckEngine::statusTextChanged, this,
-            [this](int panel, const QString &text) { panels.at(panel - 1)->setText(text); });
-    connect(&m_engine, &CheckEngine::errorRaised, this, &Form1::ShowError);
-    connect(&m_engine, &CheckEngine::backupNotice, this, [this] { m_windows.ShowBackupNotice(); });
+    connect(&m_program.controls(), &SearchControls::changed, this, &Form1::ShowControls);
+    connect(&m_program.results(), &ResultLists::headingChanged, this,
+            [this](ResultList list, const QString &text) {
+                Label.at(static_cast<size_t>(ControlIndex(list)))->setText(text);
+            });
+    connect(&m_runs, &RunController::statusTextChanged, this, [this](int panel, const QString &text) {
+        panels.at(static_cast<size_t>(panel - 1))->setText(text);
+    });
+    connect(&m_program, &Program::errorRaised, this, &Form1::ShowError);
+    connect(&m_program.engine(), &CheckEngine::backupNotice, this, [this] { m_windows.ShowBackupNotice(); });
+    connect(&m_program.engine(), &CheckEngine::runStarted, this, [this] {
+        // Start was the focused control and is disabled now: focus goes to Stop, not to the
+        // next box in line with its text selected.
+        if (Command3->isEnabled())
+            Command3->setFocus();
+    });
+    connect(&m_program.unchecked(), &UncheckedNames::countChanged, this, &Form1::ShowUncheckedCount);
+}
+
+void Form1::ShowUncheckedCount(int count)
+{
+    uncheckedPanel->setVisible(count > 0);
+    uncheckedPanel->setText(QStringLiteral("No verdict: %1").arg(count));
+    ApplyLayout();
+    uncheckedPanel->setToolTip(
+        QStringLiteral("%1 names of this search got no answer. They are kept in %2; choose \"Custom List\" "
+                       "and that file to check them again.")
+            .arg(count)
+            .arg(QDir::toNativeSeparators(m_program.unchecked().path())));
 }
 
 void Form1::ShowControls()
 {
-    const SearchControls &controls = m_state.controls;
+    const SearchControls &controls = m_program.controls();
     if (Combo1->currentIndex() != controls.sourceIndex())
         Combo1->setCurrentIndex(controls.sourceIndex());
     const auto setText = [](QLineEdit *box, const QString &text) {
@@ -324,7 +329,10 @@ void Form1::ShowControls()
     if (Combo2->currentIndex() != controls.harvestSizeIndex())
         Combo2->setCurrentIndex(controls.harvestSizeIndex());
 
-    Combo1->setEnabled(controls.isEnabled(SearchControls::SourceList));
+    const bool sourceEnabled = controls.isEnabled(SearchControls::SourceList);
+    Combo1->setEnabled(sourceEnabled);
+    for (QAction *item : mnuToolsItem)
+        item->setEnabled(sourceEnabled);
     txtWordNum->setEnabled(controls.isEnabled(SearchControls::StartNumber));
     cmdDoSearch->setEnabled(controls.isEnabled(SearchControls::StartButton));
     Command3->setEnabled(controls.isEnabled(SearchControls::StopButton));
@@ -332,42 +340,40 @@ void Form1::ShowControls()
     Combo2->setEnabled(controls.isEnabled(SearchControls::HarvestSize));
     cmdCreate->setEnabled(controls.isEnabled(SearchControls::SearchButton));
 
-    for (QWidget *widget : {static_cast<QWidget *>(txtWordNum), static_cast<QWidget *>(txtWordMax),
-                            static_cast<QWidget *>(wLabel1), static_cast<QWidget *>(wLabel2),
-                            static_cast<QWidget *>(cmdDoSearch)})
-        widget->setVisible(controls.startNumberGroupVisible());
     for (QWidget *widget :
-         {static_cast<QWidget *>(sLabel1), static_cast<QWidget *>(SLabel2), static_cast<QWidget *>(txtSearch),
-          static_cast<QWidget *>(Combo2), static_cast<QWidget *>(cmdCreate)})
+         std::initializer_list<QWidget *>{txtWordNum, txtWordMax, wLabel1, wLabel2, cmdDoSearch})
+        widget->setVisible(controls.startNumberGroupVisible());
+    for (QWidget *widget : std::initializer_list<QWidget *>{sLabel1, SLabel2, txtSearch, Combo2, cmdCreate})
         widget->setVisible(controls.searchStringGroupVisible());
 }
 
 void Form1::Load()
 {
+    const ProgramConfig &config = m_program.config();
     // Captions from the version record and the values PurchaseLink fixed.
-    setWindowTitle(m_state.config.productName + QStringLiteral(" by ") + m_state.config.companyName);
-    cmdWebsite->setText(QStringLiteral("Visit ") + m_state.config.siteAddress);
-    if (m_state.config.purchaseOnDoubleClick)
+    setWindowTitle(config.productName + QStringLiteral(" by ") + config.companyName);
+    cmdWebsite->setText(QStringLiteral("Visit ") + config.siteAddress);
+    if (config.purchaseOnDoubleClick)
         Frame2->setTitle(QStringLiteral("Domain Name Manager - Double Click any domain to purchase"));
+    MeasureFit();
 
-    Startup::EnsureAppFolder(m_state);
-    if (m_state.ReadSetting(m_state.productApp(), QStringLiteral("showHelp"), QStringLiteral("1")) ==
-        QLatin1String("1"))
+    Startup::EnsureAppFolder(m_program);
+    if (m_program.settings().ShowHelp())
         m_windows.OpenHelp();
-    Startup::EnsureDataFiles(m_state);
-    m_state.results.LoadRemembered();
+    Startup::EnsureDataFiles(m_program);
+    m_program.results().LoadRemembered();
     setWindowState(windowState() | Qt::WindowMaximized);
-    Startup::ReadRunPosition(m_state);
-    Startup::EnsureDataFolders(m_state);
-    Startup::InstallWordLists(m_state, Startup::ShippedDataFolder());
-    if (!Startup::LoadWhoisTable(m_state) || m_state.registrars.size() == 0) {
+    Startup::ReadRunPosition(m_program);
+    Startup::EnsureDataFolders(m_program);
+    Startup::InstallWordLists(m_program, Startup::ShippedDataFolder());
+    if (!Startup::LoadWhoisTable(m_program) || m_program.registrars().size() == 0) {
         ShowError(QStringLiteral("Whois servers"),
                   QStringLiteral(
                       "The whois server table \"%1\" cannot be read. Restore the defaults in Options, Setup.")
-                      .arg(m_state.registrarFile().path()));
+                      .arg(m_program.registrarFile().path()));
     }
-    Startup::ReadProxyMode(m_state);
-    m_state.defaultExtension = QStringLiteral(".com");
+    Startup::ReadProxyMode(m_program);
+    m_program.setDefaultExtension(QStringLiteral(".com"));
 }
 
 void Form1::ShowError(const QString &title, const QString &text)
@@ -387,40 +393,88 @@ void Form1::ShowError(const QString &title, const QString &text)
     m_errorBox->show();
 }
 
-void Form1::Copy(int list)
+void Form1::ChooseCustomList(const QString &startFolder, std::function<void(std::optional<QString>)> chosen)
+{
+    auto *dialog =
+        new QFileDialog(this, QStringLiteral("Open"), startFolder, QStringLiteral("Text files (*.txt)"));
+    dialog->setObjectName(QStringLiteral("CommonDialog1"));
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    // The answer comes back through the event loop; no second loop runs while the dialog shows.
+    auto answered = std::make_shared<bool>(false);
+    connect(dialog, &QFileDialog::fileSelected, this, [chosen, answered](const QString &file) {
+        *answered = true;
+        chosen(file.isEmpty() ? std::nullopt : std::optional(file));
+    });
+    connect(dialog, &QDialog::finished, this, [chosen, answered] {
+        if (!*answered)
+            chosen(std::nullopt);
+    });
+    dialog->open();
+}
+
+void Form1::Copy(ResultList list)
 {
     QClipboard *clipboard = QGuiApplication::clipboard();
     clipboard->clear();
-    clipboard->setText(m_state.results.CopyText(list));
+    clipboard->setText(m_program.results().CopyText(list));
 }
 
-void Form1::Del(int list)
+void Form1::Del(ResultList list)
 {
-    m_state.results.Del(list, List.at(list)->currentIndex().row());
+    ResultListView *view = ListView(list);
+    const QModelIndex current = view->currentIndex();
+    // Only a name the user selected is removed.
+    if (!current.isValid() || !view->selectionModel()->isSelected(current))
+        return;
+    if (!m_program.results().Del(list, current.row()))
+        return;
+    // No other name becomes current or selected: a second Del removes nothing.
+    view->selectionModel()->clear();
+    view->setCurrentIndex(QModelIndex());
 }
 
-void Form1::Clear(int list)
+void Form1::Clear(ResultList list)
 {
-    m_state.results.Clear(list);
+    if (list != ResultList::Saved) {
+        m_program.results().Clear(list);
+        return;
+    }
+    if (m_program.results().itemCount(ResultList::Saved) == 0)
+        return;
+    auto *question =
+        new QMessageBox(QMessageBox::Question, QStringLiteral("Saved Domains"),
+                        QStringLiteral("Remove every name from \"Saved Domains\"? They are removed "
+                                       "from %1 as well.")
+                            .arg(QDir::toNativeSeparators(m_program.paths().remembered())),
+                        QMessageBox::Yes | QMessageBox::No, this);
+    question->setObjectName(QStringLiteral("ClearSavedQuestion"));
+    question->setDefaultButton(QMessageBox::No);
+    question->setAttribute(Qt::WA_DeleteOnClose);
+    connect(question, &QMessageBox::finished, this, [this, question] {
+        if (question->clickedButton() == question->button(QMessageBox::Yes))
+            m_program.results().Clear(ResultList::Saved);
+    });
+    question->open();
 }
 
-void Form1::ListClicked(int list)
+void Form1::ListClicked(ResultList list)
 {
-    LastClickedList = list;
+    m_lastClickedList = list;
 }
 
 void Form1::DropOnSaved(const QString &payload)
 {
-    m_state.results.Drop(payload, LastClickedList);
+    m_program.results().Drop(payload, m_lastClickedList);
 }
 
-void Form1::OpenCurrentName(int list)
+void Form1::OpenCurrentName(ResultList list)
 {
-    const QModelIndex current = List.at(list)->currentIndex();
+    const QModelIndex current = ListView(list)->currentIndex();
     if (!current.isValid())
         return;
-    m_state.currentDomain = current.data().toString();
-    m_windows.OpenName(m_state.currentDomain);
+    m_windows.OpenName(current.data().toString());
 }
 
 void Form1::resizeEvent(QResizeEvent *event)
@@ -436,10 +490,30 @@ void Form1::changeEvent(QEvent *event)
         ApplyLayout();
 }
 
+void Form1::MeasureFit()
+{
+    using D = MainWindowDesign;
+    m_fit = MainWindowFit();
+    for (const ResultList list : ResultLists::kAll) {
+        const auto at = static_cast<size_t>(ControlIndex(list));
+        for (const QToolButton *button : {cmdCopy.at(at), cmdClear.at(at), cmdClear2.at(at)})
+            m_fit.buttonWidth = std::max(m_fit.buttonWidth, button->sizeHint().width() * kTwipsPerPixel);
+        // Room for a five-digit count: a list holds at most 20000 names.
+        const QString widest = ResultLists::CountedHeading(list, 20000);
+        const int heading = QFontMetrics(Label.at(at)->font()).horizontalAdvance(widest) + 4;
+        m_fit.headingWidth = std::max(m_fit.headingWidth, heading * kTwipsPerPixel);
+    }
+    m_fit.websiteButtonWidth =
+        std::max<int>(D::kTopButtonSize, cmdWebsite->sizeHint().width() * kTwipsPerPixel);
+    m_minimum = MinimumMainWindowSize(m_fit);
+    setMinimumSize(ToPixels(m_minimum.width) + 1, ToPixels(m_minimum.height) + 1);
+}
+
 void Form1::ApplyLayout()
 {
-    const MainWindowLayout layout = LayoutMainWindow(width() * kTwipsPerPixel, height() * kTwipsPerPixel,
-                                                     StatusBar1->height() * kTwipsPerPixel, isMinimized());
+    const MainWindowLayout layout =
+        LayoutMainWindow(width() * kTwipsPerPixel, height() * kTwipsPerPixel,
+                         StatusBar1->height() * kTwipsPerPixel, isMinimized(), m_fit, m_minimum);
     switch (layout.action) {
     case MainWindowLayout::Action::None:
         return;
@@ -455,14 +529,20 @@ void Form1::ApplyLayout()
     PlaceInTwips(Frame1, D::kFrame1Left, 0, layout.frame1Width, D::kFrame1Height);
     PlaceInTwips(Frame2, D::kFrame2Left, D::kFrame2Top, layout.frame2Width, layout.frame2Height);
     PlaceInTwips(cmdWebsite, D::kWebsiteLeft, D::kTopButtonTop, layout.websiteButtonWidth, D::kTopButtonSize);
-    for (int i = 0; i < 3; ++i)
+    for (size_t i = 0; i < panels.size(); ++i)
         panels.at(i)->setFixedWidth(ToPixels(layout.panelWidths.at(i)));
-    for (int n = 1; n <= 5; ++n) {
+    // The count of names without a verdict takes its room from the connection panel.
+    if (uncheckedPanel->isVisible()) {
+        const int room = ToPixels(layout.panelWidths.at(2)) - uncheckedPanel->sizeHint().width() - 12;
+        panels.at(2)->setFixedWidth(std::max(40, room));
+    }
+    const int buttonWidth = layout.buttonWidth;
+    for (const ResultList list : ResultLists::kAll) {
+        const auto n = static_cast<size_t>(ControlIndex(list));
         PlaceInTwips(List.at(n), layout.listLeft.at(n), D::kListTop, layout.listWidth, layout.listHeight);
-        PlaceInTwips(cmdCopy.at(n), layout.copyLeft.at(n), D::kButtonTop, D::kButtonWidth, D::kButtonHeight);
-        PlaceInTwips(cmdClear.at(n), layout.delLeft.at(n), D::kButtonTop, D::kButtonWidth, D::kButtonHeight);
-        PlaceInTwips(cmdClear2.at(n), layout.clearLeft.at(n), D::kButtonTop, D::kButtonWidth,
-                     D::kButtonHeight);
+        PlaceInTwips(cmdCopy.at(n), layout.copyLeft.at(n), D::kButtonTop, buttonWidth, D::kButtonHeight);
+        PlaceInTwips(cmdClear.at(n), layout.delLeft.at(n), D::kButtonTop, buttonWidth, D::kButtonHeight);
+        PlaceInTwips(cmdClear2.at(n), layout.clearLeft.at(n), D::kButtonTop, buttonWidth, D::kButtonHeight);
         PlaceInTwips(Label.at(n), layout.headingLeft.at(n), D::kHeadingTop, layout.headingWidth,
                      D::kHeadingHeight);
     }
@@ -474,7 +554,7 @@ void Form1::closeEvent(QCloseEvent *event)
     if (m_closed)
         return;
     m_closed = true;
-    m_engine.Shutdown();
+    m_program.engine().Stop();
     if (m_errorBox)
         m_errorBox->close();
     if (m_windows.MainWindowClosed())

@@ -1,14 +1,14 @@
 #pragma once
 
-#include "engine/CheckEngine.h"
 #include "shell/Layouts.h"
-#include "sources/SourceSelection.h"
+#include "shell/RunController.h"
 
 #include <QMainWindow>
 
 #include <array>
+#include <optional>
 
-class AppState;
+class Program;
 class ProgramWindows;
 class QAction;
 class QComboBox;
@@ -19,36 +19,42 @@ class QMessageBox;
 class QStatusBar;
 class QToolButton;
 class ResultListView;
+enum class ResultList;
 
 // The main window: the source and search controls across the top, the five result lists below
-// them, the status bar, and the menus. It shows the state of the engine, the result lists and
-// the source controls (all in core) and passes the user's actions on to them.
+// them, the status bar, and the menus. It shows the state of the program (engine, result lists,
+// source controls) and passes the user's actions on to it.
 class Form1 : public QMainWindow
 {
     Q_OBJECT
 public:
-    Form1(AppState &state, ProgramWindows &windows, EngineTimings timings = {}, QWidget *parent = nullptr);
+    Form1(Program &program, ProgramWindows &windows, QWidget *parent = nullptr);
     ~Form1() override;
 
     // The start-up sequence: captions, data files and folders, kept names, whois table,
     // positions and proxy switch. Runs once, before the window is first shown.
     void Load();
 
-    CheckEngine &engine() { return m_engine; }
-    SourceSelection &selection() { return m_selection; }
-    int lastClickedList() const { return LastClickedList; }
+    RunController &runs() { return m_runs; }
+    std::optional<ResultList> lastClickedList() const { return m_lastClickedList; }
     // The geometry last applied, in twips.
     const MainWindowLayout &appliedLayout() const { return m_layout; }
+    // What the controls need at the platform's font, and the smallest size at which they all
+    // fit, in twips.
+    const MainWindowFit &fit() const { return m_fit; }
+    const MainWindowMinimum &minimumInTwips() const { return m_minimum; }
 
-    // List actions by list number (1 Low, 2 Registered, 3 High, 4 Mid, 5 Saved).
-    void Copy(int list);
-    void Del(int list);
-    void Clear(int list);
-    void OpenCurrentName(int list);
+    // List actions.
+    void Copy(ResultList list);
+    void Del(ResultList list);
+    // Clears a list; "Saved Domains" asks first, because its file goes with it.
+    void Clear(ResultList list);
+    void OpenCurrentName(ResultList list);
     void DropOnSaved(const QString &payload);
-    void ListClicked(int list);
+    void ListClicked(ResultList list);
 
-    // Controls, named as the program names them.
+    // Controls, named as the program names them. Arrays are indexed as the control arrays are,
+    // by ControlIndex() of a list (1 to 5).
     QGroupBox *Frame1 = nullptr;
     QGroupBox *Frame2 = nullptr;
     QLabel *Label6 = nullptr;
@@ -66,13 +72,15 @@ public:
     QToolButton *cmdCreate = nullptr;
     QToolButton *cmdSetup = nullptr;
     QToolButton *cmdWebsite = nullptr;
-    std::array<QLabel *, 6> Label{};          // headings, 1 to 5
-    std::array<ResultListView *, 6> List{};   // lists, 1 to 5
-    std::array<QToolButton *, 6> cmdCopy{};   // 1 to 5
-    std::array<QToolButton *, 6> cmdClear{};  // "Del", 1 to 5
-    std::array<QToolButton *, 6> cmdClear2{}; // "Clear", 1 to 5
+    std::array<QLabel *, 6> Label{};          // headings
+    std::array<ResultListView *, 6> List{};   // lists
+    std::array<QToolButton *, 6> cmdCopy{};   // "Copy"
+    std::array<QToolButton *, 6> cmdClear{};  // "Del"
+    std::array<QToolButton *, 6> cmdClear2{}; // "Clear"
     QStatusBar *StatusBar1 = nullptr;
     std::array<QLabel *, 3> panels{};
+    // How many names of the last run got no verdict, and where they are kept.
+    QLabel *uncheckedPanel = nullptr;
     std::array<QAction *, 10> mnuEditItem{};
     std::array<QAction *, 9> mnuToolsItem{};
 
@@ -92,15 +100,20 @@ private:
     void BuildStatusBar();
     void ConnectState();
     void ShowControls();
+    void ShowUncheckedCount(int count);
+    void MeasureFit();
     void ApplyLayout();
     void ShowError(const QString &title, const QString &text);
+    void ChooseCustomList(const QString &startFolder, std::function<void(std::optional<QString>)> chosen);
+    ResultListView *ListView(ResultList list) const;
 
-    AppState &m_state;
+    Program &m_program;
     ProgramWindows &m_windows;
-    SourceSelection m_selection;
-    CheckEngine m_engine;
-    int LastClickedList = 0;
+    RunController m_runs;
+    std::optional<ResultList> m_lastClickedList;
     bool m_closed = false;
     MainWindowLayout m_layout;
+    MainWindowFit m_fit;
+    MainWindowMinimum m_minimum;
     QMessageBox *m_errorBox = nullptr;
 };

@@ -6,12 +6,12 @@ class QLabel;
 class QPushButton;
 
 // "File backup": tells the user that a result list reached its limit and was moved to the
-// overflow folder.
+// overflow folder, and where that folder is.
 class Form2 : public QWidget
 {
     Q_OBJECT
 public:
-    explicit Form2(QWidget *parent = nullptr);
+    explicit Form2(const QString &overflowFolder, QWidget *parent = nullptr);
 
     QLabel *Label1;
     QPushButton *Command1;

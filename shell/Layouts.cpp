@@ -1,17 +1,43 @@
 #include "Layouts.h"
 
+#include <algorithm>
 #include <cstdlib>
 
-MainWindowLayout LayoutMainWindow(int width, int height, int statusBarHeight, bool minimised)
+namespace {
+
+// Gaps after each list column, High to Saved: 75, 75, 300, 300; the gap after a list must take
+// the list's three buttons where the list is narrower than they are.
+constexpr int kNarrowGap = 75;
+constexpr int kButtonGap = 25;
+
+} // namespace
+
+MainWindowMinimum MinimumMainWindowSize(const MainWindowFit &fit)
+{
+    using D = MainWindowDesign;
+    const int buttonsWidth = 3 * fit.buttonWidth + 2 * kButtonGap;
+    // A column is W / 5 wide and its list 250 narrower; the list and the gap after it hold the
+    // buttons, and the list alone holds its heading.
+    const int listWidth = std::max(buttonsWidth - kNarrowGap, fit.headingWidth);
+    const int forLists = 5 * (listWidth + 250);
+    // The top panel is W - 300 wide and ends 200 after the website button.
+    const int forTopPanel = D::kWebsiteLeft + fit.websiteButtonWidth + 200 + 300;
+    MainWindowMinimum minimum;
+    minimum.width = std::max({D::kMinimum, forLists, forTopPanel});
+    return minimum;
+}
+
+MainWindowLayout LayoutMainWindow(int width, int height, int statusBarHeight, bool minimised,
+                                  const MainWindowFit &fit, const MainWindowMinimum &minimum)
 {
     using D = MainWindowDesign;
     MainWindowLayout layout;
     if (minimised)
         return layout;
-    if (width < D::kMinimum || height < D::kMinimum) {
+    if (width < minimum.width || height < minimum.height) {
         layout.action = MainWindowLayout::Action::Resize;
-        layout.width = width < D::kMinimum ? D::kMinimum + 1 : width;
-        layout.height = height < D::kMinimum ? D::kMinimum + 1 : height;
+        layout.width = width < minimum.width ? minimum.width + 1 : width;
+        layout.height = height < minimum.height ? minimum.height + 1 : height;
         return layout;
     }
     layout.action = MainWindowLayout::Action::Apply;
@@ -28,18 +54,19 @@ MainWindowLayout LayoutMainWindow(int width, int height, int statusBarHeight, bo
     layout.panelWidths = {layout.frame2Width / 4, layout.frame2Width / 4, layout.frame2Width / 2};
 
     layout.listWidth = column - 250;
+    layout.buttonWidth = fit.buttonWidth;
     auto &left = layout.listLeft;
-    left[3] = 125;                              // High
-    left[4] = left[3] + layout.listWidth + 75;  // Mid
-    left[1] = left[4] + layout.listWidth + 75;  // Low
-    left[2] = left[1] + layout.listWidth + 300; // Registered
-    left[5] = left[2] + layout.listWidth + 300; // Saved
+    left[3] = 125;                                     // High
+    left[4] = left[3] + layout.listWidth + kNarrowGap; // Mid
+    left[1] = left[4] + layout.listWidth + kNarrowGap; // Low
+    left[2] = left[1] + layout.listWidth + 300;        // Registered
+    left[5] = left[2] + layout.listWidth + 300;        // Saved
     layout.listHeight = layout.frame2Height - D::kListTop - statusBarHeight;
 
     for (int list = 1; list <= 5; ++list) {
         layout.copyLeft[list] = left[list];
-        layout.delLeft[list] = layout.copyLeft[list] + D::kButtonWidth + 25;
-        layout.clearLeft[list] = layout.delLeft[list] + D::kButtonWidth + 25;
+        layout.delLeft[list] = layout.copyLeft[list] + fit.buttonWidth + kButtonGap;
+        layout.clearLeft[list] = layout.delLeft[list] + fit.buttonWidth + kButtonGap;
         layout.headingLeft[list] = left[list];
     }
     layout.headingWidth = layout.listWidth;

@@ -25,6 +25,7 @@ struct MainWindowLayout
     std::array<int, 3> panelWidths{};
     int listWidth = 0;
     int listHeight = 0;
+    int buttonWidth = 0; // the Copy, Del and Clear buttons
     // Indexed by list number 1 to 5 (index 0 unused).
     std::array<int, 6> listLeft{};
     std::array<int, 6> copyLeft{};
@@ -53,7 +54,27 @@ struct MainWindowDesign
     static constexpr int kTopButtonSize = 735;
 };
 
-MainWindowLayout LayoutMainWindow(int width, int height, int statusBarHeight, bool minimised);
+// What the controls need at the platform's font, in twips.
+struct MainWindowFit
+{
+    int buttonWidth = MainWindowDesign::kButtonWidth; // the widest of Copy, Del and Clear
+    int headingWidth = 0;                             // the widest heading with a count
+    int websiteButtonWidth = MainWindowDesign::kTopButtonSize;
+};
+
+// The smallest window in which every control fits without overlap: at least 6501 twips either
+// way, wider when the buttons, headings or the website button need it.
+struct MainWindowMinimum
+{
+    int width = MainWindowDesign::kMinimum;
+    int height = MainWindowDesign::kMinimum;
+};
+MainWindowMinimum MinimumMainWindowSize(const MainWindowFit &fit);
+
+// Lays the window out at the given size; a size below the minimum is resized to just above it
+// (6501 twips, or the fitted minimum).
+MainWindowLayout LayoutMainWindow(int width, int height, int statusBarHeight, bool minimised,
+                                  const MainWindowFit &fit = {}, const MainWindowMinimum &minimum = {});
 
 // The website window: address bar, buttons and browser in the "Browser" frame.
 struct WebsiteWindowLayout

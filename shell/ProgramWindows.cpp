@@ -1,10 +1,10 @@
 #include "ProgramWindows.h"
 
-#include "AppState.h"
 #include "Form1.h"
 #include "Form2.h"
-#include "Form8.h"
-#include "Startup.h"
+#include "Widgets.h"
+#include "app/Program.h"
+#include "app/Startup.h"
 #include "frmAbout.h"
 #include "frmSplash.h"
 #include "frmWebsite.h"
@@ -15,19 +15,21 @@
 #include "whois_table/frmSettings.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QScreen>
 
-ProgramWindows::ProgramWindows(AppState &state, BrowserFactory browsers, SocketFactory sockets,
-                               UrlOpener openUrl, QObject *parent)
-    : QObject(parent), m_state(state), m_browsers(std::move(browsers)), m_sockets(std::move(sockets)),
-      m_openUrl(std::move(openUrl))
+using Widgets::ShowCentredOver;
+using Widgets::ShowModeless;
+
+ProgramWindows::ProgramWindows(Program &program, BrowserFactory browsers, UrlOpener openUrl, QObject *parent)
+    : QObject(parent), m_program(program), m_browsers(std::move(browsers)), m_openUrl(std::move(openUrl))
 {
 }
 
 ProgramWindows::~ProgramWindows()
 {
-    for (QWidget *window : std::initializer_list<QWidget *>{
-             m_website, m_whois, m_settings, m_generator, m_about, m_backupNotice, m_help, m_splash, m_main})
+    for (QWidget *window : std::initializer_list<QWidget *>{m_website, m_whois, m_settings, m_generator,
+                                                            m_about, m_backupNotice, m_splash, m_main})
         delete window;
 }
 
@@ -68,17 +70,10 @@ void ProgramWindows::ShowMaximized(QWidget *window)
     window->showMaximized();
 }
 
-void ProgramWindows::ShowModeless(QWidget *window)
-{
-    window->show();
-    window->raise();
-    window->activateWindow();
-}
-
 Form1 *ProgramWindows::CreateMainWindow()
 {
     if (!m_main) {
-        m_main = new Form1(m_state, *this);
+        m_main = new Form1(m_program, *this);
         m_main->Load();
     }
     return m_main;
@@ -86,10 +81,10 @@ Form1 *ProgramWindows::CreateMainWindow()
 
 frmSplash *ProgramWindows::ShowSplash()
 {
-    m_state.endWithWebsiteWindow = false;
-    PurchaseLink(m_state.config, m_state.versionRecord);
+    m_endWithWebsiteWindow = false;
+    PurchaseLink(m_program.config(), m_program.versionRecord());
     if (!m_splash) {
-        m_splash = new frmSplash(m_state.config.productName);
+        m_splash = new frmSplash(m_program.config().productName);
         connect(m_splash, &frmSplash::countdownFinished, this, [this] { ShowMaximized(CreateMainWindow()); });
     }
     m_splash->show();
@@ -100,12 +95,12 @@ frmSplash *ProgramWindows::ShowSplash()
 frmWebsite *ProgramWindows::OpenWebsite()
 {
     if (!m_website) {
-        PurchaseLink(m_state.config, m_state.versionRecord);
+        PurchaseLink(m_program.config(), m_program.versionRecord());
         WebBrowser *browser = m_browsers(nullptr);
-        m_website = new frmWebsite(m_state, browser);
+        m_website = new frmWebsite(m_program.config(), browser);
         m_website->setAttribute(Qt::WA_DeleteOnClose);
         connect(m_website, &frmWebsite::closed, this, [this] {
-            if (m_state.endWithWebsiteWindow)
+            if (m_endWithWebsiteWindow)
                 EndProgram();
         });
         m_website->Load();
@@ -117,9 +112,9 @@ frmWebsite *ProgramWindows::OpenWebsite()
 
 void ProgramWindows::OpenName(const QString &name)
 {
-    m_state.currentDomain = name;
-    if (m_state.config.purchaseOnDoubleClick)
-        OpenWebsite()->Navigate(PurchaseAddress(m_state.config, name));
+    m_program.setCurrentDomain(name);
+    if (m_program.config().purchaseOnDoubleClick)
+        OpenWebsite()->Navigate(PurchaseAddress(m_program.config(), name));
     else
         OpenWhois(name);
 }
@@ -127,7 +122,8 @@ void ProgramWindows::OpenName(const QString &name)
 void ProgramWindows::OpenWhois(const QString &name)
 {
     delete m_whois; // there is never more than one whois window
-    m_whois = new frmWhois(name, m_state.config.whoisDetailHost, m_state.config.whoisDetailPort, m_sockets());
+    const ProgramConfig &config = m_program.config();
+    m_whois = new frmWhois(name, config.whoisDetailHost, config.whoisDetailPort, m_program.socketFactory()());
     ShowModeless(m_whois);
     m_whois->Load();
 }
@@ -135,55 +131,57 @@ void ProgramWindows::OpenWhois(const QString &name)
 void ProgramWindows::OpenSettings()
 {
     if (!m_settings)
-        m_settings = new frmSettings(m_state);
-    ShowModeless(m_settings);
+        m_settings = new frmSettings(m_program);
+    ShowCentredOver(m_settings, m_main);
 }
 
 void ProgramWindows::OpenGenerator()
 {
     if (!m_generator) {
-        m_generator = new frmMake(m_state);
+        m_generator = new frmMake(m_program);
         m_generator->setAttribute(Qt::WA_DeleteOnClose);
         connect(m_generator, &frmMake::searchRequested, this, [this] {
             if (m_main)
-                m_main->engine().Start();
+                m_main->runs().Start();
         });
     }
-    ShowModeless(m_generator);
+    ShowCentredOver(m_generator, m_main);
 }
 
 void ProgramWindows::OpenAbout()
 {
     if (!m_about) {
-        m_about = new frmAbout(m_state);
+        m_about = new frmAbout(m_program.config());
         connect(m_about, &frmAbout::websiteClicked, this, [this] { OpenWebsite(); });
     }
-    ShowModeless(m_about);
+    ShowCentredOver(m_about, m_main);
 }
 
-void ProgramWindows::OpenHelp()
+bool ProgramWindows::OpenHelp()
 {
-    if (!m_help)
-        m_help = new Form8(m_state, Startup::ShippedDataFolder() + QStringLiteral("/Help.html"), m_openUrl);
-    m_help->OpenHelpFile();
+    const QString helpFile = Startup::ShippedDataFolder() + QStringLiteral("/Help.html");
+    if (!QFileInfo(helpFile).isFile())
+        return false;
+    m_openUrl(QUrl::fromLocalFile(QFileInfo(helpFile).absoluteFilePath()));
+    m_program.settings().SetShowHelp(false);
+    return true;
 }
 
 void ProgramWindows::ShowBackupNotice()
 {
     if (!m_backupNotice)
-        m_backupNotice = new Form2;
-    ShowModeless(m_backupNotice);
+        m_backupNotice = new Form2(m_program.paths().overflow());
+    ShowCentredOver(m_backupNotice, m_main);
 }
 
 bool ProgramWindows::MainWindowClosed()
 {
-    for (QWidget *window :
-         std::initializer_list<QWidget *>{m_backupNotice, m_help, m_generator, m_splash, m_whois}) {
+    for (QWidget *window : std::initializer_list<QWidget *>{m_backupNotice, m_generator, m_splash, m_whois}) {
         if (window)
             window->close();
     }
     if (m_website && m_website->isVisible()) {
-        m_state.endWithWebsiteWindow = true;
+        m_endWithWebsiteWindow = true;
         return false;
     }
     return true;

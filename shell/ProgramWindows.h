@@ -1,17 +1,14 @@
 #pragma once
 
-#include "platform/SocketComponent.h"
-
 #include <QObject>
 #include <QPointer>
 #include <QUrl>
 
 #include <functional>
 
-class AppState;
+class Program;
 class Form1;
 class Form2;
-class Form8;
 class QWidget;
 class WebBrowser;
 class frmAbout;
@@ -24,7 +21,7 @@ class frmWhois;
 // The program's windows and how they reach each other. Every window other than the main window
 // is modeless, made on first use and shown; this object keeps them and does what one window
 // asks of another ("open the purchase page of this name"). One instance per program; a test
-// builds its own with a fake browser, fake sockets and a desktop opener that only records.
+// builds its own with a fake browser and a desktop opener that only records.
 class ProgramWindows : public QObject
 {
     Q_OBJECT
@@ -32,13 +29,11 @@ public:
     using BrowserFactory = std::function<WebBrowser *(QWidget *parent)>;
     using UrlOpener = std::function<bool(const QUrl &)>;
 
-    ProgramWindows(AppState &state, BrowserFactory browsers, SocketFactory sockets, UrlOpener openUrl,
-                   QObject *parent = nullptr);
+    ProgramWindows(Program &program, BrowserFactory browsers, UrlOpener openUrl, QObject *parent = nullptr);
     ~ProgramWindows() override;
 
-    AppState &state() { return m_state; }
+    Program &program() { return m_program; }
     const BrowserFactory &browserFactory() const { return m_browsers; }
-    const SocketFactory &socketFactory() const { return m_sockets; }
     const UrlOpener &urlOpener() const { return m_openUrl; }
 
     // The main window; made by the splash window, or by a test.
@@ -61,27 +56,30 @@ public:
     void OpenSettings();
     void OpenGenerator();
     void OpenAbout();
-    // Loads the help launcher, which opens the help file.
-    void OpenHelp();
+    // Opens the help file with the desktop's handler, when it exists. Once it has been opened,
+    // it no longer opens by itself at start-up. True when it was opened.
+    bool OpenHelp();
     void ShowBackupNotice();
 
+    // Set when the main window closed while the website window was open: the program ends when
+    // that window closes.
+    bool endWithWebsiteWindow() const { return m_endWithWebsiteWindow; }
     // The main window closes: the other windows go, except the website window when it is
     // visible, which then ends the program when it closes. Returns whether the program ends now.
     bool MainWindowClosed();
     // Ends the program.
     void EndProgram();
 
-    static void ShowModeless(QWidget *window);
     static void ShowMaximized(QWidget *window);
 
 signals:
     void programEnding();
 
 private:
-    AppState &m_state;
+    Program &m_program;
     BrowserFactory m_browsers;
-    SocketFactory m_sockets;
     UrlOpener m_openUrl;
+    bool m_endWithWebsiteWindow = false;
     QPointer<Form1> m_main;
     QPointer<frmWebsite> m_website;
     QPointer<frmWhois> m_whois;
@@ -89,6 +87,5 @@ private:
     QPointer<frmMake> m_generator;
     QPointer<frmAbout> m_about;
     QPointer<Form2> m_backupNotice;
-    QPointer<Form8> m_help;
     QPointer<frmSplash> m_splash;
 };

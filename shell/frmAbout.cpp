@@ -1,13 +1,15 @@
 #include "frmAbout.h"
 
-#include "AppState.h"
 #include "Pictures.h"
+#include "results/PurchaseLink.h"
 
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPushButton>
 
-frmAbout::frmAbout(const AppState &state, QWidget *parent) : QWidget(parent, Qt::Window)
+frmAbout::frmAbout(const ProgramConfig &config, QWidget *parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowIcon(QIcon(ProgramEmblem(64)));
@@ -37,12 +39,12 @@ frmAbout::frmAbout(const AppState &state, QWidget *parent) : QWidget(parent, Qt:
     lblWebsite->installEventFilter(this);
 
     // What the version record and PurchaseLink say.
-    setWindowTitle(QStringLiteral("About ") + state.config.productName);
-    Label1->setText(state.config.productName);
-    lblCompany->setText(state.config.companyName);
-    lblVersion->setText(QString::number(state.config.versionMajor) + QLatin1Char('.') +
-                        QString::number(state.config.versionMinor));
-    lblWebsite->setText(state.config.siteAddress);
+    setWindowTitle(QStringLiteral("About ") + config.productName);
+    Label1->setText(config.productName);
+    lblCompany->setText(config.companyName);
+    lblVersion->setText(QString::number(config.versionMajor) + QLatin1Char('.') +
+                        QString::number(config.versionMinor));
+    lblWebsite->setText(config.siteAddress);
 
     auto *grid = new QGridLayout(this);
     grid->setContentsMargins(18, 18, 18, 18);
@@ -55,8 +57,22 @@ frmAbout::frmAbout(const AppState &state, QWidget *parent) : QWidget(parent, Qt:
     grid->addWidget(lblCompany, 2, 2);
     grid->addWidget(Label4, 3, 1);
     grid->addWidget(lblWebsite, 3, 2);
+    cmdOK = new QPushButton(QStringLiteral("OK"), this);
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK->setDefault(true);
+    connect(cmdOK, &QPushButton::clicked, this, &QWidget::close);
+    grid->addWidget(cmdOK, 4, 0, 1, 3, Qt::AlignRight);
     grid->setColumnStretch(2, 1);
     setMinimumWidth(380);
+}
+
+void frmAbout::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 bool frmAbout::eventFilter(QObject *watched, QEvent *event)

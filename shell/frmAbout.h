@@ -2,16 +2,17 @@
 
 #include <QWidget>
 
-class AppState;
 class QLabel;
+class QPushButton;
+struct ProgramConfig;
 
 // The about box: product, version, company and web site. A click on the web site opens it in
-// the website window.
+// the website window. OK and Escape close it.
 class frmAbout : public QWidget
 {
     Q_OBJECT
 public:
-    explicit frmAbout(const AppState &state, QWidget *parent = nullptr);
+    explicit frmAbout(const ProgramConfig &config, QWidget *parent = nullptr);
 
     QLabel *Picture1;
     QLabel *Label1;
@@ -21,10 +22,12 @@ public:
     QLabel *lblVersion;
     QLabel *lblCompany;
     QLabel *lblWebsite;
+    QPushButton *cmdOK;
 
 signals:
     void websiteClicked();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 };

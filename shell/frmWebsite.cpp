@@ -1,9 +1,10 @@
 #include "frmWebsite.h"
 
-#include "AppState.h"
 #include "Layouts.h"
 #include "Pictures.h"
+#include "Widgets.h"
 #include "platform/WebBrowser.h"
+#include "results/PurchaseLink.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -12,20 +13,11 @@
 #include <QStatusBar>
 #include <QToolButton>
 
-namespace {
+using Widgets::kTwipsPerPixel;
+using Widgets::PlaceInTwips;
 
-constexpr int kTwipsPerPixel = 15;
-
-void PlaceInTwips(QWidget *widget, int left, int top, int width, int height)
-{
-    widget->setGeometry(left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel,
-                        height / kTwipsPerPixel);
-}
-
-} // namespace
-
-frmWebsite::frmWebsite(const AppState &state, WebBrowser *browser, QWidget *parent)
-    : QWidget(parent, Qt::Window), WebBrowser1(browser), m_state(state)
+frmWebsite::frmWebsite(const ProgramConfig &config, WebBrowser *browser, QWidget *parent)
+    : QWidget(parent, Qt::Window), WebBrowser1(browser), m_config(config)
 {
     using D = WebsiteWindowDesign;
     setObjectName(QStringLiteral("frmWebsite"));
@@ -97,10 +89,10 @@ frmWebsite::frmWebsite(const AppState &state, WebBrowser *browser, QWidget *pare
 
 void frmWebsite::Load()
 {
-    setWindowTitle(m_state.config.siteAddress);
+    setWindowTitle(m_config.siteAddress);
     raise();
     activateWindow();
-    WebBrowser1->Navigate(m_state.config.siteAddress);
+    WebBrowser1->Navigate(m_config.siteAddress);
     setWindowState(windowState() | Qt::WindowMaximized); // shown maximised by its opener
 }
 

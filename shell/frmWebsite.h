@@ -4,7 +4,7 @@
 
 #include <array>
 
-class AppState;
+struct ProgramConfig;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -18,7 +18,7 @@ class frmWebsite : public QWidget
 {
     Q_OBJECT
 public:
-    frmWebsite(const AppState &state, WebBrowser *browser, QWidget *parent = nullptr);
+    frmWebsite(const ProgramConfig &config, WebBrowser *browser, QWidget *parent = nullptr);
 
     // The load sequence: caption, to the front, start page, maximised.
     void Load();
@@ -46,5 +46,5 @@ protected:
 private:
     void ApplyLayout();
 
-    const AppState &m_state;
+    const ProgramConfig &m_config;
 };

@@ -8,7 +8,7 @@
 
 frmWhois::frmWhois(const QString &domain, const QString &host, quint16 port,
                    std::unique_ptr<SocketComponent> socket, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_domain(domain), m_host(host), m_port(port), m_socket(std::move(socket))
+    : QWidget(parent, Qt::Window), m_domain(domain), m_host(host), m_port(port), m_query(std::move(socket))
 {
     setObjectName(QStringLiteral("frmWhois"));
     setWindowTitle(QStringLiteral("WHOIS Information"));
@@ -30,31 +30,28 @@ frmWhois::frmWhois(const QString &domain, const QString &host, quint16 port,
     m_timeout.setSingleShot(true);
     m_timeout.setInterval(kAnswerTimeoutMs);
     connect(&m_timeout, &QTimer::timeout, this, [this] {
-        m_socket->Close();
+        m_query.Abort();
         ShowProblem(QStringLiteral("The whois server %1 gave no answer within 30 seconds.").arg(m_host));
     });
-    connect(m_socket.get(), &SocketComponent::Connected, this,
-            [this] { m_socket->SendData(m_domain + QStringLiteral("\r\n")); });
-    connect(m_socket.get(), &SocketComponent::DataArrival, this,
-            [this] { ReplyText += m_socket->GetData(); });
-    connect(m_socket.get(), &SocketComponent::PeerClosed, this, [this] {
+    connect(&m_query, &WhoisQuery::replyComplete, this, [this] {
         m_timeout.stop();
-        m_socket->Close();
-        Text1->setPlainText(TextFile::Decode(ReplyText));
+        m_query.Abort();
+        Text1->setPlainText(TextFile::Decode(m_query.reply()));
     });
-    connect(m_socket.get(), &SocketComponent::Failed, this, [this](const QString &message) {
+    connect(&m_query, &WhoisQuery::failed, this, [this](WhoisQuery::Failure failure, const QString &detail) {
         m_timeout.stop();
-        m_socket->Close();
-        ShowProblem(QStringLiteral("The whois server %1 cannot be reached: %2").arg(m_host, message));
+        m_query.Abort();
+        ShowProblem(failure == WhoisQuery::Failure::ReplyTooLong
+                        ? QStringLiteral("The whois server %1 sent a reply longer than 1 MiB.").arg(m_host)
+                        : QStringLiteral("The whois server ") +
+                              WhoisQuery::FailureText(failure, m_host, detail));
     });
 }
 
 void frmWhois::Load()
 {
-    ReplyText.clear();
-    m_socket->Close();
     m_timeout.start();
-    if (m_socket->Connect(m_host, m_port) != SocketComponent::ConnectResult::Started) {
+    if (!m_query.Start(m_host, m_port, m_domain)) {
         m_timeout.stop();
         ShowProblem(QStringLiteral("The whois server \"%1\" port %2 is not a valid address.")
                         .arg(m_host)

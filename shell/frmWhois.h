@@ -1,8 +1,7 @@
 #pragma once
 
-#include "platform/SocketComponent.h"
+#include "engine/WhoisQuery.h"
 
-#include <QByteArray>
 #include <QTimer>
 #include <QWidget>
 
@@ -11,8 +10,9 @@
 class QTextEdit;
 
 // "WHOIS Information": the full whois reply for one name from one fixed whois server, shown
-// when the server closes the connection. A server that cannot be reached or does not answer
-// within 30 seconds gets a plain message instead.
+// when the server closes the connection. A server that cannot be reached, breaks the
+// connection, sends more than a reply may hold, or does not answer within 30 seconds gets a
+// plain message instead.
 class frmWhois : public QWidget
 {
     Q_OBJECT
@@ -25,9 +25,9 @@ public:
     // Starts the query; the window shows the reply when it is complete.
     void Load();
     void setAnswerTimeout(int ms) { m_timeout.setInterval(ms); }
+    const QByteArray &replyText() const { return m_query.reply(); }
 
     QTextEdit *Text1;
-    QByteArray ReplyText;
 
 private:
     void ShowProblem(const QString &message);
@@ -35,6 +35,6 @@ private:
     QString m_domain;
     QString m_host;
     quint16 m_port;
-    std::unique_ptr<SocketComponent> m_socket;
+    WhoisQuery m_query;
     QTimer m_timeout;
 };

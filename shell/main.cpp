@@ -1,7 +1,7 @@
 // Orvelle: finds domain names that are still free to register.
 
-#include "AppState.h"
 #include "ProgramWindows.h"
+#include "app/Program.h"
 #include "platform/TcpSocketComponent.h"
 #include "platform/WebEngineBrowser.h"
 #include "results/PurchaseLink.h"
@@ -30,15 +30,16 @@ int main(int argc, char **argv)
     if (const int port = qEnvironmentVariableIntValue("ORVELLE_WHOIS_DETAIL_PORT"); port > 0 && port < 65536)
         config.whoisDetailPort = static_cast<quint16>(port);
 
-    AppState state(config, AppFolder::DefaultRoot(), SettingsStore::DefaultRoot(config.companyName));
+    Program program(config, AppFolder::DefaultRoot(), SettingsStore::DefaultRoot(config.companyName),
+                    TcpSocketComponent::Factory());
     ProgramWindows windows(
-        state,
-        [&state](QWidget *parent) {
+        program,
+        [&program](QWidget *parent) {
             auto *browser = new WebEngineBrowser(parent);
-            browser->setHomeAddress(state.config.siteAddress);
+            browser->setHomeAddress(program.config().siteAddress);
             return browser;
         },
-        TcpSocketComponent::Factory(), [](const QUrl &url) { return QDesktopServices::openUrl(url); });
+        [](const QUrl &url) { return QDesktopServices::openUrl(url); });
     windows.ShowSplash();
     return QApplication::exec();
 }

@@ -1,5 +1,7 @@
 #include "NameGenerator.h"
 
+#include "AffixFile.h"
+
 const std::array<const char *, 8> GeneratorChoices::kExtensions = {".com",  ".net",  ".org",  ".biz",
                                                                    ".info", ".name", ".aero", ".coop"};
 
@@ -20,14 +22,9 @@ NameGenerator::NameGenerator(QString baseWord, QStringList affixLines, Generator
       m_extensions(m_choices.ChosenExtensions())
 {
     for (QString &line : affixLines) {
-        if (IsAffixLine(line))
+        if (AffixFile::IsAffixLine(line))
             m_affixes.append(std::move(line));
     }
-}
-
-bool NameGenerator::IsAffixLine(const QString &line)
-{
-    return !line.isEmpty() && line != QLatin1String(" ");
 }
 
 QStringList NameGenerator::NamesForAffix(const QString &baseWord, const QString &affix,

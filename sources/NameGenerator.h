@@ -40,8 +40,6 @@ public:
 
     NameGenerator(QString baseWord, QStringList affixLines, GeneratorChoices choices);
 
-    // An affix file line that is no affix: empty or a single space.
-    static bool IsAffixLine(const QString &line);
     // The names one affix gives, in generation order.
     static QStringList NamesForAffix(const QString &baseWord, const QString &affix,
                                      const GeneratorChoices &choices, const QStringList &extensions);

@@ -1,26 +1,15 @@
 #include "SearchControls.h"
 
-#include <optional>
-
-namespace {
-
-std::optional<qint64> ParseWhole(const QString &text)
-{
-    bool ok = false;
-    const qint64 value = text.trimmed().toLongLong(&ok);
-    return ok ? std::optional(value) : std::nullopt;
-}
-
-} // namespace
+#include "platform/WholeNumber.h"
 
 const QStringList &SearchControls::SourceCaptions()
 {
-    static const QStringList captions = {
-        QStringLiteral("Browse for names"), QStringLiteral("Generate names"),
-        QStringLiteral("Yahoo Search"),     QStringLiteral("Google Search"),
-        QStringLiteral("Full Word List"),   QStringLiteral("All Two Letter"),
-        QStringLiteral("All Three Letter"), QStringLiteral("All Four Letter"),
-        QStringLiteral("Custom List")};
+    static const QStringList captions = [] {
+        QStringList all;
+        for (const CandidateSource &source : CandidateSources::All())
+            all.append(source.caption);
+        return all;
+    }();
     return captions;
 }
 
@@ -72,10 +61,15 @@ void SearchControls::setSearchStringGroupVisible(bool visible)
     Changed();
 }
 
+std::optional<CandidateSourceId> SearchControls::source() const
+{
+    return CandidateSources::AtIndex(m_sourceIndex);
+}
+
 QString SearchControls::sourceCaption() const
 {
-    return m_sourceIndex >= 0 && m_sourceIndex < SourceCaptions().size() ? SourceCaptions().at(m_sourceIndex)
-                                                                         : QString();
+    const std::optional<CandidateSourceId> id = source();
+    return id ? CandidateSources::Get(*id).caption : QString();
 }
 
 void SearchControls::setSourceIndex(int index)

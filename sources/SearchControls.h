@@ -1,10 +1,13 @@
 #pragma once
 
+#include "CandidateSource.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
 
 #include <array>
+#include <optional>
 
 // The state of the main window's source and search controls: the source list, start number,
 // total, search string, harvest size, the Start / Stop / Search buttons, which of them are
@@ -49,6 +52,7 @@ public:
 
     // The chosen source: its index in SourceCaptions(), -1 before the first choice.
     int sourceIndex() const { return m_sourceIndex; }
+    std::optional<CandidateSourceId> source() const;
     QString sourceCaption() const;
     void setSourceIndex(int index);
 

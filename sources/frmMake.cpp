@@ -1,12 +1,14 @@
 #include "frmMake.h"
 
-#include "platform/TextFile.h"
+#include "AffixFile.h"
+#include "CandidateFile.h"
+#include "NameListModel.h"
+#include "app/Program.h"
 #include "results/xcopyFile.h"
-#include "shell/AppState.h"
 #include "shell/Pictures.h"
-#include "sources/NameListModel.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -46,8 +48,8 @@ void ShowStoredValue(QCheckBox *box, const QString &stored)
 
 } // namespace
 
-frmMake::frmMake(AppState &state, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_state(state), m_affixes(new NameListModel(this)),
+frmMake::frmMake(Program &program, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_program(program), m_affixes(new NameListModel(this)),
       m_generated(new NameListModel(this))
 {
     setObjectName(QStringLiteral("frmMake"));
@@ -140,31 +142,32 @@ frmMake::frmMake(AppState &state, QWidget *parent)
 
     // Load: the affixes, and every choice as last stored (ticked on a fresh installation).
     LoadAffixes();
-    const QString app = m_state.productApp();
+    ProgramSettings &settings = m_program.settings();
     for (int i = 0; i < GeneratorChoices::kExtensionCount; ++i)
-        ShowStoredValue(chkExt.at(i),
-                        m_state.ReadSetting(app, QStringLiteral("chkExt%1").arg(i), QStringLiteral("1")));
+        ShowStoredValue(chkExt.at(i), settings.ExtensionChoice(i));
     for (int i = 0; i < 3; ++i)
-        ShowStoredValue(chkAdd.at(i),
-                        m_state.ReadSetting(app, QStringLiteral("chkAdd%1").arg(i), QStringLiteral("1")));
-    Text1->setText(m_state.ReadSetting(app, QStringLiteral("txtMake"), QString()));
-    txtCustom->setText(m_state.ReadSetting(app, QStringLiteral("txtCustom"), QStringLiteral(".co.uk")));
+        ShowStoredValue(chkAdd.at(i), settings.AffixChoice(i));
+    Text1->setText(settings.BaseWord());
+    txtCustom->setText(settings.CustomExtension());
 
-    const auto storeOnClick = [this, app](QCheckBox *box, const QString &key) {
-        connect(box, &QCheckBox::clicked, this, [this, app, box, key] {
+    for (int i = 0; i < GeneratorChoices::kExtensionCount; ++i) {
+        QCheckBox *box = chkExt.at(i);
+        connect(box, &QCheckBox::clicked, this, [this, box, i] {
             box->setTristate(false);
-            m_state.WriteSetting(app, key, IsChosen(box) ? QStringLiteral("1") : QStringLiteral("0"));
+            m_program.settings().SetExtensionChoice(i, IsChosen(box));
         });
-    };
-    for (int i = 0; i < GeneratorChoices::kExtensionCount; ++i)
-        storeOnClick(chkExt.at(i), QStringLiteral("chkExt%1").arg(i));
-    for (int i = 0; i < 3; ++i)
-        storeOnClick(chkAdd.at(i), QStringLiteral("chkAdd%1").arg(i));
+    }
+    for (int i = 0; i < 3; ++i) {
+        QCheckBox *box = chkAdd.at(i);
+        connect(box, &QCheckBox::clicked, this, [this, box, i] {
+            box->setTristate(false);
+            m_program.settings().SetAffixChoice(i, IsChosen(box));
+        });
+    }
     connect(Text1, &QLineEdit::textChanged, this,
-            [this, app](const QString &text) { m_state.WriteSetting(app, QStringLiteral("txtMake"), text); });
-    connect(txtCustom, &QLineEdit::textChanged, this, [this, app](const QString &text) {
-        m_state.WriteSetting(app, QStringLiteral("txtCustom"), text);
-    });
+            [this](const QString &text) { m_program.settings().SetBaseWord(text); });
+    connect(txtCustom, &QLineEdit::textChanged, this,
+            [this](const QString &text) { m_program.settings().SetCustomExtension(text); });
     connect(Text1, &QLineEdit::returnPressed, this, &frmMake::Command1_Click);
     connect(Text2, &QLineEdit::returnPressed, this, &frmMake::cmdAdd_Click);
     connect(cmdAdd, &QPushButton::clicked, this, &frmMake::cmdAdd_Click);
@@ -172,44 +175,45 @@ frmMake::frmMake(AppState &state, QWidget *parent)
     connect(Command1, &QPushButton::clicked, this, &frmMake::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &frmMake::Command2_Click);
 
-    m_chooseSaveFile = [this](const QString &proposed) {
-        return QFileDialog::getSaveFileName(this, QStringLiteral("Save Domains As..."), proposed,
-                                            QStringLiteral("Text files (*.txt)"));
+    m_chooseSaveFile = [this](const QString &proposed, std::function<void(const QString &)> done) {
+        auto *dialog = new QFileDialog(this, QStringLiteral("Save Domains As..."), proposed,
+                                       QStringLiteral("Text files (*.txt)"));
+        dialog->setObjectName(QStringLiteral("cmd1"));
+        dialog->setAcceptMode(QFileDialog::AcceptSave);
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        // The answer comes back through the event loop; no second loop runs meanwhile.
+        auto answered = std::make_shared<bool>(false);
+        connect(dialog, &QFileDialog::fileSelected, this, [done, answered](const QString &file) {
+            *answered = true;
+            done(file);
+        });
+        connect(dialog, &QDialog::finished, this, [done, answered] {
+            if (!*answered)
+                done(QString());
+        });
+        dialog->open();
     };
 }
 
 frmMake::~frmMake() = default;
 
-QString frmMake::AppendsPath() const
-{
-    return m_state.folder.Join(QStringLiteral("\\Appends.txt"));
-}
-
-QString frmMake::CreatedPath() const
-{
-    return m_state.folder.Join(QStringLiteral("\\CreatedDomains.txt"));
-}
-
 void frmMake::LoadAffixes()
 {
-    QStringList affixes;
-    for (const QString &line : TextFile::ReadLines(AppendsPath()).value_or(QStringList())) {
-        if (NameGenerator::IsAffixLine(line))
-            affixes.append(line);
-    }
-    m_affixes->Reset(affixes);
+    m_affixes->Reset(AffixFile(m_program.paths().appends()).Affixes());
+}
+
+void frmMake::ShowMessage(const QString &text)
+{
+    auto *box = new QMessageBox(QMessageBox::NoIcon, windowTitle(), text, QMessageBox::Ok, this);
+    box->setObjectName(QStringLiteral("GeneratorMessage"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
 }
 
 void frmMake::cmdAdd_Click()
 {
     const QString affix = Text2->text();
-    const QString path = AppendsPath();
-    // A file that does not end with a line break would join the new affix to its last line.
-    const QByteArray existing = TextFile::ReadBytes(path).value_or(QByteArray());
-    const QString separator = existing.isEmpty() || existing.endsWith('\n') || existing.endsWith('\r')
-                                  ? QString()
-                                  : QStringLiteral("\r\n");
-    TextFile::Append(path, separator + affix + QStringLiteral("\r\n"));
+    AffixFile(m_program.paths().appends()).Add(affix);
     m_affixes->Append(affix);
     Text2->clear();
 }
@@ -218,23 +222,14 @@ void frmMake::cmdSub_Click()
 {
     const QModelIndex selected = List2->currentIndex();
     if (!selected.isValid() || !List2->selectionModel()->isSelected(selected)) {
-        auto *box = new QMessageBox(QMessageBox::NoIcon, windowTitle(),
-                                    QStringLiteral("You must first select an item to remove from the list."),
-                                    QMessageBox::Ok, this);
-        box->setObjectName(QStringLiteral("GeneratorMessage"));
-        box->setAttribute(Qt::WA_DeleteOnClose);
-        box->open();
+        ShowMessage(QStringLiteral("You must first select an item to remove from the list."));
         return;
     }
-    const QString affix = selected.data().toString();
-    QString text;
-    for (const QString &line : TextFile::ReadLines(AppendsPath()).value_or(QStringList())) {
-        if (line != affix)
-            text += line + QStringLiteral("\r\n");
-    }
-    text.replace(QStringLiteral("\r\n\r\n"), QStringLiteral("\r\n"));
-    TextFile::WriteAll(AppendsPath(), text + QStringLiteral("\r\n"));
+    AffixFile(m_program.paths().appends()).Remove(selected.data().toString());
     m_affixes->Remove(selected.row());
+    // No other affix becomes current or selected: a second "Del" only asks for a selection.
+    List2->selectionModel()->clear();
+    List2->setCurrentIndex(QModelIndex());
 }
 
 GeneratorChoices frmMake::Choices() const
@@ -266,7 +261,7 @@ void frmMake::Command1_Click()
         return;
     SetInputsEnabled(false);
     // A missing affix file gives no names, and the hand-over still happens.
-    const QStringList lines = TextFile::ReadLines(AppendsPath()).value_or(QStringList());
+    const QStringList lines = AffixFile(m_program.paths().appends()).Lines().value_or(QStringList());
     m_generator = std::make_unique<NameGenerator>(Text1->text(), lines, Choices());
     GenerateStep();
 }
@@ -288,18 +283,17 @@ void frmMake::WriteAndHandOver()
 {
     const int created = m_generator->createdCount();
     m_generator.reset();
-    QString text;
-    for (const QString &name : m_generated->names())
-        text += name + QStringLiteral("\r\n\r\n");
-    const bool written = TextFile::WriteAll(CreatedPath(), text);
+    const QString path = m_program.paths().createdDomains();
+    const bool written =
+        CandidateFile::Write(path, m_generated->names(), CandidateFile::Spacing::BlankLineAfterEach);
     SetInputsEnabled(true);
     if (!written) {
         txtStatus->setText(QStringLiteral("Created ") + QString::number(created) +
-                           QStringLiteral(" domains...  The list cannot be written to ") + CreatedPath());
+                           QStringLiteral(" domains...  The list cannot be written to ") + path);
         emit generationFinished(created);
         return;
     }
-    m_state.controls.setTotal(QString::number(created));
+    m_program.controls().setTotal(QString::number(created));
     txtStatus->setText(QStringLiteral("Created ") + QString::number(created) +
                        QStringLiteral(" domains...  Search Started"));
     emit generationFinished(created);
@@ -308,10 +302,11 @@ void frmMake::WriteAndHandOver()
 
 void frmMake::Command2_Click()
 {
-    const QString proposed = m_state.folder.Join(QStringLiteral("\\CustomLists")) + QLatin1Char('/') +
-                             Text1->text() + QStringLiteral(".txt");
-    const QString chosen = m_chooseSaveFile(proposed);
-    if (chosen.isEmpty())
-        return; // cancelled: nothing is copied
-    xcopyFile(CreatedPath(), chosen);
+    const QString folder = m_program.paths().customLists();
+    QDir().mkpath(folder); // the dialog opens there, so it must exist
+    const QString proposed = folder + QLatin1Char('/') + Text1->text() + QStringLiteral(".txt");
+    m_chooseSaveFile(proposed, [this](const QString &chosen) {
+        if (!chosen.isEmpty()) // cancelled: nothing is copied
+            xcopyFile(m_program.paths().createdDomains(), chosen);
+    });
 }

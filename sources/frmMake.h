@@ -8,8 +8,8 @@
 #include <functional>
 #include <memory>
 
-class AppState;
 class NameListModel;
+class Program;
 class QCheckBox;
 class QGroupBox;
 class QLabel;
@@ -26,12 +26,15 @@ class frmMake : public QWidget
 {
     Q_OBJECT
 public:
-    using SaveFileChooser = std::function<QString(const QString &proposedPath)>;
+    // Asks for the file to save to, starting at the proposed path, and calls back with the
+    // answer (empty when cancelled); the answer may come later, from the event loop.
+    using SaveFileChooser =
+        std::function<void(const QString &proposedPath, std::function<void(const QString &chosen)> done)>;
 
-    explicit frmMake(AppState &state, QWidget *parent = nullptr);
+    explicit frmMake(Program &program, QWidget *parent = nullptr);
     ~frmMake() override;
 
-    // The save dialog; tests put their own chooser here. An empty answer means cancelled.
+    // The save dialog; tests put their own chooser here.
     void setSaveFileChooser(SaveFileChooser chooser) { m_chooseSaveFile = std::move(chooser); }
 
     void cmdAdd_Click();
@@ -70,10 +73,9 @@ private:
     GeneratorChoices Choices() const;
     void GenerateStep();
     void WriteAndHandOver();
-    QString AppendsPath() const;
-    QString CreatedPath() const;
+    void ShowMessage(const QString &text);
 
-    AppState &m_state;
+    Program &m_program;
     NameListModel *m_affixes;
     NameListModel *m_generated;
     std::unique_ptr<NameGenerator> m_generator;

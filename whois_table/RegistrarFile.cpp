@@ -4,6 +4,8 @@
 
 #include <QFile>
 
+#include <algorithm>
+
 namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
@@ -163,6 +165,15 @@ std::optional<quint16> RegistrarFile::ParsePort(const QString &text)
     return static_cast<quint16>(port);
 }
 
+bool RegistrarFile::IsValidField(const QString &text)
+{
+    if (text.isEmpty())
+        return false;
+    return std::none_of(text.begin(), text.end(), [](QChar c) {
+        return c == QLatin1Char('|') || c.unicode() < 0x20 || c.unicode() == 0x7F;
+    });
+}
+
 std::optional<QStringList> RegistrarFile::ReadLines() const
 {
     return TextFile::ReadLines(m_path);
@@ -205,7 +216,7 @@ bool RegistrarFile::WriteDefaultRegistrars(bool restore) const
 bool RegistrarFile::SaveRegistrarRow(const QString &extension, const QString &server, const QString &port,
                                      bool enabled) const
 {
-    if (!ParsePort(port))
+    if (!IsValidField(extension) || !IsValidField(server) || !ParsePort(port))
         return false;
     const QString lowerExtension = extension.toLower();
     const QString newRow = JoinRow(lowerExtension, server, port, enabled ? kEnabled : kDisabled);
@@ -235,7 +246,7 @@ bool RegistrarFile::SaveRegistrarRow(const QString &extension, const QString &se
 bool RegistrarFile::AppendRegistrarRow(const QString &extension, const QString &server, const QString &port,
                                        const QString &status) const
 {
-    if (!ParsePort(port))
+    if (!IsValidField(extension) || !IsValidField(server) || !IsValidField(status) || !ParsePort(port))
         return false;
     return TextFile::Append(m_path, JoinRow(extension.toLower(), server, port, status) + kCrLf);
 }
@@ -243,20 +254,42 @@ bool RegistrarFile::AppendRegistrarRow(const QString &extension, const QString &
 QList<QStringList> RegistrarFile::ListRegistrarRows() const
 {
     QList<QStringList> rows;
-    for (const QString &line : ReadLines().value_or(QStringList())) {
-        if (const std::optional<QStringList> fields = SplitRow(line))
-            rows.append(fields->mid(0, 4));
+    for (const Line &line : ReadRowLines().value_or(QList<Line>())) {
+        if (!line.fields.isEmpty())
+            rows.append(line.fields);
     }
     return rows;
 }
 
-bool RegistrarFile::RewriteRegistrars(const QList<QStringList> &rows) const
+std::optional<QList<RegistrarFile::Line>> RegistrarFile::ReadRowLines() const
+{
+    const std::optional<QStringList> lines = ReadLines();
+    if (!lines)
+        return std::nullopt;
+    QList<Line> rowLines;
+    for (const QString &line : *lines) {
+        if (IsBlankLine(line))
+            continue;
+        const std::optional<QStringList> fields = SplitRow(line);
+        rowLines.append({fields ? fields->mid(0, 4) : QStringList(), line});
+    }
+    return rowLines;
+}
+
+bool RegistrarFile::RewriteRegistrars(const QList<Line> &fileLines, const QList<QStringList> &rows) const
 {
     QString text;
-    for (const QStringList &row : rows) {
-        if (row.size() < 4)
-            continue;
+    qsizetype next = 0;
+    const auto appendRow = [&](const QStringList &row) {
         text += JoinRow(row.at(0), row.at(1), row.at(2), row.at(3)) + kCrLf + kCrLf;
+    };
+    for (const Line &line : fileLines) {
+        if (line.fields.isEmpty())
+            text += line.text + kCrLf + kCrLf;
+        else if (next < rows.size())
+            appendRow(rows.at(next++));
     }
+    while (next < rows.size())
+        appendRow(rows.at(next++));
     return TextFile::WriteAll(m_path, text);
 }

@@ -34,6 +34,9 @@ public:
     static QString DefaultFileText();
     // A port typed or read as text: a whole number from 1 to 65535 (spaces around it allowed).
     static std::optional<quint16> ParsePort(const QString &text);
+    // A field a row may hold: not empty, no "|" (it separates the fields) and no control
+    // character (a line break would split the row).
+    static bool IsValidField(const QString &text);
 
     // Replaces the table with the rows of the file. A file without any usable row leaves the
     // table as it was. False when the file cannot be read. *skippedLines counts the malformed
@@ -45,7 +48,7 @@ public:
     bool WriteDefaultRegistrars(bool restore) const;
 
     // Replaces every row of the (lower-cased) extension by the new row, or appends it when no
-    // row matched. Refuses a port that is not valid before writing anything.
+    // row matched. Refuses an invalid field or port before writing anything.
     bool SaveRegistrarRow(const QString &extension, const QString &server, const QString &port,
                           bool enabled) const;
 
@@ -57,8 +60,18 @@ public:
     // view. Lines that loading skips are left out.
     QList<QStringList> ListRegistrarRows() const;
 
-    // Rewrites the file from rows of four fields, each row followed by an empty line.
-    bool RewriteRegistrars(const QList<QStringList> &rows) const;
+    // The non-blank lines of the file in order: a row (its four fields), or a line that loading
+    // skips (as it stands, so that a rewrite can keep it).
+    struct Line
+    {
+        QStringList fields; // empty for a skipped line
+        QString text;
+    };
+    std::optional<QList<Line>> ReadRowLines() const;
+
+    // Rewrites the file from its lines, each followed by an empty line: the rows in the order
+    // given take the places of the file's rows; skipped lines keep their places.
+    bool RewriteRegistrars(const QList<Line> &fileLines, const QList<QStringList> &rows) const;
 
 private:
     std::optional<QStringList> ReadLines() const;

@@ -1,6 +1,7 @@
 #include "frmSettings.h"
 
-#include "shell/AppState.h"
+#include "RegistrarTableModel.h"
+#include "app/Program.h"
 #include "shell/Pictures.h"
 
 #include <QCheckBox>
@@ -11,25 +12,28 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 const QString frmSettings::kInvalidFields = QStringLiteral("Please enter valid information for all fields.");
 
-frmSettings::frmSettings(AppState &state, QWidget *parent) : QWidget(parent, Qt::Window), m_state(state)
+frmSettings::frmSettings(Program &program, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_program(program),
+      m_rows(new RegistrarTableModel(program.registrarFile(), this))
 {
     setObjectName(QStringLiteral("frmSettings"));
     setWindowTitle(QStringLiteral("Domain extension settings"));
     setWindowIcon(QIcon(ProgramEmblem(64)));
 
-    lstDomains = new QTreeWidget(this);
+    lstDomains = new QTreeView(this);
     lstDomains->setObjectName(QStringLiteral("lstDomains"));
-    lstDomains->setHeaderLabels({QStringLiteral("Extension"), QStringLiteral("Server"),
-                                 QStringLiteral("Port"), QStringLiteral("Status")});
+    lstDomains->setModel(m_rows);
     lstDomains->setRootIsDecorated(false);
     lstDomains->setUniformRowHeights(true);
     lstDomains->setAlternatingRowColors(true);
     lstDomains->setSelectionMode(QAbstractItemView::SingleSelection);
+    lstDomains->setSelectionBehavior(QAbstractItemView::SelectRows);
+    lstDomains->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lstDomains->header()->setSectionsClickable(true);
     lstDomains->setColumnWidth(0, 90);
     lstDomains->setColumnWidth(1, 220);
@@ -76,7 +80,7 @@ frmSettings::frmSettings(AppState &state, QWidget *parent) : QWidget(parent, Qt:
     layout->addWidget(chkProxy);
     resize(760, 480);
 
-    connect(lstDomains, &QTreeWidget::itemClicked, this, [this] { lstDomains_Click(); });
+    connect(lstDomains, &QTreeView::clicked, this, [this] { lstDomains_Click(); });
     connect(lstDomains->header(), &QHeaderView::sectionClicked, this,
             [this](int column) { EnhListView_SortColumns(column); });
     connect(cmdSave, &QPushButton::clicked, this, &frmSettings::cmdSave_Click);
@@ -84,29 +88,27 @@ frmSettings::frmSettings(AppState &state, QWidget *parent) : QWidget(parent, Qt:
     connect(Command1, &QPushButton::clicked, this, &frmSettings::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &frmSettings::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &frmSettings::Command3_Click);
-    connect(chkProxy, &QCheckBox::clicked, this, [this](bool checked) { m_state.setProxyMode(checked); });
+    connect(chkProxy, &QCheckBox::clicked, this, [this](bool checked) {
+        m_program.setProxyMode(checked);
+        m_program.settings().SetProxyMode(checked);
+    });
 
-    // Load: the rows of the file, a new row is enabled, the proxy switch as stored.
-    ListRows();
+    // Load: a new row is enabled, the proxy switch as stored.
     m_editEnabled = true;
-    chkProxy->setChecked(m_state.ReadSetting(m_state.productApp(), QStringLiteral("chkProxy"),
-                                             QStringLiteral("0")) == QLatin1String("1"));
+    chkProxy->setChecked(m_program.settings().ProxyMode());
 }
 
-void frmSettings::ListRows()
+std::optional<int> frmSettings::selectedRow() const
 {
-    lstDomains->clear();
-    QList<QTreeWidgetItem *> items;
-    for (const QStringList &row : m_state.registrarFile().ListRegistrarRows())
-        items.append(new QTreeWidgetItem(row));
-    lstDomains->addTopLevelItems(items);
-    if (m_sorted)
-        lstDomains->sortItems(m_sortColumn, m_sortOrder);
+    const QModelIndexList selected = lstDomains->selectionModel()->selectedRows();
+    if (selected.isEmpty())
+        return std::nullopt;
+    return selected.first().row();
 }
 
 bool frmSettings::Reload()
 {
-    return m_state.ReloadRegistrars();
+    return m_program.ReloadRegistrars();
 }
 
 void frmSettings::ShowMessage(const QString &text)
@@ -124,39 +126,61 @@ void frmSettings::ClearBoxes()
     txtPort->clear();
 }
 
+void frmSettings::SelectRow(int row)
+{
+    const QModelIndex index = m_rows->index(row, 0);
+    lstDomains->setCurrentIndex(index);
+    lstDomains->selectionModel()->select(index,
+                                         QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    lstDomains->scrollTo(index);
+    lstDomains_Click();
+}
+
+void frmSettings::ClearSelection()
+{
+    lstDomains->selectionModel()->clear();
+    lstDomains->setCurrentIndex(QModelIndex());
+}
+
 void frmSettings::lstDomains_Click()
 {
-    QTreeWidgetItem *item = lstDomains->currentItem();
-    if (!item || !item->isSelected())
+    const std::optional<int> row = selectedRow();
+    if (!row)
         return;
-    txtExt->setText(item->text(0));
-    txtServer->setText(item->text(1));
-    txtPort->setText(item->text(2));
-    m_editEnabled = item->text(3) == QLatin1String("Enabled");
+    const QStringList fields = m_rows->row(*row);
+    txtExt->setText(fields.at(RegistrarTableModel::Extension));
+    txtServer->setText(fields.at(RegistrarTableModel::Server));
+    txtPort->setText(fields.at(RegistrarTableModel::Port));
+    m_editEnabled = fields.at(RegistrarTableModel::Status) == QLatin1String("Enabled");
 }
 
 void frmSettings::cmdSave_Click()
 {
-    if (txtExt->text().isEmpty() || txtServer->text().isEmpty() || txtPort->text().isEmpty()) {
+    // A "|" or a line break in a field would break the file's row apart.
+    if (!RegistrarFile::IsValidField(txtExt->text()) || !RegistrarFile::IsValidField(txtServer->text()) ||
+        txtPort->text().isEmpty()) {
         ShowMessage(kInvalidFields);
         return;
     }
-    const bool saved = m_state.registrarFile().SaveRegistrarRow(txtExt->text(), txtServer->text(),
-                                                                txtPort->text(), m_editEnabled);
-    ListRows();
-    if (!saved || !Reload())
+    const std::optional<int> saved =
+        m_rows->Save(txtExt->text(), txtServer->text(), txtPort->text(), m_editEnabled);
+    const bool reloaded = Reload();
+    if (!saved || !reloaded) {
         ShowMessage(kInvalidFields);
+        return;
+    }
+    SelectRow(*saved);
 }
 
 void frmSettings::cmdToggle_Click()
 {
-    QTreeWidgetItem *item = lstDomains->currentItem();
-    if (!item || !item->isSelected())
+    const std::optional<int> row = selectedRow();
+    if (!row)
         return;
-    const bool enable = item->text(3) != QLatin1String("Enabled");
-    m_state.registrarFile().SaveRegistrarRow(item->text(0), item->text(1), item->text(2), enable);
-    ListRows();
+    const std::optional<int> toggled = m_rows->Toggle(*row);
     Reload();
+    if (toggled)
+        SelectRow(*toggled);
 }
 
 void frmSettings::Command1_Click()
@@ -168,45 +192,34 @@ void frmSettings::Command1_Click()
 
 void frmSettings::Command2_Click()
 {
-    QTreeWidgetItem *item = lstDomains->currentItem();
-    if (!item || !item->isSelected())
+    const std::optional<int> row = selectedRow();
+    if (!row)
         return;
-    delete item;
-    if (!RewriteRegistrarsFromView())
+    const bool deleted = m_rows->Delete(*row);
+    // No other row becomes current or selected: a second "Delete Selected" removes nothing.
+    ClearSelection();
+    if (!deleted)
         return;
-    Reload();
+    if (m_rows->rowCount() == 0)
+        m_program.registrars().setRows({}); // the file is gone; the next start writes the built-in rows
+    else
+        Reload();
     ClearBoxes();
-}
-
-bool frmSettings::RewriteRegistrarsFromView()
-{
-    QList<QStringList> rows;
-    for (int i = 0; i < lstDomains->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem *item = lstDomains->topLevelItem(i);
-        rows.append({item->text(0), item->text(1), item->text(2), item->text(3)});
-    }
-    return m_state.registrarFile().RewriteRegistrars(rows);
 }
 
 void frmSettings::Command3_Click()
 {
-    m_state.registrarFile().WriteDefaultRegistrars(true);
-    ListRows();
+    m_rows->RestoreDefaults();
     Reload();
+    ClearBoxes();
+    ClearSelection();
 }
 
 bool frmSettings::EnhListView_SortColumns(int column)
 {
-    if (lstDomains->topLevelItemCount() < 1 || column < 0 || column >= lstDomains->columnCount())
+    if (!m_rows->SortByColumn(column))
         return false;
-    if (!m_sorted) {
-        m_sorted = true;
-        m_sortOrder = Qt::AscendingOrder;
-    }
-    m_sortColumn = column;
-    m_sortOrder = m_sortOrder == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
-    lstDomains->sortItems(m_sortColumn, m_sortOrder);
     lstDomains->header()->setSortIndicatorShown(true);
-    lstDomains->header()->setSortIndicator(m_sortColumn, m_sortOrder);
+    lstDomains->header()->setSortIndicator(m_rows->sortColumn(), m_rows->sortOrder());
     return true;
 }

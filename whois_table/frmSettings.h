@@ -2,11 +2,14 @@
 
 #include <QWidget>
 
-class AppState;
+#include <optional>
+
+class Program;
 class QCheckBox;
 class QLineEdit;
 class QPushButton;
-class QTreeWidget;
+class QTreeView;
+class RegistrarTableModel;
 
 // "Domain extension settings": the whois server table as a list, with editing of a row,
 // switching a row on or off, deleting, restoring the built-in rows, and the proxy switch.
@@ -18,7 +21,7 @@ class frmSettings : public QWidget
 public:
     static const QString kInvalidFields;
 
-    explicit frmSettings(AppState &state, QWidget *parent = nullptr);
+    explicit frmSettings(Program &program, QWidget *parent = nullptr);
 
     // Button actions, named after their buttons.
     void cmdSave_Click();
@@ -29,12 +32,13 @@ public:
     void lstDomains_Click();
     // Sorts by a column's text; the first click sorts descending, each further click flips.
     bool EnhListView_SortColumns(int column);
-    // Writes registrars.txt from the rows in the order the list shows them.
-    bool RewriteRegistrarsFromView();
 
     bool editEnabled() const { return m_editEnabled; }
+    RegistrarTableModel &rows() { return *m_rows; }
+    // The row selected in the list, if any.
+    std::optional<int> selectedRow() const;
 
-    QTreeWidget *lstDomains;
+    QTreeView *lstDomains;
     QLineEdit *txtExt;
     QLineEdit *txtServer;
     QLineEdit *txtPort;
@@ -46,14 +50,14 @@ public:
     QCheckBox *chkProxy;
 
 private:
-    void ListRows();
     bool Reload();
     void ShowMessage(const QString &text);
     void ClearBoxes();
+    // Selects a row and shows it in the boxes, as a click on it does.
+    void SelectRow(int row);
+    void ClearSelection();
 
-    AppState &m_state;
+    Program &m_program;
+    RegistrarTableModel *m_rows;
     bool m_editEnabled = true;
-    bool m_sorted = false;
-    int m_sortColumn = 0;
-    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
 };

@@ -1,8 +1,11 @@
+#include "app/Program.h"
 #include "engine/CheckEngine.h"
-#include "sources/SourceSelection.h"
+#include "engine/RunStatus.h"
+#include "platform/TextFile.h"
 #include "support/FakeSocket.h"
 #include "support/TestFolders.h"
 
+#include <QDir>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -17,74 +20,78 @@ private slots:
     void cleanup();
     void queriesTheCleanedNameAtTheServerOfItsRow_data();
     void queriesTheCleanedNameAtTheServerOfItsRow();
+    void controlCharactersNeverReachTheWire_data();
+    void controlCharactersNeverReachTheWire();
     void proxyModeSendsEveryQueryToTheProxyRow();
     void batchEndsWhenEveryHandedSlotHasFinished();
     void shortLastBatchStopsWithoutWaitingForTheWatchdog();
     void watchdogEndsABatchAndDropsUnansweredNames();
     void timeoutReconnectsToTheRowsOwnPortKeepingThePartialReply();
+    void resetInTheMiddleOfAReplyIsNoVerdict();
+    void refusedServerGivesUpAtOnce();
     void failedSendReconnectsToTheRowsOwnPort();
     void invalidArgumentIsRetriedOnceThenReported();
     void unusableRepliesAreUnchecked_data();
     void unusableRepliesAreUnchecked();
-    void statusTextsFollowTheRun();
-    void positionIsStoredUnderTheSourceKeyAndWordNumber();
+    void signalsFollowTheRun();
+    void positionIsStoredUnderTheResumeKeyAndWordNumber();
+    void storedPositionIsTheFirstNameWithoutVerdict();
     void stopStoresThePositionAtOnce();
-    void startIsRefusedForBadInput_data();
-    void startIsRefusedForBadInput();
-    void stopRestoresTheControls();
+    void startIsRefused_data();
+    void startIsRefused();
+    void leftoverFilesThatCannotBeBackedUpStopTheStart();
+    void failedOverflowWriteIsRetriedOncePerBatch();
     void eventsAfterStopAreIgnored();
-    void searchEngineSourcesStartAtLineOne();
 
 private:
-    void UseList(const QStringList &names, const QString &caption = QStringLiteral("Custom List"));
+    RunRequest UseList(const QStringList &names, const QString &resumeKey = "CustWordNum");
+    CheckEngine &Engine() { return m_program->engine(); }
     QStringList CheckedNames(CheckOutcome outcome) const;
+    void Save(const QString &extension, const QString &server, const QString &port);
 
     std::unique_ptr<TestFolders> m_folders;
-    std::unique_ptr<AppState> m_state;
-    std::unique_ptr<SourceSelection> m_selection;
     std::unique_ptr<FakeSocketFactory> m_sockets;
-    std::unique_ptr<CheckEngine> m_engine;
+    std::unique_ptr<Program> m_program;
     QList<QPair<QString, CheckOutcome>> m_checked;
+    QStringList m_reasons;
     QStringList m_errors;
 };
 
 void TestCheckEngine::init()
 {
     m_folders = std::make_unique<TestFolders>();
-    m_state = m_folders->MakePreparedState();
-    m_selection = std::make_unique<SourceSelection>(*m_state);
     m_sockets = std::make_unique<FakeSocketFactory>();
-    m_engine =
-        std::make_unique<CheckEngine>(*m_state, *m_selection, m_sockets->factory(), EngineTimings{5, 5});
+    m_program = m_folders->MakePreparedProgram({.sockets = m_sockets->factory(), .timings = {5, 5, 5}});
     m_checked.clear();
+    m_reasons.clear();
     m_errors.clear();
-    connect(m_engine.get(), &CheckEngine::nameChecked, this,
-            [this](const QString &name, CheckOutcome outcome) {
+    connect(&Engine(), &CheckEngine::nameChecked, this,
+            [this](const QString &name, CheckOutcome outcome, const QString &reason) {
                 m_checked.append({name, outcome});
+                if (outcome == CheckOutcome::Unchecked)
+                    m_reasons.append(reason);
             });
-    connect(m_engine.get(), &CheckEngine::errorRaised, this,
+    connect(m_program.get(), &Program::errorRaised, this,
             [this](const QString &, const QString &text) { m_errors.append(text); });
 }
 
 void TestCheckEngine::cleanup()
 {
-    m_engine.reset();
-    m_selection.reset();
-    m_state.reset();
+    m_program.reset();
     m_sockets.reset();
     m_folders.reset();
 }
 
-void TestCheckEngine::UseList(const QStringList &names, const QString &caption)
+RunRequest TestCheckEngine::UseList(const QStringList &names, const QString &resumeKey)
 {
     const QString path = m_folders->WriteList("list.txt", names);
-    if (caption == QLatin1String("Custom List")) {
-        m_selection->setHooks({[path](const QString &) { return std::optional(path); }, {}, {}});
-        m_selection->Select(caption);
-    } else {
-        m_selection->Select(caption);
-        m_state->controls.setSourcePath(path);
-    }
+    return RunRequest{path, 1, names.size(), resumeKey};
+}
+
+void TestCheckEngine::Save(const QString &extension, const QString &server, const QString &port)
+{
+    m_program->registrarFile().SaveRegistrarRow(extension, server, port, true);
+    m_program->ReloadRegistrars();
 }
 
 QStringList TestCheckEngine::CheckedNames(CheckOutcome outcome) const
@@ -108,6 +115,10 @@ void TestCheckEngine::queriesTheCleanedNameAtTheServerOfItsRow_data()
     QTest::newRow("own extension, disabled row") << "example.org"
                                                  << "example.org"
                                                  << "whois.pir.org";
+    // Blanks around a list line are no part of the name: it goes to its own server.
+    QTest::newRow("blanks around the line") << "  freex.org \t"
+                                            << "freex.org"
+                                            << "whois.pir.org";
     // The run cleans every candidate before the query step, so "%" and ":" are gone by then.
     QTest::newRow("percent sign cleaned away first") << "my%20shop.net"
                                                      << "my20shop.net"
@@ -125,8 +136,7 @@ void TestCheckEngine::queriesTheCleanedNameAtTheServerOfItsRow()
     QFETCH(QString, candidate);
     QFETCH(QString, query);
     QFETCH(QString, server);
-    UseList({candidate});
-    QVERIFY(m_engine->Start());
+    QVERIFY(Engine().Start(UseList({candidate})));
     FakeSocket &socket = m_sockets->at(0);
     QCOMPARE(socket.connects, (QList<QPair<QString, quint16>>{{server, 43}}));
     socket.RaiseConnected();
@@ -137,13 +147,36 @@ void TestCheckEngine::queriesTheCleanedNameAtTheServerOfItsRow()
     QCOMPARE(m_checked.first().first, query);
 }
 
+void TestCheckEngine::controlCharactersNeverReachTheWire_data()
+{
+    QTest::addColumn<QString>("candidate");
+    // The part after the first dot survives cleaning and is decoded only then.
+    QTest::newRow("encoded line break") << "evil.com%0D%0AHigh\tforged.com";
+    QTest::newRow("encoded line feed") << "evil.com%0ax";
+    QTest::newRow("raw NUL") << QString("ev") + QChar(0) + "il.com";
+    QTest::newRow("raw tab after the dot") << "evil.com\tx";
+    QTest::newRow("raw DEL after the dot") << QString("evil.com") + QChar(0x7F);
+}
+
+void TestCheckEngine::controlCharactersNeverReachTheWire()
+{
+    QFETCH(QString, candidate);
+    QVERIFY(Engine().Start(UseList({candidate, "other"})));
+    QCOMPARE(m_sockets->at(0).connects.size(), 0);
+    QCOMPARE(CheckedNames(CheckOutcome::Unchecked).size(), 1);
+    QCOMPARE(m_reasons, QStringList{"not a valid domain name"});
+    m_sockets->at(1).Answer("No match for");
+    QVERIFY(!Engine().isRunning());
+    QCOMPARE(m_program->results().items(ResultList::Mid), QStringList{"other.com"});
+    for (const QString &file : {"LowProfile.txt", "HighProfile.txt", "SuperHighProfile.txt"})
+        QVERIFY(!FileBytes(m_folders->appFolder() + "/" + file).contains("evil"));
+}
+
 void TestCheckEngine::proxyModeSendsEveryQueryToTheProxyRow()
 {
-    m_state->registrarFile().SaveRegistrarRow("proxy", "10.0.0.7", "4343", true);
-    m_state->ReloadRegistrars();
-    m_state->proxyMode = true;
-    UseList({"a.org", "b", "c.cn"});
-    QVERIFY(m_engine->Start());
+    Save("proxy", "10.0.0.7", "4343");
+    m_program->setProxyMode(true);
+    QVERIFY(Engine().Start(UseList({"a.org", "b", "c.cn"})));
     for (int i = 0; i < 3; ++i)
         QCOMPARE(m_sockets->at(i).connects, (QList<QPair<QString, quint16>>{{"10.0.0.7", 4343}}));
     m_sockets->at(1).RaiseConnected();
@@ -152,16 +185,14 @@ void TestCheckEngine::proxyModeSendsEveryQueryToTheProxyRow()
 
 void TestCheckEngine::batchEndsWhenEveryHandedSlotHasFinished()
 {
-    const QStringList names = NumberedNames("name", 60);
-    UseList(names);
-    QVERIFY(m_engine->Start());
+    QVERIFY(Engine().Start(UseList(NumberedNames("name", 60))));
     // All 25 answers of a full batch are filed, the 25th included.
     for (int i = 0; i < 25; ++i)
         m_sockets->at(i).Answer("No match for");
     QCOMPARE(m_checked.size(), 25);
     QCOMPARE(CheckedNames(CheckOutcome::Mid).size(), 25);
-    QCOMPARE(m_engine->batchesStarted(), 1);
-    QTRY_COMPARE(m_engine->batchesStarted(), 2);
+    QCOMPARE(Engine().batchesStarted(), 1);
+    QTRY_COMPARE(Engine().batchesStarted(), 2);
     QCOMPARE(m_sockets->at(0).connects.size(), 2);
     m_sockets->at(0).RaiseConnected();
     QCOMPARE(m_sockets->at(0).sent.last(), QString("name26.com\r\n"));
@@ -169,43 +200,41 @@ void TestCheckEngine::batchEndsWhenEveryHandedSlotHasFinished()
 
 void TestCheckEngine::shortLastBatchStopsWithoutWaitingForTheWatchdog()
 {
-    UseList({"a", "b", "c"});
-    QSignalSpy stopped(m_engine.get(), &CheckEngine::runStopped);
-    QVERIFY(m_engine->Start());
+    QSignalSpy stopped(&Engine(), &CheckEngine::runStopped);
+    QVERIFY(Engine().Start(UseList({"a", "b", "c"})));
     for (int i = 0; i < 3; ++i)
         m_sockets->at(i).Answer("taken");
     QCOMPARE(stopped.count(), 1);
-    QVERIFY(!m_engine->isRunning());
+    QVERIFY(!Engine().isRunning());
+    QVERIFY(Engine().completed());
     QCOMPARE(CheckedNames(CheckOutcome::Registered), (QStringList{"a.com", "b.com", "c.com"}));
-    QCOMPARE(m_state->results.heading(ResultLists::Registered), QString("Registered (3)"));
+    QCOMPARE(m_program->results().heading(ResultList::Registered), QString("Registered (3)"));
 }
 
 void TestCheckEngine::watchdogEndsABatchAndDropsUnansweredNames()
 {
-    UseList({"a", "b"});
-    QSignalSpy stopped(m_engine.get(), &CheckEngine::runStopped);
-    QVERIFY(m_engine->Start());
+    QSignalSpy stopped(&Engine(), &CheckEngine::runStopped);
+    QVERIFY(Engine().Start(UseList({"a", "b"})));
     m_sockets->at(0).Answer("No match for");
     // b never answers: after 30 ticks of the watchdog the batch ends without it.
     QTRY_COMPARE_WITH_TIMEOUT(stopped.count(), 1, 5000);
     QCOMPARE(CheckedNames(CheckOutcome::High), QStringList{"a.com"});
     QCOMPARE(CheckedNames(CheckOutcome::Unchecked), QStringList{"b.com"});
+    QCOMPARE(m_reasons, QStringList{"no answer within 30 seconds"});
     QVERIFY(!m_sockets->at(1).isOpen());
 }
 
 void TestCheckEngine::timeoutReconnectsToTheRowsOwnPortKeepingThePartialReply()
 {
-    m_state->registrarFile().SaveRegistrarRow("com", "whois.example", "4343", true);
-    m_state->ReloadRegistrars();
-    UseList({"slow", "other"});
-    QVERIFY(m_engine->Start());
+    Save("com", "whois.example", "4343");
+    QVERIFY(Engine().Start(UseList({"slow", "other"})));
     FakeSocket &socket = m_sockets->at(0);
     socket.RaiseConnected();
     socket.RaiseData("No match ");
     // Ten ticks later the slot asks again, on the row's own port.
     QTRY_COMPARE_WITH_TIMEOUT(socket.connects.size(), 2, 2000);
     QCOMPARE(socket.connects.last(), (QPair<QString, quint16>{"whois.example", 4343}));
-    QCOMPARE(m_engine->slot(0).reply(), QByteArray("No match "));
+    QCOMPARE(Engine().slot(0).reply(), QByteArray("No match "));
     socket.RaiseConnected();
     QCOMPARE(socket.sent, (QStringList{"slow.com\r\n", "slow.com\r\n"}));
     socket.RaiseData("for \"slow.com\"");
@@ -214,12 +243,41 @@ void TestCheckEngine::timeoutReconnectsToTheRowsOwnPortKeepingThePartialReply()
     QCOMPARE(CheckedNames(CheckOutcome::High), QStringList{"slow.com"});
 }
 
+void TestCheckEngine::resetInTheMiddleOfAReplyIsNoVerdict()
+{
+    QVERIFY(Engine().Start(UseList({"cutoff", "other"})));
+    FakeSocket &socket = m_sockets->at(0);
+    socket.RaiseConnected();
+    socket.RaiseData("Domain Name: CUTOFF.COM\r\nRegistr");
+    socket.RaiseFailed(SocketComponent::Error::Reset);
+    // Half a reply is no answer: nothing is filed, and the slot asks again by its timeout rule.
+    QCOMPARE(m_checked.size(), 0);
+    QCOMPARE(Engine().slot(0).reply(), QByteArray());
+    QTRY_COMPARE_WITH_TIMEOUT(socket.connects.size(), 2, 2000);
+    socket.Answer("No match for \"cutoff.com\"");
+    QCOMPARE(CheckedNames(CheckOutcome::Mid), QStringList{"cutoff.com"});
+    QCOMPARE(m_program->results().itemCount(ResultList::Registered), 0);
+}
+
+void TestCheckEngine::refusedServerGivesUpAtOnce()
+{
+    Save("org", "whois.refusing.example", "43");
+    QSignalSpy status(&Engine(), &CheckEngine::connectionStatus);
+    QSignalSpy stopped(&Engine(), &CheckEngine::runStopped);
+    QVERIFY(Engine().Start(UseList({"a.org", "b"})));
+    m_sockets->at(0).RaiseFailed(SocketComponent::Error::Refused);
+    m_sockets->at(1).Answer("taken");
+    // The batch does not wait for the watchdog.
+    QCOMPARE(stopped.count(), 1);
+    QCOMPARE(CheckedNames(CheckOutcome::Unchecked), QStringList{"a.org"});
+    QVERIFY(m_reasons.first().contains("whois.refusing.example"));
+    QVERIFY(status.first().first().toString().contains("whois.refusing.example"));
+}
+
 void TestCheckEngine::failedSendReconnectsToTheRowsOwnPort()
 {
-    m_state->registrarFile().SaveRegistrarRow("com", "whois.example", "4343", true);
-    m_state->ReloadRegistrars();
-    UseList({"a"});
-    QVERIFY(m_engine->Start());
+    Save("com", "whois.example", "4343");
+    QVERIFY(Engine().Start(UseList({"a"})));
     FakeSocket &socket = m_sockets->at(0);
     socket.refuseSend = true;
     socket.RaiseConnected();
@@ -229,17 +287,16 @@ void TestCheckEngine::failedSendReconnectsToTheRowsOwnPort()
 
 void TestCheckEngine::invalidArgumentIsRetriedOnceThenReported()
 {
-    UseList({"a"});
     for (int i = 0; i < CheckEngine::kPoolSize; ++i)
         m_sockets->at(i).rejectConnect = true;
-    QVERIFY(m_engine->Start());
+    QVERIFY(Engine().Start(UseList({"a"})));
     QCOMPARE(m_errors.size(), 1);
     QCOMPARE(
         m_errors.first(),
         QString("An error has occurred.\r\nError #: 5\r\nDescription: Invalid procedure call or argument"));
     // The slot keeps its name and its timer: it tries again like after a timeout.
-    QVERIFY(m_engine->slot(0).busy);
-    QVERIFY(m_engine->slot(0).isTimerActive());
+    QVERIFY(Engine().slot(0).busy);
+    QVERIFY(Engine().slot(0).isTimerActive());
 }
 
 void TestCheckEngine::unusableRepliesAreUnchecked_data()
@@ -253,135 +310,166 @@ void TestCheckEngine::unusableRepliesAreUnchecked_data()
 void TestCheckEngine::unusableRepliesAreUnchecked()
 {
     QFETCH(QByteArray, reply);
-    UseList({"a", "b"});
-    QVERIFY(m_engine->Start());
+    QVERIFY(Engine().Start(UseList({"a", "b"})));
     m_sockets->at(0).Answer(reply);
     m_sockets->at(1).Answer("No match for");
     QCOMPARE(CheckedNames(CheckOutcome::Unchecked), QStringList{"a.com"});
-    QCOMPARE(m_state->results.itemCount(ResultLists::Registered), 0);
-    QCOMPARE(m_state->results.items(ResultLists::High), QStringList{"b.com"});
-    QVERIFY(!m_engine->isRunning()); // both slots finished: the run ended
+    QCOMPARE(m_program->results().itemCount(ResultList::Registered), 0);
+    QCOMPARE(m_program->results().items(ResultList::High), QStringList{"b.com"});
+    QVERIFY(!Engine().isRunning()); // both slots finished: the run ended
 }
 
-void TestCheckEngine::statusTextsFollowTheRun()
+void TestCheckEngine::signalsFollowTheRun()
 {
-    const QStringList names = NumberedNames("n", 5000);
-    UseList(names);
-    m_state->controls.setStartNumber("11");
-    QVERIFY(m_engine->Start());
-    QCOMPARE(m_engine->statusText(1), QString("36 of 5000"));
-    QCOMPARE(m_engine->statusText(2), QString("Open: 25"));
+    QSignalSpy progress(&Engine(), &CheckEngine::progress);
+    QSignalSpy open(&Engine(), &CheckEngine::openConnections);
+    QSignalSpy status(&Engine(), &CheckEngine::connectionStatus);
+    RunRequest request = UseList(NumberedNames("n", 5000));
+    request.firstPosition = 11;
+    QVERIFY(Engine().Start(request));
+    QCOMPARE(progress.last().at(0).toLongLong(), 36);
+    QCOMPARE(progress.last().at(1).toLongLong(), 5000);
+    QCOMPARE(RunStatus::ProgressText(36, 5000), std::optional<QString>("36 of 5000"));
+    QCOMPARE(open.last().first().toInt(), 25);
+    QCOMPARE(RunStatus::OpenConnectionsText(36, 5000, 25), QString("Open: 25"));
+    QCOMPARE(RunStatus::OpenConnectionsText(5001, 5000, 25), QString("Open: Closing connections..."));
     m_sockets->at(3).RaiseConnected();
-    QCOMPARE(m_engine->statusText(3), QString("connecting(3): - Search String: n14.com"));
-    m_engine->Stop();
-    QCOMPARE(m_engine->statusText(1), QString("Entry Status"));
-    QCOMPARE(m_engine->statusText(2), QString("Open Connections"));
-    QCOMPARE(m_engine->statusText(3), QString("Connection Status"));
+    QCOMPARE(status.last().first().toString(), QString("connecting(3): - Search String: n14.com"));
 }
 
-void TestCheckEngine::positionIsStoredUnderTheSourceKeyAndWordNumber()
+void TestCheckEngine::positionIsStoredUnderTheResumeKeyAndWordNumber()
 {
-    const QString path = m_folders->WriteList("list.txt", {"a", "b", "c"});
-    m_selection->Select("Full Word List");
-    m_state->controls.setSourcePath(path);
-    m_state->controls.setTotal("3");
-    QVERIFY(m_engine->Start());
-    QTRY_COMPARE(m_state->ReadSetting(AppState::kPositionsApp, "FullWordNum", "1"), QString("4"));
-    QCOMPARE(m_state->ReadSetting(AppState::kPositionsApp, "wordNumber", "0"), QString("4"));
+    QVERIFY(Engine().Start(UseList({"a", "b", "c"}, "FullWordNum")));
+    for (int i = 0; i < 3; ++i)
+        m_sockets->at(i).Answer("taken");
+    QTRY_COMPARE(StoredSetting(*m_program, "Velquist", "FullWordNum", "1"), QString("4"));
+    QCOMPARE(StoredSetting(*m_program, "Velquist", "wordNumber", "0"), QString("4"));
     // A source without a key of its own stores "wordNumber" only.
-    m_engine->Stop();
-    m_selection->Select("Generate names");
-    m_state->controls.setSourcePath(m_folders->WriteList("six.txt", {"a", "b", "c", "d", "e", "f"}));
-    m_state->controls.setStartNumber("2");
-    QVERIFY(m_engine->Start());
-    QTRY_COMPARE(m_state->ReadSetting(AppState::kPositionsApp, "wordNumber", "0"), QString("7"));
-    QCOMPARE(m_state->ReadSetting(AppState::kPositionsApp, "FullWordNum", "1"), QString("4"));
+    RunRequest six = UseList({"a", "b", "c", "d", "e", "f"}, QString());
+    six.firstPosition = 2;
+    QVERIFY(Engine().Start(six));
+    Engine().Stop();
+    QCOMPARE(StoredSetting(*m_program, "Velquist", "wordNumber", "0"), QString("7"));
+    QCOMPARE(StoredSetting(*m_program, "Velquist", "FullWordNum", "1"), QString("4"));
+}
+
+void TestCheckEngine::storedPositionIsTheFirstNameWithoutVerdict()
+{
+    QVERIFY(Engine().Start(UseList(NumberedNames("n", 60))));
+    // Every name of the batch but the first answered: a crash now must check n1 again.
+    for (int i = 1; i < 25; ++i)
+        m_sockets->at(i).Answer("taken");
+    QTest::qWait(30); // longer than the position write delay
+    QCOMPARE(StoredSetting(*m_program, "Velquist", "CustWordNum", "0"), QString("1"));
+    QCOMPARE(Engine().resumePosition(), 1);
+    m_sockets->at(0).Answer("taken");
+    QTRY_COMPARE(Engine().batchesStarted(), 2);
+    // Second batch (26 to 50): 26 to 28 answered, 29 in flight.
+    for (int i = 0; i < 3; ++i)
+        m_sockets->at(i).Answer("taken");
+    QTest::qWait(30);
+    QCOMPARE(StoredSetting(*m_program, "Velquist", "CustWordNum", "0"), QString("29"));
+    QCOMPARE(StoredSetting(*m_program, "Velquist", "wordNumber", "0"), QString("29"));
 }
 
 void TestCheckEngine::stopStoresThePositionAtOnce()
 {
-    const QStringList names = NumberedNames("n", 60);
-    UseList(names);
-    QVERIFY(m_engine->Start());
-    m_engine->Stop();
-    // Every candidate read counts, also the names the stop dropped.
-    QCOMPARE(m_state->ReadSetting(AppState::kPositionsApp, "CustWordNum", "1"), QString("26"));
-    QCOMPARE(m_state->ReadSetting(AppState::kPositionsApp, "wordNumber", "0"), QString("26"));
+    QVERIFY(Engine().Start(UseList(NumberedNames("n", 60))));
+    Engine().Stop();
+    // The names the stop dropped are done (unchecked): the next run starts after them.
+    QCOMPARE(StoredSetting(*m_program, "Velquist", "CustWordNum", "1"), QString("26"));
+    QCOMPARE(StoredSetting(*m_program, "Velquist", "wordNumber", "0"), QString("26"));
+    QCOMPARE(CheckedNames(CheckOutcome::Unchecked).size(), 25);
+    QVERIFY(!Engine().completed());
 }
 
-void TestCheckEngine::startIsRefusedForBadInput_data()
+void TestCheckEngine::startIsRefused_data()
 {
-    QTest::addColumn<QString>("start");
-    QTest::addColumn<QString>("total");
-    QTest::addColumn<bool>("listExists");
+    QTest::addColumn<QString>("problem");
+    QTest::addColumn<int>("refusal");
     QTest::addColumn<QString>("message");
-    QTest::newRow("start not a number") << "abc"
-                                        << "10" << true << "The start number \"abc\" is not a whole number.";
-    QTest::newRow("total not a number") << "1"
-                                        << "x1" << true << "The total \"x1\" is not a whole number.";
-    QTest::newRow("list missing") << "1"
-                                  << "10" << false << "cannot be read";
+    QTest::newRow("list missing") << "missing" << int(CheckEngine::Refusal::UnreadableList)
+                                  << "cannot be read";
+    QTest::newRow("no list") << "none" << int(CheckEngine::Refusal::UnreadableList) << "No list is chosen";
+    QTest::newRow("empty whois table")
+        << "table" << int(CheckEngine::Refusal::EmptyTable) << "Restore the defaults";
+    QTest::newRow("already running") << "running" << int(CheckEngine::Refusal::Running) << "";
 }
 
-void TestCheckEngine::startIsRefusedForBadInput()
+void TestCheckEngine::startIsRefused()
 {
-    QFETCH(QString, start);
-    QFETCH(QString, total);
-    QFETCH(bool, listExists);
+    QFETCH(QString, problem);
+    QFETCH(int, refusal);
     QFETCH(QString, message);
-    UseList({"a", "b"});
-    if (!listExists)
-        QFile::remove(m_folders->path("list.txt"));
-    m_state->controls.setTotal(total);
-    m_state->controls.setStartNumber(start);
-    QVERIFY(!m_engine->Start());
-    QVERIFY(!m_engine->isRunning());
-    QCOMPARE(m_errors.size(), 1);
-    QVERIFY2(m_errors.first().contains(message), qPrintable(m_errors.first()));
-    QVERIFY(m_state->controls.isEnabled(SearchControls::StartButton));
-    QCOMPARE(m_sockets->at(0).connects.size(), 0);
+    RunRequest request = UseList({"a", "b"});
+    if (problem == "missing")
+        QFile::remove(request.listPath);
+    if (problem == "none")
+        request.listPath.clear();
+    if (problem == "table")
+        m_program->registrars().setRows({});
+    if (problem == "running")
+        QVERIFY(Engine().Start(UseList({"c"})));
+    const int connectsBefore = int(m_sockets->at(0).connects.size());
+    QVERIFY(!Engine().Start(request));
+    QCOMPARE(int(Engine().refusal()), refusal);
+    QCOMPARE(m_errors.size(), message.isEmpty() ? 0 : 1);
+    if (!message.isEmpty())
+        QVERIFY2(m_errors.first().contains(message), qPrintable(m_errors.first()));
+    QCOMPARE(m_sockets->at(0).connects.size(), connectsBefore);
+    // A refused start does not move the list forward.
+    QCOMPARE(m_checked.size(), 0);
 }
 
-void TestCheckEngine::stopRestoresTheControls()
+void TestCheckEngine::leftoverFilesThatCannotBeBackedUpStopTheStart()
 {
-    const QStringList names = NumberedNames("n", 60);
-    UseList(names);
-    QVERIFY(m_engine->Start());
-    SearchControls &controls = m_state->controls;
-    QVERIFY(!controls.isEnabled(SearchControls::StartButton));
-    QVERIFY(!controls.isEnabled(SearchControls::SourceList));
-    QVERIFY(!controls.isEnabled(SearchControls::StartNumber));
-    QVERIFY(controls.isEnabled(SearchControls::StopButton));
-    m_engine->Stop();
-    QVERIFY(controls.isEnabled(SearchControls::StartButton));
-    QVERIFY(controls.isEnabled(SearchControls::SourceList));
-    QVERIFY(controls.isEnabled(SearchControls::StartNumber));
-    QVERIFY(!controls.isEnabled(SearchControls::StopButton));
-    QVERIFY(!controls.isEnabled(SearchControls::SearchButton));
-    // A custom list shows the position stored for custom lists: after the first batch.
-    QCOMPARE(controls.startNumber(), QString("26"));
+    const QString leftover = m_folders->appFolder() + "/LowProfile.txt";
+    TextFile::WriteAll(leftover, "from-an-earlier-run.com\r\n");
+    QDir(m_folders->appFolder() + "/backups").removeRecursively();
+    TextFile::WriteAll(m_folders->appFolder() + "/backups", "not a folder");
+    QVERIFY(!Engine().Start(UseList({"abcdefghij"})));
+    QCOMPARE(Engine().refusal(), CheckEngine::Refusal::BackupFailed);
+    QVERIFY(m_errors.first().contains(leftover));
+    QCOMPARE(FileBytes(leftover), QByteArray("from-an-earlier-run.com\r\n"));
+}
+
+void TestCheckEngine::failedOverflowWriteIsRetriedOncePerBatch()
+{
+    QStringList full;
+    for (int i = 0; i < 19999; ++i)
+        full << QStringLiteral("longname%1.com").arg(i);
+    m_program->results().model(ResultList::Low)->setStringList(full);
+    const QString overflow = m_folders->appFolder() + "/overflow";
+    QDir(overflow).removeRecursively();
+    TextFile::WriteAll(overflow, "not a folder");
+    QSignalSpy notices(&Engine(), &CheckEngine::backupNotice);
+    QVERIFY(Engine().Start(UseList(NumberedNames("freename", 30))));
+    m_sockets->at(0).Answer("No match for");
+    m_sockets->at(1).Answer("No match for");
+    QCOMPARE(m_errors.size(), 1);
+    QVERIFY2(m_errors.first().contains(overflow), qPrintable(m_errors.first()));
+    QCOMPARE(m_program->results().itemCount(ResultList::Low), 20001); // kept, not emptied
+    // The folder is back; the same batch does not try again, the next one does.
+    QFile::remove(overflow);
+    QDir().mkpath(overflow);
+    m_sockets->at(2).Answer("No match for");
+    QCOMPARE(notices.count(), 0);
+    for (int i = 3; i < 25; ++i)
+        m_sockets->at(i).Answer("taken");
+    QTRY_COMPARE(Engine().batchesStarted(), 2);
+    m_sockets->at(0).Answer("No match for");
+    QCOMPARE(notices.count(), 1);
+    QCOMPARE(FileBytes(overflow + "/LowProfile.txt").count("\r\n"), 20003);
+    QCOMPARE(m_errors.size(), 1);
 }
 
 void TestCheckEngine::eventsAfterStopAreIgnored()
 {
-    UseList({"a", "b"});
-    QVERIFY(m_engine->Start());
-    m_engine->Stop();
+    QVERIFY(Engine().Start(UseList({"a", "b"})));
+    Engine().Stop();
     m_sockets->at(0).Answer("No match for");
-    QCOMPARE(m_state->results.itemCount(ResultLists::High), 0);
+    QCOMPARE(m_program->results().itemCount(ResultList::High), 0);
     QCOMPARE(CheckedNames(CheckOutcome::Unchecked), (QStringList{"a.com", "b.com"}));
-}
-
-void TestCheckEngine::searchEngineSourcesStartAtLineOne()
-{
-    UseList({"a", "b", "c"}, "Google Search");
-    m_state->controls.setTotal("10");
-    m_state->controls.setStartNumber("3");
-    QVERIFY(m_engine->Start());
-    QCOMPARE(m_state->controls.startNumber(), QString("1"));
-    m_sockets->at(0).RaiseConnected();
-    QCOMPARE(m_sockets->at(0).sent, QStringList{"a.com\r\n"});
-    QTRY_COMPARE(m_state->ReadSetting(AppState::kPositionsApp, "GoogleWordNum", "1"), QString("4"));
 }
 
 QTEST_GUILESS_MAIN(TestCheckEngine)

@@ -1,9 +1,8 @@
+#include "app/Startup.h"
 #include "engine/CheckEngine.h"
 #include "engine/Filing.h"
 #include "platform/TcpSocketComponent.h"
 #include "platform/TextFile.h"
-#include "shell/Startup.h"
-#include "sources/SourceSelection.h"
 #include "support/TestFolders.h"
 #include "tools/whoisd/WhoisTestServer.h"
 
@@ -29,24 +28,26 @@ private slots:
     void reconnectUsesTheRowsOwnPort();
     void unusableAnswersAreUnchecked_data();
     void unusableAnswersAreUnchecked();
-    void endlessReplyIsCappedAndDropped();
+    void halfAReplyAndAResetIsNeverRegistered();
+    void refusedPortEndsTheBatchAtOnce();
+    void endlessReplyIsCutAtTheLimitWithoutVerdict();
     void profileFilesHoldTheFreeNames();
     void positionSurvivesARestart();
     void overflowAt20000MovesTheListsAway();
 
 private:
     void WriteRegistrars(const QStringList &rows);
-    void MakeEngine(EngineTimings timings);
+    void MakeProgram(EngineTimings timings);
+    CheckEngine &Engine() { return m_program->engine(); }
     void RunList(const QStringList &names, int timeoutMs = 10000);
     QStringList Checked(CheckOutcome outcome) const;
     quint16 DeadPort();
 
     std::unique_ptr<WhoisTestServer> m_server;
     std::unique_ptr<TestFolders> m_folders;
-    std::unique_ptr<AppState> m_state;
-    std::unique_ptr<SourceSelection> m_selection;
-    std::unique_ptr<CheckEngine> m_engine;
+    std::unique_ptr<Program> m_program;
     QList<QPair<QString, CheckOutcome>> m_checked;
+    QStringList m_reasons;
     int m_notices = 0;
     QDateTime m_now;
 };
@@ -60,38 +61,40 @@ void TestEngineLoopback::init()
     });
     m_folders = std::make_unique<TestFolders>();
     m_now = QDateTime(QDate(2026, 12, 8), QTime(10, 15, 30));
-    m_state = m_folders->MakePreparedState([this] { return m_now; });
-    const QString port = QString::number(m_server->port());
-    WriteRegistrars({"proxy|127.0.0.1|" + port + "|Enabled", "com|127.0.0.1|" + port + "|Enabled"});
-    m_selection = std::make_unique<SourceSelection>(*m_state);
-    MakeEngine({10, 10});
-    m_notices = 0;
+    MakeProgram({10, 10});
 }
 
 void TestEngineLoopback::cleanup()
 {
-    m_engine.reset();
-    m_selection.reset();
-    m_state.reset();
+    m_program.reset();
     m_folders.reset();
     m_server.reset();
 }
 
-void TestEngineLoopback::MakeEngine(EngineTimings timings)
+void TestEngineLoopback::MakeProgram(EngineTimings timings)
 {
-    m_engine = std::make_unique<CheckEngine>(*m_state, *m_selection, TcpSocketComponent::Factory(), timings);
+    m_program.reset();
+    m_program = m_folders->MakePreparedProgram({.timings = timings, .clock = [this] {
+                                                    return m_now;
+                                                }});
+    const QString port = QString::number(m_server->port());
+    WriteRegistrars({"proxy|127.0.0.1|" + port + "|Enabled", "com|127.0.0.1|" + port + "|Enabled"});
     m_checked.clear();
-    connect(m_engine.get(), &CheckEngine::nameChecked, this,
-            [this](const QString &name, CheckOutcome outcome) {
+    m_reasons.clear();
+    m_notices = 0;
+    connect(&Engine(), &CheckEngine::nameChecked, this,
+            [this](const QString &name, CheckOutcome outcome, const QString &reason) {
                 m_checked.append({name, outcome});
+                if (outcome == CheckOutcome::Unchecked)
+                    m_reasons.append(reason);
             });
-    connect(m_engine.get(), &CheckEngine::backupNotice, this, [this] { ++m_notices; });
+    connect(&Engine(), &CheckEngine::backupNotice, this, [this] { ++m_notices; });
 }
 
 void TestEngineLoopback::WriteRegistrars(const QStringList &rows)
 {
-    TextFile::WriteAll(m_state->registrarFile().path(), rows.join("\r\n") + "\r\n");
-    QVERIFY(m_state->ReloadRegistrars());
+    TextFile::WriteAll(m_program->registrarFile().path(), rows.join("\r\n") + "\r\n");
+    QVERIFY(m_program->ReloadRegistrars());
 }
 
 quint16 TestEngineLoopback::DeadPort()
@@ -104,10 +107,8 @@ quint16 TestEngineLoopback::DeadPort()
 void TestEngineLoopback::RunList(const QStringList &names, int timeoutMs)
 {
     const QString path = m_folders->WriteList("list.txt", names);
-    m_selection->setHooks({[path](const QString &) { return std::optional(path); }, {}, {}});
-    m_selection->Select("Custom List");
-    QSignalSpy stopped(m_engine.get(), &CheckEngine::runStopped);
-    QVERIFY(m_engine->Start());
+    QSignalSpy stopped(&Engine(), &CheckEngine::runStopped);
+    QVERIFY(Engine().Start({path, 1, names.size(), "CustWordNum"}));
     QVERIFY(stopped.wait(timeoutMs) || stopped.count() == 1);
 }
 
@@ -124,7 +125,7 @@ QStringList TestEngineLoopback::Checked(CheckOutcome outcome) const
 
 void TestEngineLoopback::sixtyNamesRunThreeBatchesAndFileEveryAnsweredName()
 {
-    MakeEngine({1000, 1000}); // real periods: the run must not wait for the watchdog
+    MakeProgram({1000, 1000}); // real periods: the run must not wait for the watchdog
     QStringList names;
     QStringList free;
     QStringList taken;
@@ -138,12 +139,12 @@ void TestEngineLoopback::sixtyNamesRunThreeBatchesAndFileEveryAnsweredName()
     timer.start();
     RunList(names);
     QVERIFY2(timer.elapsed() < 5000, "the short last batch waited for the watchdog");
-    QCOMPARE(m_engine->batchesStarted(), 3);
+    QCOMPARE(Engine().batchesStarted(), 3);
     QCOMPARE(m_checked.size(), 60);
     QCOMPARE(Checked(CheckOutcome::Mid), free);
     QCOMPARE(Checked(CheckOutcome::Registered), taken);
-    QCOMPARE(m_state->results.heading(ResultLists::Mid), QString("Mid Profile (20)"));
-    QCOMPARE(m_state->results.heading(ResultLists::Registered), QString("Registered (40)"));
+    QCOMPARE(m_program->results().heading(ResultLists::Mid), QString("Mid Profile (20)"));
+    QCOMPARE(m_program->results().heading(ResultLists::Registered), QString("Registered (40)"));
     QCOMPARE(m_server->queries().size(), 60);
 }
 
@@ -156,7 +157,7 @@ void TestEngineLoopback::replyInPiecesIsJudgedWhole()
     m_server->setRule("abcdefgh.com", pieces);
     RunList({"abcdefgh"});
     QCOMPARE(Checked(CheckOutcome::Low), QStringList{"abcdefgh.com"});
-    QCOMPARE(m_engine->slot(0).reply(),
+    QCOMPARE(Engine().slot(0).reply(),
              QByteArray("Domain: abcdefgh.com\r\nNo match for \"abcdefgh.com\"\r\n"));
 }
 
@@ -169,7 +170,7 @@ void TestEngineLoopback::serverThatNeverClosesIsAskedAgainKeepingThePartialReply
     m_server->setRule("slow.com", rule);
     RunList({"slow"});
     QCOMPARE(m_server->connectionsFor("slow.com"), 2);
-    QCOMPARE(m_engine->slot(0).reply(), QByteArray("No match for \"slow.com\"\r\n"));
+    QCOMPARE(Engine().slot(0).reply(), QByteArray("No match for \"slow.com\"\r\n"));
     QCOMPARE(Checked(CheckOutcome::High), QStringList{"slow.com"});
 }
 
@@ -187,7 +188,7 @@ void TestEngineLoopback::proxyModeSendsEverythingToTheProxyRow()
     const QString dead = QString::number(DeadPort());
     WriteRegistrars({"proxy|127.0.0.1|" + QString::number(m_server->port()) + "|Enabled",
                      "com|127.0.0.1|" + dead + "|Enabled", "org|127.0.0.1|" + dead + "|Enabled"});
-    m_state->proxyMode = true;
+    m_program->setProxyMode(true);
     RunList({"free1", "free2.org", "taken3.com"});
     QCOMPARE(m_server->queries().size(), 3);
     QCOMPARE(Checked(CheckOutcome::Mid), (QStringList{"free1.com", "free2.org"}));
@@ -223,19 +224,49 @@ void TestEngineLoopback::unusableAnswersAreUnchecked()
     m_server->setRuleChooser({});
     RunList({"one", "two"});
     QCOMPARE(Checked(CheckOutcome::Unchecked), (QStringList{"one.com", "two.com"}));
-    QCOMPARE(m_state->results.itemCount(ResultLists::Registered), 0);
-    QCOMPARE(m_state->results.heading(ResultLists::Registered), QString("Registered"));
+    QCOMPARE(m_program->results().itemCount(ResultLists::Registered), 0);
+    QCOMPARE(m_program->results().heading(ResultLists::Registered), QString("Registered"));
 }
 
-void TestEngineLoopback::endlessReplyIsCappedAndDropped()
+void TestEngineLoopback::halfAReplyAndAResetIsNeverRegistered()
+{
+    WhoisReplyRule reset;
+    reset.mode = WhoisReplyRule::Mode::Reset;
+    reset.reply = "Domain Name: %NAME%\r\nRegistr";
+    m_server->setRule("freecut.com", reset);
+    RunList({"freecut", "taken1"}, 10000);
+    // The reset is no end of a reply: the name is asked again, and without an answer it stays
+    // unchecked; it is never filed "Registered".
+    QCOMPARE(Checked(CheckOutcome::Unchecked), QStringList{"freecut.com"});
+    QCOMPARE(Checked(CheckOutcome::Registered), QStringList{"taken1.com"});
+    QVERIFY(m_server->connectionsFor("freecut.com") >= 2);
+}
+
+void TestEngineLoopback::refusedPortEndsTheBatchAtOnce()
+{
+    MakeProgram({1000, 1000});
+    WriteRegistrars({"com|127.0.0.1|" + QString::number(m_server->port()) + "|Enabled",
+                     "org|127.0.0.1|" + QString::number(DeadPort()) + "|Enabled"});
+    QElapsedTimer timer;
+    timer.start();
+    RunList({"nobody.org", "taken1"});
+    QVERIFY2(timer.elapsed() < 3000, "the batch waited for a server that refused");
+    QCOMPARE(Checked(CheckOutcome::Unchecked), QStringList{"nobody.org"});
+    QVERIFY2(m_reasons.first().contains("127.0.0.1") && m_reasons.first().contains("refused"),
+             qPrintable(m_reasons.first()));
+    QCOMPARE(Checked(CheckOutcome::Registered), QStringList{"taken1.com"});
+}
+
+void TestEngineLoopback::endlessReplyIsCutAtTheLimitWithoutVerdict()
 {
     WhoisReplyRule stream;
     stream.mode = WhoisReplyRule::Mode::StreamForever;
     m_server->setRule("flood.com", stream);
     RunList({"flood", "free1"}, 20000);
     QCOMPARE(Checked(CheckOutcome::Unchecked), QStringList{"flood.com"});
+    QCOMPARE(m_reasons, QStringList{"reply too long"});
     QCOMPARE(Checked(CheckOutcome::Mid), QStringList{"free1.com"});
-    QCOMPARE(m_engine->slot(0).reply().size(), WhoisSlot::kReplyLimit);
+    QCOMPARE(Engine().slot(0).reply(), QByteArray()); // the memory is given back
 }
 
 void TestEngineLoopback::profileFilesHoldTheFreeNames()
@@ -254,25 +285,22 @@ void TestEngineLoopback::positionSurvivesARestart()
 {
     const QStringList names = NumberedNames("taken", 60);
     TextFile::WriteAll(m_folders->appFolder() + "/wordlists/FullWordList.txt", names.join("\r\n") + "\r\n");
-    m_selection->Select("Full Word List");
-    QCOMPARE(m_state->controls.total(), QString("60"));
-    QCOMPARE(m_state->controls.startNumber(), QString("1"));
-    connect(m_engine.get(), &CheckEngine::nameChecked, this, [this] {
+    m_program->selection().Select(CandidateSourceId::FullWordList);
+    QCOMPARE(m_program->controls().total(), QString("60"));
+    QCOMPARE(m_program->controls().startNumber(), QString("1"));
+    connect(&Engine(), &CheckEngine::nameChecked, this, [this] {
         if (m_checked.size() == 25)
-            m_engine->Stop();
+            Engine().Stop();
     });
-    QVERIFY(m_engine->Start());
-    QTRY_VERIFY(!m_engine->isRunning());
+    QVERIFY(m_program->StartFromControls());
+    QTRY_VERIFY(!Engine().isRunning());
 
     // A new start of the program on the same folders.
-    m_engine.reset();
-    m_selection.reset();
-    m_state = m_folders->MakePreparedState();
-    Startup::ReadRunPosition(*m_state);
-    QCOMPARE(m_state->runPosition, 26);
-    m_selection = std::make_unique<SourceSelection>(*m_state);
-    m_selection->Select("Full Word List");
-    QCOMPARE(m_state->controls.startNumber(), QString("26"));
+    m_program = m_folders->MakePreparedProgram();
+    Startup::ReadRunPosition(*m_program);
+    QCOMPARE(m_program->startupPosition(), 26);
+    m_program->selection().Select(CandidateSourceId::FullWordList);
+    QCOMPARE(m_program->controls().startNumber(), QString("26"));
 }
 
 void TestEngineLoopback::overflowAt20000MovesTheListsAway()
@@ -290,15 +318,15 @@ void TestEngineLoopback::overflowAt20000MovesTheListsAway()
     QVERIFY(QFile::exists(app + "/overflow/SuperHighProfile.txt"));
     // The unstamped profile file holds the same names; later names go to the new stamp.
     QCOMPARE(FileBytes(app + "/LowProfile.txt"), overflowLow);
-    const QString stamp = m_state->resultFiles.FileStamp();
+    const QString stamp = m_program->resultFiles().FileStamp();
     QCOMPARE(stamp, QString("20261208101530"));
     QCOMPARE(FileBytes(app + "/backups/HighProfile" + stamp + ".txt"), QByteArray(" \r\n \r\n"));
     QCOMPARE(FileBytes(app + "/backups/MidProfile" + stamp + ".txt"), QByteArray(" \r\n"));
-    const int after = m_state->results.itemCount(ResultLists::Low);
+    const int after = m_program->results().itemCount(ResultLists::Low);
     QVERIFY(after <= 6);
     QCOMPARE(FileBytes(app + "/LowProfile" + stamp + ".txt").count("\r\n"), after);
     // Counters restarted; the heading shows the count since the overflow once a name came in.
-    QCOMPARE(m_state->results.counter(ResultLists::Low), after);
+    QCOMPARE(m_program->results().counter(ResultLists::Low), after);
     QCOMPARE(m_checked.size(), Filing::kOverflowLimit + 6);
 }
 

@@ -48,6 +48,9 @@ void TestVerdict::judgeReply_data()
     QTest::newRow("access control") << "%ERROR:201: access control limit reached" << Verdict::NoVerdict;
     QTest::newRow("please go away") << "Please go away for a while" << Verdict::NoVerdict;
     QTest::newRow("one per second") << "only 1 request per second allowed" << Verdict::NoVerdict;
+    // A refusal wins over the words that would make the name free.
+    QTest::newRow("refusal with no match") << "No match for \"A.COM\".\r\nWHOIS LIMIT EXCEEDED\r\n"
+                                           << Verdict::NoVerdict;
 }
 
 void TestVerdict::judgeReply()
@@ -82,30 +85,30 @@ void TestVerdict::profileClass()
 void TestVerdict::headingCountsAsNamesAreFiled()
 {
     TestFolders folders;
-    auto state = folders.MakePreparedState();
-    Filing filing(state->results, state->resultFiles);
+    auto program = folders.MakePreparedProgram();
+    Filing filing(program->results(), program->resultFiles());
     for (const char *name : {"a.com", "b.com", "c.com"})
         filing.FileFreeName(name);
-    QCOMPARE(state->results.heading(ResultLists::High), QString("High Profile (3)"));
-    QCOMPARE(state->results.heading(ResultLists::Mid), QString("Mid Profile"));
-    state->results.ResetCounters(); // Start: counters 0, headings untouched
-    QCOMPARE(state->results.heading(ResultLists::High), QString("High Profile (3)"));
+    QCOMPARE(program->results().heading(ResultLists::High), QString("High Profile (3)"));
+    QCOMPARE(program->results().heading(ResultLists::Mid), QString("Mid Profile"));
+    program->results().ResetCounters(); // Start: counters 0, headings untouched
+    QCOMPARE(program->results().heading(ResultLists::High), QString("High Profile (3)"));
     filing.FileFreeName("d.com");
-    QCOMPARE(state->results.heading(ResultLists::High), QString("High Profile (1)"));
-    QCOMPARE(state->results.itemCount(ResultLists::High), 4);
+    QCOMPARE(program->results().heading(ResultLists::High), QString("High Profile (1)"));
+    QCOMPARE(program->results().itemCount(ResultLists::High), 4);
 }
 
 void TestVerdict::registeredKeepsAtMost101Names()
 {
     TestFolders folders;
-    auto state = folders.MakePreparedState();
-    Filing filing(state->results, state->resultFiles);
+    auto program = folders.MakePreparedProgram();
+    Filing filing(program->results(), program->resultFiles());
     for (int i = 1; i <= 101; ++i)
         filing.FileTakenName(QStringLiteral("r%1.com").arg(i));
-    QCOMPARE(state->results.itemCount(ResultLists::Registered), 101);
+    QCOMPARE(program->results().itemCount(ResultLists::Registered), 101);
     filing.FileTakenName("r102.com");
-    QCOMPARE(state->results.items(ResultLists::Registered), QStringList{"r102.com"});
-    QCOMPARE(state->results.heading(ResultLists::Registered), QString("Registered (102)"));
+    QCOMPARE(program->results().items(ResultLists::Registered), QStringList{"r102.com"});
+    QCOMPARE(program->results().heading(ResultLists::Registered), QString("Registered (102)"));
 }
 
 QTEST_GUILESS_MAIN(TestVerdict)

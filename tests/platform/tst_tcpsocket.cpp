@@ -4,6 +4,7 @@
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTest>
+#include <QVariant>
 
 // The socket component against a real server on 127.0.0.1.
 class TestTcpSocket : public QObject
@@ -16,6 +17,9 @@ private slots:
     void closeIsHarmlessAndSilent();
     void closedConnectionCanConnectAgain();
     void refusedConnectionReportsFailureOnly();
+    void unknownHostReportsHostNotFound();
+    void resetAfterDataIsAFailureNotAClose();
+    void readingStopsWhileReceivedDataWaits();
     void invalidArgumentsAreRefusedAtOnce();
 
 private:
@@ -49,8 +53,10 @@ QStringList TestTcpSocket::Exchange(TcpSocketComponent &socket, const QString &n
         events << "closed";
         closed = true;
     });
-    connect(&socket, &SocketComponent::Failed, &context,
-            [&](const QString &message) { events << "failed: " + message; });
+    connect(&socket, &SocketComponent::Failed, &context, [&](SocketComponent::Error error) {
+        events << QStringLiteral("failed: %1").arg(QVariant::fromValue(error).toString());
+        closed = true;
+    });
     socket.Connect("127.0.0.1", m_server->port());
     if (!QTest::qWaitFor([&] { return closed; }, 5000))
         events << "timed out";
@@ -139,8 +145,51 @@ void TestTcpSocket::refusedConnectionReportsFailureOnly()
     QSignalSpy failed(&socket, &SocketComponent::Failed);
     QCOMPARE(socket.Connect("127.0.0.1", closedPort), SocketComponent::ConnectResult::Started);
     QTRY_COMPARE(failed.count(), 1);
+    QCOMPARE(failed.first().first().value<SocketComponent::Error>(), SocketComponent::Error::Refused);
     QCOMPARE(connected.count(), 0);
     QCOMPARE(closed.count(), 0);
+}
+
+void TestTcpSocket::unknownHostReportsHostNotFound()
+{
+    TcpSocketComponent socket;
+    QSignalSpy failed(&socket, &SocketComponent::Failed);
+    // ".invalid" never resolves (RFC 2606), and no query leaves the machine for it.
+    QCOMPARE(socket.Connect("whois.example.invalid", 43), SocketComponent::ConnectResult::Started);
+    QTRY_COMPARE_WITH_TIMEOUT(failed.count(), 1, 10000);
+    QCOMPARE(failed.first().first().value<SocketComponent::Error>(), SocketComponent::Error::HostNotFound);
+}
+
+void TestTcpSocket::resetAfterDataIsAFailureNotAClose()
+{
+    WhoisReplyRule reset;
+    reset.mode = WhoisReplyRule::Mode::Reset;
+    reset.reply = "Domain Name: %NAME%\r\nRegistrar: ";
+    m_server->setDefaultRule(reset);
+    TcpSocketComponent socket;
+    QByteArray received;
+    // The data that came before the reset is delivered; the end is a failure, not a close.
+    QCOMPARE(Exchange(socket, "a.com", &received), (QStringList{"connected", "data", "failed: Reset"}));
+    QCOMPARE(received, QByteArray("Domain Name: a.com\r\nRegistrar: "));
+}
+
+void TestTcpSocket::readingStopsWhileReceivedDataWaits()
+{
+    WhoisReplyRule stream;
+    stream.mode = WhoisReplyRule::Mode::StreamForever;
+    m_server->setDefaultRule(stream);
+    TcpSocketComponent socket;
+    QSignalSpy data(&socket, &SocketComponent::DataArrival);
+    connect(&socket, &SocketComponent::Connected, this, [&] { socket.SendData("x.com\r\n"); });
+    socket.Connect("127.0.0.1", m_server->port());
+    QTRY_VERIFY(data.count() > 0);
+    QTest::qWait(300); // the server goes on sending; nobody takes the data
+    QVERIFY(data.last().first().toLongLong() <= TcpSocketComponent::kPendingLimit);
+    QVERIFY(socket.GetData().size() <= TcpSocketComponent::kPendingLimit);
+    // Taking it lets reading go on.
+    const int before = int(data.count());
+    QTRY_VERIFY(data.count() > before);
+    socket.Close();
 }
 
 void TestTcpSocket::invalidArgumentsAreRefusedAtOnce()

@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QTest>
 
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
@@ -31,13 +33,15 @@ private slots:
     void editsOfAListRewriteItsFile();
     void aFileChangedBehindOurBackIsRewritten();
     void leftoverFilesOfAnEarlierRunAreBackedUpFirst();
+    void leftoverFilesThatCannotBeBackedUpAreLeftAlone();
+    void aFailedAppendLeavesNoTornName();
     void renewFileStampWritesTheMarkerFiles();
     void stampsOfOneSecondStayDistinct();
     void overflowFilesGoToTheOverflowFolder();
 
 private:
     std::unique_ptr<TestFolders> m_folders;
-    std::unique_ptr<AppState> m_state;
+    std::unique_ptr<Program> m_program;
     QDateTime m_now;
     QString App(const QString &name) const { return m_folders->appFolder() + "/" + name; }
 };
@@ -46,7 +50,9 @@ void TestResultFiles::init()
 {
     m_folders = std::make_unique<TestFolders>();
     m_now = QDateTime(QDate(2026, 12, 8), QTime(9, 5, 7));
-    m_state = m_folders->MakePreparedState([this] { return m_now; });
+    m_program = m_folders->MakePreparedProgram({.clock = [this] {
+        return m_now;
+    }});
 }
 
 void TestResultFiles::firstFreeNameWritesAllThreeFiles_data()
@@ -54,18 +60,19 @@ void TestResultFiles::firstFreeNameWritesAllThreeFiles_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("file");
     QTest::addColumn<int>("list");
-    QTest::newRow("High goes to SuperHighProfile") << "abcd.com"
-                                                   << "SuperHighProfile.txt" << int(ResultLists::High);
+    QTest::newRow("High goes to SuperHighProfile")
+        << "abcd.com"
+        << "SuperHighProfile.txt" << ControlIndex(ResultLists::High);
     QTest::newRow("Mid goes to HighProfile") << "abcde.com"
-                                             << "HighProfile.txt" << int(ResultLists::Mid);
+                                             << "HighProfile.txt" << ControlIndex(ResultLists::Mid);
     QTest::newRow("Mid, seven") << "abcdefg.net"
-                                << "HighProfile.txt" << int(ResultLists::Mid);
+                                << "HighProfile.txt" << ControlIndex(ResultLists::Mid);
     QTest::newRow("Low goes to LowProfile") << "abcdefgh.com"
-                                            << "LowProfile.txt" << int(ResultLists::Low);
+                                            << "LowProfile.txt" << ControlIndex(ResultLists::Low);
     QTest::newRow("empty label is High") << ".org"
-                                         << "SuperHighProfile.txt" << int(ResultLists::High);
+                                         << "SuperHighProfile.txt" << ControlIndex(ResultLists::High);
     QTest::newRow("no dot: whole name") << "abcdefgh"
-                                        << "LowProfile.txt" << int(ResultLists::Low);
+                                        << "LowProfile.txt" << ControlIndex(ResultLists::Low);
 }
 
 void TestResultFiles::firstFreeNameWritesAllThreeFiles()
@@ -73,27 +80,28 @@ void TestResultFiles::firstFreeNameWritesAllThreeFiles()
     QFETCH(QString, name);
     QFETCH(QString, file);
     QFETCH(int, list);
-    Filing filing(m_state->results, m_state->resultFiles);
-    QCOMPARE(filing.FileFreeName(name), list);
+    Filing filing(m_program->results(), m_program->resultFiles());
+    QCOMPARE(filing.FileFreeName(name), ResultListAt(list));
     for (const QString &profile : {"LowProfile.txt", "HighProfile.txt", "SuperHighProfile.txt"})
         QCOMPARE(FileBytes(App(profile)), profile == file ? (name + "\r\n").toUtf8() : QByteArray());
-    QCOMPARE(m_state->results.heading(list), ResultLists::CountedHeading(list, 1));
+    QCOMPARE(m_program->results().heading(*ResultListAt(list)),
+             ResultLists::CountedHeading(*ResultListAt(list), 1));
 }
 
 void TestResultFiles::takenNamesWriteNoFile()
 {
-    Filing filing(m_state->results, m_state->resultFiles);
-    QCOMPARE(filing.FileTakenName("taken.com"), int(ResultLists::Registered));
-    QCOMPARE(filing.FileFreeName(".com"), 0);
-    QCOMPARE(filing.FileFreeName(".net"), 0);
-    QCOMPARE(filing.FileTakenName(".net"), 0);
+    Filing filing(m_program->results(), m_program->resultFiles());
+    QCOMPARE(filing.FileTakenName("taken.com"), std::optional(ResultList::Registered));
+    QCOMPARE(filing.FileFreeName(".com"), std::nullopt);
+    QCOMPARE(filing.FileFreeName(".net"), std::nullopt);
+    QCOMPARE(filing.FileTakenName(".net"), std::nullopt);
     QVERIFY(!QFile::exists(App("LowProfile.txt")));
-    QCOMPARE(m_state->results.counter(ResultLists::Registered), 1);
+    QCOMPARE(m_program->results().counter(ResultLists::Registered), 1);
 }
 
 void TestResultFiles::appendingKeepsTheFileAndGivesTheSameBytes()
 {
-    Filing filing(m_state->results, m_state->resultFiles);
+    Filing filing(m_program->results(), m_program->resultFiles());
     filing.FileFreeName("firstlongname.com");
     const qint64 inode = Inode(App("LowProfile.txt"));
     QString expected = "firstlongname.com\r\n";
@@ -109,8 +117,8 @@ void TestResultFiles::appendingKeepsTheFileAndGivesTheSameBytes()
 
 void TestResultFiles::editsOfAListRewriteItsFile()
 {
-    ResultLists &lists = m_state->results;
-    Filing filing(lists, m_state->resultFiles);
+    ResultLists &lists = m_program->results();
+    Filing filing(lists, m_program->resultFiles());
     for (const char *name : {"aaaaaaaa.com", "bbbbbbbb.com", "cccccccc.com"})
         filing.FileFreeName(name);
     lists.Del(ResultLists::Low, 1);
@@ -124,7 +132,7 @@ void TestResultFiles::editsOfAListRewriteItsFile()
 
 void TestResultFiles::aFileChangedBehindOurBackIsRewritten()
 {
-    Filing filing(m_state->results, m_state->resultFiles);
+    Filing filing(m_program->results(), m_program->resultFiles());
     filing.FileFreeName("aaaaaaaa.com");
     TextFile::WriteAll(App("LowProfile.txt"), "garbage\r\n");
     filing.FileFreeName("bbbbbbbb.com");
@@ -135,7 +143,7 @@ void TestResultFiles::leftoverFilesOfAnEarlierRunAreBackedUpFirst()
 {
     TextFile::WriteAll(App("LowProfile.txt"), "kept-from-yesterday.com\r\n");
     TextFile::WriteAll(App("HighProfile.txt"), "");
-    Filing filing(m_state->results, m_state->resultFiles);
+    Filing filing(m_program->results(), m_program->resultFiles());
     filing.FileFreeName("today.com");
     QCOMPARE(FileBytes(App("backups/LowProfile20261208090507.txt")),
              QByteArray("kept-from-yesterday.com\r\n"));
@@ -146,9 +154,65 @@ void TestResultFiles::leftoverFilesOfAnEarlierRunAreBackedUpFirst()
     QCOMPARE(QDir(App("backups")).entryList(QDir::Files).size(), 1);
 }
 
+void TestResultFiles::leftoverFilesThatCannotBeBackedUpAreLeftAlone()
+{
+    TextFile::WriteAll(App("LowProfile.txt"), "kept-from-yesterday.com\r\n");
+    QDir(App("backups")).removeRecursively();
+    TextFile::WriteAll(App("backups"), "a file where the folder should be");
+    Filing filing(m_program->results(), m_program->resultFiles());
+    bool saved = true;
+    filing.FileFreeName("today.com", &saved);
+    QVERIFY(!saved);
+    QCOMPARE(m_program->resultFiles().lastFailedPath(), App("LowProfile.txt"));
+    QCOMPARE(FileBytes(App("LowProfile.txt")), QByteArray("kept-from-yesterday.com\r\n"));
+}
+
+namespace {
+
+// Lets this process write files up to a size only, as a full disk would; SIGXFSZ is ignored so
+// that a write past the limit fails instead of ending the process.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        ::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &m_saved);
+        rlimit limited = m_saved;
+        limited.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &m_saved); }
+
+private:
+    rlimit m_saved = {};
+};
+
+} // namespace
+
+void TestResultFiles::aFailedAppendLeavesNoTornName()
+{
+    Filing filing(m_program->results(), m_program->resultFiles());
+    filing.FileFreeName("firstlongname.com");
+    const QByteArray before = FileBytes(App("LowProfile.txt"));
+    bool saved = true;
+    {
+        FileSizeLimit limit(static_cast<rlim_t>(before.size() + 5)); // room for a part of the next name
+        filing.FileFreeName("secondlongname.com", &saved);
+    }
+    QVERIFY(!saved);
+    QCOMPARE(m_program->resultFiles().lastFailedPath(), App("LowProfile.txt"));
+    QCOMPARE(FileBytes(App("LowProfile.txt")), before);
+    // Once the disk has room again the file catches up with the list.
+    filing.FileFreeName("thirdlongname.com", &saved);
+    QVERIFY(saved);
+    QCOMPARE(FileBytes(App("LowProfile.txt")),
+             QByteArray("firstlongname.com\r\nsecondlongname.com\r\nthirdlongname.com\r\n"));
+}
+
 void TestResultFiles::renewFileStampWritesTheMarkerFiles()
 {
-    ResultFiles &files = m_state->resultFiles;
+    ResultFiles &files = m_program->resultFiles();
     QCOMPARE(files.FileStamp(), QString());
     files.RenewFileStamp();
     const QString stamp = files.FileStamp();
@@ -161,7 +225,7 @@ void TestResultFiles::renewFileStampWritesTheMarkerFiles()
 
 void TestResultFiles::stampsOfOneSecondStayDistinct()
 {
-    ResultFiles &files = m_state->resultFiles;
+    ResultFiles &files = m_program->resultFiles();
     QStringList stamps;
     for (int i = 0; i < 3; ++i) {
         files.RenewFileStamp();
@@ -175,18 +239,19 @@ void TestResultFiles::stampsOfOneSecondStayDistinct()
 
 void TestResultFiles::overflowFilesGoToTheOverflowFolder()
 {
-    ResultLists &lists = m_state->results;
+    ResultLists &lists = m_program->results();
     lists.AppendCounted(ResultLists::Low, "aaaaaaaa.com");
     lists.AppendCounted(ResultLists::High, "a.com");
     lists.AppendCounted(ResultLists::Registered, "r.com");
     lists.AppendCounted(ResultLists::Saved, "kept.com");
-    ResultFiles &files = m_state->resultFiles;
+    ResultFiles &files = m_program->resultFiles();
     QVERIFY(files.WriteOverflowFiles(lists));
     QCOMPARE(FileBytes(App("overflow/LowProfile.txt")), QByteArray("aaaaaaaa.com\r\n"));
     QCOMPARE(FileBytes(App("overflow/HighProfile.txt")), QByteArray());
     QCOMPARE(FileBytes(App("overflow/SuperHighProfile.txt")), QByteArray("a.com\r\n"));
     files.ResetProfileLists(lists);
-    for (const int list : {ResultLists::Low, ResultLists::Registered, ResultLists::High, ResultLists::Mid}) {
+    for (const ResultList list :
+         {ResultLists::Low, ResultLists::Registered, ResultLists::High, ResultLists::Mid}) {
         QCOMPARE(lists.itemCount(list), 0);
         QCOMPARE(lists.counter(list), 0);
     }

@@ -125,13 +125,15 @@ void TestResultLists::dropAddsTheNamedItems_data()
     QTest::addColumn<int>("lastClicked");
     QTest::addColumn<QStringList>("saved");
     QTest::newRow("items 2 and 4 of Mid")
-        << "2|4" << int(ResultLists::Mid) << QStringList{"kept.com", "m2.com", "m4.com"};
+        << "2|4" << ControlIndex(ResultLists::Mid) << QStringList{"kept.com", "m2.com", "m4.com"};
     QTest::newRow("nothing clicked yet") << "2|4" << 0 << QStringList{"kept.com"};
-    QTest::newRow("saved list is no source") << "0" << int(ResultLists::Saved) << QStringList{"kept.com"};
-    QTest::newRow("foreign text") << "hello world" << int(ResultLists::Mid) << QStringList{"kept.com"};
+    QTest::newRow("saved list is no source")
+        << "0" << ControlIndex(ResultLists::Saved) << QStringList{"kept.com"};
+    QTest::newRow("foreign text") << "hello world" << ControlIndex(ResultLists::Mid)
+                                  << QStringList{"kept.com"};
     QTest::newRow("bad pieces skipped")
-        << "1|x|99|-1|3" << int(ResultLists::Mid) << QStringList{"kept.com", "m1.com", "m3.com"};
-    QTest::newRow("empty payload") << "" << int(ResultLists::Mid) << QStringList{"kept.com"};
+        << "1|x|99|-1|3" << ControlIndex(ResultLists::Mid) << QStringList{"kept.com", "m1.com", "m3.com"};
+    QTest::newRow("empty payload") << "" << ControlIndex(ResultLists::Mid) << QStringList{"kept.com"};
 }
 
 void TestResultLists::dropAddsTheNamedItems()
@@ -141,7 +143,7 @@ void TestResultLists::dropAddsTheNamedItems()
     QFETCH(QStringList, saved);
     m_lists->model(ResultLists::Mid)->setStringList({"m0.com", "m1.com", "m2.com", "m3.com", "m4.com"});
     m_lists->model(ResultLists::Saved)->setStringList({"kept.com"});
-    m_lists->Drop(payload, lastClicked);
+    m_lists->Drop(payload, ResultListAt(lastClicked));
     QCOMPARE(m_lists->items(ResultLists::Saved), saved);
     // The kept list is written after every drop, also when nothing was added.
     QCOMPARE(FileBytes(RememberedPath()), m_lists->CopyText(ResultLists::Saved).toUtf8());

@@ -5,9 +5,13 @@
 #include "shell/Form1.h"
 #include "shell/Form2.h"
 #include "shell/Layouts.h"
+#include "shell/frmAbout.h"
 #include "shell/frmWebsite.h"
+#include "sources/frmMake.h"
+#include "support/FakeSocket.h"
 #include "support/GuiRig.h"
 #include "tools/whoisd/WhoisTestServer.h"
+#include "whois_table/frmSettings.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -17,10 +21,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStatusBar>
+#include <QTcpServer>
 #include <QTest>
 #include <QToolButton>
 
@@ -50,10 +56,17 @@ private slots:
     void backupNoticeShowsItsText();
     void closingWhileTheWebsiteIsOpenHandsTheEndOver();
     void closingStopsARunningCheck();
+    void runControlsFollowTheRun();
+    void searchEngineSourcesStartAtLineOne();
+    void sourceCannotChangeDuringARun();
+    void allUnansweredRunIsCountedAndKeptForAnotherTry();
+    void clearingSavedDomainsAsksFirst();
+    void minimisedWindowsComeBackWhenOpenedAgain();
+    void nothingOverlapsAtTheMinimumSize();
 
 private:
     Form1 *Open();
-    void FillList(int list, const QStringList &names);
+    void FillList(ResultList list, const QStringList &names);
 
     std::unique_ptr<GuiRig> m_rig;
 };
@@ -61,7 +74,7 @@ private:
 void TestMainWindow::init()
 {
     m_rig = std::make_unique<GuiRig>();
-    PurchaseLink(m_rig->state->config);
+    PurchaseLink(m_rig->program->config());
 }
 
 void TestMainWindow::cleanup()
@@ -76,9 +89,9 @@ Form1 *TestMainWindow::Open()
     return window;
 }
 
-void TestMainWindow::FillList(int list, const QStringList &names)
+void TestMainWindow::FillList(ResultList list, const QStringList &names)
 {
-    m_rig->state->results.model(list)->setStringList(names);
+    m_rig->program->results().model(list)->setStringList(names);
 }
 
 void TestMainWindow::layoutOfTheListColumns_data()
@@ -140,19 +153,19 @@ void TestMainWindow::startUpInAnEmptyFolder()
     for (const char *name : {"backups", "overflow", "wordlists", "searches"})
         QVERIFY2(QFileInfo(app + "/" + name).isDir(), name);
     QCOMPARE(FileBytes(app + "/registrars.txt"), RegistrarFile::DefaultFileText().toLatin1());
-    QCOMPARE(m_rig->state->registrars.size(), 92);
+    QCOMPARE(m_rig->program->registrars().size(), 92);
     for (const char *name :
          {"FullWordList.txt", "AllTwoLetter.txt", "AllThreeLetter.txt", "AllFourLetter.txt"})
         QVERIFY2(QFileInfo(app + "/wordlists/" + name).size() > 0, name);
-    QCOMPARE(m_rig->state->candidates.CountCandidates(app + "/wordlists/AllTwoLetter.txt"), 26 * 26);
-    QCOMPARE(m_rig->state->candidates.CountCandidates(app + "/wordlists/AllFourLetter.txt"),
+    QCOMPARE(m_rig->program->candidates().CountCandidates(app + "/wordlists/AllTwoLetter.txt"), 26 * 26);
+    QCOMPARE(m_rig->program->candidates().CountCandidates(app + "/wordlists/AllFourLetter.txt"),
              26 * 26 * 26 * 26);
     QCOMPARE(window->windowTitle(), QString("Orvelle by Velquist"));
-    QCOMPARE(window->cmdWebsite->text(), QString("Visit ") + m_rig->state->config.siteAddress);
+    QCOMPARE(window->cmdWebsite->text(), QString("Visit ") + m_rig->program->config().siteAddress);
     QCOMPARE(window->Frame2->title(), QString("Domain Name Manager - Double Click any domain to purchase"));
     QVERIFY(window->windowState() & Qt::WindowMaximized);
-    QCOMPARE(m_rig->state->results.itemCount(ResultLists::Saved), 0);
-    QCOMPARE(m_rig->state->runPosition, 0);
+    QCOMPARE(m_rig->program->results().itemCount(ResultLists::Saved), 0);
+    QCOMPARE(m_rig->program->startupPosition(), 0);
     QCOMPARE(window->Combo1->currentIndex(), -1);
 }
 
@@ -161,12 +174,12 @@ void TestMainWindow::helpOpensOnlyUntilItWasShown()
     Open();
     QCOMPARE(m_rig->openedUrls.size(), 1);
     QVERIFY(m_rig->openedUrls.first().toLocalFile().endsWith("/Help.html"));
-    QCOMPARE(m_rig->state->ReadSetting("Orvelle", "showHelp", "1"), QString("0"));
+    QCOMPARE(StoredSetting(*m_rig->program, "Orvelle", "showHelp", "1"), QString("0"));
     // The next start skips it; "View Help" opens it on every request.
     m_rig->windows.reset();
     m_rig->openedUrls.clear();
     GuiRig second;
-    second.state->settings.WriteSetting("Orvelle", "Settings", "showHelp", "0");
+    second.program->settings().SetShowHelp(false);
     second.windows->CreateMainWindow();
     QCOMPARE(second.openedUrls.size(), 0);
     second.windows->OpenHelp();
@@ -206,8 +219,8 @@ void TestMainWindow::windowAppliesTheLayout()
 {
     Form1 *window = Open();
     window->setWindowState(Qt::WindowNoState);
-    window->resize(700, 600);
-    QTRY_COMPARE(window->appliedLayout().listWidth, 700 * 15 / 5 - 250);
+    window->resize(1000, 600);
+    QTRY_COMPARE(window->appliedLayout().listWidth, 1000 * 15 / 5 - 250);
     const MainWindowLayout &layout = window->appliedLayout();
     QCOMPARE(window->List.at(3)->x(), (125 + 7) / 15);
     QCOMPARE(window->List.at(5)->x(), (layout.listLeft.at(5) + 7) / 15);
@@ -217,19 +230,17 @@ void TestMainWindow::windowAppliesTheLayout()
     // Nothing reaches past the window's right edge.
     QVERIFY(window->Frame1->geometry().right() < window->width());
     QVERIFY(window->Frame1->mapTo(window, window->cmdWebsite->geometry().topRight()).x() < window->width());
-    window->resize(300, 300);
-    QTRY_VERIFY(window->height() * 15 >= 6501 && window->width() * 15 >= 6501);
 }
 
 void TestMainWindow::toolsMenuSelectsASourceWithItsStoredPosition()
 {
     Form1 *window = Open();
-    m_rig->state->WriteSetting("Velquist", "FullWordNum", "26");
+    m_rig->program->settings().store().WriteSetting("Velquist", "Settings", "FullWordNum", "26");
     window->mnuToolsItem.at(4)->trigger();
     QCOMPARE(window->Combo1->currentText(), QString("Full Word List"));
     QCOMPARE(window->txtWordNum->text(), QString("26"));
-    const int entries =
-        m_rig->state->candidates.CountCandidates(m_rig->folders.appFolder() + "/wordlists/FullWordList.txt");
+    const int entries = m_rig->program->candidates().CountCandidates(m_rig->folders.appFolder() +
+                                                                     "/wordlists/FullWordList.txt");
     QVERIFY(entries > 1000);
     QCOMPARE(window->txtWordMax->text(), QString::number(entries));
     QVERIFY(window->cmdDoSearch->isVisible() && window->cmdDoSearch->isEnabled());
@@ -258,20 +269,21 @@ void TestMainWindow::runAgainstALoopbackServerFillsTheLists()
         return name.startsWith(QLatin1String("f")) ? WhoisReplyRule::Free() : WhoisReplyRule::Taken();
     });
     Form1 *window = Open();
-    TextFile::WriteAll(m_rig->state->registrarFile().path(),
+    TextFile::WriteAll(m_rig->program->registrarFile().path(),
                        QStringLiteral("com|127.0.0.1|%1|Enabled\r\n").arg(server.port()));
-    m_rig->state->ReloadRegistrars();
+    m_rig->program->ReloadRegistrars();
     const QString list =
         m_rig->folders.WriteList("mine.txt", {"fa", "fb", "fabcdef", "fabcdefghij", "taken", "tk"});
-    window->selection().setHooks({[list](const QString &) { return std::optional(list); }, {}, {}});
+    m_rig->program->selection().setHooks(
+        {[list](const QString &, SourceSelection::ChosenList chosen) { chosen(list); }, {}, {}});
     window->mnuToolsItem.at(8)->trigger();
     QCOMPARE(window->txtWordMax->text(), QString("6"));
-    QSignalSpy stopped(&window->engine(), &CheckEngine::runStopped);
+    QSignalSpy stopped(&m_rig->program->engine(), &CheckEngine::runStopped);
     QTest::mouseClick(window->cmdDoSearch, Qt::LeftButton);
     QVERIFY(!window->cmdDoSearch->isEnabled());
     QVERIFY(window->Command3->isEnabled());
     QVERIFY(stopped.wait(10000));
-    QCOMPARE(m_rig->state->results.items(ResultLists::High), (QStringList{"fa.com", "fb.com"}));
+    QCOMPARE(m_rig->program->results().items(ResultLists::High), (QStringList{"fa.com", "fb.com"}));
     QCOMPARE(window->Label.at(3)->text(), QString("High Profile (2)"));
     QCOMPARE(window->Label.at(4)->text(), QString("Mid Profile (1)"));
     QCOMPARE(window->Label.at(1)->text(), QString("Low Profile (1)"));
@@ -282,7 +294,7 @@ void TestMainWindow::runAgainstALoopbackServerFillsTheLists()
     QVERIFY(window->cmdDoSearch->isEnabled());
     QVERIFY(!window->Command3->isEnabled());
     QTRY_COMPARE(window->txtWordNum->text(), QString("1")); // 7 is at or above the total 6
-    QCOMPARE(m_rig->state->ReadSetting("Velquist", "CustWordNum", "1"), QString("7"));
+    QCOMPARE(StoredSetting(*m_rig->program, "Velquist", "CustWordNum", "1"), QString("7"));
 }
 
 void TestMainWindow::copyPutsTheListOnTheClipboard()
@@ -318,12 +330,15 @@ void TestMainWindow::deleteKeys()
     QFETCH(QString, heading);
     Form1 *window = Open();
     for (const char *name : {"a.com", "b.com", "c.com"})
-        m_rig->state->results.AppendCounted(ResultLists::High, name);
+        m_rig->program->results().AppendCounted(ResultLists::High, name);
     ResultListView *list = window->List.at(3);
     list->setCurrentIndex(list->model()->index(1, 0));
     QTest::keyClick(list, Qt::Key_Delete, Qt::KeyboardModifiers(modifiers));
-    QCOMPARE(m_rig->state->results.items(ResultLists::High), left);
+    QCOMPARE(m_rig->program->results().items(ResultLists::High), left);
     QCOMPARE(window->Label.at(3)->text(), heading);
+    // No other name is selected now: Delete again removes nothing the user did not choose.
+    QTest::keyClick(list, Qt::Key_Delete);
+    QCOMPARE(m_rig->program->results().items(ResultLists::High), left);
 }
 
 void TestMainWindow::dragFromMidToSavedAppendsAndRewritesTheFile()
@@ -336,7 +351,7 @@ void TestMainWindow::dragFromMidToSavedAppendsAndRewritesTheFile()
                       mid->visualRect(mid->model()->index(2, 0)).center());
     QTest::mouseClick(mid->viewport(), Qt::LeftButton, Qt::ControlModifier,
                       mid->visualRect(mid->model()->index(4, 0)).center());
-    QCOMPARE(window->lastClickedList(), 4);
+    QCOMPARE(window->lastClickedList(), std::optional(ResultList::Mid));
     const QString payload = mid->SelectedIndexesPayload();
     QCOMPARE(payload, QString("2|4"));
 
@@ -349,10 +364,11 @@ void TestMainWindow::dragFromMidToSavedAppendsAndRewritesTheFile()
     QVERIFY(enter.isAccepted());
     QDropEvent drop(point, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(saved->viewport(), &drop);
-    QCOMPARE(m_rig->state->results.items(ResultLists::Saved), (QStringList{"kept.com", "m2.com", "m4.com"}));
+    QCOMPARE(m_rig->program->results().items(ResultLists::Saved),
+             (QStringList{"kept.com", "m2.com", "m4.com"}));
     QCOMPARE(FileBytes(m_rig->folders.appFolder() + "/Remembered.txt"),
              QByteArray("kept.com\r\nm2.com\r\nm4.com\r\n"));
-    QCOMPARE(m_rig->state->results.itemCount(ResultLists::Mid), 5);
+    QCOMPARE(m_rig->program->results().itemCount(ResultLists::Mid), 5);
     // Del in the kept list writes the file at once.
     saved->setCurrentIndex(saved->model()->index(0, 0));
     QTest::mouseClick(window->cmdClear.at(5), Qt::LeftButton);
@@ -363,9 +379,9 @@ void TestMainWindow::foreignDropDataAddsNothing()
 {
     Form1 *window = Open();
     FillList(ResultLists::High, {"a.com"});
-    window->ListClicked(3);
+    window->ListClicked(ResultList::High);
     window->DropOnSaved("some text from another program|99|-2");
-    QCOMPARE(m_rig->state->results.itemCount(ResultLists::Saved), 0);
+    QCOMPARE(m_rig->program->results().itemCount(ResultLists::Saved), 0);
     QCOMPARE(FileBytes(m_rig->folders.appFolder() + "/Remembered.txt"), QByteArray());
 }
 
@@ -378,9 +394,9 @@ void TestMainWindow::doubleClickOpensThePurchasePage()
     QTest::mouseClick(high->viewport(), Qt::LeftButton, {}, second);
     QTest::mouseDClick(high->viewport(), Qt::LeftButton, {}, second);
     QVERIFY(m_rig->windows->website());
-    QCOMPARE(m_rig->state->currentDomain, QString("my shop&x=1.com"));
+    QCOMPARE(m_rig->program->currentDomain(), QString("my shop&x=1.com"));
     FakeWebBrowser *browser = m_rig->browsers.last();
-    const ProgramConfig &config = m_rig->state->config;
+    const ProgramConfig &config = m_rig->program->config();
     // The start page first, then the purchase page replaces it; the name cannot add parameters.
     QCOMPARE(browser->navigations,
              (QStringList{config.siteAddress, config.purchaseUrlPrefix + "my%20shop%26x%3D1.com"}));
@@ -388,7 +404,7 @@ void TestMainWindow::doubleClickOpensThePurchasePage()
     QVERIFY(config.purchaseUrlPrefix.contains("regOption=/en_US/purchase-it/view-your-order.jhtml"));
     QVERIFY(config.purchaseUrlPrefix.endsWith("STRING="));
     // A second name reuses the open window.
-    window->OpenCurrentName(3);
+    window->OpenCurrentName(ResultList::High);
     QCOMPARE(m_rig->browsers.size(), 1);
     browser->CompletePage("Buy my shop", QString("<p>cart</p>"));
     QCOMPARE(m_rig->windows->website()->windowTitle(), QString("Buy my shop"));
@@ -398,22 +414,28 @@ void TestMainWindow::doubleClickOpensThePurchasePage()
 void TestMainWindow::doubleClickWithoutCurrentItemDoesNothing()
 {
     Form1 *window = Open();
-    window->OpenCurrentName(3);
+    window->OpenCurrentName(ResultList::High);
     QVERIFY(!m_rig->windows->website());
-    QCOMPARE(m_rig->state->currentDomain, QString());
+    QCOMPARE(m_rig->program->currentDomain(), QString());
 }
 
 void TestMainWindow::backupNoticeShowsItsText()
 {
-    Open();
+    Form1 *window = Open();
+    window->setWindowState(Qt::WindowNoState);
+    window->setGeometry(100, 80, 900, 700);
     m_rig->windows->ShowBackupNotice();
     Form2 *notice = m_rig->windows->backupNotice();
     QVERIFY(notice && notice->isVisible());
     QCOMPARE(notice->windowTitle(), QString("File backup"));
+    // It names the folder itself, where the files are.
     QCOMPARE(notice->Label1->text(),
              QString("One of your lists has reached 20000 entries.  They have been saved and "
-                     "cleared.  You may find your backed up lists in the marrowby /overflow/ "
-                     "directory."));
+                     "cleared.  You may find your backed up lists in the overflow folder: ") +
+                 QDir::toNativeSeparators(m_rig->folders.appFolder() + "/overflow"));
+    // Opened over the main window, not in a corner of the screen.
+    QVERIFY(qAbs(notice->geometry().center().x() - window->geometry().center().x()) < 30);
+    QVERIFY(qAbs(notice->geometry().center().y() - window->geometry().center().y()) < 60);
     QTest::mouseClick(notice->Command1, Qt::LeftButton);
     QTRY_VERIFY(!m_rig->windows->backupNotice());
 }
@@ -424,7 +446,7 @@ void TestMainWindow::closingWhileTheWebsiteIsOpenHandsTheEndOver()
     m_rig->windows->OpenWebsite();
     QSignalSpy ending(m_rig->windows.get(), &ProgramWindows::programEnding);
     window->close();
-    QVERIFY(m_rig->state->endWithWebsiteWindow);
+    QVERIFY(m_rig->windows->endWithWebsiteWindow());
     QCOMPARE(ending.count(), 0);
     QVERIFY(m_rig->windows->website()->isVisible());
     m_rig->windows->website()->close();
@@ -437,20 +459,220 @@ void TestMainWindow::closingStopsARunningCheck()
     QVERIFY(server.Listen());
     server.setDefaultRule(WhoisReplyRule::Free(300));
     Form1 *window = Open();
-    TextFile::WriteAll(m_rig->state->registrarFile().path(),
+    TextFile::WriteAll(m_rig->program->registrarFile().path(),
                        QStringLiteral("com|127.0.0.1|%1|Enabled\r\n").arg(server.port()));
-    m_rig->state->ReloadRegistrars();
+    m_rig->program->ReloadRegistrars();
     const QString list = m_rig->folders.WriteList("mine.txt", {"a", "b", "c"});
-    window->selection().setHooks({[list](const QString &) { return std::optional(list); }, {}, {}});
+    m_rig->program->selection().setHooks(
+        {[list](const QString &, SourceSelection::ChosenList chosen) { chosen(list); }, {}, {}});
     window->mnuToolsItem.at(8)->trigger();
     QSignalSpy ending(m_rig->windows.get(), &ProgramWindows::programEnding);
-    QVERIFY(window->engine().Start());
+    QVERIFY(window->runs().Start());
     QTRY_COMPARE(server.queries().size(), 3);
     window->close();
     QCOMPARE(ending.count(), 1);
-    QVERIFY(!window->engine().isRunning());
+    QVERIFY(!m_rig->program->engine().isRunning());
     QTest::qWait(500); // the answers arrive, and are not filed
-    QCOMPARE(m_rig->state->results.itemCount(ResultLists::High), 0);
+    QCOMPARE(m_rig->program->results().itemCount(ResultLists::High), 0);
+}
+
+void TestMainWindow::runControlsFollowTheRun()
+{
+    FakeSocketFactory sockets;
+    m_rig = std::make_unique<GuiRig>(ProgramOptions{.sockets = sockets.factory()});
+    Form1 *window = Open();
+    const QString list = m_rig->folders.WriteList("mine.txt", NumberedNames("n", 60));
+    m_rig->program->selection().setHooks(
+        {[list](const QString &, SourceSelection::ChosenList chosen) { chosen(list); }, {}, {}});
+    window->mnuToolsItem.at(8)->trigger(); // "Custom List"
+    QVERIFY(window->runs().Start());
+    QVERIFY(!window->cmdDoSearch->isEnabled());
+    QVERIFY(!window->Combo1->isEnabled());
+    QVERIFY(!window->txtWordNum->isEnabled());
+    QVERIFY(window->Command3->isEnabled());
+    QCOMPARE(window->panels.at(0)->text(), QString("26 of 60"));
+    QCOMPARE(window->panels.at(1)->text(), QString("Open: 25"));
+    QTest::mouseClick(window->Command3, Qt::LeftButton);
+    QVERIFY(window->cmdDoSearch->isEnabled());
+    QVERIFY(window->Combo1->isEnabled());
+    QVERIFY(window->txtWordNum->isEnabled());
+    QVERIFY(!window->Command3->isEnabled());
+    QVERIFY(!window->cmdCreate->isEnabled());
+    QCOMPARE(window->panels.at(0)->text(), QString("Entry Status"));
+    // A custom list shows the position stored for custom lists: after the first batch.
+    QCOMPARE(window->txtWordNum->text(), QString("26"));
+}
+
+void TestMainWindow::searchEngineSourcesStartAtLineOne()
+{
+    FakeSocketFactory sockets;
+    m_rig = std::make_unique<GuiRig>(ProgramOptions{.sockets = sockets.factory()});
+    Form1 *window = Open();
+    window->mnuToolsItem.at(3)->trigger(); // "Google Search"
+    TextFile::WriteAll(m_rig->program->paths().browserSearch(), "a\r\nb\r\nc\r\n\r\n");
+    m_rig->program->controls().setTotal("10");
+    m_rig->program->controls().setStartNumber("3");
+    QVERIFY(window->runs().Start());
+    QCOMPARE(window->txtWordNum->text(), QString("1"));
+    sockets.at(0).RaiseConnected();
+    QCOMPARE(sockets.at(0).sent, QStringList{"a.com\r\n"});
+    window->runs().Stop();
+    QCOMPARE(StoredSetting(*m_rig->program, "Velquist", "GoogleWordNum", "1"), QString("4"));
+}
+
+void TestMainWindow::sourceCannotChangeDuringARun()
+{
+    FakeSocketFactory sockets;
+    m_rig = std::make_unique<GuiRig>(ProgramOptions{.sockets = sockets.factory()});
+    Form1 *window = Open();
+    window->activateWindow();
+    const QString list = m_rig->folders.WriteList("mine.txt", {"a", "b"});
+    m_rig->program->selection().setHooks(
+        {[list](const QString &, SourceSelection::ChosenList chosen) { chosen(list); }, {}, {}});
+    window->mnuToolsItem.at(8)->trigger();
+    window->cmdDoSearch->setFocus();
+    QTest::mouseClick(window->cmdDoSearch, Qt::LeftButton);
+    QVERIFY(m_rig->program->engine().isRunning());
+    // Focus does not land in the total box with its text selected.
+    QVERIFY(QApplication::focusWidget() != window->txtWordMax);
+    QVERIFY(!window->txtWordMax->hasSelectedText());
+    for (QAction *item : window->mnuToolsItem)
+        QVERIFY(!item->isEnabled());
+    // Chosen otherwise (a hook, another window), a source is refused and the run keeps its list.
+    QVERIFY(!m_rig->program->selection().Select(CandidateSourceId::FullWordList));
+    QCOMPARE(window->Combo1->currentText(), QString("Custom List"));
+    QCOMPARE(m_rig->program->engine().request().listPath, list);
+    sockets.at(0).RaiseConnected();
+    QCOMPARE(sockets.at(0).sent, QStringList{"a.com\r\n"});
+    window->runs().Stop();
+    for (QAction *item : window->mnuToolsItem)
+        QVERIFY(item->isEnabled());
+}
+
+void TestMainWindow::allUnansweredRunIsCountedAndKeptForAnotherTry()
+{
+    QTcpServer reserve;
+    QVERIFY(reserve.listen(QHostAddress::LocalHost));
+    const quint16 dead = reserve.serverPort();
+    reserve.close();
+    Form1 *window = Open();
+    TextFile::WriteAll(m_rig->program->registrarFile().path(),
+                       QStringLiteral("com|127.0.0.1|%1|Enabled\r\n").arg(dead));
+    m_rig->program->ReloadRegistrars();
+    QString list = m_rig->folders.WriteList("mine.txt", {"a", "b", "c"});
+    m_rig->program->selection().setHooks(
+        {[&list](const QString &, SourceSelection::ChosenList chosen) { chosen(list); }, {}, {}});
+    window->mnuToolsItem.at(8)->trigger();
+    QSignalSpy stopped(&m_rig->program->engine(), &CheckEngine::runStopped);
+    QVERIFY(window->runs().Start());
+    QVERIFY(stopped.wait(5000));
+    QVERIFY(window->uncheckedPanel->isVisible());
+    QCOMPARE(window->uncheckedPanel->text(), QString("No verdict: 3"));
+    const QString unchecked = m_rig->program->paths().unchecked();
+    QVERIFY(window->uncheckedPanel->toolTip().contains(unchecked));
+    QCOMPARE(FileBytes(unchecked), QByteArray("a.com\r\nb.com\r\nc.com\r\n"));
+
+    // Checked again from that file: a gets its answer, b fails again, c is free.
+    WhoisTestServer server;
+    QVERIFY(server.Listen());
+    WhoisReplyRule silent;
+    silent.mode = WhoisReplyRule::Mode::CloseAtOnce;
+    server.setRule("b.com", silent);
+    server.setRule("c.com", WhoisReplyRule::Free());
+    TextFile::WriteAll(m_rig->program->registrarFile().path(),
+                       QStringLiteral("com|127.0.0.1|%1|Enabled\r\n").arg(server.port()));
+    m_rig->program->ReloadRegistrars();
+    list = unchecked;
+    window->mnuToolsItem.at(8)->trigger();
+    QVERIFY(window->runs().Start());
+    QVERIFY(stopped.wait(5000));
+    QCOMPARE(window->uncheckedPanel->text(), QString("No verdict: 1"));
+    QCOMPARE(FileBytes(unchecked), QByteArray("b.com\r\n"));
+    QCOMPARE(m_rig->program->results().items(ResultList::High), QStringList{"c.com"});
+}
+
+void TestMainWindow::clearingSavedDomainsAsksFirst()
+{
+    Form1 *window = Open();
+    FillList(ResultList::Saved, {"a.com", "b.com"});
+    m_rig->program->results().SaveRemembered();
+    const auto answer = [&](QMessageBox::StandardButton button) {
+        auto *question = window->findChild<QMessageBox *>("ClearSavedQuestion");
+        QVERIFY(question && question->isVisible());
+        question->button(button)->click();
+        QTRY_VERIFY(!window->findChild<QMessageBox *>("ClearSavedQuestion"));
+    };
+    QTest::keyClick(window->List.at(5), Qt::Key_Delete, Qt::ShiftModifier);
+    QCOMPARE(m_rig->program->results().itemCount(ResultList::Saved), 2);
+    answer(QMessageBox::No);
+    QCOMPARE(FileBytes(m_rig->folders.appFolder() + "/Remembered.txt"), QByteArray("a.com\r\nb.com\r\n"));
+    QTest::mouseClick(window->cmdClear2.at(5), Qt::LeftButton);
+    answer(QMessageBox::Yes);
+    QCOMPARE(m_rig->program->results().itemCount(ResultList::Saved), 0);
+    QCOMPARE(FileBytes(m_rig->folders.appFolder() + "/Remembered.txt"), QByteArray());
+}
+
+void TestMainWindow::minimisedWindowsComeBackWhenOpenedAgain()
+{
+    Open();
+    const std::function<QWidget *()> openers[] = {
+        [&] {
+            m_rig->windows->OpenSettings();
+            return static_cast<QWidget *>(m_rig->windows->settings());
+        },
+        [&] {
+            m_rig->windows->OpenAbout();
+            return static_cast<QWidget *>(m_rig->windows->about());
+        },
+        [&] {
+            m_rig->windows->OpenGenerator();
+            return static_cast<QWidget *>(m_rig->windows->generator());
+        },
+        [&] {
+            m_rig->windows->OpenWebsite();
+            return static_cast<QWidget *>(m_rig->windows->website());
+        },
+    };
+    for (const auto &open : openers) {
+        QWidget *window = open();
+        window->showMinimized();
+        QVERIFY(window->isMinimized());
+        QCOMPARE(open(), window);
+        QVERIFY2(!window->isMinimized(), qPrintable(window->objectName()));
+        QVERIFY(window->isVisible());
+    }
+}
+
+void TestMainWindow::nothingOverlapsAtTheMinimumSize()
+{
+    Form1 *window = Open();
+    window->setWindowState(Qt::WindowNoState);
+    window->resize(200, 200);
+    QTRY_COMPARE(window->size(), window->minimumSize());
+    QTRY_VERIFY(window->appliedLayout().listWidth > 0);
+    QVERIFY(window->width() * 15 > 6500 && window->height() * 15 > 6500);
+    const std::array<ResultList, 5> order = {ResultList::High, ResultList::Mid, ResultList::Low,
+                                             ResultList::Registered, ResultList::Saved};
+    for (size_t i = 0; i < order.size(); ++i) {
+        const auto n = static_cast<size_t>(ControlIndex(order.at(i)));
+        for (QToolButton *button : {window->cmdCopy.at(n), window->cmdClear.at(n), window->cmdClear2.at(n)})
+            QVERIFY2(button->width() >= button->sizeHint().width(), qPrintable(button->objectName()));
+        QVERIFY(window->cmdCopy.at(n)->geometry().right() < window->cmdClear.at(n)->x());
+        QVERIFY(window->cmdClear.at(n)->geometry().right() < window->cmdClear2.at(n)->x());
+        const int end = i + 1 < order.size()
+                            ? window->List.at(static_cast<size_t>(ControlIndex(order.at(i + 1))))->x()
+                            : window->Frame2->width();
+        QVERIFY2(window->cmdClear2.at(n)->geometry().right() < end, qPrintable(QString::number(n)));
+        QVERIFY(window->List.at(n)->geometry().right() < end);
+        QLabel *heading = window->Label.at(n);
+        const QString widest = ResultLists::CountedHeading(order.at(i), 20000);
+        QVERIFY2(heading->width() >= heading->fontMetrics().horizontalAdvance(widest), qPrintable(widest));
+    }
+    QVERIFY(window->cmdSetup->geometry().right() < window->cmdWebsite->x());
+    QVERIFY(window->cmdWebsite->width() >= window->cmdWebsite->sizeHint().width());
+    QVERIFY(window->cmdWebsite->geometry().right() < window->Frame1->width());
+    QVERIFY(window->Frame1->geometry().right() < window->width());
+    QVERIFY(window->Frame2->geometry().right() < window->width());
 }
 
 QTEST_MAIN(TestMainWindow)

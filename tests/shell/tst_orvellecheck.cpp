@@ -2,8 +2,12 @@
 #include "support/TestFolders.h"
 #include "tools/whoisd/WhoisTestServer.h"
 
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
 
 // orvelle-check as a user runs it: a separate process against a whois server on 127.0.0.1.
 class TestOrvelleCheck : public QObject
@@ -15,9 +19,12 @@ private slots:
     void startsAtTheGivenPosition();
     void badInputExitsWithTwo_data();
     void badInputExitsWithTwo();
+    void controlCharactersReachNeitherServerNorOutput();
+    void endlessStreamsEndInTimeAndBoundedMemory();
+    void unsavedResultsExitWithThree();
 
 private:
-    int Run(const QStringList &arguments, QByteArray *out, QByteArray *err);
+    int Run(const QStringList &arguments, QByteArray *out, QByteArray *err, qint64 fileSizeLimit = -1);
 
     std::unique_ptr<TestFolders> m_folders;
     std::unique_ptr<WhoisTestServer> m_server;
@@ -38,9 +45,20 @@ void TestOrvelleCheck::init()
                        QStringLiteral("com|127.0.0.1|%1|Enabled\r\n").arg(m_server->port()));
 }
 
-int TestOrvelleCheck::Run(const QStringList &arguments, QByteArray *out, QByteArray *err)
+int TestOrvelleCheck::Run(const QStringList &arguments, QByteArray *out, QByteArray *err,
+                          qint64 fileSizeLimit)
 {
     QProcess process;
+    if (fileSizeLimit >= 0) {
+        // The checker may write files up to this size only, as on a full disk.
+        process.setChildProcessModifier([fileSizeLimit] {
+            ::signal(SIGXFSZ, SIG_IGN);
+            rlimit limit = {};
+            ::getrlimit(RLIMIT_FSIZE, &limit);
+            limit.rlim_cur = static_cast<rlim_t>(fileSizeLimit);
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        });
+    }
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("ORVELLE_APP_FOLDER", m_folders->appFolder());
     environment.insert("ORVELLE_SETTINGS_DIR", m_folders->settingsRoot());
@@ -93,6 +111,10 @@ void TestOrvelleCheck::badInputExitsWithTwo_data()
     QTest::newRow("start zero") << QStringList{"--start", "0", "LIST"} << "--start needs a whole number";
     QTest::newRow("unknown option") << QStringList{"--fast", "LIST"} << "Unknown option";
     QTest::newRow("folder as list") << QStringList{"."} << "cannot read the list";
+    QTest::newRow("start beyond a signed 32-bit number")
+        << QStringList{"--start", "2147483647", "LIST"} << "beyond the end of the list";
+    QTest::newRow("start beyond 64 bits")
+        << QStringList{"--start", "99999999999999999999", "LIST"} << "--start needs a whole number";
 }
 
 void TestOrvelleCheck::badInputExitsWithTwo()
@@ -107,6 +129,50 @@ void TestOrvelleCheck::badInputExitsWithTwo()
     QVERIFY2(QString::fromUtf8(err).contains(message), err.constData());
     QCOMPARE(out, QByteArray());
     QCOMPARE(m_server->queries().size(), 0);
+}
+
+void TestOrvelleCheck::controlCharactersReachNeitherServerNorOutput()
+{
+    const QString list = m_folders->WriteList("names.txt", {"evil.com%0D%0AHigh%09forged.com", "free"});
+    QByteArray out;
+    QByteArray err;
+    QCOMPARE(Run({list}, &out, &err), 0);
+    QCOMPARE(QString::fromUtf8(out).split('\n', Qt::SkipEmptyParts),
+             (QStringList{"Unchecked\tevil.com%0D%0AHigh%09forged.com", "High\tfree.com",
+                          "High 1, Mid 0, Low 0, Registered 0, Unchecked 1"}));
+    QCOMPARE(m_server->queries(), QStringList{"free.com"});
+}
+
+void TestOrvelleCheck::endlessStreamsEndInTimeAndBoundedMemory()
+{
+    WhoisReplyRule stream;
+    stream.mode = WhoisReplyRule::Mode::StreamForever;
+    m_server->setRuleChooser({});
+    m_server->setDefaultRule(stream);
+    const QString list = m_folders->WriteList("names.txt", NumberedNames("flood", 25));
+    QByteArray out;
+    QByteArray err;
+    QElapsedTimer timer;
+    timer.start();
+    // Ticks of 100 ms: the watchdog ends a batch after 3 seconds.
+    QCOMPARE(Run({"--tick-ms", "100", list}, &out, &err), 0);
+    QVERIFY2(timer.elapsed() < 3000 + 1000, qPrintable(QString("took %1 ms").arg(timer.elapsed())));
+    QVERIFY(out.endsWith("High 0, Mid 0, Low 0, Registered 0, Unchecked 25\n"));
+    rusage usage = {};
+    ::getrusage(RUSAGE_CHILDREN, &usage);
+    QVERIFY2(usage.ru_maxrss < 40 * 1024, qPrintable(QString("peak memory %1 KiB").arg(usage.ru_maxrss)));
+}
+
+void TestOrvelleCheck::unsavedResultsExitWithThree()
+{
+    const QString list = m_folders->WriteList("names.txt", {"free", "freeabc", "taken"});
+    QByteArray out;
+    QByteArray err;
+    QCOMPARE(Run({list}, &out, &err, 5), 3);
+    QVERIFY2(err.contains("cannot be written"), err.constData());
+    // The verdicts are still printed, and no file holds a torn name.
+    QVERIFY(out.contains("High\tfree.com\n"));
+    QCOMPARE(FileBytes(m_folders->appFolder() + "/SuperHighProfile.txt"), QByteArray());
 }
 
 QTEST_GUILESS_MAIN(TestOrvelleCheck)

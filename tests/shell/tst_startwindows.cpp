@@ -23,6 +23,7 @@ private slots:
     void splashCountsDownToTheMainWindow();
     void aboutBoxShowsTheVersionRecord();
     void aboutBoxOpensTheWebsite();
+    void aboutBoxClosesWithOkAndEscape();
     void missingHelpFileOpensNothingAndKeepsTheFlag();
     void skinColoursByControlType_data();
     void skinColoursByControlType();
@@ -44,12 +45,12 @@ void TestStartWindows::cleanup()
 
 void TestStartWindows::splashCountsDownToTheMainWindow()
 {
-    m_rig->state->config = VersionRecord(); // as the program starts: PurchaseLink not yet run
+    m_rig->program->config() = VersionRecord(); // as the program starts: PurchaseLink not yet run
     frmSplash *splash = m_rig->windows->ShowSplash();
     QVERIFY(splash->isVisible());
     QVERIFY(!m_rig->windows->mainWindow());
-    QCOMPARE(m_rig->state->config.purchaseOnDoubleClick, true);
-    QVERIFY(!m_rig->state->config.skinEnabled);
+    QCOMPARE(m_rig->program->config().purchaseOnDoubleClick, true);
+    QVERIFY(!m_rig->program->config().skinEnabled);
     QSignalSpy finished(splash, &frmSplash::countdownFinished);
     QVERIFY(finished.wait(5000));
     QCOMPARE(splash->SplashTicks, 150); // 75 ticks of 2
@@ -62,8 +63,8 @@ void TestStartWindows::splashCountsDownToTheMainWindow()
 
 void TestStartWindows::aboutBoxShowsTheVersionRecord()
 {
-    m_rig->state->config.versionMajor = 2;
-    m_rig->state->config.versionMinor = 0;
+    m_rig->program->config().versionMajor = 2;
+    m_rig->program->config().versionMinor = 0;
     m_rig->windows->OpenAbout();
     frmAbout *about = m_rig->windows->about();
     QVERIFY(about && about->isVisible());
@@ -71,7 +72,7 @@ void TestStartWindows::aboutBoxShowsTheVersionRecord()
     QCOMPARE(about->Label1->text(), QString("Orvelle"));
     QCOMPARE(about->lblCompany->text(), QString("Velquist"));
     QCOMPARE(about->lblVersion->text(), QString("2.0"));
-    QCOMPARE(about->lblWebsite->text(), m_rig->state->config.siteAddress);
+    QCOMPARE(about->lblWebsite->text(), m_rig->program->config().siteAddress);
     QCOMPARE(about->Label2->text(), QString("Version:"));
     QCOMPARE(about->Label3->text(), QString("Owned By:"));
     QCOMPARE(about->Label4->text(), QString("Website:"));
@@ -82,8 +83,21 @@ void TestStartWindows::aboutBoxOpensTheWebsite()
     m_rig->windows->OpenAbout();
     QTest::mouseClick(m_rig->windows->about()->lblWebsite, Qt::LeftButton);
     QVERIFY(m_rig->windows->website());
-    QCOMPARE(m_rig->browsers.last()->navigations, QStringList{m_rig->state->config.siteAddress});
-    QCOMPARE(m_rig->windows->website()->windowTitle(), m_rig->state->config.siteAddress);
+    QCOMPARE(m_rig->browsers.last()->navigations, QStringList{m_rig->program->config().siteAddress});
+    QCOMPARE(m_rig->windows->website()->windowTitle(), m_rig->program->config().siteAddress);
+}
+
+void TestStartWindows::aboutBoxClosesWithOkAndEscape()
+{
+    m_rig->windows->OpenAbout();
+    frmAbout *about = m_rig->windows->about();
+    QCOMPARE(about->cmdOK->text(), QString("OK"));
+    QTest::mouseClick(about->cmdOK, Qt::LeftButton);
+    QVERIFY(!about->isVisible());
+    m_rig->windows->OpenAbout();
+    QVERIFY(about->isVisible());
+    QTest::keyClick(about, Qt::Key_Escape);
+    QVERIFY(!about->isVisible());
 }
 
 void TestStartWindows::missingHelpFileOpensNothingAndKeepsTheFlag()
@@ -94,7 +108,7 @@ void TestStartWindows::missingHelpFileOpensNothingAndKeepsTheFlag()
     m_rig->windows->OpenHelp();
     qputenv("ORVELLE_DATA_DIR", saved);
     QCOMPARE(m_rig->openedUrls.size(), 0);
-    QCOMPARE(m_rig->state->ReadSetting("Orvelle", "showHelp", "1"), QString("1"));
+    QCOMPARE(StoredSetting(*m_rig->program, "Orvelle", "showHelp", "1"), QString("1"));
 }
 
 void TestStartWindows::skinColoursByControlType_data()
@@ -134,7 +148,7 @@ void TestStartWindows::applySkinColoursTheControlsOfAWindow()
     QCOMPARE(box->palette().color(QPalette::Base), QColor(Qt::red));
     QCOMPARE(box->palette().color(QPalette::Text), QColor(Qt::yellow));
     QCOMPARE(label->palette().color(QPalette::WindowText), labelText);
-    QVERIFY(!m_rig->state->config.skinEnabled); // the build never switches it on
+    QVERIFY(!m_rig->program->config().skinEnabled); // the build never switches it on
 }
 
 QTEST_MAIN(TestStartWindows)

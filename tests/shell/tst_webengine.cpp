@@ -52,11 +52,11 @@ void TestWebEngine::documentCompleteBringsTheBodyMarkup()
 void TestWebEngine::purchasePageReplacesTheStartPage()
 {
     TestFolders folders;
-    auto state = folders.MakeState();
-    state->versionRecord.siteAddress = m_http.url("/start");
-    state->versionRecord.purchaseUrlPrefix = m_http.url("/buy?STRING=");
+    auto program = folders.MakeProgram();
+    program->versionRecord().siteAddress = m_http.url("/start");
+    program->versionRecord().purchaseUrlPrefix = m_http.url("/buy?STRING=");
     ProgramWindows windows(
-        *state, [](QWidget *parent) { return new WebEngineBrowser(parent); }, {},
+        *program, [](QWidget *parent) { return new WebEngineBrowser(parent); },
         [](const QUrl &) { return true; });
     windows.OpenName("shop.com");
     frmWebsite *website = windows.website();

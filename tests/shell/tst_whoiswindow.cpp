@@ -31,8 +31,8 @@ void TestWhoisWindow::init()
     m_server = std::make_unique<WhoisTestServer>();
     QVERIFY(m_server->Listen());
     m_rig = std::make_unique<GuiRig>();
-    m_rig->state->config.whoisDetailHost = "127.0.0.1";
-    m_rig->state->config.whoisDetailPort = m_server->port();
+    m_rig->program->config().whoisDetailHost = "127.0.0.1";
+    m_rig->program->config().whoisDetailPort = m_server->port();
 }
 
 void TestWhoisWindow::cleanup()
@@ -62,11 +62,11 @@ void TestWhoisWindow::replyInPiecesIsShownWholeWhenTheServerCloses()
 
 void TestWhoisWindow::doubleClickOpensItWhenBuyingIsOff()
 {
-    m_rig->state->config.purchaseOnDoubleClick = false;
+    m_rig->program->config().purchaseOnDoubleClick = false;
     m_rig->windows->OpenName("a.com");
     QVERIFY(m_rig->windows->whois());
     QVERIFY(!m_rig->windows->website());
-    QCOMPARE(m_rig->state->currentDomain, QString("a.com"));
+    QCOMPARE(m_rig->program->currentDomain(), QString("a.com"));
 }
 
 void TestWhoisWindow::secondNameReplacesTheWindow()
@@ -82,7 +82,7 @@ void TestWhoisWindow::unreachableServerGetsAMessage()
 {
     QTcpServer reserve;
     reserve.listen(QHostAddress::LocalHost);
-    m_rig->state->config.whoisDetailPort = reserve.serverPort();
+    m_rig->program->config().whoisDetailPort = reserve.serverPort();
     reserve.close();
     m_rig->windows->OpenWhois("a.com");
     QTRY_VERIFY(m_rig->windows->whois()->Text1->toPlainText().startsWith(

@@ -1,11 +1,12 @@
+#include "app/Startup.h"
 #include "platform/TextFile.h"
-#include "shell/Startup.h"
 #include "sources/NameListModel.h"
 #include "sources/frmMake.h"
 #include "support/GuiRig.h"
 
 #include <QCheckBox>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QListView>
 #include <QMessageBox>
@@ -42,8 +43,8 @@ private:
 void TestGeneratorWindow::init()
 {
     m_rig = std::make_unique<GuiRig>();
-    Startup::EnsureAppFolder(*m_rig->state);
-    Startup::EnsureDataFiles(*m_rig->state);
+    Startup::EnsureAppFolder(*m_rig->program);
+    Startup::EnsureDataFiles(*m_rig->program);
 }
 
 void TestGeneratorWindow::cleanup()
@@ -100,13 +101,13 @@ void TestGeneratorWindow::choicesAreStoredAsTheyChange()
     frmMake *window = Open();
     QTest::mouseClick(window->chkExt.at(3), Qt::LeftButton, {},
                       QPoint(5, window->chkExt.at(3)->height() / 2));
-    QCOMPARE(m_rig->state->ReadSetting("Orvelle", "chkExt3", "1"), QString("0"));
+    QCOMPARE(StoredSetting(*m_rig->program, "Orvelle", "chkExt3", "1"), QString("0"));
     window->Text1->setText("shop");
     window->txtCustom->setText(".de");
-    QCOMPARE(m_rig->state->ReadSetting("Orvelle", "txtMake", ""), QString("shop"));
-    QCOMPARE(m_rig->state->ReadSetting("Orvelle", "txtCustom", ""), QString(".de"));
+    QCOMPARE(StoredSetting(*m_rig->program, "Orvelle", "txtMake", ""), QString("shop"));
+    QCOMPARE(StoredSetting(*m_rig->program, "Orvelle", "txtCustom", ""), QString(".de"));
     // A grey box, stored as 2, counts as not chosen.
-    m_rig->state->WriteSetting("Orvelle", "chkExt0", "2");
+    m_rig->program->settings().store().WriteSetting("Orvelle", "Settings", "chkExt0", "2");
     window->close();
     QTRY_VERIFY(!m_rig->windows->generator());
     frmMake *again = Open();
@@ -130,7 +131,7 @@ void TestGeneratorWindow::generatesWritesAndHandsOver()
                                   "shopbest.com", "shopbest.net", "shop-best.com", "shop-best.net"};
     QCOMPARE(window->generatedNames().names(), expected);
     QCOMPARE(window->txtStatus->text(), QString("Created 16 domains...  Search Started"));
-    QCOMPARE(m_rig->state->controls.total(), QString("16"));
+    QCOMPARE(m_rig->program->controls().total(), QString("16"));
     QString file;
     for (const QString &name : expected)
         file += name + "\r\n\r\n";
@@ -152,7 +153,7 @@ void TestGeneratorWindow::secondGenerationAppends()
     QCOMPARE(FileBytes(m_rig->folders.appFolder() + "/CreatedDomains.txt"),
              QByteArray("myshop.com\r\n\r\nmycafe.com\r\n\r\n"));
     // The entry count shows the second generation only.
-    QCOMPARE(m_rig->state->controls.total(), QString("1"));
+    QCOMPARE(m_rig->program->controls().total(), QString("1"));
 }
 
 void TestGeneratorWindow::addAndDelKeepTheAffixFile()
@@ -170,6 +171,10 @@ void TestGeneratorWindow::addAndDelKeepTheAffixFile()
     QTest::mouseClick(window->cmdSub, Qt::LeftButton);
     QCOMPARE(FileBytes(m_rig->folders.appFolder() + "/Appends.txt"), QByteArray("best\r\ntop\r\n\r\n"));
     QCOMPARE(window->affixes().names(), (QStringList{"best", "my", "top"}));
+    // Nothing is selected after it: a second Del removes nothing and asks for a selection.
+    QTest::mouseClick(window->cmdSub, Qt::LeftButton);
+    QCOMPARE(window->affixes().names(), (QStringList{"best", "my", "top"}));
+    QVERIFY(window->findChild<QMessageBox *>("GeneratorMessage"));
 }
 
 void TestGeneratorWindow::delWithoutSelectionShowsAMessage()
@@ -190,14 +195,17 @@ void TestGeneratorWindow::saveAsCopiesOnlyWhenAFileWasChosen()
     window->Text1->setText("shop");
     QString proposed;
     const QString chosen = m_rig->folders.path("mine.txt");
-    window->setSaveFileChooser([&](const QString &path) {
+    window->setSaveFileChooser([&](const QString &path, std::function<void(const QString &)> done) {
         proposed = path;
-        return QString();
+        done(QString());
     });
     QTest::mouseClick(window->Command2, Qt::LeftButton);
+    // The dialog opens in "CustomLists", made when missing.
     QCOMPARE(proposed, m_rig->folders.appFolder() + "/CustomLists/shop.txt");
+    QVERIFY(QFileInfo(m_rig->folders.appFolder() + "/CustomLists").isDir());
     QVERIFY(!QFile::exists(proposed));
-    window->setSaveFileChooser([&](const QString &) { return chosen; });
+    window->setSaveFileChooser(
+        [&](const QString &, std::function<void(const QString &)> done) { done(chosen); });
     QTest::mouseClick(window->Command2, Qt::LeftButton);
     QCOMPARE(FileBytes(chosen), QByteArray("a.com\r\n\r\n"));
 }

@@ -52,6 +52,15 @@ void FakeSocket::RaisePeerClosed()
     emit PeerClosed();
 }
 
+void FakeSocket::RaiseFailed(SocketComponent::Error error)
+{
+    if (!m_open)
+        return;
+    m_open = false;
+    emit Failed(error, error == SocketComponent::Error::Reset ? QStringLiteral("Connection reset by peer")
+                                                              : QStringLiteral("Connection refused"));
+}
+
 void FakeSocket::Answer(const QByteArray &reply)
 {
     RaiseConnected();

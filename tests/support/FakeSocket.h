@@ -25,6 +25,7 @@ public:
     void RaiseConnected();
     void RaiseData(const QByteArray &data);
     void RaisePeerClosed();
+    void RaiseFailed(SocketComponent::Error error);
     // Connected, the reply, closed: a whole exchange.
     void Answer(const QByteArray &reply);
 

@@ -1,18 +1,15 @@
 #include "GuiRig.h"
 
-#include "platform/TcpSocketComponent.h"
-
-GuiRig::GuiRig(SocketFactory sockets)
+GuiRig::GuiRig(ProgramOptions options)
 {
-    state = folders.MakeState();
+    program = folders.MakeProgram(std::move(options));
     windows = std::make_unique<ProgramWindows>(
-        *state,
+        *program,
         [this](QWidget *parent) {
             auto *browser = new FakeWebBrowser(parent);
             browsers.append(browser);
             return browser;
         },
-        sockets ? sockets : TcpSocketComponent::Factory(),
         [this](const QUrl &url) {
             openedUrls.append(url);
             return true;
@@ -22,5 +19,5 @@ GuiRig::GuiRig(SocketFactory sockets)
 GuiRig::~GuiRig()
 {
     windows.reset();
-    state.reset();
+    program.reset();
 }

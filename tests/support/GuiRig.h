@@ -14,11 +14,11 @@
 class GuiRig
 {
 public:
-    explicit GuiRig(SocketFactory sockets = {});
+    explicit GuiRig(ProgramOptions options = {});
     ~GuiRig();
 
     TestFolders folders;
-    std::unique_ptr<AppState> state;
+    std::unique_ptr<Program> program;
     std::unique_ptr<ProgramWindows> windows;
     QList<QUrl> openedUrls;
     QList<FakeWebBrowser *> browsers;

@@ -1,7 +1,8 @@
 #include "TestFolders.h"
 
+#include "app/Startup.h"
+#include "platform/TcpSocketComponent.h"
 #include "platform/TextFile.h"
-#include "shell/Startup.h"
 
 #include <QDir>
 
@@ -10,21 +11,20 @@ TestFolders::TestFolders()
     QDir().mkpath(appFolder());
 }
 
-std::unique_ptr<AppState> TestFolders::MakeState(ResultFiles::Clock clock) const
+std::unique_ptr<Program> TestFolders::MakeProgram(ProgramOptions options) const
 {
     ProgramConfig config = VersionRecord();
     PurchaseLink(config);
-    return std::make_unique<AppState>(config, appFolder(), settingsRoot(), std::move(clock));
+    SocketFactory sockets = options.sockets ? std::move(options.sockets) : TcpSocketComponent::Factory();
+    return std::make_unique<Program>(config, appFolder(), settingsRoot(), std::move(sockets), options.timings,
+                                     std::move(options.clock));
 }
 
-std::unique_ptr<AppState> TestFolders::MakePreparedState(ResultFiles::Clock clock) const
+std::unique_ptr<Program> TestFolders::MakePreparedProgram(ProgramOptions options) const
 {
-    auto state = MakeState(std::move(clock));
-    Startup::EnsureAppFolder(*state);
-    Startup::EnsureDataFiles(*state);
-    Startup::EnsureDataFolders(*state);
-    Startup::LoadWhoisTable(*state);
-    return state;
+    auto program = MakeProgram(std::move(options));
+    Startup::Prepare(*program);
+    return program;
 }
 
 QString TestFolders::WriteList(const QString &name, const QStringList &lines) const
@@ -48,4 +48,10 @@ QStringList NumberedNames(const QString &prefix, int count)
     for (int i = 1; i <= count; ++i)
         names << prefix + QString::number(i);
     return names;
+}
+
+QString StoredSetting(Program &program, const QString &application, const QString &key,
+                      const QString &defaultValue)
+{
+    return program.settings().store().ReadSetting(application, ProgramSettings::kSection, key, defaultValue);
 }

@@ -2,7 +2,9 @@
 #include "support/TestFolders.h"
 #include "whois_table/RegistrarFile.h"
 #include "whois_table/RegistrarTable.h"
+#include "whois_table/RegistrarTableModel.h"
 
+#include <QFile>
 #include <QTest>
 
 class TestRegistrarTable : public QObject
@@ -17,14 +19,17 @@ private slots:
     void saveReplacesEveryRowOfTheExtensionInPlace();
     void saveOfANewExtensionAppendsAfterTheEmptyLine();
     void saveLowerCasesTheExtensionOnly();
-    void saveRefusesABadPortWithoutWriting_data();
-    void saveRefusesABadPortWithoutWriting();
+    void saveRefusesBadFieldsWithoutWriting_data();
+    void saveRefusesBadFieldsWithoutWriting();
     void loadSkipsMalformedLinesAndGoesOn_data();
     void loadSkipsMalformedLinesAndGoesOn();
     void blankOnlyFileLeavesTheTableAsItWas();
     void statusIsEnabledOnlyForTheExactWord();
     void listRowsKeepsTheFileText();
-    void rewriteFollowsTheGivenOrder();
+    void rewriteKeepsSkippedLinesInPlace();
+    void modelDeleteRewritesTheShownOrder();
+    void modelDeletingTheLastRowRemovesTheFile();
+    void modelSaveAndToggleReportWhereTheRowIs();
     void findRegistrarIndex_data();
     void findRegistrarIndex();
     void proxyModeWithoutProxyRowFallsBackToLastCom();
@@ -165,31 +170,47 @@ void TestRegistrarTable::saveLowerCasesTheExtensionOnly()
     QCOMPARE(table.row(1).Server, QString("whois.verisign.net"));
 }
 
-void TestRegistrarTable::saveRefusesABadPortWithoutWriting_data()
+void TestRegistrarTable::saveRefusesBadFieldsWithoutWriting_data()
 {
+    QTest::addColumn<QString>("server");
     QTest::addColumn<QString>("port");
     QTest::addColumn<bool>("accepted");
-    QTest::newRow("43") << "43" << true;
-    QTest::newRow("above 32767") << "40000" << true;
-    QTest::newRow("65535") << "65535" << true;
-    QTest::newRow("0") << "0" << false;
-    QTest::newRow("65536") << "65536" << false;
-    QTest::newRow("negative") << "-43" << false;
-    QTest::newRow("text") << "forty" << false;
-    QTest::newRow("empty") << "" << false;
-    QTest::newRow("fraction") << "43.5" << false;
+    const QString server = "whois.denic.de";
+    QTest::newRow("43") << server << "43" << true;
+    QTest::newRow("above 32767") << server << "40000" << true;
+    QTest::newRow("65535") << server << "65535" << true;
+    QTest::newRow("port 0") << server << "0" << false;
+    QTest::newRow("port 65536") << server << "65536" << false;
+    QTest::newRow("negative port") << server << "-43" << false;
+    QTest::newRow("port is text") << server << "forty" << false;
+    QTest::newRow("empty port") << server << "" << false;
+    QTest::newRow("fractional port") << server << "43.5" << false;
+    // A "|" would add a field; a line break would start a row of its own.
+    QTest::newRow("bar in server") << "whois.x|de"
+                                   << "43" << false;
+    QTest::newRow("line break in server") << "whois.x\r\nde|evil|43|Enabled"
+                                          << "43" << false;
+    QTest::newRow("tab in server") << "whois.x\tde"
+                                   << "43" << false;
+    QTest::newRow("empty server") << ""
+                                  << "43" << false;
 }
 
-void TestRegistrarTable::saveRefusesABadPortWithoutWriting()
+void TestRegistrarTable::saveRefusesBadFieldsWithoutWriting()
 {
+    QFETCH(QString, server);
     QFETCH(QString, port);
     QFETCH(bool, accepted);
     m_file->WriteDefaultRegistrars(false);
     const QByteArray before = FileBytes(m_file->path());
-    QCOMPARE(m_file->SaveRegistrarRow("de", "whois.denic.de", port, true), accepted);
+    QCOMPARE(m_file->SaveRegistrarRow("de", server, port, true), accepted);
     if (!accepted)
         QCOMPARE(FileBytes(m_file->path()), before);
-    QCOMPARE(m_file->AppendRegistrarRow("zz", "whois.zz", port, "Enabled"), accepted);
+    QCOMPARE(m_file->AppendRegistrarRow("zz", server, port, "Enabled"), accepted);
+    QCOMPARE(m_file->SaveRegistrarRow("z|z", "whois.zz", "43", true), false);
+    RegistrarTable table;
+    m_file->LoadRegistrarTable(table);
+    QCOMPARE(table.row(table.FindRegistrarIndex("x.de", false)).Extension, QString("de"));
 }
 
 void TestRegistrarTable::loadSkipsMalformedLinesAndGoesOn_data()
@@ -246,10 +267,53 @@ void TestRegistrarTable::listRowsKeepsTheFileText()
              (QList<QStringList>{{"COM", "Whois.A", "43", "Enabled"}, {"net", "b", "44", "Off"}}));
 }
 
-void TestRegistrarTable::rewriteFollowsTheGivenOrder()
+void TestRegistrarTable::rewriteKeepsSkippedLinesInPlace()
 {
-    QVERIFY(m_file->RewriteRegistrars({{"net", "b", "43", "Enabled"}, {"com", "a", "43", "Disabled"}}));
-    QCOMPARE(FileBytes(m_file->path()), QByteArray("net|b|43|Enabled\r\n\r\ncom|a|43|Disabled\r\n\r\n"));
+    TextFile::WriteAll(m_file->path(), "com|a|43|Disabled\r\n\r\nbad line\r\nnet|b|43|Enabled\r\n");
+    const QList<RegistrarFile::Line> lines = *m_file->ReadRowLines();
+    QCOMPARE(lines.size(), 3);
+    QVERIFY(
+        m_file->RewriteRegistrars(lines, {{"net", "b", "43", "Enabled"}, {"com", "a", "43", "Disabled"}}));
+    QCOMPARE(FileBytes(m_file->path()),
+             QByteArray("net|b|43|Enabled\r\n\r\nbad line\r\n\r\ncom|a|43|Disabled\r\n\r\n"));
+}
+
+void TestRegistrarTable::modelDeleteRewritesTheShownOrder()
+{
+    TextFile::WriteAll(m_file->path(),
+                       "com|a|43|Enabled\r\nbad\r\nnet|c|43|Enabled\r\norg|b|43|Disabled\r\n");
+    RegistrarTableModel model(*m_file);
+    QCOMPARE(model.rowCount(), 3);
+    QVERIFY(model.SortByColumn(RegistrarTableModel::Server)); // first sort: descending
+    QCOMPARE(model.row(0), (QStringList{"net", "c", "43", "Enabled"}));
+    QVERIFY(model.Delete(1)); // org|b
+    QCOMPARE(FileBytes(m_file->path()),
+             QByteArray("net|c|43|Enabled\r\n\r\nbad\r\n\r\ncom|a|43|Enabled\r\n\r\n"));
+    QVERIFY(!model.Delete(5));
+    QCOMPARE(model.rowCount(), 2);
+}
+
+void TestRegistrarTable::modelDeletingTheLastRowRemovesTheFile()
+{
+    TextFile::WriteAll(m_file->path(), "com|a|43|Enabled\r\nbad\r\n");
+    RegistrarTableModel model(*m_file);
+    QVERIFY(model.Delete(0));
+    QVERIFY(!QFile::exists(m_file->path()));
+    // The next start writes the built-in rows.
+    QVERIFY(m_file->WriteDefaultRegistrars(false));
+    QCOMPARE(LoadedDefaults().size(), 92);
+}
+
+void TestRegistrarTable::modelSaveAndToggleReportWhereTheRowIs()
+{
+    m_file->WriteDefaultRegistrars(false);
+    RegistrarTableModel model(*m_file);
+    QCOMPARE(model.Save("XYZ", "whois.nic.xyz", "43", true), std::optional<int>(92));
+    QCOMPARE(model.row(92), (QStringList{"xyz", "whois.nic.xyz", "43", "Enabled"}));
+    QCOMPARE(model.Toggle(17), std::optional<int>(17)); // the second cn row stays where it is
+    QCOMPARE(model.row(17).at(RegistrarTableModel::Status), QString("Enabled"));
+    QCOMPARE(model.row(11).at(RegistrarTableModel::Status), QString("Enabled"));
+    QCOMPARE(model.Save("de", "bad|server", "43", true), std::nullopt);
 }
 
 void TestRegistrarTable::findRegistrarIndex_data()

@@ -1,6 +1,7 @@
+#include "app/Startup.h"
 #include "platform/TextFile.h"
-#include "shell/Startup.h"
 #include "support/GuiRig.h"
+#include "whois_table/RegistrarTableModel.h"
 #include "whois_table/frmSettings.h"
 
 #include <QCheckBox>
@@ -9,7 +10,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
-#include <QTreeWidget>
+#include <QTreeView>
 
 // "Domain extension settings", driven through its controls.
 class TestSettingsDialog : public QObject
@@ -20,20 +21,22 @@ private slots:
     void cleanup();
     void showsTheFileInFileOrder();
     void clickingARowFillsTheBoxes();
-    void saveChangesEveryRowOfTheExtension();
+    void saveChangesEveryRowOfTheExtensionAndSelectsIt();
     void saveOfANewExtensionAppendsItEnabled();
     void saveRefusesBadInput_data();
     void saveRefusesBadInput();
-    void toggleFlipsTheStatusOfBothCnRows();
+    void toggleFlipsBothCnRowsAndKeepsTheRowSelected();
     void actionsWithoutSelectionDoNothing();
-    void firstColumnClickSortsDescending();
+    void deleteTwiceRemovesOnlyTheSelectedRow();
     void deleteAfterSortWritesTheSortedOrder();
-    void restoreDefaultsKeepsProxyMode();
+    void deletingEveryRowLetsTheNextStartWriteTheDefaults();
+    void restoreDefaultsKeepsProxyModeAndClearsTheBoxes();
     void proxyBoxSwitchesProxyMode();
 
 private:
     frmSettings *Open();
     void Select(frmSettings *dialog, int row);
+    QStringList Row(frmSettings *dialog, int row) { return dialog->rows().row(row); }
     QMessageBox *Message(frmSettings *dialog);
     QByteArray RegistrarBytes() const;
 
@@ -43,8 +46,8 @@ private:
 void TestSettingsDialog::init()
 {
     m_rig = std::make_unique<GuiRig>();
-    Startup::EnsureAppFolder(*m_rig->state);
-    Startup::LoadWhoisTable(*m_rig->state);
+    Startup::EnsureAppFolder(*m_rig->program);
+    Startup::LoadWhoisTable(*m_rig->program);
 }
 
 void TestSettingsDialog::cleanup()
@@ -60,9 +63,9 @@ frmSettings *TestSettingsDialog::Open()
 
 void TestSettingsDialog::Select(frmSettings *dialog, int row)
 {
-    QTreeWidgetItem *item = dialog->lstDomains->topLevelItem(row);
-    dialog->lstDomains->scrollToItem(item);
-    const QRect rect = dialog->lstDomains->visualItemRect(item);
+    const QModelIndex index = dialog->rows().index(row, 0);
+    dialog->lstDomains->scrollTo(index);
+    const QRect rect = dialog->lstDomains->visualRect(index);
     QTest::mouseClick(dialog->lstDomains->viewport(), Qt::LeftButton, {}, rect.center());
 }
 
@@ -73,19 +76,17 @@ QMessageBox *TestSettingsDialog::Message(frmSettings *dialog)
 
 QByteArray TestSettingsDialog::RegistrarBytes() const
 {
-    return FileBytes(m_rig->state->registrarFile().path());
+    return FileBytes(m_rig->program->registrarFile().path());
 }
 
 void TestSettingsDialog::showsTheFileInFileOrder()
 {
     frmSettings *dialog = Open();
     QCOMPARE(dialog->windowTitle(), QString("Domain extension settings"));
-    QCOMPARE(dialog->lstDomains->topLevelItemCount(), 92);
-    QCOMPARE(dialog->lstDomains->headerItem()->text(1), QString("Server"));
-    QTreeWidgetItem *first = dialog->lstDomains->topLevelItem(0);
-    QCOMPARE((QStringList{first->text(0), first->text(1), first->text(2), first->text(3)}),
-             (QStringList{"proxy", "127.0.0.1", "43", "Enabled"}));
-    QCOMPARE(dialog->lstDomains->topLevelItem(91)->text(0), QString("to"));
+    QCOMPARE(dialog->rows().rowCount(), 92);
+    QCOMPARE(dialog->rows().headerData(1, Qt::Horizontal).toString(), QString("Server"));
+    QCOMPARE(Row(dialog, 0), (QStringList{"proxy", "127.0.0.1", "43", "Enabled"}));
+    QCOMPARE(Row(dialog, 91).first(), QString("to"));
     QVERIFY(!dialog->chkProxy->isChecked());
     QVERIFY(dialog->editEnabled());
 }
@@ -103,7 +104,7 @@ void TestSettingsDialog::clickingARowFillsTheBoxes()
     QVERIFY(dialog->editEnabled());
 }
 
-void TestSettingsDialog::saveChangesEveryRowOfTheExtension()
+void TestSettingsDialog::saveChangesEveryRowOfTheExtensionAndSelectsIt()
 {
     frmSettings *dialog = Open();
     Select(dialog, 55); // de
@@ -112,11 +113,11 @@ void TestSettingsDialog::saveChangesEveryRowOfTheExtension()
     dialog->txtServer->setText("whois.denic.de");
     QTest::mouseClick(dialog->cmdSave, Qt::LeftButton);
     QVERIFY(!Message(dialog));
-    QCOMPARE(dialog->lstDomains->topLevelItem(55)->text(1), QString("whois.denic.de"));
-    QCOMPARE(dialog->lstDomains->topLevelItem(55)->text(3), QString("Disabled"));
+    QCOMPARE(Row(dialog, 55), (QStringList{"de", "whois.denic.de", "43", "Disabled"}));
+    QCOMPARE(dialog->selectedRow(), std::optional(55));
     // The table in memory follows at once.
-    QCOMPARE(m_rig->state->registrars.row(55).Server, QString("whois.denic.de"));
-    QCOMPARE(m_rig->state->registrars.size(), 92);
+    QCOMPARE(m_rig->program->registrars().row(55).Server, QString("whois.denic.de"));
+    QCOMPARE(m_rig->program->registrars().size(), 92);
 }
 
 void TestSettingsDialog::saveOfANewExtensionAppendsItEnabled()
@@ -128,9 +129,10 @@ void TestSettingsDialog::saveOfANewExtensionAppendsItEnabled()
     dialog->txtServer->setText("whois.nic.xyz");
     dialog->txtPort->setText("4343");
     QTest::mouseClick(dialog->cmdSave, Qt::LeftButton);
-    QCOMPARE(dialog->lstDomains->topLevelItemCount(), 93);
+    QCOMPARE(dialog->rows().rowCount(), 93);
+    QCOMPARE(dialog->selectedRow(), std::optional(92));
     QVERIFY(RegistrarBytes().endsWith("\r\n\r\nxyz|whois.nic.xyz|4343|Enabled\r\n"));
-    QCOMPARE(m_rig->state->registrars.row(92), (RegistrarEntry{"xyz", "whois.nic.xyz", 4343, true}));
+    QCOMPARE(m_rig->program->registrars().row(92), (RegistrarEntry{"xyz", "whois.nic.xyz", 4343, true}));
 }
 
 void TestSettingsDialog::saveRefusesBadInput_data()
@@ -156,6 +158,16 @@ void TestSettingsDialog::saveRefusesBadInput_data()
     QTest::newRow("port zero") << "com"
                                << "whois.x"
                                << "0";
+    // Without the check, a "|" here deleted every row of the extension.
+    QTest::newRow("bar in server") << "com"
+                                   << "whois.x|y"
+                                   << "43";
+    QTest::newRow("bar in extension") << "c|om"
+                                      << "whois.x"
+                                      << "43";
+    QTest::newRow("line break in server") << "com"
+                                          << "whois.x\nnet|y|43|Enabled"
+                                          << "43";
 }
 
 void TestSettingsDialog::saveRefusesBadInput()
@@ -172,18 +184,22 @@ void TestSettingsDialog::saveRefusesBadInput()
     QVERIFY(Message(dialog));
     QCOMPARE(Message(dialog)->text(), QString("Please enter valid information for all fields."));
     QCOMPARE(RegistrarBytes(), before);
-    QCOMPARE(m_rig->state->registrars.size(), 92);
+    QCOMPARE(m_rig->program->registrars().size(), 92);
 }
 
-void TestSettingsDialog::toggleFlipsTheStatusOfBothCnRows()
+void TestSettingsDialog::toggleFlipsBothCnRowsAndKeepsTheRowSelected()
 {
     frmSettings *dialog = Open();
     Select(dialog, 17); // the second cn row
     QTest::mouseClick(dialog->cmdToggle, Qt::LeftButton);
-    const QByteArray bytes = RegistrarBytes();
-    QCOMPARE(bytes.count("\r\ncn|whois.cnnic.cn|43|Enabled\r\n"), 2);
-    QVERIFY(m_rig->state->registrars.row(11).Enabled && m_rig->state->registrars.row(17).Enabled);
-    QCOMPARE(m_rig->state->registrars.row(11).Server, QString("whois.cnnic.cn"));
+    QCOMPARE(RegistrarBytes().count("\r\ncn|whois.cnnic.cn|43|Enabled\r\n"), 2);
+    QVERIFY(m_rig->program->registrars().row(11).Enabled && m_rig->program->registrars().row(17).Enabled);
+    QCOMPARE(m_rig->program->registrars().row(11).Server, QString("whois.cnnic.cn"));
+    QCOMPARE(dialog->selectedRow(), std::optional(17));
+    QCOMPARE(dialog->txtServer->text(), QString("whois.cnnic.cn"));
+    QVERIFY(dialog->editEnabled());
+    QTest::mouseClick(dialog->cmdToggle, Qt::LeftButton); // and back, on the same row
+    QVERIFY(!m_rig->program->registrars().row(17).Enabled);
 }
 
 void TestSettingsDialog::actionsWithoutSelectionDoNothing()
@@ -193,19 +209,20 @@ void TestSettingsDialog::actionsWithoutSelectionDoNothing()
     QTest::mouseClick(dialog->cmdToggle, Qt::LeftButton);
     QTest::mouseClick(dialog->Command2, Qt::LeftButton);
     QCOMPARE(RegistrarBytes(), before);
-    QCOMPARE(dialog->lstDomains->topLevelItemCount(), 92);
+    QCOMPARE(dialog->rows().rowCount(), 92);
     QVERIFY(!Message(dialog));
 }
 
-void TestSettingsDialog::firstColumnClickSortsDescending()
+void TestSettingsDialog::deleteTwiceRemovesOnlyTheSelectedRow()
 {
     frmSettings *dialog = Open();
-    QVERIFY(dialog->EnhListView_SortColumns(0));
-    QCOMPARE(dialog->lstDomains->topLevelItem(0)->text(0), QString("za"));
-    QVERIFY(dialog->EnhListView_SortColumns(0));
-    QCOMPARE(dialog->lstDomains->topLevelItem(0)->text(0), QString("ac"));
-    dialog->lstDomains->clear();
-    QVERIFY(!dialog->EnhListView_SortColumns(0)); // nothing to sort
+    Select(dialog, 4); // org
+    QTest::mouseClick(dialog->Command2, Qt::LeftButton);
+    QTest::mouseClick(dialog->Command2, Qt::LeftButton);
+    QCOMPARE(dialog->rows().rowCount(), 91);
+    QCOMPARE(Row(dialog, 4).first(), QString("info"));
+    QCOMPARE(dialog->selectedRow(), std::nullopt);
+    QCOMPARE(dialog->txtExt->text(), QString());
 }
 
 void TestSettingsDialog::deleteAfterSortWritesTheSortedOrder()
@@ -213,42 +230,61 @@ void TestSettingsDialog::deleteAfterSortWritesTheSortedOrder()
     frmSettings *dialog = Open();
     // Sorted by server, descending: the rows of whois.tonicregistry.to come first.
     dialog->lstDomains->header()->sectionClicked(1);
-    QCOMPARE(dialog->lstDomains->topLevelItem(0)->text(1), QString("whois.tonicregistry.to"));
+    QCOMPARE(Row(dialog, 0).at(1), QString("whois.tonicregistry.to"));
     Select(dialog, 0);
     QTest::mouseClick(dialog->Command2, Qt::LeftButton);
-    QCOMPARE(dialog->lstDomains->topLevelItemCount(), 91);
-    QCOMPARE(dialog->txtExt->text(), QString());
+    QCOMPARE(dialog->rows().rowCount(), 91);
     const QByteArray bytes = RegistrarBytes();
     QVERIFY(!bytes.contains("tonicregistry"));
     QVERIFY(bytes.startsWith("ru|whois.tcinet.ru|43|Disabled\r\n\r\n"));
     // Lookups now take the first row of an extension in the new order: the "us" row of
     // whois.ripe.net comes before whois.nic.us when sorted descending by server.
-    QCOMPARE(m_rig->state->registrars.row(m_rig->state->registrars.FindRegistrarIndex("x.us", false)).Server,
-             QString("whois.ripe.net"));
+    const RegistrarTable &table = m_rig->program->registrars();
+    QCOMPARE(table.row(table.FindRegistrarIndex("x.us", false)).Server, QString("whois.ripe.net"));
 }
 
-void TestSettingsDialog::restoreDefaultsKeepsProxyMode()
+void TestSettingsDialog::deletingEveryRowLetsTheNextStartWriteTheDefaults()
+{
+    TextFile::WriteAll(m_rig->program->registrarFile().path(), "com|a|43|Enabled\r\nnet|b|43|Enabled\r\n");
+    m_rig->program->ReloadRegistrars();
+    frmSettings *dialog = Open();
+    for (int i = 0; i < 2; ++i) {
+        Select(dialog, 0);
+        QTest::mouseClick(dialog->Command2, Qt::LeftButton);
+    }
+    QCOMPARE(dialog->rows().rowCount(), 0);
+    QVERIFY(!QFile::exists(m_rig->program->registrarFile().path()));
+    QCOMPARE(m_rig->program->registrars().size(), 0); // a search now asks for the defaults
+    QVERIFY(Startup::LoadWhoisTable(*m_rig->program));
+    QCOMPARE(m_rig->program->registrars().size(), 92);
+}
+
+void TestSettingsDialog::restoreDefaultsKeepsProxyModeAndClearsTheBoxes()
 {
     frmSettings *dialog = Open();
     dialog->chkProxy->click();
-    QVERIFY(m_rig->state->proxyMode);
-    TextFile::WriteAll(m_rig->state->registrarFile().path(), "proxy|10.1.1.1|4343|Enabled\r\n");
+    QVERIFY(m_rig->program->proxyMode());
+    TextFile::WriteAll(m_rig->program->registrarFile().path(), "proxy|10.1.1.1|4343|Enabled\r\n");
+    dialog->rows().Reload();
+    Select(dialog, 0);
     QTest::mouseClick(dialog->Command3, Qt::LeftButton);
     QCOMPARE(RegistrarBytes(), RegistrarFile::DefaultFileText().toLatin1());
-    QCOMPARE(dialog->lstDomains->topLevelItemCount(), 92);
-    QVERIFY(m_rig->state->proxyMode);
-    QCOMPARE(m_rig->state->registrars.row(0), (RegistrarEntry{"proxy", "127.0.0.1", 43, true}));
+    QCOMPARE(dialog->rows().rowCount(), 92);
+    QVERIFY(m_rig->program->proxyMode());
+    QCOMPARE(m_rig->program->registrars().row(0), (RegistrarEntry{"proxy", "127.0.0.1", 43, true}));
+    QCOMPARE(dialog->txtExt->text(), QString());
+    QCOMPARE(dialog->txtServer->text(), QString());
 }
 
 void TestSettingsDialog::proxyBoxSwitchesProxyMode()
 {
     frmSettings *dialog = Open();
     dialog->chkProxy->click();
-    QVERIFY(m_rig->state->proxyMode);
-    QCOMPARE(m_rig->state->ReadSetting("Orvelle", "chkProxy", "0"), QString("1"));
+    QVERIFY(m_rig->program->proxyMode());
+    QCOMPARE(StoredSetting(*m_rig->program, "Orvelle", "chkProxy", "0"), QString("1"));
     dialog->chkProxy->click();
-    QVERIFY(!m_rig->state->proxyMode);
-    QCOMPARE(m_rig->state->ReadSetting("Orvelle", "chkProxy", "1"), QString("0"));
+    QVERIFY(!m_rig->program->proxyMode());
+    QCOMPARE(StoredSetting(*m_rig->program, "Orvelle", "chkProxy", "1"), QString("0"));
 }
 
 QTEST_MAIN(TestSettingsDialog)

@@ -5,6 +5,8 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <sys/socket.h>
+
 QByteArray WhoisReplyRule::FreeReply()
 {
     return "No match for \"%NAME%\".\r\n>>> Last update of whois database: 2026-12-08T00:00:00Z <<<\r\n";
@@ -110,6 +112,15 @@ void WhoisTestServer::OnQuery(QTcpSocket *socket, const QString &name)
     case WhoisReplyRule::Mode::StreamForever:
         Stream(socket);
         return;
+    case WhoisReplyRule::Mode::Reset: {
+        socket->write(reply);
+        socket->flush();
+        // A zero linger time makes the close a reset instead of an orderly end.
+        const linger hard = {1, 0};
+        ::setsockopt(static_cast<int>(socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+        socket->abort();
+        return;
+    }
     case WhoisReplyRule::Mode::NeverClose:
     case WhoisReplyRule::Mode::Answer: {
         const bool close = rule.mode == WhoisReplyRule::Mode::Answer;

@@ -17,10 +17,11 @@ struct WhoisReplyRule
 {
     enum class Mode
     {
-        Answer,       // send the reply (after the delay, in pieces), then close
-        CloseAtOnce,  // close as soon as the query has arrived, without data
-        NeverClose,   // send the reply, then keep the connection open forever
-        StreamForever // send data without end until the client goes away
+        Answer,        // send the reply (after the delay, in pieces), then close
+        CloseAtOnce,   // close as soon as the query has arrived, without data
+        NeverClose,    // send the reply, then keep the connection open forever
+        StreamForever, // send data without end until the client goes away
+        Reset          // send the reply, then break the connection with a reset
     };
 
     Mode mode = Mode::Answer;
@@ -38,8 +39,8 @@ struct WhoisReplyRule
 };
 
 // A whois server on 127.0.0.1 for tests and benchmarks, with rules per name: answer, answer
-// late, answer in pieces, close at once, never close, or stream without end. It records every
-// query it receives.
+// late, answer in pieces, close at once, never close, stream without end, or reset after a part
+// of the reply. It records every query it receives.
 //
 //     WhoisTestServer server;
 //     server.Listen();                       // any free port

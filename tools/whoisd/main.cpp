@@ -1,7 +1,7 @@
 // orvelle-whoisd: a whois server on 127.0.0.1 for trying the program and for benchmarks.
 //
 //   orvelle-whoisd [--port N] [--delay MS] [--pieces N] [--piece-gap MS]
-//                  [--free-every N | --free-pattern REGEX] [--mode answer|close|hang|stream]
+//                  [--free-every N | --free-pattern REGEX] [--mode answer|close|hang|stream|reset]
 //
 // By default a name is free when the sum of its characters is divisible by 3, which marks
 // about a third of any list free; --free-pattern decides by a regular expression instead.
@@ -41,7 +41,7 @@ int main(int argc, char **argv)
     const QCommandLineOption mode(
         QStringLiteral("mode"),
         QStringLiteral("answer (default), close (at once, no data), hang (never close), "
-                       "stream (data without end)."),
+                       "stream (data without end), reset (the reply, then a reset)."),
         QStringLiteral("MODE"), QStringLiteral("answer"));
     parser.addOptions({port, delay, pieces, pieceGap, freeEvery, freePattern, mode});
     parser.process(app);
@@ -75,6 +75,8 @@ int main(int argc, char **argv)
         replyMode = WhoisReplyRule::Mode::NeverClose;
     else if (modeName == QLatin1String("stream"))
         replyMode = WhoisReplyRule::Mode::StreamForever;
+    else if (modeName == QLatin1String("reset"))
+        replyMode = WhoisReplyRule::Mode::Reset;
     else if (modeName != QLatin1String("answer")) {
         std::fprintf(stderr, "orvelle-whoisd: unknown --mode %s\n", qPrintable(modeName));
         ok = false;

@@ -1,5 +1,5 @@
-#include "engine/CandidateFile.h"
 #include "platform/TextFile.h"
+#include "sources/CandidateFile.h"
 #include "support/TestFolders.h"
 
 #include <QTest>
@@ -41,8 +41,14 @@ void TestCandidateFile::readsByPositionCountingEntriesOnly()
     QCOMPARE(file.CountCandidates(path), entries.size());
     for (int i = 0; i < entries.size(); ++i)
         QCOMPARE(*file.ReadCandidate(path, i + 1), entries.at(i));
-    QCOMPARE(*file.ReadCandidate(path, int(entries.size()) + 1), CandidateFile::kEndMarker);
     QCOMPARE(*file.ReadCandidate(path, 0), QString());
+    // The end is reported beside the lines, never as a line of text.
+    const std::optional<CandidateFile::Batch> all = file.ReadCandidates(path, 1, int(entries.size()) + 5);
+    QVERIFY(all);
+    QCOMPARE(all->lines, entries);
+    QVERIFY(all->atEnd);
+    QVERIFY(!file.ReadCandidate(path, entries.size() + 1));
+    QVERIFY(!file.ReadCandidates(path, 1, int(entries.size()))->atEnd);
 }
 
 void TestCandidateFile::missingFileCountsZeroAndCannotBeRead()
@@ -53,6 +59,7 @@ void TestCandidateFile::missingFileCountsZeroAndCannotBeRead()
     QCOMPARE(file.CountCandidates(QString()), 0);
     QVERIFY(!file.ReadCandidate(folders.path("none.txt"), 1));
     QVERIFY(!file.ReadCandidate(folders.path(""), 1)); // a folder is no list
+    QVERIFY(!file.IsReadable(folders.path("none.txt")));
 }
 
 void TestCandidateFile::aChangedFileIsIndexedAgain()

@@ -81,32 +81,46 @@ bool CandidateFile::Refresh(const QString &path)
     return true;
 }
 
-int CandidateFile::CountCandidates(const QString &path)
+bool CandidateFile::Write(const QString &path, const QStringList &names, Spacing spacing)
 {
-    return Refresh(path) ? static_cast<int>(m_offsets.size()) : 0;
+    const QString separator =
+        spacing == Spacing::BlankLineAfterEach ? QStringLiteral("\r\n\r\n") : QStringLiteral("\r\n");
+    QString text;
+    for (const QString &name : names)
+        text += name + separator;
+    if (spacing == Spacing::BlankLineAtEnd)
+        text += QStringLiteral("\r\n");
+    return TextFile::WriteAll(path, text);
 }
 
-std::optional<QString> CandidateFile::ReadCandidate(const QString &path, int position)
+qint64 CandidateFile::CountCandidates(const QString &path)
 {
-    const std::optional<QStringList> candidates = ReadCandidates(path, position, 1);
-    if (!candidates)
+    return Refresh(path) ? static_cast<qint64>(m_offsets.size()) : 0;
+}
+
+std::optional<QString> CandidateFile::ReadCandidate(const QString &path, qint64 position)
+{
+    const std::optional<Batch> batch = ReadCandidates(path, position, 1);
+    if (!batch || batch->lines.isEmpty())
         return std::nullopt;
-    return candidates->first();
+    return batch->lines.first();
 }
 
-std::optional<QStringList> CandidateFile::ReadCandidates(const QString &path, int first, int count)
+std::optional<CandidateFile::Batch> CandidateFile::ReadCandidates(const QString &path, qint64 first,
+                                                                  int count)
 {
     if (!Refresh(path))
         return std::nullopt;
-    QStringList candidates;
+    Batch batch;
     QFile file(path);
-    for (int position = first; position < first + count; ++position) {
+    const auto entries = static_cast<qint64>(m_offsets.size());
+    for (qint64 position = first; position < first + count; ++position) {
         if (position < 1) {
-            candidates.append(QString());
+            batch.lines.append(QString());
             continue;
         }
-        if (static_cast<size_t>(position) > m_offsets.size()) {
-            candidates.append(kEndMarker);
+        if (position > entries) {
+            batch.atEnd = true;
             break;
         }
         if (!file.isOpen() && !file.open(QIODevice::ReadOnly))
@@ -114,12 +128,12 @@ std::optional<QStringList> CandidateFile::ReadCandidates(const QString &path, in
         std::optional<QString> candidate = ReadIndexed(file, position);
         if (!candidate)
             return std::nullopt;
-        candidates.append(std::move(*candidate));
+        batch.lines.append(std::move(*candidate));
     }
-    return candidates;
+    return batch;
 }
 
-std::optional<QString> CandidateFile::ReadIndexed(QFile &file, int position)
+std::optional<QString> CandidateFile::ReadIndexed(QFile &file, qint64 position)
 {
     if (!file.seek(m_offsets[position - 1]))
         return std::nullopt;

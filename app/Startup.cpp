@@ -1,7 +1,7 @@
 #include "Startup.h"
 
-#include "AppState.h"
 #include "OrvelleConfig.h"
+#include "Program.h"
 #include "platform/TextFile.h"
 #include "results/xcopyFile.h"
 #include "results/xdirExists.h"
@@ -16,48 +16,55 @@ namespace Startup {
 const char *const kWordListFiles[4] = {"FullWordList.txt", "AllTwoLetter.txt", "AllThreeLetter.txt",
                                        "AllFourLetter.txt"};
 
-bool EnsureAppFolder(AppState &state)
+bool EnsureAppFolder(Program &program)
 {
-    return state.folder.EnsureExists();
+    return program.paths().folder().EnsureExists();
 }
 
-void EnsureDataFiles(AppState &state)
+void EnsureDataFiles(Program &program)
 {
-    for (const char *name :
-         {"\\BrowserSearch.txt", "\\Appends.txt", "\\CreatedDomains.txt", "\\Remembered.txt"}) {
-        const QString path = state.folder.Join(QLatin1String(name));
+    for (const QString &name : ProgramPaths::DataFiles()) {
+        const QString path = program.paths().Join(name);
         if (!xfileExists(path))
             TextFile::Append(path, QStringLiteral("\r\n"));
     }
 }
 
-void EnsureDataFolders(AppState &state)
+void EnsureDataFolders(Program &program)
 {
-    for (const char *name : {"\\backups", "\\overflow", "\\wordlists", "\\searches"}) {
-        const QString path = state.folder.Join(QLatin1String(name));
+    for (const QString &name : ProgramPaths::DataFolders()) {
+        const QString path = program.paths().Join(name);
         if (!xdirExists(path))
             QDir().mkpath(path);
     }
 }
 
-bool LoadWhoisTable(AppState &state)
+bool LoadWhoisTable(Program &program)
 {
-    const RegistrarFile file = state.registrarFile();
+    const RegistrarFile file = program.registrarFile();
     file.WriteDefaultRegistrars(false);
-    return file.LoadRegistrarTable(state.registrars);
+    return file.LoadRegistrarTable(program.registrars());
 }
 
-void ReadRunPosition(AppState &state)
+void ReadRunPosition(Program &program)
 {
-    state.runPosition =
-        state.ReadSetting(AppState::kPositionsApp, QStringLiteral("wordNumber"), QStringLiteral("0")).toInt();
+    program.setStartupPosition(program.settings().RunPosition());
 }
 
-void ReadProxyMode(AppState &state)
+void ReadProxyMode(Program &program)
 {
-    state.proxyMode = state.ReadSetting(state.productApp(), QStringLiteral("chkProxy"), QStringLiteral("0"))
-                          .trimmed()
-                          .toInt() != 0;
+    program.setProxyMode(program.settings().ProxyMode());
+}
+
+bool Prepare(Program &program)
+{
+    if (!EnsureAppFolder(program))
+        return false;
+    EnsureDataFiles(program);
+    EnsureDataFolders(program);
+    LoadWhoisTable(program);
+    ReadProxyMode(program);
+    return true;
 }
 
 QString ShippedDataFolder()
@@ -72,13 +79,14 @@ QString ShippedDataFolder()
     return QStringLiteral(ORVELLE_BUILD_DATA_DIR);
 }
 
-void InstallWordLists(AppState &state, const QString &shippedFolder)
+void InstallWordLists(Program &program, const QString &shippedFolder)
 {
-    const QString target = state.folder.Join(QStringLiteral("\\Wordlists"));
+    const QString target = program.paths().Join(QStringLiteral("\\Wordlists"));
     if (!xdirExists(target))
         QDir().mkpath(target);
     for (const char *name : kWordListFiles) {
-        const QString destination = state.folder.Join(QStringLiteral("\\Wordlists\\") + QLatin1String(name));
+        const QString destination =
+            program.paths().Join(QStringLiteral("\\Wordlists\\") + QLatin1String(name));
         const QString source = shippedFolder + QStringLiteral("/wordlists/") + QLatin1String(name);
         if (!xfileExists(destination) && QFileInfo::exists(source))
             xcopyFile(source, destination);

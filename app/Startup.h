@@ -2,30 +2,33 @@
 
 #include <QString>
 
-class AppState;
+class Program;
 
 // The start-up steps that need no window, shared by the desktop program and orvelle-check.
 namespace Startup {
 
 // Creates the application folder itself.
-bool EnsureAppFolder(AppState &state);
+bool EnsureAppFolder(Program &program);
 // "BrowserSearch.txt", "Appends.txt", "CreatedDomains.txt" and "Remembered.txt", each created
 // holding one empty line when missing.
-void EnsureDataFiles(AppState &state);
+void EnsureDataFiles(Program &program);
 // "backups", "overflow", "wordlists" and "searches", created when missing.
-void EnsureDataFolders(AppState &state);
+void EnsureDataFolders(Program &program);
 // Writes "registrars.txt" with the built-in rows when missing, then loads it.
-bool LoadWhoisTable(AppState &state);
-// The run position from "wordNumber".
-void ReadRunPosition(AppState &state);
-// Proxy mode from "chkProxy".
-void ReadProxyMode(AppState &state);
+bool LoadWhoisTable(Program &program);
+// The position of the last run, from the settings.
+void ReadRunPosition(Program &program);
+// Proxy mode from the settings.
+void ReadProxyMode(Program &program);
+// The steps above that orvelle-check and the tests take together: folder, data files and
+// folders, whois table, proxy switch. False when the folder cannot be made.
+bool Prepare(Program &program);
 
 // The folder of the files shipped with the program (word lists, help): ORVELLE_DATA_DIR when
 // set, else the installed data folder beside the program, else the build tree's.
 QString ShippedDataFolder();
 // Copies the shipped word lists into "Wordlists" when missing there; never overwrites.
-void InstallWordLists(AppState &state, const QString &shippedFolder);
+void InstallWordLists(Program &program, const QString &shippedFolder);
 
 // The word-list files, as named in the "Wordlists" folder.
 extern const char *const kWordListFiles[4];

@@ -1,0 +1,84 @@
+#include "Program.h"
+
+#include "platform/WholeNumber.h"
+
+Program::Program(ProgramConfig config, const QString &appFolderRoot, const QString &settingsRoot,
+                 SocketFactory sockets, EngineTimings timings, ResultFiles::Clock clock, QObject *parent)
+    : QObject(parent), m_config(std::move(config)), m_versionRecord(m_config),
+      m_paths(appFolderRoot, settingsRoot), m_settings(settingsRoot, m_config.productName),
+      m_sockets(std::move(sockets)), m_resultFiles(m_paths.folder(), std::move(clock)),
+      m_unchecked(m_paths.unchecked()),
+      m_engine(CheckEngine::Services{m_registrars, m_proxyMode, m_defaultExtension, m_results, m_resultFiles,
+                                     m_candidates,
+                                     [this](const QString &resumeKey, qint64 position) {
+                                         return m_settings.StoreRunPosition(resumeKey, position);
+                                     }},
+               m_sockets, timings),
+      m_selection(*this)
+{
+    m_results.setRememberedPath(m_paths.remembered());
+    connect(&m_engine, &CheckEngine::errorRaised, this, &Program::errorRaised);
+    connect(&m_engine, &CheckEngine::runStarted, this, [this] {
+        m_uncheckedFileFailed = false;
+        m_unchecked.BeginRun(m_engine.request().listPath);
+    });
+    connect(&m_engine, &CheckEngine::nameChecked, this,
+            [this](const QString &name, CheckOutcome outcome) { OnNameChecked(name, outcome); });
+    connect(&m_engine, &CheckEngine::runStopped, this, [this] { m_unchecked.EndRun(m_engine.completed()); });
+}
+
+Program::~Program()
+{
+    m_engine.Stop();
+}
+
+bool Program::ReloadRegistrars()
+{
+    return registrarFile().LoadRegistrarTable(m_registrars);
+}
+
+void Program::OnNameChecked(const QString &name, CheckOutcome outcome)
+{
+    if (outcome != CheckOutcome::Unchecked) {
+        m_unchecked.Answered(name);
+        return;
+    }
+    if (!m_unchecked.Add(name) && !m_uncheckedFileFailed) {
+        m_uncheckedFileFailed = true;
+        emit errorRaised(QStringLiteral("Result files"),
+                         QStringLiteral("The names without a verdict cannot be kept in \"%1\"; they are "
+                                        "counted in the status bar only.")
+                             .arg(m_unchecked.path()));
+    }
+}
+
+std::optional<RunRequest> Program::RequestFromControls()
+{
+    const std::optional<CandidateSourceId> source = m_controls.source();
+    const CandidateSource *table = source ? &CandidateSources::Get(*source) : nullptr;
+    // Search-engine lists always run from their first line.
+    if (table && table->kind == SourceKind::SearchEngine)
+        m_controls.setStartNumber(QStringLiteral("1"));
+    const std::optional<qint64> start = ParseWhole(m_controls.startNumber());
+    if (!start) {
+        emit errorRaised(
+            QStringLiteral("Start"),
+            QStringLiteral("The start number \"%1\" is not a whole number.").arg(m_controls.startNumber()));
+        return std::nullopt;
+    }
+    const std::optional<qint64> total = ParseWhole(m_controls.total());
+    if (!total) {
+        emit errorRaised(QStringLiteral("Start"),
+                         QStringLiteral("The total \"%1\" is not a whole number.").arg(m_controls.total()));
+        return std::nullopt;
+    }
+    return RunRequest{m_controls.sourcePath(), *start, *total, table ? table->resumeKey : QString()};
+}
+
+bool Program::StartFromControls()
+{
+    if (m_engine.isRunning())
+        return false;
+    const std::optional<RunRequest> request = RequestFromControls();
+    return request && m_engine.Start(*request);
+}

@@ -1,0 +1,104 @@
+#pragma once
+
+#include "ProgramPaths.h"
+#include "ProgramSettings.h"
+#include "SourceSelection.h"
+#include "engine/CheckEngine.h"
+#include "results/PurchaseLink.h"
+#include "results/ResultFiles.h"
+#include "results/ResultLists.h"
+#include "results/UncheckedNames.h"
+#include "sources/CandidateFile.h"
+#include "sources/SearchControls.h"
+#include "whois_table/RegistrarFile.h"
+#include "whois_table/RegistrarTable.h"
+
+#include <QObject>
+
+#include <optional>
+
+// The program without its windows: configuration, folders and settings, the whois server
+// table, the result lists and their files, the state of the main window's source controls, the
+// source selection and the check engine. One instance per program; a test builds a fresh one
+// on throw-away folders, with fake sockets if it likes.
+//
+//     Program program(config, AppFolder::DefaultRoot(), SettingsStore::DefaultRoot("Velquist"),
+//                     TcpSocketComponent::Factory());
+//     Startup::Prepare(program);
+//     program.selection().Select(CandidateSourceId::FullWordList);
+//     program.StartFromControls();
+class Program : public QObject
+{
+    Q_OBJECT
+public:
+    Program(ProgramConfig config, const QString &appFolderRoot, const QString &settingsRoot,
+            SocketFactory sockets, EngineTimings timings = {},
+            ResultFiles::Clock clock = &QDateTime::currentDateTime, QObject *parent = nullptr);
+    ~Program() override;
+
+    ProgramConfig &config() { return m_config; }
+    const ProgramConfig &config() const { return m_config; }
+    // What the program's version record says; PurchaseLink takes its values from here.
+    const ProgramConfig &versionRecord() const { return m_versionRecord; }
+    ProgramConfig &versionRecord() { return m_versionRecord; }
+    const ProgramPaths &paths() const { return m_paths; }
+    ProgramSettings &settings() { return m_settings; }
+    const SocketFactory &socketFactory() const { return m_sockets; }
+
+    RegistrarTable &registrars() { return m_registrars; }
+    RegistrarFile registrarFile() const { return RegistrarFile(m_paths.registrars()); }
+    // Reloads the whois server table from its file.
+    bool ReloadRegistrars();
+    bool proxyMode() const { return m_proxyMode; }
+    void setProxyMode(bool on) { m_proxyMode = on; }
+    // The extension a candidate without a dot gets.
+    const QString &defaultExtension() const { return m_defaultExtension; }
+    void setDefaultExtension(const QString &extension) { m_defaultExtension = extension; }
+
+    ResultLists &results() { return m_results; }
+    ResultFiles &resultFiles() { return m_resultFiles; }
+    UncheckedNames &unchecked() { return m_unchecked; }
+    SearchControls &controls() { return m_controls; }
+    CandidateFile &candidates() { return m_candidates; }
+    SourceSelection &selection() { return m_selection; }
+    CheckEngine &engine() { return m_engine; }
+
+    // The name last opened from a result list.
+    const QString &currentDomain() const { return m_currentDomain; }
+    void setCurrentDomain(const QString &name) { m_currentDomain = name; }
+    // The position of the last run, as read at start-up.
+    qint64 startupPosition() const { return m_startupPosition; }
+    void setStartupPosition(qint64 position) { m_startupPosition = position; }
+
+    // The run the source controls ask for: their list, start number and total. Nothing (with
+    // an error) when the start number or total is not a whole number.
+    std::optional<RunRequest> RequestFromControls();
+    // "Start" as the main window's button does it: a run from the source controls.
+    bool StartFromControls();
+
+signals:
+    // A failure the user is to hear of, from the program or its engine.
+    void errorRaised(const QString &title, const QString &text);
+
+private:
+    void OnNameChecked(const QString &name, CheckOutcome outcome);
+
+    ProgramConfig m_config;
+    ProgramConfig m_versionRecord;
+    ProgramPaths m_paths;
+    ProgramSettings m_settings;
+    SocketFactory m_sockets;
+    RegistrarTable m_registrars;
+    bool m_proxyMode = false;
+    QString m_defaultExtension = QStringLiteral(".com");
+    ResultLists m_results;
+    ResultFiles m_resultFiles;
+    UncheckedNames m_unchecked;
+    SearchControls m_controls;
+    CandidateFile m_candidates;
+    CheckEngine m_engine;
+    SourceSelection m_selection;
+    QString m_currentDomain;
+    qint64 m_startupPosition = 0;
+    bool m_uncheckedFileFailed = false;
+};

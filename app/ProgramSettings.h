@@ -1,0 +1,59 @@
+#pragma once
+
+#include "platform/SettingsStore.h"
+
+#include <QString>
+
+// Typed access to every setting the program stores. Each key is spelled here and nowhere else
+// (the sources' resume keys are in the source table).
+//
+// Two application names: "Velquist" keeps the run positions; the product name keeps the
+// generator's choices, the proxy switch and the help flag. The section is always "Settings".
+//
+//     ProgramSettings settings(root, "Orvelle");
+//     settings.StoreRunPosition("FullWordNum", 26);   // FullWordNum and wordNumber
+//     settings.ProxyMode();                           // "chkProxy" is "1"
+class ProgramSettings
+{
+public:
+    static const QString kPositionsApp;
+    static const QString kSection;
+
+    ProgramSettings(const QString &root, QString productApp);
+
+    SettingsStore &store() { return m_store; }
+    const QString &productApp() const { return m_productApp; }
+    // Where the values of an application name are kept.
+    QString FilePath(const QString &application) const { return m_store.FilePath(application); }
+
+    // The position a source's runs continue from, as text ("1" when none is stored).
+    QString ResumePosition(const QString &resumeKey) const;
+    // The position the last run reached ("wordNumber", 0 when none).
+    qint64 RunPosition() const;
+    // Stores a run's position under its resume key (when not empty) and as the last run's.
+    bool StoreRunPosition(const QString &resumeKey, qint64 position);
+
+    // The text "1" means on; anything else, or nothing, off.
+    bool ProxyMode() const;
+    bool SetProxyMode(bool on);
+    bool ShowHelp() const;
+    bool SetShowHelp(bool show);
+
+    // The generator's choices: check values ("1" ticked, "0" clear, "2" grey) of its extension
+    // options 0 to 8 and its affix options 0 to 2, its base word and its custom extension.
+    QString ExtensionChoice(int option) const;
+    bool SetExtensionChoice(int option, bool chosen);
+    QString AffixChoice(int option) const;
+    bool SetAffixChoice(int option, bool chosen);
+    QString BaseWord() const;
+    bool SetBaseWord(const QString &word);
+    QString CustomExtension() const;
+    bool SetCustomExtension(const QString &extension);
+
+private:
+    QString Read(const QString &application, const QString &key, const QString &defaultValue) const;
+    bool Write(const QString &application, const QString &key, const QString &value);
+
+    SettingsStore m_store;
+    QString m_productApp;
+};

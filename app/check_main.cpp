@@ -1,0 +1,145 @@
+// orvelle-check: checks a list of names with the program's check engine, without a display.
+//
+//   orvelle-check [--start N] [--proxy] [--tick-ms MS] LIST
+//
+// Uses the application folder and settings store of the desktop program (ORVELLE_APP_FOLDER,
+// ORVELLE_SETTINGS_DIR), runs the list from position N (default 1) to its end, and prints one
+// line per name, "<list>\t<name>", where <list> is High, Mid, Low, Registered or Unchecked,
+// then a summary line. Progress and problems go to stderr.
+
+#include "app/Program.h"
+#include "app/Startup.h"
+#include "platform/TcpSocketComponent.h"
+#include "platform/WholeNumber.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+
+#include <cstdio>
+#include <map>
+
+namespace {
+
+// Exit statuses.
+constexpr int kComplete = 0;
+constexpr int kBadInput = 2;
+constexpr int kIncomplete = 3;
+
+const char *const kExitStatusHelp =
+    "Exit status: 0 when the whole list was checked and every result saved; 2 for "
+    "bad input (options, list, whois table); 3 when the run ended early or "
+    "results could not be saved.";
+
+int Fail(int status, const QString &message)
+{
+    std::fprintf(stderr, "orvelle-check: %s\n", qPrintable(message));
+    return status;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    ProgramConfig config = VersionRecord();
+    PurchaseLink(config);
+    QCoreApplication::setOrganizationName(config.companyName);
+    QCoreApplication::setApplicationName(config.productName);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Checks every name of LIST with whois and prints <list>\\t<name> for each.\n") +
+        QLatin1String(kExitStatusHelp));
+    parser.addHelpOption();
+    const QCommandLineOption start(QStringLiteral("start"),
+                                   QStringLiteral("First position to check (default 1)."),
+                                   QStringLiteral("N"), QStringLiteral("1"));
+    const QCommandLineOption proxy(QStringLiteral("proxy"),
+                                   QStringLiteral("Send every query to the server of the \"proxy\" row."));
+    const QCommandLineOption tick(QStringLiteral("tick-ms"),
+                                  QStringLiteral("Length of a timer tick in ms (default 1000; for testing)."),
+                                  QStringLiteral("MS"), QStringLiteral("1000"));
+    parser.addOptions({start, proxy, tick});
+    parser.addPositionalArgument(QStringLiteral("LIST"), QStringLiteral("The list file, one name per line."));
+    if (!parser.parse(QCoreApplication::arguments()))
+        return Fail(kBadInput, parser.errorText());
+    if (parser.isSet(QStringLiteral("help"))) {
+        std::printf("%s", qPrintable(parser.helpText()));
+        return kComplete;
+    }
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() != 1)
+        return Fail(kBadInput, QStringLiteral("give exactly one LIST (see --help)"));
+    const std::optional<qint64> startPosition = ParseWhole(parser.value(start));
+    if (!startPosition || *startPosition < 1)
+        return Fail(kBadInput, QStringLiteral("--start needs a whole number of at least 1, not \"%1\"")
+                                   .arg(parser.value(start)));
+    const std::optional<qint64> tickMs = ParseWhole(parser.value(tick));
+    if (!tickMs || *tickMs < 1 || *tickMs > 60000)
+        return Fail(kBadInput, QStringLiteral("--tick-ms needs a whole number from 1 to 60000"));
+    const QString listPath = QFileInfo(positional.first()).absoluteFilePath();
+    const QFileInfo listInfo(listPath);
+    if (!listInfo.isFile() || !listInfo.isReadable())
+        return Fail(kBadInput, QStringLiteral("cannot read the list \"%1\"").arg(positional.first()));
+
+    const auto tickLength = static_cast<int>(*tickMs);
+    Program program(config, AppFolder::DefaultRoot(), SettingsStore::DefaultRoot(config.companyName),
+                    TcpSocketComponent::Factory(), EngineTimings{tickLength, tickLength});
+    if (!Startup::Prepare(program))
+        return Fail(
+            kBadInput,
+            QStringLiteral("cannot create the application folder \"%1\"").arg(program.paths().root()));
+    if (program.registrars().size() == 0)
+        return Fail(
+            kBadInput,
+            QStringLiteral("cannot read the whois server table \"%1\"").arg(program.registrarFile().path()));
+    if (parser.isSet(proxy))
+        program.setProxyMode(true);
+
+    const qint64 total = program.candidates().CountCandidates(listPath);
+    if (*startPosition > total && *startPosition > 1)
+        return Fail(kBadInput,
+                    QStringLiteral("--start %1 is beyond the end of the list, which holds %2 names")
+                        .arg(*startPosition)
+                        .arg(total));
+
+    CheckEngine &engine = program.engine();
+    std::map<CheckOutcome, int> counts;
+    QObject::connect(&engine, &CheckEngine::nameChecked, [&](const QString &name, CheckOutcome outcome) {
+        if (outcome == CheckOutcome::NotFiled)
+            return;
+        ++counts[outcome];
+        std::printf("%s\t%s\n", qPrintable(CheckOutcomeName(outcome)), name.toUtf8().constData());
+        // A line is out as soon as its verdict is: a run that is killed loses none of them.
+        std::fflush(stdout);
+    });
+    // Progress: the position reached, at most twice a second.
+    QElapsedTimer sinceProgress;
+    sinceProgress.start();
+    QObject::connect(&engine, &CheckEngine::progress, [&](qint64 position, qint64 all) {
+        if (sinceProgress.elapsed() < 500)
+            return;
+        sinceProgress.restart();
+        std::fprintf(stderr, "%lld of %lld\n", static_cast<long long>(position), static_cast<long long>(all));
+    });
+    bool failed = false;
+    QObject::connect(&program, &Program::errorRaised, [&](const QString &title, const QString &text) {
+        failed = true;
+        std::fprintf(stderr, "orvelle-check: %s: %s\n", qPrintable(title),
+                     qPrintable(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral(" "))));
+    });
+    QObject::connect(&engine, &CheckEngine::backupNotice, [] {
+        std::fprintf(stderr, "orvelle-check: a result list reached 20000 names; the lists were saved to the "
+                             "overflow folder and cleared\n");
+    });
+    QObject::connect(&engine, &CheckEngine::runStopped, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    if (!engine.Start(RunRequest{listPath, *startPosition, total, QString()}))
+        return engine.refusal() == CheckEngine::Refusal::BackupFailed ? kIncomplete : kBadInput;
+    QCoreApplication::exec();
+    std::printf("High %d, Mid %d, Low %d, Registered %d, Unchecked %d\n", counts[CheckOutcome::High],
+                counts[CheckOutcome::Mid], counts[CheckOutcome::Low], counts[CheckOutcome::Registered],
+                counts[CheckOutcome::Unchecked]);
+    return engine.completed() && engine.everythingSaved() && !failed ? kComplete : kIncomplete;
+}

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+// What a search run is asked to do: check a list from a position to its end.
+//
+//     engine.Start({.listPath = path, .firstPosition = 26, .total = 5000, .resumeKey = "FullWordNum"});
+struct RunRequest
+{
+    QString listPath;         // the candidate list file
+    qint64 firstPosition = 1; // position of the first name, counting non-empty lines from 1
+    qint64 total = 0;         // entries shown in the progress; the run does not stop there
+    QString resumeKey;        // the setting its position is kept under besides the run-wide one
+};

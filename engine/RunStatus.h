@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+// The texts of the status bar during a run. Panel 1 shows progress, panel 2 the open
+// connections, panel 3 the connection in progress.
+namespace RunStatus {
+
+// "Entry Status", "Open Connections", "Connection Status": the texts of a bar at rest.
+QString IdleText(int panel);
+// "12 of 5000"; nothing once the position has passed the total.
+std::optional<QString> ProgressText(qint64 position, qint64 total);
+// "Open: 25", or "Open: Closing connections..." once the position has passed the total.
+QString OpenConnectionsText(qint64 position, qint64 total, int open);
+
+} // namespace RunStatus

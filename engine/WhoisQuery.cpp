@@ -1,0 +1,86 @@
+#include "WhoisQuery.h"
+
+WhoisQuery::WhoisQuery(std::unique_ptr<SocketComponent> socket, QObject *parent)
+    : QObject(parent), m_socket(std::move(socket))
+{
+    connect(m_socket.get(), &SocketComponent::Connected, this, &WhoisQuery::OnConnected);
+    connect(m_socket.get(), &SocketComponent::DataArrival, this, &WhoisQuery::OnDataArrival);
+    connect(m_socket.get(), &SocketComponent::PeerClosed, this, &WhoisQuery::replyComplete);
+    connect(m_socket.get(), &SocketComponent::Failed, this, &WhoisQuery::OnFailed);
+}
+
+bool WhoisQuery::Start(const QString &host, quint16 port, const QString &query)
+{
+    m_host = host;
+    m_port = port;
+    m_query = query;
+    m_reply.clear();
+    return Retry();
+}
+
+bool WhoisQuery::Retry()
+{
+    m_socket->Close();
+    m_connected = false;
+    m_replyAtConnect = m_reply.size();
+    return m_socket->Connect(m_host, m_port) == SocketComponent::ConnectResult::Started;
+}
+
+void WhoisQuery::Abort()
+{
+    m_socket->Close();
+    m_connected = false;
+}
+
+void WhoisQuery::OnConnected()
+{
+    m_connected = true;
+    emit connected();
+    if (m_connected && !m_socket->SendData(m_query + QStringLiteral("\r\n"))) {
+        m_socket->Close();
+        m_connected = false;
+        emit failed(Failure::SendFailed, QStringLiteral("the query could not be sent"));
+    }
+}
+
+void WhoisQuery::OnDataArrival()
+{
+    const QByteArray data = m_socket->GetData();
+    const qsizetype needed = m_reply.size() + data.size();
+    if (needed > kReplyLimit) {
+        Abort();
+        m_reply = QByteArray(); // gives the memory back
+        emit failed(Failure::ReplyTooLong, QString());
+        return;
+    }
+    // Grow in steps that never pass the limit, so a long reply costs at most the limit.
+    if (needed > m_reply.capacity())
+        m_reply.reserve(std::min(kReplyLimit, std::max(needed, 2 * m_reply.capacity())));
+    m_reply.append(data);
+}
+
+void WhoisQuery::OnFailed(SocketComponent::Error error, const QString &message)
+{
+    const bool wasConnected = std::exchange(m_connected, false);
+    if (error == SocketComponent::Error::Reset || wasConnected) {
+        m_reply.truncate(m_replyAtConnect);
+        emit failed(Failure::Reset, message);
+        return;
+    }
+    emit failed(Failure::CannotConnect, message);
+}
+
+QString WhoisQuery::FailureText(Failure failure, const QString &host, const QString &detail)
+{
+    switch (failure) {
+    case Failure::CannotConnect:
+        return QStringLiteral("%1 cannot be reached: %2").arg(host, detail);
+    case Failure::Reset:
+        return QStringLiteral("%1 broke the connection: %2").arg(host, detail);
+    case Failure::SendFailed:
+        return QStringLiteral("the query could not be sent to %1").arg(host);
+    case Failure::ReplyTooLong:
+        return QStringLiteral("reply too long");
+    }
+    return QString();
+}

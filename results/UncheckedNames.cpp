@@ -1,0 +1,61 @@
+#include "UncheckedNames.h"
+
+#include "platform/TextFile.h"
+
+#include <QFileInfo>
+
+UncheckedNames::UncheckedNames(QString path, QObject *parent) : QObject(parent), m_path(std::move(path)) {}
+
+QSet<QString> UncheckedNames::ReadNames() const
+{
+    QSet<QString> names;
+    for (const QString &line : TextFile::ReadLines(m_path).value_or(QStringList())) {
+        if (!line.trimmed().isEmpty())
+            names.insert(line.trimmed());
+    }
+    return names;
+}
+
+void UncheckedNames::BeginRun(const QString &listPath)
+{
+    m_count = 0;
+    m_answered.clear();
+    m_inFile = ReadNames();
+    m_runsOverFile = QFileInfo(listPath).canonicalFilePath() == QFileInfo(m_path).canonicalFilePath() &&
+                     QFileInfo::exists(m_path);
+    emit countChanged(m_count);
+}
+
+bool UncheckedNames::Add(const QString &name)
+{
+    ++m_count;
+    emit countChanged(m_count);
+    if (m_inFile.contains(name))
+        return true;
+    // Appended, never rewritten, so a run that reads this file keeps its positions.
+    if (!TextFile::Append(m_path, name + QStringLiteral("\r\n")))
+        return false;
+    m_inFile.insert(name);
+    return true;
+}
+
+void UncheckedNames::Answered(const QString &name)
+{
+    if (m_runsOverFile)
+        m_answered.insert(name);
+}
+
+bool UncheckedNames::EndRun(bool reachedEnd)
+{
+    const bool prune = m_runsOverFile && reachedEnd && !m_answered.isEmpty();
+    m_runsOverFile = false;
+    if (!prune)
+        return true;
+    QString text;
+    for (const QString &line : TextFile::ReadLines(m_path).value_or(QStringList())) {
+        if (!line.trimmed().isEmpty() && !m_answered.contains(line.trimmed()))
+            text += line + QStringLiteral("\r\n");
+    }
+    m_answered.clear();
+    return TextFile::WriteAll(m_path, text);
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QObject>
+#include <QSet>
+#include <QString>
+
+// The names that got no verdict, kept in the list file "Unchecked.txt" of the application
+// folder so that the user can check them again as a custom list.
+//
+// A name goes into the file once, however often it fails. When a run over the file itself
+// reaches its end, the names that got a verdict in that run are taken out; names that failed
+// again stay, and so do names the run never reached.
+//
+//     unchecked.BeginRun(request.listPath);
+//     unchecked.Add("slow.com");          // count() is 1, the file holds slow.com
+//     unchecked.Answered("quick.com");
+//     unchecked.EndRun(true);
+class UncheckedNames : public QObject
+{
+    Q_OBJECT
+public:
+    explicit UncheckedNames(QString path, QObject *parent = nullptr);
+
+    const QString &path() const { return m_path; }
+    // How many names of the current (or last) run got no verdict.
+    int count() const { return m_count; }
+
+    void BeginRun(const QString &listPath);
+    // A name without a verdict. False when the file could not be written.
+    bool Add(const QString &name);
+    // A name that got a verdict.
+    void Answered(const QString &name);
+    // The run is over; reachedEnd tells whether it read its list to the end.
+    bool EndRun(bool reachedEnd);
+
+signals:
+    void countChanged(int count);
+
+private:
+    QSet<QString> ReadNames() const;
+
+    QString m_path;
+    int m_count = 0;
+    bool m_runsOverFile = false;
+    QSet<QString> m_inFile;
+    QSet<QString> m_answered;
+};

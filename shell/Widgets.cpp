@@ -1,0 +1,72 @@
+#include "Widgets.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QToolButton>
+
+namespace Widgets {
+
+int ToPixels(int twips)
+{
+    return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel;
+}
+
+void PlaceInTwips(QWidget *widget, int left, int top, int width, int height)
+{
+    widget->setGeometry(ToPixels(left), ToPixels(top), ToPixels(width), ToPixels(height));
+}
+
+QToolButton *PictureButton(QWidget *parent, const char *name, const QString &caption, Picture picture,
+                           const QString &toolTip)
+{
+    auto *button = new QToolButton(parent);
+    button->setObjectName(QLatin1String(name));
+    button->setText(caption);
+    button->setIcon(PictureIcon(picture));
+    button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    button->setAutoRaise(false);
+    if (!toolTip.isEmpty())
+        button->setToolTip(toolTip);
+    return button;
+}
+
+QLabel *NamedLabel(QWidget *parent, const char *name, const QString &text)
+{
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(QLatin1String(name));
+    return label;
+}
+
+QLineEdit *NamedLineEdit(QWidget *parent, const char *name, const QString &text, const QString &toolTip)
+{
+    auto *box = new QLineEdit(text, parent);
+    box->setObjectName(QLatin1String(name));
+    if (!toolTip.isEmpty())
+        box->setToolTip(toolTip);
+    return box;
+}
+
+void ShowModeless(QWidget *window)
+{
+    if (window->isMinimized())
+        window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+void ShowCentredOver(QWidget *window, const QWidget *over)
+{
+    if (!window->isVisible() && over && over->isVisible()) {
+        // A window given a size keeps it; others take the size their layout asks for.
+        const QSize size =
+            window->testAttribute(Qt::WA_Resized)
+                ? window->size()
+                : window->sizeHint().expandedTo(window->minimumSize()).boundedTo(window->maximumSize());
+        const QPoint centre = over->frameGeometry().center();
+        window->move(centre.x() - size.width() / 2, centre.y() - size.height() / 2);
+    }
+    ShowModeless(window);
+}
+
+} // namespace Widgets

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "Pictures.h"
+
+#include <QString>
+
+class QLabel;
+class QLineEdit;
+class QToolButton;
+class QWidget;
+
+// Helpers the windows share: geometry in twips, the named controls of the program's windows,
+// and how a modeless window is brought before the user.
+namespace Widgets {
+
+constexpr int kTwipsPerPixel = 15;
+
+// Twips to pixels, rounded to the nearest pixel.
+int ToPixels(int twips);
+void PlaceInTwips(QWidget *widget, int left, int top, int width, int height);
+
+// A button with a small picture above its caption.
+QToolButton *PictureButton(QWidget *parent, const char *name, const QString &caption, Picture picture,
+                           const QString &toolTip = QString());
+QLabel *NamedLabel(QWidget *parent, const char *name, const QString &text);
+QLineEdit *NamedLineEdit(QWidget *parent, const char *name, const QString &text,
+                         const QString &toolTip = QString());
+
+// Shows a modeless window and brings it to the front, restoring it when it was minimised.
+void ShowModeless(QWidget *window);
+// The same for a window opened for the first time: centred over `over` (when given and
+// visible) instead of wherever the desktop puts it.
+void ShowCentredOver(QWidget *window, const QWidget *over);
+
+} // namespace Widgets
