@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
+#include <QStringDecoder>
 
 namespace {
 
@@ -44,7 +45,9 @@ QString Unescape(const QString &text)
 {
     if (!text.contains(QLatin1Char('%')))
         return text;
-    return QString::fromUtf8(QByteArray::fromPercentEncoding(text.toUtf8()));
+    // A value may begin with U+FEFF; fromUtf8() would take it for a byte-order mark and drop it.
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    return utf8.decode(QByteArray::fromPercentEncoding(text.toUtf8()));
 }
 
 IniFile Parse(const QString &content)

@@ -29,9 +29,11 @@ QString Decode(const QByteArray &bytes)
     QByteArrayView view(bytes);
     if (view.startsWith("\xEF\xBB\xBF"))
         view = view.sliced(3);
-    if (IsValidUtf8(view))
-        return QString::fromUtf8(view);
-    return DecodeWindows1252(view);
+    if (!IsValidUtf8(view))
+        return DecodeWindows1252(view);
+    // One byte-order mark is dropped, not a second: that one is a character of the text.
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    return utf8.decode(view);
 }
 
 bool IsValidUtf8(QByteArrayView bytes)

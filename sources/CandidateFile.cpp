@@ -63,6 +63,10 @@ bool CandidateFile::Refresh(const QString &path)
         }
     }
     endLine(offset);
+    // A sequence cut off by the end of the file is held back by the decoder, not counted as an
+    // error; a line break after it makes it one.
+    const QString tail = utf8.decode(QByteArrayView("\n", 1)); // decode() works when converted
+    Q_UNUSED(tail);
     m_isUtf8 = !utf8.hasError();
     // A byte-order mark belongs to no line.
     if (!m_offsets.empty() && m_offsets.front() == 0) {
@@ -142,5 +146,10 @@ std::optional<QString> CandidateFile::ReadIndexed(QFile &file, qint64 position)
         m_path.clear(); // the file shrank under us: the next read rebuilds the index
         return std::nullopt;
     }
-    return m_isUtf8 ? QString::fromUtf8(line) : TextFile::DecodeWindows1252(line);
+    if (!m_isUtf8)
+        return TextFile::DecodeWindows1252(line);
+    // A byte-order mark at the start of a line within the file is a character of that line, as
+    // it is when the whole file is read; fromUtf8() would drop it.
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    return utf8.decode(line);
 }

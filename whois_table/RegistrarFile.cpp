@@ -179,26 +179,32 @@ std::optional<QStringList> RegistrarFile::ReadLines() const
     return TextFile::ReadLines(m_path);
 }
 
-bool RegistrarFile::LoadRegistrarTable(RegistrarTable &table, int *skippedLines) const
+QList<RegistrarEntry> RegistrarFile::ParseRows(const QStringList &lines, int *skipped)
 {
-    const std::optional<QStringList> lines = ReadLines();
-    if (!lines)
-        return false;
     QList<RegistrarEntry> rows;
-    int skipped = 0;
-    for (const QString &line : *lines) {
+    int malformed = 0;
+    for (const QString &line : lines) {
         if (IsBlankLine(line))
             continue;
         const std::optional<QStringList> fields = SplitRow(line);
         if (!fields) {
-            ++skipped;
+            ++malformed;
             continue;
         }
         rows.append({fields->at(0).toLower(), fields->at(1).toLower(), *ParsePort(fields->at(2)),
                      fields->at(3) == kEnabled});
     }
-    if (skippedLines)
-        *skippedLines = skipped;
+    if (skipped)
+        *skipped = malformed;
+    return rows;
+}
+
+bool RegistrarFile::LoadRegistrarTable(RegistrarTable &table, int *skippedLines) const
+{
+    const std::optional<QStringList> lines = ReadLines();
+    if (!lines)
+        return false;
+    QList<RegistrarEntry> rows = ParseRows(*lines, skippedLines);
     if (!rows.isEmpty())
         table.setRows(std::move(rows));
     return true;

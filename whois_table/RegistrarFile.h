@@ -38,6 +38,9 @@ public:
     // character (a line break would split the row).
     static bool IsValidField(const QString &text);
 
+    // The rows of the file's lines, skipping blank and malformed lines (counted in *skipped).
+    static QList<RegistrarEntry> ParseRows(const QStringList &lines, int *skipped = nullptr);
+
     // Replaces the table with the rows of the file. A file without any usable row leaves the
     // table as it was. False when the file cannot be read. *skippedLines counts the malformed
     // lines passed over.

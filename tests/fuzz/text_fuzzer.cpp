@@ -1,20 +1,27 @@
-// libFuzzer target: the text routines on arbitrary bytes.
+// libFuzzer target: the text routines and the readers of the program's files on arbitrary
+// bytes.
 //
 //   cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 -DORVELLE_FUZZ=ON
 //   cmake --build build-fuzz --target orvelle-fuzz-text
-//   build-fuzz/orvelle-fuzz-text -max_total_time=120 -max_len=4096
+//   build-fuzz/orvelle-fuzz-text -max_total_time=120 -max_len=65536
 //
-// Besides crashes and undefined behaviour it checks properties that must hold for any input.
+// Besides crashes and undefined behaviour it checks properties that must hold for any input:
+// the routines agree with plain reference versions, the list reader reads what the text has,
+// a stored setting reads back, and a reply that holds a refusal is never free.
 
 #include "engine/Verdict.h"
+#include "platform/SettingsStore.h"
 #include "platform/TextFile.h"
+#include "sources/CandidateFile.h"
 #include "sources/xCorrectName.h"
 #include "sources/xurlEncode.h"
 #include "tests/support/ReferenceTextRoutines.h"
 #include "whois_table/RegistrarFile.h"
 #include "whois_table/RegistrarTable.h"
 
+#include <QFileInfo>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <cstdint>
 #include <cstdlib>
@@ -35,14 +42,19 @@ void Check(bool condition)
         std::abort();
 }
 
-} // namespace
+// Files the readers work on, in a folder of their own; in memory where the system has such a
+// folder, since every rewrite is synced to disk.
+const QTemporaryDir &Scratch()
+{
+    static const QTemporaryDir *dir = QFileInfo(QStringLiteral("/dev/shm")).isWritable()
+                                          ? new QTemporaryDir(QStringLiteral("/dev/shm/orvelle-fuzz-XXXXXX"))
+                                          : new QTemporaryDir;
+    return *dir;
+}
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+void FuzzTextRoutines(const QString &text)
 {
     static const RegistrarTable table = DefaultTable();
-    const QByteArray bytes(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
-    const QString text = TextFile::Decode(bytes);
-
     const QString decoded = PercentDecoder(text);
     Check(decoded.size() <= text.size());
     if (text.size() <= 512)
@@ -64,9 +76,70 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     Check(table.isValidIndex(row));
     const QString domain = RegistrableDomain(text);
     Check(domain.isEmpty() || text.endsWith(domain));
-
-    (void)TextFile::SplitLines(text);
-    (void)JudgeReply(text);
     (void)ProfileClassOf(text);
+}
+
+void FuzzVerdict(const QString &text)
+{
+    (void)JudgeReply(text);
+    // A throttled server's refusal never makes a name free, whatever else the reply holds.
+    static const QString kRefusal = QStringLiteral("\r\nWHOIS LIMIT EXCEEDED\r\n");
+    Check(JudgeReply(text + kRefusal) != Verdict::Free);
+    Check(JudgeReply(kRefusal + text) != Verdict::Free);
+}
+
+void FuzzRegistrarRows(const QString &text)
+{
+    int skipped = 0;
+    const QList<RegistrarEntry> rows = RegistrarFile::ParseRows(TextFile::SplitLines(text), &skipped);
+    for (const RegistrarEntry &row : rows) {
+        Check(row.Port >= 1);
+        Check(row.Extension == row.Extension.toLower() && row.Server == row.Server.toLower());
+    }
+    Check(skipped >= 0 && rows.size() + skipped <= TextFile::SplitLines(text).size());
+}
+
+void FuzzCandidateList(const QByteArray &bytes)
+{
+    const QString path = Scratch().filePath(QStringLiteral("list.txt"));
+    if (!TextFile::WriteBytes(path, bytes))
+        return;
+    // The reader finds the lines the whole text has, without the empty ones.
+    QStringList expected = TextFile::SplitLines(TextFile::Decode(bytes));
+    expected.removeAll(QString());
+    CandidateFile file;
+    Check(file.CountCandidates(path) == expected.size());
+    const std::optional<CandidateFile::Batch> all =
+        file.ReadCandidates(path, 1, static_cast<int>(expected.size()) + 1);
+    Check(all && all->atEnd && all->lines == expected);
+}
+
+void FuzzSettings(const QByteArray &bytes)
+{
+    SettingsStore store(Scratch().path());
+    if (!TextFile::WriteBytes(store.FilePath(QStringLiteral("Velquist")), bytes))
+        return;
+    (void)store.ReadSetting(QStringLiteral("Velquist"), QStringLiteral("Settings"),
+                            QStringLiteral("wordNumber"), QStringLiteral("0"));
+    // Whatever the file held, a value written reads back as written, and so does a key that
+    // was there before.
+    const QString value = QString::fromUtf8(bytes.left(64));
+    Check(store.WriteSetting(QStringLiteral("Velquist"), QStringLiteral("Settings"),
+                             QStringLiteral("FullWordNum"), value));
+    Check(store.ReadSetting(QStringLiteral("Velquist"), QStringLiteral("Settings"),
+                            QStringLiteral("FullWordNum"), QString()) == value);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
+    const QString text = TextFile::Decode(bytes);
+    FuzzTextRoutines(text);
+    FuzzVerdict(text);
+    FuzzRegistrarRows(text);
+    FuzzCandidateList(bytes);
+    FuzzSettings(bytes);
     return 0;
 }

@@ -44,6 +44,7 @@ void TestSettingsStore::valuesRoundTrip_data()
     QTest::newRow("structure characters") << "txtCustom"
                                           << "a=b;[c]%20\r\nd";
     QTest::newRow("non-ascii") << "txtMake" << QString::fromUtf8("caf\xC3\xA9");
+    QTest::newRow("starts with U+FEFF, has a line break") << "txtMake" << QString::fromUtf16(u"\uFEFFa\nb");
     QTest::newRow("key with equals and spaces") << " odd=key "
                                                 << "v";
     QTest::newRow("key looking like a section") << "[Settings]"

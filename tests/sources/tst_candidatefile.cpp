@@ -87,6 +87,9 @@ void TestCandidateFile::oldListsInWindows1252StillLoad()
     CandidateFile file;
     QCOMPARE(*file.ReadCandidate(path, 1), QString::fromUtf8("caf\xC3\xA9"));
     QCOMPARE(*file.ReadCandidate(path, 2), QString::fromUtf8("na\xC3\xAFve"));
+    // Only the last line, without a line break, has a character of its own, at its very end.
+    TextFile::WriteBytes(path, "plain\r\ncaf\xE9");
+    QCOMPARE(*file.ReadCandidate(path, 2), QString::fromUtf8("caf\xC3\xA9"));
 }
 
 QTEST_GUILESS_MAIN(TestCandidateFile)
