@@ -13,7 +13,7 @@
 // total, search string, harvest size, the Start / Stop / Search buttons, which of them are
 // enabled, which control group shows, and the list file the next run reads.
 //
-// The engine and the source selection change it; the window mirrors it and feeds the user's
+// The run controller and the source selection change it; the window mirrors it and feeds the user's
 // edits back through the setters. Two rules live here because they apply to every change:
 // a start number at or above the total is set back to "1", and "Search" is enabled exactly
 // when the search string is not empty.

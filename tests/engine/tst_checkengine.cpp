@@ -41,6 +41,7 @@ private slots:
     void startIsRefused();
     void leftoverFilesThatCannotBeBackedUpStopTheStart();
     void failedOverflowWriteIsRetriedOncePerBatch();
+    void listCutShortUnderTheRunStopsItWithAMessage();
     void eventsAfterStopAreIgnored();
 
 private:
@@ -461,6 +462,20 @@ void TestCheckEngine::failedOverflowWriteIsRetriedOncePerBatch()
     QCOMPARE(notices.count(), 1);
     QCOMPARE(FileBytes(overflow + "/LowProfile.txt").count("\r\n"), 20003);
     QCOMPARE(m_errors.size(), 1);
+}
+
+void TestCheckEngine::listCutShortUnderTheRunStopsItWithAMessage()
+{
+    const RunRequest request = UseList(NumberedNames("n", 60));
+    QSignalSpy stopped(&Engine(), &CheckEngine::runStopped);
+    QVERIFY(Engine().Start(request));
+    m_folders->WriteList("list.txt", NumberedNames("n", 10));
+    for (int i = 0; i < 25; ++i)
+        m_sockets->at(i).Answer("taken");
+    QTRY_COMPARE(stopped.count(), 1);
+    QCOMPARE(m_errors.size(), 1);
+    QVERIFY2(m_errors.first().contains("became shorter"), qPrintable(m_errors.first()));
+    QVERIFY(!Engine().completed());
 }
 
 void TestCheckEngine::eventsAfterStopAreIgnored()

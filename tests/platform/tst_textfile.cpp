@@ -1,5 +1,6 @@
 #include "platform/AppFolder.h"
 #include "platform/TextFile.h"
+#include "support/FileSizeLimit.h"
 #include "support/TestFolders.h"
 
 #include <QDir>
@@ -16,6 +17,7 @@ private slots:
     void decodesUtf8AndFallsBackToWindows1252();
     void writeAllReplacesAndKeepsLineEnds();
     void appendCreatesAndExtends();
+    void writesCutShortByAFullDiskChangeNothing();
     void joinResolvesEveryComponentIgnoringCase();
     void joinStaysInsideTheFolder();
 };
@@ -82,6 +84,20 @@ void TestTextFile::appendCreatesAndExtends()
     QVERIFY(TextFile::Append(path, "\r\n"));
     QVERIFY(TextFile::Append(path, QString::fromUtf8("\xC3\xA9\r\n")));
     QCOMPARE(FileBytes(path), QByteArray("\r\n\xC3\xA9\r\n"));
+}
+
+void TestTextFile::writesCutShortByAFullDiskChangeNothing()
+{
+    TestFolders folders;
+    const QString path = folders.path("a.txt");
+    QVERIFY(TextFile::WriteAll(path, "first\r\n"));
+    {
+        FileSizeLimit limit(10); // room for a part of what follows only
+        QVERIFY(!TextFile::Append(path, "second\r\n"));
+        QVERIFY(!TextFile::WriteAll(path, "a whole new content\r\n"));
+    }
+    QCOMPARE(FileBytes(path), QByteArray("first\r\n"));
+    QCOMPARE(QDir(folders.path("")).entryList(QDir::Files), QStringList{"a.txt"});
 }
 
 void TestTextFile::joinResolvesEveryComponentIgnoringCase()

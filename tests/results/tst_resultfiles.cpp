@@ -2,6 +2,7 @@
 #include "platform/TextFile.h"
 #include "results/ResultFiles.h"
 #include "results/ResultLists.h"
+#include "support/FileSizeLimit.h"
 #include "support/TestFolders.h"
 
 #include <QDir>
@@ -166,29 +167,6 @@ void TestResultFiles::leftoverFilesThatCannotBeBackedUpAreLeftAlone()
     QCOMPARE(m_program->resultFiles().lastFailedPath(), App("LowProfile.txt"));
     QCOMPARE(FileBytes(App("LowProfile.txt")), QByteArray("kept-from-yesterday.com\r\n"));
 }
-
-namespace {
-
-// Lets this process write files up to a size only, as a full disk would; SIGXFSZ is ignored so
-// that a write past the limit fails instead of ending the process.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        ::signal(SIGXFSZ, SIG_IGN);
-        ::getrlimit(RLIMIT_FSIZE, &m_saved);
-        rlimit limited = m_saved;
-        limited.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &m_saved); }
-
-private:
-    rlimit m_saved = {};
-};
-
-} // namespace
 
 void TestResultFiles::aFailedAppendLeavesNoTornName()
 {

@@ -30,6 +30,8 @@
 #include <QTest>
 #include <QToolButton>
 
+Q_DECLARE_METATYPE(MainWindowFit)
+
 // The main window driven as a user drives it, on the offscreen platform.
 class TestMainWindow : public QObject
 {
@@ -40,6 +42,8 @@ private slots:
     void layoutOfTheListColumns_data();
     void layoutOfTheListColumns();
     void layoutSnapsSmallWindowsAndSkipsMinimised();
+    void minimumSizeFitsTheControls_data();
+    void minimumSizeFitsTheControls();
     void startUpInAnEmptyFolder();
     void helpOpensOnlyUntilItWasShown();
     void controlsCarryTheirNamesCaptionsAndTips();
@@ -142,6 +146,38 @@ void TestMainWindow::layoutSnapsSmallWindowsAndSkipsMinimised()
     QCOMPARE(layout.height, 9000);
     QCOMPARE(LayoutMainWindow(6500, 6500, 300, false).action, MainWindowLayout::Action::Apply);
     QCOMPARE(LayoutMainWindow(100, 100, 300, true).action, MainWindowLayout::Action::None);
+}
+
+void TestMainWindow::minimumSizeFitsTheControls_data()
+{
+    QTest::addColumn<MainWindowFit>("fit");
+    QTest::addColumn<int>("width");
+    // The design's own buttons overlap their neighbours' below 8550 twips.
+    QTest::newRow("design sizes") << MainWindowFit{495, 0, 735} << 8550;
+    QTest::newRow("wider buttons") << MainWindowFit{675, 0, 735} << 5 * (3 * 675 + 50 - 75 + 250);
+    QTest::newRow("long headings") << MainWindowFit{495, 3000, 735} << 5 * (3000 + 250);
+    QTest::newRow("long website caption") << MainWindowFit{495, 0, 4000} << 6600 + 4000 + 500;
+}
+
+void TestMainWindow::minimumSizeFitsTheControls()
+{
+    QFETCH(MainWindowFit, fit);
+    QFETCH(int, width);
+    const MainWindowMinimum minimum = MinimumMainWindowSize(fit);
+    QCOMPARE(minimum.width, width);
+    QCOMPARE(minimum.height, 6500);
+    const MainWindowLayout snapped = LayoutMainWindow(6600, 7000, 300, false, fit, minimum);
+    QCOMPARE(snapped.action, MainWindowLayout::Action::Resize);
+    QCOMPARE(snapped.width, width + 1);
+    const MainWindowLayout layout = LayoutMainWindow(width, 7000, 300, false, fit, minimum);
+    QCOMPARE(layout.action, MainWindowLayout::Action::Apply);
+    // Each list's Clear button ends before the next list starts; the headings fit their lists.
+    const std::array<int, 5> order = {3, 4, 1, 2, 5};
+    for (size_t i = 0; i + 1 < order.size(); ++i)
+        QVERIFY(layout.clearLeft.at(order.at(i)) + fit.buttonWidth <= layout.listLeft.at(order.at(i + 1)));
+    QVERIFY(layout.clearLeft.at(5) + fit.buttonWidth <= layout.frame2Width);
+    QVERIFY(layout.listWidth >= fit.headingWidth);
+    QVERIFY(layout.websiteButtonWidth >= fit.websiteButtonWidth);
 }
 
 void TestMainWindow::startUpInAnEmptyFolder()

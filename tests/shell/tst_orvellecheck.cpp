@@ -1,4 +1,5 @@
 #include "platform/TextFile.h"
+#include "support/FileSizeLimit.h"
 #include "support/TestFolders.h"
 #include "tools/whoisd/WhoisTestServer.h"
 
@@ -51,13 +52,8 @@ int TestOrvelleCheck::Run(const QStringList &arguments, QByteArray *out, QByteAr
     QProcess process;
     if (fileSizeLimit >= 0) {
         // The checker may write files up to this size only, as on a full disk.
-        process.setChildProcessModifier([fileSizeLimit] {
-            ::signal(SIGXFSZ, SIG_IGN);
-            rlimit limit = {};
-            ::getrlimit(RLIMIT_FSIZE, &limit);
-            limit.rlim_cur = static_cast<rlim_t>(fileSizeLimit);
-            ::setrlimit(RLIMIT_FSIZE, &limit);
-        });
+        process.setChildProcessModifier(
+            [fileSizeLimit] { FileSizeLimit::Apply(static_cast<rlim_t>(fileSizeLimit)); });
     }
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("ORVELLE_APP_FOLDER", m_folders->appFolder());

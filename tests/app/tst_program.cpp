@@ -1,0 +1,181 @@
+#include "app/Program.h"
+#include "app/Startup.h"
+#include "platform/TextFile.h"
+#include "support/FakeSocket.h"
+#include "support/TestFolders.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+Q_DECLARE_METATYPE(CandidateSourceId)
+
+// The program object: runs asked for by the source controls, the stored switches, and the
+// names that got no verdict.
+class TestProgram : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void requestFromTheControls_data();
+    void requestFromTheControls();
+    void proxyModeIsOnOnlyForTheTextOne_data();
+    void proxyModeIsOnOnlyForTheTextOne();
+    void namesWithoutVerdictAreKeptOnce();
+    void aRunOverTheUncheckedFileKeepsWhatFailsAgain();
+
+private:
+    void Run(const QString &path, const std::function<void(int slot, const QString &name)> &answer);
+
+    std::unique_ptr<TestFolders> m_folders;
+    std::unique_ptr<FakeSocketFactory> m_sockets;
+    std::unique_ptr<Program> m_program;
+    QStringList m_errors;
+};
+
+void TestProgram::init()
+{
+    m_folders = std::make_unique<TestFolders>();
+    m_sockets = std::make_unique<FakeSocketFactory>();
+    m_program = m_folders->MakePreparedProgram({.sockets = m_sockets->factory(), .timings = {5, 5, 5}});
+    m_errors.clear();
+    connect(m_program.get(), &Program::errorRaised, this,
+            [this](const QString &, const QString &text) { m_errors.append(text); });
+}
+
+void TestProgram::cleanup()
+{
+    m_program.reset();
+    m_sockets.reset();
+    m_folders.reset();
+}
+
+void TestProgram::requestFromTheControls_data()
+{
+    QTest::addColumn<CandidateSourceId>("source");
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<QString>("total");
+    QTest::addColumn<qint64>("first");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("error");
+    using Id = CandidateSourceId;
+    QTest::newRow("word list") << Id::FullWordList << "26"
+                               << "100" << qint64(26) << "FullWordNum"
+                               << "";
+    QTest::newRow("search engines start at line 1") << Id::GoogleSearch << "7"
+                                                    << "100" << qint64(1) << "GoogleWordNum"
+                                                    << "";
+    QTest::newRow("generator keeps only the run-wide key") << Id::GenerateNames << "2"
+                                                           << "9" << qint64(2) << ""
+                                                           << "";
+    QTest::newRow("past 32 bits") << Id::CustomList << "3000000000"
+                                  << "9000000000" << qint64(3000000000) << "CustWordNum"
+                                  << "";
+    QTest::newRow("start not a number") << Id::CustomList << "abc"
+                                        << "10" << qint64(0) << ""
+                                        << "The start number \"abc\" is not a whole number.";
+    QTest::newRow("total not a number") << Id::CustomList << "1"
+                                        << "x1" << qint64(0) << ""
+                                        << "The total \"x1\" is not a whole number.";
+}
+
+void TestProgram::requestFromTheControls()
+{
+    QFETCH(CandidateSourceId, source);
+    QFETCH(QString, start);
+    QFETCH(QString, total);
+    QFETCH(qint64, first);
+    QFETCH(QString, key);
+    QFETCH(QString, error);
+    SearchControls &controls = m_program->controls();
+    controls.setSourceIndex(CandidateSources::IndexOf(source));
+    controls.setSourcePath(m_folders->WriteList("list.txt", {"a"}));
+    controls.setTotal(total);
+    controls.setStartNumber(start);
+    const std::optional<RunRequest> request = m_program->RequestFromControls();
+    QCOMPARE(m_errors, error.isEmpty() ? QStringList() : QStringList{error});
+    QCOMPARE(request.has_value(), error.isEmpty());
+    if (!request)
+        return;
+    QCOMPARE(request->firstPosition, first);
+    QCOMPARE(request->resumeKey, key);
+    QCOMPARE(request->listPath, controls.sourcePath());
+    QCOMPARE(controls.startNumber(), QString::number(first));
+}
+
+void TestProgram::proxyModeIsOnOnlyForTheTextOne_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<bool>("on");
+    QTest::newRow("1") << "1" << true;
+    QTest::newRow("0") << "0" << false;
+    QTest::newRow("empty") << "" << false;
+    QTest::newRow("2") << "2" << false;
+    QTest::newRow("blank before") << " 1" << false;
+    QTest::newRow("true") << "true" << false;
+}
+
+void TestProgram::proxyModeIsOnOnlyForTheTextOne()
+{
+    QFETCH(QString, stored);
+    QFETCH(bool, on);
+    m_program->settings().store().WriteSetting("Orvelle", "Settings", "chkProxy", stored);
+    QCOMPARE(m_program->settings().ProxyMode(), on);
+    Startup::ReadProxyMode(*m_program);
+    QCOMPARE(m_program->proxyMode(), on);
+}
+
+void TestProgram::Run(const QString &path, const std::function<void(int slot, const QString &name)> &answer)
+{
+    QSignalSpy stopped(&m_program->engine(), &CheckEngine::runStopped);
+    const qint64 total = m_program->candidates().CountCandidates(path);
+    QVERIFY(m_program->engine().Start({path, 1, total, "CustWordNum"}));
+    for (int i = 0; i < total; ++i)
+        answer(i, m_program->engine().slot(i).name());
+    QVERIFY(stopped.count() == 1 || stopped.wait(2000));
+}
+
+void TestProgram::namesWithoutVerdictAreKeptOnce()
+{
+    QSignalSpy counts(&m_program->unchecked(), &UncheckedNames::countChanged);
+    const QString list = m_folders->WriteList("list.txt", {"a", "!!!", "b", "c"});
+    const auto answer = [this](int slot, const QString &name) {
+        if (name == "a.com" || name == "c.com")
+            m_sockets->at(slot).RaiseFailed(SocketComponent::Error::Refused);
+        else
+            m_sockets->at(slot).Answer("Domain Name: " + name.toUtf8());
+    };
+    Run(list, answer);
+    const QString path = m_program->paths().unchecked();
+    // "!!!" cleans to the bare ".com": answered, never filed, and no name without a verdict.
+    QCOMPARE(FileBytes(path), QByteArray("a.com\r\nc.com\r\n"));
+    QCOMPARE(m_program->unchecked().count(), 2);
+    QCOMPARE(counts.last().first().toInt(), 2);
+    Run(list, answer);
+    QCOMPARE(FileBytes(path), QByteArray("a.com\r\nc.com\r\n"));
+    QCOMPARE(m_program->unchecked().count(), 2);
+}
+
+void TestProgram::aRunOverTheUncheckedFileKeepsWhatFailsAgain()
+{
+    const QString path = m_program->paths().unchecked();
+    TextFile::WriteAll(path, "a.com\r\nb.com\r\nc.com\r\n");
+    // Stopped before its end: nothing is taken out.
+    QVERIFY(m_program->engine().Start({path, 1, 3, "CustWordNum"}));
+    m_sockets->at(0).Answer("Domain Name: A.COM");
+    m_program->engine().Stop();
+    QCOMPARE(FileBytes(path), QByteArray("a.com\r\nb.com\r\nc.com\r\n"));
+    // Read to its end: the names that got a verdict go, the one that failed again stays.
+    Run(path, [this](int slot, const QString &name) {
+        if (name == "b.com")
+            m_sockets->at(slot).Answer(QByteArray());
+        else
+            m_sockets->at(slot).Answer("No match for \"" + name.toUtf8() + "\"");
+    });
+    QCOMPARE(FileBytes(path), QByteArray("b.com\r\n"));
+    QCOMPARE(m_program->unchecked().count(), 1);
+    QCOMPARE(m_program->results().items(ResultList::High), (QStringList{"a.com", "c.com"}));
+}
+
+QTEST_GUILESS_MAIN(TestProgram)
+#include "tst_program.moc"
