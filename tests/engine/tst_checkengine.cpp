@@ -169,8 +169,8 @@ void TestCheckEngine::controlCharactersNeverReachTheWire()
     m_sockets->at(1).Answer("No match for");
     QVERIFY(!Engine().isRunning());
     QCOMPARE(m_program->results().items(ResultList::Mid), QStringList{"other.com"});
-    for (const QString &file : {"LowProfile.txt", "HighProfile.txt", "SuperHighProfile.txt"})
-        QVERIFY(!FileBytes(m_folders->appFolder() + "/" + file).contains("evil"));
+    for (const char *file : {"LowProfile.txt", "HighProfile.txt", "SuperHighProfile.txt"})
+        QVERIFY(!FileBytes(m_folders->appFolder() + "/" + QLatin1String(file)).contains("evil"));
 }
 
 void TestCheckEngine::proxyModeSendsEveryQueryToTheProxyRow()

@@ -83,7 +83,7 @@ void TestResultFiles::firstFreeNameWritesAllThreeFiles()
     QFETCH(int, list);
     Filing filing(m_program->results(), m_program->resultFiles());
     QCOMPARE(filing.FileFreeName(name), ResultListAt(list));
-    for (const QString &profile : {"LowProfile.txt", "HighProfile.txt", "SuperHighProfile.txt"})
+    for (const QString profile : {"LowProfile.txt", "HighProfile.txt", "SuperHighProfile.txt"})
         QCOMPARE(FileBytes(App(profile)), profile == file ? (name + "\r\n").toUtf8() : QByteArray());
     QCOMPARE(m_program->results().heading(*ResultListAt(list)),
              ResultLists::CountedHeading(*ResultListAt(list), 1));

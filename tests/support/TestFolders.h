@@ -11,8 +11,8 @@
 // and the clock of the result files.
 struct ProgramOptions
 {
-    SocketFactory sockets;
-    EngineTimings timings;
+    SocketFactory sockets = {};
+    EngineTimings timings = {};
     ResultFiles::Clock clock = &QDateTime::currentDateTime;
 };
 
