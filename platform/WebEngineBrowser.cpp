@@ -2,6 +2,7 @@
 
 #include <QUrl>
 #include <QWebEngineHistory>
+#include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
@@ -9,15 +10,11 @@ WebEngineBrowser::WebEngineBrowser(QWidget *parentWidget)
     : WebBrowser(parentWidget), m_view(new QWebEngineView(parentWidget))
 {
     QWebEnginePage *page = m_view->page();
-    connect(page, &QWebEnginePage::loadStarted, this, [this] {
-        ++m_loadSerial;
-        emit DownloadBegin();
-    });
+    connect(page, &QWebEnginePage::loadingChanged, this, &WebEngineBrowser::OnLoadingChanged);
     connect(page, &QWebEnginePage::loadProgress, this,
             [this](int progress) { emit ProgressChange(progress, 100); });
     connect(page, &QWebEnginePage::titleChanged, this, &WebBrowser::TitleChange);
     connect(page, &QWebEnginePage::linkHovered, this, &WebBrowser::StatusTextChange);
-    connect(page, &QWebEnginePage::loadFinished, this, &WebEngineBrowser::OnLoadFinished);
 }
 
 WebEngineBrowser::~WebEngineBrowser()
@@ -78,18 +75,42 @@ std::optional<QString> WebEngineBrowser::BodyMarkup() const
     return m_bodyMarkup;
 }
 
-void WebEngineBrowser::OnLoadFinished(bool)
+void WebEngineBrowser::OnLoadingChanged(const QWebEngineLoadingInfo &info)
 {
+    switch (info.status()) {
+    case QWebEngineLoadingInfo::LoadStartedStatus:
+        ++m_started;
+        emit DownloadBegin();
+        return;
+    case QWebEngineLoadingInfo::LoadStoppedStatus:
+        ++m_ended; // cut short: no page to report
+        return;
+    case QWebEngineLoadingInfo::LoadSucceededStatus:
+    case QWebEngineLoadingInfo::LoadFailedStatus:
+        break;
+    }
+    // Navigations end in the order they began; one that ends while a newer one is under way
+    // was replaced by it.
+    const bool current = ++m_ended >= m_started;
     emit DownloadComplete();
-    const quint64 serial = m_loadSerial;
-    const QString address = LocationURL();
+    if (!current)
+        return;
+    if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus) {
+        Complete(std::nullopt);
+        return;
+    }
+    const quint64 serial = m_started;
     m_view->page()->runJavaScript(
-        QStringLiteral("document.body ? document.body.innerHTML : null"),
-        [this, serial, address](const QVariant &result) {
-            if (serial != m_loadSerial)
+        QStringLiteral("document.body ? document.body.innerHTML.substring(0, %1) : null").arg(kMarkupLimit),
+        [this, serial](const QVariant &result) {
+            if (serial != m_started)
                 return; // a newer load has begun; this markup belongs to a page no longer shown
-            m_bodyMarkup =
-                result.isNull() || !result.isValid() ? std::nullopt : std::optional(result.toString());
-            emit DocumentComplete(address);
+            Complete(result.isNull() || !result.isValid() ? std::nullopt : std::optional(result.toString()));
         });
+}
+
+void WebEngineBrowser::Complete(std::optional<QString> markup)
+{
+    m_bodyMarkup = std::move(markup);
+    emit DocumentComplete(LocationURL());
 }

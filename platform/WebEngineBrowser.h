@@ -4,14 +4,22 @@
 
 #include <QPointer>
 
+class QWebEngineLoadingInfo;
 class QWebEngineView;
 
-// WebBrowser on Qt WebEngine. The body markup is fetched from the page when it has finished
-// loading, and DocumentComplete is raised once it is in hand, so a handler can read it at once.
+// WebBrowser on Qt WebEngine. The body markup (at most kMarkupLimit characters of it) is fetched
+// from the page when it has finished loading, and DocumentComplete is raised once it is in
+// hand, so a handler can read it at once.
+//
+// DocumentComplete comes exactly once for each navigation that finished, with the markup of a
+// page that loaded and with none for one that failed; never for a navigation that a later one,
+// or Stop, cut short.
 class WebEngineBrowser : public WebBrowser
 {
     Q_OBJECT
 public:
+    static constexpr int kMarkupLimit = 4 * 1024 * 1024;
+
     explicit WebEngineBrowser(QWidget *parentWidget = nullptr);
     ~WebEngineBrowser() override;
 
@@ -29,10 +37,12 @@ public:
     std::optional<QString> BodyMarkup() const override;
 
 private:
-    void OnLoadFinished(bool ok);
+    void OnLoadingChanged(const QWebEngineLoadingInfo &info);
+    void Complete(std::optional<QString> markup);
 
     QPointer<QWebEngineView> m_view;
     QString m_homeAddress = QStringLiteral("about:blank");
     std::optional<QString> m_bodyMarkup;
-    quint64 m_loadSerial = 0;
+    quint64 m_started = 0; // navigations begun
+    quint64 m_ended = 0;   // navigations that finished, failed or were cut short
 };

@@ -16,6 +16,11 @@ ProgramConfig VersionRecord()
     config.purchaseUrlPrefix = QStringLiteral(ORVELLE_PURCHASE_URL_PREFIX);
     config.whoisDetailHost = QStringLiteral(ORVELLE_WHOIS_DETAIL_HOST);
     config.whoisDetailPort = ORVELLE_WHOIS_DETAIL_PORT;
+    config.googleSearchBase = QStringLiteral(ORVELLE_GOOGLE_SEARCH_BASE);
+    config.yahooSearchBase = QStringLiteral(ORVELLE_YAHOO_SEARCH_BASE);
+    config.excludedLinkTexts =
+        QStringLiteral(ORVELLE_EXCLUDED_LINK_TEXTS).split(QLatin1Char('|'), Qt::SkipEmptyParts);
+    config.browsePresets = QStringLiteral(ORVELLE_BROWSE_PRESETS).split(QLatin1Char('|'), Qt::SkipEmptyParts);
     return config;
 }
 

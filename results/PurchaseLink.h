@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // The program-wide configuration values: what the program's version record says about it, and
 // the values PurchaseLink fixes at start-up.
@@ -20,6 +21,15 @@ struct ProgramConfig
     // The one whois server the whois detail window asks.
     QString whoisDetailHost;
     quint16 whoisDetailPort = 43;
+
+    // The search engines the harvester reads: scheme and host (and port), no trailing slash.
+    QString googleSearchBase;
+    QString yahooSearchBase;
+    // A link holding one of these texts (ignoring case) gives no names: the search engine's own
+    // domain and the domain marketplace's.
+    QStringList excludedLinkTexts;
+    // The home pages of the browse window's site buttons, in button order.
+    QStringList browsePresets;
 };
 
 // The version record of this build, as the configuration fixed it, with the purchase partner's

@@ -191,7 +191,7 @@ void Form1::BuildFrame1()
     connect(Combo2, &QComboBox::currentIndexChanged, &controls, &SearchControls::setHarvestSizeIndex);
     connect(cmdDoSearch, &QToolButton::clicked, this, [this] { m_runs.Start(); });
     connect(Command3, &QToolButton::clicked, this, [this] { m_runs.Stop(); });
-    connect(cmdCreate, &QToolButton::clicked, this, &Form1::harvestRequested);
+    connect(cmdCreate, &QToolButton::clicked, this, [this] { m_windows.OpenHarvester(); });
     connect(cmdSetup, &QToolButton::clicked, this, [this] { m_windows.OpenSettings(); });
     connect(cmdWebsite, &QToolButton::clicked, this, [this] { m_windows.OpenWebsite(); });
 }

@@ -84,10 +84,6 @@ public:
     std::array<QAction *, 10> mnuEditItem{};
     std::array<QAction *, 9> mnuToolsItem{};
 
-signals:
-    // "Search" was pressed for a search-engine source.
-    void harvestRequested();
-
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void changeEvent(QEvent *event) override;

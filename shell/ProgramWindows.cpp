@@ -61,6 +61,10 @@ Form2 *ProgramWindows::backupNotice() const
 {
     return m_backupNotice;
 }
+Form3 *ProgramWindows::harvester() const
+{
+    return m_harvester;
+}
 
 void ProgramWindows::ShowMaximized(QWidget *window)
 {
@@ -148,6 +152,25 @@ void ProgramWindows::OpenGenerator()
     ShowCentredOver(m_generator, m_main);
 }
 
+void ProgramWindows::OpenHarvester()
+{
+    if (m_harvester && !m_harvester->isFinished()) {
+        ShowModeless(m_harvester);
+        return;
+    }
+    const std::optional<CandidateSourceId> source = m_program.controls().source();
+    if (!source || CandidateSources::Get(*source).kind != SourceKind::SearchEngine)
+        return;
+    m_harvester = new Form3(m_program, m_browsers(nullptr), m_harvestTimings, m_main);
+    m_harvester->setAttribute(Qt::WA_DeleteOnClose);
+    connect(m_harvester, &Form3::startRequested, this, [this](CandidateSourceId harvested) {
+        if (m_main)
+            m_main->runs().StartIfSourceIs(harvested);
+    });
+    ShowCentredOver(m_harvester, m_main);
+    m_harvester->Load();
+}
+
 void ProgramWindows::OpenAbout()
 {
     if (!m_about) {
@@ -176,7 +199,8 @@ void ProgramWindows::ShowBackupNotice()
 
 bool ProgramWindows::MainWindowClosed()
 {
-    for (QWidget *window : std::initializer_list<QWidget *>{m_backupNotice, m_generator, m_splash, m_whois}) {
+    for (QWidget *window :
+         std::initializer_list<QWidget *>{m_backupNotice, m_harvester, m_generator, m_splash, m_whois}) {
         if (window)
             window->close();
     }

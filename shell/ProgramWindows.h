@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sources/Form3.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QUrl>
@@ -9,6 +11,7 @@
 class Program;
 class Form1;
 class Form2;
+class Form3;
 class QWidget;
 class WebBrowser;
 class frmAbout;
@@ -46,6 +49,7 @@ public:
     frmMake *generator() const;
     frmAbout *about() const;
     Form2 *backupNotice() const;
+    Form3 *harvester() const;
 
     frmSplash *ShowSplash();
     // The website window, loaded (at the maker's site) when it is not open yet.
@@ -55,6 +59,9 @@ public:
     void OpenWhois(const QString &name);
     void OpenSettings();
     void OpenGenerator();
+    // The harvester for the search-engine source chosen; an unfinished one is only raised.
+    void OpenHarvester();
+    void setHarvestTimings(HarvestTimings timings) { m_harvestTimings = timings; }
     void OpenAbout();
     // Opens the help file with the desktop's handler, when it exists. Once it has been opened,
     // it no longer opens by itself at start-up. True when it was opened.
@@ -87,5 +94,7 @@ private:
     QPointer<frmMake> m_generator;
     QPointer<frmAbout> m_about;
     QPointer<Form2> m_backupNotice;
+    QPointer<Form3> m_harvester;
+    HarvestTimings m_harvestTimings;
     QPointer<frmSplash> m_splash;
 };

@@ -27,6 +27,13 @@ bool RunController::Start()
     return m_program.StartFromControls();
 }
 
+bool RunController::StartIfSourceIs(CandidateSourceId source)
+{
+    if (m_program.engine().isRunning() || m_program.controls().source() != source)
+        return false;
+    return Start();
+}
+
 void RunController::Stop()
 {
     m_program.engine().Stop();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sources/CandidateSource.h"
+
 #include <QObject>
 #include <QString>
 
@@ -22,6 +24,9 @@ public:
 
     // "Start": a run over the list the source controls show.
     bool Start();
+    // "Start" on behalf of a window that prepared a source's list: only when no run is going and
+    // that source is still the one chosen.
+    bool StartIfSourceIs(CandidateSourceId source);
     // "Stop".
     void Stop();
 

@@ -29,6 +29,11 @@ int main(int argc, char **argv)
         config.whoisDetailHost = host;
     if (const int port = qEnvironmentVariableIntValue("ORVELLE_WHOIS_DETAIL_PORT"); port > 0 && port < 65536)
         config.whoisDetailPort = static_cast<quint16>(port);
+    // And the harvester at a test search server (orvelle-searchd).
+    if (const QString base = qEnvironmentVariable("ORVELLE_GOOGLE_SEARCH_BASE"); !base.isEmpty())
+        config.googleSearchBase = base;
+    if (const QString base = qEnvironmentVariable("ORVELLE_YAHOO_SEARCH_BASE"); !base.isEmpty())
+        config.yahooSearchBase = base;
 
     Program program(config, AppFolder::DefaultRoot(), SettingsStore::DefaultRoot(config.companyName),
                     TcpSocketComponent::Factory());

@@ -6,13 +6,16 @@
 //   build-fuzz/orvelle-fuzz-text -max_total_time=120 -max_len=65536
 //
 // Besides crashes and undefined behaviour it checks properties that must hold for any input:
-// the routines agree with plain reference versions, the list reader reads what the text has,
+// the routines agree with plain reference versions, every name taken from a page looks like a
+// host name, the list reader reads what the text has,
 // a stored setting reads back, and a reply that holds a refusal is never free.
 
 #include "engine/Verdict.h"
 #include "platform/SettingsStore.h"
 #include "platform/TextFile.h"
 #include "sources/CandidateFile.h"
+#include "sources/DomainExtractor.h"
+#include "sources/HarvestList.h"
 #include "sources/xCorrectName.h"
 #include "sources/xurlEncode.h"
 #include "tests/support/ReferenceTextRoutines.h"
@@ -79,6 +82,26 @@ void FuzzTextRoutines(const QString &text)
     (void)ProfileClassOf(text);
 }
 
+void FuzzExtraction(const QString &markup)
+{
+    static const RegistrarTable table = DefaultTable();
+    if (markup.size() <= 512) {
+        QStringList ours = TextFile::SplitLines(DomainExtractor::PreparePageText(markup, table));
+        QStringList reference = TextFile::SplitLines(Reference::PreparePageText(markup, table));
+        ours.removeAll(QString());
+        reference.removeAll(QString());
+        Check(ours == reference);
+    }
+    DomainExtractor extractor(table, {QStringLiteral("yahoo.com"), QStringLiteral("afternic.com")});
+    HarvestList list;
+    extractor.Begin(markup);
+    while (!extractor.Step(list, 100))
+        ;
+    Check(extractor.pageCount() == list.size());
+    for (const QString &name : list.names())
+        Check(DomainExtractor::LooksLikeHostName(name));
+}
+
 void FuzzVerdict(const QString &text)
 {
     (void)JudgeReply(text);
@@ -137,6 +160,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray bytes(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
     const QString text = TextFile::Decode(bytes);
     FuzzTextRoutines(text);
+    FuzzExtraction(text);
     FuzzVerdict(text);
     FuzzRegistrarRows(text);
     FuzzCandidateList(bytes);

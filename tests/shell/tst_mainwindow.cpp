@@ -7,6 +7,7 @@
 #include "shell/Layouts.h"
 #include "shell/frmAbout.h"
 #include "shell/frmWebsite.h"
+#include "sources/Form3.h"
 #include "sources/frmMake.h"
 #include "support/FakeSocket.h"
 #include "support/GuiRig.h"
@@ -60,6 +61,7 @@ private slots:
     void backupNoticeShowsItsText();
     void closingWhileTheWebsiteIsOpenHandsTheEndOver();
     void closingStopsARunningCheck();
+    void searchOpensTheHarvesterAndClosingEndsIt();
     void runControlsFollowTheRun();
     void searchEngineSourcesStartAtLineOne();
     void sourceCannotChangeDuringARun();
@@ -510,6 +512,20 @@ void TestMainWindow::closingStopsARunningCheck()
     QVERIFY(!m_rig->program->engine().isRunning());
     QTest::qWait(500); // the answers arrive, and are not filed
     QCOMPARE(m_rig->program->results().itemCount(ResultLists::High), 0);
+}
+
+void TestMainWindow::searchOpensTheHarvesterAndClosingEndsIt()
+{
+    Form1 *window = Open();
+    window->mnuToolsItem.at(3)->trigger(); // "Google Search"
+    QTest::keyClicks(window->txtSearch, "red car");
+    QTest::mouseClick(window->cmdCreate, Qt::LeftButton);
+    QPointer<Form3> harvester = m_rig->windows->harvester();
+    QVERIFY(harvester && harvester->isVisible());
+    QVERIFY(m_rig->browsers.last()->navigations.first().endsWith("&q=red+car"));
+    window->close();
+    QTRY_VERIFY(!harvester);
+    QCOMPARE(FileBytes(m_rig->folders.appFolder() + "/BrowserSearch.txt"), QByteArray("\r\n"));
 }
 
 void TestMainWindow::runControlsFollowTheRun()

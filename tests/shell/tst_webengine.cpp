@@ -1,12 +1,20 @@
+#include "app/Program.h"
+#include "platform/TextFile.h"
 #include "platform/WebEngineBrowser.h"
 #include "results/PurchaseLink.h"
+#include "shell/Form1.h"
 #include "shell/ProgramWindows.h"
 #include "shell/frmWebsite.h"
+#include "support/ExamplePages.h"
 #include "support/GuiRig.h"
-#include "support/LoopbackHttpServer.h"
+#include "tools/searchd/SearchTestServer.h"
+#include "tools/whoisd/WhoisTestServer.h"
 
+#include <QAbstractButton>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QSignalSpy>
+#include <QTcpServer>
 #include <QTest>
 
 // The real browser engine against pages served on 127.0.0.1.
@@ -16,10 +24,13 @@ class TestWebEngine : public QObject
 private slots:
     void initTestCase();
     void documentCompleteBringsTheBodyMarkup();
+    void aNavigationCutShortGivesNoDocumentComplete();
+    void aRefusedConnectionCompletesWithoutMarkup();
     void purchasePageReplacesTheStartPage();
+    void harvesterReadsThreeResultPages();
 
 private:
-    LoopbackHttpServer m_http;
+    SearchTestServer m_http;
 };
 
 void TestWebEngine::initTestCase()
@@ -49,6 +60,35 @@ void TestWebEngine::documentCompleteBringsTheBodyMarkup()
     browser.GoBack(); // no history: nothing happens
 }
 
+void TestWebEngine::aNavigationCutShortGivesNoDocumentComplete()
+{
+    m_http.setHang("/hang");
+    WebEngineBrowser browser;
+    QSignalSpy complete(&browser, &WebBrowser::DocumentComplete);
+    browser.Navigate(m_http.url("/hang"));
+    browser.Navigate(m_http.url("/page.html"));
+    QVERIFY(complete.wait(30000));
+    QCOMPARE(complete.first().first().toString(), m_http.url("/page.html"));
+    QVERIFY(browser.BodyMarkup()->contains("example.com"));
+    QTest::qWait(1000);
+    QCOMPARE(complete.count(), 1);
+}
+
+void TestWebEngine::aRefusedConnectionCompletesWithoutMarkup()
+{
+    QTcpServer reserve;
+    QVERIFY(reserve.listen(QHostAddress::LocalHost));
+    const quint16 dead = reserve.serverPort();
+    reserve.close();
+    WebEngineBrowser browser;
+    QSignalSpy complete(&browser, &WebBrowser::DocumentComplete);
+    browser.Navigate(QStringLiteral("http://127.0.0.1:%1/").arg(dead));
+    QVERIFY(complete.wait(30000));
+    QVERIFY(!browser.BodyMarkup());
+    QTest::qWait(1000);
+    QCOMPARE(complete.count(), 1);
+}
+
 void TestWebEngine::purchasePageReplacesTheStartPage()
 {
     TestFolders folders;
@@ -63,7 +103,53 @@ void TestWebEngine::purchasePageReplacesTheStartPage()
     QVERIFY(website);
     QTRY_COMPARE_WITH_TIMEOUT(website->windowTitle(), QString("Your order"), 30000);
     QCOMPARE(website->Text1->text(), m_http.url("/buy?STRING=shop.com"));
-    QVERIFY(m_http.requestedPaths().contains("/buy?STRING=shop.com"));
+    QVERIFY(m_http.requestTargets().contains("/buy?STRING=shop.com"));
+}
+
+void TestWebEngine::harvesterReadsThreeResultPages()
+{
+    using Engine = SearchTestServer::Engine;
+    SearchTestServer search;
+    QVERIFY(search.Listen());
+    const auto page = [](const char *markup) {
+        return QByteArray("<html><head><title>Results</title></head><body>") + markup + "</body></html>";
+    };
+    search.setResultPage(Engine::Google, 0, page(ExamplePages::kGoogle1));
+    search.setResultPage(Engine::Google, 100, page(ExamplePages::kGoogle2));
+    search.setResultPage(Engine::Google, 200, page(ExamplePages::kGoogle3));
+    WhoisTestServer whois; // the run the harvest asks for stays on 127.0.0.1 too
+    QVERIFY(whois.Listen());
+
+    TestFolders folders;
+    auto program = folders.MakeProgram();
+    ProgramWindows windows(
+        *program, [](QWidget *parent) { return new WebEngineBrowser(parent); },
+        [](const QUrl &) { return true; });
+    Form1 *main = windows.CreateMainWindow();
+    QString rows;
+    for (const char *extension : {"com", "net", "info", "biz", "name"})
+        rows += QStringLiteral("%1|127.0.0.1|%2|Enabled\r\n").arg(QLatin1String(extension)).arg(whois.port());
+    TextFile::WriteAll(program->registrarFile().path(), rows);
+    program->ReloadRegistrars();
+    program->setProxyMode(false);
+    program->config().googleSearchBase = search.baseAddress();
+    program->selection().Select(CandidateSourceId::GoogleSearch);
+    program->controls().setSearchText("red car");
+    windows.OpenHarvester();
+    QTRY_VERIFY_WITH_TIMEOUT(main->findChild<QMessageBox *>("HarvestFinished"), 60000);
+    QStringList searches = search.requestTargets();
+    searches.erase(std::remove_if(searches.begin(), searches.end(),
+                                  [](const QString &target) { return !target.startsWith("/search"); }),
+                   searches.end());
+    const QString prefix = "/search?num=100&hl=en&lr=&ie=UTF-8&oe=UTF-8&safe=off&filter=0&start=";
+    QCOMPARE(searches, (QStringList{prefix + "0&sa=N&q=red+car", prefix + "100&sa=N&q=red+car",
+                                    prefix + "200&sa=N&q=red+car"}));
+    QCOMPARE(
+        FileBytes(folders.appFolder() + "/BrowserSearch.txt"),
+        QByteArray("alpha-shop.com\r\nbravo.net\r\ncharlie.info\r\ndelta.biz\r\necho.com\r\nfoxtrot.info\r\n"
+                   "shop.com\r\nmike.com\r\nnovember.com\r\nOSCAR.NET\r\n\r\n"));
+    main->findChild<QMessageBox *>("HarvestFinished")->button(QMessageBox::Ok)->click();
+    QTRY_COMPARE_WITH_TIMEOUT(whois.queries().size(), 10, 30000);
 }
 
 QTEST_MAIN(TestWebEngine)

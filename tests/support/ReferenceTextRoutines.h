@@ -1,11 +1,13 @@
 #pragma once
 
+#include "whois_table/RegistrarTable.h"
+
 #include <QString>
 #include <QStringList>
 
-// The name cleaner and percent decoder written the plain way, exactly as they are described,
-// without the program's shortcuts. The program's routines must always give the same result;
-// the unit tests and the fuzzer compare them.
+// The name cleaner, the percent decoder and the page preparation written the plain way, exactly as they are
+// described, without the program's shortcuts. The program's routines must always give the same result; the
+// unit tests and the fuzzer compare them.
 namespace Reference {
 
 inline QString PercentDecoder(QString s)
@@ -75,6 +77,19 @@ inline QString NameCleaner(QString s)
     s += extension;
     s.remove('?');
     return s;
+}
+
+// The preparation of a page's text for the line walk, as a chain of replacements over the whole
+// text, one after another.
+inline QString PreparePageText(QString s, const RegistrarTable &table)
+{
+    s = s.left(4 * 1024 * 1024);
+    s.replace("=www.", "http://www.", Qt::CaseInsensitive);
+    s.replace(">www.", "http://www.", Qt::CaseInsensitive);
+    s.replace("http://", "\r\nhttp://", Qt::CaseInsensitive);
+    s.replace("https://", "\r\nhttps://", Qt::CaseInsensitive);
+    s.replace("<Frame", "\r\n<Frame", Qt::CaseInsensitive);
+    return table.SplitAfterExtensions(s);
 }
 
 } // namespace Reference

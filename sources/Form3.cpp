@@ -1,0 +1,161 @@
+#include "Form3.h"
+
+#include "app/Program.h"
+#include "platform/WebBrowser.h"
+#include "shell/Pictures.h"
+
+#include <QCloseEvent>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QVBoxLayout>
+
+Form3::Form3(Program &program, WebBrowser *browser, HarvestTimings timings, QWidget *messageParent,
+             QWidget *parent)
+    : QWidget(parent, Qt::Window), WebBrowser1(browser), m_program(program), m_timings(timings),
+      m_messageParent(messageParent), m_extractor(program.registrars(), program.config().excludedLinkTexts)
+{
+    setObjectName(QStringLiteral("Form3"));
+    setWindowTitle(QStringLiteral("List Builder - Finding domain names..."));
+    setWindowIcon(QIcon(ProgramEmblem(64)));
+    WebBrowser1->setParent(this);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    if (QWidget *view = WebBrowser1->view()) {
+        view->setParent(this);
+        view->setObjectName(QStringLiteral("WebBrowser1"));
+        view->setToolTip(QStringLiteral("Searching for unique .com, .net and .org domain names."));
+        layout->addWidget(view, 1);
+    }
+    Text1 = new QLineEdit(QStringLiteral("Status..."), this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setReadOnly(true);
+    Text1->setToolTip(
+        QStringLiteral("This shows the number of unique .com, .org and .net domain names found."));
+    layout->addWidget(Text1);
+    resize(800, 600);
+
+    m_pageTimeout.setSingleShot(true);
+    m_pageTimeout.setInterval(m_timings.pageTimeoutMs);
+    connect(&m_pageTimeout, &QTimer::timeout, this, [this] {
+        // A page that never comes brought nothing: the harvest ends with what it has.
+        m_awaitingPage = false;
+        WebBrowser1->Stop();
+        if (std::holds_alternative<HarvestRun::Finish>(m_run->HarvestPage(0)))
+            Finish();
+    });
+    m_pause.setSingleShot(true);
+    m_pause.setInterval(m_timings.pauseMs);
+    connect(&m_pause, &QTimer::timeout, this, &Form3::AfterPause);
+    connect(WebBrowser1, &WebBrowser::DocumentComplete, this, &Form3::OnDocumentComplete);
+}
+
+Form3::~Form3() = default;
+
+void Form3::Load()
+{
+    const SearchControls &controls = m_program.controls();
+    const CandidateSourceId source = controls.source().value_or(CandidateSourceId::GoogleSearch);
+    const ProgramConfig &config = m_program.config();
+    m_run = std::make_unique<HarvestRun>(HarvestRun::EngineOf(source), controls.searchText(),
+                                         controls.harvestSizeIndex(), config.googleSearchBase,
+                                         config.yahooSearchBase);
+    AskFor(m_run->FirstPageAddress());
+}
+
+void Form3::AskFor(const QString &address)
+{
+    m_awaitingPage = true;
+    m_pageTimeout.start();
+    WebBrowser1->Navigate(address);
+}
+
+void Form3::OnDocumentComplete()
+{
+    // Only the page asked for, once: frames, repeats, stale loads and pages after the end are
+    // no pages of the harvest.
+    if (!m_awaitingPage || !m_run || m_run->finished())
+        return;
+    m_awaitingPage = false;
+    m_pageTimeout.stop();
+    m_extractor.Begin(WebBrowser1->BodyMarkup().value_or(QString()));
+    ScanStep();
+}
+
+void Form3::ScanStep()
+{
+    if (m_run->finished())
+        return; // the window was closed meanwhile
+    const bool done = m_extractor.Step(m_run->list(), m_timings.linesPerStep);
+    Text1->setText(QStringLiteral("Extracted ") + QString::number(m_run->total()) +
+                   QStringLiteral(" unique domain names"));
+    if (!done)
+        QTimer::singleShot(0, this, &Form3::ScanStep);
+    else
+        m_pause.start();
+}
+
+void Form3::AfterPause()
+{
+    if (m_run->finished())
+        return;
+    const HarvestRun::Next next = m_run->HarvestPage(m_extractor.pageCount());
+    if (const QString *address = std::get_if<QString>(&next))
+        AskFor(*address);
+    else
+        Finish();
+}
+
+void Form3::Finish()
+{
+    m_run->MarkFinished();
+    m_pageTimeout.stop();
+    m_pause.stop();
+    const QString total = QString::number(m_run->total());
+    if (!m_run->WriteFiles(m_program.paths().folder())) {
+        WebBrowser1->Stop();
+        hide();
+        ShowMessage(
+            QStringLiteral("HarvestFailed"),
+            QStringLiteral("The list cannot be written to %1.").arg(m_program.paths().browserSearch()),
+            false);
+        return;
+    }
+    SearchControls &controls = m_program.controls();
+    controls.setTotal(
+        QString::number(m_program.candidates().CountCandidates(m_program.paths().browserSearch())));
+    controls.setStartNumber(QStringLiteral("1"));
+    Text1->setText(QStringLiteral("Finished! Extracted ") + total + QStringLiteral(" domain names."));
+    WebBrowser1->Stop();
+    hide();
+    ShowMessage(QStringLiteral("HarvestFinished"),
+                QStringLiteral("List of ") + total +
+                    QStringLiteral(" unique domains was created successfully!"),
+                true);
+}
+
+void Form3::ShowMessage(const QString &name, const QString &text, bool thenStart)
+{
+    auto *box = new QMessageBox(QMessageBox::NoIcon, QString(), text, QMessageBox::Ok, m_messageParent);
+    box->setObjectName(name);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    const CandidateSourceId source = HarvestRun::SourceOf(m_run->engine());
+    // The run starts when the message is closed, without a modal loop meanwhile.
+    connect(box, &QMessageBox::finished, this, [this, thenStart, source] {
+        if (thenStart)
+            emit startRequested(source);
+        deleteLater();
+    });
+    box->open();
+}
+
+void Form3::closeEvent(QCloseEvent *event)
+{
+    // Closed during a harvest: it ends here, and nothing is written.
+    if (m_run && !m_run->finished()) {
+        m_run->MarkFinished();
+        m_pageTimeout.stop();
+        m_pause.stop();
+        WebBrowser1->Stop();
+    }
+    QWidget::closeEvent(event);
+}

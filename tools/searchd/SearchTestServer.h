@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+class QTcpServer;
+
+// A web server on 127.0.0.1 for tests and for trying the harvester and the browse window
+// without the real search engines: fixed pages by path, result pages of the two engines by
+// their offset ("start" for Google, "b" for Yahoo), pages that never answer, and a record of
+// every request.
+//
+//     SearchTestServer server;
+//     server.Listen();
+//     server.setResultPage(SearchTestServer::Engine::Google, 0,
+//                          SearchTestServer::ResultsPage(Engine::Google, NumberedHosts(1, 40)));
+//     config.googleSearchBase = server.baseAddress();
+class SearchTestServer : public QObject
+{
+    Q_OBJECT
+public:
+    enum class Engine
+    {
+        Google,
+        Yahoo
+    };
+
+    explicit SearchTestServer(QObject *parent = nullptr);
+    ~SearchTestServer() override;
+
+    bool Listen(quint16 port = 0);
+    quint16 port() const;
+    // "http://127.0.0.1:PORT"
+    QString baseAddress() const;
+    QString url(const QString &pathAndQuery) const { return baseAddress() + pathAndQuery; }
+
+    void setPage(const QString &path, const QByteArray &html) { m_pages.insert(path, html); }
+    void setDefaultPage(const QByteArray &html) { m_defaultPage = html; }
+    // What "/search?...&start=<offset>&..." (Google) or "/search/dir?...&b=<offset>" (Yahoo)
+    // answers; other offsets answer the engine's page without results.
+    void setResultPage(Engine engine, int offset, const QByteArray &html);
+    // Requests for this path are read and never answered; the connection stays open.
+    void setHang(const QString &path) { m_hanging.insert(path); }
+
+    // Every request target (path and query, as received), in order.
+    QStringList requestTargets() const { return m_targets; }
+
+    // An imitation result page listing the hosts, each with its link.
+    static QByteArray ResultsPage(Engine engine, const QStringList &hosts, const QString &title = QString());
+    static QByteArray NoResultsPage();
+    // "site0001.com", "site0002.com", ...: of one width, so no host is a part of another.
+    static QStringList NumberedHosts(int first, int count);
+
+private:
+    void OnRequest(class QTcpSocket *socket, const QByteArray &request);
+    QByteArray PageFor(const QString &target) const;
+
+    QTcpServer *m_server;
+    QHash<QString, QByteArray> m_pages;
+    QHash<QString, QByteArray> m_results; // "google/0", "yahoo/21"
+    QSet<QString> m_hanging;
+    QByteArray m_defaultPage = "<html><head><title>Loopback</title></head><body>loopback</body></html>";
+    QStringList m_targets;
+};
