@@ -8,7 +8,6 @@
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
-#include <QTcpServer>
 #include <QTest>
 
 Q_DECLARE_METATYPE(CheckOutcome)
@@ -41,7 +40,6 @@ private:
     CheckEngine &Engine() { return m_program->engine(); }
     void RunList(const QStringList &names, int timeoutMs = 10000);
     QStringList Checked(CheckOutcome outcome) const;
-    quint16 DeadPort();
 
     std::unique_ptr<WhoisTestServer> m_server;
     std::unique_ptr<TestFolders> m_folders;
@@ -95,13 +93,6 @@ void TestEngineLoopback::WriteRegistrars(const QStringList &rows)
 {
     TextFile::WriteAll(m_program->registrarFile().path(), rows.join("\r\n") + "\r\n");
     QVERIFY(m_program->ReloadRegistrars());
-}
-
-quint16 TestEngineLoopback::DeadPort()
-{
-    QTcpServer reserve;
-    reserve.listen(QHostAddress::LocalHost);
-    return reserve.serverPort(); // closed again when reserve goes
 }
 
 void TestEngineLoopback::RunList(const QStringList &names, int timeoutMs)
@@ -177,15 +168,15 @@ void TestEngineLoopback::serverThatNeverClosesIsAskedAgainKeepingThePartialReply
 void TestEngineLoopback::disabledRowIsStillUsed()
 {
     const QString port = QString::number(m_server->port());
-    WriteRegistrars(
-        {"com|127.0.0.1|" + QString::number(DeadPort()) + "|Enabled", "org|127.0.0.1|" + port + "|Disabled"});
+    WriteRegistrars({"com|127.0.0.1|" + QString::number(ClosedPort()) + "|Enabled",
+                     "org|127.0.0.1|" + port + "|Disabled"});
     RunList({"freeshop.org"});
     QCOMPARE(Checked(CheckOutcome::Low), QStringList{"freeshop.org"});
 }
 
 void TestEngineLoopback::proxyModeSendsEverythingToTheProxyRow()
 {
-    const QString dead = QString::number(DeadPort());
+    const QString dead = QString::number(ClosedPort());
     WriteRegistrars({"proxy|127.0.0.1|" + QString::number(m_server->port()) + "|Enabled",
                      "com|127.0.0.1|" + dead + "|Enabled", "org|127.0.0.1|" + dead + "|Enabled"});
     m_program->setProxyMode(true);
@@ -246,7 +237,7 @@ void TestEngineLoopback::refusedPortEndsTheBatchAtOnce()
 {
     MakeProgram({1000, 1000});
     WriteRegistrars({"com|127.0.0.1|" + QString::number(m_server->port()) + "|Enabled",
-                     "org|127.0.0.1|" + QString::number(DeadPort()) + "|Enabled"});
+                     "org|127.0.0.1|" + QString::number(ClosedPort()) + "|Enabled"});
     QElapsedTimer timer;
     timer.start();
     RunList({"nobody.org", "taken1"});

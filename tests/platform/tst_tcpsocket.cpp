@@ -1,8 +1,8 @@
 #include "platform/TcpSocketComponent.h"
+#include "support/TestFolders.h"
 #include "tools/whoisd/WhoisTestServer.h"
 
 #include <QSignalSpy>
-#include <QTcpServer>
 #include <QTest>
 #include <QVariant>
 
@@ -135,10 +135,7 @@ void TestTcpSocket::closedConnectionCanConnectAgain()
 
 void TestTcpSocket::refusedConnectionReportsFailureOnly()
 {
-    QTcpServer reserve;
-    QVERIFY(reserve.listen(QHostAddress::LocalHost));
-    const quint16 closedPort = reserve.serverPort();
-    reserve.close();
+    const quint16 closedPort = ClosedPort();
     TcpSocketComponent socket;
     QSignalSpy connected(&socket, &SocketComponent::Connected);
     QSignalSpy closed(&socket, &SocketComponent::PeerClosed);

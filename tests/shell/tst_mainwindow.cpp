@@ -27,7 +27,6 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStatusBar>
-#include <QTcpServer>
 #include <QTest>
 #include <QToolButton>
 
@@ -603,10 +602,7 @@ void TestMainWindow::sourceCannotChangeDuringARun()
 
 void TestMainWindow::allUnansweredRunIsCountedAndKeptForAnotherTry()
 {
-    QTcpServer reserve;
-    QVERIFY(reserve.listen(QHostAddress::LocalHost));
-    const quint16 dead = reserve.serverPort();
-    reserve.close();
+    const quint16 dead = ClosedPort();
     Form1 *window = Open();
     TextFile::WriteAll(m_rig->program->registrarFile().path(),
                        QStringLiteral("com|127.0.0.1|%1|Enabled\r\n").arg(dead));

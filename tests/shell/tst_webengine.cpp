@@ -14,7 +14,6 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QSignalSpy>
-#include <QTcpServer>
 #include <QTest>
 
 // The real browser engine against pages served on 127.0.0.1.
@@ -76,10 +75,7 @@ void TestWebEngine::aNavigationCutShortGivesNoDocumentComplete()
 
 void TestWebEngine::aRefusedConnectionCompletesWithoutMarkup()
 {
-    QTcpServer reserve;
-    QVERIFY(reserve.listen(QHostAddress::LocalHost));
-    const quint16 dead = reserve.serverPort();
-    reserve.close();
+    const quint16 dead = ClosedPort();
     WebEngineBrowser browser;
     QSignalSpy complete(&browser, &WebBrowser::DocumentComplete);
     browser.Navigate(QStringLiteral("http://127.0.0.1:%1/").arg(dead));

@@ -4,7 +4,6 @@
 #include "support/GuiRig.h"
 #include "tools/whoisd/WhoisTestServer.h"
 
-#include <QTcpServer>
 #include <QTest>
 #include <QTextEdit>
 
@@ -80,10 +79,7 @@ void TestWhoisWindow::secondNameReplacesTheWindow()
 
 void TestWhoisWindow::unreachableServerGetsAMessage()
 {
-    QTcpServer reserve;
-    reserve.listen(QHostAddress::LocalHost);
-    m_rig->program->config().whoisDetailPort = reserve.serverPort();
-    reserve.close();
+    m_rig->program->config().whoisDetailPort = ClosedPort();
     m_rig->windows->OpenWhois("a.com");
     QTRY_VERIFY(m_rig->windows->whois()->Text1->toPlainText().startsWith(
         "The whois server 127.0.0.1 cannot be reached"));

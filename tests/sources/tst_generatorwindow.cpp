@@ -239,7 +239,8 @@ void TestGeneratorWindow::aHundredThousandNamesKeepTheWindowResponsive()
 #else
     constexpr int kSlowdown = 1;
 #endif
-    QVERIFY2(longestGap <= 100 * kSlowdown, qPrintable(QString("the window froze for %1 ms").arg(longestGap)));
+    QVERIFY2(longestGap <= 100 * kSlowdown,
+             qPrintable(QString("the window froze for %1 ms").arg(longestGap)));
     QVERIFY2(total.elapsed() < 5000 * kSlowdown,
              qPrintable(QString("generation took %1 ms").arg(total.elapsed())));
 }

@@ -5,6 +5,7 @@
 #include "platform/TextFile.h"
 
 #include <QDir>
+#include <QTcpServer>
 
 TestFolders::TestFolders()
 {
@@ -54,4 +55,11 @@ QString StoredSetting(Program &program, const QString &application, const QStrin
                       const QString &defaultValue)
 {
     return program.settings().store().ReadSetting(application, ProgramSettings::kSection, key, defaultValue);
+}
+
+quint16 ClosedPort()
+{
+    QTcpServer reserve;
+    reserve.listen(QHostAddress::LocalHost);
+    return reserve.serverPort(); // closed again when reserve goes
 }

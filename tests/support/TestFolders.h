@@ -45,6 +45,9 @@ QStringList NumberedNames(const QString &prefix, int count);
 // Bytes of a file, or an empty array when it cannot be read.
 QByteArray FileBytes(const QString &path);
 
+// A port of 127.0.0.1 that nothing listens on: connections to it are refused.
+quint16 ClosedPort();
+
 // A setting as stored ("Velquist" keeps the positions; the product name the rest).
 QString StoredSetting(Program &program, const QString &application, const QString &key,
                       const QString &defaultValue = QString());
