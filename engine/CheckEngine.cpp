@@ -16,6 +16,10 @@ namespace {
 
 const QString kRunTitle = QStringLiteral("Search");
 
+// Error numbers the messages report, as users of the program know them.
+constexpr int kErrorSubscript = 9;
+constexpr int kErrorInvalidArgument = 5;
+
 QString NoVerdictReason(const QString &reply)
 {
     return reply.trimmed().isEmpty() ? QStringLiteral("empty reply")
@@ -152,9 +156,20 @@ void CheckEngine::StartBatch()
         ++m_handed;
         const WhoisSlot::StartResult started =
             slot.StartQuery(name, m_services.registrars, m_services.proxyMode, m_services.defaultExtension);
-        if (!started.started) {
+        switch (started.kind) {
+        case WhoisSlot::StartResult::Kind::Started:
+            break;
+        case WhoisSlot::StartResult::Kind::ConnectRefused:
+            // The slot's timer goes on and asks again, as after a timeout.
+            ReportStartFailure(kErrorInvalidArgument, QStringLiteral("Invalid procedure call or argument"));
+            break;
+        case WhoisSlot::StartResult::Kind::LookupFailed:
+            ReportStartFailure(kErrorSubscript, QStringLiteral("Subscript out of range"));
+            [[fallthrough]];
+        case WhoisSlot::StartResult::Kind::InvalidName:
             ++m_finished;
             Finish(slot, CheckOutcome::Unchecked, started.reason);
+            break;
         }
     }
     if (!m_running)
@@ -224,6 +239,13 @@ void CheckEngine::CheckOverflow(Filing &filing)
     case Filing::Overflow::None:
         break;
     }
+}
+
+void CheckEngine::ReportStartFailure(int errorNumber, const QString &description)
+{
+    emit errorRaised(QStringLiteral("Error"), QStringLiteral("An error has occurred.\r\nError #: ") +
+                                                  QString::number(errorNumber) +
+                                                  QStringLiteral("\r\nDescription: ") + description);
 }
 
 void CheckEngine::QueryFailed(WhoisSlot &slot, const QString &reason)

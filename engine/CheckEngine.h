@@ -119,7 +119,6 @@ private:
     void ShowConnectionStatus(const QString &text) override { emit connectionStatus(text); }
     void ReplyComplete(WhoisSlot &slot) override;
     void QueryFailed(WhoisSlot &slot, const QString &reason) override;
-    void ReportError(const QString &title, const QString &text) override { emit errorRaised(title, text); }
 
     void StartBatch();
     void SlotFinished();
@@ -128,6 +127,7 @@ private:
     void CheckOverflow(Filing &filing);
     void DropBusySlots(const QString &reason);
     void Fail(const QString &text);
+    void ReportStartFailure(int errorNumber, const QString &description);
     // Reports a failure to write a file once per run; `what` tells the failures apart.
     void ReportOnce(const QString &what, const QString &text);
     void StorePositionSoon();

@@ -42,30 +42,25 @@ bool HasControlCharacter(const QString &text)
 }
 
 WhoisSlot::WhoisSlot(int index, WhoisSlotHost &host, std::unique_ptr<SocketComponent> socket, int tickMs,
-                     QObject *parent)
-    : QObject(parent), m_index(index), m_host(host), m_query(std::move(socket)), m_tickMs(tickMs)
+                     TimeoutPolicy policy, QObject *parent)
+    : QObject(parent), m_index(index), m_host(host), m_query(std::move(socket)), m_tickMs(tickMs),
+      m_policy(policy)
 {
     m_timeout.setSingleShot(true);
     m_timeout.setTimerType(Qt::PreciseTimer);
-    m_timeout.setInterval(kTimeoutTicks * m_tickMs);
+    m_timeout.setInterval(m_policy.ticks * m_tickMs);
     connect(&m_timeout, &QTimer::timeout, this, &WhoisSlot::OnTimeout);
     connect(&m_query, &WhoisQuery::connected, this, &WhoisSlot::OnConnected);
     connect(&m_query, &WhoisQuery::replyComplete, this, [this] { m_host.ReplyComplete(*this); });
     connect(&m_query, &WhoisQuery::failed, this, &WhoisSlot::OnFailed);
 }
 
-void WhoisSlot::ReportStartFailure(int errorNumber, const QString &description)
-{
-    m_host.ReportError(QStringLiteral("Error"), QStringLiteral("An error has occurred.\r\nError #: ") +
-                                                    QString::number(errorNumber) +
-                                                    QStringLiteral("\r\nDescription: ") + description);
-}
-
 WhoisSlot::StartResult WhoisSlot::StartQuery(const QString &candidate, const RegistrarTable &table,
                                              bool proxyMode, const QString &defaultExtension)
 {
+    using Kind = StartResult::Kind;
     if (m_host.IsStopped())
-        return {false, QStringLiteral("the run is stopped")};
+        return {Kind::InvalidName, QStringLiteral("the run is stopped")};
     QString name = candidate;
     const qsizetype colon = name.indexOf(QLatin1Char(':'));
     if (colon >= 0)
@@ -77,27 +72,25 @@ WhoisSlot::StartResult WhoisSlot::StartQuery(const QString &candidate, const Reg
     // result files and output; such a name is refused, and shown with the characters encoded.
     if (HasControlCharacter(name)) {
         m_name = WithControlsEncoded(name);
-        return {false, QStringLiteral("not a valid domain name")};
+        return {Kind::InvalidName, QStringLiteral("not a valid domain name")};
     }
     m_name = name;
 
     const int row = table.FindRegistrarIndex(name, proxyMode);
-    if (!table.isValidIndex(row)) {
-        ReportStartFailure(kErrorSubscript, QStringLiteral("Subscript out of range"));
-        return {false, QStringLiteral("the whois server table is empty")};
-    }
+    if (!table.isValidIndex(row))
+        return {Kind::LookupFailed, QStringLiteral("the whois server table is empty")};
     const RegistrarEntry &entry = table.row(row);
     RestartTimeout();
-    // An invalid argument is tried once more, then reported; the running timer then retries
-    // the connection like after a timeout.
+    // An invalid argument is tried once more; the running timer then retries the connection as
+    // after a timeout.
     if (!m_query.Start(entry.Server, entry.Port, name) && !m_query.Retry())
-        ReportStartFailure(kErrorInvalidArgument, QStringLiteral("Invalid procedure call or argument"));
-    return {true, QString()};
+        return {Kind::ConnectRefused, QStringLiteral("the server's address is not valid")};
+    return {Kind::Started, QString()};
 }
 
 void WhoisSlot::RestartTimeout()
 {
-    m_timeout.start(kTimeoutTicks * m_tickMs);
+    m_timeout.start(m_policy.ticks * m_tickMs);
 }
 
 void WhoisSlot::CloseConnection()
@@ -124,7 +117,8 @@ void WhoisSlot::OnConnected()
     }
     m_host.ShowConnectionStatus(QStringLiteral("connecting(") + QString::number(m_index) +
                                 QStringLiteral("): - Search String: ") + m_query.query());
-    RestartTimeout();
+    if (m_policy.resetTicksOnConnect)
+        RestartTimeout();
 }
 
 void WhoisSlot::OnFailed(WhoisQuery::Failure failure, const QString &detail)
@@ -136,7 +130,9 @@ void WhoisSlot::OnFailed(WhoisQuery::Failure failure, const QString &detail)
         m_query.Retry(); // to the row's own port, like every reconnect
         return;
     case WhoisQuery::Failure::Reset:
-        return; // asked again when the timeout comes, like a server that never closes
+        if (m_policy.onTimeout == TimeoutPolicy::OnTimeout::Reconnect)
+            return; // asked again when the timeout comes, like a server that never closes
+        [[fallthrough]];
     case WhoisQuery::Failure::CannotConnect:
     case WhoisQuery::Failure::ReplyTooLong:
         m_timeout.stop();
@@ -149,6 +145,11 @@ void WhoisSlot::OnTimeout()
 {
     if (m_host.IsStopped())
         return;
+    if (m_policy.onTimeout == TimeoutPolicy::OnTimeout::GiveUp) {
+        Reset();
+        m_host.QueryTimedOut(*this);
+        return;
+    }
     RestartTimeout();
     m_query.Retry();
 }

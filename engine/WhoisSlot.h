@@ -20,19 +20,24 @@ public:
     virtual void ShowConnectionStatus(const QString &text) = 0;
     // The server closed the connection: the reply is complete.
     virtual void ReplyComplete(WhoisSlot &slot) = 0;
-    // The slot gave up on its name: no verdict, for the reason given.
+    // The slot gave up on its name (the server refused, the reply was too long...): no verdict,
+    // for the reason given.
     virtual void QueryFailed(WhoisSlot &slot, const QString &reason) = 0;
-    virtual void ReportError(const QString &title, const QString &text) = 0;
+    // A slot that gives up on a silent server did so (see WhoisSlot::TimeoutPolicy).
+    virtual void QueryTimedOut(WhoisSlot &slot) { Q_UNUSED(slot); }
 };
 
-// One connection of the whois connection pool, with its timeout.
+// One whois connection with its timeout: one of the check engine's pool, or the browse window's
+// own.
 //
 // StartQuery() cleans the candidate, gives it ".com" when it has no extension, picks the
-// server from the whois server table and starts the exchange (WhoisQuery). A server that has
-// not closed ten ticks after the last (re)connection is asked again on the same port, the reply
-// gathered so far kept in front of the new one; a connection that breaks is asked again by the
-// same rule. A server that refuses or does not resolve, and a reply past the size limit, end
-// the query at once without a verdict.
+// server from the whois server table and starts the exchange (WhoisQuery). A server that refuses
+// or does not resolve, and a reply past the size limit, end the query at once without a
+// verdict. What a silent server gets depends on the policy fixed at construction: the pool's
+// slots ask again on the same port ten ticks after the last (re)connection, keeping the reply
+// gathered so far in front of the new one (a connection that breaks is asked again by the same
+// rule); the browse window's slot gives up five ticks after the start, and on a broken
+// connection at once.
 //
 // The timeout runs on the event loop's monotonic clock: ticks that arrive late while the loop
 // is busy do not stretch it.
@@ -40,17 +45,37 @@ class WhoisSlot : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr int kTimeoutTicks = 10;
+    struct TimeoutPolicy
+    {
+        enum class OnTimeout
+        {
+            Reconnect,
+            GiveUp
+        };
+        int ticks = 10;
+        OnTimeout onTimeout = OnTimeout::Reconnect;
+        bool resetTicksOnConnect = true;
+    };
+    static constexpr TimeoutPolicy kPoolPolicy = {10, TimeoutPolicy::OnTimeout::Reconnect, true};
+    static constexpr TimeoutPolicy kGiveUpPolicy = {5, TimeoutPolicy::OnTimeout::GiveUp, false};
 
-    // How a query start went. A refused start leaves the slot idle.
+    // How a query start went.
     struct StartResult
     {
-        bool started = false;
+        enum class Kind
+        {
+            Started,
+            InvalidName,   // a control character: the slot stays idle
+            LookupFailed,  // no row of the whois table for it: the slot stays idle
+            ConnectRefused // the server's address was refused twice; the timeout still runs
+        };
+        Kind kind = Kind::Started;
         QString reason; // why it did not start
+        bool started() const { return kind == Kind::Started; }
     };
 
     WhoisSlot(int index, WhoisSlotHost &host, std::unique_ptr<SocketComponent> socket, int tickMs,
-              QObject *parent = nullptr);
+              TimeoutPolicy policy = kPoolPolicy, QObject *parent = nullptr);
 
     StartResult StartQuery(const QString &candidate, const RegistrarTable &table, bool proxyMode,
                            const QString &defaultExtension);
@@ -72,7 +97,6 @@ public:
     qint64 position = 0;
 
 private:
-    void ReportStartFailure(int errorNumber, const QString &description);
     void RestartTimeout();
     void OnConnected();
     void OnFailed(WhoisQuery::Failure failure, const QString &detail);
@@ -83,6 +107,7 @@ private:
     WhoisQuery m_query;
     QTimer m_timeout;
     int m_tickMs;
+    TimeoutPolicy m_policy;
     QString m_name;
 };
 
