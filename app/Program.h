@@ -50,6 +50,8 @@ public:
     // Reloads the whois server table from its file.
     bool ReloadRegistrars();
     bool proxyMode() const { return m_proxyMode; }
+    // The switch itself, for what reads it at every query (the engine, the browse window).
+    const bool &proxyModeFlag() const { return m_proxyMode; }
     void setProxyMode(bool on) { m_proxyMode = on; }
     // The extension a candidate without a dot gets.
     const QString &defaultExtension() const { return m_defaultExtension; }

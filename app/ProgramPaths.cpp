@@ -37,6 +37,11 @@ QString ProgramPaths::unchecked() const
     return Join(QStringLiteral("\\Unchecked.txt"));
 }
 
+QString ProgramPaths::browseQueue() const
+{
+    return Join(QStringLiteral("\\BrowseQueue.txt"));
+}
+
 QString ProgramPaths::overflow() const
 {
     return Join(QStringLiteral("\\overflow"));

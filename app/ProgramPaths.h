@@ -31,6 +31,8 @@ public:
     QString browserSearch() const;
     // The names that got no verdict.
     QString unchecked() const;
+    // The browse window's queue of names to check.
+    QString browseQueue() const;
 
     QString overflow() const;
     QString wordlists() const;

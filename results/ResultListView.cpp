@@ -15,10 +15,13 @@ ResultListView::ResultListView(Role role, QWidget *parent) : QListView(parent), 
         setSelectionMode(QAbstractItemView::ExtendedSelection);
         setDragEnabled(true);
         setDragDropMode(QAbstractItemView::DragOnly);
-    } else {
+    } else if (role == Role::DropTarget) {
         setSelectionMode(QAbstractItemView::SingleSelection);
         setAcceptDrops(true);
         setDragDropMode(QAbstractItemView::DropOnly);
+    } else {
+        setSelectionMode(QAbstractItemView::SingleSelection);
+        setDragDropMode(QAbstractItemView::NoDragDrop);
     }
 }
 

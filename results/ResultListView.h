@@ -2,8 +2,8 @@
 
 #include <QListView>
 
-// A result list on the main window: a list of names that starts drags of its selected items'
-// indexes ("0|3|5") or takes such drops, and reports the Delete key.
+// A list of names: on the main window one that starts drags of its selected items' indexes
+// ("0|3|5") or takes such drops; on the browse window a plain one. Each reports the Delete key.
 class ResultListView : public QListView
 {
     Q_OBJECT
@@ -11,7 +11,8 @@ public:
     enum class Role
     {
         DragSource,
-        DropTarget
+        DropTarget,
+        Plain // no drag, no drop
     };
 
     ResultListView(Role role, QWidget *parent = nullptr);

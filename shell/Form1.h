@@ -52,6 +52,8 @@ public:
     void OpenCurrentName(ResultList list);
     void DropOnSaved(const QString &payload);
     void ListClicked(ResultList list);
+    // A message the user is to see; one at a time, without blocking.
+    void ShowError(const QString &title, const QString &text);
 
     // Controls, named as the program names them. Arrays are indexed as the control arrays are,
     // by ControlIndex() of a list (1 to 5).
@@ -99,7 +101,6 @@ private:
     void ShowUncheckedCount(int count);
     void MeasureFit();
     void ApplyLayout();
-    void ShowError(const QString &title, const QString &text);
     void ChooseCustomList(const QString &startFolder, std::function<void(std::optional<QString>)> chosen);
     ResultListView *ListView(ResultList list) const;
 

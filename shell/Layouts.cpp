@@ -86,3 +86,28 @@ WebsiteWindowLayout LayoutWebsiteWindow(int width, int height, int statusBarHeig
     layout.browserHeight = std::abs(layout.frameHeight - D::kBrowserTop - 800 - statusBarHeight);
     return layout;
 }
+
+BrowseWindowLayout LayoutBrowseWindow(int width, int height, int statusBarHeight, bool minimised, int browserTop)
+{
+    using D = BrowseWindowDesign;
+    BrowseWindowLayout layout;
+    if (minimised)
+        return layout;
+    if (width < D::kMinimum || height < D::kMinimum) {
+        layout.action = BrowseWindowLayout::Action::Resize;
+        layout.width = width < D::kMinimum ? D::kMinimum + 1 : width;
+        layout.height = height < D::kMinimum ? D::kMinimum + 1 : height;
+        return layout;
+    }
+    layout.action = BrowseWindowLayout::Action::Apply;
+    layout.width = width;
+    layout.height = height;
+    layout.frameWidth = width;
+    layout.panelWidths.fill(width / 3 - 50);
+    layout.browserWidth = width - D::kBrowserLeft - 125;
+    layout.freeListHeight = height - D::kFreeListTop - statusBarHeight - 800;
+    layout.browserHeight = height - browserTop - statusBarHeight - 400;
+    layout.addressWidth = width - D::kAddressLeft - D::kGoButtonWidth - 250;
+    layout.goButtonLeft = D::kAddressLeft + layout.addressWidth + 100;
+    return layout;
+}

@@ -105,3 +105,54 @@ struct WebsiteWindowDesign
 };
 
 WebsiteWindowLayout LayoutWebsiteWindow(int width, int height, int statusBarHeight);
+
+// The browse window: address bar and buttons across the top, the taken and free lists down the
+// left, the browser right of them.
+struct BrowseWindowLayout
+{
+    enum class Action
+    {
+        None,
+        Resize,
+        Apply
+    };
+    Action action = Action::None;
+    int width = 0;
+    int height = 0;
+
+    int frameWidth = 0; // Frame1 and Frame2
+    std::array<int, 3> panelWidths{};
+    int browserWidth = 0;
+    int browserHeight = 0;
+    int freeListHeight = 0; // List1
+    int addressWidth = 0;   // Text1
+    int goButtonLeft = 0;   // Command1
+};
+
+struct BrowseWindowDesign
+{
+    static constexpr int kMinimum = 6500;
+    static constexpr int kFrame1Top = 0;
+    static constexpr int kFrame1Height = 540;
+    static constexpr int kFrame2Top = 540;
+    static constexpr int kUrlLabelLeft = 60;
+    static constexpr int kAddressLeft = 600;
+    static constexpr int kAddressTop = 120;
+    static constexpr int kAddressHeight = 330;
+    static constexpr int kGoButtonWidth = 600;
+    static constexpr int kTakenLabelTop = 2520;
+    static constexpr int kTakenListTop = 2760;
+    static constexpr int kListLeft = 60;
+    static constexpr int kListWidth = 2895;
+    static constexpr int kTakenListHeight = 2205;
+    static constexpr int kFreeLabelTop = 5760;
+    static constexpr int kFreeListTop = 6000;
+    static constexpr int kBrowserLeft = 3000;
+    // The second browser's place in the design; it is never shown.
+    static constexpr int kFrameBrowserLeft = 5880;
+    static constexpr int kFrameBrowserTop = 4080;
+    static constexpr int kFrameBrowserSize = 2115;
+};
+
+// Lays the window out; browserTop is where the browser starts (below the button rows).
+BrowseWindowLayout LayoutBrowseWindow(int width, int height, int statusBarHeight, bool minimised, int browserTop);

@@ -135,6 +135,15 @@ QIcon PictureIcon(Picture picture)
         painter.drawPolygon(head);
         break;
     }
+    case Picture::Home: {
+        QPolygonF house({QPointF(12, 3), QPointF(21, 11), QPointF(18, 11), QPointF(18, 20), QPointF(14, 20),
+                         QPointF(14, 14), QPointF(10, 14), QPointF(10, 20), QPointF(6, 20), QPointF(6, 11),
+                         QPointF(3, 11)});
+        painter.setPen(QPen(QColor(120, 70, 30), 1.2));
+        painter.setBrush(QColor(215, 150, 80));
+        painter.drawPolygon(house);
+        break;
+    }
     case Picture::Add:
         painter.setPen(QPen(QColor(30, 130, 50), 3.4, Qt::SolidLine, Qt::RoundCap));
         painter.drawLine(QPointF(12, 5), QPointF(12, 19));

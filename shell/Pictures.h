@@ -19,6 +19,7 @@ enum class Picture
     Forward,
     Halt,
     Refresh,
+    Home,
     Add
 };
 

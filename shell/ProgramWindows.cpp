@@ -4,6 +4,7 @@
 #include "Form2.h"
 #include "Widgets.h"
 #include "app/Program.h"
+#include "browse/Form5.h"
 #include "app/Startup.h"
 #include "frmAbout.h"
 #include "frmSplash.h"
@@ -64,6 +65,10 @@ Form2 *ProgramWindows::backupNotice() const
 Form3 *ProgramWindows::harvester() const
 {
     return m_harvester;
+}
+Form5 *ProgramWindows::browse() const
+{
+    return m_browse;
 }
 
 void ProgramWindows::ShowMaximized(QWidget *window)
@@ -171,6 +176,24 @@ void ProgramWindows::OpenHarvester()
     m_harvester->Load();
 }
 
+void ProgramWindows::OpenBrowse()
+{
+    if (m_browse) {
+        ShowModeless(m_browse);
+        return;
+    }
+    m_browse = new Form5(m_program, m_browsers(nullptr), m_browsers(nullptr), m_browseTimings);
+    m_browse->setAttribute(Qt::WA_DeleteOnClose);
+    connect(m_browse, &Form5::nameOpened, this, &ProgramWindows::OpenName);
+    connect(&m_browse->state(), &BrowseState::backupNotice, this, &ProgramWindows::ShowBackupNotice);
+    connect(&m_browse->state(), &BrowseState::errorRaised, this, [this](const QString &title, const QString &text) {
+        if (m_main)
+            m_main->ShowError(title, text);
+    });
+    ShowMaximized(m_browse);
+    m_browse->Load();
+}
+
 void ProgramWindows::OpenAbout()
 {
     if (!m_about) {
@@ -200,7 +223,7 @@ void ProgramWindows::ShowBackupNotice()
 bool ProgramWindows::MainWindowClosed()
 {
     for (QWidget *window :
-         std::initializer_list<QWidget *>{m_backupNotice, m_harvester, m_generator, m_splash, m_whois}) {
+         std::initializer_list<QWidget *>{m_backupNotice, m_harvester, m_browse, m_generator, m_splash, m_whois}) {
         if (window)
             window->close();
     }

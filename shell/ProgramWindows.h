@@ -1,5 +1,6 @@
 #pragma once
 
+#include "browse/BrowseState.h"
 #include "sources/Form3.h"
 
 #include <QObject>
@@ -12,6 +13,7 @@ class Program;
 class Form1;
 class Form2;
 class Form3;
+class Form5;
 class QWidget;
 class WebBrowser;
 class frmAbout;
@@ -50,6 +52,7 @@ public:
     frmAbout *about() const;
     Form2 *backupNotice() const;
     Form3 *harvester() const;
+    Form5 *browse() const;
 
     frmSplash *ShowSplash();
     // The website window, loaded (at the maker's site) when it is not open yet.
@@ -62,6 +65,9 @@ public:
     // The harvester for the search-engine source chosen; an unfinished one is only raised.
     void OpenHarvester();
     void setHarvestTimings(HarvestTimings timings) { m_harvestTimings = timings; }
+    // The browse window, maximised; one already open is only raised.
+    void OpenBrowse();
+    void setBrowseTimings(BrowseTimings timings) { m_browseTimings = timings; }
     void OpenAbout();
     // Opens the help file with the desktop's handler, when it exists. Once it has been opened,
     // it no longer opens by itself at start-up. True when it was opened.
@@ -96,5 +102,7 @@ private:
     QPointer<Form2> m_backupNotice;
     QPointer<Form3> m_harvester;
     HarvestTimings m_harvestTimings;
+    QPointer<Form5> m_browse;
+    BrowseTimings m_browseTimings;
     QPointer<frmSplash> m_splash;
 };

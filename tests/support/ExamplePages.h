@@ -23,4 +23,23 @@ inline const char *const kGoogle3 =
 inline const char *const kYahoo1 =
     R"(<ul class="dir"><li><a href="http://www.papa.com/">Papa</a></li><li><a href="http://dir.yahoo.com/Business/">More in Business</a></li><li><img src="http://us.i1.yimg.com/us.yimg.com/i/arrow.gif"><a href="http://quebec.net/">Quebec</a></li><li><a href="http://www.romeo.biz/shop/">Romeo</a></li></ul>)";
 
+// A browse page: alpha.com (a link), bravo.net (an e-mail address), charlie.biz, echo.info,
+// foxtrot.com and lpha.com (names in the text). golf.name and india.com share foxtrot.com's line
+// and are not looked at.
+inline const char *const kBrowse1 =
+    R"(<h1>Domains for sale</h1><p><a href="http://www.alpha.com/list.html">Alpha list</a></p><p>Write to sales@bravo.net or visit charlie.biz today.</p><ul><li>echo.info</li><li>www.foxtrot.com</li><li>golf.name</li></ul><p><a href="mailto:hotel@india.com">mail us</a></p><p><a href="http://www.alpha.com/again.html">Alpha again</a> and lpha.com</p>)";
+
+// After kBrowse1: nothing new (its one line gives alpha.com only, seen already).
+inline const char *const kBrowse2 = R"(<p>Seen before: alpha.com, bravo.net.</p><p>New: juliet.com/</p>)";
+
+// The two frames of a frameset page.
+inline const char *const kLeftFrame = R"(<p>Left: <a href="http://www.sierra.com/">Sierra</a></p>)";
+inline const char *const kRightFrame = R"(<p>Right: tango.net is for sale</p>)";
+
+// Frame tags of every kind, on a page at http://127.0.0.1:8000/dir/top.html.
+inline const char *const kFrameTags =
+    R"(<frame src="/left.html"><frame src='right.html' name=r><frame src=http://www.kilo.com/k.html>)"
+    R"x(<frame src="javascript:alert(1)"><frame src="file:///etc/passwd"><iframe src="/i.html">)x"
+    R"(<frameset cols="50%"><frame src="a.html?x=1&amp;y=2">)";
+
 } // namespace ExamplePages

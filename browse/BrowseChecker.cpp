@@ -1,0 +1,165 @@
+#include "BrowseChecker.h"
+
+#include "engine/Filing.h"
+#include "platform/TextFile.h"
+#include "results/ResultFiles.h"
+#include "results/ResultLists.h"
+#include "sources/xCorrectName.h"
+#include "sources/xurlEncode.h"
+#include "whois_table/RegistrarTable.h"
+
+#include <QFileInfo>
+
+namespace {
+
+bool IsBareOrQuotedExtension(const QString &name)
+{
+    return name == QLatin1String(".net") || name == QLatin1String(".com") ||
+           name.contains(QLatin1String("\".net")) || name.contains(QLatin1String("\".com"));
+}
+
+int CheckedCount(const ResultLists &lists)
+{
+    return lists.counter(ResultList::Registered) + lists.counter(ResultList::High) + lists.counter(ResultList::Mid) +
+           lists.counter(ResultList::Low);
+}
+
+} // namespace
+
+BrowseChecker::BrowseChecker(Services services, BrowseQueue &queue, std::unique_ptr<SocketComponent> socket,
+                             int tickMs, QObject *parent)
+    : QObject(parent), m_services(services), m_queue(queue),
+      m_slot(0, *this, std::move(socket), tickMs, WhoisSlot::kGiveUpPolicy)
+{
+    m_feedTimer.setInterval(tickMs);
+    connect(&m_feedTimer, &QTimer::timeout, this, &BrowseChecker::FeedNext);
+}
+
+BrowseChecker::~BrowseChecker()
+{
+    Stop();
+}
+
+void BrowseChecker::Start()
+{
+    m_running = true;
+    m_feedTimer.start();
+}
+
+void BrowseChecker::Stop()
+{
+    m_running = false;
+    m_checking = false;
+    m_feedTimer.stop();
+    m_slot.Reset();
+}
+
+void BrowseChecker::FeedNext()
+{
+    if (!m_running || m_checking)
+        return; // one check at a time; the one in flight is never asked again
+    for (int skipped = 0; skipped < kSkipsPerTurn; ++skipped) {
+        const std::optional<QString> name = m_queue.ReadQueuedName(m_nextIndex);
+        if (!name) {
+            emit panelText(1, QStringLiteral("Checked ") + QString::number(CheckedCount(m_services.lists)) +
+                                  QStringLiteral(" unique domains."));
+            emit queueDone();
+            return;
+        }
+        if (StartCheck(*name))
+            return;
+        ++m_nextIndex;
+    }
+    // A long run of names that cannot be checked goes on from the event loop.
+    QMetaObject::invokeMethod(this, &BrowseChecker::FeedNext, Qt::QueuedConnection);
+}
+
+bool BrowseChecker::StartCheck(const QString &queued)
+{
+    const QString name = NameCleaner(PercentDecoder(queued));
+    if (!m_services.registrars.HasKnownExtension(name))
+        return false;
+    const WhoisSlot::StartResult started =
+        m_slot.StartQuery(name, m_services.registrars, m_services.proxyMode, QStringLiteral(".com"));
+    if (!started.started()) {
+        m_slot.Reset(); // passed over without a word
+        return false;
+    }
+    m_checking = true;
+    emit panelText(1, QStringLiteral("Checking status of: ") + m_slot.name());
+    return true;
+}
+
+void BrowseChecker::ReplyComplete(WhoisSlot &slot)
+{
+    if (!m_checking) {
+        slot.CloseConnection();
+        return;
+    }
+    const QString name = slot.name();
+    const QString reply = TextFile::Decode(slot.reply());
+    slot.Reset();
+    m_checking = false;
+    FileReply(name, reply);
+    ++m_nextIndex;
+    FeedNext();
+}
+
+void BrowseChecker::FileReply(const QString &name, const QString &reply)
+{
+    const Verdict verdict = JudgeReply(reply);
+    if (verdict == Verdict::NoVerdict) {
+        emit panelText(1, QStringLiteral("Unchecked: ") + name);
+        return;
+    }
+    if (IsBareOrQuotedExtension(name) || (verdict == Verdict::Free && name.contains(QLatin1String("endoffile"))))
+        return; // judged, but no name to keep
+    Filing filing(m_services.lists, m_services.files);
+    const Filing::Result filed = filing.FileVerdict(name, verdict);
+    if (!filed.saved) {
+        emit errorRaised(QStringLiteral("Result files"),
+                         QStringLiteral("The result file \"%1\" cannot be written. The names found stay in the "
+                                        "lists; copy them before closing the program.")
+                             .arg(QFileInfo(m_services.files.lastFailedPath()).absoluteFilePath()));
+    }
+    if (filed.outcome == CheckOutcome::Registered) {
+        emit nameTaken(name);
+    } else if (filed.outcome != CheckOutcome::NotFiled) {
+        emit nameFree(name);
+        emit panelText(1, QStringLiteral("Unregistered: ") + name);
+    }
+    switch (filing.CheckOverflow()) {
+    case Filing::Overflow::Done:
+        emit backupNotice();
+        break;
+    case Filing::Overflow::WriteFailed:
+        emit errorRaised(QStringLiteral("Result files"),
+                         QStringLiteral("The overflow file \"%1\" cannot be written, so the full lists were not "
+                                        "moved there; they stay in the window.")
+                             .arg(QFileInfo(m_services.files.lastFailedPath()).absoluteFilePath()));
+        break;
+    case Filing::Overflow::None:
+        break;
+    }
+}
+
+void BrowseChecker::GiveUp()
+{
+    if (!m_checking)
+        return;
+    emit panelText(1, QStringLiteral("Unchecked: ") + m_slot.name());
+    m_slot.Reset();
+    m_checking = false;
+    ++m_nextIndex;
+    FeedNext();
+}
+
+void BrowseChecker::QueryFailed(WhoisSlot &, const QString &)
+{
+    GiveUp();
+}
+
+void BrowseChecker::QueryTimedOut(WhoisSlot &)
+{
+    GiveUp();
+}

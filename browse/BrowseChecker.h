@@ -1,0 +1,77 @@
+#pragma once
+
+#include "BrowseQueue.h"
+#include "engine/WhoisSlot.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <memory>
+
+class RegistrarTable;
+class ResultFiles;
+class ResultLists;
+
+// The browse window's own whois check: the queued names one at a time, in the order found,
+// over one connection of its own beside the main window's pool. A free or taken verdict is
+// filed into the main window's lists as the engine files them; a server that does not answer
+// within five ticks of the start, refuses, or breaks the connection gives the name up.
+//
+// FeedNext() starts the next check when none is in flight; it runs when a scan has queued
+// names and on every tick of its timer. Names it cannot check (no known extension, a start
+// that fails) are passed over in a loop, never by recursion.
+class BrowseChecker : public QObject, private WhoisSlotHost
+{
+    Q_OBJECT
+public:
+    struct Services
+    {
+        const RegistrarTable &registrars;
+        const bool &proxyMode;
+        ResultLists &lists;
+        ResultFiles &files;
+    };
+    static constexpr int kSkipsPerTurn = 1000;
+
+    BrowseChecker(Services services, BrowseQueue &queue, std::unique_ptr<SocketComponent> socket, int tickMs,
+                  QObject *parent = nullptr);
+    ~BrowseChecker() override;
+
+    // Starts the timer; Stop() ends everything and closes the connection.
+    void Start();
+    void Stop();
+    void FeedNext();
+
+    qint64 nextIndex() const { return m_nextIndex; }
+    bool isChecking() const { return m_checking; }
+    WhoisSlot &slot() { return m_slot; }
+
+signals:
+    void panelText(int panel, const QString &text);
+    void nameFree(const QString &name);
+    void nameTaken(const QString &name);
+    // Every queued name has been checked (or passed over).
+    void queueDone();
+    void errorRaised(const QString &title, const QString &text);
+    void backupNotice();
+
+private:
+    // WhoisSlotHost
+    bool IsStopped() const override { return !m_running; }
+    void ShowConnectionStatus(const QString &) override {}
+    void ReplyComplete(WhoisSlot &slot) override;
+    void QueryFailed(WhoisSlot &slot, const QString &reason) override;
+    void QueryTimedOut(WhoisSlot &slot) override;
+
+    bool StartCheck(const QString &queued);
+    void GiveUp();
+    void FileReply(const QString &name, const QString &reply);
+
+    Services m_services;
+    BrowseQueue &m_queue;
+    WhoisSlot m_slot;
+    QTimer m_feedTimer;
+    bool m_running = false;
+    bool m_checking = false;
+    qint64 m_nextIndex = 0;
+};

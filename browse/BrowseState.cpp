@@ -1,0 +1,201 @@
+#include "BrowseState.h"
+
+#include "results/ResultLists.h"
+
+BrowseState::BrowseState(const Services &services, BrowseTimings timings, QObject *parent)
+    : QObject(parent), m_lists(services.lists), m_timings(timings),
+      m_scan(services.registrars, services.excludedLinkTexts), m_queue(services.queuePath),
+      m_checker({services.registrars, services.proxyMode, services.lists, services.files}, m_queue,
+                services.sockets(), timings.tickMs)
+{
+    m_labels = {QStringLiteral("Unregistered:"), QStringLiteral("Registered:")};
+    m_frameTimeout.setSingleShot(true);
+    m_frameTimeout.setInterval(m_timings.frameTimeoutMs);
+    connect(&m_frameTimeout, &QTimer::timeout, this, [this] {
+        m_frameLoading = false; // passed over
+        FollowNextFrame();
+    });
+    connect(&m_checker, &BrowseChecker::panelText, this, &BrowseState::SetPanel);
+    connect(&m_checker, &BrowseChecker::errorRaised, this, &BrowseState::errorRaised);
+    connect(&m_checker, &BrowseChecker::backupNotice, this, &BrowseState::backupNotice);
+    connect(&m_checker, &BrowseChecker::nameFree, this, [this](const QString &name) {
+        AddToList(List::Free, name);
+        const int free = m_lists.counter(ResultList::High) + m_lists.counter(ResultList::Mid) +
+                         m_lists.counter(ResultList::Low);
+        SetLabel(List::Free, QStringLiteral("Unregistered: (") + QString::number(free) + QLatin1Char(')'));
+    });
+    connect(&m_checker, &BrowseChecker::nameTaken, this, [this](const QString &name) {
+        AddToList(List::Taken, name);
+        SetLabel(List::Taken, QStringLiteral("Registered: (") +
+                                  QString::number(m_lists.counter(ResultList::Registered)) + QLatin1Char(')'));
+    });
+    connect(&m_checker, &BrowseChecker::queueDone, this, [this] {
+        if (m_pageFoundCount > 0)
+            SetPanel(2, QStringLiteral("Finished domains on current page"));
+    });
+}
+
+BrowseState::~BrowseState()
+{
+    m_checker.Stop();
+}
+
+void BrowseState::Load()
+{
+    m_loaded = true;
+    m_queuedCount = 0;
+    m_pageFoundCount = 0;
+    m_scan.ForgetSeen();
+    m_queue.Reset();
+    m_checker.Start();
+}
+
+void BrowseState::Unload()
+{
+    m_loaded = false;
+    m_checker.Stop();
+    m_frameTimeout.stop();
+    m_pages.clear();
+    m_scanning.reset();
+    m_frames.clear();
+    m_queue.Reset();
+}
+
+void BrowseState::SetPanel(int panel, const QString &text)
+{
+    QString &current = m_panels.at(static_cast<size_t>(panel - 1));
+    if (current == text)
+        return;
+    current = text;
+    emit panelChanged(panel, text);
+}
+
+void BrowseState::SetLabel(List list, const QString &text)
+{
+    m_labels.at(Slot(list)) = text;
+    emit labelChanged(list, text);
+}
+
+void BrowseState::AddToList(List list, const QString &name)
+{
+    QStringListModel *listModel = model(list);
+    const int row = listModel->rowCount();
+    listModel->insertRows(row, 1);
+    listModel->setData(listModel->index(row), name);
+}
+
+void BrowseState::DownloadBegin()
+{
+    SetPanel(2, QStringLiteral("Waiting for page to load"));
+    m_pageFoundCount = 0;
+    // A new top page: the frames of the last one are not followed any more.
+    m_frames.clear();
+    m_framesSeen.clear();
+}
+
+void BrowseState::PageCompleted(const std::optional<QString> &markup, const QString &address, bool fromFrameBrowser)
+{
+    if (!m_loaded)
+        return;
+    if (fromFrameBrowser) {
+        m_frameLoading = false;
+        m_frameTimeout.stop();
+    }
+    m_pages.enqueue({markup.value_or(QString()), address});
+    if (!m_scanning)
+        ScanNext();
+    if (fromFrameBrowser)
+        FollowNextFrame();
+}
+
+void BrowseState::ScanNext()
+{
+    if (m_pages.isEmpty() || !m_loaded)
+        return;
+    m_scanning = m_pages.dequeue();
+    m_acceptedSoFar = 0;
+    m_scan.Begin(m_scanning->markup);
+    QMetaObject::invokeMethod(this, &BrowseState::ScanStep, Qt::QueuedConnection);
+}
+
+void BrowseState::ScanStep()
+{
+    if (!m_scanning)
+        return; // unloaded meanwhile
+    const bool done = m_scan.Step(m_timings.linesPerStep);
+    const qsizetype accepted = m_scan.accepted().size();
+    if (accepted > m_acceptedSoFar) {
+        m_pageFoundCount += static_cast<int>(accepted - m_acceptedSoFar);
+        m_acceptedSoFar = accepted;
+        SetPanel(2, QStringLiteral("Domains Found, Checking Status"));
+    }
+    if (!done) {
+        QMetaObject::invokeMethod(this, &BrowseState::ScanStep, Qt::QueuedConnection);
+        return;
+    }
+    const Page page = *m_scanning;
+    m_scanning.reset();
+    if (!m_queue.Append(m_scan.accepted())) {
+        emit errorRaised(QStringLiteral("Browse for names"),
+                         QStringLiteral("The names found cannot be queued in \"%1\".").arg(m_queue.path()));
+    }
+    m_queuedCount += accepted;
+    SetPanel(2, m_pageFoundCount < 1 ? QStringLiteral("No Domains Found") : QStringLiteral("Domains Found, Checking Status"));
+    m_checker.FeedNext();
+    QueueFrames(page);
+    ScanNext();
+}
+
+void BrowseState::QueueFrames(const Page &page)
+{
+    for (const QString &frame : PageScan::FrameAddresses(page.markup, page.address)) {
+        if (m_framesSeen.size() >= PageScan::kMaxFrames || m_framesSeen.contains(frame))
+            continue;
+        m_framesSeen.insert(frame);
+        m_frames.enqueue(frame);
+    }
+    FollowNextFrame();
+}
+
+void BrowseState::FollowNextFrame()
+{
+    if (m_frameLoading || m_frames.isEmpty() || !m_loaded)
+        return;
+    const QString frame = m_frames.dequeue();
+    m_frameLoading = true;
+    m_frameTimeout.start();
+    SetPanel(2, QStringLiteral("Following Frame: ") + frame);
+    emit followFrame(frame);
+}
+
+QString BrowseState::CopyText(List list) const
+{
+    QString text;
+    for (const QString &name : m_models.at(Slot(list)).stringList())
+        text += name + QStringLiteral("\r\n");
+    return text;
+}
+
+bool BrowseState::Del(List list, int row)
+{
+    QStringListModel *listModel = model(list);
+    if (row < 0 || row >= listModel->rowCount())
+        return false;
+    listModel->removeRows(row, 1);
+    const QString count = QString::number(listModel->rowCount());
+    SetLabel(list, list == List::Free ? QStringLiteral("Unregistered (") + count + QLatin1Char(')')
+                                      : QStringLiteral("Registered (") + count + QLatin1Char(')'));
+    return true;
+}
+
+void BrowseState::Clear(List list)
+{
+    model(list)->setStringList({});
+    if (list == List::Free) {
+        m_scan.ForgetSeen();
+        m_acceptedSoFar = 0;
+        SetLabel(list, QStringLiteral("Unregistered"));
+    } else {
+        SetLabel(list, QStringLiteral("Registered"));
+    }
+}
