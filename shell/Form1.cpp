@@ -55,7 +55,8 @@ Form1::Form1(Program &program, ProgramWindows &windows, QWidget *parent)
         [this](const QString &startFolder, SourceSelection::ChosenList chosen) {
             ChooseCustomList(startFolder, std::move(chosen));
         },
-        [this] { m_windows.OpenGenerator(); }, [] {}, // the browse window comes with the browse source
+        [this] { m_windows.OpenGenerator(); },
+        [this] { m_windows.OpenBrowse(); },
     });
 }
 

@@ -4,8 +4,8 @@
 #include "Form2.h"
 #include "Widgets.h"
 #include "app/Program.h"
-#include "browse/Form5.h"
 #include "app/Startup.h"
+#include "browse/Form5.h"
 #include "frmAbout.h"
 #include "frmSplash.h"
 #include "frmWebsite.h"
@@ -29,8 +29,9 @@ ProgramWindows::ProgramWindows(Program &program, BrowserFactory browsers, UrlOpe
 
 ProgramWindows::~ProgramWindows()
 {
-    for (QWidget *window : std::initializer_list<QWidget *>{m_website, m_whois, m_settings, m_generator,
-                                                            m_about, m_backupNotice, m_splash, m_main})
+    for (QWidget *window :
+         std::initializer_list<QWidget *>{m_browse, m_harvester, m_website, m_whois, m_settings, m_generator,
+                                          m_about, m_backupNotice, m_splash, m_main})
         delete window;
 }
 
@@ -186,10 +187,11 @@ void ProgramWindows::OpenBrowse()
     m_browse->setAttribute(Qt::WA_DeleteOnClose);
     connect(m_browse, &Form5::nameOpened, this, &ProgramWindows::OpenName);
     connect(&m_browse->state(), &BrowseState::backupNotice, this, &ProgramWindows::ShowBackupNotice);
-    connect(&m_browse->state(), &BrowseState::errorRaised, this, [this](const QString &title, const QString &text) {
-        if (m_main)
-            m_main->ShowError(title, text);
-    });
+    connect(&m_browse->state(), &BrowseState::errorRaised, this,
+            [this](const QString &title, const QString &text) {
+                if (m_main)
+                    m_main->ShowError(title, text);
+            });
     ShowMaximized(m_browse);
     m_browse->Load();
 }
@@ -222,8 +224,8 @@ void ProgramWindows::ShowBackupNotice()
 
 bool ProgramWindows::MainWindowClosed()
 {
-    for (QWidget *window :
-         std::initializer_list<QWidget *>{m_backupNotice, m_harvester, m_browse, m_generator, m_splash, m_whois}) {
+    for (QWidget *window : std::initializer_list<QWidget *>{m_backupNotice, m_harvester, m_browse,
+                                                            m_generator, m_splash, m_whois}) {
         if (window)
             window->close();
     }

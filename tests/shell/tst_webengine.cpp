@@ -1,4 +1,5 @@
 #include "app/Program.h"
+#include "browse/Form5.h"
 #include "platform/TextFile.h"
 #include "platform/WebEngineBrowser.h"
 #include "results/PurchaseLink.h"
@@ -27,6 +28,7 @@ private slots:
     void aRefusedConnectionCompletesWithoutMarkup();
     void purchasePageReplacesTheStartPage();
     void harvesterReadsThreeResultPages();
+    void browseWindowFollowsTheFramesOfAPage();
 
 private:
     SearchTestServer m_http;
@@ -122,12 +124,7 @@ void TestWebEngine::harvesterReadsThreeResultPages()
         *program, [](QWidget *parent) { return new WebEngineBrowser(parent); },
         [](const QUrl &) { return true; });
     Form1 *main = windows.CreateMainWindow();
-    QString rows;
-    for (const char *extension : {"com", "net", "info", "biz", "name"})
-        rows += QStringLiteral("%1|127.0.0.1|%2|Enabled\r\n").arg(QLatin1String(extension)).arg(whois.port());
-    TextFile::WriteAll(program->registrarFile().path(), rows);
-    program->ReloadRegistrars();
-    program->setProxyMode(false);
+    UseWhoisServer(*program, whois.port(), false);
     program->config().googleSearchBase = search.baseAddress();
     program->selection().Select(CandidateSourceId::GoogleSearch);
     program->controls().setSearchText("red car");
@@ -146,6 +143,40 @@ void TestWebEngine::harvesterReadsThreeResultPages()
                    "shop.com\r\nmike.com\r\nnovember.com\r\nOSCAR.NET\r\n\r\n"));
     main->findChild<QMessageBox *>("HarvestFinished")->button(QMessageBox::Ok)->click();
     QTRY_COMPARE_WITH_TIMEOUT(whois.queries().size(), 10, 30000);
+}
+
+void TestWebEngine::browseWindowFollowsTheFramesOfAPage()
+{
+    const auto page = [](const char *markup) {
+        return QByteArray("<html><head><title>Frame</title></head><body>") + markup + "</body></html>";
+    };
+    m_http.setPage("/start.html", page("<p>Nothing to see here.</p>"));
+    m_http.setPage("/frames.html", ExamplePages::kFrameset);
+    m_http.setPage("/left.html", page(ExamplePages::kLeftFrame));
+    m_http.setPage("/right.html", page(ExamplePages::kRightFrame));
+    WhoisTestServer whois;
+    QVERIFY(whois.Listen());
+
+    TestFolders folders;
+    auto program = folders.MakeProgram();
+    program->versionRecord().siteAddress = m_http.url("/start.html");
+    UseWhoisServer(*program, whois.port(), true);
+    ProgramWindows windows(
+        *program, [](QWidget *parent) { return new WebEngineBrowser(parent); },
+        [](const QUrl &) { return true; });
+    windows.OpenBrowse();
+    Form5 *form = windows.browse();
+    QVERIFY(form);
+    QTRY_COMPARE_WITH_TIMEOUT(form->state().panel(2), QString("No Domains Found"), 30000);
+    form->WebBrowser1->Navigate(m_http.url("/frames.html"));
+    QTRY_VERIFY_WITH_TIMEOUT(m_http.requestTargets().contains("/left.html") &&
+                                 m_http.requestTargets().contains("/right.html"),
+                             60000);
+    // The names are in the frames only: they are found through the second browser.
+    QTRY_COMPARE_WITH_TIMEOUT(whois.queries(), (QStringList{"sierra.com", "tango.net"}), 60000);
+    QTRY_COMPARE_WITH_TIMEOUT(form->state().model(BrowseState::List::Taken)->stringList(),
+                              (QStringList{"sierra.com", "tango.net"}), 30000);
+    QVERIFY(!form->WebBrowser2->view()->isVisible());
 }
 
 QTEST_MAIN(TestWebEngine)

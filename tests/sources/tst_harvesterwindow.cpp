@@ -57,11 +57,7 @@ void TestHarvesterWindow::init()
     m_rig = std::make_unique<GuiRig>(ProgramOptions{.timings = {20, 20, 20}});
     m_window = m_rig->windows->CreateMainWindow();
     m_window->show();
-    TextFile::WriteAll(
-        m_rig->program->registrarFile().path(),
-        QStringLiteral("proxy|127.0.0.1|%1|Enabled\r\ncom|127.0.0.1|%1|Enabled\r\n").arg(m_whois->port()));
-    m_rig->program->ReloadRegistrars();
-    m_rig->program->setProxyMode(true);
+    UseWhoisServer(*m_rig->program, m_whois->port(), true, {"com"});
     m_rig->program->config().googleSearchBase = "http://127.0.0.1:9";
     m_rig->program->config().yahooSearchBase = "http://127.0.0.1:9";
     m_rig->windows->setHarvestTimings({5, 10000, 2000});

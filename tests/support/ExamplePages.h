@@ -36,6 +36,10 @@ inline const char *const kBrowse2 = R"(<p>Seen before: alpha.com, bravo.net.</p>
 inline const char *const kLeftFrame = R"(<p>Left: <a href="http://www.sierra.com/">Sierra</a></p>)";
 inline const char *const kRightFrame = R"(<p>Right: tango.net is for sale</p>)";
 
+// A frameset page whose two frames are kLeftFrame and kRightFrame.
+inline const char *const kFrameset =
+    R"(<html><head><title>Frames</title></head><frameset cols="50%,50%"><frame src="/left.html"><frame src="right.html"></frameset></html>)";
+
 // Frame tags of every kind, on a page at http://127.0.0.1:8000/dir/top.html.
 inline const char *const kFrameTags =
     R"(<frame src="/left.html"><frame src='right.html' name=r><frame src=http://www.kilo.com/k.html>)"

@@ -63,3 +63,13 @@ quint16 ClosedPort()
     reserve.listen(QHostAddress::LocalHost);
     return reserve.serverPort(); // closed again when reserve goes
 }
+
+void UseWhoisServer(Program &program, quint16 port, bool proxyMode, const QStringList &extensions)
+{
+    QString rows = QStringLiteral("proxy|127.0.0.1|%1|Enabled\r\n").arg(port);
+    for (const QString &extension : extensions)
+        rows += QStringLiteral("%1|127.0.0.1|%2|Enabled\r\n").arg(extension).arg(port);
+    TextFile::WriteAll(program.registrarFile().path(), rows);
+    program.ReloadRegistrars();
+    program.setProxyMode(proxyMode);
+}

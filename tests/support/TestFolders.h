@@ -48,6 +48,11 @@ QByteArray FileBytes(const QString &path);
 // A port of 127.0.0.1 that nothing listens on: connections to it are refused.
 quint16 ClosedPort();
 
+// Points the whois table at a server on 127.0.0.1: the proxy row and one row per extension, all
+// enabled; proxy mode as given.
+void UseWhoisServer(Program &program, quint16 port, bool proxyMode,
+                    const QStringList &extensions = {"com", "net", "info", "biz", "name"});
+
 // A setting as stored ("Velquist" keeps the positions; the product name the rest).
 QString StoredSetting(Program &program, const QString &application, const QString &key,
                       const QString &defaultValue = QString());

@@ -1,0 +1,194 @@
+#include "browse/BrowseState.h"
+#include "results/ResultLists.h"
+#include "support/ExamplePages.h"
+#include "support/TestFolders.h"
+#include "tools/whoisd/WhoisTestServer.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+
+// The browse window's checks against a whois server on 127.0.0.1 behind the proxy row: one
+// connection, one name at a time, in the order found.
+class TestBrowseChecker : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void theNamesOfAPageAreCheckedOneAtATime();
+    void repliesThatAreNotAnAnswer_data();
+    void repliesThatAreNotAnAnswer();
+    void aBareExtensionIsJudgedButNotKept();
+    void ticksBeforeTheFirstScanSkipNothing();
+    void tenThousandUnusableNamesArePassedOver();
+    void aRefusedConnectionGivesUpAtOnce();
+
+private:
+    void MakeState(quint16 proxyPort, int tickMs = 50);
+    ResultLists &Lists() { return m_program->results(); }
+    QStringList Items(BrowseState::List list) { return m_state->model(list)->stringList(); }
+    // Queues names as a scan would and waits until the checker has been through all of them.
+    void QueueAndWait(const QStringList &names, int timeoutMs = 10000);
+
+    std::unique_ptr<WhoisTestServer> m_server;
+    std::unique_ptr<TestFolders> m_folders;
+    std::unique_ptr<Program> m_program;
+    std::unique_ptr<BrowseState> m_state;
+};
+
+void TestBrowseChecker::init()
+{
+    m_server = std::make_unique<WhoisTestServer>();
+    QVERIFY(m_server->Listen());
+    m_server->setRuleChooser([](const QString &name) {
+        const bool free =
+            name.startsWith('a') || name.startsWith('e') || name.startsWith(QLatin1String("ok"));
+        return free ? WhoisReplyRule::Free() : WhoisReplyRule::Taken();
+    });
+    m_folders = std::make_unique<TestFolders>();
+    m_program = m_folders->MakePreparedProgram();
+    MakeState(m_server->port());
+}
+
+void TestBrowseChecker::cleanup()
+{
+    m_state.reset();
+    m_program.reset();
+    m_folders.reset();
+    m_server.reset();
+}
+
+void TestBrowseChecker::MakeState(quint16 proxyPort, int tickMs)
+{
+    UseWhoisServer(*m_program, proxyPort, true);
+    m_state.reset();
+    m_state = std::make_unique<BrowseState>(
+        BrowseState::Services{m_program->registrars(), m_program->proxyModeFlag(), m_program->results(),
+                              m_program->resultFiles(), m_folders->path("BrowseQueue.txt"),
+                              m_program->config().excludedLinkTexts, m_program->socketFactory()},
+        BrowseTimings{tickMs, 1000, 2000});
+    m_state->Load();
+}
+
+void TestBrowseChecker::QueueAndWait(const QStringList &names, int timeoutMs)
+{
+    const qint64 end = m_state->checker().nextIndex() + names.size();
+    QVERIFY(m_state->queue().Append(names));
+    m_state->checker().FeedNext();
+    QTRY_VERIFY_WITH_TIMEOUT(m_state->checker().nextIndex() == end && !m_state->checker().isChecking(),
+                             timeoutMs);
+}
+
+void TestBrowseChecker::theNamesOfAPageAreCheckedOneAtATime()
+{
+    int mostOpen = 0;
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, this,
+            [&] { mostOpen = std::max(mostOpen, m_server->openConnections()); });
+    connect(m_server.get(), &WhoisTestServer::queryReceived, this,
+            [&] { mostOpen = std::max(mostOpen, m_server->openConnections()); });
+    watch.start(1);
+
+    m_state->PageCompleted(QString(ExamplePages::kBrowse1), "http://127.0.0.1/browse.html", false);
+    QTRY_COMPARE_WITH_TIMEOUT(m_state->panel(1), QString("Checked 6 unique domains."), 10000);
+
+    const QStringList found = {"alpha.com", "bravo.net",   "charlie.biz",
+                               "echo.info", "foxtrot.com", "lpha.com"};
+    QCOMPARE(m_server->queries(), found);
+    QCOMPARE(mostOpen, 1);
+    QCOMPARE(Items(BrowseState::List::Free), (QStringList{"alpha.com", "echo.info"}));
+    QCOMPARE(Items(BrowseState::List::Taken),
+             (QStringList{"bravo.net", "charlie.biz", "foxtrot.com", "lpha.com"}));
+    QCOMPARE(m_state->label(BrowseState::List::Free), QString("Unregistered: (2)"));
+    QCOMPARE(m_state->label(BrowseState::List::Taken), QString("Registered: (4)"));
+    QCOMPARE(Lists().items(ResultList::Mid), QStringList{"alpha.com"});
+    QCOMPARE(Lists().heading(ResultList::Mid), QString("Mid Profile (1)"));
+    QCOMPARE(Lists().items(ResultList::High), QStringList{"echo.info"});
+    QCOMPARE(Lists().heading(ResultList::High), QString("High Profile (1)"));
+    QCOMPARE(Lists().items(ResultList::Registered).size(), 4);
+    QCOMPARE(Lists().heading(ResultList::Registered), QString("Registered (4)"));
+    QCOMPARE(m_state->panel(2), QString("Finished domains on current page"));
+}
+
+void TestBrowseChecker::repliesThatAreNotAnAnswer_data()
+{
+    // x.com is asked with the rule; ok.com after it must still be checked.
+    QTest::addColumn<WhoisReplyRule>("rule");
+    QTest::addColumn<QString>("freeOrTaken"); // where x.com lands; empty: nowhere
+    WhoisReplyRule noMatch;
+    noMatch.reply = "NO MATCH FOR \"%NAME%\"\r\n";
+    QTest::newRow("no match, in capitals") << noMatch << "free";
+    QTest::newRow("answer after three ticks") << WhoisReplyRule::Taken(150) << "taken";
+    WhoisReplyRule neverClose = WhoisReplyRule::Taken();
+    neverClose.mode = WhoisReplyRule::Mode::NeverClose;
+    QTest::newRow("never closes") << neverClose << "";
+    WhoisReplyRule stream;
+    stream.mode = WhoisReplyRule::Mode::StreamForever;
+    QTest::newRow("streams without end") << stream << "";
+    WhoisReplyRule closeAtOnce;
+    closeAtOnce.mode = WhoisReplyRule::Mode::CloseAtOnce;
+    QTest::newRow("closes at once") << closeAtOnce << "";
+}
+
+void TestBrowseChecker::repliesThatAreNotAnAnswer()
+{
+    QFETCH(WhoisReplyRule, rule);
+    QFETCH(QString, freeOrTaken);
+    m_server->setRule("x.com", rule);
+    QStringList panels;
+    connect(m_state.get(), &BrowseState::panelChanged, this, [&](int panel, const QString &text) {
+        if (panel == 1)
+            panels << text;
+    });
+
+    QueueAndWait({"x.com", "ok.com"});
+
+    QCOMPARE(m_server->connectionsFor("x.com"), 1); // asked once, never again while it is slow
+    QCOMPARE(Items(BrowseState::List::Free).contains("x.com"), freeOrTaken == "free");
+    QCOMPARE(Items(BrowseState::List::Taken).contains("x.com"), freeOrTaken == "taken");
+    if (freeOrTaken.isEmpty()) {
+        QVERIFY2(panels.contains("Unchecked: x.com"), qPrintable(panels.join(" | ")));
+        QCOMPARE(Lists().counter(ResultList::Registered), 0);
+    }
+    QVERIFY(Items(BrowseState::List::Free).contains("ok.com"));
+}
+
+void TestBrowseChecker::aBareExtensionIsJudgedButNotKept()
+{
+    m_server->setRule(".com", WhoisReplyRule::Free());
+    QueueAndWait({".com"});
+    QCOMPARE(m_server->queries(), QStringList{".com"});
+    QVERIFY(Items(BrowseState::List::Free).isEmpty());
+    QCOMPARE(Lists().counter(ResultList::High) + Lists().counter(ResultList::Mid) +
+                 Lists().counter(ResultList::Low),
+             0);
+}
+
+void TestBrowseChecker::ticksBeforeTheFirstScanSkipNothing()
+{
+    QTest::qWait(250); // five ticks with no queue file
+    m_state->checker().FeedNext();
+    QCOMPARE(m_state->checker().nextIndex(), 0);
+    QueueAndWait({"ok.com"});
+    QCOMPARE(Items(BrowseState::List::Free), QStringList{"ok.com"});
+}
+
+void TestBrowseChecker::tenThousandUnusableNamesArePassedOver()
+{
+    QueueAndWait(NumberedNames("nothing", 10000) << "ok.com");
+    QCOMPARE(m_server->queries(), QStringList{"ok.com"});
+    QCOMPARE(m_state->panel(1), QString("Checked 1 unique domains."));
+}
+
+void TestBrowseChecker::aRefusedConnectionGivesUpAtOnce()
+{
+    MakeState(ClosedPort(), 2000);
+    QElapsedTimer timer;
+    timer.start();
+    QueueAndWait({"a.com", "b.com"}, 3000);
+    QVERIFY2(timer.elapsed() < 1500, qPrintable(QString("took %1 ms").arg(timer.elapsed())));
+    QVERIFY(Items(BrowseState::List::Free).isEmpty() && Items(BrowseState::List::Taken).isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestBrowseChecker)
+#include "tst_browsechecker.moc"
