@@ -24,8 +24,8 @@ using Widgets::ToPixels;
 
 namespace {
 
-const char *const kPresetCaptions[7] = {"Expired Traffic", "Deleted Domains", "Just Dropped", "AfterNIC",
-                                        "DMOZ",            "Google",          "Yahoo"};
+const char *const kPresetCaptions[7] = {
+    "Expired Traffic", "Deleted Domains", "Just Dropped", "AfterNIC", "DMOZ", "Google", "Yahoo"};
 constexpr int kListButtonHeight = 420; // twips
 constexpr int kListButtonWidth = 930;
 
@@ -69,6 +69,7 @@ void Form5::BuildControls()
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setEditable(true);
     Text1->setInsertPolicy(QComboBox::NoInsert);
+    Text1->installEventFilter(this); // keys reach the box first, and its line edit from there
     Text1->lineEdit()->installEventFilter(this);
     Command1 = Widgets::PictureButton(Frame1, "Command1", QString(), Picture::Go,
                                       QStringLiteral("Navigate to the current url!"));
@@ -119,7 +120,8 @@ void Form5::BuildControls()
         const auto n = static_cast<size_t>(list);
         ResultListView *view = ListView(list);
         view->setModel(m_state->model(list));
-        const auto button = [&](const char *array, const QString &caption, Picture picture, const QString &tip) {
+        const auto button = [&](const char *array, const QString &caption, Picture picture,
+                                const QString &tip) {
             QToolButton *b = Widgets::PictureButton(this, "", caption, picture, tip);
             b->setObjectName(QStringLiteral("%1_%2").arg(QLatin1String(array)).arg(n));
             b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
@@ -127,7 +129,8 @@ void Form5::BuildControls()
             return b;
         };
         cmdCopy.at(n) = button("cmdCopy", QStringLiteral("Copy"), Picture::Copy, QStringLiteral("Copy List"));
-        cmdClear.at(n) = button("cmdClear", QStringLiteral("Clear"), Picture::Clear, QStringLiteral("Clear List"));
+        cmdClear.at(n) =
+            button("cmdClear", QStringLiteral("Clear"), Picture::Clear, QStringLiteral("Clear List"));
         cmdClear2.at(n) =
             button("cmdClear2", QStringLiteral("Del"), Picture::Del, QStringLiteral("Delete Selected Item"));
         connect(cmdCopy.at(n), &QToolButton::clicked, this, [this, list] { Copy(list); });
@@ -150,7 +153,8 @@ void Form5::BuildControls()
         // It loads the frames of a page for the scan and is never shown.
         view->setParent(this);
         view->setObjectName(QStringLiteral("WebBrowser2"));
-        PlaceInTwips(view, D::kFrameBrowserLeft, D::kFrameBrowserTop, D::kFrameBrowserSize, D::kFrameBrowserSize);
+        PlaceInTwips(view, D::kFrameBrowserLeft, D::kFrameBrowserTop, D::kFrameBrowserSize,
+                     D::kFrameBrowserSize);
         view->hide();
     }
 
@@ -188,8 +192,9 @@ void Form5::ConnectBrowsers()
         m_state->PageCompleted(WebBrowser2->BodyMarkup(), address, true);
     });
     connect(&state, &BrowseState::followFrame, WebBrowser2, &WebBrowser::Navigate);
-    connect(&state, &BrowseState::panelChanged, this,
-            [this](int panel, const QString &text) { panels.at(static_cast<size_t>(panel - 1))->setText(text); });
+    connect(&state, &BrowseState::panelChanged, this, [this](int panel, const QString &text) {
+        panels.at(static_cast<size_t>(panel - 1))->setText(text);
+    });
     connect(&state, &BrowseState::labelChanged, this, [this](BrowseState::List list, const QString &text) {
         (list == BrowseState::List::Free ? Label1 : Label2)->setText(text);
     });
@@ -212,7 +217,7 @@ bool Form5::eventFilter(QObject *watched, QEvent *event)
 {
     // Enter in the address box is handled here, so the box does not also take it for a choice
     // from its list: one Enter, one navigation.
-    if (watched == Text1->lineEdit() && event->type() == QEvent::KeyPress) {
+    if ((watched == Text1 || watched == Text1->lineEdit()) && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             Command1_Click();
@@ -289,13 +294,15 @@ void Form5::ApplyLayout()
     const int rowsHeight = PlaceButtonRows();
     const int browserTop = (ToPixels(D::kFrame2Top) + rowsHeight + 4) * kTwipsPerPixel;
     const int statusHeight = StatusBar1->sizeHint().height();
-    const BrowseWindowLayout layout = LayoutBrowseWindow(width() * kTwipsPerPixel, height() * kTwipsPerPixel,
-                                                         statusHeight * kTwipsPerPixel, isMinimized(), browserTop);
+    const BrowseWindowLayout layout =
+        LayoutBrowseWindow(width() * kTwipsPerPixel, height() * kTwipsPerPixel, statusHeight * kTwipsPerPixel,
+                           isMinimized(), browserTop);
     switch (layout.action) {
     case BrowseWindowLayout::Action::None:
         return;
     case BrowseWindowLayout::Action::Resize:
-        resize((layout.width + kTwipsPerPixel - 1) / kTwipsPerPixel, (layout.height + kTwipsPerPixel - 1) / kTwipsPerPixel);
+        resize((layout.width + kTwipsPerPixel - 1) / kTwipsPerPixel,
+               (layout.height + kTwipsPerPixel - 1) / kTwipsPerPixel);
         return;
     case BrowseWindowLayout::Action::Apply:
         break;
@@ -305,12 +312,12 @@ void Form5::ApplyLayout()
     Frame2->setGeometry(0, ToPixels(D::kFrame2Top), ToPixels(layout.frameWidth), rowsHeight);
     PlaceInTwips(Text1, D::kAddressLeft, D::kAddressTop, layout.addressWidth, D::kAddressHeight);
     PlaceInTwips(Command1, layout.goButtonLeft, D::kAddressTop, D::kGoButtonWidth, D::kAddressHeight);
-    PlaceInTwips(Label2, D::kListLeft, D::kTakenLabelTop, D::kListWidth, 240);
-    PlaceInTwips(List2, D::kListLeft, D::kTakenListTop, D::kListWidth, D::kTakenListHeight);
-    PlaceInTwips(Label1, D::kListLeft, D::kFreeLabelTop, D::kListWidth, 240);
-    PlaceInTwips(List1, D::kListLeft, D::kFreeListTop, D::kListWidth, layout.freeListHeight);
-    const std::array<int, 3> buttonTops = {0, D::kFreeListTop + layout.freeListHeight + 45,
-                                           D::kTakenListTop + D::kTakenListHeight + 45};
+    PlaceInTwips(Label2, D::kListLeft, layout.takenLabelTop, D::kListWidth, 240);
+    PlaceInTwips(List2, D::kListLeft, layout.takenListTop, D::kListWidth, layout.takenListHeight);
+    PlaceInTwips(Label1, D::kListLeft, layout.freeLabelTop, D::kListWidth, 240);
+    PlaceInTwips(List1, D::kListLeft, layout.freeListTop, D::kListWidth, layout.freeListHeight);
+    const std::array<int, 3> buttonTops = {0, layout.freeListTop + layout.freeListHeight + 45,
+                                           layout.takenListTop + layout.takenListHeight + 45};
     for (size_t n = 1; n <= 2; ++n) {
         int left = D::kListLeft;
         for (QToolButton *button : {cmdCopy.at(n), cmdClear.at(n), cmdClear2.at(n)}) {

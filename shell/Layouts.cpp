@@ -87,7 +87,8 @@ WebsiteWindowLayout LayoutWebsiteWindow(int width, int height, int statusBarHeig
     return layout;
 }
 
-BrowseWindowLayout LayoutBrowseWindow(int width, int height, int statusBarHeight, bool minimised, int browserTop)
+BrowseWindowLayout LayoutBrowseWindow(int width, int height, int statusBarHeight, bool minimised,
+                                      int browserTop)
 {
     using D = BrowseWindowDesign;
     BrowseWindowLayout layout;
@@ -105,7 +106,18 @@ BrowseWindowLayout LayoutBrowseWindow(int width, int height, int statusBarHeight
     layout.frameWidth = width;
     layout.panelWidths.fill(width / 3 - 50);
     layout.browserWidth = width - D::kBrowserLeft - 125;
-    layout.freeListHeight = height - D::kFreeListTop - statusBarHeight - 800;
+    // The design's column, moved up into the gap above it and then with a shorter List2 when
+    // the window is too short for List1 (at the minimum height the design leaves it none).
+    const int designFree = height - D::kFreeListTop - statusBarHeight - 800;
+    const int missing = std::max(0, D::kMinFreeListHeight - designFree);
+    const int up = std::min(missing, std::max(0, D::kTakenLabelTop - browserTop));
+    const int shrink = std::min(missing - up, D::kTakenListHeight - D::kMinTakenListHeight);
+    layout.takenLabelTop = D::kTakenLabelTop - up;
+    layout.takenListTop = D::kTakenListTop - up;
+    layout.takenListHeight = D::kTakenListHeight - shrink;
+    layout.freeLabelTop = D::kFreeLabelTop - up - shrink;
+    layout.freeListTop = D::kFreeListTop - up - shrink;
+    layout.freeListHeight = designFree + up + shrink;
     layout.browserHeight = height - browserTop - statusBarHeight - 400;
     layout.addressWidth = width - D::kAddressLeft - D::kGoButtonWidth - 250;
     layout.goButtonLeft = D::kAddressLeft + layout.addressWidth + 100;

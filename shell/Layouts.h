@@ -124,9 +124,15 @@ struct BrowseWindowLayout
     std::array<int, 3> panelWidths{};
     int browserWidth = 0;
     int browserHeight = 0;
-    int freeListHeight = 0; // List1
-    int addressWidth = 0;   // Text1
-    int goButtonLeft = 0;   // Command1
+    // The list column: the design's places when they fit, moved up and squeezed when not.
+    int takenLabelTop = 0;   // Label2
+    int takenListTop = 0;    // List2
+    int takenListHeight = 0; // List2
+    int freeLabelTop = 0;    // Label1
+    int freeListTop = 0;     // List1
+    int freeListHeight = 0;  // List1
+    int addressWidth = 0;    // Text1
+    int goButtonLeft = 0;    // Command1
 };
 
 struct BrowseWindowDesign
@@ -147,6 +153,9 @@ struct BrowseWindowDesign
     static constexpr int kTakenListHeight = 2205;
     static constexpr int kFreeLabelTop = 5760;
     static constexpr int kFreeListTop = 6000;
+    // Below these the column moves up (no higher than the browser's top), then List2 shrinks.
+    static constexpr int kMinFreeListHeight = 1200;
+    static constexpr int kMinTakenListHeight = 600;
     static constexpr int kBrowserLeft = 3000;
     // The second browser's place in the design; it is never shown.
     static constexpr int kFrameBrowserLeft = 5880;
@@ -155,4 +164,5 @@ struct BrowseWindowDesign
 };
 
 // Lays the window out; browserTop is where the browser starts (below the button rows).
-BrowseWindowLayout LayoutBrowseWindow(int width, int height, int statusBarHeight, bool minimised, int browserTop);
+BrowseWindowLayout LayoutBrowseWindow(int width, int height, int statusBarHeight, bool minimised,
+                                      int browserTop);

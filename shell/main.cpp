@@ -34,6 +34,9 @@ int main(int argc, char **argv)
         config.googleSearchBase = base;
     if (const QString base = qEnvironmentVariable("ORVELLE_YAHOO_SEARCH_BASE"); !base.isEmpty())
         config.yahooSearchBase = base;
+    // And the start page of the browse and website windows at a local page.
+    if (const QString site = qEnvironmentVariable("ORVELLE_SITE_ADDRESS"); !site.isEmpty())
+        config.siteAddress = site;
 
     Program program(config, AppFolder::DefaultRoot(), SettingsStore::DefaultRoot(config.companyName),
                     TcpSocketComponent::Factory());

@@ -117,8 +117,8 @@ void TestBrowseWindow::addressBoxAndButtonsNavigate()
     Open();
     const QString address = "http://127.0.0.1:9/typed.html";
     m_form->Text1->setEditText(address);
-    QTest::keyClick(m_form->Text1->lineEdit(), Qt::Key_Return);
-    QTest::keyClick(m_form->Text1->lineEdit(), Qt::Key_Return);
+    QTest::keyClick(m_form->Text1, Qt::Key_Return); // as the keyboard delivers it
+    QTest::keyClick(m_form->Text1->lineEdit(), Qt::Key_Enter);
     QCOMPARE(m_form->Text1->count(), 2);
     QCOMPARE(Browser(1)->navigations.mid(1), (QStringList{address, address}));
 
@@ -243,6 +243,17 @@ void TestBrowseWindow::layoutRows()
     QCOMPARE(layout.panelWidths, (std::array<int, 3>{3950, 3950, 3950}));
     QCOMPARE(layout.goButtonLeft + BrowseWindowDesign::kGoButtonWidth, 12000 - 150);
     QCOMPARE(layout.browserHeight, 9000 - 1500 - 700);
+    QCOMPARE(
+        (QList<int>{layout.takenLabelTop, layout.takenListTop, layout.takenListHeight, layout.freeListTop}),
+        (QList<int>{2520, 2760, 2205, 6000}));
+
+    // At the smallest size the design leaves List1 no room: the column moves up to the browser's
+    // top, then List2 gives way, so List1 keeps its smallest height and nothing overlaps.
+    layout = LayoutBrowseWindow(6501, 6501, 300, false, 1500);
+    QCOMPARE(layout.takenLabelTop, 1500);
+    QCOMPARE(layout.freeListHeight, BrowseWindowDesign::kMinFreeListHeight);
+    QVERIFY(layout.takenListTop + layout.takenListHeight + 45 + 420 < layout.freeLabelTop);
+    QVERIFY(layout.freeListTop + layout.freeListHeight + 45 + 420 <= 6501 - 300);
 }
 
 void TestBrowseWindow::closingTheMainWindowEndsTheChecks()

@@ -2,6 +2,7 @@
 
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 #include <QUrlQuery>
 
 namespace {
@@ -78,9 +79,11 @@ void SearchTestServer::OnRequest(QTcpSocket *socket, const QByteArray &request)
     if (m_hanging.contains(target.section(QLatin1Char('?'), 0, 0)))
         return;
     const QByteArray body = PageFor(target);
-    socket->write("HTTP/1.0 200 OK\r\nContent-Type: text/html; charset=utf-8\r\nContent-Length: " +
-                  QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
-    socket->disconnectFromHost();
+    QTimer::singleShot(m_delayMs, socket, [socket, body] {
+        socket->write("HTTP/1.0 200 OK\r\nContent-Type: text/html; charset=utf-8\r\nContent-Length: " +
+                      QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
+        socket->disconnectFromHost();
+    });
 }
 
 QByteArray SearchTestServer::ResultsPage(Engine engine, const QStringList &hosts, const QString &title)

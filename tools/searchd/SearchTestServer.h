@@ -45,6 +45,8 @@ public:
     void setResultPage(Engine engine, int offset, const QByteArray &html);
     // Requests for this path are read and never answered; the connection stays open.
     void setHang(const QString &path) { m_hanging.insert(path); }
+    // Every answer waits this long first.
+    void setDelay(int ms) { m_delayMs = ms; }
 
     // Every request target (path and query, as received), in order.
     QStringList requestTargets() const { return m_targets; }
@@ -63,6 +65,7 @@ private:
     QHash<QString, QByteArray> m_pages;
     QHash<QString, QByteArray> m_results; // "google/0", "yahoo/21"
     QSet<QString> m_hanging;
+    int m_delayMs = 0;
     QByteArray m_defaultPage = "<html><head><title>Loopback</title></head><body>loopback</body></html>";
     QStringList m_targets;
 };

@@ -1,7 +1,7 @@
 // orvelle-searchd: a web server on 127.0.0.1 imitating the search engines' result pages, for
 // trying the harvester and the browse window without the real sites.
 //
-//   orvelle-searchd [--port N] [--per-page K] [--pages P]
+//   orvelle-searchd [--port N] [--per-page K] [--pages P] [--delay MS]
 //
 // Serves P result pages per engine with K hosts each (Google page i at start=100*i, Yahoo page
 // i at b=1+20*i), and /browse.html, /frames.html, /left.html and /right.html for the browse
@@ -28,22 +28,31 @@ int main(int argc, char **argv)
                                      QStringLiteral("K"), QStringLiteral("40"));
     const QCommandLineOption pages(QStringLiteral("pages"), QStringLiteral("Result pages of each engine."),
                                    QStringLiteral("P"), QStringLiteral("3"));
-    parser.addOptions({port, perPage, pages});
+    const QCommandLineOption delay(QStringLiteral("delay"),
+                                   QStringLiteral("Wait this long before each answer."), QStringLiteral("MS"),
+                                   QStringLiteral("0"));
+    parser.addOptions({port, perPage, pages, delay});
     parser.process(app);
     bool portOk = false;
     bool perPageOk = false;
     bool pagesOk = false;
+    bool delayOk = false;
     const int portNumber = parser.value(port).toInt(&portOk);
     const int hostsPerPage = parser.value(perPage).toInt(&perPageOk);
     const int pageCount = parser.value(pages).toInt(&pagesOk);
+    const int delayMs = parser.value(delay).toInt(&delayOk);
     if (!portOk || portNumber < 0 || portNumber > 65535 || !perPageOk || hostsPerPage < 0 ||
-        hostsPerPage > 10000 || !pagesOk || pageCount < 0 || pageCount > 1000) {
-        std::fprintf(stderr, "orvelle-searchd: --port 0..65535, --per-page 0..10000, --pages 0..1000\n");
+        hostsPerPage > 10000 || !pagesOk || pageCount < 0 || pageCount > 1000 || !delayOk || delayMs < 0 ||
+        delayMs > 600000) {
+        std::fprintf(
+            stderr,
+            "orvelle-searchd: --port 0..65535, --per-page 0..10000, --pages 0..1000, --delay 0..600000\n");
         return 2;
     }
 
     using Engine = SearchTestServer::Engine;
     SearchTestServer server;
+    server.setDelay(delayMs);
     for (int page = 0; page < pageCount; ++page) {
         const QStringList hosts = SearchTestServer::NumberedHosts(1 + page * hostsPerPage, hostsPerPage);
         server.setResultPage(Engine::Google, 100 * page,
