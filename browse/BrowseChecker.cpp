@@ -8,8 +8,6 @@
 #include "sources/xurlEncode.h"
 #include "whois_table/RegistrarTable.h"
 
-#include <QFileInfo>
-
 namespace {
 
 bool IsBareOrQuotedExtension(const QString &name)
@@ -20,8 +18,8 @@ bool IsBareOrQuotedExtension(const QString &name)
 
 int CheckedCount(const ResultLists &lists)
 {
-    return lists.counter(ResultList::Registered) + lists.counter(ResultList::High) + lists.counter(ResultList::Mid) +
-           lists.counter(ResultList::Low);
+    return lists.counter(ResultList::Registered) + lists.counter(ResultList::High) +
+           lists.counter(ResultList::Mid) + lists.counter(ResultList::Low);
 }
 
 } // namespace
@@ -43,6 +41,7 @@ BrowseChecker::~BrowseChecker()
 void BrowseChecker::Start()
 {
     m_running = true;
+    m_reported.clear();
     m_feedTimer.start();
 }
 
@@ -112,16 +111,13 @@ void BrowseChecker::FileReply(const QString &name, const QString &reply)
         emit panelText(1, QStringLiteral("Unchecked: ") + name);
         return;
     }
-    if (IsBareOrQuotedExtension(name) || (verdict == Verdict::Free && name.contains(QLatin1String("endoffile"))))
+    if (IsBareOrQuotedExtension(name) ||
+        (verdict == Verdict::Free && name.contains(QLatin1String("endoffile"))))
         return; // judged, but no name to keep
     Filing filing(m_services.lists, m_services.files);
     const Filing::Result filed = filing.FileVerdict(name, verdict);
-    if (!filed.saved) {
-        emit errorRaised(QStringLiteral("Result files"),
-                         QStringLiteral("The result file \"%1\" cannot be written. The names found stay in the "
-                                        "lists; copy them before closing the program.")
-                             .arg(QFileInfo(m_services.files.lastFailedPath()).absoluteFilePath()));
-    }
+    if (!filed.saved)
+        ReportOnce(QStringLiteral("profile"), Filing::ProfileWriteFailed(m_services.files.lastFailedPath()));
     if (filed.outcome == CheckOutcome::Registered) {
         emit nameTaken(name);
     } else if (filed.outcome != CheckOutcome::NotFiled) {
@@ -133,14 +129,21 @@ void BrowseChecker::FileReply(const QString &name, const QString &reply)
         emit backupNotice();
         break;
     case Filing::Overflow::WriteFailed:
-        emit errorRaised(QStringLiteral("Result files"),
-                         QStringLiteral("The overflow file \"%1\" cannot be written, so the full lists were not "
-                                        "moved there; they stay in the window.")
-                             .arg(QFileInfo(m_services.files.lastFailedPath()).absoluteFilePath()));
+        ReportOnce(QStringLiteral("overflow"),
+                   Filing::OverflowWriteFailed(m_services.files.lastFailedPath()));
         break;
     case Filing::Overflow::None:
         break;
     }
+}
+
+void BrowseChecker::ReportOnce(const QString &what, const QString &text)
+{
+    // A disk that stays full would otherwise bring a message after every name.
+    if (m_reported.contains(what))
+        return;
+    m_reported.insert(what);
+    emit errorRaised(QStringLiteral("Result files"), text);
 }
 
 void BrowseChecker::GiveUp()

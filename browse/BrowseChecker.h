@@ -4,6 +4,7 @@
 #include "engine/WhoisSlot.h"
 
 #include <QObject>
+#include <QSet>
 #include <QTimer>
 
 #include <memory>
@@ -66,6 +67,8 @@ private:
     bool StartCheck(const QString &queued);
     void GiveUp();
     void FileReply(const QString &name, const QString &reply);
+    // Each kind of write failure is told once while the window is open.
+    void ReportOnce(const QString &what, const QString &text);
 
     Services m_services;
     BrowseQueue &m_queue;
@@ -74,4 +77,5 @@ private:
     bool m_running = false;
     bool m_checking = false;
     qint64 m_nextIndex = 0;
+    QSet<QString> m_reported;
 };

@@ -3,10 +3,9 @@
 #include "results/ResultLists.h"
 
 BrowseState::BrowseState(const Services &services, BrowseTimings timings, QObject *parent)
-    : QObject(parent), m_lists(services.lists), m_timings(timings),
-      m_scan(services.registrars, services.excludedLinkTexts), m_queue(services.queuePath),
-      m_checker({services.registrars, services.proxyMode, services.lists, services.files}, m_queue,
-                services.sockets(), timings.tickMs)
+    : QObject(parent), m_lists(services.checks.lists), m_timings(timings),
+      m_scan(services.checks.registrars, services.excludedLinkTexts), m_queue(services.queuePath),
+      m_checker(services.checks, m_queue, services.sockets(), timings.tickMs)
 {
     m_labels = {QStringLiteral("Unregistered:"), QStringLiteral("Registered:")};
     m_frameTimeout.setSingleShot(true);
@@ -27,7 +26,8 @@ BrowseState::BrowseState(const Services &services, BrowseTimings timings, QObjec
     connect(&m_checker, &BrowseChecker::nameTaken, this, [this](const QString &name) {
         AddToList(List::Taken, name);
         SetLabel(List::Taken, QStringLiteral("Registered: (") +
-                                  QString::number(m_lists.counter(ResultList::Registered)) + QLatin1Char(')'));
+                                  QString::number(m_lists.counter(ResultList::Registered)) +
+                                  QLatin1Char(')'));
     });
     connect(&m_checker, &BrowseChecker::queueDone, this, [this] {
         if (m_pageFoundCount > 0)
@@ -93,7 +93,8 @@ void BrowseState::DownloadBegin()
     m_framesSeen.clear();
 }
 
-void BrowseState::PageCompleted(const std::optional<QString> &markup, const QString &address, bool fromFrameBrowser)
+void BrowseState::PageCompleted(const std::optional<QString> &markup, const QString &address,
+                                bool fromFrameBrowser)
 {
     if (!m_loaded)
         return;
@@ -140,7 +141,8 @@ void BrowseState::ScanStep()
                          QStringLiteral("The names found cannot be queued in \"%1\".").arg(m_queue.path()));
     }
     m_queuedCount += accepted;
-    SetPanel(2, m_pageFoundCount < 1 ? QStringLiteral("No Domains Found") : QStringLiteral("Domains Found, Checking Status"));
+    SetPanel(2, m_pageFoundCount < 1 ? QStringLiteral("No Domains Found")
+                                     : QStringLiteral("Domains Found, Checking Status"));
     m_checker.FeedNext();
     QueueFrames(page);
     ScanNext();
@@ -170,19 +172,14 @@ void BrowseState::FollowNextFrame()
 
 QString BrowseState::CopyText(List list) const
 {
-    QString text;
-    for (const QString &name : m_models.at(Slot(list)).stringList())
-        text += name + QStringLiteral("\r\n");
-    return text;
+    return ResultLists::CopyText(m_models.at(Slot(list)).stringList());
 }
 
 bool BrowseState::Del(List list, int row)
 {
-    QStringListModel *listModel = model(list);
-    if (row < 0 || row >= listModel->rowCount())
+    if (!ResultLists::RemoveRow(*model(list), row))
         return false;
-    listModel->removeRows(row, 1);
-    const QString count = QString::number(listModel->rowCount());
+    const QString count = QString::number(model(list)->rowCount());
     SetLabel(list, list == List::Free ? QStringLiteral("Unregistered (") + count + QLatin1Char(')')
                                       : QStringLiteral("Registered (") + count + QLatin1Char(')'));
     return true;

@@ -37,10 +37,7 @@ class BrowseState : public QObject
 public:
     struct Services
     {
-        const RegistrarTable &registrars;
-        const bool &proxyMode;
-        ResultLists &lists;
-        ResultFiles &files;
+        BrowseChecker::Services checks; // the whois table, the proxy switch, the lists and files
         QString queuePath;
         QStringList excludedLinkTexts;
         SocketFactory sockets;
@@ -48,8 +45,8 @@ public:
     // The window's two lists.
     enum class List
     {
-        Free = 1,  // "Unregistered"
-        Taken = 2  // "Registered"
+        Free = 1, // "Unregistered"
+        Taken = 2 // "Registered"
     };
 
     BrowseState(const Services &services, BrowseTimings timings = {}, QObject *parent = nullptr);

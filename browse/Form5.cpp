@@ -38,11 +38,13 @@ Form5::Form5(Program &program, WebBrowser *browser, WebBrowser *frameBrowser, Br
     setObjectName(QStringLiteral("Form5"));
     setWindowTitle(QStringLiteral("Browse for Domains"));
     setWindowIcon(QIcon(ProgramEmblem(64)));
-    m_state = std::make_unique<BrowseState>(
-        BrowseState::Services{program.registrars(), program.proxyModeFlag(), program.results(),
-                              program.resultFiles(), program.paths().browseQueue(),
-                              program.config().excludedLinkTexts, program.socketFactory()},
-        timings);
+    m_state =
+        std::make_unique<BrowseState>(BrowseState::Services{{program.registrars(), program.proxyModeFlag(),
+                                                             program.results(), program.resultFiles()},
+                                                            program.paths().browseQueue(),
+                                                            program.config().excludedLinkTexts,
+                                                            program.socketFactory()},
+                                      timings);
     BuildControls();
     ConnectBrowsers();
     resize(1000, 700);
@@ -71,16 +73,13 @@ void Form5::BuildControls()
     Text1->setInsertPolicy(QComboBox::NoInsert);
     Text1->installEventFilter(this); // keys reach the box first, and its line edit from there
     Text1->lineEdit()->installEventFilter(this);
-    Command1 = Widgets::PictureButton(Frame1, "Command1", QString(), Picture::Go,
-                                      QStringLiteral("Navigate to the current url!"));
-    Command1->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    Command1 =
+        Widgets::IconButton(Frame1, "Command1", Picture::Go, QStringLiteral("Navigate to the current url!"));
 
     Frame2 = new QGroupBox(this);
     Frame2->setObjectName(QStringLiteral("Frame2"));
     const auto navigation = [this](const char *name, Picture picture, const char *tip) {
-        QToolButton *button = Widgets::PictureButton(Frame2, name, QString(), picture, QLatin1String(tip));
-        button->setToolButtonStyle(Qt::ToolButtonIconOnly);
-        return button;
+        return Widgets::IconButton(Frame2, name, picture, QLatin1String(tip));
     };
     cmdBack = navigation("cmdBack", Picture::Back, "Go Back");
     cmdFwd = navigation("cmdFwd", Picture::Forward, "Go Forward");

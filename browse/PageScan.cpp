@@ -11,8 +11,8 @@ namespace {
 
 bool IsDelimiter(QChar c)
 {
-    return c == QLatin1Char('\'') || c == QLatin1Char('=') || c == QLatin1Char('<') || c == QLatin1Char('"') ||
-           c == QLatin1Char(' ') || c == QLatin1Char('>');
+    return c == QLatin1Char('\'') || c == QLatin1Char('=') || c == QLatin1Char('<') ||
+           c == QLatin1Char('"') || c == QLatin1Char(' ') || c == QLatin1Char('>');
 }
 
 bool StartsWithAt(const QString &text, qsizetype at, QLatin1StringView word)
@@ -62,7 +62,8 @@ std::optional<QString> PageScan::EmbeddedCandidate(const QString &line, QString 
     };
     bool delimited = false;
     for (qsizetype i = start; i < end && !delimited; ++i)
-        delimited = stopsHere(i) || line.mid(i, end - i).contains(QLatin1String("http://"), Qt::CaseInsensitive);
+        delimited =
+            stopsHere(i) || line.mid(i, end - i).contains(QLatin1String("http://"), Qt::CaseInsensitive);
     while (!delimited && start > 0) {
         --start;
         delimited = stopsHere(start);
@@ -134,11 +135,12 @@ QStringList PageScan::FrameAddresses(const QString &markup, const QString &pageA
     const QUrl base(pageAddress);
     QStringList addresses;
     qsizetype at = 0;
-    while (addresses.size() < kMaxFrames && (at = markup.indexOf(QLatin1String("<frame"), at, Qt::CaseInsensitive)) >= 0) {
+    while (addresses.size() < kMaxFrames &&
+           (at = markup.indexOf(QLatin1String("<frame"), at, Qt::CaseInsensitive)) >= 0) {
         const qsizetype tagStart = at + 6;
         at = tagStart;
-        if (tagStart < markup.size() && !markup.at(tagStart).isSpace() && markup.at(tagStart) != QLatin1Char('>') &&
-            markup.at(tagStart) != QLatin1Char('/'))
+        if (tagStart < markup.size() && !markup.at(tagStart).isSpace() &&
+            markup.at(tagStart) != QLatin1Char('>') && markup.at(tagStart) != QLatin1Char('/'))
             continue; // <frameset ...>
         qsizetype tagEnd = markup.indexOf(QLatin1Char('>'), tagStart);
         if (tagEnd < 0)
@@ -149,7 +151,8 @@ QStringList PageScan::FrameAddresses(const QString &markup, const QString &pageA
             continue;
         qsizetype valueStart = src + 4;
         qsizetype valueEnd = tag.size();
-        if (valueStart < tag.size() && (tag.at(valueStart) == QLatin1Char('"') || tag.at(valueStart) == QLatin1Char('\''))) {
+        if (valueStart < tag.size() &&
+            (tag.at(valueStart) == QLatin1Char('"') || tag.at(valueStart) == QLatin1Char('\''))) {
             const QChar quote = tag.at(valueStart++);
             valueEnd = tag.indexOf(quote, valueStart);
             if (valueEnd < 0)

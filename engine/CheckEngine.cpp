@@ -208,10 +208,7 @@ void CheckEngine::ReplyComplete(WhoisSlot &slot)
     const Verdict verdict = JudgeReply(reply);
     const Filing::Result filed = filing.FileVerdict(slot.name(), verdict);
     if (!filed.saved) {
-        ReportOnce(QStringLiteral("profile"),
-                   QStringLiteral("The result file \"%1\" cannot be written. The names found stay in the "
-                                  "lists; copy them before closing the program.")
-                       .arg(Shown(m_services.files.lastFailedPath())));
+        ReportOnce(QStringLiteral("profile"), Filing::ProfileWriteFailed(m_services.files.lastFailedPath()));
     }
     Finish(slot, filed.outcome, verdict == Verdict::NoVerdict ? NoVerdictReason(reply) : QString());
     CheckOverflow(filing);
@@ -231,10 +228,7 @@ void CheckEngine::CheckOverflow(Filing &filing)
     case Filing::Overflow::WriteFailed:
         m_overflowFailedThisBatch = true;
         ReportOnce(QStringLiteral("overflow"),
-                   QStringLiteral("The overflow file \"%1\" cannot be written, so the full lists were not "
-                                  "moved there; they stay in the window. Copy them before closing the "
-                                  "program.")
-                       .arg(Shown(m_services.files.lastFailedPath())));
+                   Filing::OverflowWriteFailed(m_services.files.lastFailedPath()));
         break;
     case Filing::Overflow::None:
         break;

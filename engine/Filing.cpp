@@ -2,6 +2,8 @@
 
 #include "results/ResultFiles.h"
 
+#include <QFileInfo>
+
 namespace {
 
 bool IsBareExtension(const QString &name)
@@ -114,4 +116,19 @@ Filing::Overflow Filing::CheckOverflow()
         return Overflow::WriteFailed; // emptying the lists now would lose the names
     m_files.ResetProfileLists(m_lists);
     return Overflow::Done;
+}
+
+QString Filing::ProfileWriteFailed(const QString &path)
+{
+    return QStringLiteral("The result file \"%1\" cannot be written. The names found stay in the lists; copy "
+                          "them before closing the program.")
+        .arg(QFileInfo(path).absoluteFilePath());
+}
+
+QString Filing::OverflowWriteFailed(const QString &path)
+{
+    return QStringLiteral(
+               "The overflow file \"%1\" cannot be written, so the full lists were not moved there; "
+               "they stay in the window. Copy them before closing the program.")
+        .arg(QFileInfo(path).absoluteFilePath());
 }

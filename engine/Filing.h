@@ -58,6 +58,11 @@ public:
     // new stamp. Lists whose overflow files could not be written are kept.
     Overflow CheckOverflow();
 
+    // What the user is told when the profile files, or the overflow files, cannot be written
+    // (the path of the file that failed).
+    static QString ProfileWriteFailed(const QString &path);
+    static QString OverflowWriteFailed(const QString &path);
+
     static constexpr int kOverflowLimit = 20000;
     static constexpr int kRegisteredLimit = 100;
 

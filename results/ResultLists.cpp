@@ -95,18 +95,29 @@ void ResultLists::Empty(ResultList list)
 
 QString ResultLists::CopyText(ResultList list) const
 {
+    return CopyText(items(list));
+}
+
+QString ResultLists::CopyText(const QStringList &names)
+{
     QString text;
-    for (const QString &name : items(list))
+    for (const QString &name : names)
         text += name + QStringLiteral("\r\n");
     return text;
 }
 
+bool ResultLists::RemoveRow(QStringListModel &listModel, int row)
+{
+    if (row < 0 || row >= listModel.rowCount())
+        return false;
+    listModel.removeRows(row, 1);
+    return true;
+}
+
 bool ResultLists::Del(ResultList list, int currentRow)
 {
-    QStringListModel *listModel = model(list);
-    if (currentRow < 0 || currentRow >= listModel->rowCount())
+    if (!RemoveRow(*model(list), currentRow))
         return false;
-    listModel->removeRows(currentRow, 1);
     if (list == Saved) {
         SaveRemembered();
     } else {

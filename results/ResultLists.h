@@ -62,6 +62,9 @@ public:
 
     // The whole list as text, every item followed by CR LF.
     QString CopyText(ResultList list) const;
+    static QString CopyText(const QStringList &names);
+    // Removes a row of a list; false when there is no such row.
+    static bool RemoveRow(QStringListModel &listModel, int row);
     // Removes the item at currentRow. The four counted lists count it off and show the counted
     // heading; the saved list is written to its file. False when there is no such item.
     bool Del(ResultList list, int currentRow);

@@ -30,6 +30,13 @@ QToolButton *PictureButton(QWidget *parent, const char *name, const QString &cap
     return button;
 }
 
+QToolButton *IconButton(QWidget *parent, const char *name, Picture picture, const QString &toolTip)
+{
+    QToolButton *button = PictureButton(parent, name, QString(), picture, toolTip);
+    button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    return button;
+}
+
 QLabel *NamedLabel(QWidget *parent, const char *name, const QString &text)
 {
     auto *label = new QLabel(text, parent);

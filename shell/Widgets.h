@@ -22,6 +22,8 @@ void PlaceInTwips(QWidget *widget, int left, int top, int width, int height);
 // A button with a small picture above its caption.
 QToolButton *PictureButton(QWidget *parent, const char *name, const QString &caption, Picture picture,
                            const QString &toolTip = QString());
+// A button showing only its picture (navigation buttons).
+QToolButton *IconButton(QWidget *parent, const char *name, Picture picture, const QString &toolTip);
 QLabel *NamedLabel(QWidget *parent, const char *name, const QString &text);
 QLineEdit *NamedLineEdit(QWidget *parent, const char *name, const QString &text,
                          const QString &toolTip = QString());

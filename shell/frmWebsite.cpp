@@ -34,11 +34,7 @@ frmWebsite::frmWebsite(const ProgramConfig &config, WebBrowser *browser, QWidget
     Text1 = new QLineEdit(frmBrowser);
     Text1->setObjectName(QStringLiteral("Text1"));
     const auto button = [this](const char *name, Picture picture, const char *tip) {
-        auto *created = new QToolButton(frmBrowser);
-        created->setObjectName(QLatin1String(name));
-        created->setIcon(PictureIcon(picture));
-        created->setToolTip(QLatin1String(tip));
-        return created;
+        return Widgets::IconButton(frmBrowser, name, picture, QLatin1String(tip));
     };
     Command3 = button("Command3", Picture::Go, "browse the entered url");
     Command4 = button("Command4", Picture::Back, "back");

@@ -1,10 +1,12 @@
 #include "browse/BrowseState.h"
 #include "results/ResultLists.h"
 #include "support/ExamplePages.h"
+#include "support/FileSizeLimit.h"
 #include "support/TestFolders.h"
 #include "tools/whoisd/WhoisTestServer.h"
 
 #include <QElapsedTimer>
+#include <QSignalSpy>
 #include <QTest>
 
 // The browse window's checks against a whois server on 127.0.0.1 behind the proxy row: one
@@ -22,6 +24,7 @@ private slots:
     void ticksBeforeTheFirstScanSkipNothing();
     void tenThousandUnusableNamesArePassedOver();
     void aRefusedConnectionGivesUpAtOnce();
+    void aResultFileThatCannotBeWrittenIsToldOnce();
 
 private:
     void MakeState(quint16 proxyPort, int tickMs = 50);
@@ -63,9 +66,11 @@ void TestBrowseChecker::MakeState(quint16 proxyPort, int tickMs)
     UseWhoisServer(*m_program, proxyPort, true);
     m_state.reset();
     m_state = std::make_unique<BrowseState>(
-        BrowseState::Services{m_program->registrars(), m_program->proxyModeFlag(), m_program->results(),
-                              m_program->resultFiles(), m_folders->path("BrowseQueue.txt"),
-                              m_program->config().excludedLinkTexts, m_program->socketFactory()},
+        BrowseState::Services{{m_program->registrars(), m_program->proxyModeFlag(), m_program->results(),
+                               m_program->resultFiles()},
+                              m_folders->path("BrowseQueue.txt"),
+                              m_program->config().excludedLinkTexts,
+                              m_program->socketFactory()},
         BrowseTimings{tickMs, 1000, 2000});
     m_state->Load();
 }
@@ -188,6 +193,20 @@ void TestBrowseChecker::aRefusedConnectionGivesUpAtOnce()
     QueueAndWait({"a.com", "b.com"}, 3000);
     QVERIFY2(timer.elapsed() < 1500, qPrintable(QString("took %1 ms").arg(timer.elapsed())));
     QVERIFY(Items(BrowseState::List::Free).isEmpty() && Items(BrowseState::List::Taken).isEmpty());
+}
+
+void TestBrowseChecker::aResultFileThatCannotBeWrittenIsToldOnce()
+{
+    QSignalSpy errors(m_state.get(), &BrowseState::errorRaised);
+    QVERIFY(m_state->queue().Append({"alpha.com", "echo.info", "ok.com"}));
+    {
+        FileSizeLimit full(1); // the disk is full for the profile files
+        m_state->checker().FeedNext();
+        QTRY_COMPARE(m_state->checker().nextIndex(), 3);
+    }
+    QCOMPARE(errors.count(), 1);
+    QVERIFY(errors.first().at(1).toString().contains("cannot be written"));
+    QCOMPARE(Items(BrowseState::List::Free), (QStringList{"alpha.com", "echo.info", "ok.com"}));
 }
 
 QTEST_GUILESS_MAIN(TestBrowseChecker)

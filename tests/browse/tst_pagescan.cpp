@@ -56,11 +56,11 @@ void TestPageScan::namesOfAPage_data()
 {
     QTest::addColumn<QStringList>("pages"); // scanned in order; the names of the last one count
     QTest::addColumn<QStringList>("names");
-    QTest::newRow("a browse page")
-        << QStringList{ExamplePages::kBrowse1}
-        << QStringList{"alpha.com", "bravo.net", "charlie.biz", "echo.info", "foxtrot.com", "lpha.com"};
-    QTest::newRow("one name a line, seen already") << QStringList{ExamplePages::kBrowse1, ExamplePages::kBrowse2}
-                                                    << QStringList();
+    QTest::newRow("a browse page") << QStringList{ExamplePages::kBrowse1}
+                                   << QStringList{"alpha.com", "bravo.net",   "charlie.biz",
+                                                  "echo.info", "foxtrot.com", "lpha.com"};
+    QTest::newRow("one name a line, seen already")
+        << QStringList{ExamplePages::kBrowse1, ExamplePages::kBrowse2} << QStringList();
     QTest::newRow("no name") << QStringList{"<p>Nothing to see here.</p>"} << QStringList();
     QTest::newRow("a name at the start of a line keeps its first letter")
         << QStringList{"<p>see a.com/bar.net/ ok</p>"} << QStringList{"a.com", "bar.net"};
@@ -98,8 +98,7 @@ void TestPageScan::framesAreFollowedOnceAndAtMostEight()
     const QStringList addresses = PageScan::FrameAddresses(twelve, "http://h/");
     QCOMPARE(addresses.size(), 8);
     QCOMPARE(addresses.last(), QString("http://h/f8.html"));
-    QCOMPARE(PageScan::FrameAddresses(kSameFrameTwice, "http://h/"),
-             QStringList{"http://h/a.html"});
+    QCOMPARE(PageScan::FrameAddresses(kSameFrameTwice, "http://h/"), QStringList{"http://h/a.html"});
 }
 
 void TestPageScan::frameTagLinesAreNotScanned()
@@ -122,8 +121,10 @@ void TestPageScan::queueFileBytes()
     QVERIFY(!queue.ReadQueuedName(0)); // no file yet: nothing to read, nothing skipped
     queue.Append(Scan(ExamplePages::kBrowse1));
     queue.Append(Scan("<p>Nothing to see here.</p>"));
-    QCOMPARE(FileBytes(queue.path()),
-             QByteArray("alpha.com\r\nbravo.net\r\ncharlie.biz\r\necho.info\r\nfoxtrot.com\r\nlpha.com\r\n\r\n\r\n"));
+    QCOMPARE(
+        FileBytes(queue.path()),
+        QByteArray(
+            "alpha.com\r\nbravo.net\r\ncharlie.biz\r\necho.info\r\nfoxtrot.com\r\nlpha.com\r\n\r\n\r\n"));
     QCOMPARE(queue.ReadQueuedName(5), std::optional<QString>("lpha.com"));
     QVERIFY(!queue.ReadQueuedName(6));
     QVERIFY(queue.Reset());
