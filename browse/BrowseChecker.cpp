@@ -1,7 +1,6 @@
 #include "BrowseChecker.h"
 
 #include "engine/Filing.h"
-#include "platform/TextFile.h"
 #include "results/ResultFiles.h"
 #include "results/ResultLists.h"
 #include "sources/xCorrectName.h"
@@ -96,17 +95,16 @@ void BrowseChecker::ReplyComplete(WhoisSlot &slot)
         return;
     }
     const QString name = slot.name();
-    const QString reply = TextFile::Decode(slot.reply());
+    const Judgement judgement = JudgeReplyBytes(slot.reply(), {name});
     slot.Reset();
     m_checking = false;
-    FileReply(name, reply);
+    FileReply(name, judgement.verdict);
     ++m_nextIndex;
     FeedNext();
 }
 
-void BrowseChecker::FileReply(const QString &name, const QString &reply)
+void BrowseChecker::FileReply(const QString &name, Verdict verdict)
 {
-    const Verdict verdict = JudgeReply(reply);
     if (verdict == Verdict::NoVerdict) {
         emit panelText(1, QStringLiteral("Unchecked: ") + name);
         return;

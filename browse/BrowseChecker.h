@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BrowseQueue.h"
+#include "engine/Verdict.h"
 #include "engine/WhoisSlot.h"
 
 #include <QObject>
@@ -66,7 +67,7 @@ private:
 
     bool StartCheck(const QString &queued);
     void GiveUp();
-    void FileReply(const QString &name, const QString &reply);
+    void FileReply(const QString &name, Verdict verdict);
     // Each kind of write failure is told once while the window is open.
     void ReportOnce(const QString &what, const QString &text);
 

@@ -1,7 +1,6 @@
 #include "CheckEngine.h"
 
 #include "Verdict.h"
-#include "platform/TextFile.h"
 #include "results/ResultFiles.h"
 #include "results/ResultLists.h"
 #include "sources/CandidateFile.h"
@@ -19,12 +18,6 @@ const QString kRunTitle = QStringLiteral("Search");
 // Error numbers the messages report, as users of the program know them.
 constexpr int kErrorSubscript = 9;
 constexpr int kErrorInvalidArgument = 5;
-
-QString NoVerdictReason(const QString &reply)
-{
-    return reply.trimmed().isEmpty() ? QStringLiteral("empty reply")
-                                     : QStringLiteral("the server refused to answer");
-}
 
 QString Shown(const QString &path)
 {
@@ -203,14 +196,13 @@ void CheckEngine::ReplyComplete(WhoisSlot &slot)
         return;
     }
     slot.StopTimer();
-    const QString reply = TextFile::Decode(slot.reply());
     Filing filing(m_services.lists, m_services.files);
-    const Verdict verdict = JudgeReply(reply);
-    const Filing::Result filed = filing.FileVerdict(slot.name(), verdict);
+    const Judgement judgement = JudgeReplyBytes(slot.reply(), {slot.name()});
+    const Filing::Result filed = filing.FileVerdict(slot.name(), judgement.verdict);
     if (!filed.saved) {
         ReportOnce(QStringLiteral("profile"), Filing::ProfileWriteFailed(m_services.files.lastFailedPath()));
     }
-    Finish(slot, filed.outcome, verdict == Verdict::NoVerdict ? NoVerdictReason(reply) : QString());
+    Finish(slot, filed.outcome, judgement.reason);
     CheckOverflow(filing);
     slot.CloseConnection();
     SlotFinished();
