@@ -28,19 +28,21 @@ QString Shown(const QString &path)
 
 CheckEngine::CheckEngine(Services services, const SocketFactory &socketFactory, EngineTimings timings,
                          QObject *parent)
-    : QObject(parent), m_services(std::move(services)), m_timings(timings)
+    : QObject(parent), m_services(std::move(services)), m_timings(timings),
+      m_pacer({timings.coolDownBaseMs, timings.coolDownCapMs})
 {
     WhoisSlotHost &host = *this;
     for (int i = 0; i < kPoolSize; ++i)
         m_slots.push_back(std::make_unique<WhoisSlot>(i, host, socketFactory(), m_timings.slotTickMs));
-    // One deadline per batch on the monotonic clock: a busy event loop cannot stretch it the
-    // way it delays ticks.
-    m_watchdog.setSingleShot(true);
+    m_clock.start();
+    // Every query's deadline runs on the monotonic clock: a busy event loop cannot stretch it
+    // the way it delays ticks.
     m_watchdog.setTimerType(Qt::PreciseTimer);
-    connect(&m_watchdog, &QTimer::timeout, this, [this] {
-        if (m_running)
-            EndBatch();
-    });
+    m_watchdog.setInterval(m_timings.watchdogTickMs);
+    connect(&m_watchdog, &QTimer::timeout, this, &CheckEngine::CheckWatchdogs);
+    m_pumpTimer.setSingleShot(true);
+    m_pumpTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_pumpTimer, &QTimer::timeout, this, &CheckEngine::Pump);
     m_positionWrite.setSingleShot(true);
     connect(&m_positionWrite, &QTimer::timeout, this, &CheckEngine::StorePosition);
 }
@@ -93,9 +95,15 @@ bool CheckEngine::Start(const RunRequest &request)
     m_reportedFailures.clear();
     m_position = request.firstPosition;
     m_storedPosition = -1;
+    m_sourceExhausted = false;
+    m_waiting.clear();
+    m_shownOpen = -1;
+    m_overflowFailed = false;
+    m_pacer.Reset();
     m_services.lists.ResetCounters();
     emit runStarted();
-    StartBatch();
+    m_watchdog.start();
+    Pump();
     return true;
 }
 
@@ -106,87 +114,146 @@ qint64 CheckEngine::resumePosition() const
         if (slot->busy)
             first = std::min(first, slot->position);
     }
+    for (const Waiting &waiting : m_waiting)
+        first = std::min(first, waiting.position);
     return first;
 }
 
-void CheckEngine::StartBatch()
+void CheckEngine::Pump()
+{
+    // A finished slot takes its next name at once, also from inside its own socket event (the
+    // socket is done with it by then). A pump started from inside a pump runs after it.
+    if (m_pumping) {
+        m_pumpAgain = true;
+        return;
+    }
+    m_pumping = true;
+    do {
+        m_pumpAgain = false;
+        PumpOnce();
+    } while (m_pumpAgain && m_running);
+    m_pumping = false;
+}
+
+void CheckEngine::PumpOnce()
 {
     if (!m_running)
         return;
-    ++m_batchSerial;
-    ++m_batchesStarted;
-    m_sourceExhausted = false;
-    m_finished = 0;
-    m_handed = 0;
-    m_overflowFailedThisBatch = false;
-    m_watchdog.start(kWatchdogTicks * m_timings.watchdogTickMs);
+    const qint64 readBefore = m_position;
+    qint64 nextWake = -1;
+    for (const auto &slotPointer : m_slots) {
+        WhoisSlot &slot = *slotPointer;
+        if (slot.busy)
+            continue;
+        // The first waiting name whose host may be asked now; names of other hosts go ahead of
+        // those whose host must wait.
+        std::optional<Waiting> ready;
+        while (m_running && !ready) {
+            const qint64 now = Now();
+            for (auto it = m_waiting.begin(); it != m_waiting.end(); ++it) {
+                const qint64 wait = m_pacer.WaitFor(it->prepared.host, now);
+                if (wait == 0) {
+                    ready = std::move(*it);
+                    m_waiting.erase(it);
+                    break;
+                }
+                if (wait > 0 && (nextWake < 0 || wait < nextWake))
+                    nextWake = wait;
+            }
+            if (!ready && (m_sourceExhausted || qsizetype(m_waiting.size()) >= kLookahead || !ReadAhead()))
+                break;
+        }
+        if (!ready || !m_running)
+            break;
+        StartOn(slot, std::move(*ready));
+    }
+    if (!m_running)
+        return;
+    if (nextWake >= 0)
+        m_pumpTimer.start(static_cast<int>(std::min<qint64>(nextWake, 60000)));
+    if (m_position != readBefore)
+        emit progress(m_position, m_request.total);
+    ShowOpenConnections();
+    StorePositionSoon();
+    EndIfDone();
+}
 
+bool CheckEngine::ReadAhead()
+{
     const QString &path = m_request.listPath;
     const std::optional<CandidateFile::Batch> batch =
         m_services.candidates.ReadCandidates(path, m_position, kPoolSize);
     if (!batch) {
         Fail(QStringLiteral("The list \"%1\" cannot be read any more.").arg(Shown(path)));
-        return;
+        return false;
     }
     if (batch->atEnd && m_position > m_services.candidates.CountCandidates(path) + 1) {
         Fail(QStringLiteral("The list \"%1\" became shorter while it was checked: it now ends before "
                             "position %2, where the search had got to.")
                  .arg(Shown(path))
                  .arg(m_position));
-        return;
+        return false;
     }
     m_sourceExhausted = batch->atEnd;
-    for (qsizetype i = 0; i < batch->lines.size() && m_running; ++i) {
-        // A list line may carry blanks around the name; they are no part of it.
-        const QString name = NameCleaner(batch->lines.at(i).trimmed());
+    for (const QString &line : batch->lines) {
+        // A list line may carry blanks around the name, and after a tab a note (the reason a
+        // name of "Unchecked.txt" got no verdict); neither is part of the name.
+        const QString name = NameCleaner(line.section(QLatin1Char('\t'), 0, 0).trimmed());
         if (name == CandidateFile::kEndMarker) {
             m_sourceExhausted = true;
             break;
         }
-        WhoisSlot &slot = *m_slots.at(static_cast<size_t>(i));
-        slot.position = m_position++;
-        slot.busy = true;
-        ++m_handed;
-        const WhoisSlot::StartResult started =
-            slot.StartQuery(name, m_services.registrars, m_services.proxyMode, m_services.defaultExtension);
-        switch (started.kind) {
-        case WhoisSlot::StartResult::Kind::Started:
-            break;
-        case WhoisSlot::StartResult::Kind::ConnectRefused:
-            // The slot's timer goes on and asks again, as after a timeout.
-            ReportStartFailure(kErrorInvalidArgument, QStringLiteral("Invalid procedure call or argument"));
-            break;
-        case WhoisSlot::StartResult::Kind::LookupFailed:
-            ReportStartFailure(kErrorSubscript, QStringLiteral("Subscript out of range"));
-            [[fallthrough]];
-        case WhoisSlot::StartResult::Kind::InvalidName:
-            ++m_finished;
-            Finish(slot, CheckOutcome::Unchecked, started.reason);
-            break;
+        Waiting waiting{WhoisSlot::Prepare(name, m_services.registrars, m_services.proxyMode,
+                                           m_services.defaultExtension),
+                        m_position++, 0};
+        if (waiting.prepared.problem.started()) {
+            m_waiting.push_back(std::move(waiting));
+            continue;
         }
+        if (waiting.prepared.problem.kind == WhoisSlot::StartResult::Kind::LookupFailed)
+            ReportStartFailure(kErrorSubscript, QStringLiteral("Subscript out of range"));
+        FinishUnasked(waiting, waiting.prepared.problem.reason);
+        if (!m_running)
+            return false;
     }
-    if (!m_running)
-        return; // stopped from a handler of the names above
-    emit progress(m_position, m_request.total);
-    emit openConnections(kPoolSize - m_finished);
-    StorePositionSoon();
-    if (m_running && m_finished >= m_handed) {
-        // Nothing is in flight: the batch ends from the event loop.
-        QMetaObject::invokeMethod(
-            this,
-            [this, serial = m_batchSerial] {
-                if (m_running && serial == m_batchSerial)
-                    EndBatch();
-            },
-            Qt::QueuedConnection);
+    return !batch->lines.isEmpty() || !m_sourceExhausted;
+}
+
+void CheckEngine::StartOn(WhoisSlot &slot, Waiting waiting)
+{
+    slot.busy = true;
+    slot.position = waiting.position;
+    slot.tries = waiting.tries + 1;
+    slot.startedAt = Now();
+    m_pacer.Started(waiting.prepared.host, slot.startedAt);
+    const WhoisSlot::StartResult started = slot.Start(waiting.prepared);
+    if (started.kind == WhoisSlot::StartResult::Kind::ConnectRefused) {
+        // The slot's timer goes on and asks again, as after a timeout.
+        ReportStartFailure(kErrorInvalidArgument, QStringLiteral("Invalid procedure call or argument"));
     }
+}
+
+void CheckEngine::FinishUnasked(const Waiting &waiting, const QString &reason)
+{
+    emit nameChecked(waiting.prepared.name, CheckOutcome::Unchecked, reason);
+}
+
+void CheckEngine::Release(WhoisSlot &slot)
+{
+    slot.busy = false;
+    m_pacer.Ended(slot.host());
+    slot.Reset();
 }
 
 void CheckEngine::Finish(WhoisSlot &slot, CheckOutcome outcome, const QString &reason)
 {
-    slot.busy = false;
-    emit nameChecked(slot.name(), outcome, reason);
+    // The slot is free before anyone hears of the name, so that a Stop from a receiver does not
+    // report it a second time.
+    const QString name = slot.name();
+    Release(slot);
+    emit nameChecked(name, outcome, reason);
     StorePositionSoon();
+    Pump();
 }
 
 void CheckEngine::ReplyComplete(WhoisSlot &slot)
@@ -196,29 +263,55 @@ void CheckEngine::ReplyComplete(WhoisSlot &slot)
         return;
     }
     slot.StopTimer();
-    Filing filing(m_services.lists, m_services.files);
     const Judgement judgement = JudgeReplyBytes(slot.reply(), {slot.name()});
-    const Filing::Result filed = filing.FileVerdict(slot.name(), judgement.verdict);
-    if (!filed.saved) {
-        ReportOnce(QStringLiteral("profile"), Filing::ProfileWriteFailed(m_services.files.lastFailedPath()));
+    if (judgement.rateLimited()) {
+        Refused(slot);
+        return;
     }
+    m_pacer.Answered(slot.host(), Now());
+    Filing filing(m_services.lists, m_services.files);
+    const Filing::Result filed = filing.FileVerdict(slot.name(), judgement.verdict);
+    if (!filed.saved)
+        ReportOnce(QStringLiteral("profile"), Filing::ProfileWriteFailed(m_services.files.lastFailedPath()));
     Finish(slot, filed.outcome, judgement.reason);
     CheckOverflow(filing);
-    slot.CloseConnection();
-    SlotFinished();
+}
+
+void CheckEngine::Refused(WhoisSlot &slot)
+{
+    const QString host = slot.host();
+    const qint64 coolDown = m_pacer.Refused(host, Now());
+    if (coolDown > 0) {
+        emit connectionStatus(QStringLiteral("%1 refused to answer (rate limited): no query to it for %2 s")
+                                  .arg(host)
+                                  .arg((coolDown + 999) / 1000));
+    }
+    if (slot.tries >= kMaxTries) {
+        Finish(slot, CheckOutcome::Unchecked, QStringLiteral("rate limited by ") + host);
+        return;
+    }
+    // Asked again after the cool-down, ahead of the names read after it.
+    const WhoisSlot::Prepared again{slot.name(), {}, host, slot.port()};
+    m_waiting.push_front({again, slot.position, slot.tries});
+    Release(slot);
+    Pump();
 }
 
 void CheckEngine::CheckOverflow(Filing &filing)
 {
-    // A failed overflow write is tried again in the next batch, not after every name.
-    if (m_overflowFailedThisBatch || !filing.IsFull())
+    // A failed overflow write is tried again after a pool's worth of names, not after every one.
+    if (!filing.IsFull())
         return;
+    if (m_overflowFailed && ++m_filedSinceOverflowFailure < kPoolSize)
+        return;
+    m_overflowFailed = false;
     switch (filing.CheckOverflow()) {
     case Filing::Overflow::Done:
         emit backupNotice();
         break;
     case Filing::Overflow::WriteFailed:
-        m_overflowFailedThisBatch = true;
+        m_overflowFailed = true;
+        m_filedSinceOverflowFailure = 0;
         ReportOnce(QStringLiteral("overflow"),
                    Filing::OverflowWriteFailed(m_services.files.lastFailedPath()));
         break;
@@ -240,46 +333,38 @@ void CheckEngine::QueryFailed(WhoisSlot &slot, const QString &reason)
         return;
     emit connectionStatus(reason);
     Finish(slot, CheckOutcome::Unchecked, reason);
-    SlotFinished();
 }
 
-void CheckEngine::SlotFinished()
+void CheckEngine::CheckWatchdogs()
 {
     if (!m_running)
         return;
-    ++m_finished;
-    if (m_finished >= m_handed)
-        EndBatch();
-}
-
-void CheckEngine::DropBusySlots(const QString &reason)
-{
+    const qint64 deadline = Now() - qint64(kWatchdogTicks) * m_timings.watchdogTickMs;
     for (const auto &slot : m_slots) {
-        if (slot->busy)
-            Finish(*slot, CheckOutcome::Unchecked, reason);
+        if (slot->busy && slot->startedAt <= deadline)
+            Finish(*slot, CheckOutcome::Unchecked,
+                   QStringLiteral("no answer within %1 seconds").arg(kWatchdogTicks));
     }
 }
 
-void CheckEngine::EndBatch()
+void CheckEngine::ShowOpenConnections()
 {
-    for (const auto &slot : m_slots)
-        slot->Reset();
-    DropBusySlots(QStringLiteral("no answer within %1 seconds").arg(kWatchdogTicks));
-    m_watchdog.stop();
-    if (m_sourceExhausted) {
-        m_completed = true;
-        Stop();
+    const int open = static_cast<int>(
+        std::count_if(m_slots.begin(), m_slots.end(), [](const auto &slot) { return slot->busy; }));
+    if (open == m_shownOpen)
         return;
-    }
-    // The next batch starts from the event loop, after the events already queued.
-    const quint64 serial = ++m_batchSerial;
-    QMetaObject::invokeMethod(
-        this,
-        [this, serial] {
-            if (m_running && serial == m_batchSerial)
-                StartBatch();
-        },
-        Qt::QueuedConnection);
+    m_shownOpen = open;
+    emit openConnections(open);
+}
+
+void CheckEngine::EndIfDone()
+{
+    if (!m_running || !m_sourceExhausted || !m_waiting.empty())
+        return;
+    if (std::any_of(m_slots.begin(), m_slots.end(), [](const auto &slot) { return slot->busy; }))
+        return;
+    m_completed = true;
+    Stop();
 }
 
 void CheckEngine::Fail(const QString &text)
@@ -327,12 +412,15 @@ void CheckEngine::StorePosition()
 void CheckEngine::Stop()
 {
     const bool wasRunning = m_running;
-    for (const auto &slot : m_slots)
-        slot->Reset();
-    m_watchdog.stop();
-    if (wasRunning)
-        DropBusySlots(QStringLiteral("the search was stopped"));
     m_running = false;
+    m_watchdog.stop();
+    m_pumpTimer.stop();
+    for (const auto &slot : m_slots) {
+        slot->Reset();
+        if (wasRunning && slot->busy)
+            emit nameChecked(slot->name(), CheckOutcome::Unchecked, QStringLiteral("the search was stopped"));
+        slot->busy = false;
+    }
     StorePosition();
     if (wasRunning)
         emit runStopped();

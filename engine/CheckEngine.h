@@ -1,15 +1,18 @@
 #pragma once
 
 #include "Filing.h"
+#include "HostPacer.h"
 #include "RunRequest.h"
 #include "WhoisSlot.h"
 #include "platform/SocketComponent.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QSet>
 #include <QString>
 #include <QTimer>
 
+#include <deque>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -27,19 +30,26 @@ struct EngineTimings
     // How long a new position may wait before it is stored, so that a fast run does not write
     // the settings file for every name.
     int positionWriteMs = 200;
+    // A host that refused cools down this long at first, growing up to the cap.
+    int coolDownBaseMs = 10000;
+    int coolDownCapMs = 300000;
 };
 
-// The search run: reads candidates from a list file, from a position on, and checks them in
-// batches over a pool of 25 whois connections until the list ends or Stop.
+// The search run: reads candidates from a list file, from a position on, and checks them over a
+// pool of 25 whois connections until the list ends or Stop.
 //
-// A batch hands the next 25 candidates to the slots and ends when every slot that got a name
-// has finished, or when the watchdog's 30 ticks have passed (on the monotonic clock); names
-// still unanswered then get no verdict. The next batch starts from the event loop, so every
-// socket event of the batch has been handled first.
+// A slot that finishes takes the next name at once, so the run goes at the pace of its average
+// answer, not of its slowest. Each query has its own watchdog of 30 ticks from its start (names
+// still unanswered then get no verdict), and the slot's own rule asks a silent server again.
+//
+// Queries to one whois host keep to that host's limit (HostPacer): names whose host must wait
+// stay in a short queue while the names of other hosts go ahead. A rate-limit reply cools the
+// host down; the refused name is asked again after it, three times at most, and is then
+// unchecked as "rate limited by <host>".
 //
 // The position stored for the run (under the request's resume key and the run-wide key) is
-// the first name of the run that has no verdict yet: after a crash the names in flight are
-// checked again, never skipped.
+// the first name of the run that has no verdict yet: after a crash the names in flight or
+// waiting are checked again, never skipped.
 //
 // The engine knows nothing of windows: it reports through its signals, and a run is asked for
 // with a RunRequest.
@@ -49,6 +59,8 @@ class CheckEngine : public QObject, private WhoisSlotHost
 public:
     static constexpr int kPoolSize = 25;
     static constexpr int kWatchdogTicks = 30;
+    static constexpr int kMaxTries = 3;     // asks of a name its host refused
+    static constexpr int kLookahead = 1000; // names read ahead while their hosts wait
 
     // What a run works with; the program object owns all of it.
     struct Services
@@ -92,8 +104,8 @@ public:
     qint64 position() const { return m_position; }
     // The position a later run continues from: the first name without a verdict yet.
     qint64 resumePosition() const;
-    int batchesStarted() const { return m_batchesStarted; }
     WhoisSlot &slot(int index) { return *m_slots.at(static_cast<size_t>(index)); }
+    HostPacer &pacer() { return m_pacer; }
 
     // How the last run went: whether it reached the end of its list, and whether everything it
     // had to write (result files, position) was written.
@@ -103,7 +115,7 @@ public:
 signals:
     void runStarted();
     void runStopped();
-    // The next position to read and the run's total, after a batch was handed out.
+    // The next position to read and the run's total, as names are read.
     void progress(qint64 position, qint64 total);
     void openConnections(int count);
     void connectionStatus(const QString &text);
@@ -120,12 +132,27 @@ private:
     void ReplyComplete(WhoisSlot &slot) override;
     void QueryFailed(WhoisSlot &slot, const QString &reason) override;
 
-    void StartBatch();
-    void SlotFinished();
-    void EndBatch();
+    // A name read from the list that waits for its host's turn, or to be asked again.
+    struct Waiting
+    {
+        WhoisSlot::Prepared prepared;
+        qint64 position = 0;
+        int tries = 0;
+    };
+    qint64 Now() const { return m_clock.elapsed(); }
+    // Hands waiting names to idle slots, reading the list as far as needed.
+    void Pump();
+    void PumpOnce();
+    bool ReadAhead();
+    void StartOn(WhoisSlot &slot, Waiting waiting);
+    void Release(WhoisSlot &slot);
+    void CheckWatchdogs();
     void Finish(WhoisSlot &slot, CheckOutcome outcome, const QString &reason);
+    void FinishUnasked(const Waiting &waiting, const QString &reason);
+    void Refused(WhoisSlot &slot);
     void CheckOverflow(Filing &filing);
-    void DropBusySlots(const QString &reason);
+    void EndIfDone();
+    void ShowOpenConnections();
     void Fail(const QString &text);
     void ReportStartFailure(int errorNumber, const QString &description);
     // Reports a failure to write a file once per run; `what` tells the failures apart.
@@ -136,20 +163,24 @@ private:
     Services m_services;
     EngineTimings m_timings;
     std::vector<std::unique_ptr<WhoisSlot>> m_slots;
-    QTimer m_watchdog;
+    HostPacer m_pacer;
+    QElapsedTimer m_clock;
+    QTimer m_watchdog;  // looks at every query's age once a tick
+    QTimer m_pumpTimer; // the next time a waiting host may be asked
     QTimer m_positionWrite;
 
     RunRequest m_request;
     Refusal m_refusal = Refusal::None;
     bool m_running = false;
     bool m_completed = false;
+    bool m_pumping = false;
+    bool m_pumpAgain = false;
     qint64 m_position = 0;
     qint64 m_storedPosition = -1;
     bool m_sourceExhausted = false;
-    int m_handed = 0;
-    int m_finished = 0;
-    int m_batchesStarted = 0;
-    quint64 m_batchSerial = 0;
-    bool m_overflowFailedThisBatch = false;
+    std::deque<Waiting> m_waiting;
+    int m_shownOpen = -1;
+    int m_filedSinceOverflowFailure = 0; // a failed overflow write is tried again after a pool's worth
+    bool m_overflowFailed = false;
     QSet<QString> m_reportedFailures;
 };

@@ -8,14 +8,6 @@
 
 namespace {
 
-// Error numbers the messages report, as users of the program know them.
-constexpr int kErrorSubscript = 9;
-constexpr int kErrorInvalidArgument = 5;
-
-} // namespace
-
-namespace {
-
 bool IsControl(QChar c)
 {
     return c.unicode() < 0x20 || c.unicode() == 0x7F;
@@ -55,12 +47,11 @@ WhoisSlot::WhoisSlot(int index, WhoisSlotHost &host, std::unique_ptr<SocketCompo
     connect(&m_query, &WhoisQuery::failed, this, &WhoisSlot::OnFailed);
 }
 
-WhoisSlot::StartResult WhoisSlot::StartQuery(const QString &candidate, const RegistrarTable &table,
-                                             bool proxyMode, const QString &defaultExtension)
+WhoisSlot::Prepared WhoisSlot::Prepare(const QString &candidate, const RegistrarTable &table, bool proxyMode,
+                                       const QString &defaultExtension)
 {
     using Kind = StartResult::Kind;
-    if (m_host.IsStopped())
-        return {Kind::InvalidName, QStringLiteral("the run is stopped")};
+    Prepared prepared;
     QString name = candidate;
     const qsizetype colon = name.indexOf(QLatin1Char(':'));
     if (colon >= 0)
@@ -71,21 +62,44 @@ WhoisSlot::StartResult WhoisSlot::StartQuery(const QString &candidate, const Reg
     // A decoded line break would put a second query line on the wire and a forged line into the
     // result files and output; such a name is refused, and shown with the characters encoded.
     if (HasControlCharacter(name)) {
-        m_name = WithControlsEncoded(name);
-        return {Kind::InvalidName, QStringLiteral("not a valid domain name")};
+        prepared.name = WithControlsEncoded(name);
+        prepared.problem = {Kind::InvalidName, QStringLiteral("not a valid domain name")};
+        return prepared;
     }
-    m_name = name;
+    prepared.name = name;
+    if (table.size() == 0) {
+        prepared.problem = {Kind::LookupFailed, QStringLiteral("the whois server table is empty")};
+        return prepared;
+    }
+    const RegistrarTable::Route route = table.RouteFor(name, proxyMode);
+    if (route.row < 0) {
+        prepared.problem = {Kind::NoServer, route.reason};
+        return prepared;
+    }
+    prepared.host = table.row(route.row).Server;
+    prepared.port = table.row(route.row).Port;
+    return prepared;
+}
 
-    const int row = table.FindRegistrarIndex(name, proxyMode);
-    if (!table.isValidIndex(row))
-        return {Kind::LookupFailed, QStringLiteral("the whois server table is empty")};
-    const RegistrarEntry &entry = table.row(row);
+WhoisSlot::StartResult WhoisSlot::StartQuery(const QString &candidate, const RegistrarTable &table,
+                                             bool proxyMode, const QString &defaultExtension)
+{
+    if (m_host.IsStopped())
+        return {StartResult::Kind::InvalidName, QStringLiteral("the run is stopped")};
+    return Start(Prepare(candidate, table, proxyMode, defaultExtension));
+}
+
+WhoisSlot::StartResult WhoisSlot::Start(const Prepared &prepared)
+{
+    m_name = prepared.name;
+    if (!prepared.problem.started())
+        return prepared.problem;
     RestartTimeout();
     // An invalid argument is tried once more; the running timer then retries the connection as
     // after a timeout.
-    if (!m_query.Start(entry.Server, entry.Port, name) && !m_query.Retry())
-        return {Kind::ConnectRefused, QStringLiteral("the server's address is not valid")};
-    return {Kind::Started, QString()};
+    if (!m_query.Start(prepared.host, prepared.port, prepared.name) && !m_query.Retry())
+        return {StartResult::Kind::ConnectRefused, QStringLiteral("the server's address is not valid")};
+    return {StartResult::Kind::Started, QString()};
 }
 
 void WhoisSlot::RestartTimeout()

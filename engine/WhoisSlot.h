@@ -66,7 +66,8 @@ public:
         {
             Started,
             InvalidName,   // a control character: the slot stays idle
-            LookupFailed,  // no row of the whois table for it: the slot stays idle
+            LookupFailed,  // the whois table is empty: the slot stays idle
+            NoServer,      // no server to ask for it (see RegistrarTable::RouteFor): idle
             ConnectRefused // the server's address was refused twice; the timeout still runs
         };
         Kind kind = Kind::Started;
@@ -74,11 +75,25 @@ public:
         bool started() const { return kind == Kind::Started; }
     };
 
+    // A candidate made ready for the wire: cleaned, with its extension, and its server.
+    struct Prepared
+    {
+        QString name;        // as sent and filed (control characters shown encoded)
+        StartResult problem; // Started when it can be asked
+        QString host;
+        quint16 port = 43;
+    };
+    static Prepared Prepare(const QString &candidate, const RegistrarTable &table, bool proxyMode,
+                            const QString &defaultExtension);
+
     WhoisSlot(int index, WhoisSlotHost &host, std::unique_ptr<SocketComponent> socket, int tickMs,
               TimeoutPolicy policy = kPoolPolicy, QObject *parent = nullptr);
 
+    // Prepare() and Start() in one.
     StartResult StartQuery(const QString &candidate, const RegistrarTable &table, bool proxyMode,
                            const QString &defaultExtension);
+    // Starts the exchange for a prepared name.
+    StartResult Start(const Prepared &prepared);
 
     void CloseConnection();
     void StopTimer();
@@ -87,14 +102,18 @@ public:
 
     int index() const { return m_index; }
     const QString &name() const { return m_name; }
+    const QString &host() const { return m_query.host(); }
     quint16 port() const { return m_query.port(); }
     const QByteArray &reply() const { return m_query.reply(); }
     bool isTimerActive() const { return m_timeout.isActive(); }
 
-    // Handed a name in the current batch and not finished with it yet.
+    // Handed a name and not finished with it yet.
     bool busy = false;
-    // The name's position in the list of the run.
+    // The name's position in the list of the run, and how often it was asked.
     qint64 position = 0;
+    int tries = 0;
+    // When the query started, on the engine's clock.
+    qint64 startedAt = 0;
 
 private:
     void RestartTimeout();

@@ -82,15 +82,11 @@ SocketComponent::ConnectResult TcpSocketComponent::Connect(const QString &host, 
     if (literal.setAddress(m_host)) {
         m_addresses = {literal};
         m_state = State::Connecting;
-        // Even a connection that completes at once is reported from the event loop.
-        const quint64 generation = m_generation;
-        QMetaObject::invokeMethod(
-            this,
-            [this, generation] {
-                if (generation == m_generation)
-                    ConnectToNextAddress();
-            },
-            Qt::QueuedConnection);
+        // The connection starts now; its outcome, even a refusal at once, is reported from the
+        // event loop, never from inside this call.
+        m_reportLater = true;
+        ConnectToNextAddress();
+        m_reportLater = false;
         return ConnectResult::Started;
     }
     m_state = State::LookingUp;
@@ -187,33 +183,45 @@ void TcpSocketComponent::OnReadable()
 {
     if (m_state != State::Connected)
         return;
-    const qsizetype room = std::min(kReadChunk, kPendingLimit - m_pending.size());
+    // What has arrived, up to the room left; a close that came with the last data is noticed
+    // in the same turn, not one turn of the event loop later.
+    qsizetype room = std::min(kReadChunk, kPendingLimit - m_pending.size());
     if (room <= 0) {
         m_readNotifier->setEnabled(false); // GetData() switches it on again
         return;
     }
-    const qsizetype old = m_pending.size();
-    m_pending.resize(old + room);
+    const qsizetype before = m_pending.size();
     ssize_t received = 0;
-    do {
-        received = ::recv(m_descriptor, m_pending.data() + old, static_cast<size_t>(room), 0);
-    } while (received < 0 && errno == EINTR);
-    const int error = errno;
-    m_pending.resize(old + std::max<ssize_t>(received, 0));
-    if (received > 0) {
-        emit DataArrival(m_pending.size());
-        return;
+    int error = 0;
+    while (room > 0) {
+        const qsizetype old = m_pending.size();
+        m_pending.resize(old + room);
+        do {
+            received = ::recv(m_descriptor, m_pending.data() + old, static_cast<size_t>(room), 0);
+        } while (received < 0 && errno == EINTR);
+        error = errno;
+        m_pending.resize(old + std::max<ssize_t>(received, 0));
+        if (received <= 0)
+            break;
+        room -= received;
     }
-    if (received < 0 && (error == EAGAIN || error == EWOULDBLOCK))
-        return;
-    if (received == 0) {
+    const bool closed = received == 0 && room > 0;
+    const bool broken = received < 0 && error != EAGAIN && error != EWOULDBLOCK;
+    if (m_pending.size() > before) {
+        const quint64 generation = m_generation;
+        emit DataArrival(m_pending.size());
+        if (generation != m_generation || m_state != State::Connected)
+            return; // closed or reused by the receiver
+    }
+    if (closed) {
         // The server's orderly close; whatever waits in m_pending was reported already.
         CloseDescriptor();
         m_state = State::Closed;
         emit PeerClosed();
         return;
     }
-    Fail(Error::Reset, ErrnoText(error));
+    if (broken)
+        Fail(Error::Reset, ErrnoText(error));
 }
 
 bool TcpSocketComponent::SendData(const QString &text)
@@ -258,5 +266,16 @@ QByteArray TcpSocketComponent::GetData()
 void TcpSocketComponent::Fail(Error error, const QString &message)
 {
     Close();
-    emit Failed(error, message);
+    if (!m_reportLater) {
+        emit Failed(error, message);
+        return;
+    }
+    const quint64 generation = m_generation;
+    QMetaObject::invokeMethod(
+        this,
+        [this, generation, error, message] {
+            if (generation == m_generation)
+                emit Failed(error, message);
+        },
+        Qt::QueuedConnection);
 }

@@ -49,7 +49,8 @@ private:
     void OnWritable();
     void OnReadable();
     void FlushOutput();
-    // Closes the connection and reports the failure; returns after the report.
+    // Closes the connection and reports the failure: at once, or from the event loop while
+    // Connect() runs.
     void Fail(Error error, const QString &message);
     void CloseDescriptor();
 
@@ -61,6 +62,7 @@ private:
     QString m_host;
     QList<QHostAddress> m_addresses;
     int m_lastConnectErrno = 0;
+    bool m_reportLater = false; // inside Connect(): failures are reported from the event loop
     QSocketNotifier *m_readNotifier = nullptr;
     QSocketNotifier *m_writeNotifier = nullptr;
     QByteArray m_pending; // received, not yet taken by GetData()

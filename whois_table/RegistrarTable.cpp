@@ -25,6 +25,27 @@ int RegistrarTable::FindRegistrarIndex(const QString &name, bool proxyMode) cons
     return comIndex;
 }
 
+RegistrarTable::Route RegistrarTable::RouteFor(const QString &name, bool proxyMode) const
+{
+    if (m_rows.isEmpty())
+        return {-1, QStringLiteral("the whois server table is empty")};
+    const QString extension = proxyMode ? kProxy : name.section(QLatin1Char('.'), -1).toLower();
+    int row = -1;
+    if (proxyMode) {
+        row = FindRegistrarIndex(name, true);
+    } else {
+        for (int i = 0; i < m_rows.size() && row < 0; ++i) {
+            if (m_rows.at(i).Extension == extension)
+                row = i;
+        }
+        if (row < 0)
+            return {-1, QStringLiteral("no whois server for .") + extension};
+    }
+    if (m_rows.at(row).Server == kNoService)
+        return {-1, QStringLiteral("no whois service for .") + m_rows.at(row).Extension};
+    return {row, QString()};
+}
+
 QString RegistrarTable::SplitAfterExtensions(QString text) const
 {
     static const QString kFollowers = QStringLiteral(" /\"':?");

@@ -37,6 +37,19 @@ public:
     // Status is not consulted.
     int FindRegistrarIndex(const QString &name, bool proxyMode) const;
 
+    // Where the check engine asks about `name`: the row, or why no server is asked. In proxy
+    // mode that is the row FindRegistrarIndex gives. Otherwise it is the first row of the
+    // name's extension; an extension without a row is not sent to another registry's server
+    // (it would answer "No match" for a name it does not hold), and a row whose server is
+    // "none" names a registry without a whois service.
+    struct Route
+    {
+        int row = -1;
+        QString reason; // when row is -1
+    };
+    Route RouteFor(const QString &name, bool proxyMode) const;
+    static inline const QString kNoService = QStringLiteral("none");
+
     // Inserts CR LF after every extension directly followed by a space, "/", '"', "'", ":" or
     // "?" (case-sensitive), and after every ".com" followed by '"' once per extension row.
     QString SplitAfterExtensions(QString text) const;

@@ -6,6 +6,7 @@
 #include "support/TestFolders.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -20,12 +21,14 @@ private slots:
     void cleanup();
     void queriesTheCleanedNameAtTheServerOfItsRow_data();
     void queriesTheCleanedNameAtTheServerOfItsRow();
+    void namesWithoutAServerAreNeverSent_data();
+    void namesWithoutAServerAreNeverSent();
     void controlCharactersNeverReachTheWire_data();
     void controlCharactersNeverReachTheWire();
     void proxyModeSendsEveryQueryToTheProxyRow();
-    void batchEndsWhenEveryHandedSlotHasFinished();
-    void shortLastBatchStopsWithoutWaitingForTheWatchdog();
-    void watchdogEndsABatchAndDropsUnansweredNames();
+    void aSlotThatFinishesTakesTheNextNameAtOnce();
+    void theRunStopsWhenItsLastNameIsAnswered();
+    void watchdogDropsAQueryThirtyTicksAfterItsOwnStart();
     void timeoutReconnectsToTheRowsOwnPortKeepingThePartialReply();
     void resetInTheMiddleOfAReplyIsNoVerdict();
     void refusedServerGivesUpAtOnce();
@@ -33,6 +36,7 @@ private slots:
     void invalidArgumentIsRetriedOnceThenReported();
     void unusableRepliesAreUnchecked_data();
     void unusableRepliesAreUnchecked();
+    void aRefusedNameIsAskedAgainAfterTheCoolDownThreeTimesAtMost();
     void signalsFollowTheRun();
     void positionIsStoredUnderTheResumeKeyAndWordNumber();
     void storedPositionIsTheFirstNameWithoutVerdict();
@@ -40,7 +44,7 @@ private slots:
     void startIsRefused_data();
     void startIsRefused();
     void leftoverFilesThatCannotBeBackedUpStopTheStart();
-    void failedOverflowWriteIsRetriedOncePerBatch();
+    void failedOverflowWriteIsRetriedAfterAPoolsWorthOfNames();
     void listCutShortUnderTheRunStopsItWithAMessage();
     void eventsAfterStopAreIgnored();
 
@@ -112,7 +116,7 @@ void TestCheckEngine::queriesTheCleanedNameAtTheServerOfItsRow_data()
     QTest::addColumn<QString>("server");
     QTest::newRow("default extension") << "Sunrise Bakery!"
                                        << "SunriseBakery.com"
-                                       << "whois.internic.net";
+                                       << "whois.verisign-grs.com";
     QTest::newRow("own extension, disabled row") << "example.org"
                                                  << "example.org"
                                                  << "whois.pir.org";
@@ -123,13 +127,38 @@ void TestCheckEngine::queriesTheCleanedNameAtTheServerOfItsRow_data()
     // The run cleans every candidate before the query step, so "%" and ":" are gone by then.
     QTest::newRow("percent sign cleaned away first") << "my%20shop.net"
                                                      << "my20shop.net"
-                                                     << "whois.internic.net";
-    QTest::newRow("colon cleaned away first") << "http:shop.info"
-                                              << "httpshop.info"
-                                              << "whois.nic.info";
-    QTest::newRow("unknown extension goes to com") << "shop.xyz"
-                                                   << "shop.xyz"
-                                                   << "whois.internic.net";
+                                                     << "whois.verisign-grs.com";
+    QTest::newRow("colon cleaned away first") << "http:shop.biz"
+                                              << "httpshop.biz"
+                                              << "whois.nic.biz";
+    // After a tab a line may carry a note, as the lines of "Unchecked.txt" carry their reason.
+    QTest::newRow("a note after a tab") << "shop.net\trate limited by whois.example"
+                                        << "shop.net"
+                                        << "whois.verisign-grs.com";
+}
+
+void TestCheckEngine::namesWithoutAServerAreNeverSent_data()
+{
+    QTest::addColumn<QString>("candidate");
+    QTest::addColumn<QString>("reason");
+    // The com registry would answer "No match" for a name it does not hold.
+    QTest::newRow("extension without a row") << "shop.xyz"
+                                             << "no whois server for .xyz";
+    QTest::newRow("registry without whois") << "shop.info"
+                                            << "no whois service for .info";
+}
+
+void TestCheckEngine::namesWithoutAServerAreNeverSent()
+{
+    QFETCH(QString, candidate);
+    QFETCH(QString, reason);
+    QVERIFY(Engine().Start(UseList({candidate})));
+    QTRY_VERIFY(!Engine().isRunning());
+    for (int i = 0; i < m_sockets->size(); ++i)
+        QVERIFY(m_sockets->at(i).connects.isEmpty());
+    QCOMPARE(m_checked.size(), 1);
+    QCOMPARE(m_checked.first().second, CheckOutcome::Unchecked);
+    QCOMPARE(m_reasons, QStringList{reason});
 }
 
 void TestCheckEngine::queriesTheCleanedNameAtTheServerOfItsRow()
@@ -155,7 +184,6 @@ void TestCheckEngine::controlCharactersNeverReachTheWire_data()
     QTest::newRow("encoded line break") << "evil.com%0D%0AHigh\tforged.com";
     QTest::newRow("encoded line feed") << "evil.com%0ax";
     QTest::newRow("raw NUL") << QString("ev") + QChar(0) + "il.com";
-    QTest::newRow("raw tab after the dot") << "evil.com\tx";
     QTest::newRow("raw DEL after the dot") << QString("evil.com") + QChar(0x7F);
 }
 
@@ -163,11 +191,13 @@ void TestCheckEngine::controlCharactersNeverReachTheWire()
 {
     QFETCH(QString, candidate);
     QVERIFY(Engine().Start(UseList({candidate, "other"})));
-    QCOMPARE(m_sockets->at(0).connects.size(), 0);
     QCOMPARE(CheckedNames(CheckOutcome::Unchecked).size(), 1);
     QCOMPARE(m_reasons, QStringList{"not a valid domain name"});
-    m_sockets->at(1).Answer("No match for");
-    QVERIFY(!Engine().isRunning());
+    // The name took no slot: the first one asks about the next name.
+    QCOMPARE(m_sockets->at(1).connects.size(), 0);
+    m_sockets->at(0).Answer("No match for");
+    QCOMPARE(m_sockets->at(0).sent, QStringList{"other.com\r\n"});
+    QTRY_VERIFY(!Engine().isRunning());
     QCOMPARE(m_program->results().items(ResultList::Mid), QStringList{"other.com"});
     for (const char *file : {"LowProfile.txt", "HighProfile.txt", "SuperHighProfile.txt"})
         QVERIFY(!FileBytes(m_folders->appFolder() + "/" + QLatin1String(file)).contains("evil"));
@@ -184,45 +214,52 @@ void TestCheckEngine::proxyModeSendsEveryQueryToTheProxyRow()
     QCOMPARE(m_sockets->at(1).sent, QStringList{"b.com\r\n"});
 }
 
-void TestCheckEngine::batchEndsWhenEveryHandedSlotHasFinished()
+void TestCheckEngine::aSlotThatFinishesTakesTheNextNameAtOnce()
 {
+    QSignalSpy open(&Engine(), &CheckEngine::openConnections);
     QVERIFY(Engine().Start(UseList(NumberedNames("name", 60))));
-    // All 25 answers of a full batch are filed, the 25th included.
-    for (int i = 0; i < 25; ++i)
-        m_sockets->at(i).Answer("No match for");
-    QCOMPARE(m_checked.size(), 25);
-    QCOMPARE(CheckedNames(CheckOutcome::Mid).size(), 25);
-    QCOMPARE(Engine().batchesStarted(), 1);
-    QTRY_COMPARE(Engine().batchesStarted(), 2);
-    QCOMPARE(m_sockets->at(0).connects.size(), 2);
-    m_sockets->at(0).RaiseConnected();
-    QCOMPARE(m_sockets->at(0).sent.last(), QString("name26.com\r\n"));
+    QCOMPARE(open.last().first().toInt(), 25);
+    // The other 24 are still waiting for their answers.
+    m_sockets->at(3).Answer("No match for");
+    QCOMPARE(CheckedNames(CheckOutcome::Mid), QStringList{"name4.com"});
+    QTRY_COMPARE(m_sockets->at(3).connects.size(), 2);
+    m_sockets->at(3).RaiseConnected();
+    QCOMPARE(m_sockets->at(3).sent.last(), QString("name26.com\r\n"));
+    QCOMPARE(open.last().first().toInt(), 25);
 }
 
-void TestCheckEngine::shortLastBatchStopsWithoutWaitingForTheWatchdog()
+void TestCheckEngine::theRunStopsWhenItsLastNameIsAnswered()
 {
     QSignalSpy stopped(&Engine(), &CheckEngine::runStopped);
     QVERIFY(Engine().Start(UseList({"a", "b", "c"})));
     for (int i = 0; i < 3; ++i)
         m_sockets->at(i).Answer("taken");
-    QCOMPARE(stopped.count(), 1);
+    QTRY_COMPARE(stopped.count(), 1);
     QVERIFY(!Engine().isRunning());
     QVERIFY(Engine().completed());
     QCOMPARE(CheckedNames(CheckOutcome::Registered), (QStringList{"a.com", "b.com", "c.com"}));
     QCOMPARE(m_program->results().heading(ResultList::Registered), QString("Registered (3)"));
 }
 
-void TestCheckEngine::watchdogEndsABatchAndDropsUnansweredNames()
+void TestCheckEngine::watchdogDropsAQueryThirtyTicksAfterItsOwnStart()
 {
+    // Ticks of 20 ms: a query is dropped 600 ms after it started.
+    m_program.reset();
+    m_sockets = std::make_unique<FakeSocketFactory>();
+    m_program = m_folders->MakePreparedProgram({.sockets = m_sockets->factory(), .timings = {5, 20, 5}});
+    connect(&Engine(), &CheckEngine::nameChecked, this, [this](const QString &name, CheckOutcome outcome) {
+        m_checked.append({name, outcome});
+    });
     QSignalSpy stopped(&Engine(), &CheckEngine::runStopped);
-    QVERIFY(Engine().Start(UseList({"a", "b"})));
-    m_sockets->at(0).Answer("No match for");
-    // b never answers: after 30 ticks of the watchdog the batch ends without it.
-    QTRY_COMPARE_WITH_TIMEOUT(stopped.count(), 1, 5000);
-    QCOMPARE(CheckedNames(CheckOutcome::High), QStringList{"a.com"});
-    QCOMPARE(CheckedNames(CheckOutcome::Unchecked), QStringList{"b.com"});
-    QCOMPARE(m_reasons, QStringList{"no answer within 30 seconds"});
+    QVERIFY(Engine().Start(UseList(NumberedNames("n", 26))));
+    QTest::qWait(300);
+    m_sockets->at(0).Answer("No match for"); // n26 starts now, on slot 0
+    // The 24 others never answer: dropped 30 ticks after their start, n26 not yet.
+    QTRY_COMPARE_WITH_TIMEOUT(CheckedNames(CheckOutcome::Unchecked).size(), 24, 5000);
+    QVERIFY(!CheckedNames(CheckOutcome::Unchecked).contains("n26.com"));
     QVERIFY(!m_sockets->at(1).isOpen());
+    QTRY_COMPARE_WITH_TIMEOUT(stopped.count(), 1, 5000);
+    QVERIFY(CheckedNames(CheckOutcome::Unchecked).contains("n26.com"));
 }
 
 void TestCheckEngine::timeoutReconnectsToTheRowsOwnPortKeepingThePartialReply()
@@ -268,8 +305,8 @@ void TestCheckEngine::refusedServerGivesUpAtOnce()
     QVERIFY(Engine().Start(UseList({"a.org", "b"})));
     m_sockets->at(0).RaiseFailed(SocketComponent::Error::Refused);
     m_sockets->at(1).Answer("taken");
-    // The batch does not wait for the watchdog.
-    QCOMPARE(stopped.count(), 1);
+    // The run does not wait for the watchdog.
+    QTRY_COMPARE(stopped.count(), 1);
     QCOMPARE(CheckedNames(CheckOutcome::Unchecked), QStringList{"a.org"});
     QVERIFY(m_reasons.first().contains("whois.refusing.example"));
     QVERIFY(status.first().first().toString().contains("whois.refusing.example"));
@@ -303,21 +340,58 @@ void TestCheckEngine::invalidArgumentIsRetriedOnceThenReported()
 void TestCheckEngine::unusableRepliesAreUnchecked_data()
 {
     QTest::addColumn<QByteArray>("reply");
-    QTest::newRow("empty") << QByteArray();
-    QTest::newRow("rate limit") << QByteArray("WHOIS LIMIT EXCEEDED - SEE WWW.PIR.ORG/WHOIS FOR DETAILS\r\n");
-    QTest::newRow("quota") << QByteArray("%% Your query quota is exhausted\r\n");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("empty") << QByteArray() << "empty reply";
+    QTest::newRow("not text") << QByteArray("No match for\0\0\0\0", 16) << "unreadable reply";
 }
 
 void TestCheckEngine::unusableRepliesAreUnchecked()
 {
     QFETCH(QByteArray, reply);
+    QFETCH(QString, reason);
     QVERIFY(Engine().Start(UseList({"a", "b"})));
     m_sockets->at(0).Answer(reply);
     m_sockets->at(1).Answer("No match for");
     QCOMPARE(CheckedNames(CheckOutcome::Unchecked), QStringList{"a.com"});
+    QCOMPARE(m_reasons, QStringList{reason});
     QCOMPARE(m_program->results().itemCount(ResultList::Registered), 0);
     QCOMPARE(m_program->results().items(ResultList::High), QStringList{"b.com"});
-    QVERIFY(!Engine().isRunning()); // both slots finished: the run ended
+    QTRY_VERIFY(!Engine().isRunning()); // both slots finished: the run ended
+}
+
+void TestCheckEngine::aRefusedNameIsAskedAgainAfterTheCoolDownThreeTimesAtMost()
+{
+    m_program.reset();
+    m_sockets = std::make_unique<FakeSocketFactory>();
+    m_program = m_folders->MakePreparedProgram({.sockets = m_sockets->factory(),
+                                                .timings = {.slotTickMs = 5,
+                                                            .watchdogTickMs = 5,
+                                                            .positionWriteMs = 5,
+                                                            .coolDownBaseMs = 40,
+                                                            .coolDownCapMs = 100}});
+    connect(&Engine(), &CheckEngine::nameChecked, this,
+            [this](const QString &name, CheckOutcome outcome, const QString &reason) {
+                m_checked.append({name, outcome});
+                m_reasons.append(reason);
+            });
+    QSignalSpy status(&Engine(), &CheckEngine::connectionStatus);
+    QVERIFY(Engine().Start(UseList({"a"})));
+    FakeSocket &socket = m_sockets->at(0);
+    QElapsedTimer sinceRefusal;
+    for (int ask = 1; ask <= 3; ++ask) {
+        QTRY_COMPARE(socket.connects.size(), ask);
+        if (ask == 2)
+            QVERIFY2(sinceRefusal.elapsed() >= 30, "asked again before the cool-down ended");
+        sinceRefusal.start();
+        socket.Answer("Your connection limit exceeded. Please slow down and try again later.\r\n");
+        QVERIFY(m_checked.isEmpty() || ask == 3);
+    }
+    QVERIFY(std::any_of(status.begin(), status.end(), [](const QList<QVariant> &text) {
+        return text.first().toString().startsWith("whois.verisign-grs.com refused to answer (rate limited)");
+    }));
+    QCOMPARE(CheckedNames(CheckOutcome::Unchecked), QStringList{"a.com"});
+    QCOMPARE(m_reasons, QStringList{"rate limited by whois.verisign-grs.com"});
+    QTRY_VERIFY(!Engine().isRunning());
 }
 
 void TestCheckEngine::signalsFollowTheRun()
@@ -363,10 +437,10 @@ void TestCheckEngine::storedPositionIsTheFirstNameWithoutVerdict()
     QTest::qWait(30); // longer than the position write delay
     QCOMPARE(StoredSetting(*m_program, "Velquist", "CustWordNum", "0"), QString("1"));
     QCOMPARE(Engine().resumePosition(), 1);
+    // Slots 1 to 24 took 26 to 49 as they finished; n1 answers, then 26 to 28.
     m_sockets->at(0).Answer("taken");
-    QTRY_COMPARE(Engine().batchesStarted(), 2);
-    // Second batch (26 to 50): 26 to 28 answered, 29 in flight.
-    for (int i = 0; i < 3; ++i)
+    QTRY_COMPARE(m_sockets->at(3).connects.size(), 2);
+    for (int i = 1; i <= 3; ++i)
         m_sockets->at(i).Answer("taken");
     QTest::qWait(30);
     QCOMPARE(StoredSetting(*m_program, "Velquist", "CustWordNum", "0"), QString("29"));
@@ -434,7 +508,7 @@ void TestCheckEngine::leftoverFilesThatCannotBeBackedUpStopTheStart()
     QCOMPARE(FileBytes(leftover), QByteArray("from-an-earlier-run.com\r\n"));
 }
 
-void TestCheckEngine::failedOverflowWriteIsRetriedOncePerBatch()
+void TestCheckEngine::failedOverflowWriteIsRetriedAfterAPoolsWorthOfNames()
 {
     QStringList full;
     for (int i = 0; i < 19999; ++i)
@@ -450,14 +524,15 @@ void TestCheckEngine::failedOverflowWriteIsRetriedOncePerBatch()
     QCOMPARE(m_errors.size(), 1);
     QVERIFY2(m_errors.first().contains(overflow), qPrintable(m_errors.first()));
     QCOMPARE(m_program->results().itemCount(ResultList::Low), 20001); // kept, not emptied
-    // The folder is back; the same batch does not try again, the next one does.
+    // The folder is back; the next 24 names do not try again, the 25th does.
     QFile::remove(overflow);
     QDir().mkpath(overflow);
     m_sockets->at(2).Answer("No match for");
     QCOMPARE(notices.count(), 0);
     for (int i = 3; i < 25; ++i)
         m_sockets->at(i).Answer("taken");
-    QTRY_COMPARE(Engine().batchesStarted(), 2);
+    QCOMPARE(notices.count(), 0);
+    QTRY_COMPARE(m_sockets->at(0).connects.size(), 2);
     m_sockets->at(0).Answer("No match for");
     QCOMPARE(notices.count(), 1);
     QCOMPARE(FileBytes(overflow + "/LowProfile.txt").count("\r\n"), 20003);

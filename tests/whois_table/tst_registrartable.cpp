@@ -13,7 +13,7 @@ class TestRegistrarTable : public QObject
 private slots:
     void init();
     void defaultFileHas92RowsSixEnabled();
-    void defaultHostsAreSharedAsDesigned();
+    void defaultHostsAreEachRegistrysOwn();
     void defaultFileBytes();
     void restoreReplacesTheFile();
     void saveReplacesEveryRowOfTheExtensionInPlace();
@@ -79,40 +79,39 @@ void TestRegistrarTable::defaultFileHas92RowsSixEnabled()
     QCOMPARE(table.row(91).Extension, QString("to"));
 }
 
-void TestRegistrarTable::defaultHostsAreSharedAsDesigned()
+void TestRegistrarTable::defaultHostsAreEachRegistrysOwn()
 {
     const RegistrarTable table = LoadedDefaults();
-    const auto server = [&](int rowNumber) {
-        return table.row(rowNumber - 1).Server;
+    const auto server = [&](const char *extension) {
+        return table.row(table.FindRegistrarIndex(QStringLiteral("x.") + QLatin1String(extension), false))
+            .Server;
     };
-    QCOMPARE(server(2), QString("whois.internic.net"));
-    QCOMPARE(server(3), server(2));
-    QCOMPARE(server(4), server(2));
-    QCOMPARE(server(13), server(12));
-    QCOMPARE(server(14), server(12));
-    for (int row = 48; row <= 90; ++row)
-        QCOMPARE(server(row), QString("whois.ripe.net"));
-    QCOMPARE(table.row(77).Extension, QString("no"));
-    QCOMPARE(table.row(87).Extension, QString("us"));
-    QCOMPARE(server(18), QString("whois.cnnic.cn"));
-    // Every row outside the three groups has a host of its own.
-    QSet<QString> ownHosts;
-    for (int row = 1; row <= 92; ++row) {
-        if ((row >= 2 && row <= 4) || (row >= 12 && row <= 14) || (row >= 48 && row <= 90))
-            continue;
-        QVERIFY2(!ownHosts.contains(server(row)), qPrintable(server(row)));
-        ownHosts.insert(server(row));
+    QCOMPARE(server("com"), QString("whois.verisign-grs.com"));
+    QCOMPARE(server("net"), QString("whois.verisign-grs.com"));
+    QCOMPARE(server("edu"), QString("whois.educause.edu"));
+    QCOMPARE(server("de"), QString("whois.denic.de"));
+    QCOMPARE(server("ru"), QString("whois.tcinet.ru"));
+    QStringList withoutService;
+    for (const RegistrarEntry &row : table.rows()) {
+        // No row points at the shared host that registers no domain names, nor at the old one.
+        QVERIFY2(row.Server != "whois.ripe.net" && row.Server != "whois.internic.net",
+                 qPrintable(row.Extension));
+        // A repeated extension names the same registry in both rows.
+        QCOMPARE(row.Server, table.row(table.FindRegistrarIndex("x." + row.Extension, false)).Server);
+        if (row.Server == "none")
+            withoutService << row.Extension;
     }
-    QVERIFY(!ownHosts.contains(server(2)) && !ownHosts.contains(server(12)) &&
-            !ownHosts.contains(server(48)));
+    QCOMPARE(withoutService,
+             (QStringList{"info", "ck", "mil", "tj", "al", "az", "cy", "eg", "es", "gr", "va", "yu"}));
 }
 
 void TestRegistrarTable::defaultFileBytes()
 {
     QVERIFY(m_file->WriteDefaultRegistrars(false));
     const QByteArray bytes = FileBytes(m_file->path());
-    QVERIFY(bytes.startsWith("proxy|127.0.0.1|43|Enabled\r\ncom|whois.internic.net|43|Enabled\r\n"
-                             "net|whois.internic.net|43|Enabled\r\nedu|whois.internic.net|43|Disabled\r\n"));
+    QVERIFY(bytes.startsWith("proxy|127.0.0.1|43|Enabled\r\ncom|whois.verisign-grs.com|43|Enabled\r\n"
+                             "net|whois.verisign-grs.com|43|Enabled\r\nedu|whois.educause.edu|43|Disabled\r\n"
+                             "org|whois.pir.org|43|Disabled\r\ninfo|none|43|Enabled\r\n"));
     QVERIFY(bytes.endsWith("\r\nto|whois.tonicregistry.to|43|Disabled\r\n\r\n"));
     QCOMPARE(bytes.count("\r\n"), 93);
     QCOMPARE(bytes.count('\n'), 93);

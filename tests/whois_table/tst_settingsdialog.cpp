@@ -228,19 +228,18 @@ void TestSettingsDialog::deleteTwiceRemovesOnlyTheSelectedRow()
 void TestSettingsDialog::deleteAfterSortWritesTheSortedOrder()
 {
     frmSettings *dialog = Open();
-    // Sorted by server, descending: the rows of whois.tonicregistry.to come first.
+    // Sorted by server, descending: the row of whois.weare.ie comes first.
     dialog->lstDomains->header()->sectionClicked(1);
-    QCOMPARE(Row(dialog, 0).at(1), QString("whois.tonicregistry.to"));
+    QCOMPARE(Row(dialog, 0).at(1), QString("whois.weare.ie"));
     Select(dialog, 0);
     QTest::mouseClick(dialog->Command2, Qt::LeftButton);
     QCOMPARE(dialog->rows().rowCount(), 91);
     const QByteArray bytes = RegistrarBytes();
-    QVERIFY(!bytes.contains("tonicregistry"));
-    QVERIFY(bytes.startsWith("ru|whois.tcinet.ru|43|Disabled\r\n\r\n"));
-    // Lookups now take the first row of an extension in the new order: the "us" row of
-    // whois.ripe.net comes before whois.nic.us when sorted descending by server.
+    QVERIFY(!bytes.contains("weare"));
+    QVERIFY(bytes.startsWith("com|whois.verisign-grs.com|43|Enabled\r\n\r\nnet|whois.verisign-grs.com|43|"));
+    // The table in memory follows the new order too.
     const RegistrarTable &table = m_rig->program->registrars();
-    QCOMPARE(table.row(table.FindRegistrarIndex("x.us", false)).Server, QString("whois.ripe.net"));
+    QCOMPARE(table.FindRegistrarIndex("x.com", false), 0);
 }
 
 void TestSettingsDialog::deletingEveryRowLetsTheNextStartWriteTheDefaults()

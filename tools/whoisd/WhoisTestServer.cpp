@@ -131,7 +131,7 @@ void WhoisTestServer::OnQuery(QTcpSocket *socket, const QString &name)
                 SendPieces(guarded, reply, pieces, gap, close);
         };
         if (rule.delayMs > 0)
-            QTimer::singleShot(rule.delayMs, this, send);
+            QTimer::singleShot(rule.delayMs, Qt::PreciseTimer, this, send);
         else
             send();
         return;
@@ -148,8 +148,10 @@ void WhoisTestServer::SendPieces(QTcpSocket *socket, QByteArray reply, int piece
     if (!piece.isEmpty())
         socket->write(piece);
     if (rest.isEmpty()) {
-        if (closeAfter)
+        if (closeAfter) {
+            socket->flush(); // out now, so that the close need not wait a turn for it
             socket->disconnectFromHost();
+        }
         return;
     }
     socket->flush();
