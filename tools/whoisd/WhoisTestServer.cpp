@@ -1,11 +1,15 @@
 #include "WhoisTestServer.h"
 
+#include <QDir>
+#include <QFile>
 #include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
 
 #include <sys/socket.h>
+
+#include <cmath>
 
 QByteArray WhoisReplyRule::FreeReply()
 {
@@ -36,6 +40,7 @@ WhoisReplyRule WhoisReplyRule::Taken(int delayMs)
 
 WhoisTestServer::WhoisTestServer(QObject *parent) : QObject(parent), m_server(new QTcpServer(this))
 {
+    m_clock.start();
     m_server->setMaxPendingConnections(1024);
     connect(m_server, &QTcpServer::newConnection, this, &WhoisTestServer::OnNewConnection);
 }
@@ -50,6 +55,36 @@ bool WhoisTestServer::Listen(quint16 port)
 quint16 WhoisTestServer::port() const
 {
     return m_server->serverPort();
+}
+
+void WhoisTestServer::setThrottle(int queries, int windowMs, QByteArray refusal)
+{
+    m_throttleQueries = queries;
+    m_throttleWindowMs = windowMs;
+    m_refusal = std::move(refusal);
+}
+
+void WhoisTestServer::setSeed(quint32 seed)
+{
+    m_random.seed(seed);
+}
+
+bool WhoisTestServer::Throttled(qint64 now) const
+{
+    if (m_throttleQueries <= 0)
+        return false;
+    int inWindow = 0;
+    for (auto it = m_queryTimes.crbegin(); it != m_queryTimes.crend() && *it > now - m_throttleWindowMs; ++it)
+        ++inWindow;
+    return inWindow > m_throttleQueries; // this query is counted already
+}
+
+int WhoisTestServer::DelayFor(const WhoisReplyRule &rule)
+{
+    if (rule.delaySigma <= 0)
+        return rule.delayMs;
+    std::normal_distribution<double> normal(0.0, rule.delaySigma);
+    return static_cast<int>(std::lround(rule.delayMs * std::exp(normal(m_random))));
 }
 
 void WhoisTestServer::OnNewConnection()
@@ -87,14 +122,36 @@ WhoisReplyRule WhoisTestServer::RuleFor(const QString &name) const
     const auto found = m_rules.constFind(name.toLower());
     if (found != m_rules.constEnd())
         return *found;
-    return m_chooser ? m_chooser(name) : m_defaultRule;
+    WhoisReplyRule rule = m_chooser ? m_chooser(name) : m_defaultRule;
+    if (!m_replyFolder.isEmpty()) {
+        const QString lower = name.toLower();
+        const QString extension = lower.section(QLatin1Char('.'), -1);
+        const QDir folder(m_replyFolder);
+        for (const QString &candidate :
+             {lower + QStringLiteral(".txt"), QStringLiteral("taken/%1_%2.txt").arg(extension, lower),
+              QStringLiteral("free/%1.txt").arg(extension), extension + QStringLiteral(".txt")}) {
+            QFile file(folder.filePath(candidate));
+            if (file.open(QIODevice::ReadOnly)) {
+                rule.reply = file.readAll();
+                break;
+            }
+        }
+    }
+    return rule;
 }
 
 void WhoisTestServer::OnQuery(QTcpSocket *socket, const QString &name)
 {
+    const qint64 now = m_clock.elapsed();
     m_queries.append(name);
+    m_queryTimes.append(now);
     const int connection = ++m_connectionsPerName[name.toLower()];
     emit queryReceived(name);
+    if (Throttled(now)) {
+        ++m_refused;
+        SendPieces(socket, m_refusal, 1, 0, true);
+        return;
+    }
     const WhoisReplyRule rule = RuleFor(name);
     QByteArray reply = rule.reply;
     reply.replace("%NAME%", name.toUtf8());
@@ -112,8 +169,9 @@ void WhoisTestServer::OnQuery(QTcpSocket *socket, const QString &name)
     case WhoisReplyRule::Mode::StreamForever:
         Stream(socket);
         return;
-    case WhoisReplyRule::Mode::Reset: {
-        socket->write(reply);
+    case WhoisReplyRule::Mode::Reset:
+    case WhoisReplyRule::Mode::ResetHalfway: {
+        socket->write(rule.mode == WhoisReplyRule::Mode::Reset ? reply : reply.left(reply.size() / 2));
         socket->flush();
         // A zero linger time makes the close a reset instead of an orderly end.
         const linger hard = {1, 0};
@@ -130,8 +188,8 @@ void WhoisTestServer::OnQuery(QTcpSocket *socket, const QString &name)
             if (guarded)
                 SendPieces(guarded, reply, pieces, gap, close);
         };
-        if (rule.delayMs > 0)
-            QTimer::singleShot(rule.delayMs, Qt::PreciseTimer, this, send);
+        if (const int delayMs = DelayFor(rule); delayMs > 0)
+            QTimer::singleShot(delayMs, Qt::PreciseTimer, this, send);
         else
             send();
         return;

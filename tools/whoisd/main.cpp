@@ -1,16 +1,22 @@
 // orvelle-whoisd: a whois server on 127.0.0.1 for trying the program and for benchmarks.
 //
-//   orvelle-whoisd [--port N] [--delay MS] [--pieces N] [--piece-gap MS]
-//                  [--free-every N | --free-pattern REGEX] [--mode answer|close|hang|stream|reset]
+//   orvelle-whoisd [--port N] [--delay MS [--delay-sigma S] [--seed N]] [--pieces N] [--piece-gap MS]
+//                  [--free-every N | --free-pattern REGEX]
+//                  [--mode answer|close|hang|stream|reset|reset-halfway]
+//                  [--throttle K/T [--refusal TEXT]] [--replies FOLDER]
 //
 // By default a name is free when the sum of its characters is divisible by 3, which marks
 // about a third of any list free; --free-pattern decides by a regular expression instead.
+// --delay-sigma makes the delay log-normal with median --delay and that spread, as real
+// registries answer. --throttle 5/1000 answers a refusal once more than 5 queries arrived within
+// 1000 ms. --replies answers from recorded reply files (see WhoisTestServer::setReplyFolder).
 // --port 0 (the default) picks a free port. The port is printed on the first line.
 
 #include "tools/whoisd/WhoisTestServer.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <cstdio>
@@ -41,9 +47,23 @@ int main(int argc, char **argv)
     const QCommandLineOption mode(
         QStringLiteral("mode"),
         QStringLiteral("answer (default), close (at once, no data), hang (never close), "
-                       "stream (data without end), reset (the reply, then a reset)."),
+                       "stream (data without end), reset (the reply, then a reset), "
+                       "reset-halfway (half the reply, then a reset)."),
         QStringLiteral("MODE"), QStringLiteral("answer"));
-    parser.addOptions({port, delay, pieces, pieceGap, freeEvery, freePattern, mode});
+    const QCommandLineOption delaySigma(QStringLiteral("delay-sigma"),
+                                        QStringLiteral("Log-normal delays: the spread around the median --delay."),
+                                        QStringLiteral("S"), QStringLiteral("0"));
+    const QCommandLineOption seed(QStringLiteral("seed"), QStringLiteral("Seed of the log-normal delays."),
+                                  QStringLiteral("N"), QStringLiteral("20261208"));
+    const QCommandLineOption throttle(QStringLiteral("throttle"),
+                                      QStringLiteral("Refuse past K queries within T ms."), QStringLiteral("K/T"));
+    const QCommandLineOption refusal(QStringLiteral("refusal"), QStringLiteral("The refusal text of --throttle."),
+                                     QStringLiteral("TEXT"),
+                                     QStringLiteral("Query rate limit exceeded. Try again later."));
+    const QCommandLineOption replies(QStringLiteral("replies"), QStringLiteral("Answer from recorded replies."),
+                                     QStringLiteral("FOLDER"));
+    parser.addOptions(
+        {port, delay, pieces, pieceGap, freeEvery, freePattern, mode, delaySigma, seed, throttle, refusal, replies});
     parser.process(app);
 
     bool ok = true;
@@ -77,14 +97,52 @@ int main(int argc, char **argv)
         replyMode = WhoisReplyRule::Mode::StreamForever;
     else if (modeName == QLatin1String("reset"))
         replyMode = WhoisReplyRule::Mode::Reset;
+    else if (modeName == QLatin1String("reset-halfway"))
+        replyMode = WhoisReplyRule::Mode::ResetHalfway;
     else if (modeName != QLatin1String("answer")) {
         std::fprintf(stderr, "orvelle-whoisd: unknown --mode %s\n", qPrintable(modeName));
+        ok = false;
+    }
+    bool sigmaOk = false;
+    const double sigma = parser.value(delaySigma).toDouble(&sigmaOk);
+    if (!sigmaOk || sigma < 0 || sigma > 5) {
+        std::fprintf(stderr, "orvelle-whoisd: --delay-sigma needs a number from 0 to 5\n");
+        ok = false;
+    }
+    bool seedOk = false;
+    const quint32 seedValue = parser.value(seed).toUInt(&seedOk);
+    if (!seedOk) {
+        std::fprintf(stderr, "orvelle-whoisd: --seed needs a whole number\n");
+        ok = false;
+    }
+    int throttleQueries = 0;
+    int throttleWindow = 0;
+    if (parser.isSet(throttle)) {
+        const QStringList parts = parser.value(throttle).split(QLatin1Char('/'));
+        bool queriesOk = false;
+        bool windowOk = false;
+        if (parts.size() == 2) {
+            throttleQueries = parts.at(0).toInt(&queriesOk);
+            throttleWindow = parts.at(1).toInt(&windowOk);
+        }
+        if (!queriesOk || !windowOk || throttleQueries < 1 || throttleWindow < 1) {
+            std::fprintf(stderr, "orvelle-whoisd: --throttle needs K/T, two whole numbers of at least 1\n");
+            ok = false;
+        }
+    }
+    if (parser.isSet(replies) && !QFileInfo(parser.value(replies)).isDir()) {
+        std::fprintf(stderr, "orvelle-whoisd: --replies needs a folder\n");
         ok = false;
     }
     if (!ok || portNumber > 65535)
         return 2;
 
     WhoisTestServer server;
+    server.setSeed(seedValue);
+    if (throttleQueries > 0)
+        server.setThrottle(throttleQueries, throttleWindow, parser.value(refusal).toUtf8() + "\r\n");
+    if (parser.isSet(replies))
+        server.setReplyFolder(parser.value(replies));
     const bool usePattern = parser.isSet(freePattern);
     server.setRuleChooser([=](const QString &name) {
         bool free = false;
@@ -98,6 +156,7 @@ int main(int argc, char **argv)
         }
         WhoisReplyRule rule = free ? WhoisReplyRule::Free(delayMs) : WhoisReplyRule::Taken(delayMs);
         rule.mode = replyMode;
+        rule.delaySigma = sigma;
         rule.pieces = pieceCount;
         rule.pieceGapMs = gapMs;
         return rule;
