@@ -27,6 +27,7 @@ private slots:
     void reconnectUsesTheRowsOwnPort();
     void unusableAnswersAreUnchecked_data();
     void unusableAnswersAreUnchecked();
+    void throttlingServerIsKeptToItsLimitAfterTheFirstRefusal();
     void halfAReplyAndAResetIsNeverRegistered();
     void refusedPortEndsItsQueryAtOnce();
     void endlessReplyIsCutAtTheLimitWithoutVerdict();
@@ -222,6 +223,43 @@ void TestEngineLoopback::unusableAnswersAreUnchecked()
     QCOMPARE(m_server->connectionsFor("one.com"), asks);
     QCOMPARE(m_program->results().itemCount(ResultLists::Registered), 0);
     QCOMPARE(m_program->results().heading(ResultLists::Registered), QString("Registered"));
+}
+
+void TestEngineLoopback::throttlingServerIsKeptToItsLimitAfterTheFirstRefusal()
+{
+    // Like a registry that allows 10 queries a second: the first burst of 25 gets refusals
+    // (which also say "No match for", to show that a refusal wins). After the cool-down the host
+    // is asked at the pace it answered at, so no query is refused again.
+    constexpr int kLimit = 10;
+    constexpr int kWindowMs = 1000;
+    m_server->setThrottle(kLimit, kWindowMs, "No match for \"x.com\".\r\nQuery rate limit exceeded.\r\n");
+    MakeProgram({.slotTickMs = 100, .watchdogTickMs = 100, .coolDownBaseMs = 1500, .coolDownCapMs = 3000});
+    QStringList names;
+    QStringList free;
+    for (int i = 10; i < 40; ++i) {
+        names << (i % 3 ? QStringLiteral("taken%1").arg(i) : QStringLiteral("free%1").arg(i));
+        if (!(i % 3))
+            free << names.last() + ".com";
+    }
+    free.sort();
+    RunList(names, 20000);
+    QCOMPARE(m_checked.size(), 30);
+    QCOMPARE(Checked(CheckOutcome::Unchecked), QStringList());
+    QCOMPARE(Checked(CheckOutcome::Mid), free);
+    QCOMPARE(Checked(CheckOutcome::Registered).size(), 20);
+    // Queries that left before the first refusal came back may be refused too; every query
+    // after the burst's window is within the limit, counting all queries the server saw.
+    QVERIFY(m_server->refusedCount() >= 25 - kLimit);
+    const QList<qint64> times = m_server->queryTimes();
+    QCOMPARE(times.size(), 30 + m_server->refusedCount());
+    for (qsizetype last = 0; last < times.size(); ++last) {
+        if (times.at(last) < times.first() + kWindowMs)
+            continue;
+        qsizetype first = last;
+        while (first > 0 && times.at(first - 1) > times.at(last) - kWindowMs)
+            --first;
+        QVERIFY2(last - first + 1 <= kLimit, "the server was asked past its limit after the refusal");
+    }
 }
 
 void TestEngineLoopback::halfAReplyAndAResetIsNeverRegistered()
