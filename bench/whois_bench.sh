@@ -1,7 +1,8 @@
 #!/bin/bash
 # Throughput of the check engine (orvelle-check, 25 connections) against the stand-alone test
-# whois server, next to Debian's whois client run 25 at a time by xargs, on the same machine in
-# the same run; and the cost per name at the end of a 200000-line list against its start.
+# whois server with fixed and with log-normal reply delays, next to Debian's whois client run 25
+# at a time by xargs, on the same machine in the same run; and the cost per name at the end of a
+# 200000-line list against its start.
 #
 #   bench/whois_bench.sh [build-folder] [names] [delay-ms]
 #
@@ -22,9 +23,9 @@ server_pid=""
 cleanup() { [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null; rm -rf "$work"; }
 trap cleanup EXIT
 
-start_server() { # delay-ms
+start_server() { # delay-ms [whoisd options]
     [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null && wait "$server_pid" 2>/dev/null || true
-    "$whoisd" --port 0 --delay "$1" > "$work/port" &
+    "$whoisd" --port 0 --delay "$@" > "$work/port" &
     server_pid=$!
     for _ in $(seq 100); do [ -s "$work/port" ] && break; sleep 0.05; done
     port="$(head -n1 "$work/port")"
@@ -53,6 +54,15 @@ per_second=$(echo "$names / $seconds" | bc -l)
 limit=$(echo "25 * 1000 / $delay" | bc -l)
 printf 'orvelle-check, %d names, %d ms delay: %.0f names/s = %.1f%% of the limit 25/%.3fs = %.0f names/s\n' \
     "$names" "$delay" "$per_second" "$(echo "100 * $per_second / $limit" | bc -l)" "$(echo "$delay / 1000" | bc -l)" "$limit"
+
+# Delays that vary like real registries' (log-normal, median 100 ms, sigma 1): the mean delay is
+# 100 * e^(1/2) ms, so 25 connections allow 25 / mean names a second.
+start_server 100 --delay-sigma 1 --seed 7
+seconds=$(run_check "$work/list.txt")
+per_second=$(echo "$names / $seconds" | bc -l)
+limit=$(echo "25 * 1000 / (100 * e(0.5))" | bc -l)
+printf 'orvelle-check, %d names, log-normal delay (median 100 ms, sigma 1): %.0f names/s = %.1f%% of the limit 25/mean = %.0f names/s\n' \
+    "$names" "$per_second" "$(echo "100 * $per_second / $limit" | bc -l)" "$limit"
 
 start_server 0
 seconds=$(run_check "$work/list.txt")
