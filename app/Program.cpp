@@ -23,7 +23,9 @@ Program::Program(ProgramConfig config, const QString &appFolderRoot, const QStri
         m_unchecked.BeginRun(m_engine.request().listPath);
     });
     connect(&m_engine, &CheckEngine::nameChecked, this,
-            [this](const QString &name, CheckOutcome outcome) { OnNameChecked(name, outcome); });
+            [this](const QString &name, CheckOutcome outcome, const QString &reason) {
+                OnNameChecked(name, outcome, reason);
+            });
     connect(&m_engine, &CheckEngine::runStopped, this, [this] { m_unchecked.EndRun(m_engine.completed()); });
 }
 
@@ -32,18 +34,25 @@ Program::~Program()
     m_engine.Stop();
 }
 
+bool Program::SetHostLimits(const QString &text, QString *error)
+{
+    const std::optional<QHash<QString, HostLimit>> limits = HostPacer::ParseLimits(text, error);
+    m_engine.pacer().setUserLimits(limits.value_or(QHash<QString, HostLimit>()));
+    return limits.has_value();
+}
+
 bool Program::ReloadRegistrars()
 {
     return registrarFile().LoadRegistrarTable(m_registrars);
 }
 
-void Program::OnNameChecked(const QString &name, CheckOutcome outcome)
+void Program::OnNameChecked(const QString &name, CheckOutcome outcome, const QString &reason)
 {
     if (outcome != CheckOutcome::Unchecked) {
         m_unchecked.Answered(name);
         return;
     }
-    if (!m_unchecked.Add(name) && !m_uncheckedFileFailed) {
+    if (!m_unchecked.Add(name, reason) && !m_uncheckedFileFailed) {
         m_uncheckedFileFailed = true;
         emit errorRaised(QStringLiteral("Result files"),
                          QStringLiteral("The names without a verdict cannot be kept in \"%1\"; they are "

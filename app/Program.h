@@ -53,6 +53,9 @@ public:
     // The switch itself, for what reads it at every query (the engine, the browse window).
     const bool &proxyModeFlag() const { return m_proxyMode; }
     void setProxyMode(bool on) { m_proxyMode = on; }
+    // Sets the user's limits per whois host from their setting text; with text it cannot read,
+    // false and what was wrong, and the built-in limits stay.
+    bool SetHostLimits(const QString &text, QString *error = nullptr);
     // The extension a candidate without a dot gets.
     const QString &defaultExtension() const { return m_defaultExtension; }
     void setDefaultExtension(const QString &extension) { m_defaultExtension = extension; }
@@ -83,7 +86,7 @@ signals:
     void errorRaised(const QString &title, const QString &text);
 
 private:
-    void OnNameChecked(const QString &name, CheckOutcome outcome);
+    void OnNameChecked(const QString &name, CheckOutcome outcome, const QString &reason);
 
     ProgramConfig m_config;
     ProgramConfig m_versionRecord;

@@ -7,6 +7,7 @@ namespace {
 const QString kWordNumber = QStringLiteral("wordNumber");
 const QString kChkProxy = QStringLiteral("chkProxy");
 const QString kShowHelp = QStringLiteral("showHelp");
+const QString kHostLimits = QStringLiteral("hostLimits");
 const QString kChkExt = QStringLiteral("chkExt");
 const QString kChkAdd = QStringLiteral("chkAdd");
 const QString kTxtMake = QStringLiteral("txtMake");
@@ -116,4 +117,14 @@ QString ProgramSettings::CustomExtension() const
 bool ProgramSettings::SetCustomExtension(const QString &extension)
 {
     return Write(m_productApp, kTxtCustom, extension);
+}
+
+QString ProgramSettings::HostLimits() const
+{
+    return Read(m_productApp, kHostLimits, QString());
+}
+
+bool ProgramSettings::SetHostLimits(const QString &text)
+{
+    return Write(m_productApp, kHostLimits, text);
 }

@@ -38,6 +38,9 @@ public:
     bool SetProxyMode(bool on);
     bool ShowHelp() const;
     bool SetShowHelp(bool show);
+    // The user's limits per whois host, "host=perSecond/maxOpen; ..." (empty: the built-in ones).
+    QString HostLimits() const;
+    bool SetHostLimits(const QString &text);
 
     // The generator's choices: check values ("1" ticked, "0" clear, "2" grey) of its extension
     // options 0 to 8 and its affix options 0 to 2, its base word and its custom extension.

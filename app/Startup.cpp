@@ -56,6 +56,17 @@ void ReadProxyMode(Program &program)
     program.setProxyMode(program.settings().ProxyMode());
 }
 
+QString ReadHostLimits(Program &program)
+{
+    const QString text = program.settings().HostLimits();
+    QString error;
+    if (program.SetHostLimits(text, &error))
+        return QString();
+    return QStringLiteral("The whois host limits \"%1\" in the settings cannot be read (%2); the built-in "
+                          "limits are used.")
+        .arg(text, error);
+}
+
 bool Prepare(Program &program)
 {
     if (!EnsureAppFolder(program))
@@ -64,6 +75,8 @@ bool Prepare(Program &program)
     EnsureDataFolders(program);
     LoadWhoisTable(program);
     ReadProxyMode(program);
+    if (const QString problem = ReadHostLimits(program); !problem.isEmpty())
+        qWarning("%s", qPrintable(problem));
     return true;
 }
 

@@ -20,6 +20,8 @@ bool LoadWhoisTable(Program &program);
 void ReadRunPosition(Program &program);
 // Proxy mode from the settings.
 void ReadProxyMode(Program &program);
+// The user's limits per whois host; a message for a setting that cannot be read, else empty.
+QString ReadHostLimits(Program &program);
 // The steps above that orvelle-check and the tests take together: folder, data files and
 // folders, whois table, proxy switch. False when the folder cannot be made.
 bool Prepare(Program &program);

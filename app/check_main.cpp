@@ -1,11 +1,12 @@
 // orvelle-check: checks a list of names with the program's check engine, without a display.
 //
-//   orvelle-check [--start N] [--proxy] [--tick-ms MS] LIST
+//   orvelle-check [--start N] [--proxy] [--tick-ms MS] [--host-limits TEXT] LIST
 //
 // Uses the application folder and settings store of the desktop program (ORVELLE_APP_FOLDER,
 // ORVELLE_SETTINGS_DIR), runs the list from position N (default 1) to its end, and prints one
 // line per name, "<list>\t<name>", where <list> is High, Mid, Low, Registered or Unchecked,
-// then a summary line. Progress and problems go to stderr.
+// then a summary line. An Unchecked line has a third field, the reason the name got no verdict.
+// Progress and problems go to stderr.
 
 #include "app/Program.h"
 #include "app/Startup.h"
@@ -61,7 +62,12 @@ int main(int argc, char **argv)
     const QCommandLineOption tick(QStringLiteral("tick-ms"),
                                   QStringLiteral("Length of a timer tick in ms (default 1000; for testing)."),
                                   QStringLiteral("MS"), QStringLiteral("1000"));
-    parser.addOptions({start, proxy, tick});
+    const QCommandLineOption hostLimits(
+        QStringLiteral("host-limits"),
+        QStringLiteral(
+            "Limits per whois host instead of the stored setting, \"host=perSecond/maxOpen; ...\"."),
+        QStringLiteral("TEXT"));
+    parser.addOptions({start, proxy, tick, hostLimits});
     parser.addPositionalArgument(QStringLiteral("LIST"), QStringLiteral("The list file, one name per line."));
     if (!parser.parse(QCoreApplication::arguments()))
         return Fail(kBadInput, parser.errorText());
@@ -97,6 +103,9 @@ int main(int argc, char **argv)
             QStringLiteral("cannot read the whois server table \"%1\"").arg(program.registrarFile().path()));
     if (parser.isSet(proxy))
         program.setProxyMode(true);
+    if (QString problem;
+        parser.isSet(hostLimits) && !program.SetHostLimits(parser.value(hostLimits), &problem))
+        return Fail(kBadInput, QStringLiteral("--host-limits: %1").arg(problem));
 
     const qint64 total = program.candidates().CountCandidates(listPath);
     if (*startPosition > total && *startPosition > 1)
@@ -107,14 +116,20 @@ int main(int argc, char **argv)
 
     CheckEngine &engine = program.engine();
     std::map<CheckOutcome, int> counts;
-    QObject::connect(&engine, &CheckEngine::nameChecked, [&](const QString &name, CheckOutcome outcome) {
-        if (outcome == CheckOutcome::NotFiled)
-            return;
-        ++counts[outcome];
-        std::printf("%s\t%s\n", qPrintable(CheckOutcomeName(outcome)), name.toUtf8().constData());
-        // A line is out as soon as its verdict is: a run that is killed loses none of them.
-        std::fflush(stdout);
-    });
+    QObject::connect(
+        &engine, &CheckEngine::nameChecked,
+        [&](const QString &name, CheckOutcome outcome, const QString &reason) {
+            if (outcome == CheckOutcome::NotFiled)
+                return;
+            ++counts[outcome];
+            if (outcome == CheckOutcome::Unchecked)
+                std::printf("%s\t%s\t%s\n", qPrintable(CheckOutcomeName(outcome)), name.toUtf8().constData(),
+                            UncheckedNames::OneLine(reason).toUtf8().constData());
+            else
+                std::printf("%s\t%s\n", qPrintable(CheckOutcomeName(outcome)), name.toUtf8().constData());
+            // A line is out as soon as its verdict is: a run that is killed loses none of them.
+            std::fflush(stdout);
+        });
     // Progress: the position reached, at most twice a second.
     QElapsedTimer sinceProgress;
     sinceProgress.start();

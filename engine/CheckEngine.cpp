@@ -341,9 +341,12 @@ void CheckEngine::CheckWatchdogs()
         return;
     const qint64 deadline = Now() - qint64(kWatchdogTicks) * m_timings.watchdogTickMs;
     for (const auto &slot : m_slots) {
-        if (slot->busy && slot->startedAt <= deadline)
-            Finish(*slot, CheckOutcome::Unchecked,
-                   QStringLiteral("no answer within %1 seconds").arg(kWatchdogTicks));
+        if (!slot->busy || slot->startedAt > deadline)
+            continue;
+        QString reason = QStringLiteral("no answer within %1 seconds").arg(kWatchdogTicks);
+        if (!slot->lastProblem().isEmpty())
+            reason += QStringLiteral(" (%1)").arg(slot->lastProblem());
+        Finish(*slot, CheckOutcome::Unchecked, reason);
     }
 }
 

@@ -92,6 +92,7 @@ WhoisSlot::StartResult WhoisSlot::StartQuery(const QString &candidate, const Reg
 WhoisSlot::StartResult WhoisSlot::Start(const Prepared &prepared)
 {
     m_name = prepared.name;
+    m_lastProblem.clear();
     if (!prepared.problem.started())
         return prepared.problem;
     RestartTimeout();
@@ -144,8 +145,11 @@ void WhoisSlot::OnFailed(WhoisQuery::Failure failure, const QString &detail)
         m_query.Retry(); // to the row's own port, like every reconnect
         return;
     case WhoisQuery::Failure::Reset:
-        if (m_policy.onTimeout == TimeoutPolicy::OnTimeout::Reconnect)
-            return; // asked again when the timeout comes, like a server that never closes
+        if (m_policy.onTimeout == TimeoutPolicy::OnTimeout::Reconnect) {
+            // Asked again when the timeout comes, like a server that never closes.
+            m_lastProblem = WhoisQuery::FailureText(failure, m_query.host(), detail);
+            return;
+        }
         [[fallthrough]];
     case WhoisQuery::Failure::CannotConnect:
     case WhoisQuery::Failure::ReplyTooLong:

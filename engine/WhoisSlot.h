@@ -106,6 +106,9 @@ public:
     quint16 port() const { return m_query.port(); }
     const QByteArray &reply() const { return m_query.reply(); }
     bool isTimerActive() const { return m_timeout.isActive(); }
+    // The last failure of this query that the slot answered by asking again (a reset), so that
+    // a name that never gets an answer can say what went wrong; empty when none.
+    const QString &lastProblem() const { return m_lastProblem; }
 
     // Handed a name and not finished with it yet.
     bool busy = false;
@@ -123,6 +126,7 @@ private:
 
     int m_index;
     WhoisSlotHost &m_host;
+    QString m_lastProblem;
     WhoisQuery m_query;
     QTimer m_timeout;
     int m_tickMs;

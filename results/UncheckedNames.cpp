@@ -6,19 +6,34 @@
 
 UncheckedNames::UncheckedNames(QString path, QObject *parent) : QObject(parent), m_path(std::move(path)) {}
 
+QString UncheckedNames::NameOf(const QString &line)
+{
+    return line.section(QLatin1Char('\t'), 0, 0).trimmed();
+}
+
 QSet<QString> UncheckedNames::ReadNames() const
 {
     QSet<QString> names;
     for (const QString &line : TextFile::ReadLines(m_path).value_or(QStringList())) {
-        if (!line.trimmed().isEmpty())
-            names.insert(line.trimmed());
+        if (const QString name = NameOf(line); !name.isEmpty())
+            names.insert(name);
     }
     return names;
+}
+
+QString UncheckedNames::OneLine(QString reason)
+{
+    for (QChar &c : reason) {
+        if (c.category() == QChar::Other_Control)
+            c = QLatin1Char(' ');
+    }
+    return reason;
 }
 
 void UncheckedNames::BeginRun(const QString &listPath)
 {
     m_count = 0;
+    m_reasonCounts.clear();
     m_answered.clear();
     m_inFile = ReadNames();
     m_runsOverFile = QFileInfo(listPath).canonicalFilePath() == QFileInfo(m_path).canonicalFilePath() &&
@@ -26,14 +41,18 @@ void UncheckedNames::BeginRun(const QString &listPath)
     emit countChanged(m_count);
 }
 
-bool UncheckedNames::Add(const QString &name)
+bool UncheckedNames::Add(const QString &name, const QString &reason)
 {
     ++m_count;
+    ++m_reasonCounts[reason];
     emit countChanged(m_count);
     if (m_inFile.contains(name))
         return true;
     // Appended, never rewritten, so a run that reads this file keeps its positions.
-    if (!TextFile::Append(m_path, name + QStringLiteral("\r\n")))
+    QString line = name;
+    if (!reason.isEmpty())
+        line += QLatin1Char('\t') + OneLine(reason);
+    if (!TextFile::Append(m_path, line + QStringLiteral("\r\n")))
         return false;
     m_inFile.insert(name);
     return true;
@@ -53,7 +72,7 @@ bool UncheckedNames::EndRun(bool reachedEnd)
         return true;
     QString text;
     for (const QString &line : TextFile::ReadLines(m_path).value_or(QStringList())) {
-        if (!line.trimmed().isEmpty() && !m_answered.contains(line.trimmed()))
+        if (const QString name = NameOf(line); !name.isEmpty() && !m_answered.contains(name))
             text += line + QStringLiteral("\r\n");
     }
     m_answered.clear();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMap>
 #include <QObject>
 #include <QSet>
 #include <QString>
@@ -7,12 +8,13 @@
 // The names that got no verdict, kept in the list file "Unchecked.txt" of the application
 // folder so that the user can check them again as a custom list.
 //
-// A name goes into the file once, however often it fails. When a run over the file itself
-// reaches its end, the names that got a verdict in that run are taken out; names that failed
-// again stay, and so do names the run never reached.
+// A name goes into the file once, however often it fails, as "name<TAB>reason" (the reason is a
+// note the list reader skips). When a run over the file itself reaches its end, the names that
+// got a verdict in that run are taken out; names that failed again stay, and so do names the run
+// never reached.
 //
 //     unchecked.BeginRun(request.listPath);
-//     unchecked.Add("slow.com");          // count() is 1, the file holds slow.com
+//     unchecked.Add("slow.com", "no answer"); // count() is 1, the file holds slow.com<TAB>no answer
 //     unchecked.Answered("quick.com");
 //     unchecked.EndRun(true);
 class UncheckedNames : public QObject
@@ -24,10 +26,15 @@ public:
     const QString &path() const { return m_path; }
     // How many names of the current (or last) run got no verdict.
     int count() const { return m_count; }
+    // How many of them got no verdict for each reason.
+    const QMap<QString, int> &reasonCounts() const { return m_reasonCounts; }
+
+    // A reason as one line, without the tabs and line breaks that would break a list line.
+    static QString OneLine(QString reason);
 
     void BeginRun(const QString &listPath);
     // A name without a verdict. False when the file could not be written.
-    bool Add(const QString &name);
+    bool Add(const QString &name, const QString &reason);
     // A name that got a verdict.
     void Answered(const QString &name);
     // The run is over; reachedEnd tells whether it read its list to the end.
@@ -38,9 +45,11 @@ signals:
 
 private:
     QSet<QString> ReadNames() const;
+    static QString NameOf(const QString &line);
 
     QString m_path;
     int m_count = 0;
+    QMap<QString, int> m_reasonCounts;
     bool m_runsOverFile = false;
     QSet<QString> m_inFile;
     QSet<QString> m_answered;

@@ -308,11 +308,23 @@ void Form1::ShowUncheckedCount(int count)
     uncheckedPanel->setVisible(count > 0);
     uncheckedPanel->setText(QStringLiteral("No verdict: %1").arg(count));
     ApplyLayout();
+    // The most frequent reasons, with their counts.
+    const QMap<QString, int> &counts = m_program.unchecked().reasonCounts();
+    QList<QPair<int, QString>> byCount;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        byCount.append({-it.value(), it.key()});
+    std::sort(byCount.begin(), byCount.end());
+    constexpr int kShownReasons = 8;
+    QString reasons;
+    for (int i = 0; i < byCount.size() && i < kShownReasons; ++i)
+        reasons += QStringLiteral("\n%1: %2").arg(byCount.at(i).second).arg(-byCount.at(i).first);
+    if (byCount.size() > kShownReasons)
+        reasons += QStringLiteral("\n(%1 other reasons)").arg(byCount.size() - kShownReasons);
     uncheckedPanel->setToolTip(
         QStringLiteral("%1 names of this search got no answer. They are kept in %2; choose \"Custom List\" "
-                       "and that file to check them again.")
+                       "and that file to check them again.%3")
             .arg(count)
-            .arg(QDir::toNativeSeparators(m_program.unchecked().path())));
+            .arg(QDir::toNativeSeparators(m_program.unchecked().path()), reasons));
 }
 
 void Form1::ShowControls()
@@ -374,6 +386,8 @@ void Form1::Load()
                       .arg(m_program.registrarFile().path()));
     }
     Startup::ReadProxyMode(m_program);
+    if (const QString problem = Startup::ReadHostLimits(m_program); !problem.isEmpty())
+        ShowError(QStringLiteral("Whois servers"), problem);
     m_program.setDefaultExtension(QStringLiteral(".com"));
 }
 

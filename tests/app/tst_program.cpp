@@ -8,6 +8,7 @@
 #include <QTest>
 
 Q_DECLARE_METATYPE(CandidateSourceId)
+Q_DECLARE_METATYPE(HostLimit)
 
 // The program object: runs asked for by the source controls, the stored switches, and the
 // names that got no verdict.
@@ -21,6 +22,8 @@ private slots:
     void requestFromTheControls();
     void proxyModeIsOnOnlyForTheTextOne_data();
     void proxyModeIsOnOnlyForTheTextOne();
+    void hostLimitsComeFromTheSettings_data();
+    void hostLimitsComeFromTheSettings();
     void namesWithoutVerdictAreKeptOnce();
     void aRunOverTheUncheckedFileKeepsWhatFailsAgain();
 
@@ -125,6 +128,35 @@ void TestProgram::proxyModeIsOnOnlyForTheTextOne()
     QCOMPARE(m_program->proxyMode(), on);
 }
 
+void TestProgram::hostLimitsComeFromTheSettings_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<bool>("readable");
+    QTest::addColumn<HostLimit>("example");
+    QTest::addColumn<HostLimit>("nominet");
+    const HostLimit builtIn = HostPacer().LimitFor("whois.nic.uk");
+    QTest::newRow("none") << "" << true << HostPacer::kDefault << builtIn;
+    QTest::newRow("two hosts") << "Whois.Example = 0.5/1; whois.nic.uk=2/2" << true << HostLimit{0.5, 1}
+                               << HostLimit{2, 2};
+    QTest::newRow("unreadable") << "whois.example=fast" << false << HostPacer::kDefault << builtIn;
+    QTest::newRow("too many connections") << "whois.example=1/26" << false << HostPacer::kDefault << builtIn;
+}
+
+void TestProgram::hostLimitsComeFromTheSettings()
+{
+    QFETCH(QString, stored);
+    QFETCH(bool, readable);
+    QFETCH(HostLimit, example);
+    QFETCH(HostLimit, nominet);
+    QVERIFY(m_program->settings().SetHostLimits(stored));
+    const QString problem = Startup::ReadHostLimits(*m_program);
+    QCOMPARE(problem.isEmpty(), readable);
+    if (!readable)
+        QVERIFY2(problem.contains(stored) && problem.contains("built-in"), qPrintable(problem));
+    QCOMPARE(m_program->engine().pacer().LimitFor("whois.example"), example);
+    QCOMPARE(m_program->engine().pacer().LimitFor("whois.nic.uk"), nominet);
+}
+
 void TestProgram::Run(const QString &path, const std::function<void(int slot, const QString &name)> &answer)
 {
     QSignalSpy stopped(&m_program->engine(), &CheckEngine::runStopped);
@@ -148,11 +180,16 @@ void TestProgram::namesWithoutVerdictAreKeptOnce()
     Run(list, answer);
     const QString path = m_program->paths().unchecked();
     // "!!!" cleans to the bare ".com": answered, never filed, and no name without a verdict.
-    QCOMPARE(FileBytes(path), QByteArray("a.com\r\nc.com\r\n"));
+    // Each name once, with its reason as a note after a tab, which the list reader skips.
+    const QByteArray lines = "a.com\twhois.verisign-grs.com cannot be reached: Connection refused\r\n"
+                             "c.com\twhois.verisign-grs.com cannot be reached: Connection refused\r\n";
+    QCOMPARE(FileBytes(path), lines);
     QCOMPARE(m_program->unchecked().count(), 2);
+    QCOMPARE(m_program->unchecked().reasonCounts(),
+             (QMap<QString, int>{{"whois.verisign-grs.com cannot be reached: Connection refused", 2}}));
     QCOMPARE(counts.last().first().toInt(), 2);
     Run(list, answer);
-    QCOMPARE(FileBytes(path), QByteArray("a.com\r\nc.com\r\n"));
+    QCOMPARE(FileBytes(path), lines);
     QCOMPARE(m_program->unchecked().count(), 2);
 }
 
