@@ -9,7 +9,7 @@ Program::Program(ProgramConfig config, const QString &appFolderRoot, const QStri
       m_sockets(std::move(sockets)), m_resultFiles(m_paths.folder(), std::move(clock)),
       m_unchecked(m_paths.unchecked()),
       m_engine(CheckEngine::Services{m_registrars, m_proxyMode, m_defaultExtension, m_results, m_resultFiles,
-                                     m_candidates,
+                                     m_candidates, m_rdapBootstrap,
                                      [this](const QString &resumeKey, qint64 position) {
                                          return m_settings.StoreRunPosition(resumeKey, position);
                                      }},

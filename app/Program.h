@@ -56,6 +56,9 @@ public:
     // Sets the user's limits per whois host from their setting text; with text it cannot read,
     // false and what was wrong, and the built-in limits stay.
     bool SetHostLimits(const QString &text, QString *error = nullptr);
+    // The RDAP services of extensions without a whois row (see Startup::LoadRdapBootstrap).
+    const RdapBootstrap &rdapBootstrap() const { return m_rdapBootstrap; }
+    void setRdapBootstrap(RdapBootstrap bootstrap) { m_rdapBootstrap = std::move(bootstrap); }
     // The extension a candidate without a dot gets.
     const QString &defaultExtension() const { return m_defaultExtension; }
     void setDefaultExtension(const QString &extension) { m_defaultExtension = extension; }
@@ -101,6 +104,7 @@ private:
     UncheckedNames m_unchecked;
     SearchControls m_controls;
     CandidateFile m_candidates;
+    RdapBootstrap m_rdapBootstrap;
     CheckEngine m_engine;
     SourceSelection m_selection;
     QString m_currentDomain;

@@ -56,6 +56,29 @@ void ReadProxyMode(Program &program)
     program.setProxyMode(program.settings().ProxyMode());
 }
 
+QString LoadRdapBootstrap(Program &program, const QString &shippedFolder)
+{
+    QString problem;
+    const QString own = program.paths().Join(QStringLiteral("\\rdap-bootstrap.json"));
+    if (QFileInfo::exists(own)) {
+        QString error;
+        const std::optional<QByteArray> bytes = TextFile::ReadBytes(own);
+        std::optional<RdapBootstrap> bootstrap =
+            bytes ? RdapBootstrap::Parse(*bytes, &error) : std::nullopt;
+        if (bootstrap) {
+            program.setRdapBootstrap(std::move(*bootstrap));
+            return QString();
+        }
+        problem = QStringLiteral("The RDAP bootstrap file \"%1\" cannot be read (%2); the one shipped with "
+                                 "the program is used.")
+                      .arg(own, bytes ? error : QStringLiteral("the file cannot be opened"));
+    }
+    const std::optional<QByteArray> shipped = TextFile::ReadBytes(shippedFolder + QStringLiteral("/rdap-bootstrap.json"));
+    std::optional<RdapBootstrap> bootstrap = shipped ? RdapBootstrap::Parse(*shipped) : std::nullopt;
+    program.setRdapBootstrap(bootstrap ? std::move(*bootstrap) : RdapBootstrap());
+    return problem;
+}
+
 QString ReadHostLimits(Program &program)
 {
     const QString text = program.settings().HostLimits();
@@ -75,8 +98,10 @@ bool Prepare(Program &program)
     EnsureDataFolders(program);
     LoadWhoisTable(program);
     ReadProxyMode(program);
-    if (const QString problem = ReadHostLimits(program); !problem.isEmpty())
-        qWarning("%s", qPrintable(problem));
+    for (const QString &problem : {ReadHostLimits(program), LoadRdapBootstrap(program, ShippedDataFolder())}) {
+        if (!problem.isEmpty())
+            qWarning("%s", qPrintable(problem));
+    }
     return true;
 }
 

@@ -20,6 +20,10 @@ bool LoadWhoisTable(Program &program);
 void ReadRunPosition(Program &program);
 // Proxy mode from the settings.
 void ReadProxyMode(Program &program);
+// The RDAP bootstrap: "\rdap-bootstrap.json" of the application folder when it can be read,
+// else the one shipped with the program. A message for an application-folder file that cannot
+// be read (it is then passed over), else empty.
+QString LoadRdapBootstrap(Program &program, const QString &shippedFolder);
 // The user's limits per whois host; a message for a setting that cannot be read, else empty.
 QString ReadHostLimits(Program &program);
 // The steps above that orvelle-check and the tests take together: folder, data files and

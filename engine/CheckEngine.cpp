@@ -32,8 +32,10 @@ CheckEngine::CheckEngine(Services services, const SocketFactory &socketFactory, 
       m_pacer({timings.coolDownBaseMs, timings.coolDownCapMs})
 {
     WhoisSlotHost &host = *this;
-    for (int i = 0; i < kPoolSize; ++i)
+    for (int i = 0; i < kPoolSize; ++i) {
         m_slots.push_back(std::make_unique<WhoisSlot>(i, host, socketFactory(), m_timings.slotTickMs));
+        m_slots.back()->setNetwork(&m_network);
+    }
     m_clock.start();
     // Every query's deadline runs on the monotonic clock: a busy event loop cannot stretch it
     // the way it delays ticks.
@@ -204,7 +206,7 @@ bool CheckEngine::ReadAhead()
             break;
         }
         Waiting waiting{WhoisSlot::Prepare(name, m_services.registrars, m_services.proxyMode,
-                                           m_services.defaultExtension),
+                                           m_services.defaultExtension, &m_services.rdapBootstrap),
                         m_position++, 0};
         if (waiting.prepared.problem.started()) {
             m_waiting.push_back(std::move(waiting));
@@ -268,19 +270,44 @@ void CheckEngine::ReplyComplete(WhoisSlot &slot)
         Refused(slot);
         return;
     }
+    FileAnswer(slot, judgement.verdict, judgement.reason);
+}
+
+void CheckEngine::RdapAnswered(WhoisSlot &slot, const RdapAnswer &answer)
+{
+    if (!m_running || !slot.busy)
+        return;
+    switch (answer.kind) {
+    case RdapAnswer::Kind::Registered:
+        FileAnswer(slot, Verdict::Taken, QString());
+        return;
+    case RdapAnswer::Kind::NotRegistered:
+        FileAnswer(slot, Verdict::Free, QString());
+        return;
+    case RdapAnswer::Kind::RateLimited:
+        Refused(slot, answer.retryAfterMs);
+        return;
+    case RdapAnswer::Kind::NoVerdict:
+        QueryFailed(slot, answer.reason);
+        return;
+    }
+}
+
+void CheckEngine::FileAnswer(WhoisSlot &slot, Verdict verdict, const QString &reason)
+{
     m_pacer.Answered(slot.host(), Now());
     Filing filing(m_services.lists, m_services.files);
-    const Filing::Result filed = filing.FileVerdict(slot.name(), judgement.verdict);
+    const Filing::Result filed = filing.FileVerdict(slot.name(), verdict);
     if (!filed.saved)
         ReportOnce(QStringLiteral("profile"), Filing::ProfileWriteFailed(m_services.files.lastFailedPath()));
-    Finish(slot, filed.outcome, judgement.reason);
+    Finish(slot, filed.outcome, reason);
     CheckOverflow(filing);
 }
 
-void CheckEngine::Refused(WhoisSlot &slot)
+void CheckEngine::Refused(WhoisSlot &slot, qint64 serverCoolDownMs)
 {
     const QString host = slot.host();
-    const qint64 coolDown = m_pacer.Refused(host, Now());
+    const qint64 coolDown = m_pacer.Refused(host, Now(), serverCoolDownMs);
     if (coolDown > 0) {
         emit connectionStatus(QStringLiteral("%1 refused to answer (rate limited): no query to it for %2 s")
                                   .arg(host)
@@ -291,8 +318,7 @@ void CheckEngine::Refused(WhoisSlot &slot)
         return;
     }
     // Asked again after the cool-down, ahead of the names read after it.
-    const WhoisSlot::Prepared again{slot.name(), {}, host, slot.port()};
-    m_waiting.push_front({again, slot.position, slot.tries});
+    m_waiting.push_front({slot.prepared(), slot.position, slot.tries});
     Release(slot);
     Pump();
 }

@@ -2,11 +2,13 @@
 
 #include "Filing.h"
 #include "HostPacer.h"
+#include "RdapBootstrap.h"
 #include "RunRequest.h"
 #include "WhoisSlot.h"
 #include "platform/SocketComponent.h"
 
 #include <QElapsedTimer>
+#include <QNetworkAccessManager>
 #include <QObject>
 #include <QSet>
 #include <QString>
@@ -42,6 +44,10 @@ struct EngineTimings
 // answer, not of its slowest. Each query has its own watchdog of 30 ticks from its start (names
 // still unanswered then get no verdict), and the slot's own rule asks a silent server again.
 //
+// Names under an RDAP row (or, without a row, with an RDAP service in the bootstrap) are asked
+// over HTTP in the same slots, with the same pacing, filing and retries; a 429 cools the host
+// down for as long as its Retry-After says.
+//
 // Queries to one whois host keep to that host's limit (HostPacer): names whose host must wait
 // stay in a short queue while the names of other hosts go ahead. A rate-limit reply cools the
 // host down; the refused name is asked again after it, three times at most, and is then
@@ -71,6 +77,8 @@ public:
         ResultLists &lists;
         ResultFiles &files;
         CandidateFile &candidates;
+        // The RDAP services of extensions without a row.
+        const RdapBootstrap &rdapBootstrap;
         // Stores a run's position under its resume key (when not empty) and the run-wide key;
         // false when it could not be stored.
         std::function<bool(const QString &resumeKey, qint64 position)> storePosition;
@@ -131,6 +139,7 @@ private:
     void ShowConnectionStatus(const QString &text) override { emit connectionStatus(text); }
     void ReplyComplete(WhoisSlot &slot) override;
     void QueryFailed(WhoisSlot &slot, const QString &reason) override;
+    void RdapAnswered(WhoisSlot &slot, const RdapAnswer &answer) override;
 
     // A name read from the list that waits for its host's turn, or to be asked again.
     struct Waiting
@@ -149,7 +158,9 @@ private:
     void CheckWatchdogs();
     void Finish(WhoisSlot &slot, CheckOutcome outcome, const QString &reason);
     void FinishUnasked(const Waiting &waiting, const QString &reason);
-    void Refused(WhoisSlot &slot);
+    void Refused(WhoisSlot &slot, qint64 serverCoolDownMs = -1);
+    // Files a verdict that came back for the slot's name.
+    void FileAnswer(WhoisSlot &slot, Verdict verdict, const QString &reason);
     void CheckOverflow(Filing &filing);
     void EndIfDone();
     void ShowOpenConnections();
@@ -164,6 +175,7 @@ private:
     EngineTimings m_timings;
     std::vector<std::unique_ptr<WhoisSlot>> m_slots;
     HostPacer m_pacer;
+    QNetworkAccessManager m_network; // RDAP questions
     QElapsedTimer m_clock;
     QTimer m_watchdog;  // looks at every query's age once a tick
     QTimer m_pumpTimer; // the next time a waiting host may be asked

@@ -113,7 +113,7 @@ void HostPacer::Answered(const QString &host, qint64 now)
         state.answers.removeFirst();
 }
 
-qint64 HostPacer::Refused(const QString &host, qint64 now)
+qint64 HostPacer::Refused(const QString &host, qint64 now, qint64 serverCoolDownMs)
 {
     HostState &state = m_hosts[host];
     if (now < state.coolUntil)
@@ -145,7 +145,10 @@ qint64 HostPacer::Refused(const QString &host, qint64 now)
     ++state.refusals;
     const double grown = m_timings.coolDownBaseMs * std::pow(2.0, std::min(state.refusals - 1, 20));
     const double capped = std::min(grown, static_cast<double>(m_timings.coolDownCapMs));
-    const auto coolDown = static_cast<qint64>(capped * (0.8 + 0.4 * m_random()));
+    // A host that says how long to wait (RDAP's Retry-After) is taken at its word, within the cap.
+    const auto coolDown = serverCoolDownMs >= 0
+                              ? std::min<qint64>(serverCoolDownMs, m_timings.coolDownCapMs)
+                              : static_cast<qint64>(capped * (0.8 + 0.4 * m_random()));
     state.coolUntil = now + coolDown;
     state.nextStart = std::max(state.nextStart, state.coolUntil);
     return coolDown;

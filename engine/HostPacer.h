@@ -65,8 +65,9 @@ public:
     // The host answered a query.
     void Answered(const QString &host, qint64 now);
     // The host refused a query: returns the cool-down in ms, or 0 when it is cooling down
-    // already (queries that were under way when the first refusal came).
-    qint64 Refused(const QString &host, qint64 now);
+    // already (queries that were under way when the first refusal came). A cool-down the host
+    // asked for (serverCoolDownMs, when not negative) replaces the computed one.
+    qint64 Refused(const QString &host, qint64 now, qint64 serverCoolDownMs = -1);
 
     bool isCoolingDown(const QString &host, qint64 now) const;
     int openCount(const QString &host) const;

@@ -1,5 +1,7 @@
 #include "WhoisSlot.h"
 
+#include "DomainName.h"
+#include "RdapBootstrap.h"
 #include "sources/xCorrectName.h"
 #include "sources/xurlEncode.h"
 #include "whois_table/RegistrarTable.h"
@@ -48,7 +50,7 @@ WhoisSlot::WhoisSlot(int index, WhoisSlotHost &host, std::unique_ptr<SocketCompo
 }
 
 WhoisSlot::Prepared WhoisSlot::Prepare(const QString &candidate, const RegistrarTable &table, bool proxyMode,
-                                       const QString &defaultExtension)
+                                       const QString &defaultExtension, const RdapBootstrap *bootstrap)
 {
     using Kind = StartResult::Kind;
     Prepared prepared;
@@ -67,16 +69,31 @@ WhoisSlot::Prepared WhoisSlot::Prepare(const QString &candidate, const Registrar
         return prepared;
     }
     prepared.name = name;
+    const std::optional<QString> ascii = AsciiDomainName(name);
+    if (!ascii) {
+        prepared.problem = {Kind::InvalidName, QStringLiteral("not a valid domain name")};
+        return prepared;
+    }
+    prepared.wireName = *ascii;
     if (table.size() == 0) {
         prepared.problem = {Kind::LookupFailed, QStringLiteral("the whois server table is empty")};
         return prepared;
     }
-    const RegistrarTable::Route route = table.RouteFor(name, proxyMode);
-    if (route.row < 0) {
+    const RegistrarTable::Route route = table.RouteFor(prepared.wireName, proxyMode);
+    QString server = route.row >= 0 ? table.row(route.row).Server : QString();
+    if (route.row < 0 && !proxyMode && bootstrap)
+        server = bootstrap->ServiceFor(prepared.wireName);
+    if (server.isEmpty()) {
         prepared.problem = {Kind::NoServer, route.reason};
         return prepared;
     }
-    prepared.host = table.row(route.row).Server;
+    if (RegistrarTable::IsRdapServer(server)) {
+        prepared.rdapBase = server.endsWith(QLatin1Char('/')) ? server : server + QLatin1Char('/');
+        prepared.host = RdapQuery::HostOf(prepared.rdapBase);
+        prepared.port = 0;
+        return prepared;
+    }
+    prepared.host = server;
     prepared.port = table.row(route.row).Port;
     return prepared;
 }
@@ -92,13 +109,22 @@ WhoisSlot::StartResult WhoisSlot::StartQuery(const QString &candidate, const Reg
 WhoisSlot::StartResult WhoisSlot::Start(const Prepared &prepared)
 {
     m_name = prepared.name;
+    m_prepared = prepared;
     m_lastProblem.clear();
     if (!prepared.problem.started())
         return prepared.problem;
+    if (!prepared.rdapBase.isEmpty()) {
+        if (!m_rdap)
+            return {StartResult::Kind::NoServer, QStringLiteral("no RDAP client for %1").arg(prepared.host)};
+        // RDAP has its own time limit; the tick timer is for whois connections.
+        m_rdap->Start(prepared.rdapBase, prepared.wireName);
+        return {StartResult::Kind::Started, QString()};
+    }
     RestartTimeout();
     // An invalid argument is tried once more; the running timer then retries the connection as
     // after a timeout.
-    if (!m_query.Start(prepared.host, prepared.port, prepared.name) && !m_query.Retry())
+    const QString wireName = prepared.wireName.isEmpty() ? prepared.name : prepared.wireName;
+    if (!m_query.Start(prepared.host, prepared.port, wireName) && !m_query.Retry())
         return {StartResult::Kind::ConnectRefused, QStringLiteral("the server's address is not valid")};
     return {StartResult::Kind::Started, QString()};
 }
@@ -108,9 +134,23 @@ void WhoisSlot::RestartTimeout()
     m_timeout.start(m_policy.ticks * m_tickMs);
 }
 
+void WhoisSlot::setNetwork(QNetworkAccessManager *network)
+{
+    m_rdap.reset();
+    if (!network)
+        return;
+    m_rdap = std::make_unique<RdapQuery>(*network);
+    connect(m_rdap.get(), &RdapQuery::finished, this, [this](const RdapAnswer &answer) {
+        if (!m_host.IsStopped())
+            m_host.RdapAnswered(*this, answer);
+    });
+}
+
 void WhoisSlot::CloseConnection()
 {
     m_query.Abort();
+    if (m_rdap)
+        m_rdap->Abort();
 }
 
 void WhoisSlot::StopTimer()
@@ -120,7 +160,7 @@ void WhoisSlot::StopTimer()
 
 void WhoisSlot::Reset()
 {
-    m_query.Abort();
+    CloseConnection();
     m_timeout.stop();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "RdapQuery.h"
 #include "WhoisQuery.h"
 
 #include <QObject>
@@ -8,6 +9,8 @@
 
 #include <memory>
 
+class QNetworkAccessManager;
+class RdapBootstrap;
 class RegistrarTable;
 class WhoisSlot;
 
@@ -25,13 +28,18 @@ public:
     virtual void QueryFailed(WhoisSlot &slot, const QString &reason) = 0;
     // A slot that gives up on a silent server did so (see WhoisSlot::TimeoutPolicy).
     virtual void QueryTimedOut(WhoisSlot &slot) { Q_UNUSED(slot); }
+    // An RDAP service answered; without an override, an answer is a failure with its reason.
+    virtual void RdapAnswered(WhoisSlot &slot, const RdapAnswer &answer) { QueryFailed(slot, answer.reason); }
 };
 
 // One whois connection with its timeout: one of the check engine's pool, or the browse window's
 // own.
 //
 // StartQuery() cleans the candidate, gives it ".com" when it has no extension, picks the
-// server from the whois server table and starts the exchange (WhoisQuery). A server that refuses
+// server from the whois server table and starts the exchange (WhoisQuery). A name with letters
+// outside ASCII is asked for by its A-label. A row whose server is an http(s) address is an RDAP
+// service, and so is the bootstrap's service for an extension without a row (or with a "none"
+// row): such names are asked with an RdapQuery when the slot has a network (setNetwork()). A server that refuses
 // or does not resolve, and a reply past the size limit, end the query at once without a
 // verdict. What a silent server gets depends on the policy fixed at construction: the pool's
 // slots ask again on the same port ten ticks after the last (re)connection, keeping the reply
@@ -78,16 +86,21 @@ public:
     // A candidate made ready for the wire: cleaned, with its extension, and its server.
     struct Prepared
     {
-        QString name;        // as sent and filed (control characters shown encoded)
+        QString name;        // as shown and filed (control characters shown encoded)
         StartResult problem; // Started when it can be asked
-        QString host;
+        QString host;        // the whois server, or the RDAP service's host
         quint16 port = 43;
+        QString wireName;    // as sent: the A-label form
+        QString rdapBase;    // the RDAP service's base address ending in "/"; empty for whois
     };
     static Prepared Prepare(const QString &candidate, const RegistrarTable &table, bool proxyMode,
-                            const QString &defaultExtension);
+                            const QString &defaultExtension, const RdapBootstrap *bootstrap = nullptr);
 
     WhoisSlot(int index, WhoisSlotHost &host, std::unique_ptr<SocketComponent> socket, int tickMs,
               TimeoutPolicy policy = kPoolPolicy, QObject *parent = nullptr);
+
+    // Lets the slot ask RDAP services (without, RDAP names are NoServer).
+    void setNetwork(QNetworkAccessManager *network);
 
     // Prepare() and Start() in one.
     StartResult StartQuery(const QString &candidate, const RegistrarTable &table, bool proxyMode,
@@ -102,7 +115,11 @@ public:
 
     int index() const { return m_index; }
     const QString &name() const { return m_name; }
-    const QString &host() const { return m_query.host(); }
+    const QString &host() const { return m_prepared.rdapBase.isEmpty() ? m_query.host() : m_prepared.host; }
+    // What the slot was started with.
+    const Prepared &prepared() const { return m_prepared; }
+    // The body of the last RDAP answer.
+    QByteArray rdapBody() const { return m_rdap ? m_rdap->body() : QByteArray(); }
     quint16 port() const { return m_query.port(); }
     const QByteArray &reply() const { return m_query.reply(); }
     bool isTimerActive() const { return m_timeout.isActive(); }
@@ -128,6 +145,8 @@ private:
     WhoisSlotHost &m_host;
     QString m_lastProblem;
     WhoisQuery m_query;
+    std::unique_ptr<RdapQuery> m_rdap;
+    Prepared m_prepared;
     QTimer m_timeout;
     int m_tickMs;
     TimeoutPolicy m_policy;

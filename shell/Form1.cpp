@@ -386,8 +386,11 @@ void Form1::Load()
                       .arg(m_program.registrarFile().path()));
     }
     Startup::ReadProxyMode(m_program);
-    if (const QString problem = Startup::ReadHostLimits(m_program); !problem.isEmpty())
-        ShowError(QStringLiteral("Whois servers"), problem);
+    for (const QString &problem :
+         {Startup::ReadHostLimits(m_program), Startup::LoadRdapBootstrap(m_program, Startup::ShippedDataFolder())}) {
+        if (!problem.isEmpty())
+            ShowError(QStringLiteral("Whois servers"), problem);
+    }
     m_program.setDefaultExtension(QStringLiteral(".com"));
 }
 

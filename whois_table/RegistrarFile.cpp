@@ -1,8 +1,10 @@
 #include "RegistrarFile.h"
 
+#include "RegistrarTable.h"
 #include "platform/TextFile.h"
 
 #include <QFile>
+#include <QUrl>
 
 #include <algorithm>
 
@@ -39,8 +41,9 @@ RegistrarFile::RegistrarFile(QString path) : m_path(std::move(path)) {}
 
 const QList<RegistrarFile::DefaultRow> &RegistrarFile::DefaultRows()
 {
-    // Each row names its own registry's whois host; "none" where the registry runs no whois
-    // service (its names are not sent anywhere).
+    // Each row names its own registry's whois host; its RDAP service's base address where the
+    // registry runs no whois service any more but answers RDAP; "none" where it runs neither
+    // (its names are not sent anywhere).
     static const char *const kNone = "none";
     static const QList<DefaultRow> rows = {
         {"proxy", "127.0.0.1", true},
@@ -48,7 +51,7 @@ const QList<RegistrarFile::DefaultRow> &RegistrarFile::DefaultRows()
         {"net", "whois.verisign-grs.com", true},
         {"edu", "whois.educause.edu", false},
         {"org", "whois.pir.org", false},
-        {"info", kNone, true},
+        {"info", "https://rdap.identitydigital.services/rdap/", true},
         {"biz", "whois.nic.biz", true},
         {"aero", "whois.aero", false},
         {"name", "whois.nic.name", true},
@@ -143,7 +146,9 @@ QString RegistrarFile::DefaultFileText()
 {
     QString text;
     for (const DefaultRow &row : DefaultRows()) {
-        text += JoinRow(QLatin1String(row.extension), QLatin1String(row.server), QStringLiteral("43"),
+        const QString server = QLatin1String(row.server);
+        const QString port = RegistrarTable::IsRdapServer(server) ? QStringLiteral("443") : QStringLiteral("43");
+        text += JoinRow(QLatin1String(row.extension), server, port,
                         row.enabled ? kEnabled : kDisabled) +
                 kCrLf;
     }
@@ -172,6 +177,18 @@ bool RegistrarFile::IsValidField(const QString &text)
     return std::none_of(text.begin(), text.end(), [](QChar c) {
         return c == QLatin1Char('|') || c.unicode() < 0x20 || c.unicode() == 0x7F;
     });
+}
+
+bool RegistrarFile::IsValidServer(const QString &text)
+{
+    if (!IsValidField(text))
+        return false;
+    if (!RegistrarTable::IsRdapServer(text))
+        return true;
+    // An RDAP service's base address: a whole URL with a host, without blanks.
+    const QUrl url(text, QUrl::StrictMode);
+    return !text.contains(QLatin1Char(' ')) && url.isValid() && !url.host().isEmpty() && !url.hasQuery() &&
+           !url.hasFragment();
 }
 
 std::optional<QStringList> RegistrarFile::ReadLines() const
@@ -222,7 +239,7 @@ bool RegistrarFile::WriteDefaultRegistrars(bool restore) const
 bool RegistrarFile::SaveRegistrarRow(const QString &extension, const QString &server, const QString &port,
                                      bool enabled) const
 {
-    if (!IsValidField(extension) || !IsValidField(server) || !ParsePort(port))
+    if (!IsValidField(extension) || !IsValidServer(server) || !ParsePort(port))
         return false;
     const QString lowerExtension = extension.toLower();
     const QString newRow = JoinRow(lowerExtension, server, port, enabled ? kEnabled : kDisabled);
@@ -252,7 +269,7 @@ bool RegistrarFile::SaveRegistrarRow(const QString &extension, const QString &se
 bool RegistrarFile::AppendRegistrarRow(const QString &extension, const QString &server, const QString &port,
                                        const QString &status) const
 {
-    if (!IsValidField(extension) || !IsValidField(server) || !IsValidField(status) || !ParsePort(port))
+    if (!IsValidField(extension) || !IsValidServer(server) || !IsValidField(status) || !ParsePort(port))
         return false;
     return TextFile::Append(m_path, JoinRow(extension.toLower(), server, port, status) + kCrLf);
 }

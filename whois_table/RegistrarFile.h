@@ -37,6 +37,9 @@ public:
     // A field a row may hold: not empty, no "|" (it separates the fields) and no control
     // character (a line break would split the row).
     static bool IsValidField(const QString &text);
+    // A valid field for a server: also, for an RDAP service (http:// or https://), a whole
+    // address with a host and without blanks.
+    static bool IsValidServer(const QString &text);
 
     // The rows of the file's lines, skipping blank and malformed lines (counted in *skipped).
     static QList<RegistrarEntry> ParseRows(const QStringList &lines, int *skipped = nullptr);

@@ -25,6 +25,12 @@ int RegistrarTable::FindRegistrarIndex(const QString &name, bool proxyMode) cons
     return comIndex;
 }
 
+bool RegistrarTable::IsRdapServer(const QString &server)
+{
+    return server.startsWith(QLatin1String("https://"), Qt::CaseInsensitive) ||
+           server.startsWith(QLatin1String("http://"), Qt::CaseInsensitive);
+}
+
 RegistrarTable::Route RegistrarTable::RouteFor(const QString &name, bool proxyMode) const
 {
     if (m_rows.isEmpty())

@@ -49,6 +49,8 @@ public:
     };
     Route RouteFor(const QString &name, bool proxyMode) const;
     static inline const QString kNoService = QStringLiteral("none");
+    // A server field that is an RDAP service's base address ("https://rdap.example/").
+    static bool IsRdapServer(const QString &server);
 
     // Inserts CR LF after every extension directly followed by a space, "/", '"', "'", ":" or
     // "?" (case-sensitive), and after every ".com" followed by '"' once per extension row.

@@ -157,7 +157,7 @@ void frmSettings::lstDomains_Click()
 void frmSettings::cmdSave_Click()
 {
     // A "|" or a line break in a field would break the file's row apart.
-    if (!RegistrarFile::IsValidField(txtExt->text()) || !RegistrarFile::IsValidField(txtServer->text()) ||
+    if (!RegistrarFile::IsValidField(txtExt->text()) || !RegistrarFile::IsValidServer(txtServer->text()) ||
         txtPort->text().isEmpty()) {
         ShowMessage(kInvalidFields);
         return;

@@ -102,7 +102,8 @@ void TestRegistrarTable::defaultHostsAreEachRegistrysOwn()
             withoutService << row.Extension;
     }
     QCOMPARE(withoutService,
-             (QStringList{"info", "ck", "mil", "tj", "al", "az", "cy", "eg", "es", "gr", "va", "yu"}));
+             (QStringList{"ck", "mil", "tj", "al", "az", "cy", "eg", "es", "gr", "va", "yu"}));
+    QCOMPARE(server("info"), QString("https://rdap.identitydigital.services/rdap/"));
 }
 
 void TestRegistrarTable::defaultFileBytes()
@@ -111,7 +112,8 @@ void TestRegistrarTable::defaultFileBytes()
     const QByteArray bytes = FileBytes(m_file->path());
     QVERIFY(bytes.startsWith("proxy|127.0.0.1|43|Enabled\r\ncom|whois.verisign-grs.com|43|Enabled\r\n"
                              "net|whois.verisign-grs.com|43|Enabled\r\nedu|whois.educause.edu|43|Disabled\r\n"
-                             "org|whois.pir.org|43|Disabled\r\ninfo|none|43|Enabled\r\n"));
+                             "org|whois.pir.org|43|Disabled\r\n"
+                             "info|https://rdap.identitydigital.services/rdap/|443|Enabled\r\n"));
     QVERIFY(bytes.endsWith("\r\nto|whois.tonicregistry.to|43|Disabled\r\n\r\n"));
     QCOMPARE(bytes.count("\r\n"), 93);
     QCOMPARE(bytes.count('\n'), 93);

@@ -1,0 +1,67 @@
+#include "DomainName.h"
+
+#include <QList>
+#include <QStringList>
+
+#include <idn2.h>
+
+namespace {
+
+// Letters, digits and hyphens of any script. libidn2 is not asked to enforce this: its STD3
+// option drops some characters silently instead of refusing the name.
+bool LettersDigitsHyphens(const QString &label)
+{
+    for (const uint c : label.toUcs4()) {
+        if (c < 0x80) {
+            const bool ldh = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-';
+            if (!ldh)
+                return false;
+            continue;
+        }
+        switch (QChar::category(c)) {
+        case QChar::Letter_Uppercase:
+        case QChar::Letter_Lowercase:
+        case QChar::Letter_Titlecase:
+        case QChar::Letter_Modifier:
+        case QChar::Letter_Other:
+        case QChar::Mark_NonSpacing:
+        case QChar::Mark_SpacingCombining:
+        case QChar::Mark_Enclosing:
+        case QChar::Number_DecimalDigit:
+        case QChar::Number_Letter:
+        case QChar::Number_Other:
+            break;
+        default:
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+std::optional<QString> AsciiDomainName(const QString &name)
+{
+    const QStringList labels = name.split(QLatin1Char('.'));
+    for (const QString &label : labels) {
+        if (label.isEmpty())
+            return name;
+        if (!LettersDigitsHyphens(label))
+            return std::nullopt;
+    }
+    char *converted = nullptr;
+    const QByteArray utf8 = name.toUtf8();
+    const int status = idn2_lookup_u8(reinterpret_cast<const uint8_t *>(utf8.constData()),
+                                      reinterpret_cast<uint8_t **>(&converted), IDN2_NONTRANSITIONAL | IDN2_NFC_INPUT);
+    if (status != IDN2_OK) {
+        idn2_free(converted);
+        return std::nullopt;
+    }
+    const QString ascii = QString::fromLatin1(converted);
+    idn2_free(converted);
+    // An ASCII name keeps its own letters; the conversion only checked it.
+    bool isAscii = true;
+    for (const QChar c : name)
+        isAscii = isAscii && c.unicode() < 0x80;
+    return isAscii ? name : ascii;
+}

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+// The form of a domain name that goes on the wire: names with letters outside ASCII become their
+// A-labels ("bücher.com" -> "xn--bcher-kva.com", IDNA2008 non-transitional processing); ASCII
+// names go as they are. Nothing for a name that is no valid domain name: a character that is not
+// a letter, digit or hyphen (emoji, "_"), a label that starts or ends with "-", "--" in
+// positions 3-4 outside "xn--", an "xn--" label that is not valid punycode, a label over 63
+// octets. A name with an empty label (".com") is left as it is, for the caller to judge.
+std::optional<QString> AsciiDomainName(const QString &name);

@@ -1,0 +1,203 @@
+#include "RdapQuery.h"
+
+#include <QDateTime>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLocale>
+#include <QTimeZone>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QUrl>
+
+namespace {
+
+// Retry-After is seconds, or an HTTP date (RFC 9110); -1 when it is neither.
+qint64 RetryAfterMs(const QByteArray &value, qint64 nowUtcMs)
+{
+    const QByteArray text = value.trimmed();
+    if (text.isEmpty())
+        return -1;
+    bool ok = false;
+    const qlonglong seconds = text.toLongLong(&ok);
+    if (ok)
+        return seconds >= 0 ? std::min<qlonglong>(seconds, 24 * 3600) * 1000 : -1;
+    QDateTime date = QLocale::c().toDateTime(QString::fromLatin1(text), QStringLiteral("ddd, dd MMM yyyy HH:mm:ss 'GMT'"));
+    if (!date.isValid())
+        return -1;
+    date.setTimeSpec(Qt::UTC);
+    const qint64 now = nowUtcMs >= 0 ? nowUtcMs : QDateTime::currentMSecsSinceEpoch();
+    return std::max<qint64>(0, date.toMSecsSinceEpoch() - now);
+}
+
+QJsonObject DomainObject(const QByteArray &body)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(body, &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject())
+        return QJsonObject();
+    const QJsonObject object = document.object();
+    return object.value(QLatin1String("objectClassName")).toString() == QLatin1String("domain") ? object
+                                                                                                : QJsonObject();
+}
+
+} // namespace
+
+RdapAnswer JudgeRdapResponse(const RdapResponse &response, const QString &serviceHost, qint64 nowUtcMs)
+{
+    using Kind = RdapAnswer::Kind;
+    if (response.tooLong)
+        return {Kind::NoVerdict, QStringLiteral("reply too long")};
+    if (response.timedOut)
+        return {Kind::NoVerdict, QStringLiteral("no answer within %1 seconds").arg(RdapQuery::kTimeoutMs / 1000)};
+    switch (response.status) {
+    case 0:
+        return {Kind::NoVerdict, QStringLiteral("%1 cannot be reached: %2").arg(serviceHost, response.networkError)};
+    case 200:
+        if (!DomainObject(response.body).isEmpty())
+            return {Kind::Registered, QString()};
+        return {Kind::NoVerdict, QStringLiteral("unexpected RDAP reply from %1").arg(response.finalHost)};
+    case 404:
+        if (response.finalHost.compare(serviceHost, Qt::CaseInsensitive) == 0)
+            return {Kind::NotRegistered, QString()};
+        return {Kind::NoVerdict, QStringLiteral("not found at %1, where %2 sent the question")
+                                     .arg(response.finalHost, serviceHost)};
+    case 429:
+        return {Kind::RateLimited, QStringLiteral("rate limited"), RetryAfterMs(response.retryAfter, nowUtcMs)};
+    default:
+        return {Kind::NoVerdict, QStringLiteral("%1 answered HTTP %2").arg(response.finalHost).arg(response.status)};
+    }
+}
+
+QString RdapFacts(const QByteArray &body)
+{
+    const QJsonObject domain = DomainObject(body);
+    if (domain.isEmpty())
+        return QString();
+    QStringList lines;
+    const QString name = domain.value(QLatin1String("ldhName")).toString();
+    const QString unicodeName = domain.value(QLatin1String("unicodeName")).toString();
+    lines << QStringLiteral("Domain: %1").arg(unicodeName.isEmpty() || unicodeName == name
+                                                  ? name
+                                                  : QStringLiteral("%1 (%2)").arg(unicodeName, name));
+    QStringList status;
+    for (const QJsonValue &value : domain.value(QLatin1String("status")).toArray())
+        status << value.toString();
+    if (!status.isEmpty())
+        lines << QStringLiteral("Status: %1").arg(status.join(QStringLiteral(", ")));
+    for (const QJsonValue &value : domain.value(QLatin1String("entities")).toArray()) {
+        const QJsonObject entity = value.toObject();
+        if (!entity.value(QLatin1String("roles")).toArray().contains(QLatin1String("registrar")))
+            continue;
+        // The registrar's name is the "fn" of its vCard: ["vcard", [["fn", {}, "text", "Name"], ...]].
+        QString registrar = entity.value(QLatin1String("handle")).toString();
+        const QJsonArray card = entity.value(QLatin1String("vcardArray")).toArray().at(1).toArray();
+        for (const QJsonValue &property : card) {
+            const QJsonArray fields = property.toArray();
+            if (fields.at(0).toString() == QLatin1String("fn"))
+                registrar = fields.at(3).toString();
+        }
+        if (!registrar.isEmpty())
+            lines << QStringLiteral("Registrar: %1").arg(registrar);
+    }
+    for (const QJsonValue &value : domain.value(QLatin1String("events")).toArray()) {
+        const QJsonObject event = value.toObject();
+        const QString action = event.value(QLatin1String("eventAction")).toString();
+        const QString date = event.value(QLatin1String("eventDate")).toString();
+        if (!action.isEmpty() && !date.isEmpty())
+            lines << QStringLiteral("%1: %2").arg(action, date);
+    }
+    QStringList servers;
+    for (const QJsonValue &value : domain.value(QLatin1String("nameservers")).toArray())
+        servers << value.toObject().value(QLatin1String("ldhName")).toString();
+    servers.removeAll(QString());
+    if (!servers.isEmpty())
+        lines << QStringLiteral("Name servers: %1").arg(servers.join(QStringLiteral(", ")));
+    return lines.join(QLatin1Char('\n'));
+}
+
+RdapQuery::RdapQuery(QNetworkAccessManager &network, QObject *parent) : QObject(parent), m_network(network)
+{
+    m_timeout.setSingleShot(true);
+    m_timeout.setInterval(kTimeoutMs);
+    connect(&m_timeout, &QTimer::timeout, this, &RdapQuery::OnTimeout);
+}
+
+RdapQuery::~RdapQuery()
+{
+    Abort();
+}
+
+QString RdapQuery::HostOf(const QString &base)
+{
+    return QUrl(base).host();
+}
+
+void RdapQuery::Start(const QString &base, const QString &asciiName)
+{
+    Abort();
+    m_host = HostOf(base);
+    m_response = RdapResponse();
+    QNetworkRequest request(QUrl(base + QStringLiteral("domain/") + asciiName));
+    request.setRawHeader("Accept", "application/rdap+json");
+    request.setMaximumRedirectsAllowed(kMaxRedirects);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    m_reply = m_network.get(request);
+    connect(m_reply, &QNetworkReply::readyRead, this, &RdapQuery::OnReadyRead);
+    connect(m_reply, &QNetworkReply::finished, this, &RdapQuery::OnFinished);
+    m_timeout.start();
+}
+
+void RdapQuery::Abort()
+{
+    m_timeout.stop();
+    if (QNetworkReply *reply = m_reply.data()) {
+        m_reply = nullptr;
+        reply->disconnect(this);
+        reply->abort();
+        reply->deleteLater();
+    }
+}
+
+void RdapQuery::OnReadyRead()
+{
+    if (!m_reply)
+        return;
+    const qint64 room = kMaxBody - m_response.body.size();
+    m_response.body += m_reply->read(room + 1);
+    if (m_response.body.size() > kMaxBody) {
+        m_response.body.truncate(kMaxBody);
+        m_response.tooLong = true;
+        m_response.finalHost = m_reply->url().host();
+        Abort();
+        emit finished(JudgeRdapResponse(m_response, m_host));
+    }
+}
+
+void RdapQuery::OnTimeout()
+{
+    m_response.timedOut = true;
+    Abort();
+    emit finished(JudgeRdapResponse(m_response, m_host));
+}
+
+void RdapQuery::OnFinished()
+{
+    QNetworkReply *reply = m_reply.data();
+    if (!reply)
+        return;
+    OnReadyRead();
+    if (!m_reply)
+        return; // cut off at the size limit; told already
+    m_timeout.stop();
+    m_response.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    m_response.finalHost = reply->url().host();
+    m_response.retryAfter = reply->rawHeader("Retry-After");
+    if (m_response.status == 0)
+        m_response.networkError = reply->errorString();
+    m_reply = nullptr;
+    reply->disconnect(this);
+    reply->deleteLater();
+    emit finished(JudgeRdapResponse(m_response, m_host));
+}

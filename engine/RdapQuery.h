@@ -1,0 +1,92 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QTimer>
+
+class QNetworkAccessManager;
+#include <QNetworkReply>
+
+// What came back for an RDAP question (RFC 7480, 9083).
+struct RdapResponse
+{
+    int status = 0;           // the HTTP status; 0 when no answer came
+    QByteArray body;          // at most RdapQuery::kMaxBody bytes
+    QString finalHost;        // the host that answered, after redirects
+    QByteArray retryAfter;    // the Retry-After header
+    QString networkError;     // why no answer came (refused, TLS, too many redirects...)
+    bool timedOut = false;    // no whole answer within RdapQuery::kTimeoutMs
+    bool tooLong = false;     // the body passed kMaxBody and was cut off
+};
+
+// The meaning of an RDAP response.
+struct RdapAnswer
+{
+    enum class Kind
+    {
+        Registered,    // 200 with a domain object
+        NotRegistered, // 404 from the service that was asked
+        RateLimited,   // 429: ask again after the cool-down
+        NoVerdict      // anything else, with the reason
+    };
+    Kind kind = Kind::NoVerdict;
+    QString reason;
+    qint64 retryAfterMs = -1; // with RateLimited, how long the service asked to wait (-1: not said)
+};
+
+// Judges a response from the service at serviceHost:
+// - 200 with a JSON object whose objectClassName is "domain": registered;
+// - 404 from serviceHost itself: not registered (a 404 from a host a redirect led to proves
+//   nothing about the name);
+// - 429: rate limited, with the Retry-After (seconds or an HTTP date) when given;
+// - 403, 422, 5xx, other statuses, no answer, a cut-off or unexpected body: no verdict.
+RdapAnswer JudgeRdapResponse(const RdapResponse &response, const QString &serviceHost,
+                             qint64 nowUtcMs = -1);
+// The registration's main facts from a domain object (status, registrar, events), as lines of
+// text; empty when the body is no domain object.
+QString RdapFacts(const QByteArray &body);
+
+// One RDAP question: GET <base>domain/<name> with Accept: application/rdap+json, at most three
+// redirects, kTimeoutMs for the whole answer and kMaxBody bytes of body.
+//
+//     RdapQuery query(network);
+//     connect(&query, &RdapQuery::finished, ...);      // once per Start, unless aborted
+//     query.Start("https://rdap.example/", "xn--bcher-kva.example");
+class RdapQuery : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int kTimeoutMs = 10000;
+    static constexpr qint64 kMaxBody = 1024 * 1024;
+    static constexpr int kMaxRedirects = 3;
+
+    explicit RdapQuery(QNetworkAccessManager &network, QObject *parent = nullptr);
+    ~RdapQuery() override;
+
+    // The host of a base address ("rdap.example"), for pacing and messages.
+    static QString HostOf(const QString &base);
+
+    void Start(const QString &base, const QString &asciiName);
+    // Drops the question under way without a signal.
+    void Abort();
+    bool isRunning() const { return m_reply != nullptr; }
+    const QString &host() const { return m_host; }
+    // The body of the last response.
+    const QByteArray &body() const { return m_response.body; }
+
+signals:
+    void finished(const RdapAnswer &answer);
+
+private:
+    void OnReadyRead();
+    void OnFinished();
+    void OnTimeout();
+
+    QNetworkAccessManager &m_network;
+    QPointer<QNetworkReply> m_reply;
+    QTimer m_timeout;
+    QString m_host;
+    RdapResponse m_response;
+};
