@@ -32,10 +32,8 @@ CheckEngine::CheckEngine(Services services, const SocketFactory &socketFactory, 
       m_pacer({timings.coolDownBaseMs, timings.coolDownCapMs})
 {
     WhoisSlotHost &host = *this;
-    for (int i = 0; i < kPoolSize; ++i) {
+    for (int i = 0; i < kPoolSize; ++i)
         m_slots.push_back(std::make_unique<WhoisSlot>(i, host, socketFactory(), m_timings.slotTickMs));
-        m_slots.back()->setNetwork(&m_network);
-    }
     m_clock.start();
     // Every query's deadline runs on the monotonic clock: a busy event loop cannot stretch it
     // the way it delays ticks.
@@ -209,6 +207,8 @@ bool CheckEngine::ReadAhead()
                                            m_services.defaultExtension, &m_services.rdapBootstrap),
                         m_position++, 0};
         if (waiting.prepared.problem.started()) {
+            if (!waiting.prepared.rdapBase.isEmpty())
+                m_pacer.MarkHttpHost(waiting.prepared.host);
             m_waiting.push_back(std::move(waiting));
             continue;
         }
@@ -223,6 +223,12 @@ bool CheckEngine::ReadAhead()
 
 void CheckEngine::StartOn(WhoisSlot &slot, Waiting waiting)
 {
+    if (!waiting.prepared.rdapBase.isEmpty() && !m_network) {
+        // Runs without RDAP names do not pay for the HTTP machinery.
+        m_network = std::make_unique<QNetworkAccessManager>();
+        for (const auto &each : m_slots)
+            each->setNetwork(m_network.get());
+    }
     slot.busy = true;
     slot.position = waiting.position;
     slot.tries = waiting.tries + 1;

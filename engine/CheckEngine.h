@@ -175,7 +175,7 @@ private:
     EngineTimings m_timings;
     std::vector<std::unique_ptr<WhoisSlot>> m_slots;
     HostPacer m_pacer;
-    QNetworkAccessManager m_network; // RDAP questions
+    std::unique_ptr<QNetworkAccessManager> m_network; // RDAP questions; made for the first one
     QElapsedTimer m_clock;
     QTimer m_watchdog;  // looks at every query's age once a tick
     QTimer m_pumpTimer; // the next time a waiting host may be asked

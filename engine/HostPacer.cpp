@@ -15,6 +15,7 @@ constexpr int kAnswersKept = 1000;   // answers remembered per host for the pace
 } // namespace
 
 const HostLimit HostPacer::kDefault = {0, 25};
+const HostLimit HostPacer::kHttpDefault = {0, 6};
 
 const QHash<QString, HostLimit> &HostPacer::BuiltInLimits()
 {
@@ -65,7 +66,7 @@ HostLimit HostPacer::LimitFor(const QString &host) const
     const QString key = host.toLower();
     if (const auto user = m_userLimits.constFind(key); user != m_userLimits.constEnd())
         return *user;
-    return BuiltInLimits().value(key, kDefault);
+    return BuiltInLimits().value(key, m_httpHosts.contains(key) ? kHttpDefault : kDefault);
 }
 
 HostLimit HostPacer::EffectiveLimit(const QString &host, const HostState *state) const

@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 
 #include <functional>
@@ -41,6 +42,9 @@ public:
     using Random = std::function<double()>; // uniform in [0, 1)
 
     static const HostLimit kDefault;
+    // The default of an RDAP service: as many questions at once as the HTTP client keeps
+    // connections to one host, so that no slot waits inside the client.
+    static const HostLimit kHttpDefault;
     // The built-in limits of the registries that publish theirs.
     static const QHash<QString, HostLimit> &BuiltInLimits();
     // Reads "whois.nic.uk=5/2; whois.example=0.5/1" (queries a second / open connections);
@@ -54,6 +58,8 @@ public:
     // The user's limits on top of the built-in ones.
     void setUserLimits(const QHash<QString, HostLimit> &limits) { m_userLimits = limits; }
     HostLimit LimitFor(const QString &host) const;
+    // The host is an RDAP service's: without a limit of its own it gets kHttpDefault.
+    void MarkHttpHost(const QString &host) { m_httpHosts.insert(host.toLower()); }
     // Forgets every host's state (a new run).
     void Reset();
 
@@ -87,5 +93,6 @@ private:
     Timings m_timings;
     Random m_random;
     QHash<QString, HostLimit> m_userLimits;
+    QSet<QString> m_httpHosts;
     QHash<QString, HostState> m_hosts;
 };

@@ -50,7 +50,7 @@ RdapAnswer JudgeRdapResponse(const RdapResponse &response, const QString &servic
     if (response.tooLong)
         return {Kind::NoVerdict, QStringLiteral("reply too long")};
     if (response.timedOut)
-        return {Kind::NoVerdict, QStringLiteral("no answer within %1 seconds").arg(RdapQuery::kTimeoutMs / 1000)};
+        return {Kind::NoVerdict, QStringLiteral("no answer within %1 seconds").arg(RdapQuery::kTimeoutSeconds)};
     switch (response.status) {
     case 0:
         return {Kind::NoVerdict, QStringLiteral("%1 cannot be reached: %2").arg(serviceHost, response.networkError)};
@@ -117,10 +117,11 @@ QString RdapFacts(const QByteArray &body)
     return lines.join(QLatin1Char('\n'));
 }
 
-RdapQuery::RdapQuery(QNetworkAccessManager &network, QObject *parent) : QObject(parent), m_network(network)
+RdapQuery::RdapQuery(QNetworkAccessManager &network, int tickMs, QObject *parent)
+    : QObject(parent), m_network(network)
 {
     m_timeout.setSingleShot(true);
-    m_timeout.setInterval(kTimeoutMs);
+    m_timeout.setInterval(kTimeoutSeconds * tickMs);
     connect(&m_timeout, &QTimer::timeout, this, &RdapQuery::OnTimeout);
 }
 

@@ -17,7 +17,7 @@ struct RdapResponse
     QString finalHost;        // the host that answered, after redirects
     QByteArray retryAfter;    // the Retry-After header
     QString networkError;     // why no answer came (refused, TLS, too many redirects...)
-    bool timedOut = false;    // no whole answer within RdapQuery::kTimeoutMs
+    bool timedOut = false;    // no whole answer within RdapQuery::kTimeoutSeconds
     bool tooLong = false;     // the body passed kMaxBody and was cut off
 };
 
@@ -49,7 +49,8 @@ RdapAnswer JudgeRdapResponse(const RdapResponse &response, const QString &servic
 QString RdapFacts(const QByteArray &body);
 
 // One RDAP question: GET <base>domain/<name> with Accept: application/rdap+json, at most three
-// redirects, kTimeoutMs for the whole answer and kMaxBody bytes of body.
+// redirects, kTimeoutSeconds for the whole answer (counted in ticks, so tests can shorten it)
+// and kMaxBody bytes of body.
 //
 //     RdapQuery query(network);
 //     connect(&query, &RdapQuery::finished, ...);      // once per Start, unless aborted
@@ -58,11 +59,11 @@ class RdapQuery : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr int kTimeoutMs = 10000;
+    static constexpr int kTimeoutSeconds = 10;
     static constexpr qint64 kMaxBody = 1024 * 1024;
     static constexpr int kMaxRedirects = 3;
 
-    explicit RdapQuery(QNetworkAccessManager &network, QObject *parent = nullptr);
+    explicit RdapQuery(QNetworkAccessManager &network, int tickMs = 1000, QObject *parent = nullptr);
     ~RdapQuery() override;
 
     // The host of a base address ("rdap.example"), for pacing and messages.

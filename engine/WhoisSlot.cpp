@@ -139,7 +139,7 @@ void WhoisSlot::setNetwork(QNetworkAccessManager *network)
     m_rdap.reset();
     if (!network)
         return;
-    m_rdap = std::make_unique<RdapQuery>(*network);
+    m_rdap = std::make_unique<RdapQuery>(*network, m_tickMs);
     connect(m_rdap.get(), &RdapQuery::finished, this, [this](const RdapAnswer &answer) {
         if (!m_host.IsStopped())
             m_host.RdapAnswered(*this, answer);

@@ -144,8 +144,8 @@ void TestCheckEngine::namesWithoutAServerAreNeverSent_data()
     // The com registry would answer "No match" for a name it does not hold.
     QTest::newRow("extension without a row") << "shop.xyz"
                                              << "no whois server for .xyz";
-    QTest::newRow("registry without whois") << "shop.info"
-                                            << "no whois service for .info";
+    QTest::newRow("registry without whois") << "shop.es"
+                                            << "no whois service for .es";
 }
 
 void TestCheckEngine::namesWithoutAServerAreNeverSent()

@@ -10,6 +10,10 @@
 TestFolders::TestFolders()
 {
     QDir().mkpath(appFolder());
+    // The program's own RDAP bootstrap names real services: tests get one that names none, so
+    // that no name of theirs leaves 127.0.0.1. A test that needs a service writes its own.
+    TextFile::WriteAll(appFolder() + QStringLiteral("/rdap-bootstrap.json"),
+                       QStringLiteral("{\"services\": [[[\"invalid\"], [\"http://127.0.0.1:9/\"]]]}"));
 }
 
 std::unique_ptr<Program> TestFolders::MakeProgram(ProgramOptions options) const

@@ -31,6 +31,14 @@ struct RdapReplyRule
     Mode mode = Mode::Registered;
     int delayMs = 0;
     QString location; // with Redirect: a base address ending in "/"
+
+    static RdapReplyRule Of(Mode mode, QString location = QString())
+    {
+        RdapReplyRule rule;
+        rule.mode = mode;
+        rule.location = std::move(location);
+        return rule;
+    }
 };
 
 // An RDAP server on 127.0.0.1 for tests and for trying the program: answers "GET
