@@ -1,8 +1,10 @@
 #include "frmWhois.h"
 
 #include "Pictures.h"
+#include "engine/DomainName.h"
 #include "platform/TextFile.h"
 
+#include <QNetworkAccessManager>
 #include <QTextEdit>
 #include <QVBoxLayout>
 
@@ -48,14 +50,50 @@ frmWhois::frmWhois(const QString &domain, const QString &host, quint16 port,
     });
 }
 
+void frmWhois::setRdapService(const QString &rdapBase)
+{
+    m_rdapBase = rdapBase;
+    if (m_rdap)
+        return;
+    m_network = new QNetworkAccessManager(this);
+    m_rdap = new RdapQuery(*m_network, 1000, this);
+    connect(m_rdap, &RdapQuery::finished, this, &frmWhois::ShowRdapAnswer);
+}
+
 void frmWhois::Load()
 {
+    const std::optional<QString> ascii = AsciiDomainName(m_domain);
+    if (!ascii) {
+        ShowProblem(QStringLiteral("\"%1\" is not a valid domain name.").arg(m_domain));
+        return;
+    }
+    if (m_rdap) {
+        // The RDAP query keeps its own time limit.
+        m_rdap->Start(m_rdapBase, *ascii);
+        return;
+    }
     m_timeout.start();
-    if (!m_query.Start(m_host, m_port, m_domain)) {
+    if (!m_query.Start(m_host, m_port, *ascii)) {
         m_timeout.stop();
         ShowProblem(QStringLiteral("The whois server \"%1\" port %2 is not a valid address.")
                         .arg(m_host)
                         .arg(m_port));
+    }
+}
+
+void frmWhois::ShowRdapAnswer(const RdapAnswer &answer)
+{
+    switch (answer.kind) {
+    case RdapAnswer::Kind::Registered:
+        Text1->setPlainText(RdapFacts(m_rdap->body()));
+        return;
+    case RdapAnswer::Kind::NotRegistered:
+        Text1->setPlainText(QStringLiteral("Domain: %1\nnot registered").arg(m_domain));
+        return;
+    case RdapAnswer::Kind::RateLimited:
+    case RdapAnswer::Kind::NoVerdict:
+        ShowProblem(QStringLiteral("The RDAP service %1 gave no usable answer: %2").arg(m_rdap->host(), answer.reason));
+        return;
     }
 }
 

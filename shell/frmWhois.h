@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/RdapQuery.h"
 #include "engine/WhoisQuery.h"
 
 #include <QTimer>
@@ -12,7 +13,10 @@ class QTextEdit;
 // "WHOIS Information": the full whois reply for one name from one fixed whois server, shown
 // when the server closes the connection. A server that cannot be reached, breaks the
 // connection, sends more than a reply may hold, or does not answer within 30 seconds gets a
-// plain message instead.
+// plain message instead. A name with letters outside ASCII is asked for by its A-label.
+//
+// For a name whose registry answers RDAP instead (an RDAP row, or the bootstrap), the window
+// asks that service and shows the registration's main facts, or that it is not registered.
 class frmWhois : public QWidget
 {
     Q_OBJECT
@@ -21,6 +25,8 @@ public:
 
     frmWhois(const QString &domain, const QString &host, quint16 port,
              std::unique_ptr<SocketComponent> socket, QWidget *parent = nullptr);
+    // Asks the RDAP service at rdapBase instead of the whois server (before Load()).
+    void setRdapService(const QString &rdapBase);
 
     // Starts the query; the window shows the reply when it is complete.
     void Load();
@@ -31,10 +37,14 @@ public:
 
 private:
     void ShowProblem(const QString &message);
+    void ShowRdapAnswer(const RdapAnswer &answer);
 
     QString m_domain;
     QString m_host;
     quint16 m_port;
     WhoisQuery m_query;
     QTimer m_timeout;
+    QString m_rdapBase;
+    QNetworkAccessManager *m_network = nullptr;
+    RdapQuery *m_rdap = nullptr;
 };

@@ -2,6 +2,8 @@
 #include "shell/ProgramWindows.h"
 #include "shell/frmWhois.h"
 #include "support/GuiRig.h"
+#include "platform/TextFile.h"
+#include "tools/rdapd/RdapTestServer.h"
 #include "tools/whoisd/WhoisTestServer.h"
 
 #include <QTest>
@@ -19,6 +21,8 @@ private slots:
     void secondNameReplacesTheWindow();
     void unreachableServerGetsAMessage();
     void silentServerGetsAMessageAfterTheTimeout();
+    void rdapRowShowsTheRegistrationsFacts_data();
+    void rdapRowShowsTheRegistrationsFacts();
 
 private:
     std::unique_ptr<WhoisTestServer> m_server;
@@ -95,6 +99,36 @@ void TestWhoisWindow::silentServerGetsAMessageAfterTheTimeout()
     window.Load();
     QTRY_COMPARE(window.Text1->toPlainText(),
                  QString("The whois server 127.0.0.1 gave no answer within 30 seconds."));
+}
+
+void TestWhoisWindow::rdapRowShowsTheRegistrationsFacts_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("registered") << "taken.example"
+                                << "Domain: taken.example\nStatus: active, client transfer prohibited\n"
+                                   "Registrar: Example Registrar, Inc.\nregistration: 1997-09-15T04:00:00Z\n"
+                                   "expiration: 2028-09-14T04:00:00Z\nName servers: ns1.example.net";
+    QTest::newRow("not registered") << "free.example"
+                                    << "Domain: free.example\nnot registered";
+    QTest::newRow("refused") << "forbidden.example"
+                             << "The RDAP service 127.0.0.1 gave no usable answer: 127.0.0.1 answered HTTP 403";
+}
+
+void TestWhoisWindow::rdapRowShowsTheRegistrationsFacts()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, shown);
+    RdapTestServer rdap;
+    QVERIFY(rdap.Listen());
+    rdap.setRule("free.example", RdapReplyRule::Of(RdapReplyRule::Mode::NotRegistered));
+    rdap.setRule("forbidden.example", RdapReplyRule::Of(RdapReplyRule::Mode::Forbidden));
+    TextFile::WriteAll(m_rig->program->registrarFile().path(), "example|" + rdap.baseAddress() + "|443|Enabled\r\n");
+    QVERIFY(m_rig->program->ReloadRegistrars());
+    m_rig->windows->OpenWhois(name);
+    QTRY_COMPARE(m_rig->windows->whois()->Text1->toPlainText(), shown);
+    QCOMPARE(rdap.names(), QStringList{name});
+    QVERIFY(m_server->queries().isEmpty()); // the fixed whois server is not asked
 }
 
 QTEST_MAIN(TestWhoisWindow)

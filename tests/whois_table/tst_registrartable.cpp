@@ -14,6 +14,8 @@ private slots:
     void init();
     void defaultFileHas92RowsSixEnabled();
     void defaultHostsAreEachRegistrysOwn();
+    void serverFieldsAreWhoisHostsOrRdapAddresses_data();
+    void serverFieldsAreWhoisHostsOrRdapAddresses();
     void defaultFileBytes();
     void restoreReplacesTheFile();
     void saveReplacesEveryRowOfTheExtensionInPlace();
@@ -440,6 +442,30 @@ void TestRegistrarTable::registrableDomain()
     QFETCH(QString, host);
     QFETCH(QString, domain);
     QCOMPARE(RegistrableDomain(host), domain);
+}
+
+void TestRegistrarTable::serverFieldsAreWhoisHostsOrRdapAddresses_data()
+{
+    QTest::addColumn<QString>("server");
+    QTest::addColumn<bool>("valid");
+    QTest::addColumn<bool>("rdap");
+    QTest::newRow("whois host") << "whois.nic.example" << true << false;
+    QTest::newRow("none") << "none" << true << false;
+    QTest::newRow("RDAP base") << "https://rdap.example/v1/" << true << true;
+    QTest::newRow("RDAP over http, capitals") << "HTTP://127.0.0.1:8080/rdap/" << true << true;
+    QTest::newRow("RDAP with a blank") << "https://rdap example/" << false << true;
+    QTest::newRow("RDAP without a host") << "https://" << false << true;
+    QTest::newRow("RDAP with a query") << "https://rdap.example/?x=1" << false << true;
+    QTest::newRow("bar") << "whois|x" << false << false;
+}
+
+void TestRegistrarTable::serverFieldsAreWhoisHostsOrRdapAddresses()
+{
+    QFETCH(QString, server);
+    QFETCH(bool, valid);
+    QFETCH(bool, rdap);
+    QCOMPARE(RegistrarFile::IsValidServer(server), valid);
+    QCOMPARE(RegistrarTable::IsRdapServer(server), rdap);
 }
 
 QTEST_GUILESS_MAIN(TestRegistrarTable)
