@@ -28,6 +28,7 @@ BrowseChecker::BrowseChecker(Services services, BrowseQueue &queue, std::unique_
     : QObject(parent), m_services(services), m_queue(queue),
       m_slot(0, *this, std::move(socket), tickMs, WhoisSlot::kGiveUpPolicy)
 {
+    m_slot.setNetwork(&m_network);
     m_feedTimer.setInterval(tickMs);
     connect(&m_feedTimer, &QTimer::timeout, this, &BrowseChecker::FeedNext);
 }
@@ -94,11 +95,27 @@ void BrowseChecker::ReplyComplete(WhoisSlot &slot)
         slot.CloseConnection();
         return;
     }
+    FinishCheck(slot, JudgeReplyBytes(slot.reply(), {slot.name()}).verdict);
+}
+
+void BrowseChecker::RdapAnswered(WhoisSlot &slot, const RdapAnswer &answer)
+{
+    if (!m_checking)
+        return;
+    if (answer.kind == RdapAnswer::Kind::Registered)
+        FinishCheck(slot, Verdict::Taken);
+    else if (answer.kind == RdapAnswer::Kind::NotRegistered)
+        FinishCheck(slot, Verdict::Free);
+    else
+        GiveUp();
+}
+
+void BrowseChecker::FinishCheck(WhoisSlot &slot, Verdict verdict)
+{
     const QString name = slot.name();
-    const Judgement judgement = JudgeReplyBytes(slot.reply(), {name});
     slot.Reset();
     m_checking = false;
-    FileReply(name, judgement.verdict);
+    FileReply(name, verdict);
     ++m_nextIndex;
     FeedNext();
 }

@@ -4,6 +4,7 @@
 #include "engine/Verdict.h"
 #include "engine/WhoisSlot.h"
 
+#include <QNetworkAccessManager>
 #include <QObject>
 #include <QSet>
 #include <QTimer>
@@ -64,8 +65,11 @@ private:
     void ReplyComplete(WhoisSlot &slot) override;
     void QueryFailed(WhoisSlot &slot, const QString &reason) override;
     void QueryTimedOut(WhoisSlot &slot) override;
+    void RdapAnswered(WhoisSlot &slot, const RdapAnswer &answer) override;
 
     bool StartCheck(const QString &queued);
+    // The check of the slot's name ended with a verdict: file it and go on.
+    void FinishCheck(WhoisSlot &slot, Verdict verdict);
     void GiveUp();
     void FileReply(const QString &name, Verdict verdict);
     // Each kind of write failure is told once while the window is open.
@@ -73,6 +77,7 @@ private:
 
     Services m_services;
     BrowseQueue &m_queue;
+    QNetworkAccessManager m_network; // for names under an RDAP row
     WhoisSlot m_slot;
     QTimer m_feedTimer;
     bool m_running = false;

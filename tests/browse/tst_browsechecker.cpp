@@ -3,6 +3,8 @@
 #include "support/ExamplePages.h"
 #include "support/FileSizeLimit.h"
 #include "support/TestFolders.h"
+#include "platform/TextFile.h"
+#include "tools/rdapd/RdapTestServer.h"
 #include "tools/whoisd/WhoisTestServer.h"
 
 #include <QElapsedTimer>
@@ -25,6 +27,7 @@ private slots:
     void tenThousandUnusableNamesArePassedOver();
     void aRefusedConnectionGivesUpAtOnce();
     void aResultFileThatCannotBeWrittenIsToldOnce();
+    void namesUnderAnRdapRowAreAskedThere();
 
 private:
     void MakeState(quint16 proxyPort, int tickMs = 50);
@@ -207,6 +210,22 @@ void TestBrowseChecker::aResultFileThatCannotBeWrittenIsToldOnce()
     QCOMPARE(errors.count(), 1);
     QVERIFY(errors.first().at(1).toString().contains("cannot be written"));
     QCOMPARE(Items(BrowseState::List::Free), (QStringList{"alpha.com", "echo.info", "ok.com"}));
+}
+
+void TestBrowseChecker::namesUnderAnRdapRowAreAskedThere()
+{
+    RdapTestServer rdap;
+    QVERIFY(rdap.Listen());
+    rdap.setRule("ok.info", RdapReplyRule::Of(RdapReplyRule::Mode::NotRegistered));
+    rdap.setRule("busy.info", RdapReplyRule::Of(RdapReplyRule::Mode::ServerError));
+    TextFile::WriteAll(m_program->registrarFile().path(), "info|" + rdap.baseAddress() + "|443|Enabled\r\n");
+    QVERIFY(m_program->ReloadRegistrars());
+    m_program->setProxyMode(false);
+    QueueAndWait({"ok.info", "taken.info", "busy.info"});
+    QCOMPARE(rdap.names(), (QStringList{"ok.info", "taken.info", "busy.info"}));
+    QCOMPARE(Items(BrowseState::List::Free), QStringList{"ok.info"});
+    QCOMPARE(Items(BrowseState::List::Taken), QStringList{"taken.info"});
+    QTRY_COMPARE(m_state->panel(1), QString("Checked 2 unique domains.")); // busy.info got no verdict
 }
 
 QTEST_GUILESS_MAIN(TestBrowseChecker)
