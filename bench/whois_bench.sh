@@ -14,13 +14,19 @@ names="${2:-5000}"
 delay="${3:-50}"
 check="$build/orvelle-check"
 whoisd="$build/orvelle-whoisd"
-[ -x "$check" ] && [ -x "$whoisd" ] && [ -x "$build/candidate_read_bench" ] ||
+rdapd="$build/orvelle-rdapd"
+[ -x "$check" ] && [ -x "$whoisd" ] && [ -x "$rdapd" ] && [ -x "$build/candidate_read_bench" ] ||
     { echo "build first: cmake --build $build" >&2; exit 2; }
 command -v whois >/dev/null || { echo "install Debian's whois package" >&2; exit 2; }
 
 work="$(mktemp -d)"
 server_pid=""
-cleanup() { [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null; rm -rf "$work"; }
+rdap_pid=""
+cleanup() {
+    [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null
+    [ -n "$rdap_pid" ] && kill "$rdap_pid" 2>/dev/null
+    rm -rf "$work"
+}
 trap cleanup EXIT
 
 start_server() { # delay-ms [whoisd options]
@@ -36,11 +42,11 @@ start_server() { # delay-ms [whoisd options]
 now() { date +%s.%N; }
 rate() { echo "$1 / ($3 - $2)" | bc -l; }
 
-run_check() { # list [start] -> seconds
+run_check() { # list [start [proxy option]] -> seconds
     local t0 t1
     t0=$(now)
     ORVELLE_APP_FOLDER="$work/app" ORVELLE_SETTINGS_DIR="$work/settings" \
-        "$check" --proxy --start "${2:-1}" "$1" > "$work/out" 2> /dev/null
+        "$check" ${3---proxy} --start "${2:-1}" "$1" > "$work/out" 2> /dev/null
     t1=$(now)
     grep -q "Unchecked 0$" "$work/out" || { echo "names went unanswered:" >&2; tail -n1 "$work/out" >&2; exit 1; }
     echo "$t1 - $t0" | bc -l
@@ -54,6 +60,20 @@ per_second=$(echo "$names / $seconds" | bc -l)
 limit=$(echo "25 * 1000 / $delay" | bc -l)
 printf 'orvelle-check, %d names, %d ms delay: %.0f names/s = %.1f%% of the limit 25/%.3fs = %.0f names/s\n' \
     "$names" "$delay" "$per_second" "$(echo "100 * $per_second / $limit" | bc -l)" "$(echo "$delay / 1000" | bc -l)" "$limit"
+
+# A mixed list: every tenth name under an RDAP row (orvelle-rdapd, also 50 ms), the others whois.
+"$rdapd" --port 0 --delay "$delay" > "$work/rdap" &
+rdap_pid=$!
+for _ in $(seq 100); do [ -s "$work/rdap" ] && break; sleep 0.05; done
+printf 'com|127.0.0.1|%s|Enabled\r\nexample|%s|443|Enabled\r\n' "$port" "$(head -n1 "$work/rdap")" \
+    > "$work/app/registrars.txt"
+awk '{ print $0 (NR % 10 ? ".com" : ".example") }' "$work/list.txt" > "$work/mixed.txt"
+seconds=$(run_check "$work/mixed.txt" 1 "")
+whois_names=$(grep -c '\.com$' "$work/out")
+printf 'orvelle-check, mixed list of %d names (%d whois, the rest RDAP), %d ms delay: %.0f names/s = %.1f%% of the limit; whois names %.0f/s\n' \
+    "$names" "$whois_names" "$delay" "$(echo "$names / $seconds" | bc -l)" \
+    "$(echo "100 * $names / $seconds / $limit" | bc -l)" "$(echo "$whois_names / $seconds" | bc -l)"
+kill "$rdap_pid" 2>/dev/null; rdap_pid=""
 
 # Delays that vary like real registries' (log-normal, median 100 ms, sigma 1): the mean delay is
 # 100 * e^(1/2) ms, so 25 connections allow 25 / mean names a second.

@@ -6,6 +6,8 @@
 #include "sources/xurlEncode.h"
 #include "whois_table/RegistrarTable.h"
 
+#include <QUrl>
+
 #include <algorithm>
 
 namespace {
@@ -89,7 +91,9 @@ WhoisSlot::Prepared WhoisSlot::Prepare(const QString &candidate, const Registrar
     }
     if (RegistrarTable::IsRdapServer(server)) {
         prepared.rdapBase = server.endsWith(QLatin1Char('/')) ? server : server + QLatin1Char('/');
-        prepared.host = RdapQuery::HostOf(prepared.rdapBase);
+        // Paced apart from a whois server on the same host: the port is part of the key.
+        const QUrl url(prepared.rdapBase);
+        prepared.host = url.port() < 0 ? url.host() : QStringLiteral("%1:%2").arg(url.host()).arg(url.port());
         prepared.port = 0;
         return prepared;
     }

@@ -88,7 +88,7 @@ public:
     {
         QString name;        // as shown and filed (control characters shown encoded)
         StartResult problem; // Started when it can be asked
-        QString host;        // the whois server, or the RDAP service's host
+        QString host;        // the whois server, or the RDAP service's host (with its port, if any)
         quint16 port = 43;
         QString wireName;    // as sent: the A-label form
         QString rdapBase;    // the RDAP service's base address ending in "/"; empty for whois
