@@ -63,8 +63,7 @@ QString LoadRdapBootstrap(Program &program, const QString &shippedFolder)
     if (QFileInfo::exists(own)) {
         QString error;
         const std::optional<QByteArray> bytes = TextFile::ReadBytes(own);
-        std::optional<RdapBootstrap> bootstrap =
-            bytes ? RdapBootstrap::Parse(*bytes, &error) : std::nullopt;
+        std::optional<RdapBootstrap> bootstrap = bytes ? RdapBootstrap::Parse(*bytes, &error) : std::nullopt;
         if (bootstrap) {
             program.setRdapBootstrap(std::move(*bootstrap));
             return QString();
@@ -73,7 +72,8 @@ QString LoadRdapBootstrap(Program &program, const QString &shippedFolder)
                                  "the program is used.")
                       .arg(own, bytes ? error : QStringLiteral("the file cannot be opened"));
     }
-    const std::optional<QByteArray> shipped = TextFile::ReadBytes(shippedFolder + QStringLiteral("/rdap-bootstrap.json"));
+    const std::optional<QByteArray> shipped =
+        TextFile::ReadBytes(shippedFolder + QStringLiteral("/rdap-bootstrap.json"));
     std::optional<RdapBootstrap> bootstrap = shipped ? RdapBootstrap::Parse(*shipped) : std::nullopt;
     program.setRdapBootstrap(bootstrap ? std::move(*bootstrap) : RdapBootstrap());
     return problem;
@@ -98,7 +98,8 @@ bool Prepare(Program &program)
     EnsureDataFolders(program);
     LoadWhoisTable(program);
     ReadProxyMode(program);
-    for (const QString &problem : {ReadHostLimits(program), LoadRdapBootstrap(program, ShippedDataFolder())}) {
+    for (const QString &problem :
+         {ReadHostLimits(program), LoadRdapBootstrap(program, ShippedDataFolder())}) {
         if (!problem.isEmpty())
             qWarning("%s", qPrintable(problem));
     }

@@ -13,7 +13,8 @@ bool LettersDigitsHyphens(const QString &label)
 {
     for (const uint c : label.toUcs4()) {
         if (c < 0x80) {
-            const bool ldh = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-';
+            const bool ldh =
+                (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-';
             if (!ldh)
                 return false;
             continue;
@@ -51,8 +52,9 @@ std::optional<QString> AsciiDomainName(const QString &name)
     }
     char *converted = nullptr;
     const QByteArray utf8 = name.toUtf8();
-    const int status = idn2_lookup_u8(reinterpret_cast<const uint8_t *>(utf8.constData()),
-                                      reinterpret_cast<uint8_t **>(&converted), IDN2_NONTRANSITIONAL | IDN2_NFC_INPUT);
+    const int status =
+        idn2_lookup_u8(reinterpret_cast<const uint8_t *>(utf8.constData()),
+                       reinterpret_cast<uint8_t **>(&converted), IDN2_NONTRANSITIONAL | IDN2_NFC_INPUT);
     if (status != IDN2_OK) {
         idn2_free(converted);
         return std::nullopt;

@@ -147,9 +147,8 @@ qint64 HostPacer::Refused(const QString &host, qint64 now, qint64 serverCoolDown
     const double grown = m_timings.coolDownBaseMs * std::pow(2.0, std::min(state.refusals - 1, 20));
     const double capped = std::min(grown, static_cast<double>(m_timings.coolDownCapMs));
     // A host that says how long to wait (RDAP's Retry-After) is taken at its word, within the cap.
-    const auto coolDown = serverCoolDownMs >= 0
-                              ? std::min<qint64>(serverCoolDownMs, m_timings.coolDownCapMs)
-                              : static_cast<qint64>(capped * (0.8 + 0.4 * m_random()));
+    const auto coolDown = serverCoolDownMs >= 0 ? std::min<qint64>(serverCoolDownMs, m_timings.coolDownCapMs)
+                                                : static_cast<qint64>(capped * (0.8 + 0.4 * m_random()));
     state.coolUntil = now + coolDown;
     state.nextStart = std::max(state.nextStart, state.coolUntil);
     return coolDown;

@@ -15,7 +15,8 @@ std::optional<RdapBootstrap> RdapBootstrap::Parse(const QByteArray &json, QStrin
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(json, &parseError);
     if (parseError.error != QJsonParseError::NoError)
-        return fail(QStringLiteral("not JSON: %1 at offset %2").arg(parseError.errorString()).arg(parseError.offset));
+        return fail(
+            QStringLiteral("not JSON: %1 at offset %2").arg(parseError.errorString()).arg(parseError.offset));
     const QJsonValue services = document.object().value(QLatin1String("services"));
     if (!services.isArray())
         return fail(QStringLiteral("no list of services"));
@@ -27,8 +28,9 @@ std::optional<RdapBootstrap> RdapBootstrap::Parse(const QByteArray &json, QStrin
         QString base;
         for (const QJsonValue &address : pair.at(1).toArray()) {
             const QUrl url(address.toString(), QUrl::StrictMode);
-            const bool web = url.isValid() && !url.host().isEmpty() &&
-                             (url.scheme() == QLatin1String("https") || url.scheme() == QLatin1String("http"));
+            const bool web =
+                url.isValid() && !url.host().isEmpty() &&
+                (url.scheme() == QLatin1String("https") || url.scheme() == QLatin1String("http"));
             if (web && (base.isEmpty() || (url.scheme() == QLatin1String("https") &&
                                            !base.startsWith(QLatin1String("https:"))))) {
                 base = url.toString();
@@ -52,7 +54,8 @@ std::optional<RdapBootstrap> RdapBootstrap::Parse(const QByteArray &json, QStrin
 QString RdapBootstrap::ServiceFor(const QString &name) const
 {
     const QString lower = name.toLower();
-    for (qsizetype dot = lower.indexOf(QLatin1Char('.')); dot >= 0; dot = lower.indexOf(QLatin1Char('.'), dot + 1)) {
+    for (qsizetype dot = lower.indexOf(QLatin1Char('.')); dot >= 0;
+         dot = lower.indexOf(QLatin1Char('.'), dot + 1)) {
         const auto found = m_services.constFind(lower.mid(dot + 1));
         if (found != m_services.constEnd())
             return *found;

@@ -5,10 +5,10 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocale>
-#include <QTimeZone>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QTimeZone>
 #include <QUrl>
 
 namespace {
@@ -23,7 +23,8 @@ qint64 RetryAfterMs(const QByteArray &value, qint64 nowUtcMs)
     const qlonglong seconds = text.toLongLong(&ok);
     if (ok)
         return seconds >= 0 ? std::min<qlonglong>(seconds, 24 * 3600) * 1000 : -1;
-    QDateTime date = QLocale::c().toDateTime(QString::fromLatin1(text), QStringLiteral("ddd, dd MMM yyyy HH:mm:ss 'GMT'"));
+    QDateTime date =
+        QLocale::c().toDateTime(QString::fromLatin1(text), QStringLiteral("ddd, dd MMM yyyy HH:mm:ss 'GMT'"));
     if (!date.isValid())
         return -1;
     date.setTimeSpec(Qt::UTC);
@@ -38,8 +39,9 @@ QJsonObject DomainObject(const QByteArray &body)
     if (error.error != QJsonParseError::NoError || !document.isObject())
         return QJsonObject();
     const QJsonObject object = document.object();
-    return object.value(QLatin1String("objectClassName")).toString() == QLatin1String("domain") ? object
-                                                                                                : QJsonObject();
+    return object.value(QLatin1String("objectClassName")).toString() == QLatin1String("domain")
+               ? object
+               : QJsonObject();
 }
 
 } // namespace
@@ -50,10 +52,12 @@ RdapAnswer JudgeRdapResponse(const RdapResponse &response, const QString &servic
     if (response.tooLong)
         return {Kind::NoVerdict, QStringLiteral("reply too long")};
     if (response.timedOut)
-        return {Kind::NoVerdict, QStringLiteral("no answer within %1 seconds").arg(RdapQuery::kTimeoutSeconds)};
+        return {Kind::NoVerdict,
+                QStringLiteral("no answer within %1 seconds").arg(RdapQuery::kTimeoutSeconds)};
     switch (response.status) {
     case 0:
-        return {Kind::NoVerdict, QStringLiteral("%1 cannot be reached: %2").arg(serviceHost, response.networkError)};
+        return {Kind::NoVerdict,
+                QStringLiteral("%1 cannot be reached: %2").arg(serviceHost, response.networkError)};
     case 200:
         if (!DomainObject(response.body).isEmpty())
             return {Kind::Registered, QString()};
@@ -64,9 +68,11 @@ RdapAnswer JudgeRdapResponse(const RdapResponse &response, const QString &servic
         return {Kind::NoVerdict, QStringLiteral("not found at %1, where %2 sent the question")
                                      .arg(response.finalHost, serviceHost)};
     case 429:
-        return {Kind::RateLimited, QStringLiteral("rate limited"), RetryAfterMs(response.retryAfter, nowUtcMs)};
+        return {Kind::RateLimited, QStringLiteral("rate limited"),
+                RetryAfterMs(response.retryAfter, nowUtcMs)};
     default:
-        return {Kind::NoVerdict, QStringLiteral("%1 answered HTTP %2").arg(response.finalHost).arg(response.status)};
+        return {Kind::NoVerdict,
+                QStringLiteral("%1 answered HTTP %2").arg(response.finalHost).arg(response.status)};
     }
 }
 
@@ -78,9 +84,10 @@ QString RdapFacts(const QByteArray &body)
     QStringList lines;
     const QString name = domain.value(QLatin1String("ldhName")).toString();
     const QString unicodeName = domain.value(QLatin1String("unicodeName")).toString();
-    lines << QStringLiteral("Domain: %1").arg(unicodeName.isEmpty() || unicodeName == name
-                                                  ? name
-                                                  : QStringLiteral("%1 (%2)").arg(unicodeName, name));
+    lines << QStringLiteral("Domain: %1")
+                 .arg(unicodeName.isEmpty() || unicodeName == name
+                          ? name
+                          : QStringLiteral("%1 (%2)").arg(unicodeName, name));
     QStringList status;
     for (const QJsonValue &value : domain.value(QLatin1String("status")).toArray())
         status << value.toString();

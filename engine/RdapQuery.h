@@ -12,13 +12,13 @@ class QNetworkAccessManager;
 // What came back for an RDAP question (RFC 7480, 9083).
 struct RdapResponse
 {
-    int status = 0;           // the HTTP status; 0 when no answer came
-    QByteArray body;          // at most RdapQuery::kMaxBody bytes
-    QString finalHost;        // the host that answered, after redirects
-    QByteArray retryAfter;    // the Retry-After header
-    QString networkError;     // why no answer came (refused, TLS, too many redirects...)
-    bool timedOut = false;    // no whole answer within RdapQuery::kTimeoutSeconds
-    bool tooLong = false;     // the body passed kMaxBody and was cut off
+    int status = 0;        // the HTTP status; 0 when no answer came
+    QByteArray body;       // at most RdapQuery::kMaxBody bytes
+    QString finalHost;     // the host that answered, after redirects
+    QByteArray retryAfter; // the Retry-After header
+    QString networkError;  // why no answer came (refused, TLS, too many redirects...)
+    bool timedOut = false; // no whole answer within RdapQuery::kTimeoutSeconds
+    bool tooLong = false;  // the body passed kMaxBody and was cut off
 };
 
 // The meaning of an RDAP response.
@@ -42,8 +42,7 @@ struct RdapAnswer
 //   nothing about the name);
 // - 429: rate limited, with the Retry-After (seconds or an HTTP date) when given;
 // - 403, 422, 5xx, other statuses, no answer, a cut-off or unexpected body: no verdict.
-RdapAnswer JudgeRdapResponse(const RdapResponse &response, const QString &serviceHost,
-                             qint64 nowUtcMs = -1);
+RdapAnswer JudgeRdapResponse(const RdapResponse &response, const QString &serviceHost, qint64 nowUtcMs = -1);
 // The registration's main facts from a domain object (status, registrar, events), as lines of
 // text; empty when the body is no domain object.
 QString RdapFacts(const QByteArray &body);

@@ -39,13 +39,12 @@ public:
 // server from the whois server table and starts the exchange (WhoisQuery). A name with letters
 // outside ASCII is asked for by its A-label. A row whose server is an http(s) address is an RDAP
 // service, and so is the bootstrap's service for an extension without a row (or with a "none"
-// row): such names are asked with an RdapQuery when the slot has a network (setNetwork()). A server that refuses
-// or does not resolve, and a reply past the size limit, end the query at once without a
-// verdict. What a silent server gets depends on the policy fixed at construction: the pool's
-// slots ask again on the same port ten ticks after the last (re)connection, keeping the reply
-// gathered so far in front of the new one (a connection that breaks is asked again by the same
-// rule); the browse window's slot gives up five ticks after the start, and on a broken
-// connection at once.
+// row): such names are asked with an RdapQuery when the slot has a network (setNetwork()). A server that
+// refuses or does not resolve, and a reply past the size limit, end the query at once without a verdict. What
+// a silent server gets depends on the policy fixed at construction: the pool's slots ask again on the same
+// port ten ticks after the last (re)connection, keeping the reply gathered so far in front of the new one (a
+// connection that breaks is asked again by the same rule); the browse window's slot gives up five ticks after
+// the start, and on a broken connection at once.
 //
 // The timeout runs on the event loop's monotonic clock: ticks that arrive late while the loop
 // is busy do not stretch it.
@@ -90,8 +89,8 @@ public:
         StartResult problem; // Started when it can be asked
         QString host;        // the whois server, or the RDAP service's host (with its port, if any)
         quint16 port = 43;
-        QString wireName;    // as sent: the A-label form
-        QString rdapBase;    // the RDAP service's base address ending in "/"; empty for whois
+        QString wireName; // as sent: the A-label form
+        QString rdapBase; // the RDAP service's base address ending in "/"; empty for whois
     };
     static Prepared Prepare(const QString &candidate, const RegistrarTable &table, bool proxyMode,
                             const QString &defaultExtension, const RdapBootstrap *bootstrap = nullptr);

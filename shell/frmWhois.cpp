@@ -92,7 +92,8 @@ void frmWhois::ShowRdapAnswer(const RdapAnswer &answer)
         return;
     case RdapAnswer::Kind::RateLimited:
     case RdapAnswer::Kind::NoVerdict:
-        ShowProblem(QStringLiteral("The RDAP service %1 gave no usable answer: %2").arg(m_rdap->host(), answer.reason));
+        ShowProblem(QStringLiteral("The RDAP service %1 gave no usable answer: %2")
+                        .arg(m_rdap->host(), answer.reason));
         return;
     }
 }

@@ -147,10 +147,10 @@ QString RegistrarFile::DefaultFileText()
     QString text;
     for (const DefaultRow &row : DefaultRows()) {
         const QString server = QLatin1String(row.server);
-        const QString port = RegistrarTable::IsRdapServer(server) ? QStringLiteral("443") : QStringLiteral("43");
-        text += JoinRow(QLatin1String(row.extension), server, port,
-                        row.enabled ? kEnabled : kDisabled) +
-                kCrLf;
+        const QString port =
+            RegistrarTable::IsRdapServer(server) ? QStringLiteral("443") : QStringLiteral("43");
+        text +=
+            JoinRow(QLatin1String(row.extension), server, port, row.enabled ? kEnabled : kDisabled) + kCrLf;
     }
     return text + kCrLf;
 }

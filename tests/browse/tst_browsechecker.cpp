@@ -1,9 +1,9 @@
 #include "browse/BrowseState.h"
+#include "platform/TextFile.h"
 #include "results/ResultLists.h"
 #include "support/ExamplePages.h"
 #include "support/FileSizeLimit.h"
 #include "support/TestFolders.h"
-#include "platform/TextFile.h"
 #include "tools/rdapd/RdapTestServer.h"
 #include "tools/whoisd/WhoisTestServer.h"
 

@@ -78,13 +78,16 @@ void TestRdap::responses_data()
     using Kind = RdapAnswer::Kind;
     const QByteArray domain = RdapTestServer::DomainObject("taken.example");
     const QString rdap = "rdap.example";
-    QTest::newRow("200 domain") << 200 << domain << rdap << QByteArray() << Kind::Registered << "" << qint64(-1);
-    QTest::newRow("200 other object") << 200 << QByteArray(R"({"objectClassName":"entity"})") << rdap << QByteArray()
-                                      << Kind::NoVerdict << "unexpected RDAP reply from rdap.example" << qint64(-1);
+    QTest::newRow("200 domain") << 200 << domain << rdap << QByteArray() << Kind::Registered << ""
+                                << qint64(-1);
+    QTest::newRow("200 other object")
+        << 200 << QByteArray(R"({"objectClassName":"entity"})") << rdap << QByteArray() << Kind::NoVerdict
+        << "unexpected RDAP reply from rdap.example" << qint64(-1);
     QTest::newRow("200 not JSON") << 200 << QByteArray("<html>parked</html>") << rdap << QByteArray()
-                                  << Kind::NoVerdict << "unexpected RDAP reply from rdap.example" << qint64(-1);
-    QTest::newRow("404 from the service") << 404 << QByteArray() << "RDAP.example" << QByteArray()
-                                          << Kind::NotRegistered << "" << qint64(-1);
+                                  << Kind::NoVerdict << "unexpected RDAP reply from rdap.example"
+                                  << qint64(-1);
+    QTest::newRow("404 from the service")
+        << 404 << QByteArray() << "RDAP.example" << QByteArray() << Kind::NotRegistered << "" << qint64(-1);
     QTest::newRow("404 after a redirect elsewhere")
         << 404 << QByteArray() << "other.example" << QByteArray() << Kind::NoVerdict
         << "not found at other.example, where rdap.example sent the question" << qint64(-1);

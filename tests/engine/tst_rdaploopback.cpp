@@ -50,8 +50,9 @@ void TestRdapLoopback::init()
     // Ten ticks of 20 ms: the RDAP time limit is 200 ms here.
     m_program = m_folders->MakePreparedProgram({.timings = {.slotTickMs = 20, .watchdogTickMs = 100}});
     const QString whois = "127.0.0.1|" + QString::number(m_whois->port()) + "|Enabled";
-    TextFile::WriteAll(m_program->registrarFile().path(),
-                       "com|" + whois + "\r\nde|" + whois + "\r\nexample|" + m_rdap->baseAddress() + "|443|Enabled\r\n");
+    TextFile::WriteAll(m_program->registrarFile().path(), "com|" + whois + "\r\nde|" + whois +
+                                                              "\r\nexample|" + m_rdap->baseAddress() +
+                                                              "|443|Enabled\r\n");
     QVERIFY(m_program->ReloadRegistrars());
     m_checked.clear();
     connect(&m_program->engine(), &CheckEngine::nameChecked, this,
@@ -99,7 +100,8 @@ void TestRdapLoopback::eachAnswerOfTheService_data()
                               << "unexpected RDAP reply from 127.0.0.1";
     QTest::newRow("never answers") << RdapReplyRule::Of(Mode::Hang) << CheckOutcome::Unchecked
                                    << "no answer within 10 seconds";
-    QTest::newRow("endless body") << RdapReplyRule::Of(Mode::Endless) << CheckOutcome::Unchecked << "reply too long";
+    QTest::newRow("endless body") << RdapReplyRule::Of(Mode::Endless) << CheckOutcome::Unchecked
+                                  << "reply too long";
     // The other server answers 404 for everything: from a host the question was sent on to.
     QTest::newRow("redirect to another host's 404")
         << RdapReplyRule::Of(Mode::Redirect, "REDIRECT") << CheckOutcome::Unchecked
@@ -168,8 +170,10 @@ void TestRdapLoopback::internationalNamesGoOnTheWireAsALabels()
     // The lists show the names as written.
     QCOMPARE(OutcomeOf("faß.de"), CheckOutcome::Registered);
     QCOMPARE(OutcomeOf("bücher.example"), CheckOutcome::Registered);
-    QCOMPARE(m_checked.value("☃.com"), qMakePair(CheckOutcome::Unchecked, QString("not a valid domain name")));
-    QCOMPARE(m_checked.value("ab--cd.com"), qMakePair(CheckOutcome::Unchecked, QString("not a valid domain name")));
+    QCOMPARE(m_checked.value("☃.com"),
+             qMakePair(CheckOutcome::Unchecked, QString("not a valid domain name")));
+    QCOMPARE(m_checked.value("ab--cd.com"),
+             qMakePair(CheckOutcome::Unchecked, QString("not a valid domain name")));
 }
 
 QTEST_GUILESS_MAIN(TestRdapLoopback)

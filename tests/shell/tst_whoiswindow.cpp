@@ -1,8 +1,8 @@
 #include "platform/TcpSocketComponent.h"
+#include "platform/TextFile.h"
 #include "shell/ProgramWindows.h"
 #include "shell/frmWhois.h"
 #include "support/GuiRig.h"
-#include "platform/TextFile.h"
 #include "tools/rdapd/RdapTestServer.h"
 #include "tools/whoisd/WhoisTestServer.h"
 
@@ -111,8 +111,9 @@ void TestWhoisWindow::rdapRowShowsTheRegistrationsFacts_data()
                                    "expiration: 2028-09-14T04:00:00Z\nName servers: ns1.example.net";
     QTest::newRow("not registered") << "free.example"
                                     << "Domain: free.example\nnot registered";
-    QTest::newRow("refused") << "forbidden.example"
-                             << "The RDAP service 127.0.0.1 gave no usable answer: 127.0.0.1 answered HTTP 403";
+    QTest::newRow("refused")
+        << "forbidden.example"
+        << "The RDAP service 127.0.0.1 gave no usable answer: 127.0.0.1 answered HTTP 403";
 }
 
 void TestWhoisWindow::rdapRowShowsTheRegistrationsFacts()
@@ -123,7 +124,8 @@ void TestWhoisWindow::rdapRowShowsTheRegistrationsFacts()
     QVERIFY(rdap.Listen());
     rdap.setRule("free.example", RdapReplyRule::Of(RdapReplyRule::Mode::NotRegistered));
     rdap.setRule("forbidden.example", RdapReplyRule::Of(RdapReplyRule::Mode::Forbidden));
-    TextFile::WriteAll(m_rig->program->registrarFile().path(), "example|" + rdap.baseAddress() + "|443|Enabled\r\n");
+    TextFile::WriteAll(m_rig->program->registrarFile().path(),
+                       "example|" + rdap.baseAddress() + "|443|Enabled\r\n");
     QVERIFY(m_rig->program->ReloadRegistrars());
     m_rig->windows->OpenWhois(name);
     QTRY_COMPARE(m_rig->windows->whois()->Text1->toPlainText(), shown);

@@ -149,8 +149,9 @@ void RdapTestServer::Answer(QTcpSocket *socket, const QString &name, const RdapR
         socket->write(Response(200, "OK", "<html><body>Welcome</body></html>"));
         break;
     case Mode::Redirect:
-        socket->write(Response(302, "Found", QByteArray(),
-                               "Location: " + (rule.location + QStringLiteral("domain/") + name).toUtf8() + "\r\n"));
+        socket->write(
+            Response(302, "Found", QByteArray(),
+                     "Location: " + (rule.location + QStringLiteral("domain/") + name).toUtf8() + "\r\n"));
         break;
     case Mode::Endless: {
         socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/rdap+json\r\nConnection: close\r\n\r\n"

@@ -34,9 +34,11 @@ int main(int argc, char **argv)
     const QCommandLineOption delay(QStringLiteral("delay"), QStringLiteral("Wait before each answer."),
                                    QStringLiteral("MS"), QStringLiteral("0"));
     const QCommandLineOption rateLimit(QStringLiteral("rate-limit"),
-                                       QStringLiteral("Answer 429 past K questions a second."), QStringLiteral("K"));
-    const QCommandLineOption retryAfter(QStringLiteral("retry-after"), QStringLiteral("The 429's Retry-After."),
-                                        QStringLiteral("S"), QStringLiteral("1"));
+                                       QStringLiteral("Answer 429 past K questions a second."),
+                                       QStringLiteral("K"));
+    const QCommandLineOption retryAfter(QStringLiteral("retry-after"),
+                                        QStringLiteral("The 429's Retry-After."), QStringLiteral("S"),
+                                        QStringLiteral("1"));
     parser.addOptions({port, freePattern, mode, delay, rateLimit, retryAfter});
     parser.process(app);
 
