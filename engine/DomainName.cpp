@@ -5,6 +5,8 @@
 
 #include <idn2.h>
 
+#include <algorithm>
+
 namespace {
 
 // Letters, digits and hyphens of any script. libidn2 is not asked to enforce this: its STD3
@@ -43,10 +45,11 @@ bool LettersDigitsHyphens(const QString &label)
 
 std::optional<QString> AsciiDomainName(const QString &name)
 {
+    const bool isAscii = std::all_of(name.begin(), name.end(), [](QChar c) { return c.unicode() < 0x80; });
     const QStringList labels = name.split(QLatin1Char('.'));
     for (const QString &label : labels) {
         if (label.isEmpty())
-            return name;
+            return isAscii ? std::optional<QString>(name) : std::nullopt;
         if (!LettersDigitsHyphens(label))
             return std::nullopt;
     }
@@ -62,8 +65,5 @@ std::optional<QString> AsciiDomainName(const QString &name)
     const QString ascii = QString::fromLatin1(converted);
     idn2_free(converted);
     // An ASCII name keeps its own letters; the conversion only checked it.
-    bool isAscii = true;
-    for (const QChar c : name)
-        isAscii = isAscii && c.unicode() < 0x80;
     return isAscii ? name : ascii;
 }

@@ -9,5 +9,6 @@
 // names go as they are. Nothing for a name that is no valid domain name: a character that is not
 // a letter, digit or hyphen (emoji, "_"), a label that starts or ends with "-", "--" in
 // positions 3-4 outside "xn--", an "xn--" label that is not valid punycode, a label over 63
-// octets. A name with an empty label (".com") is left as it is, for the caller to judge.
+// octets. An ASCII name with an empty label (".com") is left as it is, for the caller to judge;
+// with letters outside ASCII it is refused.
 std::optional<QString> AsciiDomainName(const QString &name);

@@ -42,6 +42,8 @@ void TestRdap::asciiNames_data()
                                              << "Example.COM";
     QTest::newRow("empty label left to the caller") << ".com"
                                                     << ".com";
+    QTest::newRow("empty label outside ASCII") << ".deÿ"
+                                               << "";
     QTest::newRow("emoji") << "☃.com"
                            << "";
     QTest::newRow("two hyphens at 3-4") << "ab--cd.com"

@@ -8,8 +8,12 @@
 // Besides crashes and undefined behaviour it checks properties that must hold for any input:
 // the routines agree with plain reference versions, every name taken from a page looks like a
 // host name, the list reader reads what the text has,
-// a stored setting reads back, and a reply that holds a refusal is never free.
+// a stored setting reads back, a reply that holds a refusal is never free, and a name on the
+// wire is ASCII.
 
+#include "engine/DomainName.h"
+#include "engine/RdapBootstrap.h"
+#include "engine/RdapQuery.h"
 #include "engine/Verdict.h"
 #include "platform/SettingsStore.h"
 #include "platform/TextFile.h"
@@ -26,6 +30,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 
@@ -111,6 +116,26 @@ void FuzzVerdict(const QString &text)
     Check(JudgeReply(kRefusal + text) != Verdict::Free);
 }
 
+void FuzzNetworkTexts(const QString &text, const QByteArray &bytes)
+{
+    if (const std::optional<QString> ascii = AsciiDomainName(text)) {
+        Check(std::all_of(ascii->begin(), ascii->end(), [](QChar c) { return c.unicode() < 0x80; }));
+        Check(!ascii->contains(QLatin1Char('\n')) && !ascii->contains(QLatin1Char('\r')));
+    }
+    if (const std::optional<RdapBootstrap> bootstrap = RdapBootstrap::Parse(bytes)) {
+        const QString service = bootstrap->ServiceFor(text);
+        Check(service.isEmpty() || service.endsWith(QLatin1Char('/')));
+    }
+    RdapResponse response;
+    response.status = bytes.isEmpty() ? 0 : 100 + static_cast<unsigned char>(bytes.at(0)) * 2;
+    response.body = bytes;
+    response.retryAfter = bytes.left(40);
+    response.finalHost = QStringLiteral("rdap.example");
+    const RdapAnswer answer = JudgeRdapResponse(response, QStringLiteral("rdap.example"));
+    Check(answer.kind != RdapAnswer::Kind::NotRegistered || response.status == 404);
+    (void)RdapFacts(bytes);
+}
+
 void FuzzRegistrarRows(const QString &text)
 {
     int skipped = 0;
@@ -162,6 +187,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FuzzTextRoutines(text);
     FuzzExtraction(text);
     FuzzVerdict(text);
+    FuzzNetworkTexts(text, bytes);
     FuzzRegistrarRows(text);
     FuzzCandidateList(bytes);
     FuzzSettings(bytes);
