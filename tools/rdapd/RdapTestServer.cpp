@@ -1,5 +1,7 @@
 #include "RdapTestServer.h"
 
+#include "tools/http/HttpRequestHeads.h"
+
 #include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -29,21 +31,8 @@ RdapTestServer::RdapTestServer(QObject *parent) : QObject(parent), m_server(new 
 {
     m_clock.start();
     m_server->setMaxPendingConnections(1024);
-    connect(m_server, &QTcpServer::newConnection, this, [this] {
-        while (QTcpSocket *socket = m_server->nextPendingConnection()) {
-            connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-            auto head = std::make_shared<QByteArray>();
-            connect(socket, &QTcpSocket::readyRead, this, [this, socket, head] {
-                head->append(socket->readAll());
-                if (head->contains("\r\n\r\n")) {
-                    OnRequest(socket, *head);
-                    head->clear();
-                } else if (head->size() > 64 * 1024) {
-                    socket->abort();
-                }
-            });
-        }
-    });
+    ServeRequestHeads(m_server, this,
+                      [this](QTcpSocket *socket, const QByteArray &head) { OnRequest(socket, head); });
 }
 
 RdapTestServer::~RdapTestServer() = default;

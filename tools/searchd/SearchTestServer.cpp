@@ -1,5 +1,7 @@
 #include "SearchTestServer.h"
 
+#include "tools/http/HttpRequestHeads.h"
+
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -18,21 +20,8 @@ QString ResultKey(SearchTestServer::Engine engine, int offset)
 
 SearchTestServer::SearchTestServer(QObject *parent) : QObject(parent), m_server(new QTcpServer(this))
 {
-    connect(m_server, &QTcpServer::newConnection, this, [this] {
-        while (QTcpSocket *socket = m_server->nextPendingConnection()) {
-            connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-            auto request = std::make_shared<QByteArray>();
-            connect(socket, &QTcpSocket::readyRead, this, [this, socket, request] {
-                request->append(socket->readAll());
-                if (request->contains("\r\n\r\n")) {
-                    OnRequest(socket, *request);
-                    request->clear();
-                } else if (request->size() > 64 * 1024) {
-                    socket->abort(); // no request line and headers are that long
-                }
-            });
-        }
-    });
+    ServeRequestHeads(m_server, this,
+                      [this](QTcpSocket *socket, const QByteArray &request) { OnRequest(socket, request); });
 }
 
 SearchTestServer::~SearchTestServer() = default;

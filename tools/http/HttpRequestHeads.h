@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include <memory>
+
+// For the test web servers: hands each request's head (request line and headers, up to the
+// blank line) of every connection the server accepts to onRequest, and drops a connection
+// whose head grows past 64 KiB without ending. Sockets delete themselves when they close.
+template<typename OnRequest>
+void ServeRequestHeads(QTcpServer *server, QObject *context, OnRequest onRequest)
+{
+    QObject::connect(server, &QTcpServer::newConnection, context, [server, context, onRequest] {
+        while (QTcpSocket *socket = server->nextPendingConnection()) {
+            QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            auto head = std::make_shared<QByteArray>();
+            QObject::connect(socket, &QTcpSocket::readyRead, context, [socket, head, onRequest] {
+                head->append(socket->readAll());
+                if (head->contains("\r\n\r\n")) {
+                    onRequest(socket, *head);
+                    head->clear();
+                } else if (head->size() > 64 * 1024) {
+                    socket->abort();
+                }
+            });
+        }
+    });
+}
