@@ -386,11 +386,12 @@ void Form1::Load()
                       .arg(m_program.registrarFile().path()));
     }
     Startup::ReadProxyMode(m_program);
-    for (const QString &problem :
-         {Startup::ReadHostLimits(m_program), Startup::LoadRdapBootstrap(m_program, Startup::ShippedDataFolder())}) {
-        if (!problem.isEmpty())
-            ShowError(QStringLiteral("Whois servers"), problem);
-    }
+    // One message for both: the window shows one message at a time.
+    QStringList problems = {Startup::ReadHostLimits(m_program),
+                            Startup::LoadRdapBootstrap(m_program, Startup::ShippedDataFolder())};
+    problems.removeAll(QString());
+    if (!problems.isEmpty())
+        ShowError(QStringLiteral("Whois servers"), problems.join(QStringLiteral("\n\n")));
     m_program.setDefaultExtension(QStringLiteral(".com"));
 }
 
