@@ -46,13 +46,14 @@ bool LettersDigitsHyphens(const QString &label)
 std::optional<QString> AsciiDomainName(const QString &name)
 {
     const bool isAscii = std::all_of(name.begin(), name.end(), [](QChar c) { return c.unicode() < 0x80; });
-    const QStringList labels = name.split(QLatin1Char('.'));
-    for (const QString &label : labels) {
-        if (label.isEmpty())
-            return isAscii ? std::optional<QString>(name) : std::nullopt;
+    bool emptyLabel = false;
+    for (const QString &label : name.split(QLatin1Char('.'))) {
+        emptyLabel = emptyLabel || label.isEmpty();
         if (!LettersDigitsHyphens(label))
             return std::nullopt;
     }
+    if (emptyLabel)
+        return isAscii ? std::optional<QString>(name) : std::nullopt;
     char *converted = nullptr;
     const QByteArray utf8 = name.toUtf8();
     const int status =

@@ -44,6 +44,8 @@ void TestRdap::asciiNames_data()
                                                     << ".com";
     QTest::newRow("empty label outside ASCII") << ".deÿ"
                                                << "";
+    QTest::newRow("empty label, a sign elsewhere") << ".c#m"
+                                                   << "";
     QTest::newRow("emoji") << "☃.com"
                            << "";
     QTest::newRow("two hyphens at 3-4") << "ab--cd.com"
