@@ -112,7 +112,6 @@ WhoisSlot::StartResult WhoisSlot::StartQuery(const QString &candidate, const Reg
 
 WhoisSlot::StartResult WhoisSlot::Start(const Prepared &prepared)
 {
-    m_name = prepared.name;
     m_prepared = prepared;
     m_lastProblem.clear();
     if (!prepared.problem.started())

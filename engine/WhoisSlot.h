@@ -113,8 +113,8 @@ public:
     void Reset();
 
     int index() const { return m_index; }
-    const QString &name() const { return m_name; }
-    const QString &host() const { return m_prepared.rdapBase.isEmpty() ? m_query.host() : m_prepared.host; }
+    const QString &name() const { return m_prepared.name; }
+    const QString &host() const { return m_prepared.host; }
     // What the slot was started with.
     const Prepared &prepared() const { return m_prepared; }
     // The body of the last RDAP answer.
@@ -149,7 +149,6 @@ private:
     QTimer m_timeout;
     int m_tickMs;
     TimeoutPolicy m_policy;
-    QString m_name;
 };
 
 // True when the text holds a control character (below U+0020, or U+007F): such a name is never
