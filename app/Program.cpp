@@ -6,15 +6,18 @@ Program::Program(ProgramConfig config, const QString &appFolderRoot, const QStri
                  SocketFactory sockets, EngineTimings timings, ResultFiles::Clock clock, QObject *parent)
     : QObject(parent), m_config(std::move(config)), m_versionRecord(m_config),
       m_paths(appFolderRoot, settingsRoot), m_settings(settingsRoot, m_config.productName),
-      m_sockets(std::move(sockets)), m_resultFiles(m_paths.folder(), std::move(clock)),
-      m_unchecked(m_paths.unchecked()),
+      m_sockets(std::move(sockets)), m_resultFiles(m_paths.folder(), clock), m_unchecked(m_paths.unchecked()),
       m_engine(CheckEngine::Services{m_registrars, m_proxyMode, m_defaultExtension, m_results, m_resultFiles,
                                      m_candidates, m_rdapBootstrap,
                                      [this](const QString &resumeKey, qint64 position) {
                                          return m_settings.StoreRunPosition(resumeKey, position);
+                                     },
+                                     [this] { return m_settings.LearnedPaces(m_wallClock()); },
+                                     [this](const QHash<QString, RememberedPace> &paces) {
+                                         return m_settings.StoreLearnedPaces(paces, m_wallClock());
                                      }},
                m_sockets, timings),
-      m_selection(*this)
+      m_selection(*this), m_wallClock(std::move(clock))
 {
     m_results.setRememberedPath(m_paths.remembered());
     connect(&m_engine, &CheckEngine::errorRaised, this, &Program::errorRaised);

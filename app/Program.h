@@ -110,4 +110,5 @@ private:
     QString m_currentDomain;
     qint64 m_startupPosition = 0;
     bool m_uncheckedFileFailed = false;
+    ResultFiles::Clock m_wallClock;
 };

@@ -2,12 +2,15 @@
 
 #include "platform/WholeNumber.h"
 
+#include <QRegularExpression>
+
 namespace {
 
 const QString kWordNumber = QStringLiteral("wordNumber");
 const QString kChkProxy = QStringLiteral("chkProxy");
 const QString kShowHelp = QStringLiteral("showHelp");
 const QString kHostLimits = QStringLiteral("hostLimits");
+const QString kLearnedPaces = QStringLiteral("learnedPaces");
 const QString kChkExt = QStringLiteral("chkExt");
 const QString kChkAdd = QStringLiteral("chkAdd");
 const QString kTxtMake = QStringLiteral("txtMake");
@@ -127,4 +130,45 @@ QString ProgramSettings::HostLimits() const
 bool ProgramSettings::SetHostLimits(const QString &text)
 {
     return Write(m_productApp, kHostLimits, text);
+}
+
+QHash<QString, RememberedPace> ProgramSettings::LearnedPaces(const QDateTime &now) const
+{
+    static const QRegularExpression kEntry(QStringLiteral(
+        "^\\s*([A-Za-z0-9.:-]+)\\s*=\\s*([0-9]+(?:\\.[0-9]+)?)\\s*/\\s*([0-9]+)\\s*@\\s*(\\S+)\\s*$"));
+    QHash<QString, RememberedPace> paces;
+    const QString text = Read(m_productApp, kLearnedPaces, QString());
+    for (const QString &entry : text.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const QRegularExpressionMatch match = kEntry.match(entry);
+        if (!match.hasMatch())
+            continue;
+        const QDateTime learnedAt = QDateTime::fromString(match.captured(4), Qt::ISODate);
+        const double perSecond = match.captured(2).toDouble();
+        const int maxOpen = match.captured(3).toInt();
+        const qint64 ageSeconds = learnedAt.isValid() ? learnedAt.secsTo(now) : -1;
+        if (ageSeconds < 0 || ageSeconds >= kPaceKeptForSeconds || perSecond <= 0 || maxOpen < 1)
+            continue;
+        paces.insert(match.captured(1).toLower(), {{perSecond, std::min(maxOpen, 25)}, ageSeconds * 1000});
+    }
+    return paces;
+}
+
+bool ProgramSettings::StoreLearnedPaces(const QHash<QString, RememberedPace> &paces, const QDateTime &now)
+{
+    QHash<QString, RememberedPace> kept = LearnedPaces(now);
+    for (auto it = paces.cbegin(); it != paces.cend(); ++it)
+        kept.insert(it.key().toLower(), *it);
+    QStringList hosts = kept.keys();
+    hosts.sort();
+    QStringList entries;
+    for (const QString &host : std::as_const(hosts)) {
+        const RememberedPace &pace = kept.value(host);
+        if (pace.ageMs >= kPaceKeptForSeconds * 1000)
+            continue;
+        entries << QStringLiteral("%1=%2/%3@%4")
+                       .arg(host, QString::number(pace.limit.perSecond, 'g', 4))
+                       .arg(pace.limit.maxOpen)
+                       .arg(now.addMSecs(-pace.ageMs).toUTC().toString(Qt::ISODate));
+    }
+    return Write(m_productApp, kLearnedPaces, entries.join(QStringLiteral("; ")));
 }

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "engine/HostPacer.h"
 #include "platform/SettingsStore.h"
 
+#include <QDateTime>
+#include <QHash>
 #include <QString>
 
 // Typed access to every setting the program stores. Each key is spelled here and nowhere else
@@ -41,6 +44,14 @@ public:
     // The user's limits per whois host, "host=perSecond/maxOpen; ..." (empty: the built-in ones).
     QString HostLimits() const;
     bool SetHostLimits(const QString &text);
+    // The paces whois hosts learned in earlier runs, "host=perSecond/maxOpen@time; ...", with the
+    // time they were learned (UTC). Entries older than kPaceKeptFor at `now`, and entries that
+    // cannot be read, are left out.
+    static constexpr qint64 kPaceKeptForSeconds = 24 * 60 * 60;
+    QHash<QString, RememberedPace> LearnedPaces(const QDateTime &now) const;
+    // Keeps `paces` (ages at `now`) in place of the stored ones of the same hosts; the others
+    // stay while they are young enough.
+    bool StoreLearnedPaces(const QHash<QString, RememberedPace> &paces, const QDateTime &now);
 
     // The generator's choices: check values ("1" ticked, "0" clear, "2" grey) of its extension
     // options 0 to 8 and its affix options 0 to 2, its base word and its custom extension.

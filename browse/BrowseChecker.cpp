@@ -78,8 +78,8 @@ bool BrowseChecker::StartCheck(const QString &queued)
     const QString name = NameCleaner(PercentDecoder(queued));
     if (!m_services.registrars.HasKnownExtension(name))
         return false;
-    const WhoisSlot::StartResult started =
-        m_slot.StartQuery(name, m_services.registrars, m_services.proxyMode, QStringLiteral(".com"));
+    const WhoisSlot::StartResult started = m_slot.Start(
+        WhoisSlot::Prepare(name, m_services.registrars, m_services.proxyMode, QStringLiteral(".com")));
     if (!started.started()) {
         m_slot.Reset(); // passed over without a word
         return false;

@@ -29,22 +29,20 @@ QString Shown(const QString &path)
 CheckEngine::CheckEngine(Services services, const SocketFactory &socketFactory, EngineTimings timings,
                          QObject *parent)
     : QObject(parent), m_services(std::move(services)), m_timings(timings),
-      m_pacer({timings.coolDownBaseMs, timings.coolDownCapMs})
+      m_clock(timings.clock ? *timings.clock : Clock::System()),
+      m_pacer(HostPacer::Timings{.coolDownBaseMs = timings.coolDownBaseMs,
+                                 .coolDownCapMs = timings.coolDownCapMs}),
+      m_watchdog(m_clock.MakeTimer()), m_pumpTimer(m_clock.MakeTimer()), m_positionWrite(m_clock.MakeTimer())
 {
     WhoisSlotHost &host = *this;
     for (int i = 0; i < kPoolSize; ++i)
-        m_slots.push_back(std::make_unique<WhoisSlot>(i, host, socketFactory(), m_timings.slotTickMs));
-    m_clock.start();
+        m_slots.push_back(std::make_unique<WhoisSlot>(i, host, socketFactory(), m_timings.slotTickMs,
+                                                      WhoisSlot::kPoolPolicy, m_clock));
     // Every query's deadline runs on the monotonic clock: a busy event loop cannot stretch it
     // the way it delays ticks.
-    m_watchdog.setTimerType(Qt::PreciseTimer);
-    m_watchdog.setInterval(m_timings.watchdogTickMs);
-    connect(&m_watchdog, &QTimer::timeout, this, &CheckEngine::CheckWatchdogs);
-    m_pumpTimer.setSingleShot(true);
-    m_pumpTimer.setTimerType(Qt::PreciseTimer);
-    connect(&m_pumpTimer, &QTimer::timeout, this, &CheckEngine::Pump);
-    m_positionWrite.setSingleShot(true);
-    connect(&m_positionWrite, &QTimer::timeout, this, &CheckEngine::StorePosition);
+    connect(m_watchdog.get(), &ClockTimer::timeout, this, &CheckEngine::WatchdogTick);
+    connect(m_pumpTimer.get(), &ClockTimer::timeout, this, &CheckEngine::Pump);
+    connect(m_positionWrite.get(), &ClockTimer::timeout, this, &CheckEngine::StorePosition);
 }
 
 CheckEngine::~CheckEngine()
@@ -96,13 +94,21 @@ bool CheckEngine::Start(const RunRequest &request)
     m_position = request.firstPosition;
     m_storedPosition = -1;
     m_sourceExhausted = false;
-    m_waiting.clear();
+    m_queues.clear();
+    m_waitingCount = 0;
+    ++m_runNumber;
     m_shownOpen = -1;
     m_overflowFailed = false;
-    m_pacer.Reset();
+    QHash<QString, HostPacer::Learned> remembered;
+    if (m_services.rememberedPaces) {
+        const QHash<QString, RememberedPace> paces = m_services.rememberedPaces();
+        for (auto it = paces.cbegin(); it != paces.cend(); ++it)
+            remembered.insert(it.key(), {it->limit, Now() - it->ageMs});
+    }
+    m_pacer.Reset(Now(), remembered);
     m_services.lists.ResetCounters();
     emit runStarted();
-    m_watchdog.start();
+    m_watchdog->Start(m_timings.watchdogTickMs);
     Pump();
     return true;
 }
@@ -114,8 +120,12 @@ qint64 CheckEngine::resumePosition() const
         if (slot->busy)
             first = std::min(first, slot->position);
     }
-    for (const Waiting &waiting : m_waiting)
-        first = std::min(first, waiting.position);
+    for (const HostQueue &queue : m_queues) {
+        if (!queue.fresh.empty())
+            first = std::min(first, queue.fresh.front().position); // read in list order
+        for (const Waiting &waiting : queue.retries)
+            first = std::min(first, waiting.position);
+    }
     return first;
 }
 
@@ -140,27 +150,15 @@ void CheckEngine::PumpOnce()
     if (!m_running)
         return;
     const qint64 readBefore = m_position;
-    qint64 nextWake = -1;
+    qint64 nextWake = ReconnectDueSlots();
     for (const auto &slotPointer : m_slots) {
         WhoisSlot &slot = *slotPointer;
         if (slot.busy)
             continue;
-        // The first waiting name whose host may be asked now; names of other hosts go ahead of
-        // those whose host must wait.
         std::optional<Waiting> ready;
         while (m_running && !ready) {
-            const qint64 now = Now();
-            for (auto it = m_waiting.begin(); it != m_waiting.end(); ++it) {
-                const qint64 wait = m_pacer.WaitFor(it->prepared.host, now);
-                if (wait == 0) {
-                    ready = std::move(*it);
-                    m_waiting.erase(it);
-                    break;
-                }
-                if (wait > 0 && (nextWake < 0 || wait < nextWake))
-                    nextWake = wait;
-            }
-            if (!ready && (m_sourceExhausted || qsizetype(m_waiting.size()) >= kLookahead || !ReadAhead()))
+            ready = TakeReady(nextWake);
+            if (!ready && (m_sourceExhausted || !RoomToRead() || !ReadAhead()))
                 break;
         }
         if (!ready || !m_running)
@@ -170,12 +168,84 @@ void CheckEngine::PumpOnce()
     if (!m_running)
         return;
     if (nextWake >= 0)
-        m_pumpTimer.start(static_cast<int>(std::min<qint64>(nextWake, 60000)));
+        m_pumpTimer->Start(std::min<qint64>(nextWake, 60000));
     if (m_position != readBefore)
         emit progress(m_position, m_request.total);
     ShowOpenConnections();
     StorePositionSoon();
     EndIfDone();
+}
+
+qint64 CheckEngine::ReconnectDueSlots()
+{
+    qint64 nextWake = -1;
+    for (const auto &slotPointer : m_slots) {
+        WhoisSlot &slot = *slotPointer;
+        if (!slot.busy || slot.reconnectAt < 0)
+            continue;
+        const qint64 now = Now();
+        const qint64 paced = m_pacer.WaitFor(slot.host(), now);
+        if (paced < 0)
+            continue; // the host's connections are all open; one that ends pumps again
+        const qint64 wait = std::max(slot.reconnectAt - now, paced);
+        if (wait > 0) {
+            nextWake = nextWake < 0 ? wait : std::min(nextWake, wait);
+            continue;
+        }
+        slot.reconnectAt = -1;
+        slot.sentAt = now;
+        m_pacer.Started(slot.host(), now);
+        slot.Reconnect();
+    }
+    return nextWake;
+}
+
+std::optional<CheckEngine::Waiting> CheckEngine::TakeReady(qint64 &nextWake)
+{
+    const qint64 now = Now();
+    HostQueue *best = nullptr;
+    for (HostQueue &queue : m_queues) {
+        if (queue.empty())
+            continue;
+        const Waiting &next = queue.fresh.empty() ? queue.retries.front() : queue.fresh.front();
+        const qint64 wait = m_pacer.WaitFor(next.prepared.host, now);
+        if (wait > 0 && (nextWake < 0 || wait < nextWake))
+            nextWake = wait;
+        if (wait != 0)
+            continue;
+        const Waiting &bestNext = !best                 ? next
+                                  : best->fresh.empty() ? best->retries.front()
+                                                        : best->fresh.front();
+        if (!best || next.position < bestNext.position)
+            best = &queue;
+    }
+    if (!best)
+        return std::nullopt;
+    // A refused name waits behind its host's first asks: it never holds them back.
+    std::deque<Waiting> &from = best->fresh.empty() ? best->retries : best->fresh;
+    Waiting taken = std::move(from.front());
+    from.pop_front();
+    --m_waitingCount;
+    return taken;
+}
+
+bool CheckEngine::RoomToRead() const
+{
+    if (m_waitingCount >= kHoldAtMost)
+        return false;
+    int hosts = 0;
+    for (const HostQueue &queue : m_queues)
+        hosts += queue.empty() ? 0 : 1;
+    // Every host's fair share of the read-ahead; a host that must wait counts no further, so
+    // that the names of the others are read past its names.
+    const qsizetype share = std::max(1, kLookahead / std::max(1, hosts + 1));
+    const qint64 now = Now();
+    qsizetype counted = 0;
+    for (auto it = m_queues.cbegin(); it != m_queues.cend(); ++it) {
+        const qsizetype size = it->size();
+        counted += m_pacer.WaitFor(it.key(), now) == 0 ? size : std::min(size, share);
+    }
+    return counted < kLookahead;
 }
 
 bool CheckEngine::ReadAhead()
@@ -209,7 +279,9 @@ bool CheckEngine::ReadAhead()
         if (waiting.prepared.problem.started()) {
             if (!waiting.prepared.rdapBase.isEmpty())
                 m_pacer.MarkHttpHost(waiting.prepared.host);
-            m_waiting.push_back(std::move(waiting));
+            const QString host = waiting.prepared.host;
+            m_queues[host].fresh.push_back(std::move(waiting));
+            ++m_waitingCount;
             continue;
         }
         if (waiting.prepared.problem.kind == WhoisSlot::StartResult::Kind::LookupFailed)
@@ -233,6 +305,9 @@ void CheckEngine::StartOn(WhoisSlot &slot, Waiting waiting)
     slot.position = waiting.position;
     slot.tries = waiting.tries + 1;
     slot.startedAt = Now();
+    slot.sentAt = slot.startedAt;
+    slot.reconnectAt = -1;
+    slot.reconnects = 0;
     m_pacer.Started(waiting.prepared.host, slot.startedAt);
     const WhoisSlot::StartResult started = slot.Start(waiting.prepared);
     if (started.kind == WhoisSlot::StartResult::Kind::ConnectRefused) {
@@ -249,18 +324,36 @@ void CheckEngine::FinishUnasked(const Waiting &waiting, const QString &reason)
 void CheckEngine::Release(WhoisSlot &slot)
 {
     slot.busy = false;
-    m_pacer.Ended(slot.host());
+    if (slot.reconnectAt < 0) // a slot waiting to reconnect has no connection open
+        m_pacer.Ended(slot.host());
+    slot.reconnectAt = -1;
     slot.Reset();
 }
 
-void CheckEngine::Finish(WhoisSlot &slot, CheckOutcome outcome, const QString &reason)
+void CheckEngine::Finish(WhoisSlot &slot, CheckOutcome outcome, const QString &reason, Filing *filing)
 {
     // The slot is free before anyone hears of the name, so that a Stop from a receiver does not
     // report it a second time.
     const QString name = slot.name();
     Release(slot);
+    if (filing)
+        CheckOverflow(*filing);
     emit nameChecked(name, outcome, reason);
     StorePositionSoon();
+    Pump();
+}
+
+void CheckEngine::ReconnectWanted(WhoisSlot &slot)
+{
+    if (!m_running || !slot.busy)
+        return;
+    // The connection is closed now and made again when the backoff is over and the host's pace
+    // allows it, like a first ask.
+    slot.Park();
+    if (slot.reconnectAt < 0)
+        m_pacer.Ended(slot.host());
+    slot.reconnectAt = Now() + qint64(m_timings.slotTickMs) / 2 * (qint64(1) << std::min(slot.reconnects, 3));
+    ++slot.reconnects;
     Pump();
 }
 
@@ -272,7 +365,7 @@ void CheckEngine::ReplyComplete(WhoisSlot &slot)
     }
     slot.StopTimer();
     const Judgement judgement = JudgeReplyBytes(slot.reply(), {slot.name()});
-    if (judgement.rateLimited()) {
+    if (judgement.problem == Judgement::Problem::RateLimited) {
         Refused(slot);
         return;
     }
@@ -301,30 +394,31 @@ void CheckEngine::RdapAnswered(WhoisSlot &slot, const RdapAnswer &answer)
 
 void CheckEngine::FileAnswer(WhoisSlot &slot, Verdict verdict, const QString &reason)
 {
-    m_pacer.Answered(slot.host(), Now());
+    m_pacer.Answered(slot.host(), slot.sentAt, Now());
     Filing filing(m_services.lists, m_services.files);
     const Filing::Result filed = filing.FileVerdict(slot.name(), verdict);
     if (!filed.saved)
         ReportOnce(QStringLiteral("profile"), Filing::ProfileWriteFailed(m_services.files.lastFailedPath()));
-    Finish(slot, filed.outcome, reason);
-    CheckOverflow(filing);
+    Finish(slot, filed.outcome, reason, &filing);
 }
 
 void CheckEngine::Refused(WhoisSlot &slot, qint64 serverCoolDownMs)
 {
     const QString host = slot.host();
-    const qint64 coolDown = m_pacer.Refused(host, Now(), serverCoolDownMs);
+    const qint64 coolDown = m_pacer.Refused(host, slot.sentAt, Now(), serverCoolDownMs);
     if (coolDown > 0) {
         emit connectionStatus(QStringLiteral("%1 refused to answer (rate limited): no query to it for %2 s")
                                   .arg(host)
                                   .arg((coolDown + 999) / 1000));
+        emit pacingChanged();
     }
     if (slot.tries >= kMaxTries) {
         Finish(slot, CheckOutcome::Unchecked, QStringLiteral("rate limited by ") + host);
         return;
     }
-    // Asked again after the cool-down, ahead of the names read after it.
-    m_waiting.push_front({slot.prepared(), slot.position, slot.tries});
+    // Asked again after the cool-down, behind the host's names that wait for their first ask.
+    m_queues[host].retries.push_back({slot.prepared(), slot.position, slot.tries});
+    ++m_waitingCount;
     Release(slot);
     Pump();
 }
@@ -367,6 +461,16 @@ void CheckEngine::QueryFailed(WhoisSlot &slot, const QString &reason)
     Finish(slot, CheckOutcome::Unchecked, reason);
 }
 
+void CheckEngine::WatchdogTick()
+{
+    if (!m_running)
+        return;
+    m_watchdog->Start(m_timings.watchdogTickMs);
+    if (!m_pacer.PacedHosts(Now()).isEmpty())
+        emit pacingChanged();
+    CheckWatchdogs();
+}
+
 void CheckEngine::CheckWatchdogs()
 {
     if (!m_running)
@@ -394,7 +498,7 @@ void CheckEngine::ShowOpenConnections()
 
 void CheckEngine::EndIfDone()
 {
-    if (!m_running || !m_sourceExhausted || !m_waiting.empty())
+    if (!m_running || !m_sourceExhausted || m_waitingCount > 0)
         return;
     if (std::any_of(m_slots.begin(), m_slots.end(), [](const auto &slot) { return slot->busy; }))
         return;
@@ -418,13 +522,13 @@ void CheckEngine::ReportOnce(const QString &what, const QString &text)
 
 void CheckEngine::StorePositionSoon()
 {
-    if (!m_positionWrite.isActive())
-        m_positionWrite.start(m_timings.positionWriteMs);
+    if (!m_positionWrite->isActive())
+        m_positionWrite->Start(m_timings.positionWriteMs);
 }
 
 void CheckEngine::StorePosition()
 {
-    m_positionWrite.stop();
+    m_positionWrite->Stop();
     if (m_request.listPath.isEmpty())
         return;
     const qint64 position = resumePosition();
@@ -444,19 +548,53 @@ void CheckEngine::StorePosition()
     m_storedPosition = position;
 }
 
+void CheckEngine::StorePaces()
+{
+    if (!m_services.storePaces)
+        return;
+    QHash<QString, RememberedPace> paces;
+    const QHash<QString, HostPacer::Learned> learned = m_pacer.LearnedPaces();
+    for (auto it = learned.cbegin(); it != learned.cend(); ++it)
+        paces.insert(it.key(), {it->limit, std::max<qint64>(0, Now() - it->at)});
+    if (!m_services.storePaces(paces))
+        ReportOnce(
+            QStringLiteral("paces"),
+            QStringLiteral("The paces learned for the whois servers could not be stored in the settings; "
+                           "the next search starts without them."));
+}
+
 void CheckEngine::Stop()
 {
     const bool wasRunning = m_running;
     m_running = false;
-    m_watchdog.stop();
-    m_pumpTimer.stop();
+    m_watchdog->Stop();
+    m_pumpTimer->Stop();
+    // Everything the run held is let go before anyone hears of a name, so that a receiver may
+    // start the next run at once.
+    std::vector<std::pair<qint64, QString>> dropped;
     for (const auto &slot : m_slots) {
         slot->Reset();
         if (wasRunning && slot->busy)
-            emit nameChecked(slot->name(), CheckOutcome::Unchecked, QStringLiteral("the search was stopped"));
+            dropped.emplace_back(slot->position, slot->name());
         slot->busy = false;
+        slot->reconnectAt = -1;
     }
+    for (HostQueue &queue : m_queues) {
+        for (std::deque<Waiting> *names : {&queue.fresh, &queue.retries}) {
+            for (const Waiting &waiting : *names)
+                dropped.emplace_back(waiting.position, waiting.prepared.name);
+        }
+    }
+    m_queues.clear();
+    m_waitingCount = 0;
     StorePosition();
-    if (wasRunning)
+    if (!wasRunning)
+        return;
+    StorePaces();
+    std::sort(dropped.begin(), dropped.end());
+    const quint64 run = m_runNumber;
+    for (const auto &[position, name] : dropped)
+        emit nameChecked(name, CheckOutcome::Unchecked, QStringLiteral("the search was stopped"));
+    if (run == m_runNumber) // not when a receiver started the next run already
         emit runStopped();
 }

@@ -7,12 +7,11 @@
 #include "WhoisSlot.h"
 #include "platform/SocketComponent.h"
 
-#include <QElapsedTimer>
+#include <QHash>
 #include <QNetworkAccessManager>
 #include <QObject>
 #include <QSet>
 #include <QString>
-#include <QTimer>
 
 #include <deque>
 #include <functional>
@@ -24,7 +23,8 @@ class RegistrarTable;
 class ResultFiles;
 class ResultLists;
 
-// Timer periods; tests shrink them, the tick counts stay.
+// Timer periods and the clock they run on; tests shrink them or run them on a clock of their
+// own, the tick counts stay.
 struct EngineTimings
 {
     int slotTickMs = 1000;
@@ -35,6 +35,8 @@ struct EngineTimings
     // A host that refused cools down this long at first, growing up to the cap.
     int coolDownBaseMs = 10000;
     int coolDownCapMs = 300000;
+    // The engine's clock; none: the event loop's.
+    Clock *clock = nullptr;
 };
 
 // The search run: reads candidates from a list file, from a position on, and checks them over a
@@ -48,10 +50,18 @@ struct EngineTimings
 // over HTTP in the same slots, with the same pacing, filing and retries; a 429 cools the host
 // down for as long as its Retry-After says.
 //
-// Queries to one whois host keep to that host's limit (HostPacer): names whose host must wait
-// stay in a short queue while the names of other hosts go ahead. A rate-limit reply cools the
-// host down; the refused name is asked again after it, three times at most, and is then
-// unchecked as "rate limited by <host>".
+// Queries to one whois host keep to that host's limit and learned pace (HostPacer): names wait in
+// a queue per host, and the names of hosts that may be asked go ahead of those whose host must
+// wait. The list is read ahead for up to kLookahead waiting names, where a host that must wait
+// counts with no more than its fair share, so a slow host never holds back the others (at most
+// kHoldAtMost names are held in all). A rate-limit reply slows or cools the host down; the
+// refused name is asked again behind that host's other waiting names, three times at most, and
+// is then unchecked as "rate limited by <host>". Reconnects after a timeout or a failed send wait
+// for the pacer too, with a short backoff.
+//
+// At the start of a run every host begins at the pace remembered from earlier runs
+// (Services::rememberedPaces); when the run ends, the paces it learned are handed to
+// Services::storePaces.
 //
 // The position stored for the run (under the request's resume key and the run-wide key) is
 // the first name of the run that has no verdict yet: after a crash the names in flight or
@@ -65,8 +75,9 @@ class CheckEngine : public QObject, private WhoisSlotHost
 public:
     static constexpr int kPoolSize = 25;
     static constexpr int kWatchdogTicks = 30;
-    static constexpr int kMaxTries = 3;     // asks of a name its host refused
-    static constexpr int kLookahead = 1000; // names read ahead while their hosts wait
+    static constexpr int kMaxTries = 3;      // asks of a name its host refused
+    static constexpr int kLookahead = 1000;  // names read ahead while their hosts wait
+    static constexpr int kHoldAtMost = 5000; // names held in all, fair shares or not
 
     // What a run works with; the program object owns all of it.
     struct Services
@@ -82,6 +93,11 @@ public:
         // Stores a run's position under its resume key (when not empty) and the run-wide key;
         // false when it could not be stored.
         std::function<bool(const QString &resumeKey, qint64 position)> storePosition;
+        // The paces hosts learned in earlier runs, by host; none when empty.
+        std::function<QHash<QString, RememberedPace>()> rememberedPaces = {};
+        // Keeps the paces this run learned (with their age) for later runs; false when it could
+        // not. None when empty.
+        std::function<bool(const QHash<QString, RememberedPace> &)> storePaces = {};
     };
 
     CheckEngine(Services services, const SocketFactory &socketFactory, EngineTimings timings = {},
@@ -103,7 +119,8 @@ public:
     // earlier run that cannot be backed up.
     bool Start(const RunRequest &request);
     Refusal refusal() const { return m_refusal; }
-    // Stops the run; names in flight get no verdict. Also how a run ends by itself.
+    // Stops the run; names in flight or waiting get no verdict ("the search was stopped"), and
+    // are reported after the run's state is cleared. Also how a run ends by itself.
     void Stop();
 
     bool isRunning() const { return m_running; }
@@ -114,6 +131,10 @@ public:
     qint64 resumePosition() const;
     WhoisSlot &slot(int index) { return *m_slots.at(static_cast<size_t>(index)); }
     HostPacer &pacer() { return m_pacer; }
+    // The engine's clock, for what reads the pacer's state.
+    qint64 Now() const { return m_clock.Now(); }
+    // Names read from the list that wait for their host (or to be asked again).
+    int waitingCount() const { return m_waitingCount; }
 
     // How the last run went: whether it reached the end of its list, and whether everything it
     // had to write (result files, position) was written.
@@ -132,6 +153,9 @@ signals:
     void errorRaised(const QString &title, const QString &text);
     // A profile list reached its limit and was moved to the overflow folder.
     void backupNotice();
+    // A host was slowed down or cooled down, or the paces moved (once a watchdog tick while a
+    // host is paced): see pacer().PacedHosts(Now()).
+    void pacingChanged();
 
 private:
     // WhoisSlotHost
@@ -140,6 +164,7 @@ private:
     void ReplyComplete(WhoisSlot &slot) override;
     void QueryFailed(WhoisSlot &slot, const QString &reason) override;
     void RdapAnswered(WhoisSlot &slot, const RdapAnswer &answer) override;
+    void ReconnectWanted(WhoisSlot &slot) override;
 
     // A name read from the list that waits for its host's turn, or to be asked again.
     struct Waiting
@@ -148,21 +173,41 @@ private:
         qint64 position = 0;
         int tries = 0;
     };
-    qint64 Now() const { return m_clock.elapsed(); }
+    // The names of one host: first asks in list order, then the names it refused.
+    struct HostQueue
+    {
+        std::deque<Waiting> fresh;
+        std::deque<Waiting> retries;
+        bool empty() const { return fresh.empty() && retries.empty(); }
+        qsizetype size() const { return qsizetype(fresh.size() + retries.size()); }
+    };
     // Hands waiting names to idle slots, reading the list as far as needed.
     void Pump();
     void PumpOnce();
+    // Reconnects the slots whose backoff is over and whose host may be asked; returns the
+    // shortest wait of the others, or -1.
+    qint64 ReconnectDueSlots();
+    // The waiting name that may start now: of the hosts that may be asked, the one whose next
+    // name came first in the list. Updates nextWake with the shortest wait of the others.
+    std::optional<Waiting> TakeReady(qint64 &nextWake);
+    // Whether the list may be read further: the waiting names, hosts that must wait counted
+    // with their fair share at most, are fewer than kLookahead.
+    bool RoomToRead() const;
     bool ReadAhead();
     void StartOn(WhoisSlot &slot, Waiting waiting);
     void Release(WhoisSlot &slot);
+    void WatchdogTick();
     void CheckWatchdogs();
-    void Finish(WhoisSlot &slot, CheckOutcome outcome, const QString &reason);
+    // Ends the slot's query and reports the name; with a filing, the overflow check comes first
+    // so that its notice is heard before the name, and before the run can end.
+    void Finish(WhoisSlot &slot, CheckOutcome outcome, const QString &reason, Filing *filing = nullptr);
     void FinishUnasked(const Waiting &waiting, const QString &reason);
     void Refused(WhoisSlot &slot, qint64 serverCoolDownMs = -1);
     // Files a verdict that came back for the slot's name.
     void FileAnswer(WhoisSlot &slot, Verdict verdict, const QString &reason);
     void CheckOverflow(Filing &filing);
     void EndIfDone();
+    void StorePaces();
     void ShowOpenConnections();
     void Fail(const QString &text);
     void ReportStartFailure(int errorNumber, const QString &description);
@@ -173,13 +218,15 @@ private:
 
     Services m_services;
     EngineTimings m_timings;
+    Clock &m_clock;
+    // RDAP questions; made for the first one. Declared before the slots, whose RDAP queries
+    // hold on to it, so that it outlives them.
+    std::unique_ptr<QNetworkAccessManager> m_network;
     std::vector<std::unique_ptr<WhoisSlot>> m_slots;
     HostPacer m_pacer;
-    std::unique_ptr<QNetworkAccessManager> m_network; // RDAP questions; made for the first one
-    QElapsedTimer m_clock;
-    QTimer m_watchdog;  // looks at every query's age once a tick
-    QTimer m_pumpTimer; // the next time a waiting host may be asked
-    QTimer m_positionWrite;
+    std::unique_ptr<ClockTimer> m_watchdog;  // looks at every query's age once a tick
+    std::unique_ptr<ClockTimer> m_pumpTimer; // the next time a waiting host may be asked
+    std::unique_ptr<ClockTimer> m_positionWrite;
 
     RunRequest m_request;
     Refusal m_refusal = Refusal::None;
@@ -190,7 +237,9 @@ private:
     qint64 m_position = 0;
     qint64 m_storedPosition = -1;
     bool m_sourceExhausted = false;
-    std::deque<Waiting> m_waiting;
+    QHash<QString, HostQueue> m_queues; // by host
+    int m_waitingCount = 0;
+    quint64 m_runNumber = 0;
     int m_shownOpen = -1;
     int m_filedSinceOverflowFailure = 0; // a failed overflow write is tried again after a pool's worth
     bool m_overflowFailed = false;

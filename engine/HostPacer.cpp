@@ -5,12 +5,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 
-constexpr double kSafety = 0.8;      // the pace after a refusal: this share of the one answered
-constexpr double kSlowestPace = 0.1; // never slower than one query every ten seconds
-constexpr int kAnswersKept = 1000;   // answers remembered per host for the pace
+constexpr double kSafety = 0.8;            // the pace after a refusal: this share of the one answered
+constexpr double kRaise = 1.2;             // a learned pace rises by a fifth at a time
+constexpr double kNoSpacingAbove = 1000;   // a pace this fast is no limit at all
+constexpr std::size_t kAnswersKept = 1000; // answers remembered per host for the pace
 
 } // namespace
 
@@ -69,30 +71,66 @@ HostLimit HostPacer::LimitFor(const QString &host) const
     return BuiltInLimits().value(key, m_httpHosts.contains(key) ? kHttpDefault : kDefault);
 }
 
-HostLimit HostPacer::EffectiveLimit(const QString &host, const HostState *state) const
+bool HostPacer::HasKnownLimit(const QString &host) const
 {
-    return state && state->learned ? *state->learned : LimitFor(host);
+    const QString key = host.toLower();
+    return m_userLimits.contains(key) || BuiltInLimits().contains(key);
 }
 
-void HostPacer::Reset()
+HostPacer::HostState &HostPacer::StateOf(const QString &host)
+{
+    const QString key = host.toLower();
+    auto found = m_hosts.find(key);
+    if (found == m_hosts.end()) {
+        found = m_hosts.insert(key, HostState());
+        if (!HasKnownLimit(key))
+            found->slowStartOpen = kSlowStartOpen;
+    }
+    return *found;
+}
+
+HostLimit HostPacer::EffectiveLimit(const QString &host, const HostState *state) const
+{
+    HostLimit limit = LimitFor(host);
+    if (!state)
+        return limit;
+    if (state->pace)
+        limit = {state->pace->perSecond, std::min(state->pace->maxOpen, limit.maxOpen)};
+    if (state->slowStartOpen > 0)
+        limit.maxOpen = std::min(limit.maxOpen, state->slowStartOpen);
+    return limit;
+}
+
+void HostPacer::Reset(qint64 now, const QHash<QString, Learned> &remembered)
 {
     m_hosts.clear();
+    for (auto it = remembered.cbegin(); it != remembered.cend(); ++it) {
+        const QString key = it.key().toLower();
+        const HostLimit configured = LimitFor(key);
+        const double pace = std::max(it->limit.perSecond, kSlowestPace);
+        if (m_userLimits.contains(key) || (configured.perSecond > 0 && pace >= configured.perSecond))
+            continue;
+        HostState &state = m_hosts[key];
+        state.pace = HostLimit{pace, std::clamp(it->limit.maxOpen, 1, configured.maxOpen)};
+        state.learned = *it;
+        state.lastRaise = now;
+    }
 }
 
 qint64 HostPacer::WaitFor(const QString &host, qint64 now) const
 {
-    const auto found = m_hosts.constFind(host);
+    const auto found = m_hosts.constFind(host.toLower());
     if (found == m_hosts.constEnd())
         return 0;
     const HostState &state = *found;
     if (state.open >= EffectiveLimit(host, &state).maxOpen)
-        return -1; // until one of its queries ends
+        return -1;
     return std::max<qint64>(0, std::max(state.coolUntil, state.nextStart) - now);
 }
 
 void HostPacer::Started(const QString &host, qint64 now)
 {
-    HostState &state = m_hosts[host];
+    HostState &state = StateOf(host);
     ++state.open;
     const double perSecond = EffectiveLimit(host, &state).perSecond;
     if (perSecond > 0)
@@ -101,54 +139,114 @@ void HostPacer::Started(const QString &host, qint64 now)
 
 void HostPacer::Ended(const QString &host)
 {
-    HostState &state = m_hosts[host];
+    HostState &state = StateOf(host);
     state.open = std::max(0, state.open - 1);
 }
 
-void HostPacer::Answered(const QString &host, qint64 now)
+void HostPacer::Answered(const QString &host, qint64 startedAt, qint64 now)
 {
-    HostState &state = m_hosts[host];
-    state.refusals = 0;
-    state.answers.append(now);
-    if (state.answers.size() > kAnswersKept)
-        state.answers.removeFirst();
+    HostState &state = StateOf(host);
+    state.answers.push_back(now);
+    while (!state.answers.empty() &&
+           (state.answers.front() < now - m_timings.paceWindowMs || state.answers.size() > kAnswersKept))
+        state.answers.pop_front();
+    // Only an answer to a query sent after the last refusal shows the host is willing again; the
+    // answers to earlier ones were on their way before it said no, and tell the pace it took.
+    if (startedAt <= state.lastRefusal) {
+        if (state.pace && state.measuredSpan > 0 && now < state.coolUntil) {
+            const double pace = kSafety * static_cast<double>(++state.measuredAnswers) * 1000.0 /
+                                static_cast<double>(state.measuredSpan);
+            state.pace->perSecond = std::max(state.pace->perSecond, std::min(pace, state.paceCeiling));
+            state.pace->maxOpen =
+                std::clamp(static_cast<int>(std::ceil(state.pace->perSecond)), 1, LimitFor(host).maxOpen);
+            state.learned = Learned{*state.pace, state.lastRefusal};
+        }
+        return;
+    }
+    state.answeredSinceRefusal = true;
+    state.coolDowns = 0;
+    if (state.slowStartOpen > 0 && ++state.answersThisRound >= state.slowStartOpen) {
+        state.slowStartOpen *= 2;
+        state.answersThisRound = 0;
+        if (state.slowStartOpen >= LimitFor(host).maxOpen)
+            state.slowStartOpen = 0;
+    }
+    if (state.pace && now >= state.coolUntil && now - state.lastRaise >= m_timings.raiseEveryMs)
+        RaisePace(host, state, now);
 }
 
-qint64 HostPacer::Refused(const QString &host, qint64 now, qint64 serverCoolDownMs)
+void HostPacer::RaisePace(const QString &host, HostState &state, qint64 now)
 {
-    HostState &state = m_hosts[host];
-    if (now < state.coolUntil)
-        return 0; // sent before the host said no; the cool-down already runs
-
-    // The pace it answered at before it refused, a little slower.
-    const qint64 windowStart = now - m_timings.paceWindowMs;
-    const auto recent = std::count_if(state.answers.begin(), state.answers.end(),
-                                      [&](qint64 at) { return at >= windowStart; });
-    qint64 span = m_timings.paceWindowMs;
-    for (const qint64 at : state.answers) {
-        if (at >= windowStart) {
-            span = std::clamp<qint64>(now - at, m_timings.minPaceWindowMs, m_timings.paceWindowMs);
-            break;
-        }
+    const HostLimit configured = LimitFor(host);
+    const double pace = state.pace->perSecond * kRaise;
+    state.lastRaise = now;
+    if ((configured.perSecond > 0 && pace >= configured.perSecond) || pace >= kNoSpacingAbove) {
+        state.pace.reset(); // back at the configured limit
+        return;
     }
-    // A host that refused before it answered anything is asked once per first cool-down.
-    const double oncePerCoolDown = 1000.0 / std::max(1, m_timings.coolDownBaseMs);
-    const HostLimit before = EffectiveLimit(host, &state);
-    double pace = recent > 0 ? kSafety * static_cast<double>(recent) * 1000.0 / static_cast<double>(span)
-                             : oncePerCoolDown;
-    if (state.learned)
-        pace = std::min(pace, state.learned->perSecond / 2); // refused again at the learned pace
-    if (before.perSecond > 0)
-        pace = std::min(pace, before.perSecond);
-    pace = std::max(pace, std::min(kSlowestPace, oncePerCoolDown));
-    state.learned = HostLimit{pace, std::clamp(static_cast<int>(std::ceil(pace)), 1, before.maxOpen)};
+    state.pace = HostLimit{pace, std::clamp(static_cast<int>(std::ceil(pace)), 1, configured.maxOpen)};
+}
 
-    ++state.refusals;
-    const double grown = m_timings.coolDownBaseMs * std::pow(2.0, std::min(state.refusals - 1, 20));
-    const double capped = std::min(grown, static_cast<double>(m_timings.coolDownCapMs));
-    // A host that says how long to wait (RDAP's Retry-After) is taken at its word, within the cap.
-    const auto coolDown = serverCoolDownMs >= 0 ? std::min<qint64>(serverCoolDownMs, m_timings.coolDownCapMs)
-                                                : static_cast<qint64>(capped * (0.8 + 0.4 * m_random()));
+qint64 HostPacer::Refused(const QString &host, qint64 startedAt, qint64 now, qint64 serverCoolDownMs)
+{
+    HostState &state = StateOf(host);
+    const qint64 cap = m_timings.coolDownCapMs;
+    if (startedAt <= state.lastRefusal) {
+        // Sent before the host said no: the same episode. Only a longer wait it asks for counts.
+        const qint64 until = serverCoolDownMs >= 0 ? now + std::min(serverCoolDownMs, cap) : 0;
+        if (until <= state.coolUntil)
+            return 0;
+        state.coolUntil = until;
+        state.nextStart = std::max(state.nextStart, until);
+        return until - now;
+    }
+
+    // The pace it answered at in the last seconds, a little slower; half the pace it refused at.
+    const HostLimit configured = LimitFor(host);
+    const qint64 windowStart = now - m_timings.paceWindowMs;
+    const auto firstRecent = std::find_if(state.answers.begin(), state.answers.end(),
+                                          [&](qint64 at) { return at >= windowStart; });
+    const auto recent = std::distance(firstRecent, state.answers.end());
+    const bool answering = state.answeredSinceRefusal && recent > 0;
+    if (recent > 0 || state.pace) {
+        double pace = std::numeric_limits<double>::max();
+        state.measuredSpan = 0;
+        if (recent > 0) {
+            state.measuredAnswers = recent;
+            state.measuredSpan =
+                std::clamp<qint64>(now - *firstRecent, m_timings.minPaceWindowMs, m_timings.paceWindowMs);
+            pace = kSafety * static_cast<double>(recent) * 1000.0 / static_cast<double>(state.measuredSpan);
+        }
+        state.paceCeiling = std::numeric_limits<double>::max();
+        if (state.pace)
+            state.paceCeiling = state.pace->perSecond / 2;
+        if (configured.perSecond > 0)
+            state.paceCeiling = std::min(state.paceCeiling, configured.perSecond);
+        pace = std::max(std::min(pace, state.paceCeiling), kSlowestPace);
+        state.pace = HostLimit{pace, std::clamp(static_cast<int>(std::ceil(pace)), 1, configured.maxOpen)};
+        state.learned = Learned{*state.pace, now};
+        state.slowStartOpen = 0;
+    } else if (!HasKnownLimit(host)) {
+        // It never answered: after the cool-down it is probed again from a few queries at once.
+        state.slowStartOpen = kSlowStartOpen;
+        state.answersThisRound = 0;
+    }
+    state.lastRaise = now;
+
+    qint64 coolDown = 0;
+    if (serverCoolDownMs >= 0) {
+        coolDown = std::min(serverCoolDownMs, cap);
+    } else if (answering) {
+        coolDown = std::min<qint64>(m_timings.restMs, cap);
+    } else {
+        const double grown = m_timings.coolDownBaseMs * std::pow(2.0, std::min(state.coolDowns, 20));
+        // The jitter stays inside the cap.
+        coolDown = static_cast<qint64>(std::min(grown * (0.8 + 0.4 * m_random()), static_cast<double>(cap)));
+    }
+    if (!answering)
+        ++state.coolDowns;
+    state.lastRefusal = now;
+    state.answeredSinceRefusal = false;
     state.coolUntil = now + coolDown;
     state.nextStart = std::max(state.nextStart, state.coolUntil);
     return coolDown;
@@ -156,11 +254,39 @@ qint64 HostPacer::Refused(const QString &host, qint64 now, qint64 serverCoolDown
 
 bool HostPacer::isCoolingDown(const QString &host, qint64 now) const
 {
-    const auto found = m_hosts.constFind(host);
+    const auto found = m_hosts.constFind(host.toLower());
     return found != m_hosts.constEnd() && now < found->coolUntil;
 }
 
 int HostPacer::openCount(const QString &host) const
 {
-    return m_hosts.value(host).open;
+    return m_hosts.value(host.toLower()).open;
+}
+
+double HostPacer::PaceOf(const QString &host) const
+{
+    const auto found = m_hosts.constFind(host.toLower());
+    return EffectiveLimit(host, found == m_hosts.constEnd() ? nullptr : &*found).perSecond;
+}
+
+QList<HostPacer::Paced> HostPacer::PacedHosts(qint64 now) const
+{
+    QList<Paced> paced;
+    for (auto it = m_hosts.cbegin(); it != m_hosts.cend(); ++it) {
+        if (it->pace || it->coolUntil > now)
+            paced.append(
+                {it.key(), it->pace ? it->pace->perSecond : 0, std::max<qint64>(0, it->coolUntil - now)});
+    }
+    std::sort(paced.begin(), paced.end(), [](const Paced &a, const Paced &b) { return a.host < b.host; });
+    return paced;
+}
+
+QHash<QString, HostPacer::Learned> HostPacer::LearnedPaces() const
+{
+    QHash<QString, Learned> learned;
+    for (auto it = m_hosts.cbegin(); it != m_hosts.cend(); ++it) {
+        if (it->learned)
+            learned.insert(it.key(), *it->learned);
+    }
+    return learned;
 }

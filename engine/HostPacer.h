@@ -5,6 +5,7 @@
 #include <QSet>
 #include <QString>
 
+#include <deque>
 #include <functional>
 #include <optional>
 
@@ -17,16 +18,32 @@ struct HostLimit
     friend bool operator==(const HostLimit &, const HostLimit &) = default;
 };
 
-// Keeps the check engine within what each whois host allows:
-// - queries to one host are spaced by its limit and never more than its open connections run at
+// A pace a host learned in an earlier run, and how long ago.
+struct RememberedPace
+{
+    HostLimit limit;
+    qint64 ageMs = 0;
+};
+
+// Keeps the check engine within what each whois host allows, and finds out what that is:
+// - queries to one host are spaced by its pace and never more than its open connections run at
 //   once; hosts do not wait for each other;
-// - a host that refused (a rate-limit reply) cools down: no query for a while that grows with
-//   each refusal (with jitter, capped), and from then on it is asked at the pace it had answered
-//   at before it refused, so that it is not refused again.
+// - a host with neither a known nor a remembered limit starts with kSlowStartOpen queries at
+//   once, and that number doubles with every round of answers up to its limit (slow start), so
+//   a strict registry sees few refusals and a fast one has all 25 connections within a second;
+// - a refusal (a rate-limit reply) to a query started after the host's last refusal sets the
+//   host's pace: 0.8 of the pace it answered at in the seconds before, or half its pace when it
+//   refused at that pace already, never below kSlowestPace. A host that was answering then rests
+//   for a moment (its own window of counted queries runs out); a host that answered nothing since
+//   its last refusal cools down: 10 s, then 20, 40 ... with jitter, never longer than the cap.
+//   Refusals of queries sent before the last one are the same episode and change nothing;
+// - while the host answers, its pace rises by a fifth every raiseEveryMs until it reaches the
+//   host's configured limit (and is dropped there), or without end for hosts without one.
 //
-// Registries that publish a limit have one built in (Limits()); every other host gets the
+// Registries that publish a limit have one built in (BuiltInLimits()); every other host gets the
 // default, which leaves a fast host as fast as the pool allows. The user's setting text
-// ("host=perSecond/maxOpen; ...") adds to and overrides both.
+// ("host=perSecond/maxOpen; ...") adds to and overrides both, and a host with a limit of the
+// user's never starts at a remembered pace.
 //
 // Time is the engine's monotonic clock in milliseconds.
 class HostPacer
@@ -34,13 +51,17 @@ class HostPacer
 public:
     struct Timings
     {
-        int coolDownBaseMs = 10000; // the first cool-down of a host
+        int coolDownBaseMs = 10000; // the first cool-down of a host that answers nothing
         int coolDownCapMs = 300000; // no cool-down is longer
         int paceWindowMs = 10000;   // the answers before a refusal that set the new pace
         int minPaceWindowMs = 1000; // a refusal right after the start measures at least this long
+        int restMs = 1000;          // the pause of a host that refused while it was answering
+        int raiseEveryMs = 10000;   // a learned pace rises by a fifth this often while answered
     };
     using Random = std::function<double()>; // uniform in [0, 1)
 
+    static constexpr int kSlowStartOpen = 2;    // queries at once to a host of unknown limit
+    static constexpr double kSlowestPace = 0.1; // a learned pace never drops below this
     static const HostLimit kDefault;
     // The default of an RDAP service: as many questions at once as the HTTP client keeps
     // connections to one host, so that no slot waits inside the client.
@@ -52,43 +73,82 @@ public:
     static std::optional<QHash<QString, HostLimit>> ParseLimits(const QString &text,
                                                                 QString *error = nullptr);
 
+    // A pace learned from a host's refusal, and when (on the engine's clock).
+    struct Learned
+    {
+        HostLimit limit;
+        qint64 at = 0;
+    };
+    // A host asked slower than its configured limit, or cooling down.
+    struct Paced
+    {
+        QString host;
+        double perSecond = 0; // 0: at its configured limit
+        qint64 coolingMs = 0; // how long it still rests or cools down
+    };
+
     HostPacer() : HostPacer(Timings()) {}
     explicit HostPacer(Timings timings, Random random = {});
 
     // The user's limits on top of the built-in ones.
     void setUserLimits(const QHash<QString, HostLimit> &limits) { m_userLimits = limits; }
+    // The configured limit: the user's, the built-in one, or the default.
     HostLimit LimitFor(const QString &host) const;
     // The host is an RDAP service's: without a limit of its own it gets kHttpDefault.
     void MarkHttpHost(const QString &host) { m_httpHosts.insert(host.toLower()); }
-    // Forgets every host's state (a new run).
-    void Reset();
+    // Forgets every host's state (a new run). Hosts of `remembered` (paces learned in earlier
+    // runs) start at that pace, unless the user set a limit for them or the pace is no slower
+    // than their configured limit.
+    void Reset(qint64 now = 0, const QHash<QString, Learned> &remembered = {});
 
-    // How long a query to the host must still wait at `now`: 0 when it may start.
+    // How long a query to the host must still wait at `now`: 0 when it may start, -1 until one
+    // of its queries ends.
     qint64 WaitFor(const QString &host, qint64 now) const;
-    // A query to the host starts, or ends (answered, refused or given up).
+    // A query (or a new connection of one) to the host starts, or ends.
     void Started(const QString &host, qint64 now);
     void Ended(const QString &host);
-    // The host answered a query.
-    void Answered(const QString &host, qint64 now);
-    // The host refused a query: returns the cool-down in ms, or 0 when it is cooling down
-    // already (queries that were under way when the first refusal came). A cool-down the host
-    // asked for (serverCoolDownMs, when not negative) replaces the computed one.
-    qint64 Refused(const QString &host, qint64 now, qint64 serverCoolDownMs = -1);
+    // The host answered a query that was started at `startedAt`.
+    void Answered(const QString &host, qint64 startedAt, qint64 now);
+    // The host refused a query started at `startedAt`: returns the rest or cool-down in ms, or 0
+    // when the refusal belongs to the episode that is running (the query was sent before the
+    // host's last refusal came in, or in the same millisecond). A wait the host asked for (serverCoolDownMs,
+    // when not negative) replaces the computed one, within the cap, and lengthens a running cool-down.
+    qint64 Refused(const QString &host, qint64 startedAt, qint64 now, qint64 serverCoolDownMs = -1);
 
     bool isCoolingDown(const QString &host, qint64 now) const;
     int openCount(const QString &host) const;
+    // The queries a second the host is asked at now; 0 for no spacing.
+    double PaceOf(const QString &host) const;
+    // The hosts asked slower than their limit or cooling down, by name.
+    QList<Paced> PacedHosts(qint64 now) const;
+    // The pace each host learned at its last refusal (or brought from an earlier run).
+    QHash<QString, Learned> LearnedPaces() const;
 
 private:
     struct HostState
     {
         int open = 0;
-        qint64 nextStart = 0;             // the earliest start the spacing allows
-        qint64 coolUntil = 0;             // no start before this after a refusal
-        int refusals = 0;                 // refusals in a row
-        QList<qint64> answers;            // times of recent answers, oldest first
-        std::optional<HostLimit> learned; // the pace after a refusal
+        qint64 nextStart = 0;    // the earliest start the spacing allows
+        qint64 coolUntil = 0;    // no start before this after a refusal
+        qint64 lastRefusal = -1; // when the last refusal of a new episode came; -1: none yet
+        bool answeredSinceRefusal = false;
+        int coolDowns = 0;              // cool-downs in a row without an answer between them
+        std::deque<qint64> answers;     // times of recent answers, oldest first
+        std::optional<HostLimit> pace;  // asked at this pace instead of the configured limit
+        qint64 lastRaise = 0;           // when the pace last rose or was set
+        std::optional<Learned> learned; // what the last refusal taught, to be remembered
+        int slowStartOpen = 0;          // queries at once while probing; 0: probing is over
+        // How the last pace was measured: answers over a span, and the most it may be. Answers
+        // to queries sent before that refusal that come in while the host rests count too.
+        qsizetype measuredAnswers = 0;
+        qint64 measuredSpan = 0;
+        double paceCeiling = 0;
+        int answersThisRound = 0; // answers since slowStartOpen last doubled
     };
+    HostState &StateOf(const QString &host);
     HostLimit EffectiveLimit(const QString &host, const HostState *state) const;
+    bool HasKnownLimit(const QString &host) const;
+    void RaisePace(const QString &host, HostState &state, qint64 now);
 
     Timings m_timings;
     Random m_random;

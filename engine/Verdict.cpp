@@ -217,7 +217,7 @@ Judgement JudgeReplyText(const QString &reply, const ReplyContext &context)
     static const QStringList kFoldedShortReplyRefusals = Folded(kShortReplyRefusalTexts);
     static const QStringList kFoldedNotRegistered = Folded(kNotRegisteredLineStarts);
     if (reply.trimmed().isEmpty())
-        return {Verdict::NoVerdict, Judgement::kEmptyReply};
+        return Judgement::Without(Judgement::Problem::EmptyReply);
     const QString folded = Folded(reply);
     QStringList lines;
     for (const QStringView line : QStringView(folded).split(QLatin1Char('\n'))) {
@@ -230,19 +230,19 @@ Judgement JudgeReplyText(const QString &reply, const ReplyContext &context)
          ContainsAny(folded, kFoldedShortReplyRefusals)) ||
         std::any_of(lines.begin(), lines.end(),
                     [](const QString &line) { return kRefusalLines.contains(line); }))
-        return {Verdict::NoVerdict, Judgement::kRateLimited};
+        return Judgement::Without(Judgement::Problem::RateLimited);
     if (HasNoMatchFor(folded, context))
-        return {Verdict::Free, QString()};
+        return Judgement::Of(Verdict::Free);
     if (std::any_of(lines.begin(), lines.end(),
                     [](const QString &line) { return IsNotRegisteredLine(line, kFoldedNotRegistered); }))
-        return {Verdict::Free, QString()};
-    return {Verdict::Taken, QString()};
+        return Judgement::Of(Verdict::Free);
+    return Judgement::Of(Verdict::Taken);
 }
 
 Judgement JudgeReplyBytes(const QByteArray &reply, const ReplyContext &context)
 {
     if (IsUnreadable(reply))
-        return {Verdict::NoVerdict, Judgement::kUnreadable};
+        return Judgement::Without(Judgement::Problem::Unreadable);
     return JudgeReplyText(TextFile::Decode(reply), context);
 }
 
@@ -258,4 +258,19 @@ ProfileClass ProfileClassOf(const QString &name)
     if (length <= 7)
         return ProfileClass::Mid;
     return ProfileClass::Low;
+}
+
+QString Judgement::ReasonText(Problem problem)
+{
+    switch (problem) {
+    case Problem::None:
+        return QString();
+    case Problem::EmptyReply:
+        return QStringLiteral("empty reply");
+    case Problem::RateLimited:
+        return QStringLiteral("rate limited");
+    case Problem::Unreadable:
+        return QStringLiteral("unreadable reply");
+    }
+    return QString();
 }

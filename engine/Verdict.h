@@ -18,16 +18,24 @@ struct ReplyContext
     QString name;
 };
 
-// A verdict with, when there is none, the reason.
+// A verdict with, when there is none, what was wrong and the reason in words.
 struct Judgement
 {
-    static inline const QString kEmptyReply = QStringLiteral("empty reply");
-    static inline const QString kRateLimited = QStringLiteral("rate limited");
-    static inline const QString kUnreadable = QStringLiteral("unreadable reply");
+    enum class Problem
+    {
+        None,
+        EmptyReply,
+        RateLimited, // the server refused to answer now: ask again later
+        Unreadable   // not text
+    };
+    static QString ReasonText(Problem problem);
 
     Verdict verdict = Verdict::Taken;
-    QString reason; // one of the texts above when there is no verdict
-    bool rateLimited() const { return reason == kRateLimited; }
+    Problem problem = Problem::None;
+    QString reason; // ReasonText(problem) when there is no verdict
+
+    static Judgement Of(Verdict verdict) { return {verdict, Problem::None, QString()}; }
+    static Judgement Without(Problem problem) { return {Verdict::NoVerdict, problem, ReasonText(problem)}; }
 };
 
 // Judges a whole reply by its meaning:

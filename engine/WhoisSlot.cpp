@@ -32,20 +32,22 @@ QString WithControlsEncoded(const QString &name)
 
 } // namespace
 
+void WhoisSlotHost::ReconnectWanted(WhoisSlot &slot)
+{
+    slot.Reconnect();
+}
+
 bool HasControlCharacter(const QString &text)
 {
     return std::any_of(text.begin(), text.end(), IsControl);
 }
 
 WhoisSlot::WhoisSlot(int index, WhoisSlotHost &host, std::unique_ptr<SocketComponent> socket, int tickMs,
-                     TimeoutPolicy policy, QObject *parent)
-    : QObject(parent), m_index(index), m_host(host), m_query(std::move(socket)), m_tickMs(tickMs),
-      m_policy(policy)
+                     TimeoutPolicy policy, Clock &clock, QObject *parent)
+    : QObject(parent), m_index(index), m_host(host), m_query(std::move(socket)), m_timeout(clock.MakeTimer()),
+      m_tickMs(tickMs), m_policy(policy)
 {
-    m_timeout.setSingleShot(true);
-    m_timeout.setTimerType(Qt::PreciseTimer);
-    m_timeout.setInterval(m_policy.ticks * m_tickMs);
-    connect(&m_timeout, &QTimer::timeout, this, &WhoisSlot::OnTimeout);
+    connect(m_timeout.get(), &ClockTimer::timeout, this, &WhoisSlot::OnTimeout);
     connect(&m_query, &WhoisQuery::connected, this, &WhoisSlot::OnConnected);
     connect(&m_query, &WhoisQuery::replyComplete, this, [this] { m_host.ReplyComplete(*this); });
     connect(&m_query, &WhoisQuery::failed, this, &WhoisSlot::OnFailed);
@@ -102,18 +104,12 @@ WhoisSlot::Prepared WhoisSlot::Prepare(const QString &candidate, const Registrar
     return prepared;
 }
 
-WhoisSlot::StartResult WhoisSlot::StartQuery(const QString &candidate, const RegistrarTable &table,
-                                             bool proxyMode, const QString &defaultExtension)
-{
-    if (m_host.IsStopped())
-        return {StartResult::Kind::InvalidName, QStringLiteral("the run is stopped")};
-    return Start(Prepare(candidate, table, proxyMode, defaultExtension));
-}
-
 WhoisSlot::StartResult WhoisSlot::Start(const Prepared &prepared)
 {
     m_prepared = prepared;
     m_lastProblem.clear();
+    if (m_host.IsStopped())
+        return {StartResult::Kind::Stopped, QStringLiteral("the search was stopped")};
     if (!prepared.problem.started())
         return prepared.problem;
     if (!prepared.rdapBase.isEmpty()) {
@@ -134,7 +130,21 @@ WhoisSlot::StartResult WhoisSlot::Start(const Prepared &prepared)
 
 void WhoisSlot::RestartTimeout()
 {
-    m_timeout.start(m_policy.ticks * m_tickMs);
+    m_timeout->Start(qint64(m_policy.ticks) * m_tickMs);
+}
+
+void WhoisSlot::Reconnect()
+{
+    // A slot that gives up counts its time from the start, whatever it asks again in between.
+    if (m_policy.onTimeout == TimeoutPolicy::OnTimeout::Reconnect)
+        RestartTimeout();
+    m_query.Retry(); // to the row's own port; a refused address is asked again at the timeout
+}
+
+void WhoisSlot::Park()
+{
+    m_query.Abort();
+    m_timeout->Stop();
 }
 
 void WhoisSlot::setNetwork(QNetworkAccessManager *network)
@@ -158,13 +168,13 @@ void WhoisSlot::CloseConnection()
 
 void WhoisSlot::StopTimer()
 {
-    m_timeout.stop();
+    m_timeout->Stop();
 }
 
 void WhoisSlot::Reset()
 {
     CloseConnection();
-    m_timeout.stop();
+    m_timeout->Stop();
 }
 
 void WhoisSlot::OnConnected()
@@ -185,7 +195,8 @@ void WhoisSlot::OnFailed(WhoisQuery::Failure failure, const QString &detail)
         return;
     switch (failure) {
     case WhoisQuery::Failure::SendFailed:
-        m_query.Retry(); // to the row's own port, like every reconnect
+        m_lastProblem = WhoisQuery::FailureText(failure, m_query.host(), detail);
+        m_host.ReconnectWanted(*this);
         return;
     case WhoisQuery::Failure::Reset:
         if (m_policy.onTimeout == TimeoutPolicy::OnTimeout::Reconnect) {
@@ -196,7 +207,7 @@ void WhoisSlot::OnFailed(WhoisQuery::Failure failure, const QString &detail)
         [[fallthrough]];
     case WhoisQuery::Failure::CannotConnect:
     case WhoisQuery::Failure::ReplyTooLong:
-        m_timeout.stop();
+        m_timeout->Stop();
         m_host.QueryFailed(*this, WhoisQuery::FailureText(failure, m_query.host(), detail));
         return;
     }
@@ -211,6 +222,5 @@ void WhoisSlot::OnTimeout()
         m_host.QueryTimedOut(*this);
         return;
     }
-    RestartTimeout();
-    m_query.Retry();
+    m_host.ReconnectWanted(*this);
 }

@@ -2,10 +2,10 @@
 
 #include "RdapQuery.h"
 #include "WhoisQuery.h"
+#include "platform/Clock.h"
 
 #include <QObject>
 #include <QString>
-#include <QTimer>
 
 #include <memory>
 
@@ -28,6 +28,10 @@ public:
     virtual void QueryFailed(WhoisSlot &slot, const QString &reason) = 0;
     // A slot that gives up on a silent server did so (see WhoisSlot::TimeoutPolicy).
     virtual void QueryTimedOut(WhoisSlot &slot) { Q_UNUSED(slot); }
+    // The slot wants a new connection for its name: after a timeout, a broken connection or a
+    // failed send. The host calls slot.Reconnect() when the server may be asked again; without
+    // an override, at once.
+    virtual void ReconnectWanted(WhoisSlot &slot);
     // An RDAP service answered; without an override, an answer is a failure with its reason.
     virtual void RdapAnswered(WhoisSlot &slot, const RdapAnswer &answer) { QueryFailed(slot, answer.reason); }
 };
@@ -35,16 +39,17 @@ public:
 // One whois connection with its timeout: one of the check engine's pool, or the browse window's
 // own.
 //
-// StartQuery() cleans the candidate, gives it ".com" when it has no extension, picks the
-// server from the whois server table and starts the exchange (WhoisQuery). A name with letters
+// Prepare() cleans the candidate, gives it ".com" when it has no extension and picks the server
+// from the whois server table; Start() starts the exchange (WhoisQuery). A name with letters
 // outside ASCII is asked for by its A-label. A row whose server is an http(s) address is an RDAP
 // service, and so is the bootstrap's service for an extension without a row (or with a "none"
 // row): such names are asked with an RdapQuery when the slot has a network (setNetwork()). A server that
 // refuses or does not resolve, and a reply past the size limit, end the query at once without a verdict. What
 // a silent server gets depends on the policy fixed at construction: the pool's slots ask again on the same
-// port ten ticks after the last (re)connection, keeping the reply gathered so far in front of the new one (a
-// connection that breaks is asked again by the same rule); the browse window's slot gives up five ticks after
-// the start, and on a broken connection at once.
+// port ten ticks after the last (re)connection, when its host lets it (WhoisSlotHost::ReconnectWanted),
+// keeping the reply gathered so far in front of the new one (a connection that breaks is asked again by the
+// same rule); the browse window's slot gives up five ticks after the start, and on a broken connection at
+// once.
 //
 // The timeout runs on the event loop's monotonic clock: ticks that arrive late while the loop
 // is busy do not stretch it.
@@ -73,6 +78,7 @@ public:
         {
             Started,
             InvalidName,   // a control character: the slot stays idle
+            Stopped,       // the run is stopped: the slot stays idle
             LookupFailed,  // the whois table is empty: the slot stays idle
             NoServer,      // no server to ask for it (see RegistrarTable::RouteFor): idle
             ConnectRefused // the server's address was refused twice; the timeout still runs
@@ -96,17 +102,20 @@ public:
                             const QString &defaultExtension, const RdapBootstrap *bootstrap = nullptr);
 
     WhoisSlot(int index, WhoisSlotHost &host, std::unique_ptr<SocketComponent> socket, int tickMs,
-              TimeoutPolicy policy = kPoolPolicy, QObject *parent = nullptr);
+              TimeoutPolicy policy = kPoolPolicy, Clock &clock = Clock::System(), QObject *parent = nullptr);
 
     // Lets the slot ask RDAP services (without, RDAP names are NoServer).
     void setNetwork(QNetworkAccessManager *network);
 
-    // Prepare() and Start() in one.
-    StartResult StartQuery(const QString &candidate, const RegistrarTable &table, bool proxyMode,
-                           const QString &defaultExtension);
     // Starts the exchange for a prepared name.
     StartResult Start(const Prepared &prepared);
 
+    // Asks the server again on a new connection, keeping the reply gathered so far (see
+    // WhoisSlotHost::ReconnectWanted), with a fresh timeout.
+    void Reconnect();
+    // Closes the connection and stops the timeout while the slot waits to reconnect; the name
+    // and the reply so far stay.
+    void Park();
     void CloseConnection();
     void StopTimer();
     // Back to idle: connection closed, timer off.
@@ -121,7 +130,7 @@ public:
     QByteArray rdapBody() const { return m_rdap ? m_rdap->body() : QByteArray(); }
     quint16 port() const { return m_query.port(); }
     const QByteArray &reply() const { return m_query.reply(); }
-    bool isTimerActive() const { return m_timeout.isActive(); }
+    bool isTimerActive() const { return m_timeout->isActive(); }
     // The last failure of this query that the slot answered by asking again (a reset), so that
     // a name that never gets an answer can say what went wrong; empty when none.
     const QString &lastProblem() const { return m_lastProblem; }
@@ -131,8 +140,12 @@ public:
     // The name's position in the list of the run, and how often it was asked.
     qint64 position = 0;
     int tries = 0;
-    // When the query started, on the engine's clock.
+    // When the query started, and when its latest connection was made, on the engine's clock.
     qint64 startedAt = 0;
+    qint64 sentAt = 0;
+    // While the slot waits to reconnect: when it may, and how often it did for this name.
+    qint64 reconnectAt = -1;
+    int reconnects = 0;
 
 private:
     void RestartTimeout();
@@ -146,7 +159,7 @@ private:
     WhoisQuery m_query;
     std::unique_ptr<RdapQuery> m_rdap;
     Prepared m_prepared;
-    QTimer m_timeout;
+    std::unique_ptr<ClockTimer> m_timeout;
     int m_tickMs;
     TimeoutPolicy m_policy;
 };

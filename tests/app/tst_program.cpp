@@ -24,6 +24,9 @@ private slots:
     void proxyModeIsOnOnlyForTheTextOne();
     void hostLimitsComeFromTheSettings_data();
     void hostLimitsComeFromTheSettings();
+    void learnedPacesAreKeptForADay_data();
+    void learnedPacesAreKeptForADay();
+    void aRunStartsAtThePaceAnEarlierRunLearned();
     void namesWithoutVerdictAreKeptOnce();
     void aRunOverTheUncheckedFileKeepsWhatFailsAgain();
 
@@ -41,6 +44,7 @@ void TestProgram::init()
     m_folders = std::make_unique<TestFolders>();
     m_sockets = std::make_unique<FakeSocketFactory>();
     m_program = m_folders->MakePreparedProgram({.sockets = m_sockets->factory(), .timings = {5, 5, 5}});
+    QVERIFY(m_program->SetHostLimits("whois.verisign-grs.com=0/25")); // every name at once
     m_errors.clear();
     connect(m_program.get(), &Program::errorRaised, this,
             [this](const QString &, const QString &text) { m_errors.append(text); });
@@ -155,6 +159,71 @@ void TestProgram::hostLimitsComeFromTheSettings()
         QVERIFY2(problem.contains(stored) && problem.contains("built-in"), qPrintable(problem));
     QCOMPARE(m_program->engine().pacer().LimitFor("whois.example"), example);
     QCOMPARE(m_program->engine().pacer().LimitFor("whois.nic.uk"), nominet);
+}
+
+void TestProgram::learnedPacesAreKeptForADay_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("now");
+    QTest::addColumn<QStringList>("kept"); // host=queries a second/age in minutes
+    QTest::newRow("an hour old") << "whois.a.example=0.8/1@2026-12-08T10:00:00Z"
+                                 << "2026-12-08T11:00:00Z" << QStringList{"whois.a.example=0.8/60"};
+    QTest::newRow("a day old") << "whois.a.example=0.8/1@2026-12-07T11:00:00Z"
+                               << "2026-12-08T11:00:00Z" << QStringList();
+    QTest::newRow("one of two expired")
+        << "whois.a.example=0.8/1@2026-12-07T10:00:00Z; WHOIS.B.example = 2/2 @ 2026-12-08T10:30:00Z"
+        << "2026-12-08T11:00:00Z" << QStringList{"whois.b.example=2/30"};
+    QTest::newRow("from the future") << "whois.a.example=0.8/1@2026-12-09T10:00:00Z"
+                                     << "2026-12-08T11:00:00Z" << QStringList();
+    QTest::newRow("malformed entries are passed over")
+        << "whois.a.example=fast/1@2026-12-08T10:00:00Z; junk; whois.b.example=2/2@yesterday; "
+           "whois.c.example=3/3@2026-12-08T10:59:00Z"
+        << "2026-12-08T11:00:00Z" << QStringList{"whois.c.example=3/1"};
+}
+
+void TestProgram::learnedPacesAreKeptForADay()
+{
+    QFETCH(QString, stored);
+    QFETCH(QString, now);
+    QFETCH(QStringList, kept);
+    ProgramSettings &settings = m_program->settings();
+    settings.store().WriteSetting("Orvelle", "Settings", "learnedPaces", stored);
+    const QDateTime at = QDateTime::fromString(now, Qt::ISODate);
+    const auto describe = [](const QHash<QString, RememberedPace> &paces) {
+        QStringList texts;
+        for (auto it = paces.cbegin(); it != paces.cend(); ++it)
+            texts << QStringLiteral("%1=%2/%3").arg(it.key()).arg(it->limit.perSecond).arg(it->ageMs / 60000);
+        texts.sort();
+        return texts;
+    };
+    QCOMPARE(describe(settings.LearnedPaces(at)), kept);
+    // Storing the paces of a run keeps the young ones of other hosts and drops the rest.
+    QVERIFY(settings.StoreLearnedPaces({{"whois.d.example", {{4, 4}, 0}}}, at));
+    QCOMPARE(describe(settings.LearnedPaces(at)), QStringList(kept) << "whois.d.example=4/0");
+}
+
+void TestProgram::aRunStartsAtThePaceAnEarlierRunLearned()
+{
+    const QString host = "whois.verisign-grs.com";
+    QVERIFY(m_program->SetHostLimits(QString()));
+    const QString list = m_folders->WriteList("list.txt", {"a", "b", "c"});
+    // Probed with two at once: one answer, then a refusal while it answers.
+    QVERIFY(m_program->engine().Start({list, 1, 3, "CustWordNum"}));
+    m_sockets->at(0).Answer("Domain Name: A.COM");
+    m_sockets->at(1).Answer("Query rate limit exceeded");
+    QCOMPARE(m_program->engine().pacer().PaceOf(host), 0.8);
+    m_program->engine().Stop();
+    QVERIFY2(StoredSetting(*m_program, "Orvelle", "learnedPaces").startsWith(host + "=0.8/1@"),
+             qPrintable(StoredSetting(*m_program, "Orvelle", "learnedPaces")));
+    // The next run starts there, also after a new start of the program.
+    m_program = m_folders->MakePreparedProgram({.sockets = m_sockets->factory()});
+    QVERIFY(m_program->engine().Start({list, 1, 3, "CustWordNum"}));
+    QCOMPARE(m_program->engine().pacer().PaceOf(host), 0.8);
+    m_program->engine().Stop();
+    // A limit of the user's for that host wins.
+    QVERIFY(m_program->SetHostLimits(host + "=3/3"));
+    QVERIFY(m_program->engine().Start({list, 1, 3, "CustWordNum"}));
+    QCOMPARE(m_program->engine().pacer().PaceOf(host), 3.0);
 }
 
 void TestProgram::Run(const QString &path, const std::function<void(int slot, const QString &name)> &answer)

@@ -3,16 +3,16 @@
 #include "engine/RunStatus.h"
 #include "platform/TextFile.h"
 #include "support/FakeSocket.h"
+#include "support/ManualClock.h"
 #include "support/TestFolders.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
 
 Q_DECLARE_METATYPE(CheckOutcome)
 
-// The search run and the connection pool with hand-driven sockets.
+// The search run and the connection pool with hand-driven sockets, on a clock the test moves.
 class TestCheckEngine : public QObject
 {
     Q_OBJECT
@@ -32,15 +32,20 @@ private slots:
     void timeoutReconnectsToTheRowsOwnPortKeepingThePartialReply();
     void resetInTheMiddleOfAReplyIsNoVerdict();
     void refusedServerGivesUpAtOnce();
-    void failedSendReconnectsToTheRowsOwnPort();
+    void failedSendReconnectsToTheRowsOwnPortAfterABackoff();
+    void reconnectsKeepToTheHostsLimit();
     void invalidArgumentIsRetriedOnceThenReported();
     void unusableRepliesAreUnchecked_data();
     void unusableRepliesAreUnchecked();
     void aRefusedNameIsAskedAgainAfterTheCoolDownThreeTimesAtMost();
+    void aRefusedNameWaitsBehindItsHostsOtherNames();
+    void aSlowHostDoesNotHoldBackTheReadAhead();
     void signalsFollowTheRun();
     void positionIsStoredUnderTheResumeKeyAndWordNumber();
     void storedPositionIsTheFirstNameWithoutVerdict();
     void stopStoresThePositionAtOnce();
+    void stopReportsEveryNameOnceItsStateIsCleared();
+    void theOverflowNoticeComesBeforeTheRunEnds();
     void startIsRefused_data();
     void startIsRefused();
     void leftoverFilesThatCannotBeBackedUpStopTheStart();
@@ -49,12 +54,14 @@ private slots:
     void eventsAfterStopAreIgnored();
 
 private:
+    void MakeProgram(EngineTimings timings = {});
     RunRequest UseList(const QStringList &names, const QString &resumeKey = "CustWordNum");
     CheckEngine &Engine() { return m_program->engine(); }
     QStringList CheckedNames(CheckOutcome outcome) const;
     void Save(const QString &extension, const QString &server, const QString &port);
 
     std::unique_ptr<TestFolders> m_folders;
+    std::unique_ptr<ManualClock> m_clock;
     std::unique_ptr<FakeSocketFactory> m_sockets;
     std::unique_ptr<Program> m_program;
     QList<QPair<QString, CheckOutcome>> m_checked;
@@ -65,8 +72,20 @@ private:
 void TestCheckEngine::init()
 {
     m_folders = std::make_unique<TestFolders>();
+    m_clock = std::make_unique<ManualClock>();
+    MakeProgram();
+}
+
+void TestCheckEngine::MakeProgram(EngineTimings timings)
+{
+    m_program.reset();
     m_sockets = std::make_unique<FakeSocketFactory>();
-    m_program = m_folders->MakePreparedProgram({.sockets = m_sockets->factory(), .timings = {5, 5, 5}});
+    timings.clock = m_clock.get();
+    m_program = m_folders->MakePreparedProgram({.sockets = m_sockets->factory(), .timings = timings});
+    // The pool's own rules are tested on hosts of known limits: without one, a host is probed
+    // with a few queries at once first (see tst_hostpacer).
+    QVERIFY(m_program->SetHostLimits("whois.verisign-grs.com=0/25; whois.pir.org=0/25; whois.nic.biz=0/25; "
+                                     "whois.example=0/25; 10.0.0.7=0/25"));
     m_checked.clear();
     m_reasons.clear();
     m_errors.clear();
@@ -84,6 +103,7 @@ void TestCheckEngine::cleanup()
 {
     m_program.reset();
     m_sockets.reset();
+    m_clock.reset();
     m_folders.reset();
 }
 
@@ -243,22 +263,19 @@ void TestCheckEngine::theRunStopsWhenItsLastNameIsAnswered()
 
 void TestCheckEngine::watchdogDropsAQueryThirtyTicksAfterItsOwnStart()
 {
-    // Ticks of 20 ms: a query is dropped 600 ms after it started.
-    m_program.reset();
-    m_sockets = std::make_unique<FakeSocketFactory>();
-    m_program = m_folders->MakePreparedProgram({.sockets = m_sockets->factory(), .timings = {5, 20, 5}});
-    connect(&Engine(), &CheckEngine::nameChecked, this, [this](const QString &name, CheckOutcome outcome) {
-        m_checked.append({name, outcome});
-    });
     QSignalSpy stopped(&Engine(), &CheckEngine::runStopped);
     QVERIFY(Engine().Start(UseList(NumberedNames("n", 26))));
-    QTest::qWait(300);
+    m_clock->Advance(15000);
     m_sockets->at(0).Answer("No match for"); // n26 starts now, on slot 0
-    // The 24 others never answer: dropped 30 ticks after their start, n26 not yet.
-    QTRY_COMPARE_WITH_TIMEOUT(CheckedNames(CheckOutcome::Unchecked).size(), 24, 5000);
-    QVERIFY(!CheckedNames(CheckOutcome::Unchecked).contains("n26.com"));
+    // The 24 others never answer (their slots ask again every ten ticks): dropped 30 ticks after
+    // their start, n26 not yet.
+    m_clock->Advance(14999);
+    QCOMPARE(CheckedNames(CheckOutcome::Unchecked).size(), 0);
+    m_clock->Advance(1000);
+    QCOMPARE(CheckedNames(CheckOutcome::Unchecked).size(), 24);
     QVERIFY(!m_sockets->at(1).isOpen());
-    QTRY_COMPARE_WITH_TIMEOUT(stopped.count(), 1, 5000);
+    m_clock->Advance(15000);
+    QCOMPARE(stopped.count(), 1);
     QVERIFY(CheckedNames(CheckOutcome::Unchecked).contains("n26.com"));
 }
 
@@ -269,8 +286,11 @@ void TestCheckEngine::timeoutReconnectsToTheRowsOwnPortKeepingThePartialReply()
     FakeSocket &socket = m_sockets->at(0);
     socket.RaiseConnected();
     socket.RaiseData("No match ");
-    // Ten ticks later the slot asks again, on the row's own port.
-    QTRY_COMPARE_WITH_TIMEOUT(socket.connects.size(), 2, 2000);
+    // Ten ticks later, and a short backoff, the slot asks again, on the row's own port.
+    m_clock->Advance(10000);
+    QCOMPARE(socket.connects.size(), 1);
+    m_clock->Advance(500);
+    QCOMPARE(socket.connects.size(), 2);
     QCOMPARE(socket.connects.last(), (QPair<QString, quint16>{"whois.example", 4343}));
     QCOMPARE(Engine().slot(0).reply(), QByteArray("No match "));
     socket.RaiseConnected();
@@ -291,7 +311,8 @@ void TestCheckEngine::resetInTheMiddleOfAReplyIsNoVerdict()
     // Half a reply is no answer: nothing is filed, and the slot asks again by its timeout rule.
     QCOMPARE(m_checked.size(), 0);
     QCOMPARE(Engine().slot(0).reply(), QByteArray());
-    QTRY_COMPARE_WITH_TIMEOUT(socket.connects.size(), 2, 2000);
+    m_clock->Advance(10500);
+    QCOMPARE(socket.connects.size(), 2);
     socket.Answer("No match for \"cutoff.com\"");
     QCOMPARE(CheckedNames(CheckOutcome::Mid), QStringList{"cutoff.com"});
     QCOMPARE(m_program->results().itemCount(ResultList::Registered), 0);
@@ -312,15 +333,40 @@ void TestCheckEngine::refusedServerGivesUpAtOnce()
     QVERIFY(status.first().first().toString().contains("whois.refusing.example"));
 }
 
-void TestCheckEngine::failedSendReconnectsToTheRowsOwnPort()
+void TestCheckEngine::failedSendReconnectsToTheRowsOwnPortAfterABackoff()
 {
     Save("com", "whois.example", "4343");
     QVERIFY(Engine().Start(UseList({"a"})));
     FakeSocket &socket = m_sockets->at(0);
     socket.refuseSend = true;
-    socket.RaiseConnected();
-    QCOMPARE(socket.connects,
-             (QList<QPair<QString, quint16>>{{"whois.example", 4343}, {"whois.example", 4343}}));
+    QList<qint64> connectedAt;
+    for (int i = 0; i < 4; ++i) {
+        QVERIFY(m_clock->AdvanceUntil([&] { return socket.connects.size() == i + 1; }, 20000, 50));
+        connectedAt << m_clock->Now();
+        socket.RaiseConnected();
+    }
+    QCOMPARE(socket.connects.last(), (QPair<QString, quint16>{"whois.example", 4343}));
+    // Half a tick, growing with each resend.
+    QCOMPARE(connectedAt.at(1) - connectedAt.at(0), 500);
+    QCOMPARE(connectedAt.at(2) - connectedAt.at(1), 1000);
+    QCOMPARE(connectedAt.at(3) - connectedAt.at(2), 2000);
+}
+
+void TestCheckEngine::reconnectsKeepToTheHostsLimit()
+{
+    // One open connection to this host at a time: a slot that waits to reconnect gives its
+    // connection up, and the host's next name may take it meanwhile.
+    Save("com", "whois.example", "43");
+    QVERIFY(m_program->SetHostLimits("whois.example=0/1"));
+    QVERIFY(Engine().Start(UseList({"a", "b"})));
+    QCOMPARE(m_sockets->at(0).connects.size(), 1);
+    QCOMPARE(m_sockets->at(1).connects.size(), 0);
+    m_clock->Advance(10000); // a's server is silent: a waits to ask again, b goes
+    QCOMPARE(m_sockets->at(1).connects.size(), 1);
+    m_clock->Advance(5000);
+    QCOMPARE(m_sockets->at(0).connects.size(), 1); // the host's one connection is b's
+    m_sockets->at(1).Answer("No match for");
+    QCOMPARE(m_sockets->at(0).connects.size(), 2);
 }
 
 void TestCheckEngine::invalidArgumentIsRetriedOnceThenReported()
@@ -361,37 +407,73 @@ void TestCheckEngine::unusableRepliesAreUnchecked()
 
 void TestCheckEngine::aRefusedNameIsAskedAgainAfterTheCoolDownThreeTimesAtMost()
 {
-    m_program.reset();
-    m_sockets = std::make_unique<FakeSocketFactory>();
-    m_program = m_folders->MakePreparedProgram({.sockets = m_sockets->factory(),
-                                                .timings = {.slotTickMs = 5,
-                                                            .watchdogTickMs = 5,
-                                                            .positionWriteMs = 5,
-                                                            .coolDownBaseMs = 40,
-                                                            .coolDownCapMs = 100}});
-    connect(&Engine(), &CheckEngine::nameChecked, this,
-            [this](const QString &name, CheckOutcome outcome, const QString &reason) {
-                m_checked.append({name, outcome});
-                m_reasons.append(reason);
-            });
     QSignalSpy status(&Engine(), &CheckEngine::connectionStatus);
     QVERIFY(Engine().Start(UseList({"a"})));
     FakeSocket &socket = m_sockets->at(0);
-    QElapsedTimer sinceRefusal;
+    QList<qint64> askedAt;
     for (int ask = 1; ask <= 3; ++ask) {
-        QTRY_COMPARE(socket.connects.size(), ask);
-        if (ask == 2)
-            QVERIFY2(sinceRefusal.elapsed() >= 30, "asked again before the cool-down ended");
-        sinceRefusal.start();
+        QVERIFY(m_clock->AdvanceUntil([&] { return socket.connects.size() == ask; }, 60000, 100));
+        askedAt << m_clock->Now();
         socket.Answer("Your connection limit exceeded. Please slow down and try again later.\r\n");
         QVERIFY(m_checked.isEmpty() || ask == 3);
     }
+    // A host that answered nothing cools down 10 s, then 20 s (with jitter of a fifth).
+    QVERIFY(askedAt.at(1) - askedAt.at(0) >= 8000 && askedAt.at(1) - askedAt.at(0) <= 12100);
+    QVERIFY(askedAt.at(2) - askedAt.at(1) >= 16000 && askedAt.at(2) - askedAt.at(1) <= 24100);
     QVERIFY(std::any_of(status.begin(), status.end(), [](const QList<QVariant> &text) {
         return text.first().toString().startsWith("whois.verisign-grs.com refused to answer (rate limited)");
     }));
     QCOMPARE(CheckedNames(CheckOutcome::Unchecked), QStringList{"a.com"});
     QCOMPARE(m_reasons, QStringList{"rate limited by whois.verisign-grs.com"});
-    QTRY_VERIFY(!Engine().isRunning());
+    QVERIFY(!Engine().isRunning());
+}
+
+void TestCheckEngine::aRefusedNameWaitsBehindItsHostsOtherNames()
+{
+    QVERIFY(m_program->SetHostLimits("whois.verisign-grs.com=0/1"));
+    QVERIFY(Engine().Start(UseList({"a", "b", "c", "d.org"})));
+    // d.org's host is not held back by the other host's single connection.
+    QCOMPARE(m_sockets->at(1).sent.size(), 0);
+    m_sockets->at(1).RaiseConnected();
+    QCOMPARE(m_sockets->at(1).sent, QStringList{"d.org\r\n"});
+    m_sockets->at(0).RaiseConnected();
+    m_sockets->at(0).Answer("Query rate limit exceeded");
+    // After the rest, b and c go first; a is asked again behind them.
+    QStringList asked;
+    for (int i = 0; i < 3; ++i) {
+        QVERIFY(m_clock->AdvanceUntil([&] { return m_sockets->at(0).connects.size() == i + 2; }, 30000, 100));
+        m_sockets->at(0).RaiseConnected();
+        asked << m_sockets->at(0).sent.last().trimmed();
+        m_sockets->at(0).Answer("taken");
+    }
+    QCOMPARE(asked, (QStringList{"b.com", "c.com", "a.com"}));
+    // Until a has its verdict, the stored position stays at it.
+    QCOMPARE(Engine().resumePosition(), 4);
+}
+
+void TestCheckEngine::aSlowHostDoesNotHoldBackTheReadAhead()
+{
+    // Hosts that must wait may hold their fair share of the read-ahead; names of the other hosts
+    // are read past theirs.
+    QVERIFY(m_program->SetHostLimits("whois.verisign-grs.com=0.1/1; whois.pir.org=0/25"));
+    QStringList names;
+    for (int i = 0; i < 3000; ++i)
+        names << QStringLiteral("slow%1.com").arg(i) << QStringLiteral("fast%1.org").arg(i);
+    QVERIFY(Engine().Start(UseList(names)));
+    int answered = 0;
+    for (int round = 0; round < 200; ++round) {
+        for (int i = 0; i < CheckEngine::kPoolSize; ++i) {
+            FakeSocket &socket = m_sockets->at(i);
+            if (socket.isOpen() && socket.connects.last().first == "whois.pir.org") {
+                socket.Answer("taken");
+                ++answered;
+            }
+        }
+    }
+    QVERIFY2(answered >= 2000, qPrintable(QString::number(answered)));
+    QVERIFY(Engine().waitingCount() <= CheckEngine::kHoldAtMost);
+    // The slow host's first name still waits for its answer: the stored position is its own.
+    QCOMPARE(Engine().resumePosition(), 1);
 }
 
 void TestCheckEngine::signalsFollowTheRun()
@@ -434,7 +516,7 @@ void TestCheckEngine::storedPositionIsTheFirstNameWithoutVerdict()
     // Every name of the batch but the first answered: a crash now must check n1 again.
     for (int i = 1; i < 25; ++i)
         m_sockets->at(i).Answer("taken");
-    QTest::qWait(30); // longer than the position write delay
+    m_clock->Advance(200); // the position write delay
     QCOMPARE(StoredSetting(*m_program, "Velquist", "CustWordNum", "0"), QString("1"));
     QCOMPARE(Engine().resumePosition(), 1);
     // Slots 1 to 24 took 26 to 49 as they finished; n1 answers, then 26 to 28.
@@ -442,7 +524,7 @@ void TestCheckEngine::storedPositionIsTheFirstNameWithoutVerdict()
     QTRY_COMPARE(m_sockets->at(3).connects.size(), 2);
     for (int i = 1; i <= 3; ++i)
         m_sockets->at(i).Answer("taken");
-    QTest::qWait(30);
+    m_clock->Advance(200);
     QCOMPARE(StoredSetting(*m_program, "Velquist", "CustWordNum", "0"), QString("29"));
     QCOMPARE(StoredSetting(*m_program, "Velquist", "wordNumber", "0"), QString("29"));
 }
@@ -456,6 +538,46 @@ void TestCheckEngine::stopStoresThePositionAtOnce()
     QCOMPARE(StoredSetting(*m_program, "Velquist", "wordNumber", "0"), QString("26"));
     QCOMPARE(CheckedNames(CheckOutcome::Unchecked).size(), 25);
     QVERIFY(!Engine().completed());
+}
+
+void TestCheckEngine::stopReportsEveryNameOnceItsStateIsCleared()
+{
+    QVERIFY(m_program->SetHostLimits("whois.verisign-grs.com=0/1"));
+    QVERIFY(Engine().Start(UseList({"a", "b", "c"})));
+    QSignalSpy stopped(&Engine(), &CheckEngine::runStopped);
+    // A receiver that starts the next run as soon as it hears of a name.
+    bool restarted = false;
+    QObject listener;
+    connect(&Engine(), &CheckEngine::nameChecked, &listener, [&] {
+        if (!std::exchange(restarted, true))
+            QVERIFY(Engine().Start(UseList({"d"})));
+    });
+    Engine().Stop();
+    // The name in flight and the two waiting ones, each once.
+    QCOMPARE(CheckedNames(CheckOutcome::Unchecked), (QStringList{"a.com", "b.com", "c.com"}));
+    QCOMPARE(m_reasons, QStringList(3, "the search was stopped"));
+    QVERIFY(Engine().isRunning());
+    QCOMPARE(stopped.count(), 0); // the new run is not said to have stopped
+    QCOMPARE(m_sockets->at(0).connects.size(), 2);
+    m_sockets->at(0).RaiseConnected();
+    QCOMPARE(m_sockets->at(0).sent.last(), QString("d.com\r\n"));
+}
+
+void TestCheckEngine::theOverflowNoticeComesBeforeTheRunEnds()
+{
+    QStringList full;
+    for (int i = 0; i < 19999; ++i)
+        full << QStringLiteral("longname%1.com").arg(i);
+    m_program->results().model(ResultList::Low)->setStringList(full);
+    QStringList events;
+    QObject listener;
+    connect(&Engine(), &CheckEngine::backupNotice, &listener, [&] { events << "notice"; });
+    connect(&Engine(), &CheckEngine::nameChecked, &listener, [&] { events << "name"; });
+    connect(&Engine(), &CheckEngine::runStopped, &listener, [&] { events << "stopped"; });
+    QVERIFY(Engine().Start(UseList({"freename1", "freename2"})));
+    m_sockets->at(0).Answer("No match for");
+    m_sockets->at(1).Answer("No match for");
+    QCOMPARE(events, (QStringList{"notice", "name", "name", "stopped"}));
 }
 
 void TestCheckEngine::startIsRefused_data()

@@ -2,22 +2,32 @@
 
 #include <QTest>
 
-// How queries to each whois host are spaced, limited and cooled down, on a clock the test sets.
+// How queries to each whois host are spaced, limited, cooled down and sped up again, on a clock
+// the test sets.
 class TestHostPacer : public QObject
 {
     Q_OBJECT
 private slots:
     void startsAreSpacedByTheHostsLimit();
     void openConnectionsAreCapped();
-    void coolDownGrowsWithEachRefusalUpToTheCap();
-    void afterARefusalTheHostIsAskedAtThePaceItAnswered();
-    void aHostThatNeverAnsweredIsAskedOncePerCoolDown();
+    void aHostOfUnknownLimitStartsWithAFewQueriesThatDouble();
+    void coolDownDoublesWithJitterInsideTheCap_data();
+    void coolDownDoublesWithJitterInsideTheCap();
+    void aRefusalWhileAnsweringSetsThePaceAndRests();
+    void theLearnedPaceRecoversUpToTheLimit();
+    void aWaitTheHostAsksForLengthensARunningCoolDown();
+    void rememberedPacesStartTheRun_data();
+    void rememberedPacesStartTheRun();
     void hostsDoNotWaitForEachOther();
     void limitsFromTheSetting_data();
     void limitsFromTheSetting();
 
 private:
-    static HostPacer Pacer() { return HostPacer({1000, 8000, 10000, 1000}, [] { return 0.5; }); }
+    // Cool-downs of 1 s growing to 8 s at most, rests of 100 ms, a raise every 5 s; no jitter.
+    static HostPacer Pacer()
+    {
+        return HostPacer({1000, 8000, 10000, 1000, 100, 5000}, [] { return 0.5; });
+    }
 };
 
 void TestHostPacer::startsAreSpacedByTheHostsLimit()
@@ -44,57 +54,161 @@ void TestHostPacer::openConnectionsAreCapped()
     QCOMPARE(pacer.WaitFor("whois.nic.uk", 10000), 0);
 }
 
-void TestHostPacer::coolDownGrowsWithEachRefusalUpToTheCap()
+void TestHostPacer::aHostOfUnknownLimitStartsWithAFewQueriesThatDouble()
 {
     HostPacer pacer = Pacer();
-    QList<qint64> coolDowns;
+    const QString host = "whois.unknown.example";
+    QList<int> rounds;
     qint64 now = 0;
+    for (int round = 0; round < 6; ++round) {
+        int open = 0;
+        while (pacer.WaitFor(host, now) == 0) {
+            pacer.Started(host, now);
+            ++open;
+        }
+        rounds << open;
+        for (int i = 0; i < open; ++i) {
+            pacer.Ended(host);
+            pacer.Answered(host, now, now + 50);
+        }
+        now += 50;
+    }
+    QCOMPARE(rounds, (QList<int>{2, 4, 8, 16, 25, 25}));
+    // A host with a published limit is not probed: it may use its limit at once.
     for (int i = 0; i < 5; ++i) {
-        const qint64 coolDown = pacer.Refused("whois.example", now);
-        coolDowns << coolDown;
+        QCOMPARE(pacer.WaitFor("whois.nic.uk", 1000 * i), 0);
+        pacer.Started("whois.nic.uk", 1000 * i);
+    }
+}
+
+void TestHostPacer::coolDownDoublesWithJitterInsideTheCap_data()
+{
+    QTest::addColumn<double>("random");
+    QTest::addColumn<QList<qint64>>("coolDowns");
+    QTest::newRow("no jitter") << 0.5 << QList<qint64>{1000, 2000, 4000, 8000, 8000};
+    QTest::newRow("longest jitter") << 0.999 << QList<qint64>{1199, 2399, 4798, 8000, 8000};
+    QTest::newRow("shortest jitter") << 0.0 << QList<qint64>{800, 1600, 3200, 6400, 8000};
+}
+
+void TestHostPacer::coolDownDoublesWithJitterInsideTheCap()
+{
+    QFETCH(double, random);
+    QFETCH(QList<qint64>, coolDowns);
+    HostPacer pacer({1000, 8000, 10000, 1000, 100, 5000}, [random] { return random; });
+    QList<qint64> got;
+    qint64 now = 0;
+    for (int i = 0; i < coolDowns.size(); ++i) {
+        const qint64 coolDown = pacer.Refused("whois.example", now, now);
+        got << coolDown;
         QVERIFY(pacer.isCoolingDown("whois.example", now + coolDown - 1));
-        QCOMPARE(pacer.Refused("whois.example", now + 1), 0); // a query sent before the first refusal
+        // A query sent before that refusal belongs to the same episode.
+        QCOMPARE(pacer.Refused("whois.example", now - 1, now + 1), 0);
+        // An answer to a query sent before the refusal does not end the episode either.
+        pacer.Answered("whois.example", now - 1, now + 2);
         now += coolDown;
     }
-    QCOMPARE(coolDowns, (QList<qint64>{1000, 2000, 4000, 8000, 8000}));
+    QCOMPARE(got, coolDowns);
     QVERIFY(!pacer.isCoolingDown("whois.example", now));
-    pacer.Answered("whois.example", now);
-    QCOMPARE(pacer.Refused("whois.example", now + 10), 1000); // an answer starts the growth again
+    // An answer to a query sent after the last refusal starts the growth again.
+    pacer.Answered("whois.example", now, now + 5);
+    QCOMPARE(pacer.Refused("whois.example", now + 10, now + 2000000), coolDowns.first());
 }
 
-void TestHostPacer::afterARefusalTheHostIsAskedAtThePaceItAnswered()
+void TestHostPacer::aRefusalWhileAnsweringSetsThePaceAndRests()
 {
     HostPacer pacer = Pacer();
-    // Ten answers in the second before the refusal: from then on 8 a second, 8 at once at most.
+    // Ten answers in the second before the refusal: from then on 8 a second, 8 at once at most,
+    // after a short rest.
     for (int i = 0; i < 10; ++i)
-        pacer.Answered("whois.example", 100 * i);
-    const qint64 coolDown = pacer.Refused("whois.example", 1000);
-    QCOMPARE(pacer.WaitFor("whois.example", 1000), coolDown);
-    const qint64 after = 1000 + coolDown;
-    QCOMPARE(pacer.WaitFor("whois.example", after), 0);
-    pacer.Started("whois.example", after);
-    QCOMPARE(pacer.WaitFor("whois.example", after), 125);
-    // Refused again at that pace: half of it at most.
+        pacer.Answered("whois.example", 100 * i, 100 * i);
+    QCOMPARE(pacer.Refused("whois.example", 1000, 1000), 100);
+    QCOMPARE(pacer.PaceOf("whois.example"), 8.0);
+    QCOMPARE(pacer.WaitFor("whois.example", 1000), 100);
+    // An answer to a query sent before the refusal, while the host rests: it took that one too.
+    pacer.Answered("whois.example", 990, 1050);
+    QCOMPARE(pacer.PaceOf("whois.example"), 8.8);
+    pacer.Started("whois.example", 1100);
+    QCOMPARE(pacer.WaitFor("whois.example", 1100), 114);
+    // Refused again at that pace, with nothing answered since: half the pace and a cool-down.
     pacer.Ended("whois.example");
-    const qint64 second = pacer.Refused("whois.example", after + 200);
-    pacer.Started("whois.example", after + 200 + second);
-    QVERIFY(pacer.WaitFor("whois.example", after + 200 + second) >= 250);
+    QCOMPARE(pacer.Refused("whois.example", 1100, 1200), 1000);
+    QCOMPARE(pacer.PaceOf("whois.example"), 4.4);
+    QCOMPARE(pacer.PacedHosts(1200).size(), 1);
+    QCOMPARE(pacer.PacedHosts(1200).first().coolingMs, 1000);
 }
 
-void TestHostPacer::aHostThatNeverAnsweredIsAskedOncePerCoolDown()
+void TestHostPacer::theLearnedPaceRecoversUpToTheLimit()
 {
     HostPacer pacer = Pacer();
-    const qint64 coolDown = pacer.Refused("whois.example", 0);
-    pacer.Started("whois.example", coolDown);
-    QCOMPARE(pacer.WaitFor("whois.example", coolDown), -1); // one at a time
-    pacer.Ended("whois.example");
-    QCOMPARE(pacer.WaitFor("whois.example", coolDown), 1000);
+    const QString host = "whois.nic.uk"; // 5 a second
+    pacer.Answered(host, 0, 0);
+    pacer.Refused(host, 0, 500);
+    QCOMPARE(pacer.PaceOf(host), 0.8);
+    QList<double> paces;
+    for (qint64 now = 1000; now <= 60000; now += 1000) {
+        pacer.Answered(host, now, now);
+        if (paces.isEmpty() || paces.last() != pacer.PaceOf(host))
+            paces << pacer.PaceOf(host);
+    }
+    // A fifth more every 5 s of answers, until the published limit takes over.
+    QCOMPARE(paces.size(), 12);
+    QVERIFY(qFuzzyCompare(paces.at(1), 0.96));
+    QCOMPARE(paces.last(), 5.0);
+    QVERIFY(pacer.PacedHosts(60000).isEmpty());
+    // The pace it learned stays what the refusal taught, for later runs.
+    QCOMPARE(pacer.LearnedPaces().value(host).limit.perSecond, 0.8);
+    QCOMPARE(pacer.LearnedPaces().value(host).at, 500);
+}
+
+void TestHostPacer::aWaitTheHostAsksForLengthensARunningCoolDown()
+{
+    HostPacer pacer = Pacer();
+    QCOMPARE(pacer.Refused("rdap.example", 0, 0), 1000);
+    // Refusals of queries sent before: a longer Retry-After counts, within the cap; a shorter
+    // one and none change nothing.
+    QCOMPARE(pacer.Refused("rdap.example", -1, 10, 500), 0);
+    QCOMPARE(pacer.Refused("rdap.example", -1, 10, 5000), 5000);
+    QCOMPARE(pacer.Refused("rdap.example", -1, 20, 60000), 8000);
+    QCOMPARE(pacer.WaitFor("rdap.example", 20), 8000);
+}
+
+void TestHostPacer::rememberedPacesStartTheRun_data()
+{
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<QString>("userLimits");
+    QTest::addColumn<double>("remembered");
+    QTest::addColumn<double>("pace");
+    QTest::newRow("used") << "whois.example"
+                          << "" << 3.0 << 3.0;
+    QTest::newRow("below the published limit") << "whois.nic.uk"
+                                               << "" << 2.0 << 2.0;
+    QTest::newRow("no slower than the published limit") << "whois.nic.uk"
+                                                        << "" << 6.0 << 5.0;
+    QTest::newRow("the user's limit overrides it") << "whois.example"
+                                                   << "whois.example=9/3" << 3.0 << 9.0;
+    QTest::newRow("never below the floor") << "whois.example"
+                                           << "" << 0.001 << HostPacer::kSlowestPace;
+}
+
+void TestHostPacer::rememberedPacesStartTheRun()
+{
+    QFETCH(QString, host);
+    QFETCH(QString, userLimits);
+    QFETCH(double, remembered);
+    QFETCH(double, pace);
+    HostPacer pacer = Pacer();
+    pacer.setUserLimits(*HostPacer::ParseLimits(userLimits));
+    pacer.Reset(100, {{host.toUpper(), {{remembered, 2}, -5000}}});
+    QCOMPARE(pacer.PaceOf(host), pace);
+    // A remembered host is not probed with slow start.
+    if (userLimits.isEmpty() && pace < 5)
+        QCOMPARE(pacer.LearnedPaces().value(host).at, -5000);
 }
 
 void TestHostPacer::hostsDoNotWaitForEachOther()
 {
     HostPacer pacer = Pacer();
-    pacer.Refused("whois.nic.uk", 0);
+    pacer.Refused("whois.nic.uk", 0, 0);
     for (int i = 0; i < 5; ++i)
         pacer.Started("whois.domain-registry.nl", 0);
     QVERIFY(pacer.WaitFor("whois.nic.uk", 10) > 0);
@@ -110,8 +224,8 @@ void TestHostPacer::limitsFromTheSetting_data()
     QTest::addColumn<double>("perSecond");
     QTest::addColumn<int>("maxOpen");
     QTest::newRow("one host") << "whois.nic.uk=2/1" << true << "whois.nic.uk" << 2.0 << 1;
-    QTest::newRow("two, blanks, a fraction") << " whois.a.example = 0.5 / 2 ; WHOIS.B.example=10/25;"
-                                             << true << "whois.a.example" << 0.5 << 2;
+    QTest::newRow("two, blanks, a fraction")
+        << " whois.a.example = 0.5 / 2 ; WHOIS.B.example=10/25;" << true << "whois.a.example" << 0.5 << 2;
     QTest::newRow("empty") << "" << true << "" << 0.0 << 0;
     QTest::newRow("no open count") << "whois.a.example=5" << false << "" << 0.0 << 0;
     QTest::newRow("too many open") << "whois.a.example=5/26" << false << "" << 0.0 << 0;

@@ -499,6 +499,7 @@ void TestMainWindow::closingStopsARunningCheck()
     TextFile::WriteAll(m_rig->program->registrarFile().path(),
                        QStringLiteral("com|127.0.0.1|%1|Enabled\r\n").arg(server.port()));
     m_rig->program->ReloadRegistrars();
+    QVERIFY(m_rig->program->SetHostLimits("127.0.0.1=0/25")); // all three at once, no probing
     const QString list = m_rig->folders.WriteList("mine.txt", {"a", "b", "c"});
     m_rig->program->selection().setHooks(
         {[list](const QString &, SourceSelection::ChosenList chosen) { chosen(list); }, {}, {}});
@@ -532,6 +533,7 @@ void TestMainWindow::runControlsFollowTheRun()
     FakeSocketFactory sockets;
     m_rig = std::make_unique<GuiRig>(ProgramOptions{.sockets = sockets.factory()});
     Form1 *window = Open();
+    QVERIFY(m_rig->program->SetHostLimits("whois.verisign-grs.com=0/25"));
     const QString list = m_rig->folders.WriteList("mine.txt", NumberedNames("n", 60));
     m_rig->program->selection().setHooks(
         {[list](const QString &, SourceSelection::ChosenList chosen) { chosen(list); }, {}, {}});
