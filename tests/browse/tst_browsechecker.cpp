@@ -7,7 +7,6 @@
 #include "tools/rdapd/RdapTestServer.h"
 #include "tools/whoisd/WhoisTestServer.h"
 
-#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -191,10 +190,8 @@ void TestBrowseChecker::tenThousandUnusableNamesArePassedOver()
 void TestBrowseChecker::aRefusedConnectionGivesUpAtOnce()
 {
     MakeState(ClosedPort(), 2000);
-    QElapsedTimer timer;
-    timer.start();
+    // Ticks of 2 s: a slot that waited for its timeout would not be done within the wait.
     QueueAndWait({"a.com", "b.com"}, 3000);
-    QVERIFY2(timer.elapsed() < 1500, qPrintable(QString("took %1 ms").arg(timer.elapsed())));
     QVERIFY(Items(BrowseState::List::Free).isEmpty() && Items(BrowseState::List::Taken).isEmpty());
 }
 

@@ -6,7 +6,6 @@
 #include "support/TestFolders.h"
 #include "tools/whoisd/WhoisTestServer.h"
 
-#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -127,11 +126,11 @@ void TestEngineLoopback::sixtyNamesFileEveryAnsweredName()
     }
     free.sort();
     taken.sort();
-    QElapsedTimer timer;
-    timer.start();
+    // The run ends with its answers: a run that waited for the watchdog (30 s) would not end
+    // within RunList's wait, and would have names without a verdict.
     RunList(names);
-    QVERIFY2(timer.elapsed() < 5000, "the run waited for the watchdog");
     QCOMPARE(m_checked.size(), 60);
+    QCOMPARE(Checked(CheckOutcome::Unchecked), QStringList());
     QCOMPARE(Checked(CheckOutcome::Mid), free);
     QCOMPARE(Checked(CheckOutcome::Registered), taken);
     QCOMPARE(m_program->results().heading(ResultLists::Mid), QString("Mid Profile (20)"));
@@ -283,10 +282,8 @@ void TestEngineLoopback::refusedPortEndsItsQueryAtOnce()
     MakeProgram({1000, 1000});
     WriteRegistrars({"com|127.0.0.1|" + QString::number(m_server->port()) + "|Enabled",
                      "org|127.0.0.1|" + QString::number(ClosedPort()) + "|Enabled"});
-    QElapsedTimer timer;
-    timer.start();
     RunList({"nobody.org", "taken1"});
-    QVERIFY2(timer.elapsed() < 3000, "the run waited for a server that refused");
+    // Given up at the refusal, not at the watchdog ("no answer within 30 seconds").
     QCOMPARE(Checked(CheckOutcome::Unchecked), QStringList{"nobody.org"});
     QVERIFY2(m_reasons.first().contains("127.0.0.1") && m_reasons.first().contains("refused"),
              qPrintable(m_reasons.first()));
