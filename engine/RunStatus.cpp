@@ -21,6 +21,30 @@ std::optional<QString> ProgressText(qint64 position, qint64 total)
     return QString::number(position) + QStringLiteral(" of ") + QString::number(total);
 }
 
+QString PacedText(const QList<HostPacer::Paced> &paced)
+{
+    return paced.isEmpty() ? QString() : QStringLiteral("Paced: %1").arg(paced.size());
+}
+
+QString PacedToolTip(const QList<HostPacer::Paced> &paced)
+{
+    if (paced.isEmpty())
+        return QString();
+    QStringList lines{QStringLiteral("Servers asked slower than their limit, after they refused to answer:")};
+    for (const HostPacer::Paced &host : paced) {
+        QString line = host.host + QStringLiteral(": ");
+        if (host.coolingMs > 0)
+            line += QStringLiteral("cooling down, %1 s left").arg((host.coolingMs + 999) / 1000);
+        if (host.coolingMs > 0 && host.perSecond > 0)
+            line += QStringLiteral(", then ");
+        if (host.perSecond > 0)
+            line += QStringLiteral("%1 queries a second")
+                        .arg(host.perSecond, 0, 'f', host.perSecond < 10 ? 1 : 0);
+        lines << line;
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
 QString OpenConnectionsText(qint64 position, qint64 total, int open)
 {
     if (total < position)

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "HostPacer.h"
+
+#include <QList>
 #include <QString>
 
 #include <optional>
@@ -14,5 +17,9 @@ QString IdleText(int panel);
 std::optional<QString> ProgressText(qint64 position, qint64 total);
 // "Open: 25", or "Open: Closing connections..." once the position has passed the total.
 QString OpenConnectionsText(qint64 position, qint64 total, int open);
+// "Paced: 2", and a tooltip with a line for each host: "whois.nic.uk: 2.4 queries a second" or
+// "whois.example.com: cooling down, 12 s left". Empty texts when no host is paced.
+QString PacedText(const QList<HostPacer::Paced> &paced);
+QString PacedToolTip(const QList<HostPacer::Paced> &paced);
 
 } // namespace RunStatus

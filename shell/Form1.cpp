@@ -280,6 +280,11 @@ void Form1::BuildStatusBar()
     uncheckedPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     uncheckedPanel->hide();
     StatusBar1->addPermanentWidget(uncheckedPanel);
+    pacedPanel = new QLabel(StatusBar1);
+    pacedPanel->setObjectName(QStringLiteral("PacedPanel"));
+    pacedPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    pacedPanel->hide();
+    StatusBar1->addPermanentWidget(pacedPanel);
 }
 
 void Form1::ConnectState()
@@ -301,6 +306,21 @@ void Form1::ConnectState()
             Command3->setFocus();
     });
     connect(&m_program.unchecked(), &UncheckedNames::countChanged, this, &Form1::ShowUncheckedCount);
+    connect(&m_program.engine(), &CheckEngine::pacingChanged, this, &Form1::ShowPacedHosts);
+    connect(&m_program.engine(), &CheckEngine::runStopped, this, &Form1::ShowPacedHosts);
+}
+
+void Form1::ShowPacedHosts()
+{
+    CheckEngine &engine = m_program.engine();
+    const QList<HostPacer::Paced> paced =
+        engine.isRunning() ? engine.pacer().PacedHosts(engine.Now()) : QList<HostPacer::Paced>();
+    const bool wasVisible = pacedPanel->isVisible();
+    pacedPanel->setText(RunStatus::PacedText(paced));
+    pacedPanel->setToolTip(RunStatus::PacedToolTip(paced));
+    pacedPanel->setVisible(!paced.isEmpty());
+    if (wasVisible != pacedPanel->isVisible())
+        ApplyLayout();
 }
 
 void Form1::ShowUncheckedCount(int count)
@@ -551,10 +571,13 @@ void Form1::ApplyLayout()
     for (size_t i = 0; i < panels.size(); ++i)
         panels.at(i)->setFixedWidth(ToPixels(layout.panelWidths.at(i)));
     // The count of names without a verdict takes its room from the connection panel.
-    if (uncheckedPanel->isVisible()) {
-        const int room = ToPixels(layout.panelWidths.at(2)) - uncheckedPanel->sizeHint().width() - 12;
-        panels.at(2)->setFixedWidth(std::max(40, room));
+    // So do the paced hosts.
+    int room = ToPixels(layout.panelWidths.at(2));
+    for (const QLabel *panel : {uncheckedPanel, pacedPanel}) {
+        if (panel->isVisible())
+            room -= panel->sizeHint().width() + 12;
     }
+    panels.at(2)->setFixedWidth(std::max(40, room));
     const int buttonWidth = layout.buttonWidth;
     for (const ResultList list : ResultLists::kAll) {
         const auto n = static_cast<size_t>(ControlIndex(list));

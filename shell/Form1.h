@@ -83,6 +83,7 @@ public:
     std::array<QLabel *, 3> panels{};
     // How many names of the last run got no verdict, and where they are kept.
     QLabel *uncheckedPanel = nullptr;
+    QLabel *pacedPanel = nullptr; // the hosts asked slower than their limit, while a run goes
     std::array<QAction *, 10> mnuEditItem{};
     std::array<QAction *, 9> mnuToolsItem{};
 
@@ -99,6 +100,7 @@ private:
     void ConnectState();
     void ShowControls();
     void ShowUncheckedCount(int count);
+    void ShowPacedHosts();
     void MeasureFit();
     void ApplyLayout();
     void ChooseCustomList(const QString &startFolder, std::function<void(std::optional<QString>)> chosen);

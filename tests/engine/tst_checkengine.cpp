@@ -408,6 +408,7 @@ void TestCheckEngine::unusableRepliesAreUnchecked()
 void TestCheckEngine::aRefusedNameIsAskedAgainAfterTheCoolDownThreeTimesAtMost()
 {
     QSignalSpy status(&Engine(), &CheckEngine::connectionStatus);
+    QSignalSpy pacing(&Engine(), &CheckEngine::pacingChanged);
     QVERIFY(Engine().Start(UseList({"a"})));
     FakeSocket &socket = m_sockets->at(0);
     QList<qint64> askedAt;
@@ -416,6 +417,14 @@ void TestCheckEngine::aRefusedNameIsAskedAgainAfterTheCoolDownThreeTimesAtMost()
         askedAt << m_clock->Now();
         socket.Answer("Your connection limit exceeded. Please slow down and try again later.\r\n");
         QVERIFY(m_checked.isEmpty() || ask == 3);
+        if (ask == 1) {
+            // The status bar names the host while it cools down.
+            QCOMPARE(pacing.count(), 1);
+            const QList<HostPacer::Paced> paced = Engine().pacer().PacedHosts(Engine().Now());
+            QCOMPARE(RunStatus::PacedText(paced), QString("Paced: 1"));
+            QVERIFY2(RunStatus::PacedToolTip(paced).contains("\nwhois.verisign-grs.com: cooling down, "),
+                     qPrintable(RunStatus::PacedToolTip(paced)));
+        }
     }
     // A host that answered nothing cools down 10 s, then 20 s (with jitter of a fifth).
     QVERIFY(askedAt.at(1) - askedAt.at(0) >= 8000 && askedAt.at(1) - askedAt.at(0) <= 12100);
