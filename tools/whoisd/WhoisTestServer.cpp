@@ -7,9 +7,8 @@
 #include <QTcpSocket>
 #include <QTimer>
 
-#include <sys/socket.h>
-
 #include <cmath>
+#include <sys/socket.h>
 
 QByteArray WhoisReplyRule::FreeReply()
 {
@@ -47,9 +46,9 @@ WhoisTestServer::WhoisTestServer(QObject *parent) : QObject(parent), m_server(ne
 
 WhoisTestServer::~WhoisTestServer() = default;
 
-bool WhoisTestServer::Listen(quint16 port)
+bool WhoisTestServer::Listen(quint16 port, const QHostAddress &address)
 {
-    return m_server->listen(QHostAddress::LocalHost, port);
+    return m_server->listen(address, port);
 }
 
 quint16 WhoisTestServer::port() const
@@ -71,6 +70,8 @@ void WhoisTestServer::setSeed(quint32 seed)
 
 bool WhoisTestServer::Throttled(qint64 now) const
 {
+    if (m_refuseFirstMs > 0 && now - m_queryTimes.first() < m_refuseFirstMs)
+        return true;
     if (m_throttleQueries <= 0)
         return false;
     int inWindow = 0;
@@ -146,9 +147,10 @@ void WhoisTestServer::OnQuery(QTcpSocket *socket, const QString &name)
     m_queries.append(name);
     m_queryTimes.append(now);
     const int connection = ++m_connectionsPerName[name.toLower()];
-    emit queryReceived(name);
-    if (Throttled(now)) {
-        ++m_refused;
+    const bool refused = Throttled(now);
+    m_refused += refused ? 1 : 0;
+    emit queryReceived(name); // refusedCount() counts this query already
+    if (refused) {
         SendPieces(socket, m_refusal, 1, 0, true);
         return;
     }

@@ -1,14 +1,14 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QHash>
+#include <QHostAddress>
+#include <QList>
 #include <QMetaType>
 #include <QObject>
 #include <QString>
 #include <QStringList>
-
-#include <QElapsedTimer>
-#include <QList>
 
 #include <functional>
 #include <random>
@@ -62,7 +62,7 @@ public:
     explicit WhoisTestServer(QObject *parent = nullptr);
     ~WhoisTestServer() override;
 
-    bool Listen(quint16 port = 0);
+    bool Listen(quint16 port = 0, const QHostAddress &address = QHostAddress(QHostAddress::LocalHost));
     quint16 port() const;
 
     void setDefaultRule(WhoisReplyRule rule) { m_defaultRule = std::move(rule); }
@@ -75,6 +75,12 @@ public:
     // Past `queries` queries within `windowMs` (counting every query received), the answer is
     // the refusal text, at once.
     void setThrottle(int queries, int windowMs, QByteArray refusal);
+    // Every query within `ms` of the first one gets the refusal text (a throttle episode).
+    void setRefuseFirst(int ms, QByteArray refusal)
+    {
+        m_refuseFirstMs = ms;
+        m_refusal = std::move(refusal);
+    }
     // Answers from recorded replies: for name.ext the first of FOLDER/name.ext.txt,
     // FOLDER/taken/ext_name.ext.txt, FOLDER/free/ext.txt, FOLDER/ext.txt; the rules otherwise.
     void setReplyFolder(const QString &folder) { m_replyFolder = folder; }
@@ -113,6 +119,7 @@ private:
     QList<qint64> m_queryTimes;
     int m_throttleQueries = 0;
     int m_throttleWindowMs = 0;
+    int m_refuseFirstMs = 0;
     QByteArray m_refusal;
     int m_refused = 0;
     QString m_replyFolder;

@@ -1,16 +1,20 @@
 // orvelle-whoisd: a whois server on 127.0.0.1 for trying the program and for benchmarks.
 //
-//   orvelle-whoisd [--port N] [--delay MS [--delay-sigma S] [--seed N]] [--pieces N] [--piece-gap MS]
+//   orvelle-whoisd [--port N] [--address 127.0.0.X] [--log-refusals] [--delay MS [--delay-sigma S] [--seed
+//   N]] [--pieces N] [--piece-gap MS]
 //                  [--free-every N | --free-pattern REGEX]
 //                  [--mode answer|close|hang|stream|reset|reset-halfway]
-//                  [--throttle K/T [--refusal TEXT]] [--replies FOLDER]
+//                  [--throttle K/T | --refuse-first MS] [--refusal TEXT] [--replies FOLDER]
 //
 // By default a name is free when the sum of its characters is divisible by 3, which marks
 // about a third of any list free; --free-pattern decides by a regular expression instead.
 // --delay-sigma makes the delay log-normal with median --delay and that spread, as real
 // registries answer. --throttle 5/1000 answers a refusal once more than 5 queries arrived within
-// 1000 ms. --replies answers from recorded reply files (see WhoisTestServer::setReplyFolder).
-// --port 0 (the default) picks a free port. The port is printed on the first line.
+// 1000 ms; --refuse-first 3000 refuses every query for 3 s from the first one. --replies answers from
+// recorded reply files (see WhoisTestServer::setReplyFolder).
+// --port 0 (the default) picks a free port. The port is printed on the first line; with
+// --log-refusals a line "refused NAME" follows for every refusal. --address listens on another
+// loopback address (127.0.0.0/8), so that two servers are two hosts to the program.
 
 #include "tools/whoisd/WhoisTestServer.h"
 
@@ -50,20 +54,30 @@ int main(int argc, char **argv)
                        "stream (data without end), reset (the reply, then a reset), "
                        "reset-halfway (half the reply, then a reset)."),
         QStringLiteral("MODE"), QStringLiteral("answer"));
-    const QCommandLineOption delaySigma(QStringLiteral("delay-sigma"),
-                                        QStringLiteral("Log-normal delays: the spread around the median --delay."),
-                                        QStringLiteral("S"), QStringLiteral("0"));
+    const QCommandLineOption delaySigma(
+        QStringLiteral("delay-sigma"),
+        QStringLiteral("Log-normal delays: the spread around the median --delay."), QStringLiteral("S"),
+        QStringLiteral("0"));
     const QCommandLineOption seed(QStringLiteral("seed"), QStringLiteral("Seed of the log-normal delays."),
                                   QStringLiteral("N"), QStringLiteral("20261208"));
     const QCommandLineOption throttle(QStringLiteral("throttle"),
-                                      QStringLiteral("Refuse past K queries within T ms."), QStringLiteral("K/T"));
-    const QCommandLineOption refusal(QStringLiteral("refusal"), QStringLiteral("The refusal text of --throttle."),
-                                     QStringLiteral("TEXT"),
-                                     QStringLiteral("Query rate limit exceeded. Try again later."));
-    const QCommandLineOption replies(QStringLiteral("replies"), QStringLiteral("Answer from recorded replies."),
-                                     QStringLiteral("FOLDER"));
-    parser.addOptions(
-        {port, delay, pieces, pieceGap, freeEvery, freePattern, mode, delaySigma, seed, throttle, refusal, replies});
+                                      QStringLiteral("Refuse past K queries within T ms."),
+                                      QStringLiteral("K/T"));
+    const QCommandLineOption refusal(
+        QStringLiteral("refusal"), QStringLiteral("The refusal text of --throttle."), QStringLiteral("TEXT"),
+        QStringLiteral("Query rate limit exceeded. Try again later."));
+    const QCommandLineOption refuseFirst(QStringLiteral("refuse-first"),
+                                         QStringLiteral("Refuse every query for MS ms from the first one."),
+                                         QStringLiteral("MS"));
+    const QCommandLineOption address(QStringLiteral("address"),
+                                     QStringLiteral("Loopback address to listen on (default 127.0.0.1)."),
+                                     QStringLiteral("ADDRESS"), QStringLiteral("127.0.0.1"));
+    const QCommandLineOption logRefusals(QStringLiteral("log-refusals"),
+                                         QStringLiteral("Print \"refused NAME\" for every refusal."));
+    const QCommandLineOption replies(
+        QStringLiteral("replies"), QStringLiteral("Answer from recorded replies."), QStringLiteral("FOLDER"));
+    parser.addOptions({port, delay, pieces, pieceGap, freeEvery, freePattern, mode, delaySigma, seed,
+                       throttle, refusal, replies, refuseFirst, address, logRefusals});
     parser.process(app);
 
     bool ok = true;
@@ -143,6 +157,15 @@ int main(int argc, char **argv)
         server.setThrottle(throttleQueries, throttleWindow, parser.value(refusal).toUtf8() + "\r\n");
     if (parser.isSet(replies))
         server.setReplyFolder(parser.value(replies));
+    if (parser.isSet(refuseFirst)) {
+        bool msOk = false;
+        const int ms = parser.value(refuseFirst).toInt(&msOk);
+        if (!msOk || ms < 1) {
+            std::fprintf(stderr, "orvelle-whoisd: --refuse-first needs a whole number of ms of at least 1\n");
+            return 2;
+        }
+        server.setRefuseFirst(ms, parser.value(refusal).toUtf8() + "\r\n");
+    }
     const bool usePattern = parser.isSet(freePattern);
     server.setRuleChooser([=](const QString &name) {
         bool free = false;
@@ -161,9 +184,25 @@ int main(int argc, char **argv)
         rule.pieceGapMs = gapMs;
         return rule;
     });
-    if (!server.Listen(static_cast<quint16>(portNumber))) {
-        std::fprintf(stderr, "orvelle-whoisd: cannot listen on 127.0.0.1 port %d\n", portNumber);
+    const QHostAddress listenAddress(parser.value(address));
+    if (!listenAddress.isLoopback()) {
+        std::fprintf(stderr, "orvelle-whoisd: --address needs a loopback address (127.0.0.0/8)\n");
+        return 2;
+    }
+    if (!server.Listen(static_cast<quint16>(portNumber), listenAddress)) {
+        std::fprintf(stderr, "orvelle-whoisd: cannot listen on %s port %d\n",
+                     qPrintable(listenAddress.toString()), portNumber);
         return 1;
+    }
+    if (parser.isSet(logRefusals)) {
+        QObject::connect(&server, &WhoisTestServer::queryReceived, &server, [&server](const QString &name) {
+            static int refused = 0;
+            if (server.refusedCount() == refused)
+                return;
+            refused = server.refusedCount();
+            std::printf("refused %s\n", qPrintable(name));
+            std::fflush(stdout);
+        });
     }
     std::printf("%u\n", static_cast<unsigned>(server.port()));
     std::fflush(stdout);

@@ -1,0 +1,117 @@
+#!/bin/bash
+# How the pacing of orvelle-check recovers from refusals, against the stand-alone test whois
+# server on loopback, and the peak memory of a run against endless replies:
+#   1. one name always refused ("WHOIS LIMIT EXCEEDED") among 400 answered at once: when the
+#      other 399 have their verdicts, and when the run ends;
+#   2. a server that refuses everything for its first 3 s and then answers at once: 2000 names;
+#   3. a server that allows 5 queries a second: 60 names, twice with the same settings (the
+#      second run starts at the pace the first one learned), with the refusals of each;
+#   4. two hosts, one refusing everything for 60 s: the speed of the other's 1000 names (50 ms
+#      answers) against the same names alone;
+#   5. 25 endless replies with 100 ms ticks: peak memory (RSS) of orvelle-check.
+#
+#   bench/pacing_bench.sh [build-folder]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build="${1:-build}"
+check="$build/orvelle-check"
+whoisd="$build/orvelle-whoisd"
+[ -x "$check" ] && [ -x "$whoisd" ] || { echo "build first: cmake --build $build" >&2; exit 2; }
+
+work="$(mktemp -d)"
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+start_server() { # name [whoisd options] -> sets port_<name>; refusals go to $work/<name>.log
+    local name="$1"
+    shift
+    "$whoisd" --port 0 --log-refusals "$@" > "$work/$name.log" &
+    pids+=($!)
+    for _ in $(seq 100); do [ -s "$work/$name.log" ] && break; sleep 0.05; done
+    printf -v "port_$name" '%s' "$(head -n1 "$work/$name.log")"
+}
+refusals() { grep -c '^refused' "$work/$1.log" || true; }
+stop_servers() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    pids=()
+}
+fresh_folders() { # registrar rows...
+    rm -rf "$work/app" "$work/settings"
+    mkdir -p "$work/app"
+    printf '%s\r\n' "$@" > "$work/app/registrars.txt"
+}
+# Runs orvelle-check on a list; every output line gets the seconds since the start in front.
+timed_check() { # list [--settings-kept]
+    local start=$EPOCHREALTIME
+    ORVELLE_APP_FOLDER="$work/app" ORVELLE_SETTINGS_DIR="$work/settings" "$check" "$1" 2> /dev/null |
+        while IFS= read -r line; do
+            printf '%.3f\t%s\n' "$(echo "$EPOCHREALTIME - $start" | bc -l)" "$line"
+        done > "$work/out" || true
+}
+last_time() { # pattern -> seconds of the last matching verdict line
+    grep -P "\t$1" "$work/out" | tail -n1 | cut -f1
+}
+
+# 1. One name always refused among 400.
+mkdir -p "$work/replies"
+printf 'WHOIS LIMIT EXCEEDED - SEE WWW.PIR.ORG/WHOIS FOR DETAILS\r\n' > "$work/replies/stray0200.com.txt"
+start_server stray --replies "$work/replies"
+fresh_folders "com|127.0.0.1|$port_stray|Enabled"
+seq -f "stray%04g" 1 400 > "$work/list.txt"
+timed_check "$work/list.txt"
+others=$(grep -vP '\tstray0200' "$work/out" | grep -cP '\t(High|Mid|Low|Registered)\t' || true)
+printf '1. one name always refused among 400: the %d others done after %.1f s (goal 25 s); run over after %.1f s (goal 120 s); %s\n' \
+    "$others" "$(grep -vP '\tstray0200|\tHigh \d' "$work/out" | grep -P '\t(High|Mid|Low|Registered)\t' | tail -n1 | cut -f1)" \
+    "$(tail -n1 "$work/out" | cut -f1)" "$(grep -P '\tstray0200' "$work/out" | cut -f2- | tr '\t' ' ')"
+stop_servers
+
+# 2. A throttle episode of 3 s.
+start_server episode --refuse-first 3000
+fresh_folders "com|127.0.0.1|$port_episode|Enabled"
+seq -f "episode%05g" 1 2000 > "$work/list.txt"
+timed_check "$work/list.txt"
+printf '2. refusing everything for 3 s, then answering: %s names with a verdict, run over after %.1f s (goal 45 s); %s\n' \
+    "$(grep -cP '\t(High|Mid|Low|Registered)\t' "$work/out")" "$(tail -n1 "$work/out" | cut -f1)" \
+    "$(tail -n1 "$work/out" | cut -f2)"
+stop_servers
+
+# 3. Five queries a second, twice.
+fresh_folders "com|127.0.0.1|0|Enabled"
+seq -f "five%03g" 1 60 > "$work/list.txt"
+for run in first second; do
+    start_server "five$run" --throttle 5/1000
+    port="port_five$run"
+    printf 'com|127.0.0.1|%s|Enabled\r\n' "${!port}" > "$work/app/registrars.txt"
+    timed_check "$work/list.txt"
+    printf '3. 5 queries a second, %s run: %s names with a verdict after %.1f s (goal 16 s), %d refusals (goal: %s)\n' \
+        "$run" "$(grep -cP '\t(High|Mid|Low|Registered)\t' "$work/out")" "$(tail -n1 "$work/out" | cut -f1)" \
+        "$(refusals "five$run")" "$([ $run = first ] && echo "10 at most" || echo none)"
+    stop_servers
+done
+
+# 4. A host that cools down does not slow the other.
+start_server fast --delay 50
+start_server cold --address 127.0.0.2 --refuse-first 60000
+fresh_folders "com|127.0.0.1|$port_fast|Enabled" "net|127.0.0.2|$port_cold|Enabled"
+seq -f "fast%04g.com" 1 1000 > "$work/alone.txt"
+timed_check "$work/alone.txt"
+alone=$(tail -n2 "$work/out" | head -n1 | cut -f1)
+seq 1 1000 | awk '{ printf "fast%04d.com\ncold%04d.net\n", $1, $1 }' > "$work/mixed.txt"
+rm -rf "$work/settings"
+timed_check "$work/mixed.txt"
+mixed=$(last_time '(High|Mid|Low|Registered)\tfast')
+printf '4. 1000 names of a fast host: alone %.2f s, beside a host cooling down %.2f s: %.0f%% of its speed alone (goal 90%%); run over after %.1f s\n' \
+    "$alone" "$mixed" "$(echo "100 * $alone / $mixed" | bc -l)" "$(tail -n1 "$work/out" | cut -f1)"
+stop_servers
+
+# 5. Peak memory against endless replies.
+start_server flood --mode stream
+fresh_folders "com|127.0.0.1|$port_flood|Enabled"
+seq -f "flood%02g" 1 25 > "$work/list.txt"
+/usr/bin/time -f '%M' -o "$work/rss" env ORVELLE_APP_FOLDER="$work/app" ORVELLE_SETTINGS_DIR="$work/settings" \
+    "$check" --tick-ms 100 "$work/list.txt" > /dev/null 2>&1 || true
+printf '5. 25 endless replies: peak memory %.1f MiB (goal 40 MiB)\n' "$(echo "$(cat "$work/rss") / 1024" | bc -l)"
