@@ -8,7 +8,7 @@ Program::Program(ProgramConfig config, const QString &appFolderRoot, const QStri
       m_paths(appFolderRoot, settingsRoot), m_settings(settingsRoot, m_config.productName),
       m_sockets(std::move(sockets)), m_resultFiles(m_paths.folder(), clock), m_unchecked(m_paths.unchecked()),
       m_engine(CheckEngine::Services{m_registrars, m_proxyMode, m_defaultExtension, m_results, m_resultFiles,
-                                     m_candidates, m_rdapBootstrap,
+                                     m_candidates, m_rdapBootstrap, m_phrases,
                                      [this](const QString &resumeKey, qint64 position) {
                                          return m_settings.StoreRunPosition(resumeKey, position);
                                      },

@@ -4,6 +4,7 @@
 #include "ProgramSettings.h"
 #include "SourceSelection.h"
 #include "engine/CheckEngine.h"
+#include "engine/WhoisPhrases.h"
 #include "results/PurchaseLink.h"
 #include "results/ResultFiles.h"
 #include "results/ResultLists.h"
@@ -59,6 +60,10 @@ public:
     // The RDAP services of extensions without a whois row (see Startup::LoadRdapBootstrap).
     const RdapBootstrap &rdapBootstrap() const { return m_rdapBootstrap; }
     void setRdapBootstrap(RdapBootstrap bootstrap) { m_rdapBootstrap = std::move(bootstrap); }
+    // How whois replies are read: the shipped phrase table and the user's additions (see
+    // Startup::LoadWhoisPhrases).
+    const WhoisPhrases &phrases() const { return m_phrases; }
+    void setPhrases(WhoisPhrases phrases) { m_phrases = std::move(phrases); }
     // The extension a candidate without a dot gets.
     const QString &defaultExtension() const { return m_defaultExtension; }
     void setDefaultExtension(const QString &extension) { m_defaultExtension = extension; }
@@ -105,6 +110,7 @@ private:
     SearchControls m_controls;
     CandidateFile m_candidates;
     RdapBootstrap m_rdapBootstrap;
+    WhoisPhrases m_phrases = WhoisPhrases::Shipped();
     CheckEngine m_engine;
     SourceSelection m_selection;
     QString m_currentDomain;

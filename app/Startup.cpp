@@ -79,6 +79,29 @@ QString LoadRdapBootstrap(Program &program, const QString &shippedFolder)
     return problem;
 }
 
+QString LoadWhoisPhrases(Program &program)
+{
+    WhoisPhrases phrases = WhoisPhrases::Shipped();
+    const QString own = program.paths().Join(QStringLiteral("\\whois-phrases.txt"));
+    QStringList problems;
+    if (QFileInfo::exists(own)) {
+        const std::optional<QString> text = TextFile::ReadAll(own);
+        if (text)
+            phrases.Add(*text, QFileInfo(own).fileName(), &problems);
+        else
+            problems << QStringLiteral("the file cannot be opened");
+    }
+    program.setPhrases(std::move(phrases));
+    if (problems.isEmpty())
+        return QString();
+    constexpr qsizetype kShown = 5;
+    QString shown = problems.mid(0, kShown).join(QStringLiteral("\n"));
+    if (problems.size() > kShown)
+        shown += QStringLiteral("\n(%1 more)").arg(problems.size() - kShown);
+    return QStringLiteral("Some lines of the phrase file \"%1\" cannot be read; they are passed over:\n%2")
+        .arg(own, shown);
+}
+
 QString ReadHostLimits(Program &program)
 {
     const QString text = program.settings().HostLimits();
@@ -98,8 +121,8 @@ bool Prepare(Program &program)
     EnsureDataFolders(program);
     LoadWhoisTable(program);
     ReadProxyMode(program);
-    for (const QString &problem :
-         {ReadHostLimits(program), LoadRdapBootstrap(program, ShippedDataFolder())}) {
+    for (const QString &problem : {ReadHostLimits(program), LoadRdapBootstrap(program, ShippedDataFolder()),
+                                   LoadWhoisPhrases(program)}) {
         if (!problem.isEmpty())
             qWarning("%s", qPrintable(problem));
     }

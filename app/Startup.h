@@ -26,6 +26,10 @@ void ReadProxyMode(Program &program);
 QString LoadRdapBootstrap(Program &program, const QString &shippedFolder);
 // The user's limits per whois host; a message for a setting that cannot be read, else empty.
 QString ReadHostLimits(Program &program);
+// Adds the lines of "whois-phrases.txt" in the application folder, when there is one, to the
+// shipped phrase table; a problem text naming the lines that cannot be read (they are passed
+// over), or an empty text.
+QString LoadWhoisPhrases(Program &program);
 // The steps above that orvelle-check and the tests take together: folder, data files and
 // folders, whois table, proxy switch. False when the folder cannot be made.
 bool Prepare(Program &program);

@@ -95,7 +95,7 @@ void BrowseChecker::ReplyComplete(WhoisSlot &slot)
         slot.CloseConnection();
         return;
     }
-    FinishCheck(slot, JudgeReplyBytes(slot.reply(), {slot.name()}).verdict);
+    FinishCheck(slot, JudgeReplyBytes(slot.reply(), {slot.name(), slot.host(), m_services.phrases}).verdict);
 }
 
 void BrowseChecker::RdapAnswered(WhoisSlot &slot, const RdapAnswer &answer)

@@ -33,6 +33,8 @@ public:
         const bool &proxyMode;
         ResultLists &lists;
         ResultFiles &files;
+        // How replies are read; none: the shipped phrase table.
+        const WhoisPhrases *phrases = nullptr;
     };
     static constexpr int kSkipsPerTurn = 1000;
 

@@ -38,13 +38,13 @@ Form5::Form5(Program &program, WebBrowser *browser, WebBrowser *frameBrowser, Br
     setObjectName(QStringLiteral("Form5"));
     setWindowTitle(QStringLiteral("Browse for Domains"));
     setWindowIcon(QIcon(ProgramEmblem(64)));
-    m_state =
-        std::make_unique<BrowseState>(BrowseState::Services{{program.registrars(), program.proxyModeFlag(),
-                                                             program.results(), program.resultFiles()},
-                                                            program.paths().browseQueue(),
-                                                            program.config().excludedLinkTexts,
-                                                            program.socketFactory()},
-                                      timings);
+    m_state = std::make_unique<BrowseState>(
+        BrowseState::Services{{program.registrars(), program.proxyModeFlag(), program.results(),
+                               program.resultFiles(), &program.phrases()},
+                              program.paths().browseQueue(),
+                              program.config().excludedLinkTexts,
+                              program.socketFactory()},
+        timings);
     BuildControls();
     ConnectBrowsers();
     resize(1000, 700);

@@ -364,7 +364,8 @@ void CheckEngine::ReplyComplete(WhoisSlot &slot)
         return;
     }
     slot.StopTimer();
-    const Judgement judgement = JudgeReplyBytes(slot.reply(), {slot.name()});
+    const Judgement judgement =
+        JudgeReplyBytes(slot.reply(), {slot.name(), slot.host(), &m_services.phrases});
     if (judgement.problem == Judgement::Problem::RateLimited) {
         Refused(slot);
         return;

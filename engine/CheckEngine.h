@@ -4,6 +4,7 @@
 #include "HostPacer.h"
 #include "RdapBootstrap.h"
 #include "RunRequest.h"
+#include "WhoisPhrases.h"
 #include "WhoisSlot.h"
 #include "platform/SocketComponent.h"
 
@@ -90,6 +91,8 @@ public:
         CandidateFile &candidates;
         // The RDAP services of extensions without a row.
         const RdapBootstrap &rdapBootstrap;
+        // How whois replies are read.
+        const WhoisPhrases &phrases;
         // Stores a run's position under its resume key (when not empty) and the run-wide key;
         // false when it could not be stored.
         std::function<bool(const QString &resumeKey, qint64 position)> storePosition;

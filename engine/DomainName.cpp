@@ -3,9 +3,8 @@
 #include <QList>
 #include <QStringList>
 
-#include <idn2.h>
-
 #include <algorithm>
+#include <idn2.h>
 
 namespace {
 
@@ -67,4 +66,16 @@ std::optional<QString> AsciiDomainName(const QString &name)
     idn2_free(converted);
     // An ASCII name keeps its own letters; the conversion only checked it.
     return isAscii ? name : ascii;
+}
+
+QString UnicodeDomainName(const QString &name)
+{
+    if (!name.contains(QLatin1String("xn--"), Qt::CaseInsensitive))
+        return name;
+    char *converted = nullptr;
+    const QByteArray ascii = name.toLower().toUtf8();
+    const int status = idn2_to_unicode_8z8z(ascii.constData(), &converted, 0);
+    const QString unicode = status == IDN2_OK ? QString::fromUtf8(converted) : name;
+    idn2_free(converted);
+    return unicode;
 }

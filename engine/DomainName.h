@@ -12,3 +12,8 @@
 // octets. An ASCII name with an empty label (".com") is left as it is, for the caller to judge;
 // with letters outside ASCII it is refused.
 std::optional<QString> AsciiDomainName(const QString &name);
+
+// The form of a domain name to show and compare with what people write: A-labels become their
+// letters ("xn--bcher-kva.com" -> "bücher.com"); a name without A-labels, or one that cannot be
+// converted, stays as it is.
+QString UnicodeDomainName(const QString &name);

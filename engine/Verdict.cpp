@@ -1,191 +1,151 @@
 #include "Verdict.h"
 
+#include "DomainName.h"
+#include "WhoisPhrases.h"
 #include "platform/TextFile.h"
 
+#include <QRegularExpression>
 #include <QStringDecoder>
 #include <QStringList>
 #include <QStringView>
-#include <QUrl>
 
 #include <algorithm>
 
 namespace {
 
-// Not-registered statements, as the start of a line (compared case-folded, with comment marks,
-// blanks in front and runs of blanks inside taken away). Each is a registry's own sentence or
-// status line; none is the start of a line in a reply for a registered name.
-const QStringList kNotRegisteredLineStarts = {
-    // "not found" family
-    QStringLiteral("not found"), // "NOT FOUND", "Not found: x.ca", "%% NOT FOUND"
-    QStringLiteral("no found"),
-    QStringLiteral("domain not found"),
-    QStringLiteral("no data found"),
-    QStringLiteral("no entries found"), // "%% No entries found in the ... Database."
-    QStringLiteral("error:101: no entries found"),
-    QStringLiteral("no matching record"),
-    QStringLiteral("no match!!"),
-    QStringLiteral("no match:"), // "NO MATCH: x.edu"
-    QStringLiteral("nincs talalat / no match"),
-    QStringLiteral("object_not_found"),
-    QStringLiteral("nothing found for this query"),
-    QStringLiteral("the requested domain was not found"),
-    QStringLiteral("this query returned 0 objects"),
-    QStringLiteral("no information available about domain name"),
-    QStringLiteral("invalid query or domain name not known"),
-    // "does not exist" family
-    QStringLiteral("the queried object does not exist"),
-    QStringLiteral("object does not exist"),
-    // "not registered" family
-    QStringLiteral("the domain has not been registered"),
-    QStringLiteral("this domain name has not been registered"),
-    QStringLiteral("the domain name is not registered"),
-    QStringLiteral("error:103: domain is not registered"),
-    // status lines
-    QStringLiteral("status: free"),
-    QStringLiteral("status: available"),
-    QStringLiteral("domain status: no object found"),
-    QStringLiteral("query_status: 220 available"),
-};
-
-// Refusals: a server that will not answer now says so with one of these, anywhere in its reply.
-const QStringList kRefusalTexts = {
-    QStringLiteral("limit exceeded"), // "WHOIS LIMIT EXCEEDED", "Query rate limit exceeded" ...
-    QStringLiteral("requests per minute exceeded"),
-    QStringLiteral("connection limit reached"),
-    QStringLiteral("exceeded allowed connection rate"),
-    QStringLiteral("query rate reached"),
-    QStringLiteral("allowed queries exceeded"),
-    QStringLiteral("exceeded your query limit"),
-    QStringLiteral("quota exceeded"),
-    QStringLiteral("query quota"),
-    QStringLiteral("too many requests"),
-    QStringLiteral("too many connections"),
-    QStringLiteral("access control limit"),
-    QStringLiteral("error:201: access denied"),
-    QStringLiteral("server too busy"),
-    QStringLiteral("queried interval is too short"),
-    QStringLiteral("please go away"),
-    QStringLiteral("only 1 request per second"),
-};
-// These are refusals in a short reply only: terms of use printed with every answer say that
-// access "is rate limited" and what happens when "too many queries" arrive.
-const QStringList kShortReplyRefusalTexts = {
-    QStringLiteral("rate limited"),
-    QStringLiteral("too many queries"),
-    QStringLiteral("excessive querying"),
-};
-constexpr int kShortReplyLines = 5;
-constexpr int kShortReplyCharacters = 500;
-// ...and these as a whole line.
-const QStringList kRefusalLines = {
-    QStringLiteral("timeout."),
-    QStringLiteral("timeout"),
-};
-
-// The texts are compared case-folded: the reply is folded once, not once per text. Replies are
-// nearly always ASCII, which is folded without the Unicode tables.
-QString Folded(const QString &text)
+// The forms of the asked name a reply may write: the A-label, or the name as written, in any
+// letter case; replies are compared without accents, so the written form is too.
+class AskedName
 {
-    QString folded(text.size(), Qt::Uninitialized);
-    QChar *out = folded.data();
-    for (const QChar c : text) {
-        const char16_t unit = c.unicode();
-        *out++ = unit < 0x80 ? QChar(unit >= u'A' && unit <= u'Z' ? unit + 32 : unit) : c.toCaseFolded();
+public:
+    explicit AskedName(const QString &name)
+        : m_ascii(AsciiOf(name)), m_written(WhoisPhrases::Folded(UnicodeDomainName(Trimmed(name).toString())))
+    {
     }
-    return folded;
-}
-
-QStringList Folded(const QStringList &texts)
-{
-    QStringList folded;
-    for (const QString &text : texts)
-        folded.append(Folded(text));
-    return folded;
-}
-
-bool ContainsAny(const QString &foldedText, const QStringList &foldedNeedles)
-{
-    return std::any_of(foldedNeedles.begin(), foldedNeedles.end(),
-                       [&](const QString &needle) { return foldedText.contains(needle); });
-}
-
-bool IsCommentMark(QChar c)
-{
-    return c == u'%' || c == u'#' || c == u'*' || c == u'>' || c == u'[' || c.isSpace();
-}
-
-// A folded line as the statements are written: comment marks and blanks in front and at the
-// end gone, every run of blanks inside one space.
-QString Normalised(QStringView line)
-{
-    qsizetype from = 0;
-    while (from < line.size() && IsCommentMark(line.at(from)))
-        ++from;
-    QString out;
-    out.reserve(line.size() - from);
-    bool blank = false;
-    for (const QChar c : line.sliced(from)) {
-        if (c.isSpace()) {
-            blank = true;
-            continue;
+    bool known() const { return !m_ascii.isEmpty(); }
+    // Whether a word of a reply names the asked name; without one, whether it looks like a name.
+    bool IsNamedBy(QStringView word) const
+    {
+        word = Trimmed(word);
+        if (!known())
+            return word.contains(QLatin1Char('.'));
+        return word == m_written || AsciiOf(word.toString()) == m_ascii ||
+               WhoisPhrases::Folded(UnicodeDomainName(word.toString())) == m_written;
+    }
+    // Whether a line names it in one of its words.
+    bool IsNamedIn(QStringView line) const
+    {
+        for (const QStringView word : line.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            if (IsNamedBy(word))
+                return true;
         }
-        if (blank && !out.isEmpty())
-            out += QLatin1Char(' ');
-        blank = false;
-        out += c;
+        return false;
     }
-    return out;
-}
 
-bool IsDomainShaped(QStringView text)
-{
-    return !text.isEmpty() && text.contains(QLatin1Char('.')) && !text.contains(QLatin1Char(' '));
-}
-
-// A statement that names the domain inside it: 'domain "x.se" not found.', "x.nl is free",
-// "Domain x.love is available for registration".
-bool IsNamedNotRegisteredLine(QStringView line)
-{
-    if (line.startsWith(QLatin1String("domain \"")) &&
-        (line.endsWith(QLatin1String("\" not found.")) || line.endsWith(QLatin1String("\" not found"))))
-        return true;
-    if (line.endsWith(QLatin1String(" is free")) && IsDomainShaped(line.chopped(8)))
-        return true;
-    return line.startsWith(QLatin1String("domain ")) &&
-           line.contains(QLatin1String(" is available for registration"));
-}
-
-// "No match for" anywhere, unless what it quotes is another name than the one asked.
-bool HasNoMatchFor(const QString &folded, const ReplyContext &context)
-{
-    static const QLatin1String kNoMatchFor("no match for");
-    QStringList asked;
-    if (!context.name.isEmpty()) {
-        asked << Folded(context.name) << Folded(QString::fromLatin1(QUrl::toAce(context.name)));
+private:
+    static QStringView Trimmed(QStringView word)
+    {
+        static const QString kAround = QStringLiteral("\"'()[]<>,;:!?");
+        while (!word.isEmpty() && (kAround.contains(word.front()) || word.front() == u'.'))
+            word = word.sliced(1);
+        while (!word.isEmpty() && (kAround.contains(word.back()) || word.back() == u'.'))
+            word.chop(1);
+        return word;
     }
-    for (qsizetype at = folded.indexOf(kNoMatchFor); at >= 0; at = folded.indexOf(kNoMatchFor, at + 1)) {
-        qsizetype next = at + kNoMatchFor.size();
-        while (next < folded.size() && folded.at(next) == u' ')
-            ++next;
-        if (asked.isEmpty() || next >= folded.size() || folded.at(next) != u'"')
-            return true;
-        const qsizetype close = folded.indexOf(QLatin1Char('"'), next + 1);
-        const QString quoted = folded.mid(next + 1, close < 0 ? -1 : close - next - 1);
-        if (asked.contains(quoted))
-            return true;
+    static QString AsciiOf(const QString &name)
+    {
+        const QString bare = Trimmed(name).toString();
+        if (bare.isEmpty())
+            return QString();
+        return AsciiDomainName(bare).value_or(bare).toLower();
+    }
+
+    QString m_ascii;
+    QString m_written;
+};
+
+QStringView WithoutTrailingPunctuation(QStringView text)
+{
+    while (!text.isEmpty() && QStringView(u".!:;").contains(text.back()))
+        text.chop(1);
+    return text;
+}
+
+// Whether a phrase's statement stands in the line (and, when it names a domain, names the asked
+// one).
+bool Matches(const WhoisPhrases::Phrase &phrase, const QString &line, bool shortReply, const AskedName &asked)
+{
+    using Anchor = WhoisPhrases::Anchor;
+    if (!line.contains(phrase.text))
+        return false;
+    if (phrase.pattern.isValid() && !phrase.pattern.pattern().isEmpty()) {
+        for (QRegularExpressionMatchIterator it = phrase.pattern.globalMatch(line); it.hasNext();) {
+            const QRegularExpressionMatch match = it.next();
+            if (!phrase.namesTheDomain || asked.IsNamedBy(match.capturedView(QStringLiteral("name"))))
+                return true;
+        }
+        return false;
+    }
+    switch (phrase.anchor) {
+    case Anchor::Line:
+        return WithoutTrailingPunctuation(line) == WithoutTrailingPunctuation(phrase.text);
+    case Anchor::Start: {
+        if (!line.startsWith(phrase.text))
+            return false;
+        const QStringView rest = QStringView(line).sliced(phrase.text.size());
+        // A field ("created:") counts with a value; a statement up to a word's end.
+        if (phrase.kind == WhoisPhrases::Kind::Registered)
+            return !phrase.text.endsWith(QLatin1Char(':')) || !rest.trimmed().isEmpty();
+        return rest.isEmpty() || !rest.front().isLetterOrNumber();
+    }
+    case Anchor::Contains:
+        return true;
+    case Anchor::NameLine:
+        return asked.IsNamedIn(line);
+    case Anchor::ShortReply:
+        return shortReply;
     }
     return false;
 }
 
-bool IsNotRegisteredLine(const QString &line, const QStringList &foldedStarts)
+// A field whose key speaks of a domain and whose value is the asked name: "Domain Name: X",
+// "nombre de dominio: x", "[Domain Name] x", "Domain name<TAB>x", or the key on a line of its own
+// and the value on the next.
+bool HasDomainField(const QStringList &lines, const AskedName &asked)
 {
-    if (line.startsWith(QLatin1String("no match for")))
-        return false; // judged by HasNoMatchFor, which looks at the name it quotes
-    for (const QString &start : foldedStarts) {
-        if (line.startsWith(start))
+    if (!asked.known())
+        return false;
+    static const QStringList kKeys = {QStringLiteral("domain"), QStringLiteral("dominio"),
+                                      QStringLiteral("domaine"), QStringLiteral("domein")};
+    constexpr qsizetype kLongestKey = 40;
+    const auto isKey = [](QStringView key) {
+        return key.size() <= kLongestKey && std::any_of(kKeys.begin(), kKeys.end(), [&](const QString &word) {
+                   return key.contains(word);
+               });
+    };
+    const auto firstWord = [](QStringView text) {
+        const qsizetype blank = text.indexOf(QLatin1Char(' '));
+        return blank < 0 ? text : text.left(blank);
+    };
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QStringView line = lines.at(i);
+        qsizetype split = line.indexOf(QLatin1Char(':'));
+        if (split < 0)
+            split = line.indexOf(QLatin1Char(']'));
+        if (split > 0) {
+            QStringView value = line.sliced(split + 1).trimmed();
+            if (value.isEmpty() && i + 1 < lines.size())
+                value = lines.at(i + 1);
+            if (isKey(line.left(split)) && asked.IsNamedBy(firstWord(value)))
+                return true;
+            continue;
+        }
+        // "domain name x.ch": a key of words, then the name.
+        const qsizetype last = line.lastIndexOf(QLatin1Char(' '));
+        if (last > 0 && isKey(line.left(last)) && asked.IsNamedBy(line.sliced(last + 1)))
             return true;
     }
-    return IsNamedNotRegisteredLine(line);
+    return false;
 }
 
 // A reply that is not text: NUL bytes, neither UTF-8 nor Windows-1252, or mostly control
@@ -209,34 +169,48 @@ bool IsUnreadable(const QByteArray &bytes)
     return controls * 2 > bytes.size();
 }
 
+constexpr int kShortReplyLines = 5;
+constexpr int kShortReplyCharacters = 500;
+
 } // namespace
 
 Judgement JudgeReplyText(const QString &reply, const ReplyContext &context)
 {
-    static const QStringList kFoldedRefusals = Folded(kRefusalTexts);
-    static const QStringList kFoldedShortReplyRefusals = Folded(kShortReplyRefusalTexts);
-    static const QStringList kFoldedNotRegistered = Folded(kNotRegisteredLineStarts);
+    using Kind = WhoisPhrases::Kind;
     if (reply.trimmed().isEmpty())
         return Judgement::Without(Judgement::Problem::EmptyReply);
-    const QString folded = Folded(reply);
+    const WhoisPhrases &table = context.phrases ? *context.phrases : WhoisPhrases::Shipped();
+    const QString folded = WhoisPhrases::Folded(reply);
     QStringList lines;
     for (const QStringView line : QStringView(folded).split(QLatin1Char('\n'))) {
-        if (QString normalised = Normalised(line); !normalised.isEmpty())
+        if (QString normalised = WhoisPhrases::NormalisedLine(line); !normalised.isEmpty())
             lines.append(std::move(normalised));
     }
-    // A refusal wins: a throttled server's text never makes a name free.
-    if (ContainsAny(folded, kFoldedRefusals) ||
-        (lines.size() <= kShortReplyLines && folded.size() <= kShortReplyCharacters &&
-         ContainsAny(folded, kFoldedShortReplyRefusals)) ||
-        std::any_of(lines.begin(), lines.end(),
-                    [](const QString &line) { return kRefusalLines.contains(line); }))
+    const bool shortReply = lines.size() <= kShortReplyLines && folded.size() <= kShortReplyCharacters;
+    const AskedName asked(context.name);
+    const QString host = context.host.toLower();
+    const auto stated = [&](Kind kind) {
+        for (const WhoisPhrases::Phrase &phrase : table.phrases()) {
+            if (phrase.kind != kind || (!phrase.host.isEmpty() && phrase.host != host))
+                continue;
+            for (const QString &line : lines) {
+                if (Matches(phrase, line, shortReply, asked))
+                    return true;
+            }
+        }
+        return false;
+    };
+    // A refusal wins: a throttled server's text never makes a name free or taken.
+    if (stated(Kind::Refusal))
         return Judgement::Without(Judgement::Problem::RateLimited);
-    if (HasNoMatchFor(folded, context))
+    if (stated(Kind::NotServed))
+        return {Verdict::NoVerdict, Judgement::Problem::NotServed,
+                QStringLiteral("whois server refuses this client (%1)").arg(context.host)};
+    if (stated(Kind::NotFound))
         return Judgement::Of(Verdict::Free);
-    if (std::any_of(lines.begin(), lines.end(),
-                    [](const QString &line) { return IsNotRegisteredLine(line, kFoldedNotRegistered); }))
-        return Judgement::Of(Verdict::Free);
-    return Judgement::Of(Verdict::Taken);
+    if (stated(Kind::Registered) || HasDomainField(lines, asked))
+        return Judgement::Of(Verdict::Taken);
+    return Judgement::Without(Judgement::Problem::NotUnderstood);
 }
 
 Judgement JudgeReplyBytes(const QByteArray &reply, const ReplyContext &context)
@@ -271,6 +245,10 @@ QString Judgement::ReasonText(Problem problem)
         return QStringLiteral("rate limited");
     case Problem::Unreadable:
         return QStringLiteral("unreadable reply");
+    case Problem::NotUnderstood:
+        return QStringLiteral("reply not understood");
+    case Problem::NotServed:
+        return QStringLiteral("whois server refuses this client");
     }
     return QString();
 }

@@ -11,11 +11,16 @@ enum class Verdict
     NoVerdict // no usable answer: empty, not text, or the server refused to answer (rate limit)
 };
 
-// What a reply was an answer to. With a name, a "No match for" that quotes another domain is no
-// evidence for this one.
+class WhoisPhrases;
+
+// What a reply was an answer to: the asked name (a statement or a domain field that names
+// another name is no evidence for this one), the server that answered (phrases may be limited to
+// one), and the phrase table (none: the shipped one).
 struct ReplyContext
 {
     QString name;
+    QString host = {};
+    const WhoisPhrases *phrases = nullptr;
 };
 
 // A verdict with, when there is none, what was wrong and the reason in words.
@@ -25,8 +30,10 @@ struct Judgement
     {
         None,
         EmptyReply,
-        RateLimited, // the server refused to answer now: ask again later
-        Unreadable   // not text
+        RateLimited,   // the server refused to answer now: ask again later
+        Unreadable,    // not text
+        NotUnderstood, // neither a not-found statement nor a registration
+        NotServed      // the server does not serve this client or query: asking again will not help
     };
     static QString ReasonText(Problem problem);
 
@@ -38,14 +45,16 @@ struct Judgement
     static Judgement Without(Problem problem) { return {Verdict::NoVerdict, problem, ReasonText(problem)}; }
 };
 
-// Judges a whole reply by its meaning:
-// - no verdict for an empty reply, and for one that holds a refusal (a rate-limit or
-//   access-limit statement) anywhere: a refusal wins over every not-registered statement;
-// - free for "No match for" anywhere (any letter case), unless it quotes another name than the
-//   one asked; and for a line that starts with one of the registries' not-registered statements
-//   ("Domain not found", "No entries found", "The queried object does not exist", "Status: free",
-//   "<name> is free" ...), comment marks ("%", "#", ">>>") and blanks in front of it aside;
-// - registered otherwise.
+// Judges a whole reply by its meaning, on the evidence it gives (see WhoisPhrases for how
+// statements are matched):
+// - no verdict for an empty reply, and for one that holds a refusal anywhere: a refusal wins over
+//   everything ("rate limited"); no verdict either when the server says it does not serve this
+//   client ("whois server refuses this client (host)");
+// - free when a not-found statement stands as a whole line, at a line's start or, for short
+//   phrases, in a line that names the asked name; a statement about another name does not count;
+// - registered when the reply shows a registration: a domain field that names the asked name, or
+//   registration facts (dates, registrar, name servers, a registered/active/ok status);
+// - otherwise no verdict: "reply not understood".
 Judgement JudgeReplyText(const QString &reply, const ReplyContext &context = {});
 // The same for the bytes as received: a reply that is not text (NUL bytes, mostly control
 // characters, or neither UTF-8 nor Windows-1252) is "unreadable reply".

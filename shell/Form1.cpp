@@ -408,7 +408,8 @@ void Form1::Load()
     Startup::ReadProxyMode(m_program);
     // One message for both: the window shows one message at a time.
     QStringList problems = {Startup::ReadHostLimits(m_program),
-                            Startup::LoadRdapBootstrap(m_program, Startup::ShippedDataFolder())};
+                            Startup::LoadRdapBootstrap(m_program, Startup::ShippedDataFolder()),
+                            Startup::LoadWhoisPhrases(m_program)};
     problems.removeAll(QString());
     if (!problems.isEmpty())
         ShowError(QStringLiteral("Whois servers"), problems.join(QStringLiteral("\n\n")));

@@ -27,6 +27,7 @@ private slots:
     void learnedPacesAreKeptForADay_data();
     void learnedPacesAreKeptForADay();
     void aRunStartsAtThePaceAnEarlierRunLearned();
+    void theUsersPhraseFileAddsToTheShippedOne();
     void namesWithoutVerdictAreKeptOnce();
     void aRunOverTheUncheckedFileKeepsWhatFailsAgain();
 
@@ -224,6 +225,20 @@ void TestProgram::aRunStartsAtThePaceAnEarlierRunLearned()
     QVERIFY(m_program->SetHostLimits(host + "=3/3"));
     QVERIFY(m_program->engine().Start({list, 1, 3, "CustWordNum"}));
     QCOMPARE(m_program->engine().pacer().PaceOf(host), 3.0);
+}
+
+void TestProgram::theUsersPhraseFileAddsToTheShippedOne()
+{
+    const qsizetype shipped = WhoisPhrases::Shipped().size();
+    QCOMPARE(Startup::LoadWhoisPhrases(*m_program), QString()); // no file: the shipped table
+    QCOMPARE(m_program->phrases().size(), shipped);
+    TextFile::WriteAll(m_program->paths().Join("\\whois-phrases.txt"),
+                       "not-found\tline\tnichts da\r\nnot-found\teverywhere\tnada\r\n");
+    const QString problem = Startup::LoadWhoisPhrases(*m_program);
+    QVERIFY2(problem.contains("whois-phrases.txt line 2: the anchor \"everywhere\""), qPrintable(problem));
+    QCOMPARE(m_program->phrases().size(), shipped + 1);
+    QCOMPARE(JudgeReplyText("Nichts da.", {"asked.zz", QString(), &m_program->phrases()}).verdict,
+             Verdict::Free);
 }
 
 void TestProgram::Run(const QString &path, const std::function<void(int slot, const QString &name)> &answer)

@@ -215,7 +215,7 @@ void TestCheckEngine::controlCharactersNeverReachTheWire()
     QCOMPARE(m_reasons, QStringList{"not a valid domain name"});
     // The name took no slot: the first one asks about the next name.
     QCOMPARE(m_sockets->at(1).connects.size(), 0);
-    m_sockets->at(0).Answer("No match for");
+    m_sockets->at(0).Answer("No match");
     QCOMPARE(m_sockets->at(0).sent, QStringList{"other.com\r\n"});
     QTRY_VERIFY(!Engine().isRunning());
     QCOMPARE(m_program->results().items(ResultList::Mid), QStringList{"other.com"});
@@ -240,7 +240,7 @@ void TestCheckEngine::aSlotThatFinishesTakesTheNextNameAtOnce()
     QVERIFY(Engine().Start(UseList(NumberedNames("name", 60))));
     QCOMPARE(open.last().first().toInt(), 25);
     // The other 24 are still waiting for their answers.
-    m_sockets->at(3).Answer("No match for");
+    m_sockets->at(3).Answer("No match");
     QCOMPARE(CheckedNames(CheckOutcome::Mid), QStringList{"name4.com"});
     QTRY_COMPARE(m_sockets->at(3).connects.size(), 2);
     m_sockets->at(3).RaiseConnected();
@@ -253,7 +253,7 @@ void TestCheckEngine::theRunStopsWhenItsLastNameIsAnswered()
     QSignalSpy stopped(&Engine(), &CheckEngine::runStopped);
     QVERIFY(Engine().Start(UseList({"a", "b", "c"})));
     for (int i = 0; i < 3; ++i)
-        m_sockets->at(i).Answer("taken");
+        m_sockets->at(i).Answer("Registrar: Example Registrar");
     QTRY_COMPARE(stopped.count(), 1);
     QVERIFY(!Engine().isRunning());
     QVERIFY(Engine().completed());
@@ -266,7 +266,7 @@ void TestCheckEngine::watchdogDropsAQueryThirtyTicksAfterItsOwnStart()
     QSignalSpy stopped(&Engine(), &CheckEngine::runStopped);
     QVERIFY(Engine().Start(UseList(NumberedNames("n", 26))));
     m_clock->Advance(15000);
-    m_sockets->at(0).Answer("No match for"); // n26 starts now, on slot 0
+    m_sockets->at(0).Answer("No match"); // n26 starts now, on slot 0
     // The 24 others never answer (their slots ask again every ten ticks): dropped 30 ticks after
     // their start, n26 not yet.
     m_clock->Advance(14999);
@@ -325,7 +325,7 @@ void TestCheckEngine::refusedServerGivesUpAtOnce()
     QSignalSpy stopped(&Engine(), &CheckEngine::runStopped);
     QVERIFY(Engine().Start(UseList({"a.org", "b"})));
     m_sockets->at(0).RaiseFailed(SocketComponent::Error::Refused);
-    m_sockets->at(1).Answer("taken");
+    m_sockets->at(1).Answer("Registrar: Example Registrar");
     // The run does not wait for the watchdog.
     QTRY_COMPARE(stopped.count(), 1);
     QCOMPARE(CheckedNames(CheckOutcome::Unchecked), QStringList{"a.org"});
@@ -365,7 +365,7 @@ void TestCheckEngine::reconnectsKeepToTheHostsLimit()
     QCOMPARE(m_sockets->at(1).connects.size(), 1);
     m_clock->Advance(5000);
     QCOMPARE(m_sockets->at(0).connects.size(), 1); // the host's one connection is b's
-    m_sockets->at(1).Answer("No match for");
+    m_sockets->at(1).Answer("No match");
     QCOMPARE(m_sockets->at(0).connects.size(), 2);
 }
 
@@ -389,6 +389,10 @@ void TestCheckEngine::unusableRepliesAreUnchecked_data()
     QTest::addColumn<QString>("reason");
     QTest::newRow("empty") << QByteArray() << "empty reply";
     QTest::newRow("not text") << QByteArray("No match for\0\0\0\0", 16) << "unreadable reply";
+    QTest::newRow("not understood") << QByteArray("Thank you for your query.\r\n") << "reply not understood";
+    // Not asked again, and no cool-down: the next name of the host goes at once.
+    QTest::newRow("not served") << QByteArray("% 440 Request denied\r\n")
+                                << "whois server refuses this client (whois.verisign-grs.com)";
 }
 
 void TestCheckEngine::unusableRepliesAreUnchecked()
@@ -397,9 +401,11 @@ void TestCheckEngine::unusableRepliesAreUnchecked()
     QFETCH(QString, reason);
     QVERIFY(Engine().Start(UseList({"a", "b"})));
     m_sockets->at(0).Answer(reply);
-    m_sockets->at(1).Answer("No match for");
+    m_sockets->at(1).Answer("No match");
     QCOMPARE(CheckedNames(CheckOutcome::Unchecked), QStringList{"a.com"});
     QCOMPARE(m_reasons, QStringList{reason});
+    QVERIFY(!Engine().pacer().isCoolingDown("whois.verisign-grs.com", Engine().Now()));
+    QCOMPARE(m_sockets->at(0).connects.size(), 1);
     QCOMPARE(m_program->results().itemCount(ResultList::Registered), 0);
     QCOMPARE(m_program->results().items(ResultList::High), QStringList{"b.com"});
     QTRY_VERIFY(!Engine().isRunning()); // both slots finished: the run ended
@@ -453,7 +459,7 @@ void TestCheckEngine::aRefusedNameWaitsBehindItsHostsOtherNames()
         QVERIFY(m_clock->AdvanceUntil([&] { return m_sockets->at(0).connects.size() == i + 2; }, 30000, 100));
         m_sockets->at(0).RaiseConnected();
         asked << m_sockets->at(0).sent.last().trimmed();
-        m_sockets->at(0).Answer("taken");
+        m_sockets->at(0).Answer("Registrar: Example Registrar");
     }
     QCOMPARE(asked, (QStringList{"b.com", "c.com", "a.com"}));
     // Until a has its verdict, the stored position stays at it.
@@ -474,7 +480,7 @@ void TestCheckEngine::aSlowHostDoesNotHoldBackTheReadAhead()
         for (int i = 0; i < CheckEngine::kPoolSize; ++i) {
             FakeSocket &socket = m_sockets->at(i);
             if (socket.isOpen() && socket.connects.last().first == "whois.pir.org") {
-                socket.Answer("taken");
+                socket.Answer("Registrar: Example Registrar");
                 ++answered;
             }
         }
@@ -507,7 +513,7 @@ void TestCheckEngine::positionIsStoredUnderTheResumeKeyAndWordNumber()
 {
     QVERIFY(Engine().Start(UseList({"a", "b", "c"}, "FullWordNum")));
     for (int i = 0; i < 3; ++i)
-        m_sockets->at(i).Answer("taken");
+        m_sockets->at(i).Answer("Registrar: Example Registrar");
     QTRY_COMPARE(StoredSetting(*m_program, "Velquist", "FullWordNum", "1"), QString("4"));
     QCOMPARE(StoredSetting(*m_program, "Velquist", "wordNumber", "0"), QString("4"));
     // A source without a key of its own stores "wordNumber" only.
@@ -524,15 +530,15 @@ void TestCheckEngine::storedPositionIsTheFirstNameWithoutVerdict()
     QVERIFY(Engine().Start(UseList(NumberedNames("n", 60))));
     // Every name of the batch but the first answered: a crash now must check n1 again.
     for (int i = 1; i < 25; ++i)
-        m_sockets->at(i).Answer("taken");
+        m_sockets->at(i).Answer("Registrar: Example Registrar");
     m_clock->Advance(200); // the position write delay
     QCOMPARE(StoredSetting(*m_program, "Velquist", "CustWordNum", "0"), QString("1"));
     QCOMPARE(Engine().resumePosition(), 1);
     // Slots 1 to 24 took 26 to 49 as they finished; n1 answers, then 26 to 28.
-    m_sockets->at(0).Answer("taken");
+    m_sockets->at(0).Answer("Registrar: Example Registrar");
     QTRY_COMPARE(m_sockets->at(3).connects.size(), 2);
     for (int i = 1; i <= 3; ++i)
-        m_sockets->at(i).Answer("taken");
+        m_sockets->at(i).Answer("Registrar: Example Registrar");
     m_clock->Advance(200);
     QCOMPARE(StoredSetting(*m_program, "Velquist", "CustWordNum", "0"), QString("29"));
     QCOMPARE(StoredSetting(*m_program, "Velquist", "wordNumber", "0"), QString("29"));
@@ -584,8 +590,8 @@ void TestCheckEngine::theOverflowNoticeComesBeforeTheRunEnds()
     connect(&Engine(), &CheckEngine::nameChecked, &listener, [&] { events << "name"; });
     connect(&Engine(), &CheckEngine::runStopped, &listener, [&] { events << "stopped"; });
     QVERIFY(Engine().Start(UseList({"freename1", "freename2"})));
-    m_sockets->at(0).Answer("No match for");
-    m_sockets->at(1).Answer("No match for");
+    m_sockets->at(0).Answer("No match");
+    m_sockets->at(1).Answer("No match");
     QCOMPARE(events, (QStringList{"notice", "name", "name", "stopped"}));
 }
 
@@ -650,21 +656,21 @@ void TestCheckEngine::failedOverflowWriteIsRetriedAfterAPoolsWorthOfNames()
     TextFile::WriteAll(overflow, "not a folder");
     QSignalSpy notices(&Engine(), &CheckEngine::backupNotice);
     QVERIFY(Engine().Start(UseList(NumberedNames("freename", 30))));
-    m_sockets->at(0).Answer("No match for");
-    m_sockets->at(1).Answer("No match for");
+    m_sockets->at(0).Answer("No match");
+    m_sockets->at(1).Answer("No match");
     QCOMPARE(m_errors.size(), 1);
     QVERIFY2(m_errors.first().contains(overflow), qPrintable(m_errors.first()));
     QCOMPARE(m_program->results().itemCount(ResultList::Low), 20001); // kept, not emptied
     // The folder is back; the next 24 names do not try again, the 25th does.
     QFile::remove(overflow);
     QDir().mkpath(overflow);
-    m_sockets->at(2).Answer("No match for");
+    m_sockets->at(2).Answer("No match");
     QCOMPARE(notices.count(), 0);
     for (int i = 3; i < 25; ++i)
-        m_sockets->at(i).Answer("taken");
+        m_sockets->at(i).Answer("Registrar: Example Registrar");
     QCOMPARE(notices.count(), 0);
     QTRY_COMPARE(m_sockets->at(0).connects.size(), 2);
-    m_sockets->at(0).Answer("No match for");
+    m_sockets->at(0).Answer("No match");
     QCOMPARE(notices.count(), 1);
     QCOMPARE(FileBytes(overflow + "/LowProfile.txt").count("\r\n"), 20003);
     QCOMPARE(m_errors.size(), 1);
@@ -677,7 +683,7 @@ void TestCheckEngine::listCutShortUnderTheRunStopsItWithAMessage()
     QVERIFY(Engine().Start(request));
     m_folders->WriteList("list.txt", NumberedNames("n", 10));
     for (int i = 0; i < 25; ++i)
-        m_sockets->at(i).Answer("taken");
+        m_sockets->at(i).Answer("Registrar: Example Registrar");
     QTRY_COMPARE(stopped.count(), 1);
     QCOMPARE(m_errors.size(), 1);
     QVERIFY2(m_errors.first().contains("became shorter"), qPrintable(m_errors.first()));
@@ -688,7 +694,7 @@ void TestCheckEngine::eventsAfterStopAreIgnored()
 {
     QVERIFY(Engine().Start(UseList({"a", "b"})));
     Engine().Stop();
-    m_sockets->at(0).Answer("No match for");
+    m_sockets->at(0).Answer("No match");
     QCOMPARE(m_program->results().itemCount(ResultList::High), 0);
     QCOMPARE(CheckedNames(CheckOutcome::Unchecked), (QStringList{"a.com", "b.com"}));
 }

@@ -1,19 +1,23 @@
 // orvelle-verdict-score: how the program reads real registries' whois replies.
 //
-//   orvelle-verdict-score FOLDER
+//   orvelle-verdict-score [--phrases FILE] FOLDER
 //
 // FOLDER holds free/<extension>.txt (replies for names that were not registered) and
 // taken/<extension>_<name>.txt (replies for registered names). Every reply goes through the
-// program's own verdict; the tool prints how many free replies read free, which ones did not,
-// and every taken reply that read free or without a verdict. Exit status 0, or 2 when the
-// folder cannot be read.
+// program's own verdict, for the name it was recorded for, with the shipped phrase table and the
+// lines of --phrases added. The tool prints the three outcomes for free and for taken replies,
+// the reasons of the replies without a verdict, and every reply not read right, by file. Exit
+// status 0, or 2 when the folder or the phrase file cannot be read.
 
 #include "engine/Verdict.h"
+#include "engine/WhoisPhrases.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
+#include <QMap>
+#include <QRegularExpression>
 
 #include <cstdio>
 
@@ -43,17 +47,59 @@ QString NameOfTakenFile(const QString &fileName)
     return name;
 }
 
+// The free replies were recorded for "likexian-have-no-money-to-register.<extension>", or for a
+// variant of it that the reply names (an international one for .se).
+QString NameOfFreeReply(const QString &fileName, const QByteArray &reply)
+{
+    static const QRegularExpression kRecorded(
+        QStringLiteral("(?:xn--)?likexian[a-z0-9-]*\\.[a-z0-9.-]*[a-z0-9]"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = kRecorded.match(QString::fromUtf8(reply));
+    if (match.hasMatch())
+        return match.captured().toLower();
+    return QStringLiteral("likexian-have-no-money-to-register.") + fileName.chopped(4);
+}
+
+struct Tally
+{
+    QMap<QString, int> outcomes;
+    QMap<QString, int> reasons;
+    QStringList wrong;
+};
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    const QStringList arguments = QCoreApplication::arguments();
-    if (arguments.size() != 2) {
-        std::fprintf(stderr, "usage: orvelle-verdict-score FOLDER (with free/ and taken/ in it)\n");
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Reads recorded whois replies with the program's verdict."));
+    parser.addHelpOption();
+    const QCommandLineOption phrasesOption(QStringLiteral("phrases"),
+                                           QStringLiteral("A phrase file to add to the shipped table."),
+                                           QStringLiteral("FILE"));
+    parser.addOption(phrasesOption);
+    parser.addPositionalArgument(QStringLiteral("FOLDER"), QStringLiteral("With free/ and taken/ in it."));
+    parser.process(app);
+    if (parser.positionalArguments().size() != 1) {
+        std::fprintf(stderr,
+                     "usage: orvelle-verdict-score [--phrases FILE] FOLDER (with free/ and taken/ in it)\n");
         return 2;
     }
-    const QDir root(arguments.at(1));
+    WhoisPhrases phrases = WhoisPhrases::Shipped();
+    if (parser.isSet(phrasesOption)) {
+        QFile file(parser.value(phrasesOption));
+        if (!file.open(QIODevice::ReadOnly)) {
+            std::fprintf(stderr, "orvelle-verdict-score: cannot read %s\n", qPrintable(file.fileName()));
+            return 2;
+        }
+        QStringList problems;
+        phrases.Add(QString::fromUtf8(file.readAll()), file.fileName(), &problems);
+        for (const QString &problem : problems)
+            std::fprintf(stderr, "orvelle-verdict-score: %s\n", qPrintable(problem));
+    }
+    const QDir root(parser.positionalArguments().first());
     const QDir freeDir(root.filePath(QStringLiteral("free")));
     const QDir takenDir(root.filePath(QStringLiteral("taken")));
     if (!freeDir.exists() || !takenDir.exists()) {
@@ -61,44 +107,49 @@ int main(int argc, char **argv)
                      qPrintable(root.absolutePath()));
         return 2;
     }
-    const auto read = [](const QDir &dir, const QString &fileName) {
-        QFile file(dir.filePath(fileName));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    const auto score = [&](const QDir &dir, Verdict expected, const auto &nameOf) {
+        Tally tally;
+        for (const QString &fileName : dir.entryList({QStringLiteral("*.txt")}, QDir::Files, QDir::Name)) {
+            QFile file(dir.filePath(fileName));
+            const QByteArray reply = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+            const Judgement judgement =
+                JudgeReplyBytes(reply, {nameOf(fileName, reply), QString(), &phrases});
+            ++tally.outcomes[QLatin1String(VerdictText(judgement))];
+            if (judgement.verdict == Verdict::NoVerdict)
+                ++tally.reasons[judgement.reason];
+            if (judgement.verdict != expected)
+                tally.wrong << QStringLiteral("%1 (%2%3)")
+                                   .arg(fileName, QLatin1String(VerdictText(judgement)),
+                                        judgement.reason.isEmpty() ? QString()
+                                                                   : QStringLiteral(": ") + judgement.reason);
+        }
+        return tally;
     };
-
-    int freeCount = 0;
-    int freeFound = 0;
-    QStringList missed;
-    for (const QString &fileName : freeDir.entryList({QStringLiteral("*.txt")}, QDir::Files, QDir::Name)) {
-        ++freeCount;
-        const Judgement judgement = JudgeReplyBytes(read(freeDir, fileName));
-        if (judgement.verdict == Verdict::Free)
-            ++freeFound;
-        else
-            missed << fileName + QStringLiteral(" (") + QLatin1String(VerdictText(judgement)) +
-                          QLatin1Char(')');
-    }
-    int takenCount = 0;
-    QStringList calledFree;
-    QStringList withoutVerdict;
-    for (const QString &fileName : takenDir.entryList({QStringLiteral("*.txt")}, QDir::Files, QDir::Name)) {
-        ++takenCount;
-        const Judgement judgement = JudgeReplyBytes(read(takenDir, fileName), {NameOfTakenFile(fileName)});
-        if (judgement.verdict == Verdict::Free)
-            calledFree << fileName;
-        else if (judgement.verdict == Verdict::NoVerdict)
-            withoutVerdict << fileName + QStringLiteral(" (") + judgement.reason + QLatin1Char(')');
-    }
-
-    std::printf("free replies:  %d, read free %d (%.1f%%), missed %lld\n", freeCount, freeFound,
-                freeCount > 0 ? 100.0 * freeFound / freeCount : 0.0, static_cast<long long>(missed.size()));
-    std::printf("taken replies: %d, called free %lld, without verdict %lld\n", takenCount,
-                static_cast<long long>(calledFree.size()), static_cast<long long>(withoutVerdict.size()));
-    for (const QString &file : missed)
-        std::printf("  free missed: %s\n", qPrintable(file));
-    for (const QString &file : calledFree)
-        std::printf("  taken called free: %s\n", qPrintable(file));
-    for (const QString &file : withoutVerdict)
-        std::printf("  taken without verdict: %s\n", qPrintable(file));
+    const Tally free = score(freeDir, Verdict::Free, NameOfFreeReply);
+    const Tally taken = score(takenDir, Verdict::Taken, [](const QString &fileName, const QByteArray &) {
+        return NameOfTakenFile(fileName);
+    });
+    const auto print = [](const char *what, const Tally &tally) {
+        int all = 0;
+        for (const int count : tally.outcomes)
+            all += count;
+        const auto share = [&](const char *outcome) {
+            const int count = tally.outcomes.value(QLatin1String(outcome));
+            return QStringLiteral("%1 %2 (%3%)")
+                .arg(QLatin1String(outcome))
+                .arg(count)
+                .arg(all > 0 ? 100.0 * count / all : 0.0, 0, 'f', 1);
+        };
+        std::printf("%s replies: %d; %s, %s, %s\n", what, all, qPrintable(share("free")),
+                    qPrintable(share("registered")), qPrintable(share("no verdict")));
+        for (auto it = tally.reasons.cbegin(); it != tally.reasons.cend(); ++it)
+            std::printf("  no verdict, %s: %d\n", qPrintable(it.key()), it.value());
+    };
+    print("free", free);
+    print("taken", taken);
+    for (const QString &file : free.wrong)
+        std::printf("  free reply read otherwise: %s\n", qPrintable(file));
+    for (const QString &file : taken.wrong)
+        std::printf("  taken reply read otherwise: %s\n", qPrintable(file));
     return 0;
 }
