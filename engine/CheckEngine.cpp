@@ -93,6 +93,7 @@ bool CheckEngine::Start(const RunRequest &request)
     m_reportedFailures.clear();
     m_position = request.firstPosition;
     m_storedPosition = -1;
+    m_shownPosition = -1;
     m_sourceExhausted = false;
     m_queues.clear();
     m_waitingCount = 0;
@@ -115,16 +116,24 @@ bool CheckEngine::Start(const RunRequest &request)
 
 qint64 CheckEngine::resumePosition() const
 {
-    qint64 first = m_position;
+    qint64 first = askPosition();
+    for (const HostQueue &queue : m_queues) {
+        for (const Waiting &waiting : queue.retries)
+            first = std::min(first, waiting.position);
+    }
     for (const auto &slot : m_slots) {
         if (slot->busy)
             first = std::min(first, slot->position);
     }
+    return first;
+}
+
+qint64 CheckEngine::askPosition() const
+{
+    qint64 first = m_position;
     for (const HostQueue &queue : m_queues) {
         if (!queue.fresh.empty())
             first = std::min(first, queue.fresh.front().position); // read in list order
-        for (const Waiting &waiting : queue.retries)
-            first = std::min(first, waiting.position);
     }
     return first;
 }
@@ -149,7 +158,6 @@ void CheckEngine::PumpOnce()
 {
     if (!m_running)
         return;
-    const qint64 readBefore = m_position;
     qint64 nextWake = ReconnectDueSlots();
     for (const auto &slotPointer : m_slots) {
         WhoisSlot &slot = *slotPointer;
@@ -169,8 +177,10 @@ void CheckEngine::PumpOnce()
         return;
     if (nextWake >= 0)
         m_pumpTimer->Start(std::min<qint64>(nextWake, 60000));
-    if (m_position != readBefore)
-        emit progress(m_position, m_request.total);
+    if (const qint64 asking = askPosition(); asking != m_shownPosition) {
+        m_shownPosition = asking;
+        emit progress(asking, m_request.total);
+    }
     ShowOpenConnections();
     StorePositionSoon();
     EndIfDone();

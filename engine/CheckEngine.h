@@ -132,6 +132,9 @@ public:
     qint64 position() const { return m_position; }
     // The position a later run continues from: the first name without a verdict yet.
     qint64 resumePosition() const;
+    // The position of the next name to ask for the first time: the first that waits for its
+    // host, or the next to read.
+    qint64 askPosition() const;
     WhoisSlot &slot(int index) { return *m_slots.at(static_cast<size_t>(index)); }
     HostPacer &pacer() { return m_pacer; }
     // The engine's clock, for what reads the pacer's state.
@@ -147,7 +150,8 @@ public:
 signals:
     void runStarted();
     void runStopped();
-    // The next position to read and the run's total, as names are read.
+    // The position of the next name to ask for the first time (the first one read ahead that
+    // waits for its host, or the next to read) and the run's total, as names are asked.
     void progress(qint64 position, qint64 total);
     void openConnections(int count);
     void connectionStatus(const QString &text);
@@ -239,6 +243,7 @@ private:
     bool m_pumpAgain = false;
     qint64 m_position = 0;
     qint64 m_storedPosition = -1;
+    qint64 m_shownPosition = -1;
     bool m_sourceExhausted = false;
     QHash<QString, HostQueue> m_queues; // by host
     int m_waitingCount = 0;

@@ -474,6 +474,7 @@ void TestCheckEngine::aSlowHostDoesNotHoldBackTheReadAhead()
     QStringList names;
     for (int i = 0; i < 3000; ++i)
         names << QStringLiteral("slow%1.com").arg(i) << QStringLiteral("fast%1.org").arg(i);
+    QSignalSpy progress(&Engine(), &CheckEngine::progress);
     QVERIFY(Engine().Start(UseList(names)));
     int answered = 0;
     for (int round = 0; round < 200; ++round) {
@@ -489,6 +490,9 @@ void TestCheckEngine::aSlowHostDoesNotHoldBackTheReadAhead()
     QVERIFY(Engine().waitingCount() <= CheckEngine::kHoldAtMost);
     // The slow host's first name still waits for its answer: the stored position is its own.
     QCOMPARE(Engine().resumePosition(), 1);
+    // The status bar shows the next name to ask, not how far the list was read ahead.
+    QCOMPARE(Engine().askPosition(), 3);
+    QCOMPARE(progress.last().first().toLongLong(), 3);
 }
 
 void TestCheckEngine::signalsFollowTheRun()
