@@ -8,7 +8,7 @@ Program::Program(ProgramConfig config, const QString &appFolderRoot, const QStri
       m_paths(appFolderRoot, settingsRoot), m_settings(settingsRoot, m_config.productName),
       m_sockets(std::move(sockets)), m_resultFiles(m_paths.folder(), clock), m_unchecked(m_paths.unchecked()),
       m_engine(CheckEngine::Services{m_registrars, m_proxyMode, m_defaultExtension, m_results, m_resultFiles,
-                                     m_candidates, m_rdapBootstrap, m_phrases,
+                                     m_candidates, m_rdapBootstrap, m_phrases, m_dnsFirst, m_dnsServers,
                                      [this](const QString &resumeKey, qint64 position) {
                                          return m_settings.StoreRunPosition(resumeKey, position);
                                      },
@@ -42,6 +42,14 @@ bool Program::SetHostLimits(const QString &text, QString *error)
     const std::optional<QHash<QString, HostLimit>> limits = HostPacer::ParseLimits(text, error);
     m_engine.pacer().setUserLimits(limits.value_or(QHash<QString, HostLimit>()));
     return limits.has_value();
+}
+
+bool Program::SetDnsServers(const QString &servers, QString *error)
+{
+    if (!DnsPrecheck::ServerList(servers, error))
+        return false;
+    m_dnsServers = servers;
+    return true;
 }
 
 bool Program::ReloadRegistrars()

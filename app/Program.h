@@ -64,6 +64,12 @@ public:
     // Startup::LoadWhoisPhrases).
     const WhoisPhrases &phrases() const { return m_phrases; }
     void setPhrases(WhoisPhrases phrases) { m_phrases = std::move(phrases); }
+    // Whether runs look names up in DNS first, and at which resolvers ("host:port, ..."; empty:
+    // the system's). Servers it cannot read are refused, with what was wrong.
+    bool dnsFirst() const { return m_dnsFirst; }
+    void setDnsFirst(bool on) { m_dnsFirst = on; }
+    const QString &dnsServers() const { return m_dnsServers; }
+    bool SetDnsServers(const QString &servers, QString *error = nullptr);
     // The extension a candidate without a dot gets.
     const QString &defaultExtension() const { return m_defaultExtension; }
     void setDefaultExtension(const QString &extension) { m_defaultExtension = extension; }
@@ -110,6 +116,8 @@ private:
     SearchControls m_controls;
     CandidateFile m_candidates;
     RdapBootstrap m_rdapBootstrap;
+    bool m_dnsFirst = true;
+    QString m_dnsServers;
     WhoisPhrases m_phrases = WhoisPhrases::Shipped();
     CheckEngine m_engine;
     SourceSelection m_selection;

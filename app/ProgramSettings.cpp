@@ -11,6 +11,8 @@ const QString kChkProxy = QStringLiteral("chkProxy");
 const QString kShowHelp = QStringLiteral("showHelp");
 const QString kHostLimits = QStringLiteral("hostLimits");
 const QString kLearnedPaces = QStringLiteral("learnedPaces");
+const QString kChkDns = QStringLiteral("chkDns");
+const QString kDnsServers = QStringLiteral("dnsServers");
 const QString kChkExt = QStringLiteral("chkExt");
 const QString kChkAdd = QStringLiteral("chkAdd");
 const QString kTxtMake = QStringLiteral("txtMake");
@@ -120,6 +122,21 @@ QString ProgramSettings::CustomExtension() const
 bool ProgramSettings::SetCustomExtension(const QString &extension)
 {
     return Write(m_productApp, kTxtCustom, extension);
+}
+
+bool ProgramSettings::DnsFirst() const
+{
+    return Read(m_productApp, kChkDns, QStringLiteral("1")) != QLatin1String("0");
+}
+
+bool ProgramSettings::SetDnsFirst(bool on)
+{
+    return Write(m_productApp, kChkDns, Flag(on));
+}
+
+QString ProgramSettings::DnsServers() const
+{
+    return Read(m_productApp, kDnsServers, QString());
 }
 
 QString ProgramSettings::HostLimits() const

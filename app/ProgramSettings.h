@@ -44,6 +44,11 @@ public:
     // The user's limits per whois host, "host=perSecond/maxOpen; ..." (empty: the built-in ones).
     QString HostLimits() const;
     bool SetHostLimits(const QString &text);
+    // "Check DNS First" (on unless "0" is stored), and the resolvers "host:port, ..." (empty:
+    // the system's).
+    bool DnsFirst() const;
+    bool SetDnsFirst(bool on);
+    QString DnsServers() const;
     // The paces whois hosts learned in earlier runs, "host=perSecond/maxOpen@time; ...", with the
     // time they were learned (UTC). Entries older than kPaceKeptFor at `now`, and entries that
     // cannot be read, are left out.

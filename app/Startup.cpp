@@ -102,6 +102,20 @@ QString LoadWhoisPhrases(Program &program)
         .arg(own, shown);
 }
 
+QString ReadDnsSettings(Program &program)
+{
+    program.setDnsFirst(program.settings().DnsFirst());
+    const QString servers = program.settings().DnsServers();
+    QString error;
+    if (program.SetDnsServers(servers, &error))
+        return QString();
+    program.SetDnsServers(QString());
+    return QStringLiteral(
+               "The DNS servers \"%1\" in the settings cannot be read (%2); the system's resolvers are "
+               "used.")
+        .arg(servers, error);
+}
+
 QString ReadHostLimits(Program &program)
 {
     const QString text = program.settings().HostLimits();
@@ -122,7 +136,7 @@ bool Prepare(Program &program)
     LoadWhoisTable(program);
     ReadProxyMode(program);
     for (const QString &problem : {ReadHostLimits(program), LoadRdapBootstrap(program, ShippedDataFolder()),
-                                   LoadWhoisPhrases(program)}) {
+                                   LoadWhoisPhrases(program), ReadDnsSettings(program)}) {
         if (!problem.isEmpty())
             qWarning("%s", qPrintable(problem));
     }

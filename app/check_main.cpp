@@ -10,6 +10,7 @@
 
 #include "app/Program.h"
 #include "app/Startup.h"
+#include "engine/RunStatus.h"
 #include "platform/TcpSocketComponent.h"
 #include "platform/WholeNumber.h"
 
@@ -67,7 +68,15 @@ int main(int argc, char **argv)
         QStringLiteral(
             "Limits per whois host instead of the stored setting, \"host=perSecond/maxOpen; ...\"."),
         QStringLiteral("TEXT"));
-    parser.addOptions({start, proxy, tick, hostLimits});
+    const QCommandLineOption dnsServer(
+        QStringLiteral("dns-server"),
+        QStringLiteral(
+            "Ask this DNS server (host:port) first instead of the system's resolvers; repeatable."),
+        QStringLiteral("HOST:PORT"));
+    const QCommandLineOption noDns(
+        QStringLiteral("no-dns"),
+        QStringLiteral("Do not look names up in DNS first; ask whois for every name."));
+    parser.addOptions({start, proxy, tick, hostLimits, dnsServer, noDns});
     parser.addPositionalArgument(QStringLiteral("LIST"), QStringLiteral("The list file, one name per line."));
     if (!parser.parse(QCoreApplication::arguments()))
         return Fail(kBadInput, parser.errorText());
@@ -106,6 +115,13 @@ int main(int argc, char **argv)
     if (QString problem;
         parser.isSet(hostLimits) && !program.SetHostLimits(parser.value(hostLimits), &problem))
         return Fail(kBadInput, QStringLiteral("--host-limits: %1").arg(problem));
+    if (QString problem; parser.isSet(dnsServer) &&
+                         !program.SetDnsServers(parser.values(dnsServer).join(QLatin1Char(',')), &problem))
+        return Fail(kBadInput, QStringLiteral("--dns-server: %1").arg(problem));
+    if (parser.isSet(noDns))
+        program.setDnsFirst(false);
+    else if (parser.isSet(dnsServer))
+        program.setDnsFirst(true);
 
     const qint64 total = program.candidates().CountCandidates(listPath);
     if (*startPosition > total && *startPosition > 1)
@@ -122,7 +138,7 @@ int main(int argc, char **argv)
             if (outcome == CheckOutcome::NotFiled)
                 return;
             ++counts[outcome];
-            if (outcome == CheckOutcome::Unchecked)
+            if (!reason.isEmpty())
                 std::printf("%s\t%s\t%s\n", qPrintable(CheckOutcomeName(outcome)), name.toUtf8().constData(),
                             UncheckedNames::OneLine(reason).toUtf8().constData());
             else
@@ -153,8 +169,11 @@ int main(int argc, char **argv)
     if (!engine.Start(RunRequest{listPath, *startPosition, total, QString()}))
         return engine.refusal() == CheckEngine::Refusal::BackupFailed ? kIncomplete : kBadInput;
     QCoreApplication::exec();
-    std::printf("High %d, Mid %d, Low %d, Registered %d, Unchecked %d\n", counts[CheckOutcome::High],
+    std::printf("High %d, Mid %d, Low %d, Registered %d, Unchecked %d", counts[CheckOutcome::High],
                 counts[CheckOutcome::Mid], counts[CheckOutcome::Low], counts[CheckOutcome::Registered],
                 counts[CheckOutcome::Unchecked]);
+    if (program.dnsFirst() && !program.proxyMode())
+        std::printf("; %s", qPrintable(RunStatus::DnsText(engine.dnsCounts())));
+    std::printf("\n");
     return engine.completed() && engine.everythingSaved() && !failed ? kComplete : kIncomplete;
 }

@@ -47,7 +47,7 @@ fresh_folders() { # registrar rows...
 # Runs orvelle-check on a list; every output line gets the seconds since the start in front.
 timed_check() { # list [--settings-kept]
     local start=$EPOCHREALTIME
-    ORVELLE_APP_FOLDER="$work/app" ORVELLE_SETTINGS_DIR="$work/settings" "$check" "$1" 2> /dev/null |
+    ORVELLE_APP_FOLDER="$work/app" ORVELLE_SETTINGS_DIR="$work/settings" "$check" --no-dns "$1" 2> /dev/null |
         while IFS= read -r line; do
             printf '%.3f\t%s\n' "$(echo "$EPOCHREALTIME - $start" | bc -l)" "$line"
         done > "$work/out" || true
@@ -113,5 +113,5 @@ start_server flood --mode stream
 fresh_folders "com|127.0.0.1|$port_flood|Enabled"
 seq -f "flood%02g" 1 25 > "$work/list.txt"
 /usr/bin/time -f '%M' -o "$work/rss" env ORVELLE_APP_FOLDER="$work/app" ORVELLE_SETTINGS_DIR="$work/settings" \
-    "$check" --tick-ms 100 "$work/list.txt" > /dev/null 2>&1 || true
+    "$check" --no-dns --tick-ms 100 "$work/list.txt" > /dev/null 2>&1 || true
 printf '5. 25 endless replies: peak memory %.1f MiB (goal 40 MiB)\n' "$(echo "$(cat "$work/rss") / 1024" | bc -l)"

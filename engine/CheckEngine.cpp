@@ -98,6 +98,26 @@ bool CheckEngine::Start(const RunRequest &request)
     m_queues.clear();
     m_waitingCount = 0;
     ++m_runNumber;
+    m_dnsQueue.clear();
+    m_dnsAsking.clear();
+    m_dnsCounts = {};
+    m_dnsTimeoutsInRow = 0;
+    // Proxy mode sends every question to one server, as the user asked: no DNS either.
+    m_dnsActive = m_services.dnsFirst && !m_services.proxyMode;
+    m_dnsAtStart = m_dnsActive;
+    if (m_dnsActive) {
+        if (!m_dns)
+            m_dns = std::make_unique<DnsPrecheck>();
+        QString error;
+        if (!m_dns->Configure(m_services.dnsServers, m_timings.dnsTimeoutMs, 2, &error)) {
+            m_dnsActive = false;
+            m_dnsAtStart = false;
+            emit errorRaised(QStringLiteral("DNS"),
+                             QStringLiteral("The DNS servers \"%1\" cannot be used (%2); every name is asked "
+                                            "over whois.")
+                                 .arg(m_services.dnsServers, error));
+        }
+    }
     m_shownOpen = -1;
     m_overflowFailed = false;
     QHash<QString, HostPacer::Learned> remembered;
@@ -131,6 +151,10 @@ qint64 CheckEngine::resumePosition() const
 qint64 CheckEngine::askPosition() const
 {
     qint64 first = m_position;
+    if (!m_dnsQueue.empty())
+        first = std::min(first, m_dnsQueue.front().position);
+    if (!m_dnsAsking.empty())
+        first = std::min(first, m_dnsAsking.begin()->second.position);
     for (const HostQueue &queue : m_queues) {
         if (!queue.fresh.empty())
             first = std::min(first, queue.fresh.front().position); // read in list order
@@ -159,6 +183,7 @@ void CheckEngine::PumpOnce()
     if (!m_running)
         return;
     qint64 nextWake = ReconnectDueSlots();
+    AskDns();
     for (const auto &slotPointer : m_slots) {
         WhoisSlot &slot = *slotPointer;
         if (slot.busy)
@@ -166,7 +191,8 @@ void CheckEngine::PumpOnce()
         std::optional<Waiting> ready;
         while (m_running && !ready) {
             ready = TakeReady(nextWake);
-            if (!ready && (m_sourceExhausted || !RoomToRead() || !ReadAhead()))
+            // While DNS runs ahead, the list is read for DNS, and the slots get what it leaves.
+            if (!ready && (m_dnsActive || m_sourceExhausted || !RoomToRead() || !ReadAhead()))
                 break;
         }
         if (!ready || !m_running)
@@ -289,9 +315,16 @@ bool CheckEngine::ReadAhead()
         if (waiting.prepared.problem.started()) {
             if (!waiting.prepared.rdapBase.isEmpty())
                 m_pacer.MarkHttpHost(waiting.prepared.host);
-            const QString host = waiting.prepared.host;
-            m_queues[host].fresh.push_back(std::move(waiting));
             ++m_waitingCount;
+            if (m_dnsActive) {
+                m_dnsQueue.push_back(std::move(waiting));
+                continue;
+            }
+            if (m_dnsAtStart) {
+                ++m_dnsCounts.overWhois; // DNS turned itself off
+                emit dnsCountsChanged();
+            }
+            QueueForHost(std::move(waiting));
             continue;
         }
         if (waiting.prepared.problem.kind == WhoisSlot::StartResult::Kind::LookupFailed)
@@ -301,6 +334,84 @@ bool CheckEngine::ReadAhead()
             return false;
     }
     return !batch->lines.isEmpty() || !m_sourceExhausted;
+}
+
+void CheckEngine::QueueForHost(Waiting waiting)
+{
+    // DNS answers come in any order; a host's first asks stay in list order.
+    std::deque<Waiting> &fresh = m_queues[waiting.prepared.host].fresh;
+    auto at = fresh.end();
+    while (at != fresh.begin() && std::prev(at)->position > waiting.position)
+        --at;
+    fresh.insert(at, std::move(waiting));
+}
+
+void CheckEngine::AskDns()
+{
+    while (m_running && m_dnsActive && static_cast<int>(m_dnsAsking.size()) < kDnsInFlight) {
+        if (m_dnsQueue.empty()) {
+            if (m_sourceExhausted || !RoomToRead() || !ReadAhead())
+                break;
+            continue;
+        }
+        const quint64 id = ++m_dnsNextId;
+        Waiting &waiting = m_dnsAsking.emplace(id, std::move(m_dnsQueue.front())).first->second;
+        m_dnsQueue.pop_front();
+        m_dns->Ask(waiting.prepared.wireName,
+                   [this, id, run = m_runNumber](const DnsPrecheck::Result &result) {
+                       DnsAnswered(id, run, result);
+                   });
+    }
+}
+
+void CheckEngine::DnsAnswered(quint64 id, quint64 run, const DnsPrecheck::Result &result)
+{
+    using Answer = DnsPrecheck::Answer;
+    const auto found = m_dnsAsking.find(id);
+    if (run != m_runNumber || !m_running || found == m_dnsAsking.end())
+        return;
+    Waiting waiting = std::move(found->second);
+    m_dnsAsking.erase(found);
+    m_dnsTimeoutsInRow = result.answer == Answer::TimedOut ? m_dnsTimeoutsInRow + 1 : 0;
+    if (result.answer == Answer::Failed || result.answer == Answer::TimedOut)
+        ++m_dnsCounts.failures;
+    if (result.answer == Answer::Delegated) {
+        // Delegated is certainly registered: filed as a whois answer would be, with no question.
+        ++m_dnsCounts.registered;
+        --m_waitingCount;
+        Filing filing(m_services.lists, m_services.files);
+        const Filing::Result filed = filing.FileVerdict(waiting.prepared.name, Verdict::Taken);
+        if (!filed.saved)
+            ReportOnce(QStringLiteral("profile"),
+                       Filing::ProfileWriteFailed(m_services.files.lastFailedPath()));
+        CheckOverflow(filing);
+        emit dnsCountsChanged();
+        emit nameChecked(waiting.prepared.name, filed.outcome, QStringLiteral("delegated in DNS"));
+        StorePositionSoon();
+        Pump();
+        return;
+    }
+    // Not delegated, or no telling: whois or RDAP decides, as without DNS.
+    ++m_dnsCounts.overWhois;
+    QueueForHost(std::move(waiting));
+    if (m_dnsTimeoutsInRow >= kDnsTimeoutsToGiveUp)
+        TurnDnsOff();
+    emit dnsCountsChanged();
+    Pump();
+}
+
+void CheckEngine::TurnDnsOff()
+{
+    m_dnsActive = false;
+    m_dns->CancelAll();
+    for (auto &[id, waiting] : m_dnsAsking)
+        m_dnsQueue.push_back(std::move(waiting));
+    m_dnsAsking.clear();
+    m_dnsCounts.overWhois += static_cast<int>(m_dnsQueue.size());
+    for (Waiting &waiting : m_dnsQueue)
+        QueueForHost(std::move(waiting));
+    m_dnsQueue.clear();
+    emit connectionStatus(QStringLiteral("DNS does not answer: every name is asked over whois"));
 }
 
 void CheckEngine::StartOn(WhoisSlot &slot, Waiting waiting)
@@ -596,6 +707,16 @@ void CheckEngine::Stop()
                 dropped.emplace_back(waiting.position, waiting.prepared.name);
         }
     }
+    for (std::deque<Waiting> *names : {&m_dnsQueue}) {
+        for (const Waiting &waiting : *names)
+            dropped.emplace_back(waiting.position, waiting.prepared.name);
+    }
+    for (const auto &[id, waiting] : m_dnsAsking)
+        dropped.emplace_back(waiting.position, waiting.prepared.name);
+    m_dnsQueue.clear();
+    m_dnsAsking.clear();
+    if (m_dns)
+        m_dns->CancelAll();
     m_queues.clear();
     m_waitingCount = 0;
     StorePosition();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DnsPrecheck.h"
 #include "Filing.h"
 #include "HostPacer.h"
 #include "RdapBootstrap.h"
@@ -16,6 +17,7 @@
 
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -38,6 +40,8 @@ struct EngineTimings
     int coolDownCapMs = 300000;
     // The engine's clock; none: the event loop's.
     Clock *clock = nullptr;
+    // How long a DNS question may take, per try (two tries).
+    int dnsTimeoutMs = 2000;
 };
 
 // The search run: reads candidates from a list file, from a position on, and checks them over a
@@ -76,9 +80,19 @@ class CheckEngine : public QObject, private WhoisSlotHost
 public:
     static constexpr int kPoolSize = 25;
     static constexpr int kWatchdogTicks = 30;
-    static constexpr int kMaxTries = 3;      // asks of a name its host refused
-    static constexpr int kLookahead = 1000;  // names read ahead while their hosts wait
-    static constexpr int kHoldAtMost = 5000; // names held in all, fair shares or not
+    static constexpr int kMaxTries = 3;            // asks of a name its host refused
+    static constexpr int kLookahead = 1000;        // names read ahead while their hosts wait
+    static constexpr int kHoldAtMost = 5000;       // names held in all, fair shares or not
+    static constexpr int kDnsInFlight = 100;       // DNS questions at once, beside the whois slots
+    static constexpr int kDnsTimeoutsToGiveUp = 5; // timeouts in a row that turn DNS off for the run
+
+    // What the DNS pre-check did in this run.
+    struct DnsCounts
+    {
+        int registered = 0; // delegated: filed registered without a whois question
+        int overWhois = 0;  // passed on to whois or RDAP
+        int failures = 0;   // server failures, refusals and timeouts (no such name is none)
+    };
 
     // What a run works with; the program object owns all of it.
     struct Services
@@ -93,6 +107,10 @@ public:
         const RdapBootstrap &rdapBootstrap;
         // How whois replies are read.
         const WhoisPhrases &phrases;
+        // Whether names are first looked up in DNS, and at which resolvers ("host:port, ...";
+        // empty: the system's).
+        const bool &dnsFirst;
+        const QString &dnsServers;
         // Stores a run's position under its resume key (when not empty) and the run-wide key;
         // false when it could not be stored.
         std::function<bool(const QString &resumeKey, qint64 position)> storePosition;
@@ -139,8 +157,11 @@ public:
     HostPacer &pacer() { return m_pacer; }
     // The engine's clock, for what reads the pacer's state.
     qint64 Now() const { return m_clock.Now(); }
-    // Names read from the list that wait for their host (or to be asked again).
+    // Names read from the list that wait for DNS or their host (or to be asked again).
     int waitingCount() const { return m_waitingCount; }
+    const DnsCounts &dnsCounts() const { return m_dnsCounts; }
+    // Whether this run asks DNS first (it may turn itself off when no resolver answers).
+    bool isDnsActive() const { return m_dnsActive; }
 
     // How the last run went: whether it reached the end of its list, and whether everything it
     // had to write (result files, position) was written.
@@ -163,6 +184,8 @@ signals:
     // A host was slowed down or cooled down, or the paces moved (once a watchdog tick while a
     // host is paced): see pacer().PacedHosts(Now()).
     void pacingChanged();
+    // dnsCounts() moved.
+    void dnsCountsChanged();
 
 private:
     // WhoisSlotHost
@@ -202,6 +225,13 @@ private:
     bool RoomToRead() const;
     bool ReadAhead();
     void StartOn(WhoisSlot &slot, Waiting waiting);
+    // Asks DNS about waiting names, reading the list as far as needed, up to kDnsInFlight.
+    void AskDns();
+    void DnsAnswered(quint64 id, quint64 run, const DnsPrecheck::Result &result);
+    // No resolver answers: the names DNS holds go to whois, and DNS is off for the run.
+    void TurnDnsOff();
+    // Queues a name for its whois or RDAP host, in list order.
+    void QueueForHost(Waiting waiting);
     void Release(WhoisSlot &slot);
     void WatchdogTick();
     void CheckWatchdogs();
@@ -247,6 +277,14 @@ private:
     bool m_sourceExhausted = false;
     QHash<QString, HostQueue> m_queues; // by host
     int m_waitingCount = 0;
+    std::unique_ptr<DnsPrecheck> m_dns; // made for the first run that asks DNS
+    bool m_dnsActive = false;
+    bool m_dnsAtStart = false;      // DNS was asked in this run: names it does not see count as passed on
+    std::deque<Waiting> m_dnsQueue; // read, not asked yet
+    std::map<quint64, Waiting> m_dnsAsking; // by question, asked in list order
+    quint64 m_dnsNextId = 0;
+    int m_dnsTimeoutsInRow = 0;
+    DnsCounts m_dnsCounts;
     quint64 m_runNumber = 0;
     int m_shownOpen = -1;
     int m_filedSinceOverflowFailure = 0; // a failed overflow write is tried again after a pool's worth

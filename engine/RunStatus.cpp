@@ -45,6 +45,21 @@ QString PacedToolTip(const QList<HostPacer::Paced> &paced)
     return lines.join(QLatin1Char('\n'));
 }
 
+QString DnsText(const CheckEngine::DnsCounts &counts)
+{
+    return QStringLiteral("DNS: %1 registered, %2 asked over whois")
+        .arg(counts.registered)
+        .arg(counts.overWhois);
+}
+
+QString DnsToolTip(const CheckEngine::DnsCounts &counts)
+{
+    return QStringLiteral(
+               "Names delegated in DNS are registered and need no whois question; the others are "
+               "asked over whois.\nDNS failures (no answer in time, server failures, refusals): %1")
+        .arg(counts.failures);
+}
+
 QString OpenConnectionsText(qint64 position, qint64 total, int open)
 {
     if (total < position)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CheckEngine.h"
 #include "HostPacer.h"
 
 #include <QList>
@@ -21,5 +22,8 @@ QString OpenConnectionsText(qint64 position, qint64 total, int open);
 // "whois.example.com: cooling down, 12 s left". Empty texts when no host is paced.
 QString PacedText(const QList<HostPacer::Paced> &paced);
 QString PacedToolTip(const QList<HostPacer::Paced> &paced);
+// "DNS: 12 registered, 3 asked over whois", and a tooltip that adds the DNS failures.
+QString DnsText(const CheckEngine::DnsCounts &counts);
+QString DnsToolTip(const CheckEngine::DnsCounts &counts);
 
 } // namespace RunStatus

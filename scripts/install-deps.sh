@@ -3,7 +3,7 @@
 #   scripts/install-deps.sh [extra-package ...]
 set -eu
 
-packages="cmake ninja-build g++ pkg-config qt6-base-dev qt6-webengine-dev libgl-dev libidn2-dev wamerican $*"
+packages="cmake ninja-build g++ pkg-config qt6-base-dev qt6-webengine-dev libgl-dev libidn2-dev libc-ares-dev wamerican $*"
 
 missing=""
 for package in $packages; do

@@ -118,6 +118,18 @@ void Form1::BuildMenus()
     options->setObjectName(QStringLiteral("mnuOptions"));
     options->addAction(QStringLiteral("Setup"), this, [this] { m_windows.OpenSettings(); })
         ->setObjectName(QStringLiteral("mnuOptionsSetup"));
+    mnuOptionsDns = options->addAction(QStringLiteral("Check DNS First"));
+    mnuOptionsDns->setObjectName(QStringLiteral("mnuOptionsDns"));
+    mnuOptionsDns->setCheckable(true);
+    mnuOptionsDns->setChecked(true);
+    mnuOptionsDns->setToolTip(
+        QStringLiteral("Names delegated in DNS are registered: no whois question for them"));
+    connect(mnuOptionsDns, &QAction::toggled, this, [this](bool on) {
+        m_program.setDnsFirst(on);
+        if (!m_program.settings().SetDnsFirst(on))
+            ShowError(QStringLiteral("Settings"),
+                      QStringLiteral("\"Check DNS First\" could not be stored in the settings."));
+    });
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("Help"));
     help->setObjectName(QStringLiteral("mnuHelp"));
@@ -285,6 +297,11 @@ void Form1::BuildStatusBar()
     pacedPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     pacedPanel->hide();
     StatusBar1->addPermanentWidget(pacedPanel);
+    dnsPanel = new QLabel(StatusBar1);
+    dnsPanel->setObjectName(QStringLiteral("DnsPanel"));
+    dnsPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    dnsPanel->hide();
+    StatusBar1->addPermanentWidget(dnsPanel);
 }
 
 void Form1::ConnectState()
@@ -308,6 +325,21 @@ void Form1::ConnectState()
     connect(&m_program.unchecked(), &UncheckedNames::countChanged, this, &Form1::ShowUncheckedCount);
     connect(&m_program.engine(), &CheckEngine::pacingChanged, this, &Form1::ShowPacedHosts);
     connect(&m_program.engine(), &CheckEngine::runStopped, this, &Form1::ShowPacedHosts);
+    connect(&m_program.engine(), &CheckEngine::dnsCountsChanged, this, [this] {
+        const CheckEngine::DnsCounts &counts = m_program.engine().dnsCounts();
+        dnsPanel->setText(RunStatus::DnsText(counts));
+        dnsPanel->setToolTip(RunStatus::DnsToolTip(counts));
+        if (!dnsPanel->isVisible()) {
+            dnsPanel->show();
+            ApplyLayout();
+        }
+    });
+    connect(&m_program.engine(), &CheckEngine::runStarted, this, [this] {
+        if (dnsPanel->isVisible()) {
+            dnsPanel->hide();
+            ApplyLayout();
+        }
+    });
 }
 
 void Form1::ShowPacedHosts()
@@ -409,7 +441,11 @@ void Form1::Load()
     // One message for both: the window shows one message at a time.
     QStringList problems = {Startup::ReadHostLimits(m_program),
                             Startup::LoadRdapBootstrap(m_program, Startup::ShippedDataFolder()),
-                            Startup::LoadWhoisPhrases(m_program)};
+                            Startup::LoadWhoisPhrases(m_program), Startup::ReadDnsSettings(m_program)};
+    {
+        const QSignalBlocker quiet(mnuOptionsDns);
+        mnuOptionsDns->setChecked(m_program.dnsFirst());
+    }
     problems.removeAll(QString());
     if (!problems.isEmpty())
         ShowError(QStringLiteral("Whois servers"), problems.join(QStringLiteral("\n\n")));
@@ -574,7 +610,7 @@ void Form1::ApplyLayout()
     // The count of names without a verdict takes its room from the connection panel.
     // So do the paced hosts.
     int room = ToPixels(layout.panelWidths.at(2));
-    for (const QLabel *panel : {uncheckedPanel, pacedPanel}) {
+    for (const QLabel *panel : {uncheckedPanel, pacedPanel, dnsPanel}) {
         if (panel->isVisible())
             room -= panel->sizeHint().width() + 12;
     }

@@ -84,6 +84,8 @@ public:
     // How many names of the last run got no verdict, and where they are kept.
     QLabel *uncheckedPanel = nullptr;
     QLabel *pacedPanel = nullptr; // the hosts asked slower than their limit, while a run goes
+    QLabel *dnsPanel = nullptr;   // what the DNS pre-check settled, from a run's first DNS answer
+    QAction *mnuOptionsDns = nullptr;
     std::array<QAction *, 10> mnuEditItem{};
     std::array<QAction *, 9> mnuToolsItem{};
 

@@ -14,9 +14,19 @@ TestFolders::TestFolders()
     // that no name of theirs leaves 127.0.0.1. A test that needs a service writes its own.
     TextFile::WriteAll(appFolder() + QStringLiteral("/rdap-bootstrap.json"),
                        QStringLiteral("{\"services\": [[[\"invalid\"], [\"http://127.0.0.1:9/\"]]]}"));
+    // Nor does a DNS question go to the system's resolvers: "Check DNS First" is off, and a test
+    // that checks DNS turns it on with a DNS server of its own.
+    ProgramSettings(settingsRoot(), VersionRecord().productName).SetDnsFirst(false);
 }
 
 std::unique_ptr<Program> TestFolders::MakeProgram(ProgramOptions options) const
+{
+    auto program = MakeBareProgram(std::move(options));
+    program->setDnsFirst(false);
+    return program;
+}
+
+std::unique_ptr<Program> TestFolders::MakeBareProgram(ProgramOptions options) const
 {
     ProgramConfig config = VersionRecord();
     PurchaseLink(config);

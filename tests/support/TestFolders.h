@@ -36,6 +36,8 @@ public:
     QString WriteList(const QString &name, const QStringList &lines) const;
 
 private:
+    std::unique_ptr<Program> MakeBareProgram(ProgramOptions options) const;
+
     QTemporaryDir m_dir;
 };
 
