@@ -67,6 +67,7 @@ public:
     // Whether runs look names up in DNS first, and at which resolvers ("host:port, ..."; empty:
     // the system's). Servers it cannot read are refused, with what was wrong.
     bool dnsFirst() const { return m_dnsFirst; }
+    const bool &dnsFirstFlag() const { return m_dnsFirst; }
     void setDnsFirst(bool on) { m_dnsFirst = on; }
     const QString &dnsServers() const { return m_dnsServers; }
     bool SetDnsServers(const QString &servers, QString *error = nullptr);

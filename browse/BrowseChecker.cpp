@@ -15,6 +15,10 @@ bool IsBareOrQuotedExtension(const QString &name)
            name.contains(QLatin1String("\".net")) || name.contains(QLatin1String("\".com"));
 }
 
+constexpr int kDnsTimeoutMs = 2000;
+constexpr int kDnsTries = 2;
+constexpr int kDnsTimeoutsToGiveUp = 5;
+
 int CheckedCount(const ResultLists &lists)
 {
     return lists.counter(ResultList::Registered) + lists.counter(ResultList::High) +
@@ -42,6 +46,13 @@ void BrowseChecker::Start()
 {
     m_running = true;
     m_reported.clear();
+    m_dnsOff = false;
+    m_dnsTimeoutsInRow = 0;
+    if (m_services.dnsFirst && m_services.dnsServers) {
+        if (!m_dns)
+            m_dns = std::make_unique<DnsPrecheck>();
+        m_dnsOff = !m_dns->Configure(*m_services.dnsServers, kDnsTimeoutMs, kDnsTries);
+    }
     m_feedTimer.start();
 }
 
@@ -50,6 +61,8 @@ void BrowseChecker::Stop()
     m_running = false;
     m_checking = false;
     m_feedTimer.stop();
+    if (m_dns)
+        m_dns->CancelAll();
     m_slot.Reset();
 }
 
@@ -78,15 +91,58 @@ bool BrowseChecker::StartCheck(const QString &queued)
     const QString name = NameCleaner(PercentDecoder(queued));
     if (!m_services.registrars.HasKnownExtension(name))
         return false;
-    const WhoisSlot::StartResult started = m_slot.Start(
-        WhoisSlot::Prepare(name, m_services.registrars, m_services.proxyMode, QStringLiteral(".com")));
-    if (!started.started()) {
-        m_slot.Reset(); // passed over without a word
+    const WhoisSlot::Prepared prepared =
+        WhoisSlot::Prepare(name, m_services.registrars, m_services.proxyMode, QStringLiteral(".com"));
+    if (prepared.problem.kind != WhoisSlot::StartResult::Kind::Started)
+        return false; // passed over without a word
+    if (!DnsWanted())
+        return AskWhois(prepared);
+    m_checking = true;
+    emit panelText(1, QStringLiteral("Checking status of: ") + prepared.name);
+    m_dns->Ask(prepared.wireName,
+               [this, prepared](const DnsPrecheck::Result &result) { DnsAnswered(prepared, result); });
+    return true;
+}
+
+bool BrowseChecker::DnsWanted() const
+{
+    return m_services.dnsFirst && *m_services.dnsFirst && !m_services.proxyMode && !m_dnsOff && m_dns;
+}
+
+void BrowseChecker::DnsAnswered(const WhoisSlot::Prepared &prepared, const DnsPrecheck::Result &result)
+{
+    if (!m_checking)
+        return;
+    m_dnsTimeoutsInRow = result.answer == DnsPrecheck::Answer::TimedOut ? m_dnsTimeoutsInRow + 1 : 0;
+    if (m_dnsTimeoutsInRow >= kDnsTimeoutsToGiveUp) {
+        m_dnsOff = true;
+        emit panelText(2, QStringLiteral("DNS does not answer: every name is asked over whois"));
+    }
+    if (result.answer == DnsPrecheck::Answer::Delegated) {
+        m_checking = false;
+        FileReply(prepared.name, Verdict::Taken);
+        Next();
+    } else if (!AskWhois(prepared)) {
+        m_checking = false;
+        Next();
+    }
+}
+
+bool BrowseChecker::AskWhois(const WhoisSlot::Prepared &prepared)
+{
+    if (!m_slot.Start(prepared).started()) {
+        m_slot.Reset();
         return false;
     }
     m_checking = true;
     emit panelText(1, QStringLiteral("Checking status of: ") + m_slot.name());
     return true;
+}
+
+void BrowseChecker::Next()
+{
+    ++m_nextIndex;
+    FeedNext();
 }
 
 void BrowseChecker::ReplyComplete(WhoisSlot &slot)
@@ -116,8 +172,7 @@ void BrowseChecker::FinishCheck(WhoisSlot &slot, Verdict verdict)
     slot.Reset();
     m_checking = false;
     FileReply(name, verdict);
-    ++m_nextIndex;
-    FeedNext();
+    Next();
 }
 
 void BrowseChecker::FileReply(const QString &name, Verdict verdict)
@@ -168,8 +223,7 @@ void BrowseChecker::GiveUp()
     emit panelText(1, QStringLiteral("Unchecked: ") + m_slot.name());
     m_slot.Reset();
     m_checking = false;
-    ++m_nextIndex;
-    FeedNext();
+    Next();
 }
 
 void BrowseChecker::QueryFailed(WhoisSlot &, const QString &)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BrowseQueue.h"
+#include "engine/DnsPrecheck.h"
 #include "engine/Verdict.h"
 #include "engine/WhoisSlot.h"
 
@@ -23,6 +24,10 @@ class ResultLists;
 // FeedNext() starts the next check when none is in flight; it runs when a scan has queued
 // names and on every tick of its timer. Names it cannot check (no known extension, a start
 // that fails) are passed over in a loop, never by recursion.
+//
+// With DNS first on (and not in proxy mode) a name is asked in DNS before it takes the
+// connection: a delegated name is filed registered without a whois query. Five DNS timeouts in a
+// row turn the DNS check off until the next Start().
 class BrowseChecker : public QObject, private WhoisSlotHost
 {
     Q_OBJECT
@@ -35,6 +40,10 @@ public:
         ResultFiles &files;
         // How replies are read; none: the shipped phrase table.
         const WhoisPhrases *phrases = nullptr;
+        // Whether names are asked in DNS first, and of which resolvers ("host:port, ..."; empty:
+        // the system's); none: never.
+        const bool *dnsFirst = nullptr;
+        const QString *dnsServers = nullptr;
     };
     static constexpr int kSkipsPerTurn = 1000;
 
@@ -70,6 +79,12 @@ private:
     void RdapAnswered(WhoisSlot &slot, const RdapAnswer &answer) override;
 
     bool StartCheck(const QString &queued);
+    bool DnsWanted() const;
+    void DnsAnswered(const WhoisSlot::Prepared &prepared, const DnsPrecheck::Result &result);
+    // Asks the prepared name over the connection; false when it cannot be asked.
+    bool AskWhois(const WhoisSlot::Prepared &prepared);
+    // The check of the current name ended without a question in flight: go on with the next.
+    void Next();
     // The check of the slot's name ended with a verdict: file it and go on.
     void FinishCheck(WhoisSlot &slot, Verdict verdict);
     void GiveUp();
@@ -82,6 +97,9 @@ private:
     QNetworkAccessManager m_network; // for names under an RDAP row
     WhoisSlot m_slot;
     QTimer m_feedTimer;
+    std::unique_ptr<DnsPrecheck> m_dns;
+    bool m_dnsOff = false;
+    int m_dnsTimeoutsInRow = 0;
     bool m_running = false;
     bool m_checking = false;
     qint64 m_nextIndex = 0;

@@ -40,7 +40,8 @@ Form5::Form5(Program &program, WebBrowser *browser, WebBrowser *frameBrowser, Br
     setWindowIcon(QIcon(ProgramEmblem(64)));
     m_state = std::make_unique<BrowseState>(
         BrowseState::Services{{program.registrars(), program.proxyModeFlag(), program.results(),
-                               program.resultFiles(), &program.phrases()},
+                               program.resultFiles(), &program.phrases(), &program.dnsFirstFlag(),
+                               &program.dnsServers()},
                               program.paths().browseQueue(),
                               program.config().excludedLinkTexts,
                               program.socketFactory()},

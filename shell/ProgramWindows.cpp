@@ -135,10 +135,12 @@ void ProgramWindows::OpenWhois(const QString &name)
     const ProgramConfig &config = m_program.config();
     m_whois = new frmWhois(name, config.whoisDetailHost, config.whoisDetailPort, m_program.socketFactory()());
     // A registry that answers RDAP instead of whois is asked there.
-    const WhoisSlot::Prepared route = WhoisSlot::Prepare(name, m_program.registrars(), false,
-                                                         m_program.defaultExtension(), &m_program.rdapBootstrap());
+    const WhoisSlot::Prepared route = WhoisSlot::Prepare(
+        name, m_program.registrars(), false, m_program.defaultExtension(), &m_program.rdapBootstrap());
     if (!route.rdapBase.isEmpty())
         m_whois->setRdapService(route.rdapBase);
+    if (m_program.dnsFirst() && !m_program.proxyMode())
+        m_whois->setDnsFirst(m_program.dnsServers());
     ShowModeless(m_whois);
     m_whois->Load();
 }

@@ -1,10 +1,12 @@
 #include "frmWhois.h"
 
 #include "Pictures.h"
+#include "engine/DnsPrecheck.h"
 #include "engine/DomainName.h"
 #include "platform/TextFile.h"
 
 #include <QNetworkAccessManager>
+#include <QPushButton>
 #include <QTextEdit>
 #include <QVBoxLayout>
 
@@ -26,6 +28,15 @@ frmWhois::frmWhois(const QString &domain, const QString &host, quint16 port,
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(Text1);
+    cmdAskWhois = new QPushButton(QStringLiteral("Ask Whois"), this);
+    cmdAskWhois->setObjectName(QStringLiteral("cmdAskWhois"));
+    cmdAskWhois->hide();
+    connect(cmdAskWhois, &QPushButton::clicked, this, [this] {
+        cmdAskWhois->hide();
+        Text1->clear();
+        AskRegistry();
+    });
+    layout->addWidget(cmdAskWhois);
     // 8235 x 6555 twips.
     setFixedSize(549, 437);
 
@@ -60,6 +71,16 @@ void frmWhois::setRdapService(const QString &rdapBase)
     connect(m_rdap, &RdapQuery::finished, this, &frmWhois::ShowRdapAnswer);
 }
 
+void frmWhois::setDnsFirst(const QString &servers)
+{
+    if (!m_dns)
+        m_dns = new DnsPrecheck(this);
+    if (!m_dns->Configure(servers, 2000, 2)) {
+        delete m_dns; // no usable resolver: whois only
+        m_dns = nullptr;
+    }
+}
+
 void frmWhois::Load()
 {
     const std::optional<QString> ascii = AsciiDomainName(m_domain);
@@ -67,13 +88,36 @@ void frmWhois::Load()
         ShowProblem(QStringLiteral("\"%1\" is not a valid domain name.").arg(m_domain));
         return;
     }
+    if (!m_dns) {
+        AskRegistry();
+        return;
+    }
+    Text1->setPlainText(QStringLiteral("Asking DNS for %1...").arg(m_domain));
+    m_dns->Ask(*ascii, [this](const DnsPrecheck::Result &result) {
+        if (result.answer == DnsPrecheck::Answer::Delegated)
+            ShowDelegation(result.nameServers);
+        else
+            AskRegistry();
+    });
+}
+
+void frmWhois::ShowDelegation(const QStringList &nameServers)
+{
+    Text1->setPlainText(QStringLiteral("Domain: %1\nregistered: delegated in DNS\nName servers:\n   %2")
+                            .arg(m_domain, nameServers.join(QStringLiteral("\n   "))));
+    cmdAskWhois->show();
+}
+
+void frmWhois::AskRegistry()
+{
+    const QString ascii = AsciiDomainName(m_domain).value_or(m_domain);
     if (m_rdap) {
         // The RDAP query keeps its own time limit.
-        m_rdap->Start(m_rdapBase, *ascii);
+        m_rdap->Start(m_rdapBase, ascii);
         return;
     }
     m_timeout.start();
-    if (!m_query.Start(m_host, m_port, *ascii)) {
+    if (!m_query.Start(m_host, m_port, ascii)) {
         m_timeout.stop();
         ShowProblem(QStringLiteral("The whois server \"%1\" port %2 is not a valid address.")
                         .arg(m_host)

@@ -8,6 +8,8 @@
 
 #include <memory>
 
+class DnsPrecheck;
+class QPushButton;
 class QTextEdit;
 
 // "WHOIS Information": the full whois reply for one name from one fixed whois server, shown
@@ -17,6 +19,9 @@ class QTextEdit;
 //
 // For a name whose registry answers RDAP instead (an RDAP row, or the bootstrap), the window
 // asks that service and shows the registration's main facts, or that it is not registered.
+//
+// With DNS first on, the name is asked in DNS before: a delegated name shows its name servers
+// and a button to ask whois (or RDAP) all the same; any other DNS answer asks whois at once.
 class frmWhois : public QWidget
 {
     Q_OBJECT
@@ -27,6 +32,8 @@ public:
              std::unique_ptr<SocketComponent> socket, QWidget *parent = nullptr);
     // Asks the RDAP service at rdapBase instead of the whois server (before Load()).
     void setRdapService(const QString &rdapBase);
+    // Asks DNS first, of these resolvers ("host:port, ..."; empty: the system's), before Load().
+    void setDnsFirst(const QString &servers);
 
     // Starts the query; the window shows the reply when it is complete.
     void Load();
@@ -34,8 +41,11 @@ public:
     const QByteArray &replyText() const { return m_query.reply(); }
 
     QTextEdit *Text1;
+    QPushButton *cmdAskWhois; // shown for a name delegated in DNS
 
 private:
+    void AskRegistry();
+    void ShowDelegation(const QStringList &nameServers);
     void ShowProblem(const QString &message);
     void ShowRdapAnswer(const RdapAnswer &answer);
 
@@ -47,4 +57,5 @@ private:
     QString m_rdapBase;
     QNetworkAccessManager *m_network = nullptr;
     RdapQuery *m_rdap = nullptr;
+    DnsPrecheck *m_dns = nullptr;
 };

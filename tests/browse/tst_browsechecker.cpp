@@ -4,6 +4,7 @@
 #include "support/ExamplePages.h"
 #include "support/FileSizeLimit.h"
 #include "support/TestFolders.h"
+#include "tools/dnsd/DnsTestServer.h"
 #include "tools/rdapd/RdapTestServer.h"
 #include "tools/whoisd/WhoisTestServer.h"
 
@@ -27,6 +28,7 @@ private slots:
     void aRefusedConnectionGivesUpAtOnce();
     void aResultFileThatCannotBeWrittenIsToldOnce();
     void namesUnderAnRdapRowAreAskedThere();
+    void delegatedNamesAreNotAskedOverWhois();
 
 private:
     void MakeState(quint16 proxyPort, int tickMs = 50);
@@ -69,7 +71,8 @@ void TestBrowseChecker::MakeState(quint16 proxyPort, int tickMs)
     m_state.reset();
     m_state = std::make_unique<BrowseState>(
         BrowseState::Services{{m_program->registrars(), m_program->proxyModeFlag(), m_program->results(),
-                               m_program->resultFiles()},
+                               m_program->resultFiles(), nullptr, &m_program->dnsFirstFlag(),
+                               &m_program->dnsServers()},
                               m_folders->path("BrowseQueue.txt"),
                               m_program->config().excludedLinkTexts,
                               m_program->socketFactory()},
@@ -223,6 +226,22 @@ void TestBrowseChecker::namesUnderAnRdapRowAreAskedThere()
     QCOMPARE(Items(BrowseState::List::Free), QStringList{"ok.info"});
     QCOMPARE(Items(BrowseState::List::Taken), QStringList{"taken.info"});
     QTRY_COMPARE(m_state->panel(1), QString("Checked 2 unique domains.")); // busy.info got no verdict
+}
+
+void TestBrowseChecker::delegatedNamesAreNotAskedOverWhois()
+{
+    DnsTestServer dns;
+    QVERIFY(dns.Listen());
+    dns.setRule("taken.com", DnsTestServer::Rule::Delegated);
+    QVERIFY(m_program->SetDnsServers(dns.address()));
+    m_program->setDnsFirst(true);
+    MakeState(m_server->port());
+    UseWhoisServer(*m_program, m_server->port(), false, {"com"});
+    QueueAndWait({"taken.com", "alpha.com"});
+    QCOMPARE(dns.questions(), (QStringList{"taken.com", "alpha.com"}));
+    QCOMPARE(m_server->queries(), QStringList{"alpha.com"});
+    QCOMPARE(Items(BrowseState::List::Taken), QStringList{"taken.com"});
+    QCOMPARE(Items(BrowseState::List::Free), QStringList{"alpha.com"});
 }
 
 QTEST_GUILESS_MAIN(TestBrowseChecker)

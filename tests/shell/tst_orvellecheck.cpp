@@ -1,6 +1,7 @@
 #include "platform/TextFile.h"
 #include "support/FileSizeLimit.h"
 #include "support/TestFolders.h"
+#include "tools/dnsd/DnsTestServer.h"
 #include "tools/whoisd/WhoisTestServer.h"
 
 #include <QProcess>
@@ -21,6 +22,8 @@ private slots:
     void controlCharactersReachNeitherServerNorOutput();
     void endlessStreamsEndWithoutAVerdict();
     void unsavedResultsExitWithThree();
+    void dnsSettlesDelegatedNamesUnlessTurnedOff_data();
+    void dnsSettlesDelegatedNamesUnlessTurnedOff();
 
 private:
     int Run(const QStringList &arguments, QByteArray *out, QByteArray *err, qint64 fileSizeLimit = -1);
@@ -162,6 +165,43 @@ void TestOrvelleCheck::unsavedResultsExitWithThree()
     // The verdicts are still printed, and no file holds a torn name.
     QVERIFY(out.contains("High\tfree.com\n"));
     QCOMPARE(FileBytes(m_folders->appFolder() + "/SuperHighProfile.txt"), QByteArray());
+}
+
+void TestOrvelleCheck::dnsSettlesDelegatedNamesUnlessTurnedOff_data()
+{
+    QTest::addColumn<bool>("noDns");
+    QTest::newRow("--dns-server") << false;
+    QTest::newRow("--dns-server --no-dns") << true;
+}
+
+void TestOrvelleCheck::dnsSettlesDelegatedNamesUnlessTurnedOff()
+{
+    QFETCH(bool, noDns);
+    DnsTestServer dns;
+    QVERIFY(dns.Listen());
+    dns.setDefaultRule(DnsTestServer::Rule::Delegated);
+    dns.setRule("free.com", DnsTestServer::Rule::NxDomain);
+    const QString list = m_folders->WriteList("names.txt", {"taken", "free"});
+    QStringList arguments{"--dns-server", dns.address(), list};
+    if (noDns)
+        arguments.prepend("--no-dns");
+    QByteArray out;
+    QByteArray err;
+    QCOMPARE(Run(arguments, &out, &err), 0);
+    QStringList lines = QString::fromUtf8(out).split('\n', Qt::SkipEmptyParts);
+    const QString summary = lines.takeLast();
+    lines.sort();
+    if (noDns) {
+        QCOMPARE(lines, (QStringList{"High\tfree.com", "Registered\ttaken.com"}));
+        QCOMPARE(summary, QString("High 1, Mid 0, Low 0, Registered 1, Unchecked 0"));
+        QCOMPARE(dns.questions(), QStringList());
+        QCOMPARE(m_server->queries().size(), 2);
+    } else {
+        QCOMPARE(lines, (QStringList{"High\tfree.com", "Registered\ttaken.com\tdelegated in DNS"}));
+        QCOMPARE(summary, QString("High 1, Mid 0, Low 0, Registered 1, Unchecked 0; DNS: 1 registered, "
+                                  "1 asked over whois"));
+        QCOMPARE(m_server->queries(), QStringList{"free.com"});
+    }
 }
 
 QTEST_GUILESS_MAIN(TestOrvelleCheck)

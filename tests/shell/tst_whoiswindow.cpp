@@ -3,9 +3,11 @@
 #include "shell/ProgramWindows.h"
 #include "shell/frmWhois.h"
 #include "support/GuiRig.h"
+#include "tools/dnsd/DnsTestServer.h"
 #include "tools/rdapd/RdapTestServer.h"
 #include "tools/whoisd/WhoisTestServer.h"
 
+#include <QPushButton>
 #include <QTest>
 #include <QTextEdit>
 
@@ -23,6 +25,7 @@ private slots:
     void silentServerGetsAMessageAfterTheTimeout();
     void rdapRowShowsTheRegistrationsFacts_data();
     void rdapRowShowsTheRegistrationsFacts();
+    void aDelegatedNameShowsItsNameServersAndAsksWhoisOnRequest();
 
 private:
     std::unique_ptr<WhoisTestServer> m_server;
@@ -131,6 +134,28 @@ void TestWhoisWindow::rdapRowShowsTheRegistrationsFacts()
     QTRY_COMPARE(m_rig->windows->whois()->Text1->toPlainText(), shown);
     QCOMPARE(rdap.names(), QStringList{name});
     QVERIFY(m_server->queries().isEmpty()); // the fixed whois server is not asked
+}
+
+void TestWhoisWindow::aDelegatedNameShowsItsNameServersAndAsksWhoisOnRequest()
+{
+    DnsTestServer dns;
+    QVERIFY(dns.Listen());
+    dns.setRule("shop.com", DnsTestServer::Rule::Delegated);
+    QVERIFY(m_rig->program->SetDnsServers(dns.address()));
+    m_rig->program->setDnsFirst(true);
+    m_rig->windows->OpenWhois("shop.com");
+    frmWhois *window = m_rig->windows->whois();
+    QTRY_COMPARE(window->Text1->toPlainText(),
+                 QString("Domain: shop.com\nregistered: delegated in DNS\nName servers:\n"
+                         "   ns1.example.net\n   ns2.example.net"));
+    QVERIFY(window->cmdAskWhois->isVisible());
+    QCOMPARE(m_server->queries(), QStringList());
+    window->cmdAskWhois->click();
+    QTRY_COMPARE(m_server->queries(), QStringList{"shop.com"});
+    QVERIFY(!window->cmdAskWhois->isVisible());
+    // A name DNS does not settle is asked over whois at once.
+    m_rig->windows->OpenWhois("other.com");
+    QTRY_COMPARE(m_server->queries(), (QStringList{"shop.com", "other.com"}));
 }
 
 QTEST_MAIN(TestWhoisWindow)

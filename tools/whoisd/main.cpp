@@ -1,7 +1,7 @@
 // orvelle-whoisd: a whois server on 127.0.0.1 for trying the program and for benchmarks.
 //
-//   orvelle-whoisd [--port N] [--address 127.0.0.X] [--log-refusals] [--delay MS [--delay-sigma S] [--seed
-//   N]] [--pieces N] [--piece-gap MS]
+//   orvelle-whoisd [--port N] [--address 127.0.0.X] [--log-refusals] [--log-queries]
+//                  [--delay MS [--delay-sigma S] [--seed N]] [--pieces N] [--piece-gap MS]
 //                  [--free-every N | --free-pattern REGEX]
 //                  [--mode answer|close|hang|stream|reset|reset-halfway]
 //                  [--throttle K/T | --refuse-first MS] [--refusal TEXT] [--replies FOLDER]
@@ -13,8 +13,9 @@
 // 1000 ms; --refuse-first 3000 refuses every query for 3 s from the first one. --replies answers from
 // recorded reply files (see WhoisTestServer::setReplyFolder).
 // --port 0 (the default) picks a free port. The port is printed on the first line; with
-// --log-refusals a line "refused NAME" follows for every refusal. --address listens on another
-// loopback address (127.0.0.0/8), so that two servers are two hosts to the program.
+// --log-refusals a line "refused NAME" follows for every refusal, with --log-queries a line
+// "asked NAME" for every query. --address listens on another loopback address (127.0.0.0/8), so
+// that two servers are two hosts to the program.
 
 #include "tools/whoisd/WhoisTestServer.h"
 
@@ -72,12 +73,14 @@ int main(int argc, char **argv)
     const QCommandLineOption address(QStringLiteral("address"),
                                      QStringLiteral("Loopback address to listen on (default 127.0.0.1)."),
                                      QStringLiteral("ADDRESS"), QStringLiteral("127.0.0.1"));
+    const QCommandLineOption logQueries(QStringLiteral("log-queries"),
+                                        QStringLiteral("Print \"asked NAME\" for every query."));
     const QCommandLineOption logRefusals(QStringLiteral("log-refusals"),
                                          QStringLiteral("Print \"refused NAME\" for every refusal."));
     const QCommandLineOption replies(
         QStringLiteral("replies"), QStringLiteral("Answer from recorded replies."), QStringLiteral("FOLDER"));
     parser.addOptions({port, delay, pieces, pieceGap, freeEvery, freePattern, mode, delaySigma, seed,
-                       throttle, refusal, replies, refuseFirst, address, logRefusals});
+                       throttle, refusal, replies, refuseFirst, address, logRefusals, logQueries});
     parser.process(app);
 
     bool ok = true;
@@ -201,6 +204,12 @@ int main(int argc, char **argv)
                 return;
             refused = server.refusedCount();
             std::printf("refused %s\n", qPrintable(name));
+            std::fflush(stdout);
+        });
+    }
+    if (parser.isSet(logQueries)) {
+        QObject::connect(&server, &WhoisTestServer::queryReceived, &server, [](const QString &name) {
+            std::printf("asked %s\n", qPrintable(name));
             std::fflush(stdout);
         });
     }
