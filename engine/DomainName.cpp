@@ -44,17 +44,14 @@ bool LettersDigitsHyphens(const QString &label)
 
 std::optional<QString> AsciiDomainName(const QString &name)
 {
-    const bool isAscii = std::all_of(name.begin(), name.end(), [](QChar c) { return c.unicode() < 0x80; });
-    bool emptyLabel = false;
-    for (const QString &label : name.split(QLatin1Char('.'))) {
-        emptyLabel = emptyLabel || label.isEmpty();
-        if (!LettersDigitsHyphens(label))
+    const QString bare = name.endsWith(QLatin1Char('.')) ? name.chopped(1) : name; // the root
+    const bool isAscii = std::all_of(bare.begin(), bare.end(), [](QChar c) { return c.unicode() < 0x80; });
+    for (const QString &label : bare.split(QLatin1Char('.'))) {
+        if (label.isEmpty() || !LettersDigitsHyphens(label))
             return std::nullopt;
     }
-    if (emptyLabel)
-        return isAscii ? std::optional<QString>(name) : std::nullopt;
     char *converted = nullptr;
-    const QByteArray utf8 = name.toUtf8();
+    const QByteArray utf8 = bare.toUtf8();
     const int status =
         idn2_lookup_u8(reinterpret_cast<const uint8_t *>(utf8.constData()),
                        reinterpret_cast<uint8_t **>(&converted), IDN2_NONTRANSITIONAL | IDN2_NFC_INPUT);
@@ -65,7 +62,7 @@ std::optional<QString> AsciiDomainName(const QString &name)
     const QString ascii = QString::fromLatin1(converted);
     idn2_free(converted);
     // An ASCII name keeps its own letters; the conversion only checked it.
-    return isAscii ? name : ascii;
+    return isAscii ? bare : ascii;
 }
 
 QString UnicodeDomainName(const QString &name)

@@ -9,8 +9,8 @@
 // names go as they are. Nothing for a name that is no valid domain name: a character that is not
 // a letter, digit or hyphen (emoji, "_"), a label that starts or ends with "-", "--" in
 // positions 3-4 outside "xn--", an "xn--" label that is not valid punycode, a label over 63
-// octets. An ASCII name with an empty label (".com") is left as it is, for the caller to judge;
-// with letters outside ASCII it is refused.
+// octets, or an empty label ("free..com", ".com", "."). One dot at the end stands for the root and
+// is dropped ("free.com." -> "free.com").
 std::optional<QString> AsciiDomainName(const QString &name);
 
 // The form of a domain name to show and compare with what people write: A-labels become their

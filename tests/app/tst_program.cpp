@@ -263,18 +263,20 @@ void TestProgram::namesWithoutVerdictAreKeptOnce()
     };
     Run(list, answer);
     const QString path = m_program->paths().unchecked();
-    // "!!!" cleans to the bare ".com": answered, never filed, and no name without a verdict.
+    // "!!!" cleans to the bare ".com", no domain name: never sent, kept with its reason.
     // Each name once, with its reason as a note after a tab, which the list reader skips.
-    const QByteArray lines = "a.com\twhois.verisign-grs.com cannot be reached: Connection refused\r\n"
+    const QByteArray lines = ".com\tnot a valid domain name\r\n"
+                             "a.com\twhois.verisign-grs.com cannot be reached: Connection refused\r\n"
                              "c.com\twhois.verisign-grs.com cannot be reached: Connection refused\r\n";
     QCOMPARE(FileBytes(path), lines);
-    QCOMPARE(m_program->unchecked().count(), 2);
+    QCOMPARE(m_program->unchecked().count(), 3);
     QCOMPARE(m_program->unchecked().reasonCounts(),
-             (QMap<QString, int>{{"whois.verisign-grs.com cannot be reached: Connection refused", 2}}));
-    QCOMPARE(counts.last().first().toInt(), 2);
+             (QMap<QString, int>{{"whois.verisign-grs.com cannot be reached: Connection refused", 2},
+                                 {"not a valid domain name", 1}}));
+    QCOMPARE(counts.last().first().toInt(), 3);
     Run(list, answer);
     QCOMPARE(FileBytes(path), lines);
-    QCOMPARE(m_program->unchecked().count(), 2);
+    QCOMPARE(m_program->unchecked().count(), 3);
 }
 
 void TestProgram::aRunOverTheUncheckedFileKeepsWhatFailsAgain()

@@ -22,7 +22,7 @@ private slots:
     void theNamesOfAPageAreCheckedOneAtATime();
     void repliesThatAreNotAnAnswer_data();
     void repliesThatAreNotAnAnswer();
-    void aBareExtensionIsJudgedButNotKept();
+    void namesWithAnEmptyLabelAreNotSent();
     void ticksBeforeTheFirstScanSkipNothing();
     void tenThousandUnusableNamesArePassedOver();
     void aRefusedConnectionGivesUpAtOnce();
@@ -163,11 +163,11 @@ void TestBrowseChecker::repliesThatAreNotAnAnswer()
     QVERIFY(Items(BrowseState::List::Free).contains("ok.com"));
 }
 
-void TestBrowseChecker::aBareExtensionIsJudgedButNotKept()
+void TestBrowseChecker::namesWithAnEmptyLabelAreNotSent()
 {
     m_server->setRule(".com", WhoisReplyRule::Free());
-    QueueAndWait({".com"});
-    QCOMPARE(m_server->queries(), QStringList{".com"});
+    QueueAndWait({".com", "free..com"});
+    QCOMPARE(m_server->queries(), QStringList()); // no valid domain names: never sent
     QVERIFY(Items(BrowseState::List::Free).isEmpty());
     QCOMPARE(Lists().counter(ResultList::High) + Lists().counter(ResultList::Mid) +
                  Lists().counter(ResultList::Low),

@@ -40,12 +40,24 @@ void TestRdap::asciiNames_data()
                                       << "xn--bcher-kva.com";
     QTest::newRow("ASCII keeps its letters") << "Example.COM"
                                              << "Example.COM";
-    QTest::newRow("empty label left to the caller") << ".com"
-                                                    << ".com";
+    QTest::newRow("bare extension") << ".com"
+                                    << "";
+    QTest::newRow("empty label inside") << "free..com"
+                                        << "";
+    QTest::newRow("empty label beside bad hyphens") << "-free-..com"
+                                                    << "";
+    QTest::newRow("empty label beside a long label") << QString(300, 'a') + "..com"
+                                                     << "";
+    QTest::newRow("root alone") << "."
+                                << "";
+    QTest::newRow("two dots") << ".."
+                              << "";
+    QTest::newRow("the root dot dropped") << "free.com."
+                                          << "free.com";
+    QTest::newRow("root dot after a bad label") << "free-.com."
+                                                << "";
     QTest::newRow("empty label outside ASCII") << ".deÿ"
                                                << "";
-    QTest::newRow("empty label, a sign elsewhere") << ".c#m"
-                                                   << "";
     QTest::newRow("emoji") << "☃.com"
                            << "";
     QTest::newRow("two hyphens at 3-4") << "ab--cd.com"
