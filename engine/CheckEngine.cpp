@@ -534,6 +534,12 @@ void CheckEngine::Refused(WhoisSlot &slot, qint64 serverCoolDownMs)
                                   .arg((coolDown + 999) / 1000));
         emit pacingChanged();
     }
+    if (serverCoolDownMs > m_pacer.timings().coolDownCapMs) {
+        // Waiting that long for one name would hold the run: the host cools for the cap only.
+        Finish(slot, CheckOutcome::Unchecked,
+               QStringLiteral("asks to wait %1 s").arg((serverCoolDownMs + 999) / 1000));
+        return;
+    }
     if (slot.tries >= kMaxTries) {
         Finish(slot, CheckOutcome::Unchecked, QStringLiteral("rate limited by ") + host);
         return;

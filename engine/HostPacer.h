@@ -68,6 +68,7 @@ public:
     static const HostLimit kHttpDefault;
     // The built-in limits of the registries that publish theirs.
     static const QHash<QString, HostLimit> &BuiltInLimits();
+    const Timings &timings() const { return m_timings; }
     // Reads "whois.nic.uk=5/2; whois.example=0.5/1" (queries a second / open connections);
     // nothing for text it cannot read, with what was wrong.
     static std::optional<QHash<QString, HostLimit>> ParseLimits(const QString &text,

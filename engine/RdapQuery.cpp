@@ -4,32 +4,40 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLocale>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QTimeZone>
 #include <QUrl>
+
+#include <algorithm>
 
 namespace {
 
-// Retry-After is seconds, or an HTTP date (RFC 9110); -1 when it is neither.
+// Retry-After is seconds, or an HTTP date (RFC 9110). No header: -1, the pacer's own cool-down.
+// Zero, a negative number, a past date or text that is neither: a short pause, since the service
+// did ask for one. A number too large to read waits as long as the longest.
 qint64 RetryAfterMs(const QByteArray &value, qint64 nowUtcMs)
 {
+    constexpr qint64 kLongestMs = qint64(1) << 50; // some 35,000 years
     const QByteArray text = value.trimmed();
     if (text.isEmpty())
         return -1;
     bool ok = false;
     const qlonglong seconds = text.toLongLong(&ok);
     if (ok)
-        return seconds >= 0 ? std::min<qlonglong>(seconds, 24 * 3600) * 1000 : -1;
-    QDateTime date =
-        QLocale::c().toDateTime(QString::fromLatin1(text), QStringLiteral("ddd, dd MMM yyyy HH:mm:ss 'GMT'"));
+        return seconds > 0 ? std::min<qint64>(seconds, kLongestMs / 1000) * 1000 : RdapAnswer::kShortPauseMs;
+    if (std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return kLongestMs;
+    // HTTP dates end in "GMT", which the RFC 2822 reader does not take as a zone.
+    QString dateText = QString::fromLatin1(text);
+    if (dateText.endsWith(QLatin1String(" GMT")))
+        dateText = dateText.chopped(3) + QLatin1String("+0000");
+    const QDateTime date = QDateTime::fromString(dateText, Qt::RFC2822Date);
     if (!date.isValid())
-        return -1;
-    date.setTimeSpec(Qt::UTC);
+        return RdapAnswer::kShortPauseMs;
     const qint64 now = nowUtcMs >= 0 ? nowUtcMs : QDateTime::currentMSecsSinceEpoch();
-    return std::max<qint64>(0, date.toMSecsSinceEpoch() - now);
+    const qint64 wait = date.toMSecsSinceEpoch() - now;
+    return wait > 0 ? std::min(wait, kLongestMs) : RdapAnswer::kShortPauseMs;
 }
 
 QJsonObject DomainObject(const QByteArray &body)
@@ -46,8 +54,10 @@ QJsonObject DomainObject(const QByteArray &body)
 
 } // namespace
 
-RdapAnswer JudgeRdapResponse(const RdapResponse &response, const QString &serviceHost, qint64 nowUtcMs)
+RdapAnswer JudgeRdapResponse(const RdapResponse &response, const QString &serviceOrigin, qint64 nowUtcMs)
 {
+    const QString serviceHost = RdapQuery::HostText(serviceOrigin);
+    const QString finalHost = RdapQuery::HostText(response.finalOrigin);
     using Kind = RdapAnswer::Kind;
     if (response.tooLong)
         return {Kind::NoVerdict, QStringLiteral("reply too long")};
@@ -61,18 +71,27 @@ RdapAnswer JudgeRdapResponse(const RdapResponse &response, const QString &servic
     case 200:
         if (!DomainObject(response.body).isEmpty())
             return {Kind::Registered, QString()};
-        return {Kind::NoVerdict, QStringLiteral("unexpected RDAP reply from %1").arg(response.finalHost)};
+        return {Kind::NoVerdict, QStringLiteral("unexpected RDAP reply from %1").arg(finalHost)};
     case 404:
-        if (response.finalHost.compare(serviceHost, Qt::CaseInsensitive) == 0)
+        if (response.finalOrigin == serviceOrigin)
             return {Kind::NotRegistered, QString()};
-        return {Kind::NoVerdict, QStringLiteral("not found at %1, where %2 sent the question")
-                                     .arg(response.finalHost, serviceHost)};
+        if (finalHost == serviceHost) { // another port or scheme of the same host
+            const QUrl from(serviceOrigin);
+            const QUrl to(response.finalOrigin);
+            return {Kind::NoVerdict,
+                    QStringLiteral("not found at %1://%2:%3, where %4://%2:%5 sent the question")
+                        .arg(to.scheme(), finalHost)
+                        .arg(to.port())
+                        .arg(from.scheme())
+                        .arg(from.port())};
+        }
+        return {Kind::NoVerdict,
+                QStringLiteral("not found at %1, where %2 sent the question").arg(finalHost, serviceHost)};
     case 429:
         return {Kind::RateLimited, QStringLiteral("rate limited"),
                 RetryAfterMs(response.retryAfter, nowUtcMs)};
     default:
-        return {Kind::NoVerdict,
-                QStringLiteral("%1 answered HTTP %2").arg(response.finalHost).arg(response.status)};
+        return {Kind::NoVerdict, QStringLiteral("%1 answered HTTP %2").arg(finalHost).arg(response.status)};
     }
 }
 
@@ -137,15 +156,22 @@ RdapQuery::~RdapQuery()
     Abort();
 }
 
-QString RdapQuery::HostOf(const QString &base)
+QString RdapQuery::OriginOf(const QUrl &url)
 {
-    return QUrl(base).host();
+    const QString scheme = url.scheme().toLower();
+    const int port = url.port(scheme == QLatin1String("http") ? 80 : 443);
+    return QStringLiteral("%1://%2:%3").arg(scheme, url.host().toLower()).arg(port);
+}
+
+QString RdapQuery::HostText(const QString &origin)
+{
+    return QUrl(origin).host();
 }
 
 void RdapQuery::Start(const QString &base, const QString &asciiName)
 {
     Abort();
-    m_host = HostOf(base);
+    m_origin = OriginOf(QUrl(base));
     m_response = RdapResponse();
     QNetworkRequest request(QUrl(base + QStringLiteral("domain/") + asciiName));
     request.setRawHeader("Accept", "application/rdap+json");
@@ -177,9 +203,9 @@ void RdapQuery::OnReadyRead()
     if (m_response.body.size() > kMaxBody) {
         m_response.body.truncate(kMaxBody);
         m_response.tooLong = true;
-        m_response.finalHost = m_reply->url().host();
+        m_response.finalOrigin = OriginOf(m_reply->url());
         Abort();
-        emit finished(JudgeRdapResponse(m_response, m_host));
+        emit finished(JudgeRdapResponse(m_response, m_origin));
     }
 }
 
@@ -187,7 +213,7 @@ void RdapQuery::OnTimeout()
 {
     m_response.timedOut = true;
     Abort();
-    emit finished(JudgeRdapResponse(m_response, m_host));
+    emit finished(JudgeRdapResponse(m_response, m_origin));
 }
 
 void RdapQuery::OnFinished()
@@ -200,12 +226,12 @@ void RdapQuery::OnFinished()
         return; // cut off at the size limit; told already
     m_timeout.stop();
     m_response.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    m_response.finalHost = reply->url().host();
+    m_response.finalOrigin = OriginOf(reply->url());
     m_response.retryAfter = reply->rawHeader("Retry-After");
     if (m_response.status == 0)
         m_response.networkError = reply->errorString();
     m_reply = nullptr;
     reply->disconnect(this);
     reply->deleteLater();
-    emit finished(JudgeRdapResponse(m_response, m_host));
+    emit finished(JudgeRdapResponse(m_response, m_origin));
 }

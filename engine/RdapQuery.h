@@ -7,6 +7,7 @@
 #include <QTimer>
 
 class QNetworkAccessManager;
+class QUrl;
 #include <QNetworkReply>
 
 // What came back for an RDAP question (RFC 7480, 9083).
@@ -14,7 +15,7 @@ struct RdapResponse
 {
     int status = 0;        // the HTTP status; 0 when no answer came
     QByteArray body;       // at most RdapQuery::kMaxBody bytes
-    QString finalHost;     // the host that answered, after redirects
+    QString finalOrigin;   // who answered, after redirects: "scheme://host:port" (RdapQuery::OriginOf)
     QByteArray retryAfter; // the Retry-After header
     QString networkError;  // why no answer came (refused, TLS, too many redirects...)
     bool timedOut = false; // no whole answer within RdapQuery::kTimeoutSeconds
@@ -34,15 +35,19 @@ struct RdapAnswer
     Kind kind = Kind::NoVerdict;
     QString reason;
     qint64 retryAfterMs = -1; // with RateLimited, how long the service asked to wait (-1: not said)
+    // The wait of a Retry-After that names no time to come (zero, negative, past, unreadable).
+    static constexpr qint64 kShortPauseMs = 2000;
 };
 
-// Judges a response from the service at serviceHost:
+// Judges a response from the service at serviceOrigin ("scheme://host:port"):
 // - 200 with a JSON object whose objectClassName is "domain": registered;
-// - 404 from serviceHost itself: not registered (a 404 from a host a redirect led to proves
-//   nothing about the name);
-// - 429: rate limited, with the Retry-After (seconds or an HTTP date) when given;
+// - 404 from the service itself (same scheme, host and port): not registered (a 404 from
+//   another host or port a redirect led to proves nothing about the name);
+// - 429: rate limited, with the Retry-After (seconds or an HTTP date; kShortPauseMs when it
+//   names no time to come) when given;
 // - 403, 422, 5xx, other statuses, no answer, a cut-off or unexpected body: no verdict.
-RdapAnswer JudgeRdapResponse(const RdapResponse &response, const QString &serviceHost, qint64 nowUtcMs = -1);
+RdapAnswer JudgeRdapResponse(const RdapResponse &response, const QString &serviceOrigin,
+                             qint64 nowUtcMs = -1);
 // The registration's main facts from a domain object (status, registrar, events), as lines of
 // text; empty when the body is no domain object.
 QString RdapFacts(const QByteArray &body);
@@ -65,14 +70,17 @@ public:
     explicit RdapQuery(QNetworkAccessManager &network, int tickMs = 1000, QObject *parent = nullptr);
     ~RdapQuery() override;
 
-    // The host of a base address ("rdap.example"), for pacing and messages.
-    static QString HostOf(const QString &base);
+    // "scheme://host:port" of an address, lower case, the port always written.
+    static QString OriginOf(const QUrl &url);
+    // An origin as messages show it: its host.
+    static QString HostText(const QString &origin);
 
     void Start(const QString &base, const QString &asciiName);
     // Drops the question under way without a signal.
     void Abort();
     bool isRunning() const { return m_reply != nullptr; }
-    const QString &host() const { return m_host; }
+    // The service's host, as messages show it.
+    QString host() const { return HostText(m_origin); }
     // The body of the last response.
     const QByteArray &body() const { return m_response.body; }
 
@@ -87,6 +95,6 @@ private:
     QNetworkAccessManager &m_network;
     QPointer<QNetworkReply> m_reply;
     QTimer m_timeout;
-    QString m_host;
+    QString m_origin; // of the service asked
     RdapResponse m_response;
 };

@@ -86,14 +86,14 @@ void TestRdap::responses_data()
 {
     QTest::addColumn<int>("status");
     QTest::addColumn<QByteArray>("body");
-    QTest::addColumn<QString>("finalHost");
+    QTest::addColumn<QString>("finalOrigin");
     QTest::addColumn<QByteArray>("retryAfter");
     QTest::addColumn<RdapAnswer::Kind>("kind");
     QTest::addColumn<QString>("reason");
     QTest::addColumn<qint64>("retryAfterMs");
     using Kind = RdapAnswer::Kind;
     const QByteArray domain = RdapTestServer::DomainObject("taken.example");
-    const QString rdap = "rdap.example";
+    const QString rdap = "https://rdap.example:443";
     QTest::newRow("200 domain") << 200 << domain << rdap << QByteArray() << Kind::Registered << ""
                                 << qint64(-1);
     QTest::newRow("200 other object")
@@ -103,16 +103,35 @@ void TestRdap::responses_data()
                                   << Kind::NoVerdict << "unexpected RDAP reply from rdap.example"
                                   << qint64(-1);
     QTest::newRow("404 from the service")
-        << 404 << QByteArray() << "RDAP.example" << QByteArray() << Kind::NotRegistered << "" << qint64(-1);
+        << 404 << QByteArray() << rdap << QByteArray() << Kind::NotRegistered << "" << qint64(-1);
     QTest::newRow("404 after a redirect elsewhere")
-        << 404 << QByteArray() << "other.example" << QByteArray() << Kind::NoVerdict
+        << 404 << QByteArray() << "https://other.example:443" << QByteArray() << Kind::NoVerdict
         << "not found at other.example, where rdap.example sent the question" << qint64(-1);
+    QTest::newRow("404 after a redirect to another port")
+        << 404 << QByteArray() << "https://rdap.example:8443" << QByteArray() << Kind::NoVerdict
+        << "not found at https://rdap.example:8443, where https://rdap.example:443 sent the question"
+        << qint64(-1);
     QTest::newRow("429 seconds") << 429 << QByteArray() << rdap << QByteArray(" 2 ") << Kind::RateLimited
                                  << "rate limited" << qint64(2000);
     QTest::newRow("429 date") << 429 << QByteArray() << rdap << QByteArray("Tue, 08 Dec 2026 10:00:30 GMT")
                               << Kind::RateLimited << "rate limited" << qint64(30000);
-    QTest::newRow("429 without") << 429 << QByteArray() << rdap << QByteArray("soon") << Kind::RateLimited
+    QTest::newRow("429 without") << 429 << QByteArray() << rdap << QByteArray() << Kind::RateLimited
                                  << "rate limited" << qint64(-1);
+    const qint64 pause = RdapAnswer::kShortPauseMs;
+    QTest::newRow("429 garbage") << 429 << QByteArray() << rdap << QByteArray("soon") << Kind::RateLimited
+                                 << "rate limited" << pause;
+    QTest::newRow("429 zero") << 429 << QByteArray() << rdap << QByteArray("0") << Kind::RateLimited
+                              << "rate limited" << pause;
+    QTest::newRow("429 negative") << 429 << QByteArray() << rdap << QByteArray("-5") << Kind::RateLimited
+                                  << "rate limited" << pause;
+    QTest::newRow("429 past date") << 429 << QByteArray() << rdap
+                                   << QByteArray("Tue, 08 Dec 2026 09:00:00 GMT") << Kind::RateLimited
+                                   << "rate limited" << pause;
+    QTest::newRow("429 far beyond") << 429 << QByteArray() << rdap << QByteArray("999999999")
+                                    << Kind::RateLimited << "rate limited" << qint64(999999999000);
+    QTest::newRow("429 too many digits")
+        << 429 << QByteArray() << rdap << QByteArray("99999999999999999999999") << Kind::RateLimited
+        << "rate limited" << (qint64(1) << 50);
     QTest::newRow("403") << 403 << QByteArray() << rdap << QByteArray() << Kind::NoVerdict
                          << "rdap.example answered HTTP 403" << qint64(-1);
     QTest::newRow("422") << 422 << QByteArray() << rdap << QByteArray() << Kind::NoVerdict
@@ -125,7 +144,7 @@ void TestRdap::responses()
 {
     QFETCH(int, status);
     QFETCH(QByteArray, body);
-    QFETCH(QString, finalHost);
+    QFETCH(QString, finalOrigin);
     QFETCH(QByteArray, retryAfter);
     QFETCH(RdapAnswer::Kind, kind);
     QFETCH(QString, reason);
@@ -133,10 +152,10 @@ void TestRdap::responses()
     RdapResponse response;
     response.status = status;
     response.body = body;
-    response.finalHost = finalHost;
+    response.finalOrigin = finalOrigin;
     response.retryAfter = retryAfter;
     const qint64 now = QDateTime(QDate(2026, 12, 8), QTime(10, 0), QTimeZone::utc()).toMSecsSinceEpoch();
-    const RdapAnswer answer = JudgeRdapResponse(response, "rdap.example", now);
+    const RdapAnswer answer = JudgeRdapResponse(response, "https://rdap.example:443", now);
     QCOMPARE(answer.kind, kind);
     QCOMPARE(answer.reason, reason);
     QCOMPARE(answer.retryAfterMs, retryAfterMs);

@@ -21,6 +21,7 @@ private slots:
     void eachAnswerOfTheService_data();
     void eachAnswerOfTheService();
     void retryAfterPausesTheHostAndTheNameIsAskedAgain();
+    void aWaitBeyondTheCapLeavesTheNameUnchecked();
     void bootstrapServiceChecksAnExtensionWithoutARow();
     void malformedBootstrapIsIgnoredWithOneMessage();
     void internationalNamesGoOnTheWireAsALabels();
@@ -106,6 +107,9 @@ void TestRdapLoopback::eachAnswerOfTheService_data()
     QTest::newRow("redirect to another host's 404")
         << RdapReplyRule::Of(Mode::Redirect, "REDIRECT") << CheckOutcome::Unchecked
         << "not found at localhost, where 127.0.0.1 sent the question";
+    QTest::newRow("redirect to another port's 404")
+        << RdapReplyRule::Of(Mode::Redirect, "REDIRECT-PORT") << CheckOutcome::Unchecked
+        << "not found at http://127.0.0.1:ELSEWHERE, where http://127.0.0.1:ASKED sent the question";
 }
 
 void TestRdapLoopback::eachAnswerOfTheService()
@@ -118,6 +122,10 @@ void TestRdapLoopback::eachAnswerOfTheService()
     elsewhere.setDefaultRule(RdapReplyRule::Of(RdapReplyRule::Mode::NotRegistered));
     if (rule.location == "REDIRECT")
         rule.location = QStringLiteral("http://localhost:%1/rdap/").arg(elsewhere.port());
+    if (rule.location == "REDIRECT-PORT")
+        rule.location = QStringLiteral("http://127.0.0.1:%1/rdap/").arg(elsewhere.port());
+    reason.replace("ELSEWHERE", QString::number(elsewhere.port()));
+    reason.replace("ASKED", QString::number(m_rdap->port()));
     m_rdap->setRule("asked.example", rule);
     Run({"asked.example", "taken.com"});
     QCOMPARE(OutcomeOf("asked.example"), outcome);
@@ -137,6 +145,17 @@ void TestRdapLoopback::retryAfterPausesTheHostAndTheNameIsAskedAgain()
     const QList<qint64> times = m_rdap->questionTimes();
     QCOMPARE(times.size(), 3);
     QVERIFY2(times.at(2) - times.at(1) >= 1900, qPrintable(QString::number(times.at(2) - times.at(1))));
+}
+
+void TestRdapLoopback::aWaitBeyondTheCapLeavesTheNameUnchecked()
+{
+    m_rdap->setRateLimit(1, 999999999);
+    Run({"free1.example", "free2.example", "taken.com"});
+    QCOMPARE(OutcomeOf("free1.example"), CheckOutcome::Mid);
+    QCOMPARE(m_checked.value("free2.example"),
+             qMakePair(CheckOutcome::Unchecked, QString("asks to wait 999999999 s")));
+    QCOMPARE(OutcomeOf("taken.com"), CheckOutcome::Registered);
+    QCOMPARE(m_rdap->rateLimitedCount(), 1);
 }
 
 void TestRdapLoopback::bootstrapServiceChecksAnExtensionWithoutARow()
