@@ -303,8 +303,11 @@ bool CheckEngine::ReadAhead()
     m_sourceExhausted = batch->atEnd;
     for (const QString &line : batch->lines) {
         // A list line may carry blanks around the name, and after a tab a note (the reason a
-        // name of "Unchecked.txt" got no verdict); neither is part of the name.
-        const QString name = NameCleaner(line.section(QLatin1Char('\t'), 0, 0).trimmed());
+        // name of "Unchecked.txt" got no verdict); neither is part of the name. A line too long
+        // to be a name goes to Prepare() uncleaned, which refuses it.
+        const QString candidate = line.section(QLatin1Char('\t'), 0, 0).trimmed();
+        const QString name =
+            candidate.size() > WhoisSlot::kMaxLineLength ? candidate : NameCleaner(candidate);
         if (name == CandidateFile::kEndMarker) {
             m_sourceExhausted = true;
             break;

@@ -58,6 +58,11 @@ WhoisSlot::Prepared WhoisSlot::Prepare(const QString &candidate, const Registrar
 {
     using Kind = StartResult::Kind;
     Prepared prepared;
+    if (candidate.size() > kMaxLineLength) {
+        prepared.name = WithControlsEncoded(candidate.left(kShownOfLongLine)) + QStringLiteral("...");
+        prepared.problem = {Kind::InvalidName, QStringLiteral("line too long")};
+        return prepared;
+    }
     QString name = candidate;
     const qsizetype colon = name.indexOf(QLatin1Char(':'));
     if (colon >= 0)

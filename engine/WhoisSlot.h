@@ -70,6 +70,10 @@ public:
     };
     static constexpr TimeoutPolicy kPoolPolicy = {10, TimeoutPolicy::OnTimeout::Reconnect, true};
     static constexpr TimeoutPolicy kGiveUpPolicy = {5, TimeoutPolicy::OnTimeout::GiveUp, false};
+    // A longer candidate line cannot clean to a domain name: it is refused unread ("line too
+    // long"), shown by its first kShownOfLongLine characters.
+    static constexpr qsizetype kMaxLineLength = 4096;
+    static constexpr qsizetype kShownOfLongLine = 64;
 
     // How a query start went.
     struct StartResult

@@ -4,6 +4,28 @@
 
 #include <algorithm>
 
+namespace {
+
+// Removes every occurrence of item, left to right, in one pass: QString::remove moves the rest
+// of the text at every match, which costs the square of the length on a long line full of them.
+void RemoveAll(QString &text, QStringView item, Qt::CaseSensitivity cs)
+{
+    qsizetype at = text.indexOf(item, 0, cs);
+    if (at < 0)
+        return;
+    QString kept;
+    kept.reserve(text.size());
+    qsizetype from = 0;
+    for (; at >= 0; at = text.indexOf(item, from, cs)) {
+        kept += QStringView(text).mid(from, at - from);
+        from = at + item.size();
+    }
+    kept += QStringView(text).mid(from);
+    text = std::move(kept);
+}
+
+} // namespace
+
 QString NameCleaner(const QString &text)
 {
     // Removed in this order, case-sensitively. Some items repeat on purpose: an earlier removal
@@ -44,10 +66,10 @@ QString NameCleaner(const QString &text)
     const qsizetype dot = name.indexOf(QLatin1Char('.'));
     if (dot >= 0) {
         extension = name.mid(dot);
-        name.remove(extension, Qt::CaseInsensitive);
+        RemoveAll(name, extension, Qt::CaseInsensitive);
     }
     for (const QString &item : kRemovals)
-        name.remove(item, Qt::CaseSensitive);
+        RemoveAll(name, item, Qt::CaseSensitive);
     name += extension;
     name.remove(QLatin1Char('?'));
     return name;

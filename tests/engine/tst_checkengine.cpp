@@ -200,19 +200,25 @@ void TestCheckEngine::queriesTheCleanedNameAtTheServerOfItsRow()
 void TestCheckEngine::controlCharactersNeverReachTheWire_data()
 {
     QTest::addColumn<QString>("candidate");
+    QTest::addColumn<QString>("reason");
+    const QString invalid = "not a valid domain name";
     // The part after the first dot survives cleaning and is decoded only then.
-    QTest::newRow("encoded line break") << "evil.com%0D%0AHigh\tforged.com";
-    QTest::newRow("encoded line feed") << "evil.com%0ax";
-    QTest::newRow("raw NUL") << QString("ev") + QChar(0) + "il.com";
-    QTest::newRow("raw DEL after the dot") << QString("evil.com") + QChar(0x7F);
+    QTest::newRow("encoded line break") << "evil.com%0D%0AHigh\tforged.com" << invalid;
+    QTest::newRow("encoded line feed") << "evil.com%0ax" << invalid;
+    QTest::newRow("raw NUL") << QString("ev") + QChar(0) + "il.com" << invalid;
+    QTest::newRow("raw DEL after the dot") << QString("evil.com") + QChar(0x7F) << invalid;
+    // Longer than any name could clean to: refused unread.
+    QTest::newRow("a line of nested tags") << QString("<div>").repeated(1000) + "x.com"
+                                           << "line too long";
 }
 
 void TestCheckEngine::controlCharactersNeverReachTheWire()
 {
     QFETCH(QString, candidate);
+    QFETCH(QString, reason);
     QVERIFY(Engine().Start(UseList({candidate, "other"})));
     QCOMPARE(CheckedNames(CheckOutcome::Unchecked).size(), 1);
-    QCOMPARE(m_reasons, QStringList{"not a valid domain name"});
+    QCOMPARE(m_reasons, QStringList{reason});
     // The name took no slot: the first one asks about the next name.
     QCOMPARE(m_sockets->at(1).connects.size(), 0);
     m_sockets->at(0).Answer("No match");
