@@ -7,6 +7,9 @@
 namespace {
 
 const QString kWordNumber = QStringLiteral("wordNumber");
+// The furthest position filed of the list last run, and that list.
+const QString kFiledUpTo = QStringLiteral("filedUpTo");
+const QString kFiledList = QStringLiteral("filedList");
 const QString kChkProxy = QStringLiteral("chkProxy");
 const QString kShowHelp = QStringLiteral("showHelp");
 const QString kHostLimits = QStringLiteral("hostLimits");
@@ -49,18 +52,26 @@ QString ProgramSettings::ResumePosition(const QString &resumeKey) const
     return Read(kPositionsApp, resumeKey, QStringLiteral("1"));
 }
 
+FiledMark ProgramSettings::StoredFiledMark() const
+{
+    return {Read(kPositionsApp, kFiledList, QString()),
+            ParseWhole(Read(kPositionsApp, kFiledUpTo, QStringLiteral("0"))).value_or(0)};
+}
+
 qint64 ProgramSettings::RunPosition() const
 {
     return ParseWhole(Read(kPositionsApp, kWordNumber, QStringLiteral("0"))).value_or(0);
 }
 
-bool ProgramSettings::StoreRunPosition(const QString &resumeKey, qint64 position)
+bool ProgramSettings::StoreRunPosition(const QString &resumeKey, qint64 position, const FiledMark &filed)
 {
     const QString value = QString::number(position);
     SettingsStore::Values values;
     if (!resumeKey.isEmpty())
         values.append({resumeKey, value});
     values.append({kWordNumber, value});
+    values.append({kFiledUpTo, QString::number(filed.upTo)});
+    values.append({kFiledList, filed.listPath});
     return m_store.WriteSettings(kPositionsApp, kSection, values);
 }
 

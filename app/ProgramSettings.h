@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/HostPacer.h"
+#include "engine/RunRequest.h"
 #include "platform/SettingsStore.h"
 
 #include <QDateTime>
@@ -34,7 +35,8 @@ public:
     // The position the last run reached ("wordNumber", 0 when none).
     qint64 RunPosition() const;
     // Stores a run's position under its resume key (when not empty) and as the last run's.
-    bool StoreRunPosition(const QString &resumeKey, qint64 position);
+    bool StoreRunPosition(const QString &resumeKey, qint64 position, const FiledMark &filed = {});
+    FiledMark StoredFiledMark() const;
 
     // The text "1" means on; anything else, or nothing, off.
     bool ProxyMode() const;

@@ -1,6 +1,7 @@
 #include "CheckEngine.h"
 
 #include "Verdict.h"
+#include "platform/TextFile.h"
 #include "results/ResultFiles.h"
 #include "results/ResultLists.h"
 #include "sources/CandidateFile.h"
@@ -93,6 +94,7 @@ bool CheckEngine::Start(const RunRequest &request)
     m_reportedFailures.clear();
     m_position = request.firstPosition;
     m_storedPosition = -1;
+    GuardAgainstRefiling();
     m_shownPosition = -1;
     m_sourceExhausted = false;
     m_queues.clear();
@@ -382,14 +384,9 @@ void CheckEngine::DnsAnswered(quint64 id, quint64 run, const DnsPrecheck::Result
         // Delegated is certainly registered: filed as a whois answer would be, with no question.
         ++m_dnsCounts.registered;
         --m_waitingCount;
-        Filing filing(m_services.lists, m_services.files);
-        const Filing::Result filed = filing.FileVerdict(waiting.prepared.name, Verdict::Taken);
-        if (!filed.saved)
-            ReportOnce(QStringLiteral("profile"),
-                       Filing::ProfileWriteFailed(m_services.files.lastFailedPath()));
-        CheckOverflow(filing);
+        const CheckOutcome outcome = FileOnce(waiting.prepared.name, waiting.position, Verdict::Taken);
         emit dnsCountsChanged();
-        emit nameChecked(waiting.prepared.name, filed.outcome, QStringLiteral("delegated in DNS"));
+        emit nameChecked(waiting.prepared.name, outcome, QStringLiteral("delegated in DNS"));
         StorePositionSoon();
         Pump();
         return;
@@ -454,14 +451,12 @@ void CheckEngine::Release(WhoisSlot &slot)
     slot.Reset();
 }
 
-void CheckEngine::Finish(WhoisSlot &slot, CheckOutcome outcome, const QString &reason, Filing *filing)
+void CheckEngine::Finish(WhoisSlot &slot, CheckOutcome outcome, const QString &reason)
 {
     // The slot is free before anyone hears of the name, so that a Stop from a receiver does not
     // report it a second time.
     const QString name = slot.name();
     Release(slot);
-    if (filing)
-        CheckOverflow(*filing);
     emit nameChecked(name, outcome, reason);
     StorePositionSoon();
     Pump();
@@ -520,11 +515,54 @@ void CheckEngine::RdapAnswered(WhoisSlot &slot, const RdapAnswer &answer)
 void CheckEngine::FileAnswer(WhoisSlot &slot, Verdict verdict, const QString &reason)
 {
     m_pacer.Answered(slot.host(), slot.sentAt, Now());
+    Finish(slot, FileOnce(slot.name(), slot.position, verdict), reason);
+}
+
+CheckOutcome CheckEngine::FileOnce(const QString &name, qint64 position, Verdict verdict)
+{
+    if (verdict != Verdict::NoVerdict)
+        m_filedUpTo = std::max(m_filedUpTo, position);
+    const std::optional<ResultList> list = Filing::ListFor(name, verdict);
+    if (list && position <= m_refileGuardUpTo && m_alreadyFiled.contains(FiledKey(*list, name)))
+        return Filing::OutcomeOf(list); // filed by the run that ended before its position was stored
     Filing filing(m_services.lists, m_services.files);
-    const Filing::Result filed = filing.FileVerdict(slot.name(), verdict);
+    const Filing::Result filed = filing.FileVerdict(name, verdict);
     if (!filed.saved)
         ReportOnce(QStringLiteral("profile"), Filing::ProfileWriteFailed(m_services.files.lastFailedPath()));
-    Finish(slot, filed.outcome, reason, &filing);
+    CheckOverflow(filing);
+    return filed.outcome;
+}
+
+QString CheckEngine::FiledKey(ResultList list, const QString &name)
+{
+    return QString::number(static_cast<int>(list)) + QLatin1Char('\t') + name;
+}
+
+void CheckEngine::GuardAgainstRefiling()
+{
+    m_filedUpTo = 0;
+    m_storedFiledUpTo = -1;
+    m_refileGuardUpTo = 0;
+    m_alreadyFiled.clear();
+    const FiledMark mark = m_services.filedMark ? m_services.filedMark() : FiledMark{};
+    // Only a run that resumes the same list after its start, before the mark, is guarded: a
+    // list checked again from its start on purpose files again.
+    if (m_request.firstPosition <= 1 || mark.listPath != m_request.listPath ||
+        mark.upTo < m_request.firstPosition)
+        return;
+    m_refileGuardUpTo = mark.upTo;
+    m_filedUpTo = mark.upTo;
+    for (const ResultList list :
+         {ResultList::High, ResultList::Mid, ResultList::Low, ResultList::Registered}) {
+        for (const QString &name : m_services.lists.items(list))
+            m_alreadyFiled.insert(FiledKey(list, name));
+    }
+    // A new program run starts with empty lists: what the ended one filed is in its files.
+    for (const ResultList list : ResultFiles::kProfileLists) {
+        for (const QString &name :
+             TextFile::ReadLines(m_services.files.ProfileFilePath(list)).value_or(QStringList()))
+            m_alreadyFiled.insert(FiledKey(list, name));
+    }
 }
 
 void CheckEngine::Refused(WhoisSlot &slot, qint64 serverCoolDownMs)
@@ -663,9 +701,9 @@ void CheckEngine::StorePosition()
     if (m_request.listPath.isEmpty())
         return;
     const qint64 position = resumePosition();
-    if (position == m_storedPosition)
+    if (position == m_storedPosition && m_filedUpTo == m_storedFiledUpTo)
         return;
-    if (!m_services.storePosition(m_request.resumeKey, position)) {
+    if (!m_services.storePosition(m_request.resumeKey, position, {m_request.listPath, m_filedUpTo})) {
         if (!m_reportedFailures.contains(QStringLiteral("position"))) {
             m_reportedFailures.insert(QStringLiteral("position"));
             emit errorRaised(
@@ -677,6 +715,7 @@ void CheckEngine::StorePosition()
         return;
     }
     m_storedPosition = position;
+    m_storedFiledUpTo = m_filedUpTo;
 }
 
 void CheckEngine::StorePaces()

@@ -111,9 +111,12 @@ public:
         // empty: the system's).
         const bool &dnsFirst;
         const QString &dnsServers;
-        // Stores a run's position under its resume key (when not empty) and the run-wide key;
-        // false when it could not be stored.
-        std::function<bool(const QString &resumeKey, qint64 position)> storePosition;
+        // Stores a run's position under its resume key (when not empty) and the run-wide key,
+        // with the furthest position of its list already filed (FiledMark); false when it could
+        // not be stored.
+        std::function<bool(const QString &resumeKey, qint64 position, const FiledMark &filed)> storePosition;
+        // The furthest position filed, as last stored; none when empty.
+        std::function<FiledMark()> filedMark = {};
         // The paces hosts learned in earlier runs, by host; none when empty.
         std::function<QHash<QString, RememberedPace>()> rememberedPaces = {};
         // Keeps the paces this run learned (with their age) for later runs; false when it could
@@ -237,11 +240,16 @@ private:
     void CheckWatchdogs();
     // Ends the slot's query and reports the name; with a filing, the overflow check comes first
     // so that its notice is heard before the name, and before the run can end.
-    void Finish(WhoisSlot &slot, CheckOutcome outcome, const QString &reason, Filing *filing = nullptr);
+    void Finish(WhoisSlot &slot, CheckOutcome outcome, const QString &reason);
     void FinishUnasked(const Waiting &waiting, const QString &reason);
     void Refused(WhoisSlot &slot, qint64 serverCoolDownMs = -1);
     // Files a verdict that came back for the slot's name.
     void FileAnswer(WhoisSlot &slot, Verdict verdict, const QString &reason);
+    // Files a judged name at a position of the list, unless a resumed run finds it already in
+    // the list it would go to; reports a failed save and writes overflow files when full.
+    CheckOutcome FileOnce(const QString &name, qint64 position, Verdict verdict);
+    static QString FiledKey(ResultList list, const QString &name);
+    void GuardAgainstRefiling();
     void CheckOverflow(Filing &filing);
     void EndIfDone();
     void StorePaces();
@@ -273,6 +281,10 @@ private:
     bool m_pumpAgain = false;
     qint64 m_position = 0;
     qint64 m_storedPosition = -1;
+    qint64 m_filedUpTo = 0;        // the furthest position of this list filed, stored with the position
+    qint64 m_storedFiledUpTo = -1; // as last stored
+    qint64 m_refileGuardUpTo = 0;  // names up to here may stand in the lists already
+    QSet<QString> m_alreadyFiled;  // "<list>\t<name>" of the lists and profile files at the start
     qint64 m_shownPosition = -1;
     bool m_sourceExhausted = false;
     QHash<QString, HostQueue> m_queues; // by host

@@ -11,7 +11,9 @@ bool IsBareExtension(const QString &name)
     return name == QLatin1String(".net") || name == QLatin1String(".com");
 }
 
-CheckOutcome OutcomeOf(std::optional<ResultList> list)
+} // namespace
+
+CheckOutcome Filing::OutcomeOf(std::optional<ResultList> list)
 {
     if (!list)
         return CheckOutcome::NotFiled;
@@ -29,8 +31,6 @@ CheckOutcome OutcomeOf(std::optional<ResultList> list)
     }
     return CheckOutcome::NotFiled;
 }
-
-} // namespace
 
 QString CheckOutcomeName(CheckOutcome outcome)
 {
@@ -51,27 +51,33 @@ QString CheckOutcomeName(CheckOutcome outcome)
     return QStringLiteral("Unchecked");
 }
 
-std::optional<ResultList> Filing::FileFreeName(const QString &name, bool *saved)
+std::optional<ResultList> Filing::ListFor(const QString &name, Verdict verdict)
 {
-    if (IsBareExtension(name))
+    if (IsBareExtension(name) || verdict == Verdict::NoVerdict)
         return std::nullopt;
-    ResultList list = ResultList::Low;
+    if (verdict == Verdict::Taken)
+        return ResultList::Registered;
     switch (ProfileClassOf(name)) {
     case ProfileClass::High:
-        list = ResultList::High;
-        break;
+        return ResultList::High;
     case ProfileClass::Mid:
-        list = ResultList::Mid;
-        break;
+        return ResultList::Mid;
     case ProfileClass::Low:
-        list = ResultList::Low;
         break;
     }
-    m_lists.AppendCounted(list, name);
+    return ResultList::Low;
+}
+
+std::optional<ResultList> Filing::FileFreeName(const QString &name, bool *saved)
+{
+    const std::optional<ResultList> list = ListFor(name, Verdict::Free);
+    if (!list)
+        return std::nullopt;
+    m_lists.AppendCounted(*list, name);
     const bool written = m_files.SaveProfileLists(m_lists);
     if (saved)
         *saved = written;
-    return list;
+    return *list;
 }
 
 std::optional<ResultList> Filing::FileTakenName(const QString &name)

@@ -45,6 +45,9 @@ public:
         bool saved = true; // the profile files were written (or had nothing to write)
     };
     Result FileVerdict(const QString &name, Verdict verdict);
+    // The list a judged name would go to; nothing for no verdict and for names never filed.
+    static std::optional<ResultList> ListFor(const QString &name, Verdict verdict);
+    static CheckOutcome OutcomeOf(std::optional<ResultList> list);
 
     enum class Overflow
     {

@@ -12,3 +12,11 @@ struct RunRequest
     qint64 total = 0;         // entries shown in the progress; the run does not stop there
     QString resumeKey;        // the setting its position is kept under besides the run-wide one
 };
+
+// How far a list's names have been filed: a run that resumes it before that mark does not file
+// again what already stands in the lists (the names a crash left filed beyond the position).
+struct FiledMark
+{
+    QString listPath;
+    qint64 upTo = 0;
+};

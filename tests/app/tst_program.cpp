@@ -30,9 +30,12 @@ private slots:
     void theUsersPhraseFileAddsToTheShippedOne();
     void namesWithoutVerdictAreKeptOnce();
     void aRunOverTheUncheckedFileKeepsWhatFailsAgain();
+    void aResumedRunDoesNotFileAgainWhatACrashLeftFiled_data();
+    void aResumedRunDoesNotFileAgainWhatACrashLeftFiled();
 
 private:
-    void Run(const QString &path, const std::function<void(int slot, const QString &name)> &answer);
+    void Run(const QString &path, const std::function<void(int slot, const QString &name)> &answer,
+             qint64 first = 1);
 
     std::unique_ptr<TestFolders> m_folders;
     std::unique_ptr<FakeSocketFactory> m_sockets;
@@ -241,12 +244,13 @@ void TestProgram::theUsersPhraseFileAddsToTheShippedOne()
              Verdict::Free);
 }
 
-void TestProgram::Run(const QString &path, const std::function<void(int slot, const QString &name)> &answer)
+void TestProgram::Run(const QString &path, const std::function<void(int slot, const QString &name)> &answer,
+                      qint64 first)
 {
     QSignalSpy stopped(&m_program->engine(), &CheckEngine::runStopped);
     const qint64 total = m_program->candidates().CountCandidates(path);
-    QVERIFY(m_program->engine().Start({path, 1, total, "CustWordNum"}));
-    for (int i = 0; i < total; ++i)
+    QVERIFY(m_program->engine().Start({path, first, total, "CustWordNum"}));
+    for (int i = 0; i <= total - first; ++i)
         answer(i, m_program->engine().slot(i).name());
     QVERIFY(stopped.count() == 1 || stopped.wait(2000));
 }
@@ -298,6 +302,43 @@ void TestProgram::aRunOverTheUncheckedFileKeepsWhatFailsAgain()
     QCOMPARE(FileBytes(path), QByteArray("b.com\r\n"));
     QCOMPARE(m_program->unchecked().count(), 1);
     QCOMPARE(m_program->results().items(ResultList::High), (QStringList{"a.com", "c.com"}));
+}
+
+void TestProgram::aResumedRunDoesNotFileAgainWhatACrashLeftFiled_data()
+{
+    QTest::addColumn<qint64>("first");
+    QTest::addColumn<bool>("sameList");
+    QTest::addColumn<QStringList>("filedNow");
+    QTest::newRow("resumed at the stored position") << qint64(3) << true << QStringList{"d.com", "f.com"};
+    QTest::newRow("checked from the start on purpose")
+        << qint64(1) << true << QStringList{"a.com", "b.com", "c.com", "d.com", "e.com", "f.com"};
+    QTest::newRow("the mark of another list")
+        << qint64(3) << false << QStringList{"c.com", "d.com", "e.com", "f.com"};
+}
+
+void TestProgram::aResumedRunDoesNotFileAgainWhatACrashLeftFiled()
+{
+    QFETCH(qint64, first);
+    QFETCH(bool, sameList);
+    QFETCH(QStringList, filedNow);
+    const QString list = m_folders->WriteList("list.txt", {"a", "b", "c", "d", "e", "f"});
+    // A run killed at position 3 had filed c.com and e.com beyond it, up to position 5.
+    const QString highFile = m_program->resultFiles().ProfileFilePath(ResultList::High);
+    TextFile::WriteAll(highFile, "c.com\r\ne.com\r\n");
+    QVERIFY(m_program->settings().StoreRunPosition("CustWordNum", 3,
+                                                   {sameList ? list : m_folders->path("other.txt"), 5}));
+    QStringList checked;
+    connect(&m_program->engine(), &CheckEngine::nameChecked, this,
+            [&](const QString &name, CheckOutcome outcome) {
+                if (outcome == CheckOutcome::High)
+                    checked << name;
+            });
+    Run(
+        list, [this](int slot, const QString &) { m_sockets->at(slot).Answer("No match"); }, first);
+    checked.sort();
+    QCOMPARE(checked.size(), 7 - first); // every name still has its verdict
+    QCOMPARE(m_program->results().items(ResultList::High), filedNow);
+    QCOMPARE(m_program->settings().StoredFiledMark().upTo, 6);
 }
 
 QTEST_GUILESS_MAIN(TestProgram)
