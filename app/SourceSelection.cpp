@@ -94,7 +94,7 @@ void SourceSelection::SelectSearchEngine(const CandidateSource &source)
     controls.setEnabled(SearchControls::StopButton, false);
     controls.setEnabled(SearchControls::SearchText, true);
     controls.setEnabled(SearchControls::HarvestSize, true);
-    controls.setEnabled(SearchControls::SearchButton, !controls.searchText().isEmpty());
+    controls.setEnabled(SearchControls::SearchButton, controls.hasSearchTerm());
     controls.setEnabled(SearchControls::StartNumber, true);
     controls.setStartNumber(QStringLiteral("1"));
 }

@@ -201,6 +201,10 @@ void Form1::BuildFrame1()
     connect(txtWordNum, &QLineEdit::textEdited, &controls, &SearchControls::setStartNumber);
     connect(txtWordMax, &QLineEdit::textEdited, &controls, &SearchControls::setTotal);
     connect(txtSearch, &QLineEdit::textEdited, &controls, &SearchControls::setSearchText);
+    connect(txtSearch, &QLineEdit::returnPressed, this, [this] {
+        if (cmdCreate->isEnabled())
+            cmdCreate->click();
+    });
     connect(Combo2, &QComboBox::currentIndexChanged, &controls, &SearchControls::setHarvestSizeIndex);
     connect(cmdDoSearch, &QToolButton::clicked, this, [this] { m_runs.Start(); });
     connect(Command3, &QToolButton::clicked, this, [this] { m_runs.Stop(); });

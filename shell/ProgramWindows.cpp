@@ -180,6 +180,18 @@ void ProgramWindows::OpenHarvester()
         if (m_main)
             m_main->runs().StartIfSourceIs(harvested);
     });
+    // While the harvest runs, its source and term stay as they are, and no run starts.
+    SearchControls &controls = m_program.controls();
+    for (const auto control :
+         {SearchControls::SourceList, SearchControls::StartNumber, SearchControls::StartButton,
+          SearchControls::SearchText, SearchControls::HarvestSize, SearchControls::SearchButton})
+        controls.setEnabled(control, false);
+    connect(m_harvester, &Form3::harvestEnded, this, [this] {
+        if (m_program.engine().isRunning())
+            return;
+        m_program.controls().setEnabled(SearchControls::SourceList, true);
+        m_program.selection().Reapply();
+    });
     ShowCentredOver(m_harvester, m_main);
     m_harvester->Load();
 }

@@ -37,11 +37,11 @@ Form3::Form3(Program &program, WebBrowser *browser, HarvestTimings timings, QWid
     m_pageTimeout.setSingleShot(true);
     m_pageTimeout.setInterval(m_timings.pageTimeoutMs);
     connect(&m_pageTimeout, &QTimer::timeout, this, [this] {
-        // A page that never comes brought nothing: the harvest ends with what it has.
+        // A page that never comes: the harvest ends with what it has.
         m_awaitingPage = false;
         WebBrowser1->Stop();
-        if (std::holds_alternative<HarvestRun::Finish>(m_run->HarvestPage(0)))
-            Finish();
+        m_run->PageFailed();
+        Finish();
     });
     m_pause.setSingleShot(true);
     m_pause.setInterval(m_timings.pauseMs);
@@ -77,7 +77,13 @@ void Form3::OnDocumentComplete()
         return;
     m_awaitingPage = false;
     m_pageTimeout.stop();
-    m_extractor.Begin(WebBrowser1->BodyMarkup().value_or(QString()));
+    const std::optional<QString> markup = WebBrowser1->BodyMarkup();
+    if (!markup) { // a load error
+        m_run->PageFailed();
+        Finish();
+        return;
+    }
+    m_extractor.Begin(*markup);
     ScanStep();
 }
 
@@ -108,11 +114,23 @@ void Form3::AfterPause()
 void Form3::Finish()
 {
     m_run->MarkFinished();
+    emit harvestEnded();
     m_pageTimeout.stop();
     m_pause.stop();
+    WebBrowser1->Stop();
+    const HarvestRun::Ending ending = m_run->ending();
+    if (ending == HarvestRun::Ending::NoAnswer || ending == HarvestRun::Ending::NoNames) {
+        // Nothing to keep: the earlier list stays, and no run starts.
+        const QString text = ending == HarvestRun::Ending::NoAnswer
+                                 ? QStringLiteral("The search engine did not answer.")
+                                 : QStringLiteral("No domain names were found.");
+        Text1->setText(text);
+        hide();
+        ShowMessage(QStringLiteral("HarvestFailed"), text, false);
+        return;
+    }
     const QString total = QString::number(m_run->total());
     if (!m_run->WriteFiles(m_program.paths().folder())) {
-        WebBrowser1->Stop();
         hide();
         ShowMessage(
             QStringLiteral("HarvestFailed"),
@@ -125,12 +143,15 @@ void Form3::Finish()
         QString::number(m_program.candidates().CountCandidates(m_program.paths().browserSearch())));
     controls.setStartNumber(QStringLiteral("1"));
     Text1->setText(QStringLiteral("Finished! Extracted ") + total + QStringLiteral(" domain names."));
-    WebBrowser1->Stop();
     hide();
-    ShowMessage(QStringLiteral("HarvestFinished"),
-                QStringLiteral("List of ") + total +
-                    QStringLiteral(" unique domains was created successfully!"),
-                true);
+    QString text =
+        QStringLiteral("List of ") + total + QStringLiteral(" unique domains was created successfully!");
+    if (ending == HarvestRun::Ending::CutShort)
+        text = QStringLiteral("List of %1 unique domains was created from %2 of the result pages; the next "
+                              "page did not load.")
+                   .arg(total)
+                   .arg(m_run->pagesRead());
+    ShowMessage(QStringLiteral("HarvestFinished"), text, true);
 }
 
 void Form3::ShowMessage(const QString &name, const QString &text, bool thenStart)
@@ -156,6 +177,7 @@ void Form3::closeEvent(QCloseEvent *event)
         m_pageTimeout.stop();
         m_pause.stop();
         WebBrowser1->Stop();
+        emit harvestEnded();
     }
     QWidget::closeEvent(event);
 }

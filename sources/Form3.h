@@ -50,6 +50,8 @@ public:
 signals:
     // The message was closed: the main window may start the run over the new list.
     void startRequested(CandidateSourceId source);
+    // The harvest ended (finished, failed or closed): the source controls may be used again.
+    void harvestEnded();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

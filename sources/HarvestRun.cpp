@@ -107,8 +107,18 @@ QString HarvestRun::NextPageAddress() const
     return PageAddress(m_offset);
 }
 
+HarvestRun::Ending HarvestRun::ending() const
+{
+    if (m_pagesRead == 0)
+        return Ending::NoAnswer;
+    if (m_list.size() == 0)
+        return Ending::NoNames;
+    return m_pageFailed ? Ending::CutShort : Ending::Listed;
+}
+
 HarvestRun::Next HarvestRun::HarvestPage(int pageCount)
 {
+    ++m_pagesRead;
     if (total() < m_target && pageCount > 0) {
         m_offset += m_engine == SearchEngine::Yahoo ? kYahooPageStep : kGooglePageStep;
         return NextPageAddress();

@@ -63,6 +63,24 @@ public:
     };
     using Next = std::variant<QString, Finish>;
     Next HarvestPage(int pageCount);
+    // The page asked for did not load (a load error, or no page in time): the run ends with
+    // what it has.
+    void PageFailed()
+    {
+        m_pageFailed = true;
+        m_finished = true;
+    }
+    int pagesRead() const { return m_pagesRead; }
+
+    // How an ended run ended: with a list to write and check, or with nothing to keep.
+    enum class Ending
+    {
+        Listed,   // every page asked for loaded
+        CutShort, // names from the first pagesRead() pages; the next one did not load
+        NoAnswer, // not even the first page loaded
+        NoNames   // the pages loaded, but held no names
+    };
+    Ending ending() const;
     // Ends the run without a further page (the window closed, a page never came).
     void MarkFinished() { m_finished = true; }
 
@@ -82,5 +100,7 @@ private:
     QString m_yahooBase;
     qint64 m_offset = 1;
     bool m_finished = false;
+    bool m_pageFailed = false;
+    int m_pagesRead = 0;
     HarvestList m_list;
 };

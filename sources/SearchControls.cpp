@@ -103,7 +103,7 @@ void SearchControls::setTotal(const QString &text)
 
 void SearchControls::setSearchText(const QString &text)
 {
-    const bool searchEnabled = !text.isEmpty();
+    const bool searchEnabled = !text.trimmed().isEmpty();
     if (text == m_searchText && m_enabled.at(SearchButton) == searchEnabled)
         return;
     m_searchText = text;

@@ -61,6 +61,8 @@ public:
     QString total() const { return m_total; }
     void setTotal(const QString &text);
     QString searchText() const { return m_searchText; }
+    // A term of blanks only is no term: Search stays disabled.
+    bool hasSearchTerm() const { return !m_searchText.trimmed().isEmpty(); }
     void setSearchText(const QString &text);
     int harvestSizeIndex() const { return m_harvestSizeIndex; }
     void setHarvestSizeIndex(int index);

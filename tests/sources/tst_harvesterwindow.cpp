@@ -36,9 +36,12 @@ private slots:
     void yahooPagesGoByTwenty();
     void searchAgainRaisesTheOpenWindow();
     void closingMidHarvestWritesNothing();
-    void aPageThatNeverCompletesEndsTheHarvest();
+    void aHarvestWithoutNamesKeepsTheEarlierList_data();
+    void aHarvestWithoutNamesKeepsTheEarlierList();
+    void aLaterPageThatFailsEndsWithWhatWasFound();
     void aSecondCompletionOfOnePageIsIgnored();
-    void aSourceChangedMeanwhileStartsNoRun();
+    void theSourceCannotChangeDuringAHarvest();
+    void aTermOfBlanksIsNoTermAndEnterSearches();
 
 private:
     Form3 *Search(int sourceIndex, const QString &text, int sizeIndex);
@@ -161,14 +164,50 @@ void TestHarvesterWindow::closingMidHarvestWritesNothing()
     QVERIFY(!m_rig->program->engine().isRunning());
 }
 
-void TestHarvesterWindow::aPageThatNeverCompletesEndsTheHarvest()
+void TestHarvesterWindow::aHarvestWithoutNamesKeepsTheEarlierList_data()
 {
-    m_rig->windows->setHarvestTimings({5, 200, 2000});
+    QTest::addColumn<QString>("firstPage"); // "timeout", "error" or a page
+    QTest::addColumn<QString>("message");
+    QTest::newRow("no page in time") << "timeout"
+                                     << "The search engine did not answer.";
+    QTest::newRow("a load error") << "error"
+                                  << "The search engine did not answer.";
+    QTest::newRow("a page without names")
+        << QString::fromUtf8(SearchTestServer::NoResultsPage()) << "No domain names were found.";
+}
+
+void TestHarvesterWindow::aHarvestWithoutNamesKeepsTheEarlierList()
+{
+    QFETCH(QString, firstPage);
+    QFETCH(QString, message);
+    const QString listPath = m_rig->folders.appFolder() + "/BrowserSearch.txt";
+    TextFile::WriteAll(listPath, "earlier.com\r\n");
+    m_rig->windows->setHarvestTimings({5, firstPage == "timeout" ? 200 : 10000, 2000});
     Search(3, "red car", 0);
+    if (firstPage == "error")
+        Browser()->CompletePage("R", std::nullopt);
+    else if (firstPage != "timeout")
+        Browser()->CompletePage("R", firstPage);
+    QTRY_VERIFY(Message("HarvestFailed"));
+    QCOMPARE(Message("HarvestFailed")->text(), message);
+    QCOMPARE(FileBytes(listPath), QByteArray("earlier.com\r\n"));
+    QVERIFY(!QFile::exists(m_rig->folders.appFolder() + "/searches/Google red car.txt"));
+    Message("HarvestFailed")->button(QMessageBox::Ok)->click();
+    QTest::qWait(50);
+    QVERIFY(!m_rig->program->engine().isRunning());
+}
+
+void TestHarvesterWindow::aLaterPageThatFailsEndsWithWhatWasFound()
+{
+    Search(3, "red car", 1);
+    Browser()->CompletePage("R", Page(Engine::Google, SearchTestServer::NumberedHosts(1, 150)));
+    QTRY_COMPARE(Browser()->navigations.size(), 2);
+    Browser()->CompletePage("R", std::nullopt);
     QTRY_VERIFY(Message("HarvestFinished"));
     QCOMPARE(Message("HarvestFinished")->text(),
-             QString("List of 0 unique domains was created successfully!"));
-    QVERIFY(Browser()->stopCount >= 1);
+             QString("List of 150 unique domains was created from 1 of the result pages; the next page "
+                     "did not load."));
+    QCOMPARE(FileBytes(m_rig->folders.appFolder() + "/BrowserSearch.txt").count("\r\n"), 151);
 }
 
 void TestHarvesterWindow::aSecondCompletionOfOnePageIsIgnored()
@@ -183,19 +222,38 @@ void TestHarvesterWindow::aSecondCompletionOfOnePageIsIgnored()
     QVERIFY(!m_rig->windows->harvester()->isFinished());
 }
 
-void TestHarvesterWindow::aSourceChangedMeanwhileStartsNoRun()
+void TestHarvesterWindow::theSourceCannotChangeDuringAHarvest()
 {
     Search(3, "red car", 0);
-    m_window->mnuToolsItem.at(4)->trigger(); // "Full Word List"
+    const auto sourceControls = [this] {
+        return QList<bool>{m_window->Combo1->isEnabled(), m_window->mnuToolsItem.at(4)->isEnabled(),
+                           m_window->txtSearch->isEnabled(), m_window->cmdCreate->isEnabled(),
+                           m_window->cmdDoSearch->isEnabled()};
+    };
+    QCOMPARE(sourceControls(), QList<bool>(5, false));
+    m_window->mnuToolsItem.at(4)->trigger(); // "Full Word List": disabled, so nothing happens
+    QCOMPARE(m_window->Combo1->currentIndex(), 3);
     Browser()->CompletePage("R", Page(Engine::Google, SearchTestServer::NumberedHosts(1, 5)));
     QTRY_COMPARE(Browser()->navigations.size(), 2);
     Browser()->CompletePage("R", QString::fromUtf8(SearchTestServer::NoResultsPage()));
     QTRY_VERIFY(Message("HarvestFinished"));
-    QCOMPARE(FileBytes(m_rig->folders.appFolder() + "/BrowserSearch.txt").count("\r\n"), 6);
+    QCOMPARE(sourceControls(), QList<bool>(5, true));
     Message("HarvestFinished")->button(QMessageBox::Ok)->click();
-    QTest::qWait(50);
-    QVERIFY(!m_rig->program->engine().isRunning());
-    QCOMPARE(m_whois->queries().size(), 0);
+    QTRY_VERIFY(m_rig->program->engine().isRunning() || !m_whois->queries().isEmpty());
+}
+
+void TestHarvesterWindow::aTermOfBlanksIsNoTermAndEnterSearches()
+{
+    m_window->mnuToolsItem.at(3)->trigger(); // "Google Search"
+    QTest::keyClicks(m_window->txtSearch, "   ");
+    QVERIFY(!m_window->cmdCreate->isEnabled());
+    QTest::keyClick(m_window->txtSearch, Qt::Key_Return);
+    QVERIFY(!m_rig->windows->harvester());
+    QTest::keyClicks(m_window->txtSearch, "car");
+    QVERIFY(m_window->cmdCreate->isEnabled());
+    QTest::keyClick(m_window->txtSearch, Qt::Key_Return);
+    QVERIFY(m_rig->windows->harvester());
+    QVERIFY(Browser()->navigations.first().endsWith("&q=+++car"));
 }
 
 QTEST_MAIN(TestHarvesterWindow)
