@@ -3,6 +3,7 @@
 #include "engine/Filing.h"
 #include "results/ResultFiles.h"
 #include "results/ResultLists.h"
+#include "results/UncheckedNames.h"
 #include "sources/xCorrectName.h"
 #include "sources/xurlEncode.h"
 #include "whois_table/RegistrarTable.h"
@@ -151,7 +152,11 @@ void BrowseChecker::ReplyComplete(WhoisSlot &slot)
         slot.CloseConnection();
         return;
     }
-    FinishCheck(slot, JudgeReplyBytes(slot.reply(), {slot.name(), slot.host(), m_services.phrases}).verdict);
+    const Judgement judgement = JudgeReplyBytes(slot.reply(), {slot.name(), slot.host(), m_services.phrases});
+    if (judgement.verdict == Verdict::NoVerdict)
+        GiveUp(judgement.reason);
+    else
+        FinishCheck(slot, judgement.verdict);
 }
 
 void BrowseChecker::RdapAnswered(WhoisSlot &slot, const RdapAnswer &answer)
@@ -163,7 +168,7 @@ void BrowseChecker::RdapAnswered(WhoisSlot &slot, const RdapAnswer &answer)
     else if (answer.kind == RdapAnswer::Kind::NotRegistered)
         FinishCheck(slot, Verdict::Free);
     else
-        GiveUp();
+        GiveUp(answer.reason);
 }
 
 void BrowseChecker::FinishCheck(WhoisSlot &slot, Verdict verdict)
@@ -177,10 +182,6 @@ void BrowseChecker::FinishCheck(WhoisSlot &slot, Verdict verdict)
 
 void BrowseChecker::FileReply(const QString &name, Verdict verdict)
 {
-    if (verdict == Verdict::NoVerdict) {
-        emit panelText(1, QStringLiteral("Unchecked: ") + name);
-        return;
-    }
     if (IsBareOrQuotedExtension(name) ||
         (verdict == Verdict::Free && name.contains(QLatin1String("endoffile"))))
         return; // judged, but no name to keep
@@ -216,22 +217,35 @@ void BrowseChecker::ReportOnce(const QString &what, const QString &text)
     emit errorRaised(QStringLiteral("Result files"), text);
 }
 
-void BrowseChecker::GiveUp()
+void BrowseChecker::GiveUp(const QString &reason)
 {
     if (!m_checking)
         return;
-    emit panelText(1, QStringLiteral("Unchecked: ") + m_slot.name());
+    KeepUnchecked(m_slot.name(), reason);
     m_slot.Reset();
     m_checking = false;
     Next();
 }
 
-void BrowseChecker::QueryFailed(WhoisSlot &, const QString &)
+void BrowseChecker::KeepUnchecked(const QString &name, const QString &reason)
 {
-    GiveUp();
+    emit panelText(1, QStringLiteral("Unchecked: ") + name);
+    ++m_noVerdict;
+    ++m_noVerdictReasons[reason];
+    emit noVerdictChanged();
+    if (m_services.unchecked && !m_services.unchecked->Keep(name, reason))
+        ReportOnce(QStringLiteral("unchecked"),
+                   QStringLiteral("The names without a verdict cannot be kept in \"%1\"; they are counted "
+                                  "in the status bar only.")
+                       .arg(m_services.unchecked->path()));
+}
+
+void BrowseChecker::QueryFailed(WhoisSlot &, const QString &reason)
+{
+    GiveUp(reason);
 }
 
 void BrowseChecker::QueryTimedOut(WhoisSlot &)
 {
-    GiveUp();
+    GiveUp(QStringLiteral("no answer within %1 seconds").arg(WhoisSlot::kGiveUpPolicy.ticks));
 }

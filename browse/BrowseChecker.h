@@ -5,6 +5,7 @@
 #include "engine/Verdict.h"
 #include "engine/WhoisSlot.h"
 
+#include <QMap>
 #include <QNetworkAccessManager>
 #include <QObject>
 #include <QSet>
@@ -15,6 +16,7 @@
 class RegistrarTable;
 class ResultFiles;
 class ResultLists;
+class UncheckedNames;
 
 // The browse window's own whois check: the queued names one at a time, in the order found,
 // over one connection of its own beside the main window's pool. A free or taken verdict is
@@ -44,6 +46,8 @@ public:
         // the system's); none: never.
         const bool *dnsFirst = nullptr;
         const QString *dnsServers = nullptr;
+        // Where names without a verdict are kept; none: nowhere.
+        UncheckedNames *unchecked = nullptr;
     };
     static constexpr int kSkipsPerTurn = 1000;
 
@@ -59,6 +63,9 @@ public:
     qint64 nextIndex() const { return m_nextIndex; }
     bool isChecking() const { return m_checking; }
     WhoisSlot &slot() { return m_slot; }
+    // The names of this window that got no verdict, and how many for each reason.
+    int noVerdictCount() const { return m_noVerdict; }
+    const QMap<QString, int> &noVerdictReasons() const { return m_noVerdictReasons; }
 
 signals:
     void panelText(int panel, const QString &text);
@@ -68,6 +75,7 @@ signals:
     void queueDone();
     void errorRaised(const QString &title, const QString &text);
     void backupNotice();
+    void noVerdictChanged();
 
 private:
     // WhoisSlotHost
@@ -87,7 +95,9 @@ private:
     void Next();
     // The check of the slot's name ended with a verdict: file it and go on.
     void FinishCheck(WhoisSlot &slot, Verdict verdict);
-    void GiveUp();
+    void GiveUp(const QString &reason);
+    // A name without a verdict: kept with its reason and counted.
+    void KeepUnchecked(const QString &name, const QString &reason);
     void FileReply(const QString &name, Verdict verdict);
     // Each kind of write failure is told once while the window is open.
     void ReportOnce(const QString &what, const QString &text);
@@ -104,4 +114,6 @@ private:
     bool m_checking = false;
     qint64 m_nextIndex = 0;
     QSet<QString> m_reported;
+    int m_noVerdict = 0;
+    QMap<QString, int> m_noVerdictReasons;
 };

@@ -1,6 +1,7 @@
 #include "Form5.h"
 
 #include "app/Program.h"
+#include "engine/RunStatus.h"
 #include "platform/WebBrowser.h"
 #include "results/ResultListView.h"
 #include "shell/Widgets.h"
@@ -209,6 +210,19 @@ void Form5::Load()
         panel->setObjectName(QStringLiteral("Panel%1").arg(&panel - panels.data() + 1));
         StatusBar1->addWidget(panel);
     }
+    noVerdictPanel = new QLabel(StatusBar1);
+    noVerdictPanel->setObjectName(QStringLiteral("noVerdictPanel"));
+    noVerdictPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    noVerdictPanel->hide();
+    StatusBar1->addPermanentWidget(noVerdictPanel);
+    connect(&m_state->checker(), &BrowseChecker::noVerdictChanged, this, [this] {
+        const BrowseChecker &checker = m_state->checker();
+        noVerdictPanel->setText(RunStatus::NoVerdictText(checker.noVerdictCount()));
+        noVerdictPanel->setToolTip(
+            RunStatus::NoVerdictToolTip(checker.noVerdictCount(), checker.noVerdictReasons(),
+                                        m_program.unchecked().path(), QStringLiteral("this window")));
+        noVerdictPanel->show();
+    });
     WebBrowser1->Navigate(m_program.config().siteAddress);
     ApplyLayout();
 }

@@ -63,6 +63,7 @@ public:
     WebBrowser *WebBrowser1;
     WebBrowser *WebBrowser2;
     QStatusBar *StatusBar1;
+    QLabel *noVerdictPanel = nullptr; // "No verdict: n", once a name got none
     std::array<QLabel *, 3> panels{};
 
 signals:

@@ -1,5 +1,9 @@
 #include "RunStatus.h"
 
+#include <QDir>
+
+#include <algorithm>
+
 namespace RunStatus {
 
 QString IdleText(int panel)
@@ -65,6 +69,30 @@ QString OpenConnectionsText(qint64 position, qint64 total, int open)
     if (total < position)
         return QStringLiteral("Open: Closing connections...");
     return QStringLiteral("Open: ") + QString::number(open);
+}
+
+QString NoVerdictText(int count)
+{
+    return QStringLiteral("No verdict: %1").arg(count);
+}
+
+QString NoVerdictToolTip(int count, const QMap<QString, int> &reasons, const QString &file,
+                         const QString &whose)
+{
+    QList<QPair<int, QString>> byCount;
+    for (auto it = reasons.cbegin(); it != reasons.cend(); ++it)
+        byCount.append({-it.value(), it.key()});
+    std::sort(byCount.begin(), byCount.end());
+    constexpr int kShownReasons = 8;
+    QString shown;
+    for (int i = 0; i < byCount.size() && i < kShownReasons; ++i)
+        shown += QStringLiteral("\n%1: %2").arg(byCount.at(i).second).arg(-byCount.at(i).first);
+    if (byCount.size() > kShownReasons)
+        shown += QStringLiteral("\n(%1 other reasons)").arg(byCount.size() - kShownReasons);
+    return QStringLiteral("%1 names of %2 got no answer. They are kept in %3; choose \"Custom List\" "
+                          "and that file to check them again.%4")
+        .arg(count)
+        .arg(whose, QDir::toNativeSeparators(file), shown);
 }
 
 } // namespace RunStatus

@@ -4,6 +4,7 @@
 #include "HostPacer.h"
 
 #include <QList>
+#include <QMap>
 #include <QString>
 
 #include <optional>
@@ -25,5 +26,11 @@ QString PacedToolTip(const QList<HostPacer::Paced> &paced);
 // "DNS: 12 registered, 3 asked over whois", and a tooltip that adds the DNS failures.
 QString DnsText(const CheckEngine::DnsCounts &counts);
 QString DnsToolTip(const CheckEngine::DnsCounts &counts);
+
+// "No verdict: n", and its tooltip: where the names are kept (file), then the most frequent
+// reasons with their counts. whose: "this search" or "this window".
+QString NoVerdictText(int count);
+QString NoVerdictToolTip(int count, const QMap<QString, int> &reasons, const QString &file,
+                         const QString &whose);
 
 } // namespace RunStatus

@@ -36,6 +36,7 @@ void UncheckedNames::BeginRun(const QString &listPath)
     m_reasonCounts.clear();
     m_answered.clear();
     m_inFile = ReadNames();
+    m_inFileRead = true;
     m_runsOverFile = QFileInfo(listPath).canonicalFilePath() == QFileInfo(m_path).canonicalFilePath() &&
                      QFileInfo::exists(m_path);
     emit countChanged(m_count);
@@ -46,6 +47,15 @@ bool UncheckedNames::Add(const QString &name, const QString &reason)
     ++m_count;
     ++m_reasonCounts[reason];
     emit countChanged(m_count);
+    return Keep(name, reason);
+}
+
+bool UncheckedNames::Keep(const QString &name, const QString &reason)
+{
+    if (!m_inFileRead) {
+        m_inFile = ReadNames();
+        m_inFileRead = true;
+    }
     if (m_inFile.contains(name))
         return true;
     // Appended, never rewritten, so a run that reads this file keeps its positions.

@@ -33,8 +33,12 @@ public:
     static QString OneLine(QString reason);
 
     void BeginRun(const QString &listPath);
-    // A name without a verdict. False when the file could not be written.
+    // A name without a verdict of the run, counted and kept. False when the file could not be
+    // written.
     bool Add(const QString &name, const QString &reason);
+    // A name without a verdict from elsewhere (the browse window): kept in the file, not
+    // counted for the run. False when the file could not be written.
+    bool Keep(const QString &name, const QString &reason);
     // A name that got a verdict.
     void Answered(const QString &name);
     // The run is over; reachedEnd tells whether it read its list to the end.
@@ -52,5 +56,6 @@ private:
     QMap<QString, int> m_reasonCounts;
     bool m_runsOverFile = false;
     QSet<QString> m_inFile;
+    bool m_inFileRead = false; // m_inFile holds the file's names
     QSet<QString> m_answered;
 };

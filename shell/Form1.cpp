@@ -362,25 +362,11 @@ void Form1::ShowPacedHosts()
 void Form1::ShowUncheckedCount(int count)
 {
     uncheckedPanel->setVisible(count > 0);
-    uncheckedPanel->setText(QStringLiteral("No verdict: %1").arg(count));
+    uncheckedPanel->setText(RunStatus::NoVerdictText(count));
     ApplyLayout();
-    // The most frequent reasons, with their counts.
-    const QMap<QString, int> &counts = m_program.unchecked().reasonCounts();
-    QList<QPair<int, QString>> byCount;
-    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
-        byCount.append({-it.value(), it.key()});
-    std::sort(byCount.begin(), byCount.end());
-    constexpr int kShownReasons = 8;
-    QString reasons;
-    for (int i = 0; i < byCount.size() && i < kShownReasons; ++i)
-        reasons += QStringLiteral("\n%1: %2").arg(byCount.at(i).second).arg(-byCount.at(i).first);
-    if (byCount.size() > kShownReasons)
-        reasons += QStringLiteral("\n(%1 other reasons)").arg(byCount.size() - kShownReasons);
-    uncheckedPanel->setToolTip(
-        QStringLiteral("%1 names of this search got no answer. They are kept in %2; choose \"Custom List\" "
-                       "and that file to check them again.%3")
-            .arg(count)
-            .arg(QDir::toNativeSeparators(m_program.unchecked().path()), reasons));
+    uncheckedPanel->setToolTip(RunStatus::NoVerdictToolTip(count, m_program.unchecked().reasonCounts(),
+                                                           m_program.unchecked().path(),
+                                                           QStringLiteral("this search")));
 }
 
 void Form1::ShowControls()
@@ -458,8 +444,17 @@ void Form1::Load()
 
 void Form1::ShowError(const QString &title, const QString &text)
 {
-    // One message at a time: a run that fails for every name does not bury the window.
-    if (m_errorBox && m_errorBox->isVisible())
+    // One message at a time; the others wait their turn, repeats merged with a count, so a run
+    // that fails for every name does not bury the window, and no message is lost.
+    m_messages.Push(title, text);
+    if (!m_errorBox || !m_errorBox->isVisible())
+        ShowNextError();
+}
+
+void Form1::ShowNextError()
+{
+    const std::optional<MessageQueue::Message> next = m_messages.TakeNext();
+    if (!next)
         return;
     if (!m_errorBox) {
         m_errorBox = new QMessageBox(this);
@@ -467,9 +462,10 @@ void Form1::ShowError(const QString &title, const QString &text)
         m_errorBox->setIcon(QMessageBox::Warning);
         m_errorBox->setStandardButtons(QMessageBox::Ok);
         m_errorBox->setWindowModality(Qt::NonModal);
+        connect(m_errorBox, &QMessageBox::finished, this, &Form1::ShowNextError, Qt::QueuedConnection);
     }
-    m_errorBox->setWindowTitle(title);
-    m_errorBox->setText(text);
+    m_errorBox->setWindowTitle(next->title);
+    m_errorBox->setText(next->text);
     m_errorBox->show();
 }
 

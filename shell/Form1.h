@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/MessageQueue.h"
 #include "shell/Layouts.h"
 #include "shell/RunController.h"
 
@@ -95,6 +96,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    void ShowNextError();
     void BuildMenus();
     void BuildFrame1();
     void BuildFrame2();
@@ -117,4 +119,5 @@ private:
     MainWindowFit m_fit;
     MainWindowMinimum m_minimum;
     QMessageBox *m_errorBox = nullptr;
+    MessageQueue m_messages; // waiting for m_errorBox
 };

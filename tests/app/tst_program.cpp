@@ -1,3 +1,4 @@
+#include "app/MessageQueue.h"
 #include "app/Program.h"
 #include "app/Startup.h"
 #include "platform/TextFile.h"
@@ -32,6 +33,7 @@ private slots:
     void aRunOverTheUncheckedFileKeepsWhatFailsAgain();
     void aResumedRunDoesNotFileAgainWhatACrashLeftFiled_data();
     void aResumedRunDoesNotFileAgainWhatACrashLeftFiled();
+    void messagesWaitTheirTurnAndRepeatsAreCounted();
 
 private:
     void Run(const QString &path, const std::function<void(int slot, const QString &name)> &answer,
@@ -339,6 +341,20 @@ void TestProgram::aResumedRunDoesNotFileAgainWhatACrashLeftFiled()
     QCOMPARE(checked.size(), 7 - first); // every name still has its verdict
     QCOMPARE(m_program->results().items(ResultList::High), filedNow);
     QCOMPARE(m_program->settings().StoredFiledMark().upTo, 6);
+}
+
+void TestProgram::messagesWaitTheirTurnAndRepeatsAreCounted()
+{
+    MessageQueue queue;
+    queue.Push("Result files", "cannot be written");
+    queue.Push("Settings", "not stored");
+    queue.Push("Result files", "cannot be written");
+    queue.Push("Result files", "cannot be written");
+    QCOMPARE(queue.TakeNext()->text, QString("cannot be written (3 times)"));
+    queue.Push("Result files", "cannot be written"); // after it was shown: shown again
+    QCOMPARE(queue.TakeNext()->title, QString("Settings"));
+    QCOMPARE(queue.TakeNext()->text, QString("cannot be written"));
+    QVERIFY(!queue.TakeNext());
 }
 
 QTEST_GUILESS_MAIN(TestProgram)

@@ -72,7 +72,7 @@ void TestBrowseChecker::MakeState(quint16 proxyPort, int tickMs)
     m_state = std::make_unique<BrowseState>(
         BrowseState::Services{{m_program->registrars(), m_program->proxyModeFlag(), m_program->results(),
                                m_program->resultFiles(), nullptr, &m_program->dnsFirstFlag(),
-                               &m_program->dnsServers()},
+                               &m_program->dnsServers(), &m_program->unchecked()},
                               m_folders->path("BrowseQueue.txt"),
                               m_program->config().excludedLinkTexts,
                               m_program->socketFactory()},
@@ -125,25 +125,36 @@ void TestBrowseChecker::repliesThatAreNotAnAnswer_data()
     // x.com is asked with the rule; ok.com after it must still be checked.
     QTest::addColumn<WhoisReplyRule>("rule");
     QTest::addColumn<QString>("freeOrTaken"); // where x.com lands; empty: nowhere
+    QTest::addColumn<QString>("reason");      // kept in Unchecked.txt when it lands nowhere
     WhoisReplyRule noMatch;
     noMatch.reply = "NO MATCH FOR \"%NAME%\"\r\n";
-    QTest::newRow("no match, in capitals") << noMatch << "free";
-    QTest::newRow("answer after three ticks") << WhoisReplyRule::Taken(150) << "taken";
+    QTest::newRow("no match, in capitals") << noMatch << "free"
+                                           << "";
+    QTest::newRow("answer after three ticks") << WhoisReplyRule::Taken(150) << "taken"
+                                              << "";
     WhoisReplyRule neverClose = WhoisReplyRule::Taken();
     neverClose.mode = WhoisReplyRule::Mode::NeverClose;
-    QTest::newRow("never closes") << neverClose << "";
+    QTest::newRow("never closes") << neverClose << ""
+                                  << "no answer within 5 seconds";
     WhoisReplyRule stream;
     stream.mode = WhoisReplyRule::Mode::StreamForever;
-    QTest::newRow("streams without end") << stream << "";
+    QTest::newRow("streams without end") << stream << ""
+                                         << "reply too long";
     WhoisReplyRule closeAtOnce;
     closeAtOnce.mode = WhoisReplyRule::Mode::CloseAtOnce;
-    QTest::newRow("closes at once") << closeAtOnce << "";
+    QTest::newRow("closes at once") << closeAtOnce << ""
+                                    << "empty reply";
+    WhoisReplyRule gibberish;
+    gibberish.reply = "Hello there\r\n";
+    QTest::newRow("not understood") << gibberish << ""
+                                    << "reply not understood";
 }
 
 void TestBrowseChecker::repliesThatAreNotAnAnswer()
 {
     QFETCH(WhoisReplyRule, rule);
     QFETCH(QString, freeOrTaken);
+    QFETCH(QString, reason);
     m_server->setRule("x.com", rule);
     QStringList panels;
     connect(m_state.get(), &BrowseState::panelChanged, this, [&](int panel, const QString &text) {
@@ -159,6 +170,8 @@ void TestBrowseChecker::repliesThatAreNotAnAnswer()
     if (freeOrTaken.isEmpty()) {
         QVERIFY2(panels.contains("Unchecked: x.com"), qPrintable(panels.join(" | ")));
         QCOMPARE(Lists().counter(ResultList::Registered), 0);
+        QCOMPARE(m_state->checker().noVerdictCount(), 1);
+        QCOMPARE(FileBytes(m_program->unchecked().path()), ("x.com\t" + reason + "\r\n").toUtf8());
     }
     QVERIFY(Items(BrowseState::List::Free).contains("ok.com"));
 }
