@@ -172,7 +172,11 @@ void Form5::BuildControls()
     connect(cmdFwd, &QToolButton::clicked, WebBrowser1, &WebBrowser::GoForward);
     connect(cmdHome, &QToolButton::clicked, WebBrowser1, &WebBrowser::GoHome);
     connect(cmdRefresh, &QToolButton::clicked, WebBrowser1, &WebBrowser::Refresh);
-    connect(cmdStop, &QToolButton::clicked, WebBrowser1, &WebBrowser::Stop);
+    connect(cmdStop, &QToolButton::clicked, this, [this] {
+        WebBrowser1->Stop();
+        m_state->SetPanel(2, QStringLiteral("Stopped"));
+        Text1->setEditText(WebBrowser1->LocationURL()); // the page that is displayed
+    });
 }
 
 void Form5::ConnectBrowsers()

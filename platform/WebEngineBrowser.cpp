@@ -62,7 +62,9 @@ void WebEngineBrowser::Stop()
 
 QString WebEngineBrowser::LocationURL() const
 {
-    return m_view->url().toString();
+    // The page shown: a navigation that was stopped before it committed leaves no trace here.
+    const QWebEngineHistoryItem shown = m_view->history()->currentItem();
+    return shown.isValid() && !shown.url().isEmpty() ? shown.url().toString() : m_view->url().toString();
 }
 
 QString WebEngineBrowser::LocationName() const

@@ -32,6 +32,7 @@ private slots:
     void theNamesOfAPageAreCheckedAndListed();
     void framesAreLoadedOneAfterAnother();
     void layoutRows();
+    void stopShowsThePageThatIsDisplayed();
     void closingTheMainWindowEndsTheChecks();
 
 private:
@@ -225,6 +226,18 @@ void TestBrowseWindow::framesAreLoadedOneAfterAnother()
     QTRY_COMPARE(FileBytes(QueuePath()), QByteArray("\r\nsierra.com\r\n\r\ntango.net\r\n\r\n"));
     QTRY_COMPARE(m_whois->queries(), (QStringList{"sierra.com", "tango.net"}));
     QVERIFY(!Browser(2)->view()->isVisible());
+}
+
+void TestBrowseWindow::stopShowsThePageThatIsDisplayed()
+{
+    Open();
+    Visit("http://127.0.0.1:9/shown.html", "<p>nothing</p>");
+    m_form->Text1->setEditText("http://127.0.0.1:9/hangs.html");
+    QTest::keyClick(m_form->Text1, Qt::Key_Return);
+    QCOMPARE(m_form->panels.at(1)->text(), QString("Waiting for page to load"));
+    QTest::mouseClick(m_form->cmdStop, Qt::LeftButton);
+    QCOMPARE(m_form->panels.at(1)->text(), QString("Stopped"));
+    QCOMPARE(m_form->Text1->currentText(), QString("http://127.0.0.1:9/shown.html"));
 }
 
 void TestBrowseWindow::layoutRows()

@@ -30,6 +30,7 @@ void FakeWebBrowser::CompletePage(const QString &title, const std::optional<QStr
 {
     m_title = title;
     m_body = body;
+    m_shown = m_location;
     emit TitleChange(title);
     emit DownloadComplete();
     emit DocumentComplete(m_location);

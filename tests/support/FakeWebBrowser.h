@@ -22,7 +22,12 @@ public:
     void GoForward() override { ++forwardCount; }
     void GoHome() override { ++homeCount; }
     void Refresh() override { ++refreshCount; }
-    void Stop() override { ++stopCount; }
+    // A load under way is abandoned: the page shown before stays, and its address.
+    void Stop() override
+    {
+        ++stopCount;
+        m_location = m_shown;
+    }
     QString LocationURL() const override { return m_location; }
     QString LocationName() const override { return m_title; }
     std::optional<QString> BodyMarkup() const override { return m_body; }
@@ -40,6 +45,7 @@ public:
 private:
     QPointer<QWidget> m_view;
     QString m_location;
+    QString m_shown; // the address of the page last completed
     QString m_title;
     std::optional<QString> m_body;
 };
