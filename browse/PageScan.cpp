@@ -134,11 +134,18 @@ QStringList PageScan::FrameAddresses(const QString &markup, const QString &pageA
 {
     const QUrl base(pageAddress);
     QStringList addresses;
-    qsizetype at = 0;
-    while (addresses.size() < kMaxFrames &&
-           (at = markup.indexOf(QLatin1String("<frame"), at, Qt::CaseInsensitive)) >= 0) {
-        const qsizetype tagStart = at + 6;
-        at = tagStart;
+    // <frame> and <iframe> alike; each kind's next tag is looked up again only once passed.
+    const QLatin1String kFrame("<frame");
+    const QLatin1String kInlineFrame("<iframe");
+    qsizetype nextFrame = markup.indexOf(kFrame, 0, Qt::CaseInsensitive);
+    qsizetype nextInline = markup.indexOf(kInlineFrame, 0, Qt::CaseInsensitive);
+    while (addresses.size() < kMaxFrames && (nextFrame >= 0 || nextInline >= 0)) {
+        const bool inlineFirst = nextFrame < 0 || (nextInline >= 0 && nextInline < nextFrame);
+        const qsizetype tagStart = inlineFirst ? nextInline + kInlineFrame.size() : nextFrame + kFrame.size();
+        if (inlineFirst)
+            nextInline = markup.indexOf(kInlineFrame, tagStart, Qt::CaseInsensitive);
+        else
+            nextFrame = markup.indexOf(kFrame, tagStart, Qt::CaseInsensitive);
         if (tagStart < markup.size() && !markup.at(tagStart).isSpace() &&
             markup.at(tagStart) != QLatin1Char('>') && markup.at(tagStart) != QLatin1Char('/'))
             continue; // <frameset ...>

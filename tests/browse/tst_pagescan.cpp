@@ -87,7 +87,13 @@ void TestPageScan::frameAddresses()
 {
     QCOMPARE(PageScan::FrameAddresses(ExamplePages::kFrameTags, "http://127.0.0.1:8000/dir/top.html"),
              (QStringList{"http://127.0.0.1:8000/left.html", "http://127.0.0.1:8000/dir/right.html",
-                          "http://www.kilo.com/k.html", "http://127.0.0.1:8000/dir/a.html?x=1&y=2"}));
+                          "http://www.kilo.com/k.html", "http://127.0.0.1:8000/i.html",
+                          "http://127.0.0.1:8000/dir/a.html?x=1&y=2"}));
+    // Inline frames are followed like frames, in the order they stand.
+    QCOMPARE(PageScan::FrameAddresses("<IFRAME src='/i1.html'></iframe><frameset><frame src=f.html>"
+                                      "<iframes src=/no.html><iframe\nsrc=\"i2.html\" width=1>",
+                                      "http://h/d/"),
+             (QStringList{"http://h/i1.html", "http://h/d/f.html", "http://h/d/i2.html"}));
 }
 
 void TestPageScan::framesAreFollowedOnceAndAtMostEight()
