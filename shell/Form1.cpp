@@ -133,7 +133,13 @@ void Form1::BuildMenus()
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("Help"));
     help->setObjectName(QStringLiteral("mnuHelp"));
-    help->addAction(QStringLiteral("View Help"), this, [this] { m_windows.OpenHelp(); })
+    help->addAction(QStringLiteral("View Help"), this,
+                    [this] {
+                        if (!m_windows.OpenHelp())
+                            ShowError(QStringLiteral("Help"),
+                                      QStringLiteral("The help file \"%1\" cannot be found.")
+                                          .arg(QDir::toNativeSeparators(ProgramWindows::HelpFile())));
+                    })
         ->setObjectName(QStringLiteral("mnuHelpView"));
 
     QMenu *about = menuBar()->addMenu(QStringLiteral("About"));

@@ -22,8 +22,8 @@
 using Widgets::ShowCentredOver;
 using Widgets::ShowModeless;
 
-ProgramWindows::ProgramWindows(Program &program, BrowserFactory browsers, UrlOpener openUrl, QObject *parent)
-    : QObject(parent), m_program(program), m_browsers(std::move(browsers)), m_openUrl(std::move(openUrl))
+ProgramWindows::ProgramWindows(Program &program, BrowserFactory browsers, QObject *parent)
+    : QObject(parent), m_program(program), m_browsers(std::move(browsers))
 {
 }
 
@@ -224,13 +224,27 @@ void ProgramWindows::OpenAbout()
     ShowCentredOver(m_about, m_main);
 }
 
+QString ProgramWindows::HelpFile()
+{
+    return Startup::ShippedDataFolder() + QStringLiteral("/Help.html");
+}
+
 bool ProgramWindows::OpenHelp()
 {
-    const QString helpFile = Startup::ShippedDataFolder() + QStringLiteral("/Help.html");
-    if (!QFileInfo(helpFile).isFile())
+    if (!QFileInfo(HelpFile()).isFile())
         return false;
-    m_openUrl(QUrl::fromLocalFile(QFileInfo(helpFile).absoluteFilePath()));
-    m_program.settings().SetShowHelp(false);
+    const QUrl help = QUrl::fromLocalFile(QFileInfo(HelpFile()).absoluteFilePath());
+    frmWebsite *website = OpenWebsite();
+    // Shown at start-up until the page was really displayed, not merely asked for.
+    disconnect(m_helpShown);
+    m_helpShown = connect(website->WebBrowser1, &WebBrowser::DocumentComplete, this,
+                          [this, help, browser = website->WebBrowser1](const QString &address) {
+                              if (QUrl(address) != help || !browser->BodyMarkup())
+                                  return;
+                              disconnect(m_helpShown);
+                              m_program.settings().SetShowHelp(false);
+                          });
+    website->Navigate(help.toString());
     return true;
 }
 

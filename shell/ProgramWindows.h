@@ -32,14 +32,11 @@ class ProgramWindows : public QObject
     Q_OBJECT
 public:
     using BrowserFactory = std::function<WebBrowser *(QWidget *parent)>;
-    using UrlOpener = std::function<bool(const QUrl &)>;
-
-    ProgramWindows(Program &program, BrowserFactory browsers, UrlOpener openUrl, QObject *parent = nullptr);
+    ProgramWindows(Program &program, BrowserFactory browsers, QObject *parent = nullptr);
     ~ProgramWindows() override;
 
     Program &program() { return m_program; }
     const BrowserFactory &browserFactory() const { return m_browsers; }
-    const UrlOpener &urlOpener() const { return m_openUrl; }
 
     // The main window; made by the splash window, or by a test.
     Form1 *mainWindow() const;
@@ -69,9 +66,10 @@ public:
     void OpenBrowse();
     void setBrowseTimings(BrowseTimings timings) { m_browseTimings = timings; }
     void OpenAbout();
-    // Opens the help file with the desktop's handler, when it exists. Once it has been opened,
-    // it no longer opens by itself at start-up. True when it was opened.
+    // Shows the help file in the website window's browser, when it exists. Once the page has
+    // been displayed, it no longer opens by itself at start-up. False when there is no help file.
     bool OpenHelp();
+    static QString HelpFile();
     void ShowBackupNotice();
 
     // Set when the main window closed while the website window was open: the program ends when
@@ -91,7 +89,7 @@ signals:
 private:
     Program &m_program;
     BrowserFactory m_browsers;
-    UrlOpener m_openUrl;
+    QMetaObject::Connection m_helpShown; // waits for the help page to be displayed
     bool m_endWithWebsiteWindow = false;
     QPointer<Form1> m_main;
     QPointer<frmWebsite> m_website;

@@ -7,7 +7,6 @@
 #include "results/PurchaseLink.h"
 
 #include <QApplication>
-#include <QDesktopServices>
 
 int main(int argc, char **argv)
 {
@@ -40,14 +39,11 @@ int main(int argc, char **argv)
 
     Program program(config, AppFolder::DefaultRoot(), SettingsStore::DefaultRoot(config.companyName),
                     TcpSocketComponent::Factory());
-    ProgramWindows windows(
-        program,
-        [&program](QWidget *parent) {
-            auto *browser = new WebEngineBrowser(parent);
-            browser->setHomeAddress(program.config().siteAddress);
-            return browser;
-        },
-        [](const QUrl &url) { return QDesktopServices::openUrl(url); });
+    ProgramWindows windows(program, [&program](QWidget *parent) {
+        auto *browser = new WebEngineBrowser(parent);
+        browser->setHomeAddress(program.config().siteAddress);
+        return browser;
+    });
     windows.ShowSplash();
     return QApplication::exec();
 }

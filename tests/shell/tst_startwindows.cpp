@@ -5,8 +5,10 @@
 #include "shell/frmWebsite.h"
 #include "support/GuiRig.h"
 
+#include <QAction>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -104,11 +106,15 @@ void TestStartWindows::missingHelpFileOpensNothingAndKeepsTheFlag()
 {
     const QByteArray saved = qgetenv("ORVELLE_DATA_DIR");
     qputenv("ORVELLE_DATA_DIR", m_rig->folders.path("no-data").toUtf8());
-    m_rig->windows->CreateMainWindow();
-    m_rig->windows->OpenHelp();
+    m_rig->program->settings().SetShowHelp(true); // a first start
+    Form1 *window = m_rig->windows->CreateMainWindow();
+    window->findChild<QAction *>("mnuHelpView")->trigger();
     qputenv("ORVELLE_DATA_DIR", saved);
-    QCOMPARE(m_rig->openedUrls.size(), 0);
+    QVERIFY(!m_rig->windows->website());
     QCOMPARE(StoredSetting(*m_rig->program, "Orvelle", "showHelp", "1"), QString("1"));
+    auto *message = window->findChild<QMessageBox *>("ErrorMessage");
+    QVERIFY(message && message->isVisible());
+    QVERIFY(message->text().startsWith("The help file"));
 }
 
 void TestStartWindows::skinColoursByControlType_data()

@@ -93,9 +93,7 @@ void TestWebEngine::purchasePageReplacesTheStartPage()
     auto program = folders.MakeProgram();
     program->versionRecord().siteAddress = m_http.url("/start");
     program->versionRecord().purchaseUrlPrefix = m_http.url("/buy?STRING=");
-    ProgramWindows windows(
-        *program, [](QWidget *parent) { return new WebEngineBrowser(parent); },
-        [](const QUrl &) { return true; });
+    ProgramWindows windows(*program, [](QWidget *parent) { return new WebEngineBrowser(parent); });
     windows.OpenName("shop.com");
     frmWebsite *website = windows.website();
     QVERIFY(website);
@@ -120,9 +118,7 @@ void TestWebEngine::harvesterReadsThreeResultPages()
 
     TestFolders folders;
     auto program = folders.MakeProgram();
-    ProgramWindows windows(
-        *program, [](QWidget *parent) { return new WebEngineBrowser(parent); },
-        [](const QUrl &) { return true; });
+    ProgramWindows windows(*program, [](QWidget *parent) { return new WebEngineBrowser(parent); });
     Form1 *main = windows.CreateMainWindow();
     UseWhoisServer(*program, whois.port(), false);
     program->config().googleSearchBase = search.baseAddress();
@@ -161,9 +157,7 @@ void TestWebEngine::browseWindowFollowsTheFramesOfAPage()
     auto program = folders.MakeProgram();
     program->versionRecord().siteAddress = m_http.url("/start.html");
     UseWhoisServer(*program, whois.port(), true);
-    ProgramWindows windows(
-        *program, [](QWidget *parent) { return new WebEngineBrowser(parent); },
-        [](const QUrl &) { return true; });
+    ProgramWindows windows(*program, [](QWidget *parent) { return new WebEngineBrowser(parent); });
     windows.OpenBrowse();
     Form5 *form = windows.browse();
     QVERIFY(form);

@@ -3,17 +3,11 @@
 GuiRig::GuiRig(ProgramOptions options)
 {
     program = folders.MakeProgram(std::move(options));
-    windows = std::make_unique<ProgramWindows>(
-        *program,
-        [this](QWidget *parent) {
-            auto *browser = new FakeWebBrowser(parent);
-            browsers.append(browser);
-            return browser;
-        },
-        [this](const QUrl &url) {
-            openedUrls.append(url);
-            return true;
-        });
+    windows = std::make_unique<ProgramWindows>(*program, [this](QWidget *parent) {
+        auto *browser = new FakeWebBrowser(parent);
+        browsers.append(browser);
+        return browser;
+    });
 }
 
 GuiRig::~GuiRig()

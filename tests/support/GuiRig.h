@@ -20,6 +20,5 @@ public:
     TestFolders folders;
     std::unique_ptr<Program> program;
     std::unique_ptr<ProgramWindows> windows;
-    QList<QUrl> openedUrls;
     QList<FakeWebBrowser *> browsers;
 };

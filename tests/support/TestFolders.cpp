@@ -16,7 +16,10 @@ TestFolders::TestFolders()
                        QStringLiteral("{\"services\": [[[\"invalid\"], [\"http://127.0.0.1:9/\"]]]}"));
     // Nor does a DNS question go to the system's resolvers: "Check DNS First" is off, and a test
     // that checks DNS turns it on with a DNS server of its own.
-    ProgramSettings(settingsRoot(), VersionRecord().productName).SetDnsFirst(false);
+    ProgramSettings settings(settingsRoot(), VersionRecord().productName);
+    settings.SetDnsFirst(false);
+    // The help page opens the website window at start-up; only the test of that asks for it.
+    settings.SetShowHelp(false);
 }
 
 std::unique_ptr<Program> TestFolders::MakeProgram(ProgramOptions options) const
