@@ -192,6 +192,8 @@ void Form5::ConnectBrowsers()
     // The markup is taken when the page is complete, and scanned whole once.
     connect(WebBrowser1, &WebBrowser::DocumentComplete, this, [this](const QString &address) {
         m_state->PageCompleted(WebBrowser1->BodyMarkup(), address, false);
+        if (WebBrowser1->BodyMarkupCut())
+            m_state->SetPanel(3, WebBrowser::MarkupCutText());
     });
     connect(WebBrowser2, &WebBrowser::DocumentComplete, this, [this](const QString &address) {
         m_state->PageCompleted(WebBrowser2->BodyMarkup(), address, true);

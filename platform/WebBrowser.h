@@ -34,9 +34,14 @@ public:
 
     virtual QString LocationURL() const = 0;
     virtual QString LocationName() const = 0;
-    // The inner markup of the body of the page last completed; nothing when that page has no
-    // body (a plain-text or failed document).
+    // The inner markup of the body of the page last completed, at most kMarkupLimit characters
+    // of it; nothing when that page has no body (a plain-text or failed document).
     virtual std::optional<QString> BodyMarkup() const = 0;
+    // The page's markup was longer than kMarkupLimit: BodyMarkup() holds its start only.
+    virtual bool BodyMarkupCut() const { return false; }
+    static constexpr qsizetype kMarkupLimit = qsizetype(64) * 1024 * 1024;
+    // What a window's status line says of a page whose markup was cut.
+    static QString MarkupCutText() { return QStringLiteral("page too large: first 64 MiB scanned"); }
 
 signals:
     void StatusTextChange(const QString &text);

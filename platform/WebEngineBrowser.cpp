@@ -4,7 +4,10 @@
 #include <QWebEngineHistory>
 #include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
+#include <QWebEngineScript>
 #include <QWebEngineView>
+
+#include <algorithm>
 
 WebEngineBrowser::WebEngineBrowser(QWidget *parentWidget)
     : WebBrowser(parentWidget), m_view(new QWebEngineView(parentWidget))
@@ -63,8 +66,7 @@ void WebEngineBrowser::Stop()
 QString WebEngineBrowser::LocationURL() const
 {
     // The page shown: a navigation that was stopped before it committed leaves no trace here.
-    const QWebEngineHistoryItem shown = m_view->history()->currentItem();
-    return shown.isValid() && !shown.url().isEmpty() ? shown.url().toString() : m_view->url().toString();
+    return m_view->url().toString();
 }
 
 QString WebEngineBrowser::LocationName() const
@@ -102,17 +104,58 @@ void WebEngineBrowser::OnLoadingChanged(const QWebEngineLoadingInfo &info)
         return;
     }
     const quint64 serial = m_started;
+    // The markup is serialised once, into the application's own script world, and read from
+    // there piece by piece: one huge answer would have to pass the process boundary whole.
     m_view->page()->runJavaScript(
-        QStringLiteral("document.body ? document.body.innerHTML.substring(0, %1) : null").arg(kMarkupLimit),
-        [this, serial](const QVariant &result) {
+        QStringLiteral("window.orvelleMarkup = document.body ? document.body.innerHTML : null;"
+                       "window.orvelleMarkup === null ? -1 : window.orvelleMarkup.length"),
+        QWebEngineScript::ApplicationWorld, [this, serial](const QVariant &result) {
             if (serial != m_started)
                 return; // a newer load has begun; this markup belongs to a page no longer shown
-            Complete(result.isNull() || !result.isValid() ? std::nullopt : std::optional(result.toString()));
+            bool ok = false;
+            const qsizetype length = result.toLongLong(&ok);
+            if (!ok || length < 0) {
+                Complete(std::nullopt);
+                return;
+            }
+            m_markupCut = length > kMarkupLimit;
+            QString markup;
+            markup.reserve(std::min(length, kMarkupLimit));
+            FetchPiece(serial, std::min(length, kMarkupLimit), std::move(markup));
+        });
+}
+
+void WebEngineBrowser::FetchPiece(quint64 serial, qsizetype length, QString markup)
+{
+    if (markup.size() >= length) {
+        m_view->page()->runJavaScript(QStringLiteral("window.orvelleMarkup = null;"),
+                                      QWebEngineScript::ApplicationWorld);
+        Complete(std::move(markup));
+        return;
+    }
+    const qsizetype from = markup.size();
+    m_view->page()->runJavaScript(
+        QStringLiteral("window.orvelleMarkup === null ? null : window.orvelleMarkup.substring(%1, %2)")
+            .arg(from)
+            .arg(std::min(length, from + kMarkupPiece)),
+        QWebEngineScript::ApplicationWorld,
+        [this, serial, length, markup = std::move(markup)](const QVariant &result) mutable {
+            if (serial != m_started)
+                return;
+            const QString piece = result.toString();
+            if (!result.isValid() || result.isNull() || piece.isEmpty()) {
+                Complete(std::move(markup)); // the copy went away: what came so far
+                return;
+            }
+            markup += piece;
+            FetchPiece(serial, length, std::move(markup));
         });
 }
 
 void WebEngineBrowser::Complete(std::optional<QString> markup)
 {
+    if (!markup)
+        m_markupCut = false;
     m_bodyMarkup = std::move(markup);
     emit DocumentComplete(LocationURL());
 }

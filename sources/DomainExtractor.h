@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/WebBrowser.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -24,7 +26,7 @@ class RegistrarTable;
 class DomainExtractor
 {
 public:
-    static constexpr qsizetype kMarkupLimit = 4 * 1024 * 1024;
+    static constexpr qsizetype kMarkupLimit = WebBrowser::kMarkupLimit;
 
     DomainExtractor(const RegistrarTable &table, QStringList excludedLinkTexts);
 

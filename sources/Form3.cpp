@@ -83,6 +83,7 @@ void Form3::OnDocumentComplete()
         Finish();
         return;
     }
+    m_pageCut = WebBrowser1->BodyMarkupCut();
     m_extractor.Begin(*markup);
     ScanStep();
 }
@@ -93,7 +94,8 @@ void Form3::ScanStep()
         return; // the window was closed meanwhile
     const bool done = m_extractor.Step(m_run->list(), m_timings.linesPerStep);
     Text1->setText(QStringLiteral("Extracted ") + QString::number(m_run->total()) +
-                   QStringLiteral(" unique domain names"));
+                   QStringLiteral(" unique domain names") +
+                   (m_pageCut ? QStringLiteral(" (%1)").arg(WebBrowser::MarkupCutText()) : QString()));
     if (!done)
         QTimer::singleShot(0, this, &Form3::ScanStep);
     else

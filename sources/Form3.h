@@ -70,6 +70,7 @@ private:
     std::unique_ptr<HarvestRun> m_run;
     DomainExtractor m_extractor;
     bool m_awaitingPage = false;
+    bool m_pageCut = false; // the page being scanned was too large to scan whole
     QTimer m_pageTimeout;
     QTimer m_pause;
 };

@@ -59,6 +59,17 @@ void TestWebEngine::documentCompleteBringsTheBodyMarkup()
     QVERIFY2(browser.BodyMarkup()->contains("<a href=\"http://www.example.com/\">example.com</a>"),
              qPrintable(*browser.BodyMarkup()));
     browser.GoBack(); // no history: nothing happens
+    QVERIFY(!browser.BodyMarkupCut());
+
+    // A page of several megabytes comes whole, in pieces: the name at its end is there.
+    const QByteArray filler = QByteArray("<p>filler text</p>\n").repeated(5400 * 1024 / 19);
+    m_http.setPage("/big.html",
+                   "<html><body>" + filler + "<a href=\"http://www.last.com/\">last</a></body></html>");
+    browser.Navigate(m_http.url("/big.html"));
+    QVERIFY(complete.wait(60000));
+    QVERIFY(browser.BodyMarkup()->size() > 5 * 1024 * 1024);
+    QVERIFY(browser.BodyMarkup()->endsWith("<a href=\"http://www.last.com/\">last</a>"));
+    QVERIFY(!browser.BodyMarkupCut());
 }
 
 void TestWebEngine::aNavigationCutShortGivesNoDocumentComplete()

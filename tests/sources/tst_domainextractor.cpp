@@ -147,10 +147,16 @@ void TestDomainExtractor::longPagesTakeLinearTime()
 
 void TestDomainExtractor::markupPastTheLimitIsNotRead()
 {
-    QString page(5 * 1024 * 1024, ' ');
-    page.replace(4 * 1024 * 1024 + 100, 30, "<a href=\"http://www.late.com/\">");
+    // A page of some megabytes is read to its end; past the limit nothing is read.
+    const QString link = "<a href=\"http://www.late.com/\">";
+    QString page(5400 * 1024, ' ');
+    page.replace(page.size() - 40, link.size(), link);
     HarvestList list;
-    QCOMPARE(Extract(Table(), page, list), QStringList());
+    QCOMPARE(Extract(Table(), page, list), QStringList{"late.com"});
+    page = QString(DomainExtractor::kMarkupLimit + 1024, ' ');
+    page.replace(DomainExtractor::kMarkupLimit + 100, link.size(), link);
+    HarvestList other;
+    QCOMPARE(Extract(Table(), page, other), QStringList());
 }
 
 void TestDomainExtractor::preparationAgreesWithTheReference()
