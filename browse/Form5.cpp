@@ -200,7 +200,7 @@ void Form5::ConnectBrowsers()
     });
     connect(&state, &BrowseState::followFrame, WebBrowser2, &WebBrowser::Navigate);
     connect(&state, &BrowseState::panelChanged, this, [this](int panel, const QString &text) {
-        panels.at(static_cast<size_t>(panel - 1))->setText(text);
+        Widgets::SetElidedText(panels.at(static_cast<size_t>(panel - 1)), text);
     });
     connect(&state, &BrowseState::labelChanged, this, [this](BrowseState::List list, const QString &text) {
         (list == BrowseState::List::Free ? Label1 : Label2)->setText(text);
@@ -347,8 +347,10 @@ void Form5::ApplyLayout()
     }
     if (QWidget *view = WebBrowser1->view())
         PlaceInTwips(view, D::kBrowserLeft, browserTop, layout.browserWidth, layout.browserHeight);
-    for (QLabel *panel : panels)
+    for (QLabel *panel : panels) {
         panel->setFixedWidth(ToPixels(layout.panelWidths.at(0)));
+        Widgets::SetElidedText(panel, Widgets::FullText(panel));
+    }
     StatusBar1->setGeometry(0, height() - statusHeight, width(), statusHeight);
 }
 

@@ -482,6 +482,7 @@ void Form1::ChooseCustomList(const QString &startFolder, std::function<void(std:
     dialog->setObjectName(QStringLiteral("CommonDialog1"));
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->resize(800, 500); // room for the name, size, type and date columns
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     // The answer comes back through the event loop; no second loop runs while the dialog shows.
     auto answered = std::make_shared<bool>(false);

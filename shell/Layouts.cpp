@@ -83,7 +83,8 @@ WebsiteWindowLayout LayoutWebsiteWindow(int width, int height, int statusBarHeig
     layout.addressWidth = std::abs(layout.frameWidth - D::kAddressLeft - 300 - D::kGoButtonWidth);
     layout.goButtonLeft = D::kAddressLeft + layout.addressWidth + 100;
     layout.browserWidth = std::abs(layout.frameWidth - D::kBrowserLeft - 100);
-    layout.browserHeight = std::abs(layout.frameHeight - D::kBrowserTop - 800 - statusBarHeight);
+    // The browser reaches down to a small margin above the frame's bottom edge.
+    layout.browserHeight = std::abs(layout.frameHeight - D::kBrowserTop - 180);
     return layout;
 }
 

@@ -94,7 +94,7 @@ struct WebsiteWindowDesign
     static constexpr int kFrameTop = 0;
     static constexpr int kUrlLabelLeft = 120;
     static constexpr int kUrlLabelTop = 300;
-    static constexpr int kAddressLeft = 540;
+    static constexpr int kAddressLeft = 780; // clear of the "URL:" label
     static constexpr int kAddressTop = 240;
     static constexpr int kAddressHeight = 315;
     static constexpr int kGoButtonWidth = 795;

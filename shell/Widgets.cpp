@@ -3,6 +3,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QToolButton>
+#include <QVariant>
+
+#include <algorithm>
 
 namespace Widgets {
 
@@ -42,6 +45,21 @@ QLabel *NamedLabel(QWidget *parent, const char *name, const QString &text)
     auto *label = new QLabel(text, parent);
     label->setObjectName(QLatin1String(name));
     return label;
+}
+
+void SetElidedText(QLabel *label, const QString &text)
+{
+    label->setProperty("fullText", text);
+    const int room = label->width() - 2 * label->frameWidth() - 4;
+    const QString shown = label->fontMetrics().elidedText(text, Qt::ElideRight, std::max(room, 0));
+    label->setText(shown);
+    label->setToolTip(shown == text ? QString() : text);
+}
+
+QString FullText(const QLabel *label)
+{
+    const QVariant full = label->property("fullText");
+    return full.isValid() ? full.toString() : label->text();
 }
 
 QLineEdit *NamedLineEdit(QWidget *parent, const char *name, const QString &text, const QString &toolTip)

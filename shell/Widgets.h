@@ -25,6 +25,10 @@ QToolButton *PictureButton(QWidget *parent, const char *name, const QString &cap
 // A button showing only its picture (navigation buttons).
 QToolButton *IconButton(QWidget *parent, const char *name, Picture picture, const QString &toolTip);
 QLabel *NamedLabel(QWidget *parent, const char *name, const QString &text);
+// Shows text in a label of fixed width, cut with "…" when it does not fit; the whole text is the
+// tooltip then. Call again with the label's fullText() after its width changed.
+void SetElidedText(QLabel *label, const QString &text);
+QString FullText(const QLabel *label);
 QLineEdit *NamedLineEdit(QWidget *parent, const char *name, const QString &text,
                          const QString &toolTip = QString());
 

@@ -36,7 +36,9 @@ frmSettings::frmSettings(Program &program, QWidget *parent)
     lstDomains->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lstDomains->header()->setSectionsClickable(true);
     lstDomains->setColumnWidth(0, 90);
-    lstDomains->setColumnWidth(1, 220);
+    // Room for an RDAP service's address; a longer one is cut in the middle.
+    lstDomains->setColumnWidth(1, 330);
+    lstDomains->setTextElideMode(Qt::ElideMiddle);
     lstDomains->setColumnWidth(2, 60);
 
     const auto box = [this](const char *name) {
@@ -47,6 +49,10 @@ frmSettings::frmSettings(Program &program, QWidget *parent)
     txtExt = box("txtExt");
     txtServer = box("txtServer");
     txtPort = box("txtPort");
+    txtServer->setMinimumWidth(txtServer->fontMetrics().horizontalAdvance(
+                                   QStringLiteral("https://rdap.identitydigital.services/rdap/")) +
+                               12);
+    connect(txtServer, &QLineEdit::textChanged, txtServer, &QLineEdit::setToolTip);
     const auto button = [this](const char *name, const QString &caption) {
         auto *created = new QPushButton(caption, this);
         created->setObjectName(QLatin1String(name));
@@ -78,7 +84,7 @@ frmSettings::frmSettings(Program &program, QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top, 1);
     layout->addWidget(chkProxy);
-    resize(760, 480);
+    resize(980, 480);
 
     connect(lstDomains, &QTreeView::clicked, this, [this] { lstDomains_Click(); });
     connect(lstDomains->header(), &QHeaderView::sectionClicked, this,

@@ -3,6 +3,7 @@
 #include "results/ResultListView.h"
 #include "results/ResultLists.h"
 #include "shell/Form1.h"
+#include "shell/Widgets.h"
 #include "shell/frmWebsite.h"
 #include "support/ExamplePages.h"
 #include "support/GuiRig.h"
@@ -33,6 +34,7 @@ private slots:
     void framesAreLoadedOneAfterAnother();
     void layoutRows();
     void stopShowsThePageThatIsDisplayed();
+    void longStatusTextsAreCutWithATooltip();
     void closingTheMainWindowEndsTheChecks();
 
 private:
@@ -41,7 +43,8 @@ private:
     {
         return static_cast<FakeWebBrowser *>(n == 1 ? m_form->WebBrowser1 : m_form->WebBrowser2);
     }
-    QString Panel(int n) const { return m_form->panels.at(static_cast<size_t>(n - 1))->text(); }
+    // The whole text; the label shows it cut when it is too narrow.
+    QString Panel(int n) const { return Widgets::FullText(m_form->panels.at(static_cast<size_t>(n - 1))); }
     QString QueuePath() const { return m_rig->folders.appFolder() + "/BrowseQueue.txt"; }
     QString HarvestPath() const { return m_rig->folders.appFolder() + "/BrowserSearch.txt"; }
     // Loads a page into the visible browser.
@@ -234,10 +237,23 @@ void TestBrowseWindow::stopShowsThePageThatIsDisplayed()
     Visit("http://127.0.0.1:9/shown.html", "<p>nothing</p>");
     m_form->Text1->setEditText("http://127.0.0.1:9/hangs.html");
     QTest::keyClick(m_form->Text1, Qt::Key_Return);
-    QCOMPARE(m_form->panels.at(1)->text(), QString("Waiting for page to load"));
+    QCOMPARE(Panel(2), QString("Waiting for page to load"));
     QTest::mouseClick(m_form->cmdStop, Qt::LeftButton);
-    QCOMPARE(m_form->panels.at(1)->text(), QString("Stopped"));
+    QCOMPARE(Panel(2), QString("Stopped"));
     QCOMPARE(m_form->Text1->currentText(), QString("http://127.0.0.1:9/shown.html"));
+}
+
+void TestBrowseWindow::longStatusTextsAreCutWithATooltip()
+{
+    // At the smallest size a long status text is cut, and whole in its tooltip.
+    Open();
+    m_form->resize(434, 434);
+    const QString address = "Following Frame: http://127.0.0.1:9/" + QString(60, 'x') + ".html";
+    m_form->state().SetPanel(2, address);
+    QLabel *panel = m_form->panels.at(1);
+    QVERIFY(panel->text().endsWith(QChar(0x2026)));
+    QVERIFY(panel->fontMetrics().horizontalAdvance(panel->text()) <= panel->width());
+    QCOMPARE(panel->toolTip(), address);
 }
 
 void TestBrowseWindow::layoutRows()
