@@ -2,10 +2,8 @@
 
 #include "OrvelleConfig.h"
 #include "Program.h"
+#include "platform/FileUtilities.h"
 #include "platform/TextFile.h"
-#include "results/xcopyFile.h"
-#include "results/xdirExists.h"
-#include "results/xfileExists.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -25,7 +23,7 @@ void EnsureDataFiles(Program &program)
 {
     for (const QString &name : ProgramPaths::DataFiles()) {
         const QString path = program.paths().Join(name);
-        if (!xfileExists(path))
+        if (!FileExists(path))
             TextFile::Append(path, QStringLiteral("\r\n"));
     }
 }
@@ -34,7 +32,7 @@ void EnsureDataFolders(Program &program)
 {
     for (const QString &name : ProgramPaths::DataFolders()) {
         const QString path = program.paths().Join(name);
-        if (!xdirExists(path))
+        if (!DirectoryExists(path))
             QDir().mkpath(path);
     }
 }
@@ -158,14 +156,14 @@ QString ShippedDataFolder()
 void InstallWordLists(Program &program, const QString &shippedFolder)
 {
     const QString target = program.paths().Join(QStringLiteral("\\Wordlists"));
-    if (!xdirExists(target))
+    if (!DirectoryExists(target))
         QDir().mkpath(target);
     for (const char *name : kWordListFiles) {
         const QString destination =
             program.paths().Join(QStringLiteral("\\Wordlists\\") + QLatin1String(name));
         const QString source = shippedFolder + QStringLiteral("/wordlists/") + QLatin1String(name);
-        if (!xfileExists(destination) && QFileInfo::exists(source))
-            xcopyFile(source, destination);
+        if (!FileExists(destination) && QFileInfo::exists(source))
+            CopyFileOver(source, destination);
     }
 }
 

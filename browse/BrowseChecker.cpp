@@ -4,8 +4,8 @@
 #include "results/ResultFiles.h"
 #include "results/ResultLists.h"
 #include "results/UncheckedNames.h"
-#include "sources/xCorrectName.h"
-#include "sources/xurlEncode.h"
+#include "sources/NameCleaner.h"
+#include "sources/PercentDecoding.h"
 #include "whois_table/RegistrarTable.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include "results/ResultFiles.h"
 #include "results/ResultLists.h"
 #include "sources/CandidateFile.h"
-#include "sources/xCorrectName.h"
+#include "sources/NameCleaner.h"
 #include "whois_table/RegistrarTable.h"
 
 #include <QFileInfo>

@@ -2,8 +2,8 @@
 
 #include "DomainName.h"
 #include "RdapBootstrap.h"
-#include "sources/xCorrectName.h"
-#include "sources/xurlEncode.h"
+#include "sources/NameCleaner.h"
+#include "sources/PercentDecoding.h"
 #include "whois_table/RegistrarTable.h"
 
 #include <QUrl>

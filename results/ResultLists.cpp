@@ -1,7 +1,7 @@
 #include "ResultLists.h"
 
+#include "platform/FileUtilities.h"
 #include "platform/TextFile.h"
-#include "xfileExists.h"
 
 #include <algorithm>
 
@@ -177,7 +177,7 @@ bool ResultLists::SaveRemembered() const
 
 void ResultLists::LoadRemembered()
 {
-    if (m_rememberedPath.isEmpty() || !xfileExists(m_rememberedPath))
+    if (m_rememberedPath.isEmpty() || !FileExists(m_rememberedPath))
         return;
     const std::optional<QStringList> lines = TextFile::ReadLines(m_rememberedPath);
     if (!lines)

@@ -2,8 +2,8 @@
 
 #include "CandidateFile.h"
 #include "platform/AppFolder.h"
+#include "platform/FileUtilities.h"
 #include "platform/TextFile.h"
-#include "results/xcopyFile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -139,6 +139,6 @@ bool HarvestRun::WriteFiles(const AppFolder &folder) const
         return false;
     const QString copy = folder.Join(SearchesRelativePath(m_engine, m_searchText));
     QDir().mkpath(QFileInfo(copy).path());
-    xcopyFile(list, copy);
+    CopyFileOver(list, copy);
     return true;
 }

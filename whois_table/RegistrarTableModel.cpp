@@ -23,7 +23,8 @@ int RegistrarTableModel::columnCount(const QModelIndex &parent) const
 QVariant RegistrarTableModel::data(const QModelIndex &index, int role) const
 {
     // The tooltip shows the whole field where the column is too narrow (an RDAP address).
-    if (!index.isValid() || index.row() >= m_rows.size() || (role != Qt::DisplayRole && role != Qt::ToolTipRole))
+    if (!index.isValid() || index.row() >= m_rows.size() ||
+        (role != Qt::DisplayRole && role != Qt::ToolTipRole))
         return QVariant();
     return m_rows.at(index.row()).value(index.column());
 }

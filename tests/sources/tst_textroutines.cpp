@@ -1,5 +1,5 @@
-#include "sources/xCorrectName.h"
-#include "sources/xurlEncode.h"
+#include "sources/NameCleaner.h"
+#include "sources/PercentDecoding.h"
 #include "support/ReferenceTextRoutines.h"
 
 #include <QRandomGenerator>

@@ -2,7 +2,7 @@
 
 #include "FakeWebBrowser.h"
 #include "TestFolders.h"
-#include "shell/ProgramWindows.h"
+#include "gui/ProgramWindows.h"
 
 #include <QList>
 #include <QUrl>

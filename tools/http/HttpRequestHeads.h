@@ -10,8 +10,7 @@
 // For the test web servers: hands each request's head (request line and headers, up to the
 // blank line) of every connection the server accepts to onRequest, and drops a connection
 // whose head grows past 64 KiB without ending. Sockets delete themselves when they close.
-template<typename OnRequest>
-void ServeRequestHeads(QTcpServer *server, QObject *context, OnRequest onRequest)
+template<typename OnRequest> void ServeRequestHeads(QTcpServer *server, QObject *context, OnRequest onRequest)
 {
     QObject::connect(server, &QTcpServer::newConnection, context, [server, context, onRequest] {
         while (QTcpSocket *socket = server->nextPendingConnection()) {

@@ -1,0 +1,282 @@
+#include "ProgramWindows.h"
+
+#include "AboutDialog.h"
+#include "BackupNoticeWindow.h"
+#include "MainWindow.h"
+#include "SplashScreen.h"
+#include "WebsiteWindow.h"
+#include "WhoisWindow.h"
+#include "Widgets.h"
+#include "app/Program.h"
+#include "app/Startup.h"
+#include "gui/BrowseWindow.h"
+#include "gui/GeneratorWindow.h"
+#include "gui/WhoisTableDialog.h"
+#include "platform/WebBrowser.h"
+#include "results/PurchaseLink.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QScreen>
+
+using Widgets::ShowCentredOver;
+using Widgets::ShowModeless;
+
+ProgramWindows::ProgramWindows(Program &program, BrowserFactory browsers, QObject *parent)
+    : QObject(parent), m_program(program), m_browsers(std::move(browsers))
+{
+}
+
+ProgramWindows::~ProgramWindows()
+{
+    for (QWidget *window :
+         std::initializer_list<QWidget *>{m_browse, m_harvester, m_website, m_whois, m_settings, m_generator,
+                                          m_about, m_backupNotice, m_splash, m_main})
+        delete window;
+}
+
+MainWindow *ProgramWindows::mainWindow() const
+{
+    return m_main;
+}
+WebsiteWindow *ProgramWindows::website() const
+{
+    return m_website;
+}
+WhoisWindow *ProgramWindows::whois() const
+{
+    return m_whois;
+}
+WhoisTableDialog *ProgramWindows::settings() const
+{
+    return m_settings;
+}
+GeneratorWindow *ProgramWindows::generator() const
+{
+    return m_generator;
+}
+AboutDialog *ProgramWindows::about() const
+{
+    return m_about;
+}
+BackupNoticeWindow *ProgramWindows::backupNotice() const
+{
+    return m_backupNotice;
+}
+HarvesterWindow *ProgramWindows::harvester() const
+{
+    return m_harvester;
+}
+BrowseWindow *ProgramWindows::browse() const
+{
+    return m_browse;
+}
+
+void ProgramWindows::ShowMaximized(QWidget *window)
+{
+    // A desktop without a window manager does not maximise by itself.
+    if (QScreen *screen = window->screen())
+        window->setGeometry(screen->availableGeometry());
+    window->showMaximized();
+}
+
+MainWindow *ProgramWindows::CreateMainWindow()
+{
+    if (!m_main) {
+        m_main = new MainWindow(m_program, *this);
+        m_main->Load();
+    }
+    return m_main;
+}
+
+SplashScreen *ProgramWindows::ShowSplash()
+{
+    m_endWithWebsiteWindow = false;
+    PurchaseLink(m_program.config(), m_program.versionRecord());
+    if (!m_splash) {
+        m_splash = new SplashScreen(m_program.config().productName);
+        connect(m_splash, &SplashScreen::countdownFinished, this,
+                [this] { ShowMaximized(CreateMainWindow()); });
+    }
+    m_splash->show();
+    m_splash->Start();
+    return m_splash;
+}
+
+WebsiteWindow *ProgramWindows::OpenWebsite()
+{
+    if (!m_website) {
+        PurchaseLink(m_program.config(), m_program.versionRecord());
+        WebBrowser *browser = m_browsers(nullptr);
+        m_website = new WebsiteWindow(m_program.config(), browser);
+        m_website->setAttribute(Qt::WA_DeleteOnClose);
+        connect(m_website, &WebsiteWindow::closed, this, [this] {
+            if (m_endWithWebsiteWindow)
+                EndProgram();
+        });
+        m_website->Load();
+        ShowMaximized(m_website);
+    }
+    ShowModeless(m_website);
+    return m_website;
+}
+
+void ProgramWindows::OpenName(const QString &name)
+{
+    m_program.setCurrentDomain(name);
+    if (m_program.config().purchaseOnDoubleClick)
+        OpenWebsite()->Navigate(PurchaseAddress(m_program.config(), name));
+    else
+        OpenWhois(name);
+}
+
+void ProgramWindows::OpenWhois(const QString &name)
+{
+    delete m_whois; // there is never more than one whois window
+    const ProgramConfig &config = m_program.config();
+    m_whois =
+        new WhoisWindow(name, config.whoisDetailHost, config.whoisDetailPort, m_program.socketFactory()());
+    // A registry that answers RDAP instead of whois is asked there.
+    const WhoisSlot::Prepared route = WhoisSlot::Prepare(
+        name, m_program.registrars(), false, m_program.defaultExtension(), &m_program.rdapBootstrap());
+    if (!route.rdapBase.isEmpty())
+        m_whois->setRdapService(route.rdapBase);
+    if (m_program.dnsFirst() && !m_program.proxyMode())
+        m_whois->setDnsFirst(m_program.dnsServers());
+    ShowModeless(m_whois);
+    m_whois->Load();
+}
+
+void ProgramWindows::OpenSettings()
+{
+    if (!m_settings)
+        m_settings = new WhoisTableDialog(m_program);
+    ShowCentredOver(m_settings, m_main);
+}
+
+void ProgramWindows::OpenGenerator()
+{
+    if (!m_generator) {
+        m_generator = new GeneratorWindow(m_program);
+        m_generator->setAttribute(Qt::WA_DeleteOnClose);
+        connect(m_generator, &GeneratorWindow::searchRequested, this, [this] {
+            if (m_main)
+                m_main->runs().Start();
+        });
+    }
+    ShowCentredOver(m_generator, m_main);
+}
+
+void ProgramWindows::OpenHarvester()
+{
+    if (m_harvester && !m_harvester->isFinished()) {
+        ShowModeless(m_harvester);
+        return;
+    }
+    const std::optional<CandidateSourceId> source = m_program.controls().source();
+    if (!source || CandidateSources::Get(*source).kind != SourceKind::SearchEngine)
+        return;
+    m_harvester = new HarvesterWindow(m_program, m_browsers(nullptr), m_harvestTimings, m_main);
+    m_harvester->setAttribute(Qt::WA_DeleteOnClose);
+    connect(m_harvester, &HarvesterWindow::startRequested, this, [this](CandidateSourceId harvested) {
+        if (m_main)
+            m_main->runs().StartIfSourceIs(harvested);
+    });
+    // While the harvest runs, its source and term stay as they are, and no run starts.
+    SearchControls &controls = m_program.controls();
+    for (const auto control :
+         {SearchControls::SourceList, SearchControls::StartNumber, SearchControls::StartButton,
+          SearchControls::SearchText, SearchControls::HarvestSize, SearchControls::SearchButton})
+        controls.setEnabled(control, false);
+    connect(m_harvester, &HarvesterWindow::harvestEnded, this, [this] {
+        if (m_program.engine().isRunning())
+            return;
+        m_program.controls().setEnabled(SearchControls::SourceList, true);
+        m_program.selection().Reapply();
+    });
+    ShowCentredOver(m_harvester, m_main);
+    m_harvester->Load();
+}
+
+void ProgramWindows::OpenBrowse()
+{
+    if (m_browse) {
+        ShowModeless(m_browse);
+        return;
+    }
+    m_browse = new BrowseWindow(m_program, m_browsers(nullptr), m_browsers(nullptr), m_browseTimings);
+    m_browse->setAttribute(Qt::WA_DeleteOnClose);
+    connect(m_browse, &BrowseWindow::nameOpened, this, &ProgramWindows::OpenName);
+    connect(&m_browse->state(), &BrowseState::backupNotice, this, &ProgramWindows::ShowBackupNotice);
+    connect(&m_browse->state(), &BrowseState::errorRaised, this,
+            [this](const QString &title, const QString &text) {
+                if (m_main)
+                    m_main->ShowError(title, text);
+            });
+    ShowMaximized(m_browse);
+    m_browse->Load();
+}
+
+void ProgramWindows::OpenAbout()
+{
+    if (!m_about) {
+        m_about = new AboutDialog(m_program.config());
+        connect(m_about, &AboutDialog::websiteClicked, this, [this] { OpenWebsite(); });
+    }
+    ShowCentredOver(m_about, m_main);
+}
+
+QString ProgramWindows::HelpFile()
+{
+    return Startup::ShippedDataFolder() + QStringLiteral("/Help.html");
+}
+
+bool ProgramWindows::OpenHelp()
+{
+    if (!QFileInfo(HelpFile()).isFile())
+        return false;
+    const QUrl help = QUrl::fromLocalFile(QFileInfo(HelpFile()).absoluteFilePath());
+    WebsiteWindow *website = OpenWebsite();
+    // Shown at start-up until the page was really displayed, not merely asked for.
+    disconnect(m_helpShown);
+    m_helpShown = connect(website->WebBrowser1, &WebBrowser::DocumentComplete, this,
+                          [this, help, browser = website->WebBrowser1](const QString &address) {
+                              if (QUrl(address) != help || !browser->BodyMarkup())
+                                  return;
+                              disconnect(m_helpShown);
+                              m_program.settings().SetShowHelp(false);
+                          });
+    website->Navigate(help.toString());
+    return true;
+}
+
+void ProgramWindows::ShowBackupNotice()
+{
+    if (!m_backupNotice)
+        m_backupNotice = new BackupNoticeWindow(m_program.paths().overflow());
+    ShowCentredOver(m_backupNotice, m_main);
+}
+
+bool ProgramWindows::MainWindowClosed()
+{
+    for (QWidget *window : std::initializer_list<QWidget *>{m_backupNotice, m_harvester, m_browse,
+                                                            m_generator, m_splash, m_whois}) {
+        if (window)
+            window->close();
+    }
+    if (m_website && m_website->isVisible()) {
+        m_endWithWebsiteWindow = true;
+        return false;
+    }
+    return true;
+}
+
+void ProgramWindows::EndProgram()
+{
+    emit programEnding();
+    for (QWidget *window : std::initializer_list<QWidget *>{m_website, m_settings, m_about, m_main}) {
+        if (window)
+            window->hide();
+    }
+    QCoreApplication::quit();
+}

@@ -1,0 +1,148 @@
+#include "WhoisWindow.h"
+
+#include "Pictures.h"
+#include "engine/DnsPrecheck.h"
+#include "engine/DomainName.h"
+#include "platform/TextFile.h"
+
+#include <QNetworkAccessManager>
+#include <QPushButton>
+#include <QTextEdit>
+#include <QVBoxLayout>
+
+WhoisWindow::WhoisWindow(const QString &domain, const QString &host, quint16 port,
+                         std::unique_ptr<SocketComponent> socket, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_domain(domain), m_host(host), m_port(port), m_query(std::move(socket))
+{
+    setObjectName(QStringLiteral("frmWhois"));
+    setWindowTitle(QStringLiteral("WHOIS Information"));
+    setWindowIcon(QIcon(ProgramEmblem(64)));
+    setAttribute(Qt::WA_DeleteOnClose);
+    Text1 = new QTextEdit(this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setReadOnly(true);
+    Text1->setAcceptRichText(false);
+    QFont font(QStringLiteral("Verdana"));
+    font.setStyleHint(QFont::SansSerif);
+    Text1->setFont(font);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(Text1);
+    cmdAskWhois = new QPushButton(QStringLiteral("Ask Whois"), this);
+    cmdAskWhois->setObjectName(QStringLiteral("cmdAskWhois"));
+    cmdAskWhois->hide();
+    connect(cmdAskWhois, &QPushButton::clicked, this, [this] {
+        cmdAskWhois->hide();
+        Text1->clear();
+        AskRegistry();
+    });
+    layout->addWidget(cmdAskWhois);
+    // 8235 x 6555 twips.
+    setFixedSize(549, 437);
+
+    m_timeout.setSingleShot(true);
+    m_timeout.setInterval(kAnswerTimeoutMs);
+    connect(&m_timeout, &QTimer::timeout, this, [this] {
+        m_query.Abort();
+        ShowProblem(QStringLiteral("The whois server %1 gave no answer within 30 seconds.").arg(m_host));
+    });
+    connect(&m_query, &WhoisQuery::replyComplete, this, [this] {
+        m_timeout.stop();
+        m_query.Abort();
+        Text1->setPlainText(TextFile::Decode(m_query.reply()));
+    });
+    connect(&m_query, &WhoisQuery::failed, this, [this](WhoisQuery::Failure failure, const QString &detail) {
+        m_timeout.stop();
+        m_query.Abort();
+        ShowProblem(failure == WhoisQuery::Failure::ReplyTooLong
+                        ? QStringLiteral("The whois server %1 sent a reply longer than 1 MiB.").arg(m_host)
+                        : QStringLiteral("The whois server ") +
+                              WhoisQuery::FailureText(failure, m_host, detail));
+    });
+}
+
+void WhoisWindow::setRdapService(const QString &rdapBase)
+{
+    m_rdapBase = rdapBase;
+    if (m_rdap)
+        return;
+    m_network = new QNetworkAccessManager(this);
+    m_rdap = new RdapQuery(*m_network, 1000, this);
+    connect(m_rdap, &RdapQuery::finished, this, &WhoisWindow::ShowRdapAnswer);
+}
+
+void WhoisWindow::setDnsFirst(const QString &servers)
+{
+    if (!m_dns)
+        m_dns = new DnsPrecheck(this);
+    if (!m_dns->Configure(servers, 2000, 2)) {
+        delete m_dns; // no usable resolver: whois only
+        m_dns = nullptr;
+    }
+}
+
+void WhoisWindow::Load()
+{
+    const std::optional<QString> ascii = AsciiDomainName(m_domain);
+    if (!ascii) {
+        ShowProblem(QStringLiteral("\"%1\" is not a valid domain name.").arg(m_domain));
+        return;
+    }
+    if (!m_dns) {
+        AskRegistry();
+        return;
+    }
+    Text1->setPlainText(QStringLiteral("Asking DNS for %1...").arg(m_domain));
+    m_dns->Ask(*ascii, [this](const DnsPrecheck::Result &result) {
+        if (result.answer == DnsPrecheck::Answer::Delegated)
+            ShowDelegation(result.nameServers);
+        else
+            AskRegistry();
+    });
+}
+
+void WhoisWindow::ShowDelegation(const QStringList &nameServers)
+{
+    Text1->setPlainText(QStringLiteral("Domain: %1\nregistered: delegated in DNS\nName servers:\n   %2")
+                            .arg(m_domain, nameServers.join(QStringLiteral("\n   "))));
+    cmdAskWhois->show();
+}
+
+void WhoisWindow::AskRegistry()
+{
+    const QString ascii = AsciiDomainName(m_domain).value_or(m_domain);
+    if (m_rdap) {
+        // The RDAP query keeps its own time limit.
+        m_rdap->Start(m_rdapBase, ascii);
+        return;
+    }
+    m_timeout.start();
+    if (!m_query.Start(m_host, m_port, ascii)) {
+        m_timeout.stop();
+        ShowProblem(QStringLiteral("The whois server \"%1\" port %2 is not a valid address.")
+                        .arg(m_host)
+                        .arg(m_port));
+    }
+}
+
+void WhoisWindow::ShowRdapAnswer(const RdapAnswer &answer)
+{
+    switch (answer.kind) {
+    case RdapAnswer::Kind::Registered:
+        Text1->setPlainText(RdapFacts(m_rdap->body()));
+        return;
+    case RdapAnswer::Kind::NotRegistered:
+        Text1->setPlainText(QStringLiteral("Domain: %1\nnot registered").arg(m_domain));
+        return;
+    case RdapAnswer::Kind::RateLimited:
+    case RdapAnswer::Kind::NoVerdict:
+        ShowProblem(QStringLiteral("The RDAP service %1 gave no usable answer: %2")
+                        .arg(m_rdap->host(), answer.reason));
+        return;
+    }
+}
+
+void WhoisWindow::ShowProblem(const QString &message)
+{
+    Text1->setPlainText(message);
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "engine/RdapQuery.h"
+#include "engine/WhoisQuery.h"
+
+#include <QTimer>
+#include <QWidget>
+
+#include <memory>
+
+class DnsPrecheck;
+class QPushButton;
+class QTextEdit;
+
+// "WHOIS Information": the full whois reply for one name from one fixed whois server, shown
+// when the server closes the connection. A server that cannot be reached, breaks the
+// connection, sends more than a reply may hold, or does not answer within 30 seconds gets a
+// plain message instead. A name with letters outside ASCII is asked for by its A-label.
+//
+// For a name whose registry answers RDAP instead (an RDAP row, or the bootstrap), the window
+// asks that service and shows the registration's main facts, or that it is not registered.
+//
+// With DNS first on, the name is asked in DNS before: a delegated name shows its name servers
+// and a button to ask whois (or RDAP) all the same; any other DNS answer asks whois at once.
+class WhoisWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    static constexpr int kAnswerTimeoutMs = 30000;
+
+    WhoisWindow(const QString &domain, const QString &host, quint16 port,
+                std::unique_ptr<SocketComponent> socket, QWidget *parent = nullptr);
+    // Asks the RDAP service at rdapBase instead of the whois server (before Load()).
+    void setRdapService(const QString &rdapBase);
+    // Asks DNS first, of these resolvers ("host:port, ..."; empty: the system's), before Load().
+    void setDnsFirst(const QString &servers);
+
+    // Starts the query; the window shows the reply when it is complete.
+    void Load();
+    void setAnswerTimeout(int ms) { m_timeout.setInterval(ms); }
+    const QByteArray &replyText() const { return m_query.reply(); }
+
+    QTextEdit *Text1;
+    QPushButton *cmdAskWhois; // shown for a name delegated in DNS
+
+private:
+    void AskRegistry();
+    void ShowDelegation(const QStringList &nameServers);
+    void ShowProblem(const QString &message);
+    void ShowRdapAnswer(const RdapAnswer &answer);
+
+    QString m_domain;
+    QString m_host;
+    quint16 m_port;
+    WhoisQuery m_query;
+    QTimer m_timeout;
+    QString m_rdapBase;
+    QNetworkAccessManager *m_network = nullptr;
+    RdapQuery *m_rdap = nullptr;
+    DnsPrecheck *m_dns = nullptr;
+};

@@ -1,0 +1,260 @@
+#include "app/Program.h"
+#include "gui/HarvesterWindow.h"
+#include "gui/MainWindow.h"
+#include "platform/TextFile.h"
+#include "support/GuiRig.h"
+#include "tools/searchd/SearchTestServer.h"
+#include "tools/whoisd/WhoisTestServer.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolButton>
+
+using Engine = SearchTestServer::Engine;
+
+namespace {
+
+QString Page(Engine engine, const QStringList &hosts)
+{
+    return QString::fromUtf8(SearchTestServer::ResultsPage(engine, hosts));
+}
+
+} // namespace
+
+// "List Builder - Finding domain names...", with a fake browser and a whois server on 127.0.0.1.
+class TestHarvesterWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void googleHarvestFromSearchToRun();
+    void yahooPagesGoByTwenty();
+    void searchAgainRaisesTheOpenWindow();
+    void closingMidHarvestWritesNothing();
+    void aHarvestWithoutNamesKeepsTheEarlierList_data();
+    void aHarvestWithoutNamesKeepsTheEarlierList();
+    void aLaterPageThatFailsEndsWithWhatWasFound();
+    void aSecondCompletionOfOnePageIsIgnored();
+    void theSourceCannotChangeDuringAHarvest();
+    void aTermOfBlanksIsNoTermAndEnterSearches();
+
+private:
+    HarvesterWindow *Search(int sourceIndex, const QString &text, int sizeIndex);
+    FakeWebBrowser *Browser() { return m_rig->browsers.last(); }
+    QMessageBox *Message(const char *name) { return m_window->findChild<QMessageBox *>(name); }
+
+    std::unique_ptr<WhoisTestServer> m_whois;
+    std::unique_ptr<GuiRig> m_rig;
+    MainWindow *m_window = nullptr;
+};
+
+void TestHarvesterWindow::init()
+{
+    m_whois = std::make_unique<WhoisTestServer>();
+    QVERIFY(m_whois->Listen());
+    m_rig = std::make_unique<GuiRig>(ProgramOptions{.timings = {20, 20, 20}});
+    m_window = m_rig->windows->CreateMainWindow();
+    m_window->show();
+    UseWhoisServer(*m_rig->program, m_whois->port(), true, {"com"});
+    m_rig->program->config().googleSearchBase = "http://127.0.0.1:9";
+    m_rig->program->config().yahooSearchBase = "http://127.0.0.1:9";
+    m_rig->windows->setHarvestTimings({5, 10000, 2000});
+}
+
+void TestHarvesterWindow::cleanup()
+{
+    m_rig.reset();
+    m_whois.reset();
+}
+
+HarvesterWindow *TestHarvesterWindow::Search(int sourceIndex, const QString &text, int sizeIndex)
+{
+    m_window->mnuToolsItem.at(static_cast<size_t>(sourceIndex))->trigger();
+    m_window->txtSearch->setText(text);
+    m_rig->program->controls().setSearchText(text);
+    m_window->Combo2->setCurrentIndex(sizeIndex);
+    QTest::mouseClick(m_window->cmdCreate, Qt::LeftButton);
+    return m_rig->windows->harvester();
+}
+
+void TestHarvesterWindow::googleHarvestFromSearchToRun()
+{
+    HarvesterWindow *harvester = Search(3, "red car", 1); // "Google Search", "~200 Domains"
+    QVERIFY(harvester && harvester->isVisible());
+    QCOMPARE(harvester->windowTitle(), QString("List Builder - Finding domain names..."));
+    QCOMPARE(harvester->Text1->text(), QString("Status..."));
+    QCOMPARE(harvester->Text1->toolTip(),
+             QString("This shows the number of unique .com, .org and .net domain names found."));
+    const QString google =
+        "http://127.0.0.1:9/search?num=100&hl=en&lr=&ie=UTF-8&oe=UTF-8&safe=off&filter=0&start=";
+    QCOMPARE(Browser()->navigations, QStringList{google + "0&sa=N&q=red+car"});
+
+    Browser()->CompletePage("R", Page(Engine::Google, SearchTestServer::NumberedHosts(1, 150)));
+    QTRY_COMPARE(Browser()->navigations.size(), 2);
+    QCOMPARE(Browser()->navigations.last(), google + "100&sa=N&q=red+car");
+    QCOMPARE(harvester->Text1->text(), QString("Extracted 150 unique domain names"));
+    const QStringList second =
+        SearchTestServer::NumberedHosts(151, 60) + SearchTestServer::NumberedHosts(1, 20);
+    Browser()->CompletePage("R", Page(Engine::Google, second));
+
+    QTRY_VERIFY(Message("HarvestFinished"));
+    QCOMPARE(harvester->Text1->text(), QString("Finished! Extracted 210 domain names."));
+    QVERIFY(!harvester->isVisible());
+    QCOMPARE(Message("HarvestFinished")->text(),
+             QString("List of 210 unique domains was created successfully!"));
+    const QByteArray list = FileBytes(m_rig->folders.appFolder() + "/BrowserSearch.txt");
+    QCOMPARE(list.count("\r\n"), 211);
+    QVERIFY(list.startsWith("site0001.com\r\n") && list.endsWith("site0210.com\r\n\r\n"));
+    QCOMPARE(FileBytes(m_rig->folders.appFolder() + "/searches/Google red car.txt"), list);
+    QCOMPARE(m_window->txtWordMax->text(), QString("210"));
+    QCOMPARE(m_window->txtWordNum->text(), QString("1"));
+    QVERIFY(!m_rig->program->engine().isRunning());
+
+    // OK starts the run over the new list.
+    QSignalSpy stopped(&m_rig->program->engine(), &CheckEngine::runStopped);
+    Message("HarvestFinished")->button(QMessageBox::Ok)->click();
+    QVERIFY(stopped.wait(20000));
+    const ResultLists &results = m_rig->program->results();
+    QCOMPARE(results.counter(ResultList::Registered) + results.counter(ResultList::High) +
+                 results.counter(ResultList::Mid) + results.counter(ResultList::Low),
+             210);
+    QTRY_VERIFY(!m_rig->windows->harvester());
+}
+
+void TestHarvesterWindow::yahooPagesGoByTwenty()
+{
+    Search(2, "red car", 3); // "Yahoo Search", "~1000 Domains"
+    const QString yahoo = "http://127.0.0.1:9/search/dir?h=s&xargs=0&p=red+car&b=";
+    for (int page = 0; page < 3; ++page) {
+        QTRY_COMPARE(Browser()->navigations.size(), page + 1);
+        QCOMPARE(Browser()->navigations.last(), yahoo + QString::number(1 + 20 * page));
+        const QStringList hosts =
+            page < 2 ? SearchTestServer::NumberedHosts(1 + 20 * page, 20) : QStringList();
+        Browser()->CompletePage("Y", Page(Engine::Yahoo, hosts));
+    }
+    QTRY_VERIFY(Message("HarvestFinished"));
+    QCOMPARE(Message("HarvestFinished")->text(),
+             QString("List of 40 unique domains was created successfully!"));
+    QCOMPARE(FileBytes(m_rig->folders.appFolder() + "/searches/Yahoo red car.txt").count("\r\n"), 41);
+}
+
+void TestHarvesterWindow::searchAgainRaisesTheOpenWindow()
+{
+    HarvesterWindow *harvester = Search(3, "red car", 0);
+    QTest::mouseClick(m_window->cmdCreate, Qt::LeftButton);
+    QCOMPARE(m_rig->windows->harvester(), harvester);
+    QCOMPARE(m_rig->browsers.size(), 1);
+    QCOMPARE(Browser()->navigations.size(), 1);
+}
+
+void TestHarvesterWindow::closingMidHarvestWritesNothing()
+{
+    HarvesterWindow *harvester = Search(3, "red car", 1);
+    Browser()->CompletePage("R", Page(Engine::Google, SearchTestServer::NumberedHosts(1, 50)));
+    harvester->close();
+    QTRY_VERIFY(!m_rig->windows->harvester());
+    QTest::qWait(50);
+    QCOMPARE(FileBytes(m_rig->folders.appFolder() + "/BrowserSearch.txt"), QByteArray("\r\n"));
+    QVERIFY(!Message("HarvestFinished"));
+    QVERIFY(!m_rig->program->engine().isRunning());
+}
+
+void TestHarvesterWindow::aHarvestWithoutNamesKeepsTheEarlierList_data()
+{
+    QTest::addColumn<QString>("firstPage"); // "timeout", "error" or a page
+    QTest::addColumn<QString>("message");
+    QTest::newRow("no page in time") << "timeout"
+                                     << "The search engine did not answer.";
+    QTest::newRow("a load error") << "error"
+                                  << "The search engine did not answer.";
+    QTest::newRow("a page without names")
+        << QString::fromUtf8(SearchTestServer::NoResultsPage()) << "No domain names were found.";
+}
+
+void TestHarvesterWindow::aHarvestWithoutNamesKeepsTheEarlierList()
+{
+    QFETCH(QString, firstPage);
+    QFETCH(QString, message);
+    const QString listPath = m_rig->folders.appFolder() + "/BrowserSearch.txt";
+    TextFile::WriteAll(listPath, "earlier.com\r\n");
+    m_rig->windows->setHarvestTimings({5, firstPage == "timeout" ? 200 : 10000, 2000});
+    Search(3, "red car", 0);
+    if (firstPage == "error")
+        Browser()->CompletePage("R", std::nullopt);
+    else if (firstPage != "timeout")
+        Browser()->CompletePage("R", firstPage);
+    QTRY_VERIFY(Message("HarvestFailed"));
+    QCOMPARE(Message("HarvestFailed")->text(), message);
+    QCOMPARE(FileBytes(listPath), QByteArray("earlier.com\r\n"));
+    QVERIFY(!QFile::exists(m_rig->folders.appFolder() + "/searches/Google red car.txt"));
+    Message("HarvestFailed")->button(QMessageBox::Ok)->click();
+    QTest::qWait(50);
+    QVERIFY(!m_rig->program->engine().isRunning());
+}
+
+void TestHarvesterWindow::aLaterPageThatFailsEndsWithWhatWasFound()
+{
+    Search(3, "red car", 1);
+    Browser()->CompletePage("R", Page(Engine::Google, SearchTestServer::NumberedHosts(1, 150)));
+    QTRY_COMPARE(Browser()->navigations.size(), 2);
+    Browser()->CompletePage("R", std::nullopt);
+    QTRY_VERIFY(Message("HarvestFinished"));
+    QCOMPARE(Message("HarvestFinished")->text(),
+             QString("List of 150 unique domains was created from 1 of the result pages; the next page "
+                     "did not load."));
+    QCOMPARE(FileBytes(m_rig->folders.appFolder() + "/BrowserSearch.txt").count("\r\n"), 151);
+}
+
+void TestHarvesterWindow::aSecondCompletionOfOnePageIsIgnored()
+{
+    Search(3, "red car", 1);
+    const QString page = Page(Engine::Google, SearchTestServer::NumberedHosts(1, 150));
+    Browser()->CompletePage("R", page);
+    Browser()->CompletePage("R", page); // a frame, or the same page again: no page of the harvest
+    QTRY_COMPARE(Browser()->navigations.size(), 2);
+    QTest::qWait(50);
+    QVERIFY(!Message("HarvestFinished"));
+    QVERIFY(!m_rig->windows->harvester()->isFinished());
+}
+
+void TestHarvesterWindow::theSourceCannotChangeDuringAHarvest()
+{
+    Search(3, "red car", 0);
+    const auto sourceControls = [this] {
+        return QList<bool>{m_window->Combo1->isEnabled(), m_window->mnuToolsItem.at(4)->isEnabled(),
+                           m_window->txtSearch->isEnabled(), m_window->cmdCreate->isEnabled(),
+                           m_window->cmdDoSearch->isEnabled()};
+    };
+    QCOMPARE(sourceControls(), QList<bool>(5, false));
+    m_window->mnuToolsItem.at(4)->trigger(); // "Full Word List": disabled, so nothing happens
+    QCOMPARE(m_window->Combo1->currentIndex(), 3);
+    Browser()->CompletePage("R", Page(Engine::Google, SearchTestServer::NumberedHosts(1, 5)));
+    QTRY_COMPARE(Browser()->navigations.size(), 2);
+    Browser()->CompletePage("R", QString::fromUtf8(SearchTestServer::NoResultsPage()));
+    QTRY_VERIFY(Message("HarvestFinished"));
+    QCOMPARE(sourceControls(), QList<bool>(5, true));
+    Message("HarvestFinished")->button(QMessageBox::Ok)->click();
+    QTRY_VERIFY(m_rig->program->engine().isRunning() || !m_whois->queries().isEmpty());
+}
+
+void TestHarvesterWindow::aTermOfBlanksIsNoTermAndEnterSearches()
+{
+    m_window->mnuToolsItem.at(3)->trigger(); // "Google Search"
+    QTest::keyClicks(m_window->txtSearch, "   ");
+    QVERIFY(!m_window->cmdCreate->isEnabled());
+    QTest::keyClick(m_window->txtSearch, Qt::Key_Return);
+    QVERIFY(!m_rig->windows->harvester());
+    QTest::keyClicks(m_window->txtSearch, "car");
+    QVERIFY(m_window->cmdCreate->isEnabled());
+    QTest::keyClick(m_window->txtSearch, Qt::Key_Return);
+    QVERIFY(m_rig->windows->harvester());
+    QVERIFY(Browser()->navigations.first().endsWith("&q=+++car"));
+}
+
+QTEST_MAIN(TestHarvesterWindow)
+#include "tst_harvesterwindow.moc"

@@ -1,0 +1,188 @@
+#include "app/Program.h"
+#include "gui/BrowseWindow.h"
+#include "gui/MainWindow.h"
+#include "gui/ProgramWindows.h"
+#include "gui/WebEngineBrowser.h"
+#include "gui/WebsiteWindow.h"
+#include "platform/TextFile.h"
+#include "results/PurchaseLink.h"
+#include "support/ExamplePages.h"
+#include "support/GuiRig.h"
+#include "tools/searchd/SearchTestServer.h"
+#include "tools/whoisd/WhoisTestServer.h"
+
+#include <QAbstractButton>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QSignalSpy>
+#include <QTest>
+
+// The real browser engine against pages served on 127.0.0.1.
+class TestWebEngine : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void documentCompleteBringsTheBodyMarkup();
+    void aNavigationCutShortGivesNoDocumentComplete();
+    void aRefusedConnectionCompletesWithoutMarkup();
+    void purchasePageReplacesTheStartPage();
+    void harvesterReadsThreeResultPages();
+    void browseWindowFollowsTheFramesOfAPage();
+
+private:
+    SearchTestServer m_http;
+};
+
+void TestWebEngine::initTestCase()
+{
+    QVERIFY(m_http.Listen());
+    m_http.setPage("/page.html",
+                   "<html><head><title>Found names</title></head>"
+                   "<body><p>Visit <a href=\"http://www.example.com/\">example.com</a></p></body></html>");
+    m_http.setPage("/buy", "<html><head><title>Your order</title></head><body>order</body></html>");
+}
+
+void TestWebEngine::documentCompleteBringsTheBodyMarkup()
+{
+    WebEngineBrowser browser;
+    QSignalSpy begin(&browser, &WebBrowser::DownloadBegin);
+    QSignalSpy complete(&browser, &WebBrowser::DocumentComplete);
+    QSignalSpy title(&browser, &WebBrowser::TitleChange);
+    browser.Navigate(m_http.url("/page.html"));
+    QVERIFY(complete.wait(30000));
+    QVERIFY(begin.count() >= 1);
+    QCOMPARE(browser.LocationURL(), m_http.url("/page.html"));
+    QCOMPARE(browser.LocationName(), QString("Found names"));
+    QVERIFY(title.count() >= 1);
+    QVERIFY(browser.BodyMarkup().has_value());
+    QVERIFY2(browser.BodyMarkup()->contains("<a href=\"http://www.example.com/\">example.com</a>"),
+             qPrintable(*browser.BodyMarkup()));
+    browser.GoBack(); // no history: nothing happens
+    QVERIFY(!browser.BodyMarkupCut());
+
+    // A page of several megabytes comes whole, in pieces: the name at its end is there.
+    const QByteArray filler = QByteArray("<p>filler text</p>\n").repeated(5400 * 1024 / 19);
+    m_http.setPage("/big.html",
+                   "<html><body>" + filler + "<a href=\"http://www.last.com/\">last</a></body></html>");
+    browser.Navigate(m_http.url("/big.html"));
+    QVERIFY(complete.wait(60000));
+    QVERIFY(browser.BodyMarkup()->size() > 5 * 1024 * 1024);
+    QVERIFY(browser.BodyMarkup()->endsWith("<a href=\"http://www.last.com/\">last</a>"));
+    QVERIFY(!browser.BodyMarkupCut());
+}
+
+void TestWebEngine::aNavigationCutShortGivesNoDocumentComplete()
+{
+    m_http.setHang("/hang");
+    WebEngineBrowser browser;
+    QSignalSpy complete(&browser, &WebBrowser::DocumentComplete);
+    browser.Navigate(m_http.url("/hang"));
+    browser.Navigate(m_http.url("/page.html"));
+    QVERIFY(complete.wait(30000));
+    QCOMPARE(complete.first().first().toString(), m_http.url("/page.html"));
+    QVERIFY(browser.BodyMarkup()->contains("example.com"));
+    QTest::qWait(1000);
+    QCOMPARE(complete.count(), 1);
+}
+
+void TestWebEngine::aRefusedConnectionCompletesWithoutMarkup()
+{
+    const quint16 dead = ClosedPort();
+    WebEngineBrowser browser;
+    QSignalSpy complete(&browser, &WebBrowser::DocumentComplete);
+    browser.Navigate(QStringLiteral("http://127.0.0.1:%1/").arg(dead));
+    QVERIFY(complete.wait(30000));
+    QVERIFY(!browser.BodyMarkup());
+    QTest::qWait(1000);
+    QCOMPARE(complete.count(), 1);
+}
+
+void TestWebEngine::purchasePageReplacesTheStartPage()
+{
+    TestFolders folders;
+    auto program = folders.MakeProgram();
+    program->versionRecord().siteAddress = m_http.url("/start");
+    program->versionRecord().purchaseUrlPrefix = m_http.url("/buy?STRING=");
+    ProgramWindows windows(*program, [](QWidget *parent) { return new WebEngineBrowser(parent); });
+    windows.OpenName("shop.com");
+    WebsiteWindow *website = windows.website();
+    QVERIFY(website);
+    QTRY_COMPARE_WITH_TIMEOUT(website->windowTitle(), QString("Your order"), 30000);
+    QCOMPARE(website->Text1->text(), m_http.url("/buy?STRING=shop.com"));
+    QVERIFY(m_http.requestTargets().contains("/buy?STRING=shop.com"));
+}
+
+void TestWebEngine::harvesterReadsThreeResultPages()
+{
+    using Engine = SearchTestServer::Engine;
+    SearchTestServer search;
+    QVERIFY(search.Listen());
+    const auto page = [](const char *markup) {
+        return QByteArray("<html><head><title>Results</title></head><body>") + markup + "</body></html>";
+    };
+    search.setResultPage(Engine::Google, 0, page(ExamplePages::kGoogle1));
+    search.setResultPage(Engine::Google, 100, page(ExamplePages::kGoogle2));
+    search.setResultPage(Engine::Google, 200, page(ExamplePages::kGoogle3));
+    WhoisTestServer whois; // the run the harvest asks for stays on 127.0.0.1 too
+    QVERIFY(whois.Listen());
+
+    TestFolders folders;
+    auto program = folders.MakeProgram();
+    ProgramWindows windows(*program, [](QWidget *parent) { return new WebEngineBrowser(parent); });
+    MainWindow *main = windows.CreateMainWindow();
+    UseWhoisServer(*program, whois.port(), false);
+    program->config().googleSearchBase = search.baseAddress();
+    program->selection().Select(CandidateSourceId::GoogleSearch);
+    program->controls().setSearchText("red car");
+    windows.OpenHarvester();
+    QTRY_VERIFY_WITH_TIMEOUT(main->findChild<QMessageBox *>("HarvestFinished"), 60000);
+    QStringList searches = search.requestTargets();
+    searches.erase(std::remove_if(searches.begin(), searches.end(),
+                                  [](const QString &target) { return !target.startsWith("/search"); }),
+                   searches.end());
+    const QString prefix = "/search?num=100&hl=en&lr=&ie=UTF-8&oe=UTF-8&safe=off&filter=0&start=";
+    QCOMPARE(searches, (QStringList{prefix + "0&sa=N&q=red+car", prefix + "100&sa=N&q=red+car",
+                                    prefix + "200&sa=N&q=red+car"}));
+    QCOMPARE(
+        FileBytes(folders.appFolder() + "/BrowserSearch.txt"),
+        QByteArray("alpha-shop.com\r\nbravo.net\r\ncharlie.info\r\ndelta.biz\r\necho.com\r\nfoxtrot.info\r\n"
+                   "shop.com\r\nmike.com\r\nnovember.com\r\nOSCAR.NET\r\n\r\n"));
+    main->findChild<QMessageBox *>("HarvestFinished")->button(QMessageBox::Ok)->click();
+    QTRY_COMPARE_WITH_TIMEOUT(whois.queries().size(), 10, 30000);
+}
+
+void TestWebEngine::browseWindowFollowsTheFramesOfAPage()
+{
+    const auto page = [](const char *markup) {
+        return QByteArray("<html><head><title>Frame</title></head><body>") + markup + "</body></html>";
+    };
+    m_http.setPage("/start.html", page("<p>Nothing to see here.</p>"));
+    m_http.setPage("/frames.html", ExamplePages::kFrameset);
+    m_http.setPage("/left.html", page(ExamplePages::kLeftFrame));
+    m_http.setPage("/right.html", page(ExamplePages::kRightFrame));
+    WhoisTestServer whois;
+    QVERIFY(whois.Listen());
+
+    TestFolders folders;
+    auto program = folders.MakeProgram();
+    program->versionRecord().siteAddress = m_http.url("/start.html");
+    UseWhoisServer(*program, whois.port(), true);
+    ProgramWindows windows(*program, [](QWidget *parent) { return new WebEngineBrowser(parent); });
+    windows.OpenBrowse();
+    BrowseWindow *form = windows.browse();
+    QVERIFY(form);
+    QTRY_COMPARE_WITH_TIMEOUT(form->state().panel(2), QString("No Domains Found"), 30000);
+    form->WebBrowser1->Navigate(m_http.url("/frames.html"));
+    QTRY_VERIFY_WITH_TIMEOUT(m_http.requestTargets().contains("/left.html") &&
+                                 m_http.requestTargets().contains("/right.html"),
+                             60000);
+    // The names are in the frames only: they are found through the second browser.
+    QTRY_COMPARE_WITH_TIMEOUT(whois.queries(), (QStringList{"sierra.com", "tango.net"}), 60000);
+    QTRY_COMPARE_WITH_TIMEOUT(form->state().model(BrowseState::List::Taken)->stringList(),
+                              (QStringList{"sierra.com", "tango.net"}), 30000);
+    QVERIFY(!form->WebBrowser2->view()->isVisible());
+}
+
+QTEST_MAIN(TestWebEngine)
+#include "tst_webengine.moc"

@@ -1,0 +1,162 @@
+#include "gui/ProgramWindows.h"
+#include "gui/WhoisWindow.h"
+#include "platform/TcpSocketComponent.h"
+#include "platform/TextFile.h"
+#include "support/GuiRig.h"
+#include "tools/dnsd/DnsTestServer.h"
+#include "tools/rdapd/RdapTestServer.h"
+#include "tools/whoisd/WhoisTestServer.h"
+
+#include <QPushButton>
+#include <QTest>
+#include <QTextEdit>
+
+// The whois detail window against a whois server on 127.0.0.1.
+class TestWhoisWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void replyInPiecesIsShownWholeWhenTheServerCloses();
+    void doubleClickOpensItWhenBuyingIsOff();
+    void secondNameReplacesTheWindow();
+    void unreachableServerGetsAMessage();
+    void silentServerGetsAMessageAfterTheTimeout();
+    void rdapRowShowsTheRegistrationsFacts_data();
+    void rdapRowShowsTheRegistrationsFacts();
+    void aDelegatedNameShowsItsNameServersAndAsksWhoisOnRequest();
+
+private:
+    std::unique_ptr<WhoisTestServer> m_server;
+    std::unique_ptr<GuiRig> m_rig;
+};
+
+void TestWhoisWindow::init()
+{
+    m_server = std::make_unique<WhoisTestServer>();
+    QVERIFY(m_server->Listen());
+    m_rig = std::make_unique<GuiRig>();
+    m_rig->program->config().whoisDetailHost = "127.0.0.1";
+    m_rig->program->config().whoisDetailPort = m_server->port();
+}
+
+void TestWhoisWindow::cleanup()
+{
+    m_rig.reset();
+    m_server.reset();
+}
+
+void TestWhoisWindow::replyInPiecesIsShownWholeWhenTheServerCloses()
+{
+    WhoisReplyRule pieces;
+    pieces.reply = "Domain Name: %NAME%\r\nRegistrar: Example\r\nStatus: active\r\n";
+    pieces.pieces = 3;
+    pieces.pieceGapMs = 40;
+    m_server->setDefaultRule(pieces);
+    m_rig->windows->OpenWhois("shop.org");
+    WhoisWindow *window = m_rig->windows->whois();
+    QVERIFY(window);
+    QCOMPARE(window->windowTitle(), QString("WHOIS Information"));
+    QTest::qWait(50);
+    QCOMPARE(window->Text1->toPlainText(), QString()); // nothing until the server closes
+    QTRY_COMPARE(window->Text1->toPlainText(),
+                 QString("Domain Name: shop.org\nRegistrar: Example\nStatus: active\n"));
+    // The name exactly as listed, whatever its extension.
+    QCOMPARE(m_server->queries(), QStringList{"shop.org"});
+}
+
+void TestWhoisWindow::doubleClickOpensItWhenBuyingIsOff()
+{
+    m_rig->program->config().purchaseOnDoubleClick = false;
+    m_rig->windows->OpenName("a.com");
+    QVERIFY(m_rig->windows->whois());
+    QVERIFY(!m_rig->windows->website());
+    QCOMPARE(m_rig->program->currentDomain(), QString("a.com"));
+}
+
+void TestWhoisWindow::secondNameReplacesTheWindow()
+{
+    m_rig->windows->OpenWhois("first.com");
+    QPointer<WhoisWindow> first = m_rig->windows->whois();
+    m_rig->windows->OpenWhois("second.com");
+    QVERIFY(!first);
+    QTRY_VERIFY(m_rig->windows->whois()->Text1->toPlainText().contains("second.com"));
+}
+
+void TestWhoisWindow::unreachableServerGetsAMessage()
+{
+    m_rig->program->config().whoisDetailPort = ClosedPort();
+    m_rig->windows->OpenWhois("a.com");
+    QTRY_VERIFY(m_rig->windows->whois()->Text1->toPlainText().startsWith(
+        "The whois server 127.0.0.1 cannot be reached"));
+}
+
+void TestWhoisWindow::silentServerGetsAMessageAfterTheTimeout()
+{
+    WhoisReplyRule hang;
+    hang.mode = WhoisReplyRule::Mode::NeverClose;
+    m_server->setDefaultRule(hang);
+    WhoisWindow window("a.com", "127.0.0.1", m_server->port(), TcpSocketComponent::Factory()());
+    window.setAnswerTimeout(200);
+    window.Load();
+    QTRY_COMPARE(window.Text1->toPlainText(),
+                 QString("The whois server 127.0.0.1 gave no answer within 30 seconds."));
+}
+
+void TestWhoisWindow::rdapRowShowsTheRegistrationsFacts_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("registered") << "taken.example"
+                                << "Domain: taken.example\nStatus: active, client transfer prohibited\n"
+                                   "Registrar: Example Registrar, Inc.\nregistration: 1997-09-15T04:00:00Z\n"
+                                   "expiration: 2028-09-14T04:00:00Z\nName servers: ns1.example.net";
+    QTest::newRow("not registered") << "free.example"
+                                    << "Domain: free.example\nnot registered";
+    QTest::newRow("refused")
+        << "forbidden.example"
+        << "The RDAP service 127.0.0.1 gave no usable answer: 127.0.0.1 answered HTTP 403";
+}
+
+void TestWhoisWindow::rdapRowShowsTheRegistrationsFacts()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, shown);
+    RdapTestServer rdap;
+    QVERIFY(rdap.Listen());
+    rdap.setRule("free.example", RdapReplyRule::Of(RdapReplyRule::Mode::NotRegistered));
+    rdap.setRule("forbidden.example", RdapReplyRule::Of(RdapReplyRule::Mode::Forbidden));
+    TextFile::WriteAll(m_rig->program->registrarFile().path(),
+                       "example|" + rdap.baseAddress() + "|443|Enabled\r\n");
+    QVERIFY(m_rig->program->ReloadRegistrars());
+    m_rig->windows->OpenWhois(name);
+    QTRY_COMPARE(m_rig->windows->whois()->Text1->toPlainText(), shown);
+    QCOMPARE(rdap.names(), QStringList{name});
+    QVERIFY(m_server->queries().isEmpty()); // the fixed whois server is not asked
+}
+
+void TestWhoisWindow::aDelegatedNameShowsItsNameServersAndAsksWhoisOnRequest()
+{
+    DnsTestServer dns;
+    QVERIFY(dns.Listen());
+    dns.setRule("shop.com", DnsTestServer::Rule::Delegated);
+    QVERIFY(m_rig->program->SetDnsServers(dns.address()));
+    m_rig->program->setDnsFirst(true);
+    m_rig->windows->OpenWhois("shop.com");
+    WhoisWindow *window = m_rig->windows->whois();
+    QTRY_COMPARE(window->Text1->toPlainText(),
+                 QString("Domain: shop.com\nregistered: delegated in DNS\nName servers:\n"
+                         "   ns1.example.net\n   ns2.example.net"));
+    QVERIFY(window->cmdAskWhois->isVisible());
+    QCOMPARE(m_server->queries(), QStringList());
+    window->cmdAskWhois->click();
+    QTRY_COMPARE(m_server->queries(), QStringList{"shop.com"});
+    QVERIFY(!window->cmdAskWhois->isVisible());
+    // A name DNS does not settle is asked over whois at once.
+    m_rig->windows->OpenWhois("other.com");
+    QTRY_COMPARE(m_server->queries(), (QStringList{"shop.com", "other.com"}));
+}
+
+QTEST_MAIN(TestWhoisWindow)
+#include "tst_whoiswindow.moc"
