@@ -21,47 +21,47 @@ AboutDialog::AboutDialog(const ProgramConfig &config, QWidget *parent) : QWidget
         created->setObjectName(QLatin1String(name));
         return created;
     };
-    Picture1 = label("Picture1", QString());
-    Picture1->setPixmap(ProgramEmblem(72));
-    Label1 = label("Label1", QStringLiteral("Your Program Name"));
-    QFont title = Label1->font();
+    m_emblem = label("Picture1", QString());
+    m_emblem->setPixmap(ProgramEmblem(72));
+    m_productLabel = label("Label1", QStringLiteral("Your Program Name"));
+    QFont title = m_productLabel->font();
     title.setPointSizeF(title.pointSizeF() * 1.6);
     title.setBold(true);
-    Label1->setFont(title);
-    Label2 = label("Label2", QStringLiteral("Version:"));
-    Label3 = label("Label3", QStringLiteral("Owned By:"));
-    Label4 = label("Label4", QStringLiteral("Website:"));
-    lblVersion = label("lblVersion", QString());
-    lblCompany = label("lblCompany", QString());
-    lblWebsite = label("lblWebsite", QString());
-    lblWebsite->setCursor(Qt::PointingHandCursor);
-    lblWebsite->setStyleSheet(QStringLiteral("color: #1a5fb4; text-decoration: underline;"));
-    lblWebsite->installEventFilter(this);
+    m_productLabel->setFont(title);
+    m_versionCaption = label("Label2", QStringLiteral("Version:"));
+    m_ownerCaption = label("Label3", QStringLiteral("Owned By:"));
+    m_websiteCaption = label("Label4", QStringLiteral("Website:"));
+    m_versionLabel = label("lblVersion", QString());
+    m_companyLabel = label("lblCompany", QString());
+    m_websiteLabel = label("lblWebsite", QString());
+    m_websiteLabel->setCursor(Qt::PointingHandCursor);
+    m_websiteLabel->setStyleSheet(QStringLiteral("color: #1a5fb4; text-decoration: underline;"));
+    m_websiteLabel->installEventFilter(this);
 
     // What the version record and PurchaseLink say.
     setWindowTitle(QStringLiteral("About ") + config.productName);
-    Label1->setText(config.productName);
-    lblCompany->setText(config.companyName);
-    lblVersion->setText(QString::number(config.versionMajor) + QLatin1Char('.') +
-                        QString::number(config.versionMinor));
-    lblWebsite->setText(config.siteAddress);
+    m_productLabel->setText(config.productName);
+    m_companyLabel->setText(config.companyName);
+    m_versionLabel->setText(QString::number(config.versionMajor) + QLatin1Char('.') +
+                            QString::number(config.versionMinor));
+    m_websiteLabel->setText(config.siteAddress);
 
     auto *grid = new QGridLayout(this);
     grid->setContentsMargins(18, 18, 18, 18);
     grid->setHorizontalSpacing(14);
-    grid->addWidget(Picture1, 0, 0, 4, 1, Qt::AlignTop);
-    grid->addWidget(Label1, 0, 1, 1, 2);
-    grid->addWidget(Label2, 1, 1);
-    grid->addWidget(lblVersion, 1, 2);
-    grid->addWidget(Label3, 2, 1);
-    grid->addWidget(lblCompany, 2, 2);
-    grid->addWidget(Label4, 3, 1);
-    grid->addWidget(lblWebsite, 3, 2);
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setDefault(true);
-    connect(cmdOK, &QPushButton::clicked, this, &QWidget::close);
-    grid->addWidget(cmdOK, 4, 0, 1, 3, Qt::AlignRight);
+    grid->addWidget(m_emblem, 0, 0, 4, 1, Qt::AlignTop);
+    grid->addWidget(m_productLabel, 0, 1, 1, 2);
+    grid->addWidget(m_versionCaption, 1, 1);
+    grid->addWidget(m_versionLabel, 1, 2);
+    grid->addWidget(m_ownerCaption, 2, 1);
+    grid->addWidget(m_companyLabel, 2, 2);
+    grid->addWidget(m_websiteCaption, 3, 1);
+    grid->addWidget(m_websiteLabel, 3, 2);
+    m_okButton = new QPushButton(QStringLiteral("OK"), this);
+    m_okButton->setObjectName(QStringLiteral("cmdOK"));
+    m_okButton->setDefault(true);
+    connect(m_okButton, &QPushButton::clicked, this, &QWidget::close);
+    grid->addWidget(m_okButton, 4, 0, 1, 3, Qt::AlignRight);
     grid->setColumnStretch(2, 1);
     setMinimumWidth(380);
 }
@@ -77,7 +77,7 @@ void AboutDialog::keyPressEvent(QKeyEvent *event)
 
 bool AboutDialog::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == lblWebsite && event->type() == QEvent::MouseButtonRelease) {
+    if (watched == m_websiteLabel && event->type() == QEvent::MouseButtonRelease) {
         emit websiteClicked();
         return true;
     }

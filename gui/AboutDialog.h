@@ -14,15 +14,15 @@ class AboutDialog : public QWidget
 public:
     explicit AboutDialog(const ProgramConfig &config, QWidget *parent = nullptr);
 
-    QLabel *Picture1;
-    QLabel *Label1;
-    QLabel *Label2;
-    QLabel *Label3;
-    QLabel *Label4;
-    QLabel *lblVersion;
-    QLabel *lblCompany;
-    QLabel *lblWebsite;
-    QPushButton *cmdOK;
+    QLabel *m_emblem;
+    QLabel *m_productLabel;
+    QLabel *m_versionCaption;
+    QLabel *m_ownerCaption;
+    QLabel *m_websiteCaption;
+    QLabel *m_versionLabel;
+    QLabel *m_companyLabel;
+    QLabel *m_websiteLabel;
+    QPushButton *m_okButton;
 
 signals:
     void websiteClicked();

@@ -13,6 +13,6 @@ class BackupNoticeWindow : public QWidget
 public:
     explicit BackupNoticeWindow(const QString &overflowFolder, QWidget *parent = nullptr);
 
-    QLabel *Label1;
-    QPushButton *Command1;
+    QLabel *m_noticeText;
+    QPushButton *m_okButton;
 };

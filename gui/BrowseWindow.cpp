@@ -34,7 +34,7 @@ constexpr int kListButtonWidth = 930;
 
 BrowseWindow::BrowseWindow(Program &program, WebBrowser *browser, WebBrowser *frameBrowser,
                            BrowseTimings timings, QWidget *parent)
-    : QWidget(parent, Qt::Window), WebBrowser1(browser), WebBrowser2(frameBrowser), m_program(program)
+    : QWidget(parent, Qt::Window), m_browser(browser), m_frameBrowser(frameBrowser), m_program(program)
 {
     setObjectName(QStringLiteral("Form5"));
     setWindowTitle(QStringLiteral("Browse for Domains"));
@@ -59,46 +59,47 @@ BrowseWindow::~BrowseWindow()
 
 ResultListView *BrowseWindow::ListView(BrowseState::List list) const
 {
-    return list == BrowseState::List::Free ? List1 : List2;
+    return list == BrowseState::List::Free ? m_freeList : m_takenList;
 }
 
 void BrowseWindow::BuildControls()
 {
     using D = BrowseWindowDesign;
-    Frame1 = new QGroupBox(this);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    Label3 = Widgets::NamedLabel(Frame1, "Label3", QStringLiteral("URL:"));
-    PlaceInTwips(Label3, D::kUrlLabelLeft, D::kAddressTop + 30, D::kAddressLeft - D::kUrlLabelLeft - 30, 270);
-    Text1 = new QComboBox(Frame1);
-    Text1->setObjectName(QStringLiteral("Text1"));
-    Text1->setEditable(true);
-    Text1->setInsertPolicy(QComboBox::NoInsert);
-    Text1->installEventFilter(this); // keys reach the box first, and its line edit from there
-    Text1->lineEdit()->installEventFilter(this);
-    Command1 =
-        Widgets::IconButton(Frame1, "Command1", Picture::Go, QStringLiteral("Navigate to the current url!"));
+    m_addressFrame = new QGroupBox(this);
+    m_addressFrame->setObjectName(QStringLiteral("Frame1"));
+    m_addressLabel = Widgets::NamedLabel(m_addressFrame, "Label3", QStringLiteral("URL:"));
+    PlaceInTwips(m_addressLabel, D::kUrlLabelLeft, D::kAddressTop + 30,
+                 D::kAddressLeft - D::kUrlLabelLeft - 30, 270);
+    m_addressBox = new QComboBox(m_addressFrame);
+    m_addressBox->setObjectName(QStringLiteral("Text1"));
+    m_addressBox->setEditable(true);
+    m_addressBox->setInsertPolicy(QComboBox::NoInsert);
+    m_addressBox->installEventFilter(this); // keys reach the box first, and its line edit from there
+    m_addressBox->lineEdit()->installEventFilter(this);
+    m_goButton = Widgets::IconButton(m_addressFrame, "Command1", Picture::Go,
+                                     QStringLiteral("Navigate to the current url!"));
 
-    Frame2 = new QGroupBox(this);
-    Frame2->setObjectName(QStringLiteral("Frame2"));
+    m_buttonFrame = new QGroupBox(this);
+    m_buttonFrame->setObjectName(QStringLiteral("Frame2"));
     const auto navigation = [this](const char *name, Picture picture, const char *tip) {
-        return Widgets::IconButton(Frame2, name, picture, QLatin1String(tip));
+        return Widgets::IconButton(m_buttonFrame, name, picture, QLatin1String(tip));
     };
-    cmdBack = navigation("cmdBack", Picture::Back, "Go Back");
-    cmdFwd = navigation("cmdFwd", Picture::Forward, "Go Forward");
-    cmdHome = navigation("cmdHome", Picture::Home, "Home");
-    cmdRefresh = navigation("cmdRefresh", Picture::Refresh, "Refresh");
-    cmdStop = navigation("cmdStop", Picture::Halt, "Stop");
+    m_backButton = navigation("cmdBack", Picture::Back, "Go Back");
+    m_forwardButton = navigation("cmdFwd", Picture::Forward, "Go Forward");
+    m_homeButton = navigation("cmdHome", Picture::Home, "Home");
+    m_refreshButton = navigation("cmdRefresh", Picture::Refresh, "Refresh");
+    m_stopButton = navigation("cmdStop", Picture::Halt, "Stop");
     QFont verdana = font();
     verdana.setFamilies({QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans")});
-    for (size_t i = 0; i < Command2.size(); ++i) {
-        auto *preset = new QPushButton(QLatin1String(kPresetCaptions[i]), Frame2);
+    for (size_t i = 0; i < m_presetButtons.size(); ++i) {
+        auto *preset = new QPushButton(QLatin1String(kPresetCaptions[i]), m_buttonFrame);
         preset->setObjectName(QStringLiteral("Command2_%1").arg(i));
         preset->setFont(verdana);
-        Command2.at(i) = preset;
+        m_presetButtons.at(i) = preset;
         connect(preset, &QPushButton::clicked, this, [this, i] {
             const QStringList &presets = m_program.config().browsePresets;
             if (static_cast<qsizetype>(i) < presets.size())
-                WebBrowser1->Navigate(presets.at(static_cast<qsizetype>(i)));
+                m_browser->Navigate(presets.at(static_cast<qsizetype>(i)));
         });
     }
 
@@ -109,14 +110,14 @@ void BrowseWindow::BuildControls()
         label->setFont(bold);
         return label;
     };
-    Label2 = heading("Label2", m_state->label(BrowseState::List::Taken));
-    Label1 = heading("Label1", m_state->label(BrowseState::List::Free));
-    Label1->setToolTip(QStringLiteral("These domain names have not been registered."));
-    List2 = new ResultListView(ResultListView::Role::Plain, this);
-    List2->setObjectName(QStringLiteral("List2"));
-    List1 = new ResultListView(ResultListView::Role::Plain, this);
-    List1->setObjectName(QStringLiteral("List1"));
-    List1->setToolTip(QStringLiteral("These domain names have not been registered."));
+    m_takenHeading = heading("Label2", m_state->label(BrowseState::List::Taken));
+    m_freeHeading = heading("Label1", m_state->label(BrowseState::List::Free));
+    m_freeHeading->setToolTip(QStringLiteral("These domain names have not been registered."));
+    m_takenList = new ResultListView(ResultListView::Role::Plain, this);
+    m_takenList->setObjectName(QStringLiteral("List2"));
+    m_freeList = new ResultListView(ResultListView::Role::Plain, this);
+    m_freeList->setObjectName(QStringLiteral("List1"));
+    m_freeList->setToolTip(QStringLiteral("These domain names have not been registered."));
     for (const BrowseState::List list : {BrowseState::List::Free, BrowseState::List::Taken}) {
         const auto n = static_cast<size_t>(list);
         ResultListView *view = ListView(list);
@@ -129,28 +130,29 @@ void BrowseWindow::BuildControls()
             b->setFocusPolicy(Qt::NoFocus);
             return b;
         };
-        cmdCopy.at(n) = button("cmdCopy", QStringLiteral("Copy"), Picture::Copy, QStringLiteral("Copy List"));
-        cmdClear.at(n) =
+        m_copyButtons.at(n) =
+            button("cmdCopy", QStringLiteral("Copy"), Picture::Copy, QStringLiteral("Copy List"));
+        m_deleteButtons.at(n) =
             button("cmdClear", QStringLiteral("Clear"), Picture::Clear, QStringLiteral("Clear List"));
-        cmdClear2.at(n) =
+        m_clearButtons.at(n) =
             button("cmdClear2", QStringLiteral("Del"), Picture::Del, QStringLiteral("Delete Selected Item"));
-        connect(cmdCopy.at(n), &QToolButton::clicked, this, [this, list] { Copy(list); });
-        connect(cmdClear.at(n), &QToolButton::clicked, this, [this, list] { Clear(list); });
-        connect(cmdClear2.at(n), &QToolButton::clicked, this, [this, list] { Del(list); });
+        connect(m_copyButtons.at(n), &QToolButton::clicked, this, [this, list] { Copy(list); });
+        connect(m_deleteButtons.at(n), &QToolButton::clicked, this, [this, list] { Clear(list); });
+        connect(m_clearButtons.at(n), &QToolButton::clicked, this, [this, list] { Del(list); });
         connect(view, &ResultListView::deletePressed, this,
                 [this, list](bool clearAll) { clearAll ? Clear(list) : Del(list); });
         connect(view, &QAbstractItemView::doubleClicked, this,
                 [this](const QModelIndex &index) { emit nameOpened(index.data().toString()); });
     }
 
-    if (QWidget *view = WebBrowser1->view()) {
+    if (QWidget *view = m_browser->view()) {
         view->setParent(this);
         view->setObjectName(QStringLiteral("WebBrowser1"));
         view->setToolTip(QStringLiteral("Searching for unique domain names."));
     }
-    WebBrowser1->setParent(this);
-    WebBrowser2->setParent(this);
-    if (QWidget *view = WebBrowser2->view()) {
+    m_browser->setParent(this);
+    m_frameBrowser->setParent(this);
+    if (QWidget *view = m_frameBrowser->view()) {
         // It loads the frames of a page for the scan and is never shown.
         view->setParent(this);
         view->setObjectName(QStringLiteral("WebBrowser2"));
@@ -159,77 +161,77 @@ void BrowseWindow::BuildControls()
         view->hide();
     }
 
-    StatusBar1 = new QStatusBar(this);
-    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
-    StatusBar1->setSizeGripEnabled(false);
+    m_statusBar = new QStatusBar(this);
+    m_statusBar->setObjectName(QStringLiteral("StatusBar1"));
+    m_statusBar->setSizeGripEnabled(false);
 
-    connect(Command1, &QToolButton::clicked, this, &BrowseWindow::Command1_Click);
-    connect(Text1, &QComboBox::activated, this, [this](int index) {
+    connect(m_goButton, &QToolButton::clicked, this, &BrowseWindow::Command1_Click);
+    connect(m_addressBox, &QComboBox::activated, this, [this](int index) {
         if (index >= 0)
-            WebBrowser1->Navigate(Text1->itemText(index)); // chosen from the list: nothing is added
+            m_browser->Navigate(m_addressBox->itemText(index)); // chosen from the list: nothing is added
     });
-    connect(cmdBack, &QToolButton::clicked, WebBrowser1, &WebBrowser::GoBack);
-    connect(cmdFwd, &QToolButton::clicked, WebBrowser1, &WebBrowser::GoForward);
-    connect(cmdHome, &QToolButton::clicked, WebBrowser1, &WebBrowser::GoHome);
-    connect(cmdRefresh, &QToolButton::clicked, WebBrowser1, &WebBrowser::Refresh);
-    connect(cmdStop, &QToolButton::clicked, this, [this] {
-        WebBrowser1->Stop();
+    connect(m_backButton, &QToolButton::clicked, m_browser, &WebBrowser::GoBack);
+    connect(m_forwardButton, &QToolButton::clicked, m_browser, &WebBrowser::GoForward);
+    connect(m_homeButton, &QToolButton::clicked, m_browser, &WebBrowser::GoHome);
+    connect(m_refreshButton, &QToolButton::clicked, m_browser, &WebBrowser::Refresh);
+    connect(m_stopButton, &QToolButton::clicked, this, [this] {
+        m_browser->Stop();
         m_state->SetPanel(2, QStringLiteral("Stopped"));
-        Text1->setEditText(WebBrowser1->LocationURL()); // the page that is displayed
+        m_addressBox->setEditText(m_browser->LocationURL()); // the page that is displayed
     });
 }
 
 void BrowseWindow::ConnectBrowsers()
 {
     BrowseState &state = *m_state;
-    connect(WebBrowser1, &WebBrowser::TitleChange, this, [this] {
-        Text1->setEditText(WebBrowser1->LocationURL());
-        setWindowTitle(WebBrowser1->LocationName() + QStringLiteral(" - ") + m_program.config().productName);
+    connect(m_browser, &WebBrowser::TitleChange, this, [this] {
+        m_addressBox->setEditText(m_browser->LocationURL());
+        setWindowTitle(m_browser->LocationName() + QStringLiteral(" - ") + m_program.config().productName);
     });
-    connect(WebBrowser1, &WebBrowser::StatusTextChange, this,
+    connect(m_browser, &WebBrowser::StatusTextChange, this,
             [this](const QString &text) { m_state->SetPanel(3, text); });
-    connect(WebBrowser1, &WebBrowser::DownloadBegin, &state, &BrowseState::DownloadBegin);
+    connect(m_browser, &WebBrowser::DownloadBegin, &state, &BrowseState::DownloadBegin);
     // The markup is taken when the page is complete, and scanned whole once.
-    connect(WebBrowser1, &WebBrowser::DocumentComplete, this, [this](const QString &address) {
-        m_state->PageCompleted(WebBrowser1->BodyMarkup(), address, false);
-        if (WebBrowser1->BodyMarkupCut())
+    connect(m_browser, &WebBrowser::DocumentComplete, this, [this](const QString &address) {
+        m_state->PageCompleted(m_browser->BodyMarkup(), address, false);
+        if (m_browser->BodyMarkupCut())
             m_state->SetPanel(3, WebBrowser::MarkupCutText());
     });
-    connect(WebBrowser2, &WebBrowser::DocumentComplete, this, [this](const QString &address) {
-        m_state->PageCompleted(WebBrowser2->BodyMarkup(), address, true);
+    connect(m_frameBrowser, &WebBrowser::DocumentComplete, this, [this](const QString &address) {
+        m_state->PageCompleted(m_frameBrowser->BodyMarkup(), address, true);
     });
-    connect(&state, &BrowseState::followFrame, WebBrowser2, &WebBrowser::Navigate);
+    connect(&state, &BrowseState::followFrame, m_frameBrowser, &WebBrowser::Navigate);
     connect(&state, &BrowseState::panelChanged, this, [this](int panel, const QString &text) {
-        Widgets::SetElidedText(panels.at(static_cast<size_t>(panel - 1)), text);
+        Widgets::SetElidedText(m_panels.at(static_cast<size_t>(panel - 1)), text);
     });
     connect(&state, &BrowseState::labelChanged, this, [this](BrowseState::List list, const QString &text) {
-        (list == BrowseState::List::Free ? Label1 : Label2)->setText(text);
+        (list == BrowseState::List::Free ? m_freeHeading : m_takenHeading)->setText(text);
     });
 }
 
 void BrowseWindow::Load()
 {
     m_state->Load();
-    for (QLabel *&panel : panels) {
-        panel = new QLabel(StatusBar1);
+    for (QLabel *&panel : m_panels) {
+        panel = new QLabel(m_statusBar);
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        panel->setObjectName(QStringLiteral("Panel%1").arg(&panel - panels.data() + 1));
-        StatusBar1->addWidget(panel);
+        panel->setObjectName(QStringLiteral("Panel%1").arg(&panel - m_panels.data() + 1));
+        m_statusBar->addWidget(panel);
     }
-    noVerdictPanel = new QLabel(StatusBar1);
-    noVerdictPanel->setObjectName(QStringLiteral("noVerdictPanel"));
-    noVerdictPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    noVerdictPanel->hide();
-    StatusBar1->addPermanentWidget(noVerdictPanel);
+    m_noVerdictPanel = new QLabel(m_statusBar);
+    m_noVerdictPanel->setObjectName(QStringLiteral("noVerdictPanel"));
+    m_noVerdictPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    m_noVerdictPanel->hide();
+    m_statusBar->addPermanentWidget(m_noVerdictPanel);
     connect(&m_state->checker(), &BrowseChecker::noVerdictChanged, this, [this] {
         const BrowseChecker &checker = m_state->checker();
-        noVerdictPanel->setText(RunStatus::NoVerdictText(checker.noVerdictCount()));
-        noVerdictPanel->setToolTip(
+        m_noVerdictPanel->setText(RunStatus::NoVerdictText(checker.noVerdictCount()));
+        m_noVerdictPanel->setToolTip(
             RunStatus::NoVerdictToolTip(checker.noVerdictCount(), checker.noVerdictReasons(),
                                         m_program.unchecked().path(), QStringLiteral("this window")));
-        noVerdictPanel->show();
+        m_noVerdictPanel->show();
     });
-    WebBrowser1->Navigate(m_program.config().siteAddress);
+    m_browser->Navigate(m_program.config().siteAddress);
     ApplyLayout();
 }
 
@@ -237,7 +239,8 @@ bool BrowseWindow::eventFilter(QObject *watched, QEvent *event)
 {
     // Enter in the address box is handled here, so the box does not also take it for a choice
     // from its list: one Enter, one navigation.
-    if ((watched == Text1 || watched == Text1->lineEdit()) && event->type() == QEvent::KeyPress) {
+    if ((watched == m_addressBox || watched == m_addressBox->lineEdit()) &&
+        event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             Command1_Click();
@@ -249,10 +252,10 @@ bool BrowseWindow::eventFilter(QObject *watched, QEvent *event)
 
 void BrowseWindow::Command1_Click()
 {
-    const QString address = Text1->currentText();
-    Text1->addItem(address); // every time, repeats too
-    Text1->setEditText(address);
-    WebBrowser1->Navigate(address);
+    const QString address = m_addressBox->currentText();
+    m_addressBox->addItem(address); // every time, repeats too
+    m_addressBox->setEditText(address);
+    m_browser->Navigate(address);
 }
 
 void BrowseWindow::Copy(BrowseState::List list)
@@ -283,13 +286,13 @@ int BrowseWindow::PlaceButtonRows()
 {
     // The navigation buttons, then the site buttons, left to right in as many rows as the
     // window's width needs.
-    const int width = Frame2->width();
+    const int width = m_buttonFrame->width();
     const int gap = 4;
     int x = 6;
     int y = 6;
     int rowHeight = 0;
-    QList<QWidget *> buttons = {cmdBack, cmdFwd, cmdHome, cmdRefresh, cmdStop};
-    for (QPushButton *preset : Command2)
+    QList<QWidget *> buttons = {m_backButton, m_forwardButton, m_homeButton, m_refreshButton, m_stopButton};
+    for (QPushButton *preset : m_presetButtons)
         buttons.append(preset);
     for (QWidget *button : buttons) {
         const QSize size = button->sizeHint();
@@ -308,12 +311,12 @@ int BrowseWindow::PlaceButtonRows()
 void BrowseWindow::ApplyLayout()
 {
     using D = BrowseWindowDesign;
-    if (!StatusBar1 || !panels.at(0))
+    if (!m_statusBar || !m_panels.at(0))
         return; // not loaded yet
-    Frame2->setGeometry(0, ToPixels(D::kFrame2Top), width(), Frame2->height());
+    m_buttonFrame->setGeometry(0, ToPixels(D::kFrame2Top), width(), m_buttonFrame->height());
     const int rowsHeight = PlaceButtonRows();
     const int browserTop = (ToPixels(D::kFrame2Top) + rowsHeight + 4) * kTwipsPerPixel;
-    const int statusHeight = StatusBar1->sizeHint().height();
+    const int statusHeight = m_statusBar->sizeHint().height();
     const BrowseWindowLayout layout =
         LayoutBrowseWindow(width() * kTwipsPerPixel, height() * kTwipsPerPixel, statusHeight * kTwipsPerPixel,
                            isMinimized(), browserTop);
@@ -328,30 +331,30 @@ void BrowseWindow::ApplyLayout()
         break;
     }
     m_layout = layout;
-    PlaceInTwips(Frame1, 0, D::kFrame1Top, layout.frameWidth, D::kFrame1Height);
-    Frame2->setGeometry(0, ToPixels(D::kFrame2Top), ToPixels(layout.frameWidth), rowsHeight);
-    PlaceInTwips(Text1, D::kAddressLeft, D::kAddressTop, layout.addressWidth, D::kAddressHeight);
-    PlaceInTwips(Command1, layout.goButtonLeft, D::kAddressTop, D::kGoButtonWidth, D::kAddressHeight);
-    PlaceInTwips(Label2, D::kListLeft, layout.takenLabelTop, D::kListWidth, 240);
-    PlaceInTwips(List2, D::kListLeft, layout.takenListTop, D::kListWidth, layout.takenListHeight);
-    PlaceInTwips(Label1, D::kListLeft, layout.freeLabelTop, D::kListWidth, 240);
-    PlaceInTwips(List1, D::kListLeft, layout.freeListTop, D::kListWidth, layout.freeListHeight);
+    PlaceInTwips(m_addressFrame, 0, D::kFrame1Top, layout.frameWidth, D::kFrame1Height);
+    m_buttonFrame->setGeometry(0, ToPixels(D::kFrame2Top), ToPixels(layout.frameWidth), rowsHeight);
+    PlaceInTwips(m_addressBox, D::kAddressLeft, D::kAddressTop, layout.addressWidth, D::kAddressHeight);
+    PlaceInTwips(m_goButton, layout.goButtonLeft, D::kAddressTop, D::kGoButtonWidth, D::kAddressHeight);
+    PlaceInTwips(m_takenHeading, D::kListLeft, layout.takenLabelTop, D::kListWidth, 240);
+    PlaceInTwips(m_takenList, D::kListLeft, layout.takenListTop, D::kListWidth, layout.takenListHeight);
+    PlaceInTwips(m_freeHeading, D::kListLeft, layout.freeLabelTop, D::kListWidth, 240);
+    PlaceInTwips(m_freeList, D::kListLeft, layout.freeListTop, D::kListWidth, layout.freeListHeight);
     const std::array<int, 3> buttonTops = {0, layout.freeListTop + layout.freeListHeight + 45,
                                            layout.takenListTop + layout.takenListHeight + 45};
     for (size_t n = 1; n <= 2; ++n) {
         int left = D::kListLeft;
-        for (QToolButton *button : {cmdCopy.at(n), cmdClear.at(n), cmdClear2.at(n)}) {
+        for (QToolButton *button : {m_copyButtons.at(n), m_deleteButtons.at(n), m_clearButtons.at(n)}) {
             PlaceInTwips(button, left, buttonTops.at(n), kListButtonWidth, kListButtonHeight);
             left += kListButtonWidth + 52;
         }
     }
-    if (QWidget *view = WebBrowser1->view())
+    if (QWidget *view = m_browser->view())
         PlaceInTwips(view, D::kBrowserLeft, browserTop, layout.browserWidth, layout.browserHeight);
-    for (QLabel *panel : panels) {
+    for (QLabel *panel : m_panels) {
         panel->setFixedWidth(ToPixels(layout.panelWidths.at(0)));
         Widgets::SetElidedText(panel, Widgets::FullText(panel));
     }
-    StatusBar1->setGeometry(0, height() - statusHeight, width(), statusHeight);
+    m_statusBar->setGeometry(0, height() - statusHeight, width(), statusHeight);
 }
 
 void BrowseWindow::resizeEvent(QResizeEvent *event)
@@ -370,7 +373,7 @@ void BrowseWindow::changeEvent(QEvent *event)
 void BrowseWindow::closeEvent(QCloseEvent *event)
 {
     m_state->Unload();
-    WebBrowser1->Stop();
-    WebBrowser2->Stop();
+    m_browser->Stop();
+    m_frameBrowser->Stop();
     QWidget::closeEvent(event);
 }

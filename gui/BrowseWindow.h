@@ -30,7 +30,7 @@ public:
                  QWidget *parent = nullptr);
     ~BrowseWindow() override;
 
-    // The load sequence: the state's start, the three panels, the maker's site.
+    // The load sequence: the state's start, the three m_panels, the maker's site.
     void Load();
     BrowseState &state() { return *m_state; }
     const BrowseWindowLayout &appliedLayout() const { return m_layout; }
@@ -41,30 +41,30 @@ public:
     void Del(BrowseState::List list);
     void Clear(BrowseState::List list);
 
-    QGroupBox *Frame1;
-    QLabel *Label3;
-    QComboBox *Text1;
-    QToolButton *Command1;
-    QGroupBox *Frame2;
-    std::array<QPushButton *, 7> Command2{};
-    QToolButton *cmdBack;
-    QToolButton *cmdFwd;
-    QToolButton *cmdHome;
-    QToolButton *cmdRefresh;
-    QToolButton *cmdStop;
-    QLabel *Label2;
-    ResultListView *List2;
-    QLabel *Label1;
-    ResultListView *List1;
+    QGroupBox *m_addressFrame;
+    QLabel *m_addressLabel;
+    QComboBox *m_addressBox;
+    QToolButton *m_goButton;
+    QGroupBox *m_buttonFrame;
+    std::array<QPushButton *, 7> m_presetButtons{};
+    QToolButton *m_backButton;
+    QToolButton *m_forwardButton;
+    QToolButton *m_homeButton;
+    QToolButton *m_refreshButton;
+    QToolButton *m_stopButton;
+    QLabel *m_takenHeading;
+    ResultListView *m_takenList;
+    QLabel *m_freeHeading;
+    ResultListView *m_freeList;
     // Indexed 1 (the free list) and 2 (the taken list).
-    std::array<QToolButton *, 3> cmdCopy{};
-    std::array<QToolButton *, 3> cmdClear{};  // "Clear"
-    std::array<QToolButton *, 3> cmdClear2{}; // "Del"
-    WebBrowser *WebBrowser1;
-    WebBrowser *WebBrowser2;
-    QStatusBar *StatusBar1;
-    QLabel *noVerdictPanel = nullptr; // "No verdict: n", once a name got none
-    std::array<QLabel *, 3> panels{};
+    std::array<QToolButton *, 3> m_copyButtons{};
+    std::array<QToolButton *, 3> m_deleteButtons{}; // "Clear"
+    std::array<QToolButton *, 3> m_clearButtons{};  // "Del"
+    WebBrowser *m_browser;
+    WebBrowser *m_frameBrowser;
+    QStatusBar *m_statusBar;
+    QLabel *m_noVerdictPanel = nullptr; // "No verdict: n", once a name got none
+    std::array<QLabel *, 3> m_panels{};
 
 signals:
     // A name was double-clicked in one of the lists.

@@ -56,124 +56,124 @@ GeneratorWindow::GeneratorWindow(Program &program, QWidget *parent)
     setWindowTitle(QStringLiteral("Domain Name Creator"));
     setWindowIcon(QIcon(ProgramEmblem(64)));
 
-    Label1 = new QLabel(QStringLiteral("Base Word:"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Text1 = new QLineEdit(this);
-    Text1->setObjectName(QStringLiteral("Text1"));
-    Text1->setToolTip(QStringLiteral("This word will appear in every domain created."));
+    m_baseWordLabel = new QLabel(QStringLiteral("Base Word:"), this);
+    m_baseWordLabel->setObjectName(QStringLiteral("Label1"));
+    m_baseWordBox = new QLineEdit(this);
+    m_baseWordBox->setObjectName(QStringLiteral("Text1"));
+    m_baseWordBox->setToolTip(QStringLiteral("This word will appear in every domain created."));
 
-    Frame1 = new QGroupBox(QStringLiteral("Prefixes/Suffixes"), this);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    List2 = new QListView(Frame1);
-    List2->setObjectName(QStringLiteral("List2"));
-    List2->setModel(m_affixes);
-    List2->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    Label2 = new QLabel(QStringLiteral("Prefix/Suffix:"), Frame1);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Text2 = new QLineEdit(Frame1);
-    Text2->setObjectName(QStringLiteral("Text2"));
-    cmdAdd = new QPushButton(QStringLiteral("Add"), Frame1);
-    cmdAdd->setObjectName(QStringLiteral("cmdAdd"));
-    cmdAdd->setToolTip(QStringLiteral("Add your word."));
-    cmdSub = new QPushButton(QStringLiteral("Del"), Frame1);
-    cmdSub->setObjectName(QStringLiteral("cmdSub"));
-    cmdSub->setToolTip(QStringLiteral("Remove the selected word."));
-    auto *affixLayout = new QGridLayout(Frame1);
-    affixLayout->addWidget(List2, 0, 0, 1, 4);
-    affixLayout->addWidget(Label2, 1, 0);
-    affixLayout->addWidget(Text2, 1, 1);
-    affixLayout->addWidget(cmdAdd, 1, 2);
-    affixLayout->addWidget(cmdSub, 1, 3);
+    m_affixFrame = new QGroupBox(QStringLiteral("Prefixes/Suffixes"), this);
+    m_affixFrame->setObjectName(QStringLiteral("Frame1"));
+    m_affixList = new QListView(m_affixFrame);
+    m_affixList->setObjectName(QStringLiteral("List2"));
+    m_affixList->setModel(m_affixes);
+    m_affixList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_affixLabel = new QLabel(QStringLiteral("Prefix/Suffix:"), m_affixFrame);
+    m_affixLabel->setObjectName(QStringLiteral("Label2"));
+    m_affixBox = new QLineEdit(m_affixFrame);
+    m_affixBox->setObjectName(QStringLiteral("Text2"));
+    m_addAffixButton = new QPushButton(QStringLiteral("Add"), m_affixFrame);
+    m_addAffixButton->setObjectName(QStringLiteral("cmdAdd"));
+    m_addAffixButton->setToolTip(QStringLiteral("Add your word."));
+    m_deleteAffixButton = new QPushButton(QStringLiteral("Del"), m_affixFrame);
+    m_deleteAffixButton->setObjectName(QStringLiteral("cmdSub"));
+    m_deleteAffixButton->setToolTip(QStringLiteral("Remove the selected word."));
+    auto *affixLayout = new QGridLayout(m_affixFrame);
+    affixLayout->addWidget(m_affixList, 0, 0, 1, 4);
+    affixLayout->addWidget(m_affixLabel, 1, 0);
+    affixLayout->addWidget(m_affixBox, 1, 1);
+    affixLayout->addWidget(m_addAffixButton, 1, 2);
+    affixLayout->addWidget(m_deleteAffixButton, 1, 3);
 
     auto *options = new QGroupBox(this);
     options->setObjectName(QStringLiteral("Options"));
     auto *optionLayout = new QGridLayout(options);
     for (int i = 0; i < 3; ++i) {
-        chkAdd.at(i) = new QCheckBox(kAffixCaptions[i], options);
-        chkAdd.at(i)->setObjectName(QStringLiteral("chkAdd_%1").arg(i));
-        optionLayout->addWidget(chkAdd.at(i), 0, i);
+        m_affixChoices.at(i) = new QCheckBox(kAffixCaptions[i], options);
+        m_affixChoices.at(i)->setObjectName(QStringLiteral("chkAdd_%1").arg(i));
+        optionLayout->addWidget(m_affixChoices.at(i), 0, i);
     }
     for (int i = 0; i < GeneratorChoices::kExtensionCount; ++i) {
-        chkExt.at(i) = new QCheckBox(kExtensionCaptions[i], options);
-        chkExt.at(i)->setObjectName(QStringLiteral("chkExt_%1").arg(i));
-        optionLayout->addWidget(chkExt.at(i), 1 + i / 4, i % 4);
+        m_extensionChoices.at(i) = new QCheckBox(kExtensionCaptions[i], options);
+        m_extensionChoices.at(i)->setObjectName(QStringLiteral("chkExt_%1").arg(i));
+        optionLayout->addWidget(m_extensionChoices.at(i), 1 + i / 4, i % 4);
     }
-    txtCustom = new QLineEdit(options);
-    txtCustom->setObjectName(QStringLiteral("txtCustom"));
-    optionLayout->addWidget(txtCustom, 3, 1, 1, 3);
+    m_customExtensionBox = new QLineEdit(options);
+    m_customExtensionBox->setObjectName(QStringLiteral("txtCustom"));
+    optionLayout->addWidget(m_customExtensionBox, 3, 1, 1, 3);
 
-    Command1 = new QPushButton(PictureIcon(Picture::Start), QStringLiteral("Start Generator"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setToolTip(QStringLiteral("Once you have a base word, click here to create your list!"));
+    m_startButton = new QPushButton(PictureIcon(Picture::Start), QStringLiteral("Start Generator"), this);
+    m_startButton->setObjectName(QStringLiteral("Command1"));
+    m_startButton->setToolTip(QStringLiteral("Once you have a base word, click here to create your list!"));
 
-    Frame2 = new QGroupBox(QStringLiteral("Generated Domains"), this);
-    Frame2->setObjectName(QStringLiteral("Frame2"));
-    List1 = new QListView(Frame2);
-    List1->setObjectName(QStringLiteral("List1"));
-    List1->setModel(m_generated);
-    List1->setUniformItemSizes(true);
-    List1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    Command2 = new QPushButton(QStringLiteral("Save Domains As..."), Frame2);
-    Command2->setObjectName(QStringLiteral("Command2"));
-    Command2->setToolTip(QStringLiteral("Save your list as a text file."));
-    auto *generatedLayout = new QVBoxLayout(Frame2);
-    generatedLayout->addWidget(List1);
-    generatedLayout->addWidget(Command2);
+    m_generatedFrame = new QGroupBox(QStringLiteral("Generated Domains"), this);
+    m_generatedFrame->setObjectName(QStringLiteral("Frame2"));
+    m_generatedList = new QListView(m_generatedFrame);
+    m_generatedList->setObjectName(QStringLiteral("List1"));
+    m_generatedList->setModel(m_generated);
+    m_generatedList->setUniformItemSizes(true);
+    m_generatedList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_saveButton = new QPushButton(QStringLiteral("Save Domains As..."), m_generatedFrame);
+    m_saveButton->setObjectName(QStringLiteral("Command2"));
+    m_saveButton->setToolTip(QStringLiteral("Save your list as a text file."));
+    auto *generatedLayout = new QVBoxLayout(m_generatedFrame);
+    generatedLayout->addWidget(m_generatedList);
+    generatedLayout->addWidget(m_saveButton);
 
-    txtStatus = new QLineEdit(QStringLiteral("Status..."), this);
-    txtStatus->setObjectName(QStringLiteral("txtStatus"));
-    txtStatus->setReadOnly(true);
+    m_statusLine = new QLineEdit(QStringLiteral("Status..."), this);
+    m_statusLine->setObjectName(QStringLiteral("txtStatus"));
+    m_statusLine->setReadOnly(true);
 
     auto *baseRow = new QHBoxLayout;
-    baseRow->addWidget(Label1);
-    baseRow->addWidget(Text1);
+    baseRow->addWidget(m_baseWordLabel);
+    baseRow->addWidget(m_baseWordBox);
     auto *left = new QVBoxLayout;
     left->addLayout(baseRow);
-    left->addWidget(Frame1, 1);
+    left->addWidget(m_affixFrame, 1);
     left->addWidget(options);
-    left->addWidget(Command1);
+    left->addWidget(m_startButton);
     auto *columns = new QHBoxLayout;
     columns->addLayout(left, 3);
-    columns->addWidget(Frame2, 2);
+    columns->addWidget(m_generatedFrame, 2);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(columns, 1);
-    layout->addWidget(txtStatus);
+    layout->addWidget(m_statusLine);
     resize(720, 520);
 
     // Load: the affixes, and every choice as last stored (ticked on a fresh installation).
     LoadAffixes();
     ProgramSettings &settings = m_program.settings();
     for (int i = 0; i < GeneratorChoices::kExtensionCount; ++i)
-        ShowStoredValue(chkExt.at(i), settings.ExtensionChoice(i));
+        ShowStoredValue(m_extensionChoices.at(i), settings.ExtensionChoice(i));
     for (int i = 0; i < 3; ++i)
-        ShowStoredValue(chkAdd.at(i), settings.AffixChoice(i));
-    Text1->setText(settings.BaseWord());
-    txtCustom->setText(settings.CustomExtension());
+        ShowStoredValue(m_affixChoices.at(i), settings.AffixChoice(i));
+    m_baseWordBox->setText(settings.BaseWord());
+    m_customExtensionBox->setText(settings.CustomExtension());
 
     for (int i = 0; i < GeneratorChoices::kExtensionCount; ++i) {
-        QCheckBox *box = chkExt.at(i);
+        QCheckBox *box = m_extensionChoices.at(i);
         connect(box, &QCheckBox::clicked, this, [this, box, i] {
             box->setTristate(false);
             m_program.settings().SetExtensionChoice(i, IsChosen(box));
         });
     }
     for (int i = 0; i < 3; ++i) {
-        QCheckBox *box = chkAdd.at(i);
+        QCheckBox *box = m_affixChoices.at(i);
         connect(box, &QCheckBox::clicked, this, [this, box, i] {
             box->setTristate(false);
             m_program.settings().SetAffixChoice(i, IsChosen(box));
         });
     }
-    connect(Text1, &QLineEdit::textChanged, this,
+    connect(m_baseWordBox, &QLineEdit::textChanged, this,
             [this](const QString &text) { m_program.settings().SetBaseWord(text); });
-    connect(txtCustom, &QLineEdit::textChanged, this,
+    connect(m_customExtensionBox, &QLineEdit::textChanged, this,
             [this](const QString &text) { m_program.settings().SetCustomExtension(text); });
-    connect(Text1, &QLineEdit::returnPressed, this, &GeneratorWindow::Command1_Click);
-    connect(Text2, &QLineEdit::returnPressed, this, &GeneratorWindow::cmdAdd_Click);
-    connect(cmdAdd, &QPushButton::clicked, this, &GeneratorWindow::cmdAdd_Click);
-    connect(cmdSub, &QPushButton::clicked, this, &GeneratorWindow::cmdSub_Click);
-    connect(Command1, &QPushButton::clicked, this, &GeneratorWindow::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &GeneratorWindow::Command2_Click);
+    connect(m_baseWordBox, &QLineEdit::returnPressed, this, &GeneratorWindow::Command1_Click);
+    connect(m_affixBox, &QLineEdit::returnPressed, this, &GeneratorWindow::cmdAdd_Click);
+    connect(m_addAffixButton, &QPushButton::clicked, this, &GeneratorWindow::cmdAdd_Click);
+    connect(m_deleteAffixButton, &QPushButton::clicked, this, &GeneratorWindow::cmdSub_Click);
+    connect(m_startButton, &QPushButton::clicked, this, &GeneratorWindow::Command1_Click);
+    connect(m_saveButton, &QPushButton::clicked, this, &GeneratorWindow::Command2_Click);
 
     m_chooseSaveFile = [this](const QString &proposed, std::function<void(const QString &)> done) {
         auto *dialog = new QFileDialog(this, QStringLiteral("Save Domains As..."), proposed,
@@ -212,46 +212,47 @@ void GeneratorWindow::ShowMessage(const QString &text)
 
 void GeneratorWindow::cmdAdd_Click()
 {
-    const QString affix = Text2->text();
+    const QString affix = m_affixBox->text();
     AffixFile(m_program.paths().appends()).Add(affix);
     m_affixes->Append(affix);
-    Text2->clear();
+    m_affixBox->clear();
 }
 
 void GeneratorWindow::cmdSub_Click()
 {
-    const QModelIndex selected = List2->currentIndex();
-    if (!selected.isValid() || !List2->selectionModel()->isSelected(selected)) {
+    const QModelIndex selected = m_affixList->currentIndex();
+    if (!selected.isValid() || !m_affixList->selectionModel()->isSelected(selected)) {
         ShowMessage(QStringLiteral("You must first select an item to remove from the list."));
         return;
     }
     AffixFile(m_program.paths().appends()).Remove(selected.data().toString());
     m_affixes->Remove(selected.row());
     // No other affix becomes current or selected: a second "Del" only asks for a selection.
-    List2->selectionModel()->clear();
-    List2->setCurrentIndex(QModelIndex());
+    m_affixList->selectionModel()->clear();
+    m_affixList->setCurrentIndex(QModelIndex());
 }
 
 GeneratorChoices GeneratorWindow::Choices() const
 {
     GeneratorChoices choices;
-    choices.prefixes = IsChosen(chkAdd.at(0));
-    choices.suffixes = IsChosen(chkAdd.at(1));
-    choices.hyphens = IsChosen(chkAdd.at(2));
+    choices.prefixes = IsChosen(m_affixChoices.at(0));
+    choices.suffixes = IsChosen(m_affixChoices.at(1));
+    choices.hyphens = IsChosen(m_affixChoices.at(2));
     for (int i = 0; i < GeneratorChoices::kExtensionCount; ++i)
-        choices.extensions.at(i) = IsChosen(chkExt.at(i));
-    choices.customExtension = txtCustom->text();
+        choices.extensions.at(i) = IsChosen(m_extensionChoices.at(i));
+    choices.customExtension = m_customExtensionBox->text();
     return choices;
 }
 
 void GeneratorWindow::SetInputsEnabled(bool enabled)
 {
-    for (QCheckBox *box : chkExt)
+    for (QCheckBox *box : m_extensionChoices)
         box->setEnabled(enabled);
-    for (QCheckBox *box : chkAdd)
+    for (QCheckBox *box : m_affixChoices)
         box->setEnabled(enabled);
     for (QWidget *widget :
-         std::initializer_list<QWidget *>{txtCustom, Text1, Text2, Command1, Command2, cmdAdd, cmdSub})
+         std::initializer_list<QWidget *>{m_customExtensionBox, m_baseWordBox, m_affixBox, m_startButton,
+                                          m_saveButton, m_addAffixButton, m_deleteAffixButton})
         widget->setEnabled(enabled);
 }
 
@@ -262,7 +263,7 @@ void GeneratorWindow::Command1_Click()
     SetInputsEnabled(false);
     // A missing affix file gives no names, and the hand-over still happens.
     const QStringList lines = AffixFile(m_program.paths().appends()).Lines().value_or(QStringList());
-    m_generator = std::make_unique<NameGenerator>(Text1->text(), lines, Choices());
+    m_generator = std::make_unique<NameGenerator>(m_baseWordBox->text(), lines, Choices());
     GenerateStep();
 }
 
@@ -270,12 +271,12 @@ void GeneratorWindow::GenerateStep()
 {
     m_generated->Append(m_generator->Step());
     if (!m_generator->finished()) {
-        txtStatus->setText(m_generator->ProgressText());
+        m_statusLine->setText(m_generator->ProgressText());
         QTimer::singleShot(0, this, &GeneratorWindow::GenerateStep);
         return;
     }
-    txtStatus->setText(QStringLiteral("Created ") + QString::number(m_generator->createdCount()) +
-                       QStringLiteral(" domains...  Sorting..."));
+    m_statusLine->setText(QStringLiteral("Created ") + QString::number(m_generator->createdCount()) +
+                          QStringLiteral(" domains...  Sorting..."));
     QTimer::singleShot(0, this, &GeneratorWindow::WriteAndHandOver);
 }
 
@@ -288,14 +289,14 @@ void GeneratorWindow::WriteAndHandOver()
         CandidateFile::Write(path, m_generated->names(), CandidateFile::Spacing::BlankLineAfterEach);
     SetInputsEnabled(true);
     if (!written) {
-        txtStatus->setText(QStringLiteral("Created ") + QString::number(created) +
-                           QStringLiteral(" domains...  The list cannot be written to ") + path);
+        m_statusLine->setText(QStringLiteral("Created ") + QString::number(created) +
+                              QStringLiteral(" domains...  The list cannot be written to ") + path);
         emit generationFinished(created);
         return;
     }
     m_program.controls().setTotal(QString::number(created));
-    txtStatus->setText(QStringLiteral("Created ") + QString::number(created) +
-                       QStringLiteral(" domains...  Search Started"));
+    m_statusLine->setText(QStringLiteral("Created ") + QString::number(created) +
+                          QStringLiteral(" domains...  Search Started"));
     emit generationFinished(created);
     QTimer::singleShot(0, this, &GeneratorWindow::searchRequested);
 }
@@ -304,7 +305,7 @@ void GeneratorWindow::Command2_Click()
 {
     const QString folder = m_program.paths().customLists();
     QDir().mkpath(folder); // the dialog opens there, so it must exist
-    const QString proposed = folder + QLatin1Char('/') + Text1->text() + QStringLiteral(".txt");
+    const QString proposed = folder + QLatin1Char('/') + m_baseWordBox->text() + QStringLiteral(".txt");
     m_chooseSaveFile(proposed, [this](const QString &chosen) {
         if (!chosen.isEmpty()) // cancelled: nothing is copied
             CopyFileOver(m_program.paths().createdDomains(), chosen);

@@ -45,22 +45,22 @@ public:
     const NameListModel &generatedNames() const { return *m_generated; }
     const NameListModel &affixes() const { return *m_affixes; }
 
-    QLabel *Label1;
-    QLineEdit *Text1;
-    QGroupBox *Frame1;
-    QListView *List2;
-    QLabel *Label2;
-    QLineEdit *Text2;
-    QPushButton *cmdAdd;
-    QPushButton *cmdSub;
-    std::array<QCheckBox *, 3> chkAdd{};
-    std::array<QCheckBox *, 9> chkExt{};
-    QLineEdit *txtCustom;
-    QPushButton *Command1;
-    QGroupBox *Frame2;
-    QListView *List1;
-    QPushButton *Command2;
-    QLineEdit *txtStatus;
+    QLabel *m_baseWordLabel;
+    QLineEdit *m_baseWordBox;
+    QGroupBox *m_affixFrame;
+    QListView *m_affixList;
+    QLabel *m_affixLabel;
+    QLineEdit *m_affixBox;
+    QPushButton *m_addAffixButton;
+    QPushButton *m_deleteAffixButton;
+    std::array<QCheckBox *, 3> m_affixChoices{};
+    std::array<QCheckBox *, 9> m_extensionChoices{};
+    QLineEdit *m_customExtensionBox;
+    QPushButton *m_startButton;
+    QGroupBox *m_generatedFrame;
+    QListView *m_generatedList;
+    QPushButton *m_saveButton;
+    QLineEdit *m_statusLine;
 
 signals:
     // The generation is written; the main window is to press Start.

@@ -11,27 +11,27 @@
 
 HarvesterWindow::HarvesterWindow(Program &program, WebBrowser *browser, HarvestTimings timings,
                                  QWidget *messageParent, QWidget *parent)
-    : QWidget(parent, Qt::Window), WebBrowser1(browser), m_program(program), m_timings(timings),
+    : QWidget(parent, Qt::Window), m_browser(browser), m_program(program), m_timings(timings),
       m_messageParent(messageParent), m_extractor(program.registrars(), program.config().excludedLinkTexts)
 {
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("List Builder - Finding domain names..."));
     setWindowIcon(QIcon(ProgramEmblem(64)));
-    WebBrowser1->setParent(this);
+    m_browser->setParent(this);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
-    if (QWidget *view = WebBrowser1->view()) {
+    if (QWidget *view = m_browser->view()) {
         view->setParent(this);
         view->setObjectName(QStringLiteral("WebBrowser1"));
         view->setToolTip(QStringLiteral("Searching for unique .com, .net and .org domain names."));
         layout->addWidget(view, 1);
     }
-    Text1 = new QLineEdit(QStringLiteral("Status..."), this);
-    Text1->setObjectName(QStringLiteral("Text1"));
-    Text1->setReadOnly(true);
-    Text1->setToolTip(
+    m_statusLine = new QLineEdit(QStringLiteral("Status..."), this);
+    m_statusLine->setObjectName(QStringLiteral("Text1"));
+    m_statusLine->setReadOnly(true);
+    m_statusLine->setToolTip(
         QStringLiteral("This shows the number of unique .com, .org and .net domain names found."));
-    layout->addWidget(Text1);
+    layout->addWidget(m_statusLine);
     resize(800, 600);
 
     m_pageTimeout.setSingleShot(true);
@@ -39,14 +39,14 @@ HarvesterWindow::HarvesterWindow(Program &program, WebBrowser *browser, HarvestT
     connect(&m_pageTimeout, &QTimer::timeout, this, [this] {
         // A page that never comes: the harvest ends with what it has.
         m_awaitingPage = false;
-        WebBrowser1->Stop();
+        m_browser->Stop();
         m_run->PageFailed();
         Finish();
     });
     m_pause.setSingleShot(true);
     m_pause.setInterval(m_timings.pauseMs);
     connect(&m_pause, &QTimer::timeout, this, &HarvesterWindow::AfterPause);
-    connect(WebBrowser1, &WebBrowser::DocumentComplete, this, &HarvesterWindow::OnDocumentComplete);
+    connect(m_browser, &WebBrowser::DocumentComplete, this, &HarvesterWindow::OnDocumentComplete);
 }
 
 HarvesterWindow::~HarvesterWindow() = default;
@@ -66,7 +66,7 @@ void HarvesterWindow::AskFor(const QString &address)
 {
     m_awaitingPage = true;
     m_pageTimeout.start();
-    WebBrowser1->Navigate(address);
+    m_browser->Navigate(address);
 }
 
 void HarvesterWindow::OnDocumentComplete()
@@ -77,13 +77,13 @@ void HarvesterWindow::OnDocumentComplete()
         return;
     m_awaitingPage = false;
     m_pageTimeout.stop();
-    const std::optional<QString> markup = WebBrowser1->BodyMarkup();
+    const std::optional<QString> markup = m_browser->BodyMarkup();
     if (!markup) { // a load error
         m_run->PageFailed();
         Finish();
         return;
     }
-    m_pageCut = WebBrowser1->BodyMarkupCut();
+    m_pageCut = m_browser->BodyMarkupCut();
     m_extractor.Begin(*markup);
     ScanStep();
 }
@@ -93,9 +93,9 @@ void HarvesterWindow::ScanStep()
     if (m_run->finished())
         return; // the window was closed meanwhile
     const bool done = m_extractor.Step(m_run->list(), m_timings.linesPerStep);
-    Text1->setText(QStringLiteral("Extracted ") + QString::number(m_run->total()) +
-                   QStringLiteral(" unique domain names") +
-                   (m_pageCut ? QStringLiteral(" (%1)").arg(WebBrowser::MarkupCutText()) : QString()));
+    m_statusLine->setText(QStringLiteral("Extracted ") + QString::number(m_run->total()) +
+                          QStringLiteral(" unique domain names") +
+                          (m_pageCut ? QStringLiteral(" (%1)").arg(WebBrowser::MarkupCutText()) : QString()));
     if (!done)
         QTimer::singleShot(0, this, &HarvesterWindow::ScanStep);
     else
@@ -119,14 +119,14 @@ void HarvesterWindow::Finish()
     emit harvestEnded();
     m_pageTimeout.stop();
     m_pause.stop();
-    WebBrowser1->Stop();
+    m_browser->Stop();
     const HarvestRun::Ending ending = m_run->ending();
     if (ending == HarvestRun::Ending::NoAnswer || ending == HarvestRun::Ending::NoNames) {
         // Nothing to keep: the earlier list stays, and no run starts.
         const QString text = ending == HarvestRun::Ending::NoAnswer
                                  ? QStringLiteral("The search engine did not answer.")
                                  : QStringLiteral("No domain names were found.");
-        Text1->setText(text);
+        m_statusLine->setText(text);
         hide();
         ShowMessage(QStringLiteral("HarvestFailed"), text, false);
         return;
@@ -144,7 +144,7 @@ void HarvesterWindow::Finish()
     controls.setTotal(
         QString::number(m_program.candidates().CountCandidates(m_program.paths().browserSearch())));
     controls.setStartNumber(QStringLiteral("1"));
-    Text1->setText(QStringLiteral("Finished! Extracted ") + total + QStringLiteral(" domain names."));
+    m_statusLine->setText(QStringLiteral("Finished! Extracted ") + total + QStringLiteral(" domain names."));
     hide();
     QString text =
         QStringLiteral("List of ") + total + QStringLiteral(" unique domains was created successfully!");
@@ -178,7 +178,7 @@ void HarvesterWindow::closeEvent(QCloseEvent *event)
         m_run->MarkFinished();
         m_pageTimeout.stop();
         m_pause.stop();
-        WebBrowser1->Stop();
+        m_browser->Stop();
         emit harvestEnded();
     }
     QWidget::closeEvent(event);

@@ -44,8 +44,8 @@ public:
     bool isFinished() const { return m_run && m_run->finished(); }
     const HarvestRun *run() const { return m_run.get(); }
 
-    WebBrowser *WebBrowser1;
-    QLineEdit *Text1;
+    WebBrowser *m_browser;
+    QLineEdit *m_statusLine;
 
 signals:
     // The message was closed: the main window may start the run over the new list.

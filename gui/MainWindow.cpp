@@ -67,7 +67,7 @@ MainWindow::~MainWindow()
 
 ResultListView *MainWindow::ListView(ResultList list) const
 {
-    return List.at(static_cast<size_t>(ControlIndex(list)));
+    return m_lists.at(static_cast<size_t>(ControlIndex(list)));
 }
 
 void MainWindow::BuildMenus()
@@ -99,9 +99,9 @@ void MainWindow::BuildMenus()
         [this] { Copy(ResultList::Saved); },
     };
     for (size_t i = 0; i < editActions.size(); ++i) {
-        mnuEditItem.at(i) =
+        m_editItems.at(i) =
             edit->addAction(editCaptions.at(static_cast<qsizetype>(i)), this, editActions.at(i));
-        mnuEditItem.at(i)->setObjectName(QStringLiteral("mnuEditItem_%1").arg(i));
+        m_editItems.at(i)->setObjectName(QStringLiteral("mnuEditItem_%1").arg(i));
     }
 
     QMenu *tools = menuBar()->addMenu(QStringLiteral("Tools"));
@@ -111,20 +111,20 @@ void MainWindow::BuildMenus()
         QAction *item = tools->addAction(source.caption, this,
                                          [this, id = source.id] { m_program.selection().Select(id); });
         item->setObjectName(QStringLiteral("mnuToolsItem_%1").arg(i));
-        mnuToolsItem.at(static_cast<size_t>(i)) = item;
+        m_toolsItems.at(static_cast<size_t>(i)) = item;
     }
 
     QMenu *options = menuBar()->addMenu(QStringLiteral("Options"));
     options->setObjectName(QStringLiteral("mnuOptions"));
     options->addAction(QStringLiteral("Setup"), this, [this] { m_windows.OpenSettings(); })
         ->setObjectName(QStringLiteral("mnuOptionsSetup"));
-    mnuOptionsDns = options->addAction(QStringLiteral("Check DNS First"));
-    mnuOptionsDns->setObjectName(QStringLiteral("mnuOptionsDns"));
-    mnuOptionsDns->setCheckable(true);
-    mnuOptionsDns->setChecked(true);
-    mnuOptionsDns->setToolTip(
+    m_dnsFirstItem = options->addAction(QStringLiteral("Check DNS First"));
+    m_dnsFirstItem->setObjectName(QStringLiteral("mnuOptionsDns"));
+    m_dnsFirstItem->setCheckable(true);
+    m_dnsFirstItem->setChecked(true);
+    m_dnsFirstItem->setToolTip(
         QStringLiteral("Names delegated in DNS are registered: no whois question for them"));
-    connect(mnuOptionsDns, &QAction::toggled, this, [this](bool on) {
+    connect(m_dnsFirstItem, &QAction::toggled, this, [this](bool on) {
         m_program.setDnsFirst(on);
         if (!m_program.settings().SetDnsFirst(on))
             ShowError(QStringLiteral("Settings"),
@@ -151,116 +151,118 @@ void MainWindow::BuildMenus()
 void MainWindow::BuildFrame1()
 {
     using D = MainWindowDesign;
-    Frame1 = new QGroupBox(centralWidget());
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    PlaceInTwips(Frame1, D::kFrame1Left, 0, 10815, D::kFrame1Height);
+    m_sourceFrame = new QGroupBox(centralWidget());
+    m_sourceFrame->setObjectName(QStringLiteral("Frame1"));
+    PlaceInTwips(m_sourceFrame, D::kFrame1Left, 0, 10815, D::kFrame1Height);
 
-    Label6 = NamedLabel(Frame1, "Label6", QStringLiteral("Search Type:"));
-    PlaceInTwips(Label6, 120, 255, 1350, 285);
-    Combo1 = new QComboBox(Frame1);
-    Combo1->setObjectName(QStringLiteral("Combo1"));
-    Combo1->addItems(SearchControls::SourceCaptions());
-    Combo1->setToolTip(QStringLiteral("Select the type of search you would like to run"));
-    PlaceInTwips(Combo1, 1500, 210, 2100, 345);
+    m_sourceLabel = NamedLabel(m_sourceFrame, "Label6", QStringLiteral("Search Type:"));
+    PlaceInTwips(m_sourceLabel, 120, 255, 1350, 285);
+    m_sourceBox = new QComboBox(m_sourceFrame);
+    m_sourceBox->setObjectName(QStringLiteral("Combo1"));
+    m_sourceBox->addItems(SearchControls::SourceCaptions());
+    m_sourceBox->setToolTip(QStringLiteral("Select the type of search you would like to run"));
+    PlaceInTwips(m_sourceBox, 1500, 210, 2100, 345);
 
-    wLabel1 = NamedLabel(Frame1, "wLabel1", QStringLiteral("Start Number:"));
-    PlaceInTwips(wLabel1, 120, 660, 1350, 285);
-    txtWordNum = NamedLineEdit(Frame1, "txtWordNum", QStringLiteral("1"));
-    PlaceInTwips(txtWordNum, 1500, 615, 900, 345);
-    wLabel2 = NamedLabel(Frame1, "wLabel2", QStringLiteral("Of "));
-    PlaceInTwips(wLabel2, 2460, 660, 300, 285);
-    txtWordMax = NamedLineEdit(Frame1, "txtWordMax", QStringLiteral("1"),
+    m_startNumberLabel = NamedLabel(m_sourceFrame, "wLabel1", QStringLiteral("Start Number:"));
+    PlaceInTwips(m_startNumberLabel, 120, 660, 1350, 285);
+    m_startNumberBox = NamedLineEdit(m_sourceFrame, "txtWordNum", QStringLiteral("1"));
+    PlaceInTwips(m_startNumberBox, 1500, 615, 900, 345);
+    m_totalLabel = NamedLabel(m_sourceFrame, "wLabel2", QStringLiteral("Of "));
+    PlaceInTwips(m_totalLabel, 2460, 660, 300, 285);
+    m_totalBox = NamedLineEdit(m_sourceFrame, "txtWordMax", QStringLiteral("1"),
                                QStringLiteral("The number of entries on your list."));
-    PlaceInTwips(txtWordMax, 2760, 615, 840, 345);
+    PlaceInTwips(m_totalBox, 2760, 615, 840, 345);
 
-    sLabel1 = NamedLabel(Frame1, "sLabel1", QStringLiteral("Search String:"));
-    PlaceInTwips(sLabel1, 120, 660, 1350, 285);
-    txtSearch = NamedLineEdit(Frame1, "txtSearch", QString(), QStringLiteral("Enter a search string"));
-    PlaceInTwips(txtSearch, 1500, 615, 2100, 345);
-    SLabel2 = NamedLabel(Frame1, "SLabel2", QStringLiteral("Get"));
-    PlaceInTwips(SLabel2, 120, 1005, 1350, 285);
-    Combo2 = new QComboBox(Frame1);
-    Combo2->setObjectName(QStringLiteral("Combo2"));
-    Combo2->addItems(SearchControls::HarvestSizes());
-    Combo2->setToolTip(QStringLiteral("The approximate number of domains to find, if available."));
-    PlaceInTwips(Combo2, 1500, 960, 2100, 330);
+    m_searchTextLabel = NamedLabel(m_sourceFrame, "sLabel1", QStringLiteral("Search String:"));
+    PlaceInTwips(m_searchTextLabel, 120, 660, 1350, 285);
+    m_searchTextBox =
+        NamedLineEdit(m_sourceFrame, "txtSearch", QString(), QStringLiteral("Enter a search string"));
+    PlaceInTwips(m_searchTextBox, 1500, 615, 2100, 345);
+    m_harvestSizeLabel = NamedLabel(m_sourceFrame, "SLabel2", QStringLiteral("Get"));
+    PlaceInTwips(m_harvestSizeLabel, 120, 1005, 1350, 285);
+    m_harvestSizeBox = new QComboBox(m_sourceFrame);
+    m_harvestSizeBox->setObjectName(QStringLiteral("Combo2"));
+    m_harvestSizeBox->addItems(SearchControls::HarvestSizes());
+    m_harvestSizeBox->setToolTip(QStringLiteral("The approximate number of domains to find, if available."));
+    PlaceInTwips(m_harvestSizeBox, 1500, 960, 2100, 330);
 
-    cmdDoSearch = PictureButton(Frame1, "cmdDoSearch", QStringLiteral("Start"), Picture::Start,
-                                QStringLiteral("Click here to start searching your list."));
-    PlaceInTwips(cmdDoSearch, 3780, D::kTopButtonTop, D::kTopButtonSize, D::kTopButtonSize);
-    cmdCreate = PictureButton(Frame1, "cmdCreate", QStringLiteral("Search"), Picture::Search,
-                              QStringLiteral("Click here to start your internet search!"));
-    PlaceInTwips(cmdCreate, 3780, D::kTopButtonTop, D::kTopButtonSize, D::kTopButtonSize);
-    Command3 = PictureButton(Frame1, "Command3", QStringLiteral("Stop"), Picture::Stop,
-                             QStringLiteral("Click here to stop searching names"));
-    PlaceInTwips(Command3, 4560, D::kTopButtonTop, D::kTopButtonSize, D::kTopButtonSize);
-    cmdSetup = PictureButton(Frame1, "cmdSetup", QStringLiteral("Setup"), Picture::Setup);
-    PlaceInTwips(cmdSetup, D::kSetupLeft, D::kTopButtonTop, D::kTopButtonSize, D::kTopButtonSize);
-    cmdWebsite = PictureButton(Frame1, "cmdWebsite", QStringLiteral("Visit"), Picture::Website);
-    PlaceInTwips(cmdWebsite, D::kWebsiteLeft, D::kTopButtonTop, D::kTopButtonSize, D::kTopButtonSize);
+    m_startButton = PictureButton(m_sourceFrame, "cmdDoSearch", QStringLiteral("Start"), Picture::Start,
+                                  QStringLiteral("Click here to start searching your list."));
+    PlaceInTwips(m_startButton, 3780, D::kTopButtonTop, D::kTopButtonSize, D::kTopButtonSize);
+    m_searchButton = PictureButton(m_sourceFrame, "cmdCreate", QStringLiteral("Search"), Picture::Search,
+                                   QStringLiteral("Click here to start your internet search!"));
+    PlaceInTwips(m_searchButton, 3780, D::kTopButtonTop, D::kTopButtonSize, D::kTopButtonSize);
+    m_stopButton = PictureButton(m_sourceFrame, "Command3", QStringLiteral("Stop"), Picture::Stop,
+                                 QStringLiteral("Click here to stop searching names"));
+    PlaceInTwips(m_stopButton, 4560, D::kTopButtonTop, D::kTopButtonSize, D::kTopButtonSize);
+    m_setupButton = PictureButton(m_sourceFrame, "cmdSetup", QStringLiteral("Setup"), Picture::Setup);
+    PlaceInTwips(m_setupButton, D::kSetupLeft, D::kTopButtonTop, D::kTopButtonSize, D::kTopButtonSize);
+    m_websiteButton = PictureButton(m_sourceFrame, "cmdWebsite", QStringLiteral("Visit"), Picture::Website);
+    PlaceInTwips(m_websiteButton, D::kWebsiteLeft, D::kTopButtonTop, D::kTopButtonSize, D::kTopButtonSize);
 
     SearchControls &controls = m_program.controls();
-    connect(Combo1, &QComboBox::activated, this, [this](int index) {
+    connect(m_sourceBox, &QComboBox::activated, this, [this](int index) {
         if (!m_program.selection().SelectIndex(index))
             ShowControls(); // refused: the box shows the source of the running search again
     });
-    connect(txtWordNum, &QLineEdit::textEdited, &controls, &SearchControls::setStartNumber);
-    connect(txtWordMax, &QLineEdit::textEdited, &controls, &SearchControls::setTotal);
-    connect(txtSearch, &QLineEdit::textEdited, &controls, &SearchControls::setSearchText);
-    connect(txtSearch, &QLineEdit::returnPressed, this, [this] {
-        if (cmdCreate->isEnabled())
-            cmdCreate->click();
+    connect(m_startNumberBox, &QLineEdit::textEdited, &controls, &SearchControls::setStartNumber);
+    connect(m_totalBox, &QLineEdit::textEdited, &controls, &SearchControls::setTotal);
+    connect(m_searchTextBox, &QLineEdit::textEdited, &controls, &SearchControls::setSearchText);
+    connect(m_searchTextBox, &QLineEdit::returnPressed, this, [this] {
+        if (m_searchButton->isEnabled())
+            m_searchButton->click();
     });
-    connect(Combo2, &QComboBox::currentIndexChanged, &controls, &SearchControls::setHarvestSizeIndex);
-    connect(cmdDoSearch, &QToolButton::clicked, this, [this] { m_runs.Start(); });
-    connect(Command3, &QToolButton::clicked, this, [this] { m_runs.Stop(); });
-    connect(cmdCreate, &QToolButton::clicked, this, [this] { m_windows.OpenHarvester(); });
-    connect(cmdSetup, &QToolButton::clicked, this, [this] { m_windows.OpenSettings(); });
-    connect(cmdWebsite, &QToolButton::clicked, this, [this] { m_windows.OpenWebsite(); });
+    connect(m_harvestSizeBox, &QComboBox::currentIndexChanged, &controls,
+            &SearchControls::setHarvestSizeIndex);
+    connect(m_startButton, &QToolButton::clicked, this, [this] { m_runs.Start(); });
+    connect(m_stopButton, &QToolButton::clicked, this, [this] { m_runs.Stop(); });
+    connect(m_searchButton, &QToolButton::clicked, this, [this] { m_windows.OpenHarvester(); });
+    connect(m_setupButton, &QToolButton::clicked, this, [this] { m_windows.OpenSettings(); });
+    connect(m_websiteButton, &QToolButton::clicked, this, [this] { m_windows.OpenWebsite(); });
 }
 
 void MainWindow::BuildFrame2()
 {
     using D = MainWindowDesign;
-    Frame2 = new QGroupBox(QStringLiteral("Domain Name Manager"), centralWidget());
-    Frame2->setObjectName(QStringLiteral("Frame2"));
-    PlaceInTwips(Frame2, D::kFrame2Left, D::kFrame2Top, 10755, 5115);
+    m_listsFrame = new QGroupBox(QStringLiteral("Domain Name Manager"), centralWidget());
+    m_listsFrame->setObjectName(QStringLiteral("Frame2"));
+    PlaceInTwips(m_listsFrame, D::kFrame2Left, D::kFrame2Top, 10755, 5115);
 
     const std::array<int, 5> designLefts = {4140, 6120, 180, 2160, 8400}; // lists 1 to 5
     for (const ResultList list : ResultLists::kAll) {
         const int n = ControlIndex(list);
         const auto at = static_cast<size_t>(n);
-        auto *heading = NamedLabel(Frame2, "", ResultLists::BareHeading(list));
+        auto *heading = NamedLabel(m_listsFrame, "", ResultLists::BareHeading(list));
         heading->setObjectName(QStringLiteral("Label%1").arg(n));
         QFont bold = heading->font();
         bold.setBold(true);
         heading->setFont(bold);
-        Label.at(at) = heading;
+        m_headings.at(at) = heading;
         PlaceInTwips(heading, designLefts.at(at - 1), D::kHeadingTop, 1750, D::kHeadingHeight);
 
         auto *view = new ResultListView(list == ResultList::Saved ? ResultListView::Role::DropTarget
                                                                   : ResultListView::Role::DragSource,
-                                        Frame2);
+                                        m_listsFrame);
         view->setObjectName(QStringLiteral("List%1").arg(n));
         view->setModel(m_program.results().model(list));
-        List.at(at) = view;
+        m_lists.at(at) = view;
         PlaceInTwips(view, designLefts.at(at - 1), D::kListTop, 1750, 3500);
 
         const auto button = [&](const char *array, const QString &caption, Picture picture,
                                 const QString &tip) {
-            QToolButton *b = PictureButton(Frame2, "", caption, picture, tip);
+            QToolButton *b = PictureButton(m_listsFrame, "", caption, picture, tip);
             b->setObjectName(QStringLiteral("%1_%2").arg(QLatin1String(array)).arg(n));
             b->setFocusPolicy(Qt::NoFocus);
             return b;
         };
-        cmdCopy.at(at) =
+        m_copyButtons.at(at) =
             button("cmdCopy", QStringLiteral("Copy"), Picture::Copy, QStringLiteral("Copy List"));
-        cmdClear.at(at) =
+        m_deleteButtons.at(at) =
             button("cmdClear", QStringLiteral("Del"), Picture::Del, QStringLiteral("Delete Selected Item"));
-        cmdClear2.at(at) = button("cmdClear2", QStringLiteral("Clear"), Picture::Clear, QString());
-        connect(cmdCopy.at(at), &QToolButton::clicked, this, [this, list] { Copy(list); });
-        connect(cmdClear.at(at), &QToolButton::clicked, this, [this, list] { Del(list); });
-        connect(cmdClear2.at(at), &QToolButton::clicked, this, [this, list] { Clear(list); });
+        m_clearButtons.at(at) = button("cmdClear2", QStringLiteral("Clear"), Picture::Clear, QString());
+        connect(m_copyButtons.at(at), &QToolButton::clicked, this, [this, list] { Copy(list); });
+        connect(m_deleteButtons.at(at), &QToolButton::clicked, this, [this, list] { Del(list); });
+        connect(m_clearButtons.at(at), &QToolButton::clicked, this, [this, list] { Clear(list); });
         connect(view, &ResultListView::deletePressed, this,
                 [this, list](bool clearAll) { clearAll ? Clear(list) : Del(list); });
         connect(view, &QAbstractItemView::doubleClicked, this, [this, list] { OpenCurrentName(list); });
@@ -273,7 +275,7 @@ void MainWindow::BuildFrame2()
         if (listTip)
             ListView(list)->setToolTip(QLatin1String(listTip));
         if (headingTip)
-            Label.at(static_cast<size_t>(ControlIndex(list)))->setToolTip(QLatin1String(headingTip));
+            m_headings.at(static_cast<size_t>(ControlIndex(list)))->setToolTip(QLatin1String(headingTip));
     };
     tip(ResultList::High, "These domains have less than 5 letters.",
         "These domains have less than 5 letters.");
@@ -286,32 +288,32 @@ void MainWindow::BuildFrame2()
 
 void MainWindow::BuildStatusBar()
 {
-    StatusBar1 = statusBar();
-    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
-    StatusBar1->setSizeGripEnabled(false);
+    m_statusBar = statusBar();
+    m_statusBar->setObjectName(QStringLiteral("StatusBar1"));
+    m_statusBar->setSizeGripEnabled(false);
     for (int panel = 1; panel <= 3; ++panel) {
-        auto *label = new QLabel(RunStatus::IdleText(panel), StatusBar1);
+        auto *label = new QLabel(RunStatus::IdleText(panel), m_statusBar);
         label->setObjectName(QStringLiteral("Panel%1").arg(panel));
         label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         label->setMinimumWidth(40);
-        StatusBar1->addWidget(label);
-        panels.at(static_cast<size_t>(panel - 1)) = label;
+        m_statusBar->addWidget(label);
+        m_panels.at(static_cast<size_t>(panel - 1)) = label;
     }
-    uncheckedPanel = new QLabel(StatusBar1);
-    uncheckedPanel->setObjectName(QStringLiteral("UncheckedPanel"));
-    uncheckedPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    uncheckedPanel->hide();
-    StatusBar1->addPermanentWidget(uncheckedPanel);
-    pacedPanel = new QLabel(StatusBar1);
-    pacedPanel->setObjectName(QStringLiteral("PacedPanel"));
-    pacedPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    pacedPanel->hide();
-    StatusBar1->addPermanentWidget(pacedPanel);
-    dnsPanel = new QLabel(StatusBar1);
-    dnsPanel->setObjectName(QStringLiteral("DnsPanel"));
-    dnsPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    dnsPanel->hide();
-    StatusBar1->addPermanentWidget(dnsPanel);
+    m_uncheckedPanel = new QLabel(m_statusBar);
+    m_uncheckedPanel->setObjectName(QStringLiteral("UncheckedPanel"));
+    m_uncheckedPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    m_uncheckedPanel->hide();
+    m_statusBar->addPermanentWidget(m_uncheckedPanel);
+    m_pacedPanel = new QLabel(m_statusBar);
+    m_pacedPanel->setObjectName(QStringLiteral("PacedPanel"));
+    m_pacedPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    m_pacedPanel->hide();
+    m_statusBar->addPermanentWidget(m_pacedPanel);
+    m_dnsPanel = new QLabel(m_statusBar);
+    m_dnsPanel->setObjectName(QStringLiteral("DnsPanel"));
+    m_dnsPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    m_dnsPanel->hide();
+    m_statusBar->addPermanentWidget(m_dnsPanel);
 }
 
 void MainWindow::ConnectState()
@@ -319,34 +321,34 @@ void MainWindow::ConnectState()
     connect(&m_program.controls(), &SearchControls::changed, this, &MainWindow::ShowControls);
     connect(&m_program.results(), &ResultLists::headingChanged, this,
             [this](ResultList list, const QString &text) {
-                Label.at(static_cast<size_t>(ControlIndex(list)))->setText(text);
+                m_headings.at(static_cast<size_t>(ControlIndex(list)))->setText(text);
             });
     connect(&m_runs, &RunController::statusTextChanged, this, [this](int panel, const QString &text) {
-        panels.at(static_cast<size_t>(panel - 1))->setText(text);
+        m_panels.at(static_cast<size_t>(panel - 1))->setText(text);
     });
     connect(&m_program, &Program::errorRaised, this, &MainWindow::ShowError);
     connect(&m_program.engine(), &CheckEngine::backupNotice, this, [this] { m_windows.ShowBackupNotice(); });
     connect(&m_program.engine(), &CheckEngine::runStarted, this, [this] {
         // Start was the focused control and is disabled now: focus goes to Stop, not to the
         // next box in line with its text selected.
-        if (Command3->isEnabled())
-            Command3->setFocus();
+        if (m_stopButton->isEnabled())
+            m_stopButton->setFocus();
     });
     connect(&m_program.unchecked(), &UncheckedNames::countChanged, this, &MainWindow::ShowUncheckedCount);
     connect(&m_program.engine(), &CheckEngine::pacingChanged, this, &MainWindow::ShowPacedHosts);
     connect(&m_program.engine(), &CheckEngine::runStopped, this, &MainWindow::ShowPacedHosts);
     connect(&m_program.engine(), &CheckEngine::dnsCountsChanged, this, [this] {
         const CheckEngine::DnsCounts &counts = m_program.engine().dnsCounts();
-        dnsPanel->setText(RunStatus::DnsText(counts));
-        dnsPanel->setToolTip(RunStatus::DnsToolTip(counts));
-        if (!dnsPanel->isVisible()) {
-            dnsPanel->show();
+        m_dnsPanel->setText(RunStatus::DnsText(counts));
+        m_dnsPanel->setToolTip(RunStatus::DnsToolTip(counts));
+        if (!m_dnsPanel->isVisible()) {
+            m_dnsPanel->show();
             ApplyLayout();
         }
     });
     connect(&m_program.engine(), &CheckEngine::runStarted, this, [this] {
-        if (dnsPanel->isVisible()) {
-            dnsPanel->hide();
+        if (m_dnsPanel->isVisible()) {
+            m_dnsPanel->hide();
             ApplyLayout();
         }
     });
@@ -357,54 +359,55 @@ void MainWindow::ShowPacedHosts()
     CheckEngine &engine = m_program.engine();
     const QList<HostPacer::Paced> paced =
         engine.isRunning() ? engine.pacer().PacedHosts(engine.Now()) : QList<HostPacer::Paced>();
-    const bool wasVisible = pacedPanel->isVisible();
-    pacedPanel->setText(RunStatus::PacedText(paced));
-    pacedPanel->setToolTip(RunStatus::PacedToolTip(paced));
-    pacedPanel->setVisible(!paced.isEmpty());
-    if (wasVisible != pacedPanel->isVisible())
+    const bool wasVisible = m_pacedPanel->isVisible();
+    m_pacedPanel->setText(RunStatus::PacedText(paced));
+    m_pacedPanel->setToolTip(RunStatus::PacedToolTip(paced));
+    m_pacedPanel->setVisible(!paced.isEmpty());
+    if (wasVisible != m_pacedPanel->isVisible())
         ApplyLayout();
 }
 
 void MainWindow::ShowUncheckedCount(int count)
 {
-    uncheckedPanel->setVisible(count > 0);
-    uncheckedPanel->setText(RunStatus::NoVerdictText(count));
+    m_uncheckedPanel->setVisible(count > 0);
+    m_uncheckedPanel->setText(RunStatus::NoVerdictText(count));
     ApplyLayout();
-    uncheckedPanel->setToolTip(RunStatus::NoVerdictToolTip(count, m_program.unchecked().reasonCounts(),
-                                                           m_program.unchecked().path(),
-                                                           QStringLiteral("this search")));
+    m_uncheckedPanel->setToolTip(RunStatus::NoVerdictToolTip(count, m_program.unchecked().reasonCounts(),
+                                                             m_program.unchecked().path(),
+                                                             QStringLiteral("this search")));
 }
 
 void MainWindow::ShowControls()
 {
     const SearchControls &controls = m_program.controls();
-    if (Combo1->currentIndex() != controls.sourceIndex())
-        Combo1->setCurrentIndex(controls.sourceIndex());
+    if (m_sourceBox->currentIndex() != controls.sourceIndex())
+        m_sourceBox->setCurrentIndex(controls.sourceIndex());
     const auto setText = [](QLineEdit *box, const QString &text) {
         if (box->text() != text)
             box->setText(text);
     };
-    setText(txtWordNum, controls.startNumber());
-    setText(txtWordMax, controls.total());
-    setText(txtSearch, controls.searchText());
-    if (Combo2->currentIndex() != controls.harvestSizeIndex())
-        Combo2->setCurrentIndex(controls.harvestSizeIndex());
+    setText(m_startNumberBox, controls.startNumber());
+    setText(m_totalBox, controls.total());
+    setText(m_searchTextBox, controls.searchText());
+    if (m_harvestSizeBox->currentIndex() != controls.harvestSizeIndex())
+        m_harvestSizeBox->setCurrentIndex(controls.harvestSizeIndex());
 
     const bool sourceEnabled = controls.isEnabled(SearchControls::SourceList);
-    Combo1->setEnabled(sourceEnabled);
-    for (QAction *item : mnuToolsItem)
+    m_sourceBox->setEnabled(sourceEnabled);
+    for (QAction *item : m_toolsItems)
         item->setEnabled(sourceEnabled);
-    txtWordNum->setEnabled(controls.isEnabled(SearchControls::StartNumber));
-    cmdDoSearch->setEnabled(controls.isEnabled(SearchControls::StartButton));
-    Command3->setEnabled(controls.isEnabled(SearchControls::StopButton));
-    txtSearch->setEnabled(controls.isEnabled(SearchControls::SearchText));
-    Combo2->setEnabled(controls.isEnabled(SearchControls::HarvestSize));
-    cmdCreate->setEnabled(controls.isEnabled(SearchControls::SearchButton));
+    m_startNumberBox->setEnabled(controls.isEnabled(SearchControls::StartNumber));
+    m_startButton->setEnabled(controls.isEnabled(SearchControls::StartButton));
+    m_stopButton->setEnabled(controls.isEnabled(SearchControls::StopButton));
+    m_searchTextBox->setEnabled(controls.isEnabled(SearchControls::SearchText));
+    m_harvestSizeBox->setEnabled(controls.isEnabled(SearchControls::HarvestSize));
+    m_searchButton->setEnabled(controls.isEnabled(SearchControls::SearchButton));
 
-    for (QWidget *widget :
-         std::initializer_list<QWidget *>{txtWordNum, txtWordMax, wLabel1, wLabel2, cmdDoSearch})
+    for (QWidget *widget : std::initializer_list<QWidget *>{m_startNumberBox, m_totalBox, m_startNumberLabel,
+                                                            m_totalLabel, m_startButton})
         widget->setVisible(controls.startNumberGroupVisible());
-    for (QWidget *widget : std::initializer_list<QWidget *>{sLabel1, SLabel2, txtSearch, Combo2, cmdCreate})
+    for (QWidget *widget : std::initializer_list<QWidget *>{
+             m_searchTextLabel, m_harvestSizeLabel, m_searchTextBox, m_harvestSizeBox, m_searchButton})
         widget->setVisible(controls.searchStringGroupVisible());
 }
 
@@ -413,9 +416,9 @@ void MainWindow::Load()
     const ProgramConfig &config = m_program.config();
     // Captions from the version record and the values PurchaseLink fixed.
     setWindowTitle(config.productName + QStringLiteral(" by ") + config.companyName);
-    cmdWebsite->setText(QStringLiteral("Visit ") + config.siteAddress);
+    m_websiteButton->setText(QStringLiteral("Visit ") + config.siteAddress);
     if (config.purchaseOnDoubleClick)
-        Frame2->setTitle(QStringLiteral("Domain Name Manager - Double Click any domain to purchase"));
+        m_listsFrame->setTitle(QStringLiteral("Domain Name Manager - Double Click any domain to purchase"));
     MeasureFit();
 
     Startup::EnsureAppFolder(m_program);
@@ -439,8 +442,8 @@ void MainWindow::Load()
                             Startup::LoadRdapBootstrap(m_program, Startup::ShippedDataFolder()),
                             Startup::LoadWhoisPhrases(m_program), Startup::ReadDnsSettings(m_program)};
     {
-        const QSignalBlocker quiet(mnuOptionsDns);
-        mnuOptionsDns->setChecked(m_program.dnsFirst());
+        const QSignalBlocker quiet(m_dnsFirstItem);
+        m_dnsFirstItem->setChecked(m_program.dnsFirst());
     }
     problems.removeAll(QString());
     if (!problems.isEmpty())
@@ -580,15 +583,16 @@ void MainWindow::MeasureFit()
     m_fit = MainWindowFit();
     for (const ResultList list : ResultLists::kAll) {
         const auto at = static_cast<size_t>(ControlIndex(list));
-        for (const QToolButton *button : {cmdCopy.at(at), cmdClear.at(at), cmdClear2.at(at)})
+        for (const QToolButton *button :
+             {m_copyButtons.at(at), m_deleteButtons.at(at), m_clearButtons.at(at)})
             m_fit.buttonWidth = std::max(m_fit.buttonWidth, button->sizeHint().width() * kTwipsPerPixel);
         // Room for a five-digit count: a list holds at most 20000 names.
         const QString widest = ResultLists::CountedHeading(list, 20000);
-        const int heading = QFontMetrics(Label.at(at)->font()).horizontalAdvance(widest) + 4;
+        const int heading = QFontMetrics(m_headings.at(at)->font()).horizontalAdvance(widest) + 4;
         m_fit.headingWidth = std::max(m_fit.headingWidth, heading * kTwipsPerPixel);
     }
     m_fit.websiteButtonWidth =
-        std::max<int>(D::kTopButtonSize, cmdWebsite->sizeHint().width() * kTwipsPerPixel);
+        std::max<int>(D::kTopButtonSize, m_websiteButton->sizeHint().width() * kTwipsPerPixel);
     m_minimum = MinimumMainWindowSize(m_fit);
     setMinimumSize(ToPixels(m_minimum.width) + 1, ToPixels(m_minimum.height) + 1);
 }
@@ -597,7 +601,7 @@ void MainWindow::ApplyLayout()
 {
     const MainWindowLayout layout =
         LayoutMainWindow(width() * kTwipsPerPixel, height() * kTwipsPerPixel,
-                         StatusBar1->height() * kTwipsPerPixel, isMinimized(), m_fit, m_minimum);
+                         m_statusBar->height() * kTwipsPerPixel, isMinimized(), m_fit, m_minimum);
     switch (layout.action) {
     case MainWindowLayout::Action::None:
         return;
@@ -610,27 +614,31 @@ void MainWindow::ApplyLayout()
     }
     using D = MainWindowDesign;
     m_layout = layout;
-    PlaceInTwips(Frame1, D::kFrame1Left, 0, layout.frame1Width, D::kFrame1Height);
-    PlaceInTwips(Frame2, D::kFrame2Left, D::kFrame2Top, layout.frame2Width, layout.frame2Height);
-    PlaceInTwips(cmdWebsite, D::kWebsiteLeft, D::kTopButtonTop, layout.websiteButtonWidth, D::kTopButtonSize);
-    for (size_t i = 0; i < panels.size(); ++i)
-        panels.at(i)->setFixedWidth(ToPixels(layout.panelWidths.at(i)));
+    PlaceInTwips(m_sourceFrame, D::kFrame1Left, 0, layout.frame1Width, D::kFrame1Height);
+    PlaceInTwips(m_listsFrame, D::kFrame2Left, D::kFrame2Top, layout.frame2Width, layout.frame2Height);
+    PlaceInTwips(m_websiteButton, D::kWebsiteLeft, D::kTopButtonTop, layout.websiteButtonWidth,
+                 D::kTopButtonSize);
+    for (size_t i = 0; i < m_panels.size(); ++i)
+        m_panels.at(i)->setFixedWidth(ToPixels(layout.panelWidths.at(i)));
     // The count of names without a verdict takes its room from the connection panel.
     // So do the paced hosts.
     int room = ToPixels(layout.panelWidths.at(2));
-    for (const QLabel *panel : {uncheckedPanel, pacedPanel, dnsPanel}) {
+    for (const QLabel *panel : {m_uncheckedPanel, m_pacedPanel, m_dnsPanel}) {
         if (panel->isVisible())
             room -= panel->sizeHint().width() + 12;
     }
-    panels.at(2)->setFixedWidth(std::max(40, room));
+    m_panels.at(2)->setFixedWidth(std::max(40, room));
     const int buttonWidth = layout.buttonWidth;
     for (const ResultList list : ResultLists::kAll) {
         const auto n = static_cast<size_t>(ControlIndex(list));
-        PlaceInTwips(List.at(n), layout.listLeft.at(n), D::kListTop, layout.listWidth, layout.listHeight);
-        PlaceInTwips(cmdCopy.at(n), layout.copyLeft.at(n), D::kButtonTop, buttonWidth, D::kButtonHeight);
-        PlaceInTwips(cmdClear.at(n), layout.delLeft.at(n), D::kButtonTop, buttonWidth, D::kButtonHeight);
-        PlaceInTwips(cmdClear2.at(n), layout.clearLeft.at(n), D::kButtonTop, buttonWidth, D::kButtonHeight);
-        PlaceInTwips(Label.at(n), layout.headingLeft.at(n), D::kHeadingTop, layout.headingWidth,
+        PlaceInTwips(m_lists.at(n), layout.listLeft.at(n), D::kListTop, layout.listWidth, layout.listHeight);
+        PlaceInTwips(m_copyButtons.at(n), layout.copyLeft.at(n), D::kButtonTop, buttonWidth,
+                     D::kButtonHeight);
+        PlaceInTwips(m_deleteButtons.at(n), layout.delLeft.at(n), D::kButtonTop, buttonWidth,
+                     D::kButtonHeight);
+        PlaceInTwips(m_clearButtons.at(n), layout.clearLeft.at(n), D::kButtonTop, buttonWidth,
+                     D::kButtonHeight);
+        PlaceInTwips(m_headings.at(n), layout.headingLeft.at(n), D::kHeadingTop, layout.headingWidth,
                      D::kHeadingHeight);
     }
 }

@@ -45,7 +45,7 @@ public:
     const MainWindowFit &fit() const { return m_fit; }
     const MainWindowMinimum &minimumInTwips() const { return m_minimum; }
 
-    // List actions.
+    // m_lists actions.
     void Copy(ResultList list);
     void Del(ResultList list);
     // Clears a list; "Saved Domains" asks first, because its file goes with it.
@@ -58,37 +58,37 @@ public:
 
     // Controls, named as the program names them. Arrays are indexed as the control arrays are,
     // by ControlIndex() of a list (1 to 5).
-    QGroupBox *Frame1 = nullptr;
-    QGroupBox *Frame2 = nullptr;
-    QLabel *Label6 = nullptr;
-    QComboBox *Combo1 = nullptr;
-    QLabel *wLabel1 = nullptr;
-    QLineEdit *txtWordNum = nullptr;
-    QLabel *wLabel2 = nullptr;
-    QLineEdit *txtWordMax = nullptr;
-    QToolButton *cmdDoSearch = nullptr;
-    QToolButton *Command3 = nullptr;
-    QLabel *sLabel1 = nullptr;
-    QLineEdit *txtSearch = nullptr;
-    QLabel *SLabel2 = nullptr;
-    QComboBox *Combo2 = nullptr;
-    QToolButton *cmdCreate = nullptr;
-    QToolButton *cmdSetup = nullptr;
-    QToolButton *cmdWebsite = nullptr;
-    std::array<QLabel *, 6> Label{};          // headings
-    std::array<ResultListView *, 6> List{};   // lists
-    std::array<QToolButton *, 6> cmdCopy{};   // "Copy"
-    std::array<QToolButton *, 6> cmdClear{};  // "Del"
-    std::array<QToolButton *, 6> cmdClear2{}; // "Clear"
-    QStatusBar *StatusBar1 = nullptr;
-    std::array<QLabel *, 3> panels{};
+    QGroupBox *m_sourceFrame = nullptr;
+    QGroupBox *m_listsFrame = nullptr;
+    QLabel *m_sourceLabel = nullptr;
+    QComboBox *m_sourceBox = nullptr;
+    QLabel *m_startNumberLabel = nullptr;
+    QLineEdit *m_startNumberBox = nullptr;
+    QLabel *m_totalLabel = nullptr;
+    QLineEdit *m_totalBox = nullptr;
+    QToolButton *m_startButton = nullptr;
+    QToolButton *m_stopButton = nullptr;
+    QLabel *m_searchTextLabel = nullptr;
+    QLineEdit *m_searchTextBox = nullptr;
+    QLabel *m_harvestSizeLabel = nullptr;
+    QComboBox *m_harvestSizeBox = nullptr;
+    QToolButton *m_searchButton = nullptr;
+    QToolButton *m_setupButton = nullptr;
+    QToolButton *m_websiteButton = nullptr;
+    std::array<QLabel *, 6> m_headings{};           // headings
+    std::array<ResultListView *, 6> m_lists{};      // lists
+    std::array<QToolButton *, 6> m_copyButtons{};   // "Copy"
+    std::array<QToolButton *, 6> m_deleteButtons{}; // "Del"
+    std::array<QToolButton *, 6> m_clearButtons{};  // "Clear"
+    QStatusBar *m_statusBar = nullptr;
+    std::array<QLabel *, 3> m_panels{};
     // How many names of the last run got no verdict, and where they are kept.
-    QLabel *uncheckedPanel = nullptr;
-    QLabel *pacedPanel = nullptr; // the hosts asked slower than their limit, while a run goes
-    QLabel *dnsPanel = nullptr;   // what the DNS pre-check settled, from a run's first DNS answer
-    QAction *mnuOptionsDns = nullptr;
-    std::array<QAction *, 10> mnuEditItem{};
-    std::array<QAction *, 9> mnuToolsItem{};
+    QLabel *m_uncheckedPanel = nullptr;
+    QLabel *m_pacedPanel = nullptr; // the hosts asked slower than their limit, while a run goes
+    QLabel *m_dnsPanel = nullptr;   // what the DNS pre-check settled, from a run's first DNS answer
+    QAction *m_dnsFirstItem = nullptr;
+    std::array<QAction *, 10> m_editItems{};
+    std::array<QAction *, 9> m_toolsItems{};
 
 protected:
     void resizeEvent(QResizeEvent *event) override;

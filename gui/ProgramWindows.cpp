@@ -239,8 +239,8 @@ bool ProgramWindows::OpenHelp()
     WebsiteWindow *website = OpenWebsite();
     // Shown at start-up until the page was really displayed, not merely asked for.
     disconnect(m_helpShown);
-    m_helpShown = connect(website->WebBrowser1, &WebBrowser::DocumentComplete, this,
-                          [this, help, browser = website->WebBrowser1](const QString &address) {
+    m_helpShown = connect(website->m_browser, &WebBrowser::DocumentComplete, this,
+                          [this, help, browser = website->m_browser](const QString &address) {
                               if (QUrl(address) != help || !browser->BodyMarkup())
                                   return;
                               disconnect(m_helpShown);

@@ -31,12 +31,12 @@ SplashScreen::SplashScreen(const QString &productName, QWidget *parent)
         painter.drawText(QRect(170, 125, 240, 40), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
                          QStringLiteral("Finds domain names that are still free."));
     }
-    Image1 = new QLabel(this);
-    Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setPixmap(picture);
+    m_picture = new QLabel(this);
+    m_picture->setObjectName(QStringLiteral("Image1"));
+    m_picture->setPixmap(picture);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(Image1);
+    layout->addWidget(m_picture);
     Timer2.setInterval(kTickMs);
     connect(&Timer2, &QTimer::timeout, this, &SplashScreen::OnTick);
 }

@@ -19,7 +19,7 @@ public:
     // Starts the countdown.
     void Start();
     int SplashTicks = 0;
-    QLabel *Image1;
+    QLabel *m_picture;
     QTimer Timer2;
 
 signals:

@@ -17,7 +17,7 @@ using Widgets::kTwipsPerPixel;
 using Widgets::PlaceInTwips;
 
 WebsiteWindow::WebsiteWindow(const ProgramConfig &config, WebBrowser *browser, QWidget *parent)
-    : QWidget(parent, Qt::Window), WebBrowser1(browser), m_config(config)
+    : QWidget(parent, Qt::Window), m_browser(browser), m_config(config)
 {
     using D = WebsiteWindowDesign;
     setObjectName(QStringLiteral("frmWebsite"));
@@ -28,57 +28,58 @@ WebsiteWindow::WebsiteWindow(const ProgramConfig &config, WebBrowser *browser, Q
     m_browserFrame = new QGroupBox(QStringLiteral("Browser"), this);
     m_browserFrame->setObjectName(QStringLiteral("frmBrowser"));
     m_browserFrame->setFont(font);
-    Label5 = new QLabel(QStringLiteral("URL:"), m_browserFrame);
-    Label5->setObjectName(QStringLiteral("Label5"));
-    PlaceInTwips(Label5, D::kUrlLabelLeft, D::kUrlLabelTop, 400, 255);
-    Text1 = new QLineEdit(m_browserFrame);
-    Text1->setObjectName(QStringLiteral("Text1"));
+    m_addressLabel = new QLabel(QStringLiteral("URL:"), m_browserFrame);
+    m_addressLabel->setObjectName(QStringLiteral("Label5"));
+    PlaceInTwips(m_addressLabel, D::kUrlLabelLeft, D::kUrlLabelTop, 400, 255);
+    m_addressBox = new QLineEdit(m_browserFrame);
+    m_addressBox->setObjectName(QStringLiteral("Text1"));
     const auto button = [this](const char *name, Picture picture, const char *tip) {
         return Widgets::IconButton(m_browserFrame, name, picture, QLatin1String(tip));
     };
-    Command3 = button("Command3", Picture::Go, "browse the entered url");
-    Command4 = button("Command4", Picture::Back, "back");
-    Command5 = button("Command5", Picture::Forward, "forward");
-    Command6 = button("Command6", Picture::Halt, "stop");
-    Command7 = button("Command7", Picture::Refresh, "refresh");
+    m_goButton = button("Command3", Picture::Go, "browse the entered url");
+    m_backButton = button("Command4", Picture::Back, "back");
+    m_forwardButton = button("Command5", Picture::Forward, "forward");
+    m_stopButton = button("Command6", Picture::Halt, "stop");
+    m_refreshButton = button("Command7", Picture::Refresh, "refresh");
     for (int i = 0; i < 4; ++i) {
-        QToolButton *navigation = std::array{Command4, Command5, Command6, Command7}.at(i);
+        QToolButton *navigation =
+            std::array{m_backButton, m_forwardButton, m_stopButton, m_refreshButton}.at(i);
         PlaceInTwips(navigation, D::kUrlLabelLeft + i * (D::kNavButtonSize + 60), D::kNavButtonTop,
                      D::kNavButtonSize, D::kNavButtonSize);
     }
-    WebBrowser1->setParent(this);
-    QWidget *view = WebBrowser1->view();
+    m_browser->setParent(this);
+    QWidget *view = m_browser->view();
     if (view) {
         view->setParent(m_browserFrame);
         view->setObjectName(QStringLiteral("WebBrowser1"));
     }
-    StatusBar1 = new QStatusBar(this);
-    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
-    StatusBar1->setSizeGripEnabled(false);
-    for (QLabel *&panel : panels) {
-        panel = new QLabel(StatusBar1);
+    m_statusBar = new QStatusBar(this);
+    m_statusBar->setObjectName(QStringLiteral("StatusBar1"));
+    m_statusBar->setSizeGripEnabled(false);
+    for (QLabel *&panel : m_panels) {
+        panel = new QLabel(m_statusBar);
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        StatusBar1->addWidget(panel);
+        m_statusBar->addWidget(panel);
     }
-    panels.at(0)->setObjectName(QStringLiteral("Panel1"));
-    panels.at(1)->setObjectName(QStringLiteral("Panel2"));
+    m_panels.at(0)->setObjectName(QStringLiteral("Panel1"));
+    m_panels.at(1)->setObjectName(QStringLiteral("Panel2"));
 
     const auto go = [this] {
-        WebBrowser1->Navigate(Text1->text());
+        m_browser->Navigate(m_addressBox->text());
     };
-    connect(Command3, &QToolButton::clicked, this, go);
-    connect(Text1, &QLineEdit::returnPressed, this, go);
-    connect(Command4, &QToolButton::clicked, WebBrowser1, &WebBrowser::GoBack);
-    connect(Command5, &QToolButton::clicked, WebBrowser1, &WebBrowser::GoForward);
-    connect(Command6, &QToolButton::clicked, WebBrowser1, &WebBrowser::Stop);
-    connect(Command7, &QToolButton::clicked, WebBrowser1, &WebBrowser::Refresh);
-    connect(WebBrowser1, &WebBrowser::StatusTextChange, panels.at(0), &QLabel::setText);
-    connect(WebBrowser1, &WebBrowser::DownloadBegin, this,
-            [this] { panels.at(1)->setText(QStringLiteral("Opening ") + WebBrowser1->LocationURL()); });
-    connect(WebBrowser1, &WebBrowser::DownloadComplete, this, [this] {
-        panels.at(1)->setText(QStringLiteral("Completed ") + WebBrowser1->LocationURL());
-        Text1->setText(WebBrowser1->LocationURL());
-        setWindowTitle(WebBrowser1->LocationName());
+    connect(m_goButton, &QToolButton::clicked, this, go);
+    connect(m_addressBox, &QLineEdit::returnPressed, this, go);
+    connect(m_backButton, &QToolButton::clicked, m_browser, &WebBrowser::GoBack);
+    connect(m_forwardButton, &QToolButton::clicked, m_browser, &WebBrowser::GoForward);
+    connect(m_stopButton, &QToolButton::clicked, m_browser, &WebBrowser::Stop);
+    connect(m_refreshButton, &QToolButton::clicked, m_browser, &WebBrowser::Refresh);
+    connect(m_browser, &WebBrowser::StatusTextChange, m_panels.at(0), &QLabel::setText);
+    connect(m_browser, &WebBrowser::DownloadBegin, this,
+            [this] { m_panels.at(1)->setText(QStringLiteral("Opening ") + m_browser->LocationURL()); });
+    connect(m_browser, &WebBrowser::DownloadComplete, this, [this] {
+        m_panels.at(1)->setText(QStringLiteral("Completed ") + m_browser->LocationURL());
+        m_addressBox->setText(m_browser->LocationURL());
+        setWindowTitle(m_browser->LocationName());
     });
     resize(800, 600);
 }
@@ -88,13 +89,13 @@ void WebsiteWindow::Load()
     setWindowTitle(m_config.siteAddress);
     raise();
     activateWindow();
-    WebBrowser1->Navigate(m_config.siteAddress);
+    m_browser->Navigate(m_config.siteAddress);
     setWindowState(windowState() | Qt::WindowMaximized); // shown maximised by its opener
 }
 
 void WebsiteWindow::Navigate(const QString &address)
 {
-    WebBrowser1->Navigate(address);
+    m_browser->Navigate(address);
 }
 
 void WebsiteWindow::resizeEvent(QResizeEvent *event)
@@ -106,17 +107,17 @@ void WebsiteWindow::resizeEvent(QResizeEvent *event)
 void WebsiteWindow::ApplyLayout()
 {
     using D = WebsiteWindowDesign;
-    const int statusHeight = StatusBar1->sizeHint().height();
+    const int statusHeight = m_statusBar->sizeHint().height();
     const WebsiteWindowLayout layout = LayoutWebsiteWindow(
         width() * kTwipsPerPixel, height() * kTwipsPerPixel, statusHeight * kTwipsPerPixel);
     for (int i = 0; i < 2; ++i)
-        panels.at(i)->setFixedWidth(std::max(1, layout.panelWidths.at(i) / kTwipsPerPixel - 4));
+        m_panels.at(i)->setFixedWidth(std::max(1, layout.panelWidths.at(i) / kTwipsPerPixel - 4));
     PlaceInTwips(m_browserFrame, D::kFrameLeft, D::kFrameTop, layout.frameWidth, layout.frameHeight);
-    PlaceInTwips(Text1, D::kAddressLeft, D::kAddressTop, layout.addressWidth, D::kAddressHeight);
-    PlaceInTwips(Command3, layout.goButtonLeft, D::kAddressTop, D::kGoButtonWidth, D::kAddressHeight);
-    if (QWidget *view = WebBrowser1->view())
+    PlaceInTwips(m_addressBox, D::kAddressLeft, D::kAddressTop, layout.addressWidth, D::kAddressHeight);
+    PlaceInTwips(m_goButton, layout.goButtonLeft, D::kAddressTop, D::kGoButtonWidth, D::kAddressHeight);
+    if (QWidget *view = m_browser->view())
         PlaceInTwips(view, D::kBrowserLeft, D::kBrowserTop, layout.browserWidth, layout.browserHeight);
-    StatusBar1->setGeometry(0, height() - statusHeight, width(), statusHeight);
+    m_statusBar->setGeometry(0, height() - statusHeight, width(), statusHeight);
 }
 
 void WebsiteWindow::closeEvent(QCloseEvent *event)

@@ -25,16 +25,16 @@ public:
     void Navigate(const QString &address);
 
     QGroupBox *m_browserFrame;
-    QLabel *Label5;
-    QLineEdit *Text1;
-    QToolButton *Command3;
-    QToolButton *Command4;
-    QToolButton *Command5;
-    QToolButton *Command6;
-    QToolButton *Command7;
-    WebBrowser *WebBrowser1;
-    QStatusBar *StatusBar1;
-    std::array<QLabel *, 2> panels{};
+    QLabel *m_addressLabel;
+    QLineEdit *m_addressBox;
+    QToolButton *m_goButton;
+    QToolButton *m_backButton;
+    QToolButton *m_forwardButton;
+    QToolButton *m_stopButton;
+    QToolButton *m_refreshButton;
+    WebBrowser *m_browser;
+    QStatusBar *m_statusBar;
+    std::array<QLabel *, 2> m_panels{};
 
 signals:
     void closed();

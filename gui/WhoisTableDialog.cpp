@@ -26,88 +26,88 @@ WhoisTableDialog::WhoisTableDialog(Program &program, QWidget *parent)
     setWindowTitle(QStringLiteral("Domain extension settings"));
     setWindowIcon(QIcon(ProgramEmblem(64)));
 
-    lstDomains = new QTreeView(this);
-    lstDomains->setObjectName(QStringLiteral("lstDomains"));
-    lstDomains->setModel(m_rows);
-    lstDomains->setRootIsDecorated(false);
-    lstDomains->setUniformRowHeights(true);
-    lstDomains->setAlternatingRowColors(true);
-    lstDomains->setSelectionMode(QAbstractItemView::SingleSelection);
-    lstDomains->setSelectionBehavior(QAbstractItemView::SelectRows);
-    lstDomains->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    lstDomains->header()->setSectionsClickable(true);
-    lstDomains->setColumnWidth(0, 90);
+    m_rowList = new QTreeView(this);
+    m_rowList->setObjectName(QStringLiteral("lstDomains"));
+    m_rowList->setModel(m_rows);
+    m_rowList->setRootIsDecorated(false);
+    m_rowList->setUniformRowHeights(true);
+    m_rowList->setAlternatingRowColors(true);
+    m_rowList->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_rowList->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_rowList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_rowList->header()->setSectionsClickable(true);
+    m_rowList->setColumnWidth(0, 90);
     // Room for an RDAP service's address; a longer one is cut in the middle.
-    lstDomains->setColumnWidth(1, 330);
-    lstDomains->setTextElideMode(Qt::ElideMiddle);
-    lstDomains->setColumnWidth(2, 60);
+    m_rowList->setColumnWidth(1, 330);
+    m_rowList->setTextElideMode(Qt::ElideMiddle);
+    m_rowList->setColumnWidth(2, 60);
 
     const auto box = [this](const char *name) {
         auto *edit = new QLineEdit(this);
         edit->setObjectName(QLatin1String(name));
         return edit;
     };
-    txtExt = box("txtExt");
-    txtServer = box("txtServer");
-    txtPort = box("txtPort");
-    txtServer->setMinimumWidth(txtServer->fontMetrics().horizontalAdvance(
-                                   QStringLiteral("https://rdap.identitydigital.services/rdap/")) +
-                               12);
-    connect(txtServer, &QLineEdit::textChanged, txtServer, &QLineEdit::setToolTip);
+    m_extensionBox = box("txtExt");
+    m_serverBox = box("txtServer");
+    m_portBox = box("txtPort");
+    m_serverBox->setMinimumWidth(m_serverBox->fontMetrics().horizontalAdvance(
+                                     QStringLiteral("https://rdap.identitydigital.services/rdap/")) +
+                                 12);
+    connect(m_serverBox, &QLineEdit::textChanged, m_serverBox, &QLineEdit::setToolTip);
     const auto button = [this](const char *name, const QString &caption) {
         auto *created = new QPushButton(caption, this);
         created->setObjectName(QLatin1String(name));
         return created;
     };
-    cmdSave = button("cmdSave", QStringLiteral("Add/Save"));
-    cmdToggle = button("cmdToggle", QStringLiteral("Enable/Disable"));
-    Command1 = button("Command1", QStringLiteral("New Extension"));
-    Command2 = button("Command2", QStringLiteral("Delete Selected"));
-    Command3 = button("Command3", QStringLiteral("Restore Defaults"));
-    chkProxy = new QCheckBox(
+    m_saveButton = button("cmdSave", QStringLiteral("Add/Save"));
+    m_toggleButton = button("cmdToggle", QStringLiteral("Enable/Disable"));
+    m_newButton = button("Command1", QStringLiteral("New Extension"));
+    m_deleteButton = button("Command2", QStringLiteral("Delete Selected"));
+    m_restoreButton = button("Command3", QStringLiteral("Restore Defaults"));
+    m_proxyBox = new QCheckBox(
         QStringLiteral("Use the server entered under the extension \"proxy\" for all whois lookups"), this);
-    chkProxy->setObjectName(QStringLiteral("chkProxy"));
+    m_proxyBox->setObjectName(QStringLiteral("chkProxy"));
 
     auto *form = new QFormLayout;
-    form->addRow(QStringLiteral("Extension:"), txtExt);
-    form->addRow(QStringLiteral("Whois Server:"), txtServer);
-    form->addRow(QStringLiteral("Port:"), txtPort);
+    form->addRow(QStringLiteral("Extension:"), m_extensionBox);
+    form->addRow(QStringLiteral("Whois Server:"), m_serverBox);
+    form->addRow(QStringLiteral("Port:"), m_portBox);
     auto *buttons = new QVBoxLayout;
-    for (QPushButton *b : {cmdSave, cmdToggle, Command1, Command2, Command3})
+    for (QPushButton *b : {m_saveButton, m_toggleButton, m_newButton, m_deleteButton, m_restoreButton})
         buttons->addWidget(b);
     buttons->addStretch();
     auto *side = new QVBoxLayout;
     side->addLayout(form);
     side->addLayout(buttons);
     auto *top = new QHBoxLayout;
-    top->addWidget(lstDomains, 1);
+    top->addWidget(m_rowList, 1);
     top->addLayout(side);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top, 1);
-    layout->addWidget(chkProxy);
+    layout->addWidget(m_proxyBox);
     resize(980, 480);
 
-    connect(lstDomains, &QTreeView::clicked, this, [this] { lstDomains_Click(); });
-    connect(lstDomains->header(), &QHeaderView::sectionClicked, this,
+    connect(m_rowList, &QTreeView::clicked, this, [this] { lstDomains_Click(); });
+    connect(m_rowList->header(), &QHeaderView::sectionClicked, this,
             [this](int column) { EnhListView_SortColumns(column); });
-    connect(cmdSave, &QPushButton::clicked, this, &WhoisTableDialog::cmdSave_Click);
-    connect(cmdToggle, &QPushButton::clicked, this, &WhoisTableDialog::cmdToggle_Click);
-    connect(Command1, &QPushButton::clicked, this, &WhoisTableDialog::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &WhoisTableDialog::Command2_Click);
-    connect(Command3, &QPushButton::clicked, this, &WhoisTableDialog::Command3_Click);
-    connect(chkProxy, &QCheckBox::clicked, this, [this](bool checked) {
+    connect(m_saveButton, &QPushButton::clicked, this, &WhoisTableDialog::cmdSave_Click);
+    connect(m_toggleButton, &QPushButton::clicked, this, &WhoisTableDialog::cmdToggle_Click);
+    connect(m_newButton, &QPushButton::clicked, this, &WhoisTableDialog::Command1_Click);
+    connect(m_deleteButton, &QPushButton::clicked, this, &WhoisTableDialog::Command2_Click);
+    connect(m_restoreButton, &QPushButton::clicked, this, &WhoisTableDialog::Command3_Click);
+    connect(m_proxyBox, &QCheckBox::clicked, this, [this](bool checked) {
         m_program.setProxyMode(checked);
         m_program.settings().SetProxyMode(checked);
     });
 
     // Load: a new row is enabled, the proxy switch as stored.
     m_editEnabled = true;
-    chkProxy->setChecked(m_program.settings().ProxyMode());
+    m_proxyBox->setChecked(m_program.settings().ProxyMode());
 }
 
 std::optional<int> WhoisTableDialog::selectedRow() const
 {
-    const QModelIndexList selected = lstDomains->selectionModel()->selectedRows();
+    const QModelIndexList selected = m_rowList->selectionModel()->selectedRows();
     if (selected.isEmpty())
         return std::nullopt;
     return selected.first().row();
@@ -128,25 +128,25 @@ void WhoisTableDialog::ShowMessage(const QString &text)
 
 void WhoisTableDialog::ClearBoxes()
 {
-    txtExt->clear();
-    txtServer->clear();
-    txtPort->clear();
+    m_extensionBox->clear();
+    m_serverBox->clear();
+    m_portBox->clear();
 }
 
 void WhoisTableDialog::SelectRow(int row)
 {
     const QModelIndex index = m_rows->index(row, 0);
-    lstDomains->setCurrentIndex(index);
-    lstDomains->selectionModel()->select(index,
-                                         QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    lstDomains->scrollTo(index);
+    m_rowList->setCurrentIndex(index);
+    m_rowList->selectionModel()->select(index,
+                                        QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_rowList->scrollTo(index);
     lstDomains_Click();
 }
 
 void WhoisTableDialog::ClearSelection()
 {
-    lstDomains->selectionModel()->clear();
-    lstDomains->setCurrentIndex(QModelIndex());
+    m_rowList->selectionModel()->clear();
+    m_rowList->setCurrentIndex(QModelIndex());
 }
 
 void WhoisTableDialog::lstDomains_Click()
@@ -155,22 +155,22 @@ void WhoisTableDialog::lstDomains_Click()
     if (!row)
         return;
     const QStringList fields = m_rows->row(*row);
-    txtExt->setText(fields.at(RegistrarTableModel::Extension));
-    txtServer->setText(fields.at(RegistrarTableModel::Server));
-    txtPort->setText(fields.at(RegistrarTableModel::Port));
+    m_extensionBox->setText(fields.at(RegistrarTableModel::Extension));
+    m_serverBox->setText(fields.at(RegistrarTableModel::Server));
+    m_portBox->setText(fields.at(RegistrarTableModel::Port));
     m_editEnabled = fields.at(RegistrarTableModel::Status) == QLatin1String("Enabled");
 }
 
 void WhoisTableDialog::cmdSave_Click()
 {
     // A "|" or a line break in a field would break the file's row apart.
-    if (!RegistrarFile::IsValidField(txtExt->text()) || !RegistrarFile::IsValidServer(txtServer->text()) ||
-        txtPort->text().isEmpty()) {
+    if (!RegistrarFile::IsValidField(m_extensionBox->text()) ||
+        !RegistrarFile::IsValidServer(m_serverBox->text()) || m_portBox->text().isEmpty()) {
         ShowMessage(kInvalidFields);
         return;
     }
     const std::optional<int> saved =
-        m_rows->Save(txtExt->text(), txtServer->text(), txtPort->text(), m_editEnabled);
+        m_rows->Save(m_extensionBox->text(), m_serverBox->text(), m_portBox->text(), m_editEnabled);
     const bool reloaded = Reload();
     if (!saved || !reloaded) {
         ShowMessage(kInvalidFields);
@@ -193,7 +193,7 @@ void WhoisTableDialog::cmdToggle_Click()
 void WhoisTableDialog::Command1_Click()
 {
     ClearBoxes();
-    txtExt->setFocus();
+    m_extensionBox->setFocus();
     m_editEnabled = true;
 }
 
@@ -226,7 +226,7 @@ bool WhoisTableDialog::EnhListView_SortColumns(int column)
 {
     if (!m_rows->SortByColumn(column))
         return false;
-    lstDomains->header()->setSortIndicatorShown(true);
-    lstDomains->header()->setSortIndicator(m_rows->sortColumn(), m_rows->sortOrder());
+    m_rowList->header()->setSortIndicatorShown(true);
+    m_rowList->header()->setSortIndicator(m_rows->sortColumn(), m_rows->sortOrder());
     return true;
 }

@@ -38,16 +38,16 @@ public:
     // The row selected in the list, if any.
     std::optional<int> selectedRow() const;
 
-    QTreeView *lstDomains;
-    QLineEdit *txtExt;
-    QLineEdit *txtServer;
-    QLineEdit *txtPort;
-    QPushButton *cmdSave;
-    QPushButton *cmdToggle;
-    QPushButton *Command1;
-    QPushButton *Command2;
-    QPushButton *Command3;
-    QCheckBox *chkProxy;
+    QTreeView *m_rowList;
+    QLineEdit *m_extensionBox;
+    QLineEdit *m_serverBox;
+    QLineEdit *m_portBox;
+    QPushButton *m_saveButton;
+    QPushButton *m_toggleButton;
+    QPushButton *m_newButton;
+    QPushButton *m_deleteButton;
+    QPushButton *m_restoreButton;
+    QCheckBox *m_proxyBox;
 
 private:
     bool Reload();

@@ -18,25 +18,25 @@ WhoisWindow::WhoisWindow(const QString &domain, const QString &host, quint16 por
     setWindowTitle(QStringLiteral("WHOIS Information"));
     setWindowIcon(QIcon(ProgramEmblem(64)));
     setAttribute(Qt::WA_DeleteOnClose);
-    Text1 = new QTextEdit(this);
-    Text1->setObjectName(QStringLiteral("Text1"));
-    Text1->setReadOnly(true);
-    Text1->setAcceptRichText(false);
+    m_replyText = new QTextEdit(this);
+    m_replyText->setObjectName(QStringLiteral("Text1"));
+    m_replyText->setReadOnly(true);
+    m_replyText->setAcceptRichText(false);
     QFont font(QStringLiteral("Verdana"));
     font.setStyleHint(QFont::SansSerif);
-    Text1->setFont(font);
+    m_replyText->setFont(font);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(Text1);
-    cmdAskWhois = new QPushButton(QStringLiteral("Ask Whois"), this);
-    cmdAskWhois->setObjectName(QStringLiteral("cmdAskWhois"));
-    cmdAskWhois->hide();
-    connect(cmdAskWhois, &QPushButton::clicked, this, [this] {
-        cmdAskWhois->hide();
-        Text1->clear();
+    layout->addWidget(m_replyText);
+    m_askWhoisButton = new QPushButton(QStringLiteral("Ask Whois"), this);
+    m_askWhoisButton->setObjectName(QStringLiteral("cmdAskWhois"));
+    m_askWhoisButton->hide();
+    connect(m_askWhoisButton, &QPushButton::clicked, this, [this] {
+        m_askWhoisButton->hide();
+        m_replyText->clear();
         AskRegistry();
     });
-    layout->addWidget(cmdAskWhois);
+    layout->addWidget(m_askWhoisButton);
     // 8235 x 6555 twips.
     setFixedSize(549, 437);
 
@@ -49,7 +49,7 @@ WhoisWindow::WhoisWindow(const QString &domain, const QString &host, quint16 por
     connect(&m_query, &WhoisQuery::replyComplete, this, [this] {
         m_timeout.stop();
         m_query.Abort();
-        Text1->setPlainText(TextFile::Decode(m_query.reply()));
+        m_replyText->setPlainText(TextFile::Decode(m_query.reply()));
     });
     connect(&m_query, &WhoisQuery::failed, this, [this](WhoisQuery::Failure failure, const QString &detail) {
         m_timeout.stop();
@@ -92,7 +92,7 @@ void WhoisWindow::Load()
         AskRegistry();
         return;
     }
-    Text1->setPlainText(QStringLiteral("Asking DNS for %1...").arg(m_domain));
+    m_replyText->setPlainText(QStringLiteral("Asking DNS for %1...").arg(m_domain));
     m_dns->Ask(*ascii, [this](const DnsPrecheck::Result &result) {
         if (result.answer == DnsPrecheck::Answer::Delegated)
             ShowDelegation(result.nameServers);
@@ -103,9 +103,9 @@ void WhoisWindow::Load()
 
 void WhoisWindow::ShowDelegation(const QStringList &nameServers)
 {
-    Text1->setPlainText(QStringLiteral("Domain: %1\nregistered: delegated in DNS\nName servers:\n   %2")
-                            .arg(m_domain, nameServers.join(QStringLiteral("\n   "))));
-    cmdAskWhois->show();
+    m_replyText->setPlainText(QStringLiteral("Domain: %1\nregistered: delegated in DNS\nName servers:\n   %2")
+                                  .arg(m_domain, nameServers.join(QStringLiteral("\n   "))));
+    m_askWhoisButton->show();
 }
 
 void WhoisWindow::AskRegistry()
@@ -129,10 +129,10 @@ void WhoisWindow::ShowRdapAnswer(const RdapAnswer &answer)
 {
     switch (answer.kind) {
     case RdapAnswer::Kind::Registered:
-        Text1->setPlainText(RdapFacts(m_rdap->body()));
+        m_replyText->setPlainText(RdapFacts(m_rdap->body()));
         return;
     case RdapAnswer::Kind::NotRegistered:
-        Text1->setPlainText(QStringLiteral("Domain: %1\nnot registered").arg(m_domain));
+        m_replyText->setPlainText(QStringLiteral("Domain: %1\nnot registered").arg(m_domain));
         return;
     case RdapAnswer::Kind::RateLimited:
     case RdapAnswer::Kind::NoVerdict:
@@ -144,5 +144,5 @@ void WhoisWindow::ShowRdapAnswer(const RdapAnswer &answer)
 
 void WhoisWindow::ShowProblem(const QString &message)
 {
-    Text1->setPlainText(message);
+    m_replyText->setPlainText(message);
 }

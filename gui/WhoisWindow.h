@@ -40,8 +40,8 @@ public:
     void setAnswerTimeout(int ms) { m_timeout.setInterval(ms); }
     const QByteArray &replyText() const { return m_query.reply(); }
 
-    QTextEdit *Text1;
-    QPushButton *cmdAskWhois; // shown for a name delegated in DNS
+    QTextEdit *m_replyText;
+    QPushButton *m_askWhoisButton; // shown for a name delegated in DNS
 
 private:
     void AskRegistry();

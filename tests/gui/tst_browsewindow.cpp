@@ -41,10 +41,10 @@ private:
     BrowseWindow *Open();
     FakeWebBrowser *Browser(int n) const
     {
-        return static_cast<FakeWebBrowser *>(n == 1 ? m_form->WebBrowser1 : m_form->WebBrowser2);
+        return static_cast<FakeWebBrowser *>(n == 1 ? m_form->m_browser : m_form->m_frameBrowser);
     }
     // The whole text; the label shows it cut when it is too narrow.
-    QString Panel(int n) const { return Widgets::FullText(m_form->panels.at(static_cast<size_t>(n - 1))); }
+    QString Panel(int n) const { return Widgets::FullText(m_form->m_panels.at(static_cast<size_t>(n - 1))); }
     QString QueuePath() const { return m_rig->folders.appFolder() + "/BrowseQueue.txt"; }
     QString HarvestPath() const { return m_rig->folders.appFolder() + "/BrowserSearch.txt"; }
     // Loads a page into the visible browser.
@@ -82,7 +82,7 @@ void TestBrowseWindow::cleanup()
 
 BrowseWindow *TestBrowseWindow::Open()
 {
-    m_window->mnuToolsItem.at(0)->trigger(); // "Browse for names"
+    m_window->m_toolsItems.at(0)->trigger(); // "Browse for names"
     m_form = m_rig->windows->browse();
     return m_form;
 }
@@ -100,7 +100,7 @@ void TestBrowseWindow::choosingTheSourceOpensTheWindowOnce()
     QVERIFY(Open());
     QCOMPARE(m_form->windowTitle(), QString("Browse for Domains"));
     QVERIFY(m_form->isVisible() && m_form->windowState().testFlag(Qt::WindowMaximized));
-    QCOMPARE(m_form->StatusBar1->findChildren<QLabel *>(QRegularExpression("^Panel")).size(), 3);
+    QCOMPARE(m_form->m_statusBar->findChildren<QLabel *>(QRegularExpression("^Panel")).size(), 3);
     QVERIFY(!QFile::exists(QueuePath()));
     QCOMPARE(Browser(1)->navigations, QStringList{m_rig->program->config().siteAddress});
     QVERIFY(Browser(2)->navigations.isEmpty());
@@ -120,30 +120,30 @@ void TestBrowseWindow::addressBoxAndButtonsNavigate()
 {
     Open();
     const QString address = "http://127.0.0.1:9/typed.html";
-    m_form->Text1->setEditText(address);
-    QTest::keyClick(m_form->Text1, Qt::Key_Return); // as the keyboard delivers it
-    QTest::keyClick(m_form->Text1->lineEdit(), Qt::Key_Enter);
-    QCOMPARE(m_form->Text1->count(), 2);
+    m_form->m_addressBox->setEditText(address);
+    QTest::keyClick(m_form->m_addressBox, Qt::Key_Return); // as the keyboard delivers it
+    QTest::keyClick(m_form->m_addressBox->lineEdit(), Qt::Key_Enter);
+    QCOMPARE(m_form->m_addressBox->count(), 2);
     QCOMPARE(Browser(1)->navigations.mid(1), (QStringList{address, address}));
 
     // A choice from the drop-down list goes there and adds nothing.
-    m_form->Text1->setEditText("something else");
-    m_form->Text1->showPopup();
-    QAbstractItemView *popup = m_form->Text1->view();
+    m_form->m_addressBox->setEditText("something else");
+    m_form->m_addressBox->showPopup();
+    QAbstractItemView *popup = m_form->m_addressBox->view();
     QTest::mouseClick(popup->viewport(), Qt::LeftButton, {},
                       popup->visualRect(popup->model()->index(0, 0)).center());
-    QCOMPARE(m_form->Text1->count(), 2);
+    QCOMPARE(m_form->m_addressBox->count(), 2);
     QCOMPARE(Browser(1)->navigations.size(), 4);
     QCOMPARE(Browser(1)->navigations.last(), address);
 
     const QStringList presets = m_rig->program->config().browsePresets;
     QCOMPARE(presets.size(), 7);
-    for (size_t i = 0; i < m_form->Command2.size(); ++i) {
-        QTest::mouseClick(m_form->Command2.at(i), Qt::LeftButton);
+    for (size_t i = 0; i < m_form->m_presetButtons.size(); ++i) {
+        QTest::mouseClick(m_form->m_presetButtons.at(i), Qt::LeftButton);
         QCOMPARE(Browser(1)->navigations.last(), presets.at(static_cast<qsizetype>(i)));
     }
-    for (QToolButton *button :
-         {m_form->cmdBack, m_form->cmdFwd, m_form->cmdHome, m_form->cmdRefresh, m_form->cmdStop})
+    for (QToolButton *button : {m_form->m_backButton, m_form->m_forwardButton, m_form->m_homeButton,
+                                m_form->m_refreshButton, m_form->m_stopButton})
         QTest::mouseClick(button, Qt::LeftButton);
     FakeWebBrowser *browser = Browser(1);
     QCOMPARE((QList<int>{browser->backCount, browser->forwardCount, browser->homeCount, browser->refreshCount,
@@ -160,7 +160,7 @@ void TestBrowseWindow::aPageWithoutNamesQueuesAnEmptyLine()
     emit Browser(1)->StatusTextChange("Opening page");
     QCOMPARE(Panel(3), QString("Opening page"));
     Browser(1)->CompletePage("T", QString("<p>Nothing to see here.</p>"));
-    QCOMPARE(m_form->Text1->currentText(), address);
+    QCOMPARE(m_form->m_addressBox->currentText(), address);
     QCOMPARE(m_form->windowTitle(), QString("T - Orvelle"));
     QTRY_COMPARE(Panel(2), QString("No Domains Found"));
     QCOMPARE(FileBytes(QueuePath()), QByteArray("\r\n"));
@@ -175,39 +175,39 @@ void TestBrowseWindow::theNamesOfAPageAreCheckedAndListed()
     Visit("http://127.0.0.1:9/browse.html", ExamplePages::kBrowse1);
     QTRY_COMPARE(Panel(1), QString("Checked 6 unique domains."));
     QCOMPARE(Panel(2), QString("Finished domains on current page"));
-    QCOMPARE(m_form->Label1->text(), QString("Unregistered: (2)"));
-    QCOMPARE(m_form->Label2->text(), QString("Registered: (4)"));
+    QCOMPARE(m_form->m_freeHeading->text(), QString("Unregistered: (2)"));
+    QCOMPARE(m_form->m_takenHeading->text(), QString("Registered: (4)"));
     QCOMPARE(lists.items(ResultList::High) + lists.items(ResultList::Mid),
              (QStringList{"echo.info", "alpha.com"}));
     QCOMPARE(lists.counter(ResultList::Registered), 4);
 
     QGuiApplication::clipboard()->clear();
-    QTest::mouseClick(m_form->cmdCopy.at(1), Qt::LeftButton);
+    QTest::mouseClick(m_form->m_copyButtons.at(1), Qt::LeftButton);
     QCOMPARE(QGuiApplication::clipboard()->text(), QString("alpha.com\r\necho.info\r\n"));
 
     // Del needs a selection; Ctrl+Shift+Delete and Alt+Delete are Del too, Shift+Delete clears.
-    QTest::mouseClick(m_form->cmdClear2.at(1), Qt::LeftButton);
-    QCOMPARE(m_form->Label1->text(), QString("Unregistered: (2)"));
+    QTest::mouseClick(m_form->m_clearButtons.at(1), Qt::LeftButton);
+    QCOMPARE(m_form->m_freeHeading->text(), QString("Unregistered: (2)"));
     const auto select = [](ResultListView *view, int row) {
         view->setFocus();
         view->setCurrentIndex(view->model()->index(row, 0));
     };
-    select(m_form->List1, 0);
-    QTest::mouseClick(m_form->cmdClear2.at(1), Qt::LeftButton);
-    QCOMPARE(m_form->Label1->text(), QString("Unregistered (1)"));
-    select(m_form->List2, 0);
-    QTest::keyClick(m_form->List2, Qt::Key_Delete, Qt::ControlModifier | Qt::ShiftModifier);
-    QCOMPARE(m_form->Label2->text(), QString("Registered (3)"));
-    select(m_form->List2, 0);
-    QTest::keyClick(m_form->List2, Qt::Key_Delete, Qt::AltModifier);
-    QCOMPARE(m_form->Label2->text(), QString("Registered (2)"));
-    QTest::keyClick(m_form->List1, Qt::Key_Delete, Qt::ShiftModifier);
-    QCOMPARE(m_form->Label1->text(), QString("Unregistered"));
-    QCOMPARE(m_form->List1->model()->rowCount(), 0);
+    select(m_form->m_freeList, 0);
+    QTest::mouseClick(m_form->m_clearButtons.at(1), Qt::LeftButton);
+    QCOMPARE(m_form->m_freeHeading->text(), QString("Unregistered (1)"));
+    select(m_form->m_takenList, 0);
+    QTest::keyClick(m_form->m_takenList, Qt::Key_Delete, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(m_form->m_takenHeading->text(), QString("Registered (3)"));
+    select(m_form->m_takenList, 0);
+    QTest::keyClick(m_form->m_takenList, Qt::Key_Delete, Qt::AltModifier);
+    QCOMPARE(m_form->m_takenHeading->text(), QString("Registered (2)"));
+    QTest::keyClick(m_form->m_freeList, Qt::Key_Delete, Qt::ShiftModifier);
+    QCOMPARE(m_form->m_freeHeading->text(), QString("Unregistered"));
+    QCOMPARE(m_form->m_freeList->model()->rowCount(), 0);
     QCOMPARE(lists.counter(ResultList::High) + lists.counter(ResultList::Mid), 2); // shared counts stay
     QCOMPARE(lists.counter(ResultList::Registered), 4);
 
-    ResultListView *taken = m_form->List2;
+    ResultListView *taken = m_form->m_takenList;
     const QPoint first = taken->visualRect(taken->model()->index(0, 0)).center();
     QTest::mouseClick(taken->viewport(), Qt::LeftButton, {}, first);
     QTest::mouseDClick(taken->viewport(), Qt::LeftButton, {}, first);
@@ -235,12 +235,12 @@ void TestBrowseWindow::stopShowsThePageThatIsDisplayed()
 {
     Open();
     Visit("http://127.0.0.1:9/shown.html", "<p>nothing</p>");
-    m_form->Text1->setEditText("http://127.0.0.1:9/hangs.html");
-    QTest::keyClick(m_form->Text1, Qt::Key_Return);
+    m_form->m_addressBox->setEditText("http://127.0.0.1:9/hangs.html");
+    QTest::keyClick(m_form->m_addressBox, Qt::Key_Return);
     QCOMPARE(Panel(2), QString("Waiting for page to load"));
-    QTest::mouseClick(m_form->cmdStop, Qt::LeftButton);
+    QTest::mouseClick(m_form->m_stopButton, Qt::LeftButton);
     QCOMPARE(Panel(2), QString("Stopped"));
-    QCOMPARE(m_form->Text1->currentText(), QString("http://127.0.0.1:9/shown.html"));
+    QCOMPARE(m_form->m_addressBox->currentText(), QString("http://127.0.0.1:9/shown.html"));
 }
 
 void TestBrowseWindow::longStatusTextsAreCutWithATooltip()
@@ -250,7 +250,7 @@ void TestBrowseWindow::longStatusTextsAreCutWithATooltip()
     m_form->resize(434, 434);
     const QString address = "Following Frame: http://127.0.0.1:9/" + QString(60, 'x') + ".html";
     m_form->state().SetPanel(2, address);
-    QLabel *panel = m_form->panels.at(1);
+    QLabel *panel = m_form->m_panels.at(1);
     QVERIFY(panel->text().endsWith(QChar(0x2026)));
     QVERIFY(panel->fontMetrics().horizontalAdvance(panel->text()) <= panel->width());
     QCOMPARE(panel->toolTip(), address);

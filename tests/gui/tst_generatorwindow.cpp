@@ -67,16 +67,16 @@ void TestGeneratorWindow::Tick(GeneratorWindow *window, const QList<int> &extens
                                bool suffixes, bool hyphens)
 {
     for (int i = 0; i < 9; ++i)
-        window->chkExt.at(i)->setChecked(extensions.contains(i));
-    window->chkAdd.at(0)->setChecked(prefixes);
-    window->chkAdd.at(1)->setChecked(suffixes);
-    window->chkAdd.at(2)->setChecked(hyphens);
+        window->m_extensionChoices.at(i)->setChecked(extensions.contains(i));
+    window->m_affixChoices.at(0)->setChecked(prefixes);
+    window->m_affixChoices.at(1)->setChecked(suffixes);
+    window->m_affixChoices.at(2)->setChecked(hyphens);
 }
 
 void TestGeneratorWindow::Generate(GeneratorWindow *window)
 {
     QSignalSpy finished(window, &GeneratorWindow::generationFinished);
-    QTest::mouseClick(window->Command1, Qt::LeftButton);
+    QTest::mouseClick(window->m_startButton, Qt::LeftButton);
     QVERIFY(finished.count() == 1 || finished.wait(10000));
 }
 
@@ -84,26 +84,26 @@ void TestGeneratorWindow::freshWindowHasEveryOptionTicked()
 {
     GeneratorWindow *window = Open();
     QCOMPARE(window->windowTitle(), QString("Domain Name Creator"));
-    for (QCheckBox *box : window->chkExt)
+    for (QCheckBox *box : window->m_extensionChoices)
         QVERIFY(box->isChecked());
-    for (QCheckBox *box : window->chkAdd)
+    for (QCheckBox *box : window->m_affixChoices)
         QVERIFY(box->isChecked());
-    QCOMPARE(window->txtCustom->text(), QString(".co.uk"));
-    QCOMPARE(window->Text1->text(), QString());
-    QCOMPARE(window->txtStatus->text(), QString("Status..."));
-    QCOMPARE(window->chkExt.at(8)->text(), QString("Custom Extension:"));
-    QCOMPARE(window->Command1->toolTip(),
+    QCOMPARE(window->m_customExtensionBox->text(), QString(".co.uk"));
+    QCOMPARE(window->m_baseWordBox->text(), QString());
+    QCOMPARE(window->m_statusLine->text(), QString("Status..."));
+    QCOMPARE(window->m_extensionChoices.at(8)->text(), QString("Custom Extension:"));
+    QCOMPARE(window->m_startButton->toolTip(),
              QString("Once you have a base word, click here to create your list!"));
 }
 
 void TestGeneratorWindow::choicesAreStoredAsTheyChange()
 {
     GeneratorWindow *window = Open();
-    QTest::mouseClick(window->chkExt.at(3), Qt::LeftButton, {},
-                      QPoint(5, window->chkExt.at(3)->height() / 2));
+    QTest::mouseClick(window->m_extensionChoices.at(3), Qt::LeftButton, {},
+                      QPoint(5, window->m_extensionChoices.at(3)->height() / 2));
     QCOMPARE(StoredSetting(*m_rig->program, "Orvelle", "chkExt3", "1"), QString("0"));
-    window->Text1->setText("shop");
-    window->txtCustom->setText(".de");
+    window->m_baseWordBox->setText("shop");
+    window->m_customExtensionBox->setText(".de");
     QCOMPARE(StoredSetting(*m_rig->program, "Orvelle", "txtMake", ""), QString("shop"));
     QCOMPARE(StoredSetting(*m_rig->program, "Orvelle", "txtCustom", ""), QString(".de"));
     // A grey box, stored as 2, counts as not chosen.
@@ -111,9 +111,9 @@ void TestGeneratorWindow::choicesAreStoredAsTheyChange()
     window->close();
     QTRY_VERIFY(!m_rig->windows->generator());
     GeneratorWindow *again = Open();
-    QCOMPARE(again->chkExt.at(0)->checkState(), Qt::PartiallyChecked);
-    QVERIFY(!again->chkExt.at(3)->isChecked());
-    QCOMPARE(again->Text1->text(), QString("shop"));
+    QCOMPARE(again->m_extensionChoices.at(0)->checkState(), Qt::PartiallyChecked);
+    QVERIFY(!again->m_extensionChoices.at(3)->isChecked());
+    QCOMPARE(again->m_baseWordBox->text(), QString("shop"));
 }
 
 void TestGeneratorWindow::generatesWritesAndHandsOver()
@@ -122,7 +122,7 @@ void TestGeneratorWindow::generatesWritesAndHandsOver()
     GeneratorWindow *window = Open();
     QCOMPARE(window->affixes().names(), (QStringList{"my", "best"}));
     Tick(window, {0, 1}, true, true, true);
-    window->Text1->setText("shop");
+    window->m_baseWordBox->setText("shop");
     QSignalSpy search(window, &GeneratorWindow::searchRequested);
     Generate(window);
     const QStringList expected = {"myshop.com",   "myshop.net",   "my-shop.com",   "my-shop.net",
@@ -130,14 +130,14 @@ void TestGeneratorWindow::generatesWritesAndHandsOver()
                                   "bestshop.com", "bestshop.net", "best-shop.com", "best-shop.net",
                                   "shopbest.com", "shopbest.net", "shop-best.com", "shop-best.net"};
     QCOMPARE(window->generatedNames().names(), expected);
-    QCOMPARE(window->txtStatus->text(), QString("Created 16 domains...  Search Started"));
+    QCOMPARE(window->m_statusLine->text(), QString("Created 16 domains...  Search Started"));
     QCOMPARE(m_rig->program->controls().total(), QString("16"));
     QString file;
     for (const QString &name : expected)
         file += name + "\r\n\r\n";
     QCOMPARE(FileBytes(m_rig->folders.appFolder() + "/CreatedDomains.txt"), file.toUtf8());
     QVERIFY(search.wait(2000));
-    QVERIFY(window->Command1->isEnabled() && window->Text1->isEnabled());
+    QVERIFY(window->m_startButton->isEnabled() && window->m_baseWordBox->isEnabled());
 }
 
 void TestGeneratorWindow::secondGenerationAppends()
@@ -145,9 +145,9 @@ void TestGeneratorWindow::secondGenerationAppends()
     WriteAffixes({"my"});
     GeneratorWindow *window = Open();
     Tick(window, {0}, true, false, false);
-    window->Text1->setText("shop");
+    window->m_baseWordBox->setText("shop");
     Generate(window);
-    window->Text1->setText("cafe");
+    window->m_baseWordBox->setText("cafe");
     Generate(window);
     QCOMPARE(window->generatedNames().names(), (QStringList{"myshop.com", "mycafe.com"}));
     QCOMPARE(FileBytes(m_rig->folders.appFolder() + "/CreatedDomains.txt"),
@@ -160,19 +160,19 @@ void TestGeneratorWindow::addAndDelKeepTheAffixFile()
 {
     WriteAffixes({"my", "best", "my"});
     GeneratorWindow *window = Open();
-    window->Text2->setText("top");
-    QTest::keyClick(window->Text2, Qt::Key_Return);
-    QCOMPARE(window->Text2->text(), QString());
+    window->m_affixBox->setText("top");
+    QTest::keyClick(window->m_affixBox, Qt::Key_Return);
+    QCOMPARE(window->m_affixBox->text(), QString());
     QCOMPARE(FileBytes(m_rig->folders.appFolder() + "/Appends.txt"),
              QByteArray("my\r\nbest\r\nmy\r\ntop\r\n"));
     QCOMPARE(window->affixes().names(), (QStringList{"my", "best", "my", "top"}));
     // Del removes every equal line from the file but only the selected entry from the list.
-    window->List2->setCurrentIndex(window->List2->model()->index(0, 0));
-    QTest::mouseClick(window->cmdSub, Qt::LeftButton);
+    window->m_affixList->setCurrentIndex(window->m_affixList->model()->index(0, 0));
+    QTest::mouseClick(window->m_deleteAffixButton, Qt::LeftButton);
     QCOMPARE(FileBytes(m_rig->folders.appFolder() + "/Appends.txt"), QByteArray("best\r\ntop\r\n\r\n"));
     QCOMPARE(window->affixes().names(), (QStringList{"best", "my", "top"}));
     // Nothing is selected after it: a second Del removes nothing and asks for a selection.
-    QTest::mouseClick(window->cmdSub, Qt::LeftButton);
+    QTest::mouseClick(window->m_deleteAffixButton, Qt::LeftButton);
     QCOMPARE(window->affixes().names(), (QStringList{"best", "my", "top"}));
     QVERIFY(window->findChild<QMessageBox *>("GeneratorMessage"));
 }
@@ -181,7 +181,7 @@ void TestGeneratorWindow::delWithoutSelectionShowsAMessage()
 {
     WriteAffixes({"my"});
     GeneratorWindow *window = Open();
-    QTest::mouseClick(window->cmdSub, Qt::LeftButton);
+    QTest::mouseClick(window->m_deleteAffixButton, Qt::LeftButton);
     auto *message = window->findChild<QMessageBox *>("GeneratorMessage");
     QVERIFY(message);
     QCOMPARE(message->text(), QString("You must first select an item to remove from the list."));
@@ -192,21 +192,21 @@ void TestGeneratorWindow::saveAsCopiesOnlyWhenAFileWasChosen()
 {
     TextFile::WriteAll(m_rig->folders.appFolder() + "/CreatedDomains.txt", "a.com\r\n\r\n");
     GeneratorWindow *window = Open();
-    window->Text1->setText("shop");
+    window->m_baseWordBox->setText("shop");
     QString proposed;
     const QString chosen = m_rig->folders.path("mine.txt");
     window->setSaveFileChooser([&](const QString &path, std::function<void(const QString &)> done) {
         proposed = path;
         done(QString());
     });
-    QTest::mouseClick(window->Command2, Qt::LeftButton);
+    QTest::mouseClick(window->m_saveButton, Qt::LeftButton);
     // The dialog opens in "CustomLists", made when missing.
     QCOMPARE(proposed, m_rig->folders.appFolder() + "/CustomLists/shop.txt");
     QVERIFY(QFileInfo(m_rig->folders.appFolder() + "/CustomLists").isDir());
     QVERIFY(!QFile::exists(proposed));
     window->setSaveFileChooser(
         [&](const QString &, std::function<void(const QString &)> done) { done(chosen); });
-    QTest::mouseClick(window->Command2, Qt::LeftButton);
+    QTest::mouseClick(window->m_saveButton, Qt::LeftButton);
     QCOMPARE(FileBytes(chosen), QByteArray("a.com\r\n\r\n"));
 }
 
@@ -217,7 +217,7 @@ void TestGeneratorWindow::aHundredThousandNamesKeepTheWindowResponsive()
         affixes << QStringLiteral("w%1").arg(i);
     WriteAffixes(affixes);
     GeneratorWindow *window = Open();
-    window->Text1->setText("shop");
+    window->m_baseWordBox->setText("shop");
     QSignalSpy finished(window, &GeneratorWindow::generationFinished);
     // The event loop runs between the steps: events posted during generation are handled
     // before it finishes. (How long a step keeps the loop away is measured in the benchmark.)
@@ -226,7 +226,7 @@ void TestGeneratorWindow::aHundredThousandNamesKeepTheWindowResponsive()
     probe.setInterval(0);
     connect(&probe, &QTimer::timeout, this, [&] { ++turns; });
     probe.start();
-    QTest::mouseClick(window->Command1, Qt::LeftButton);
+    QTest::mouseClick(window->m_startButton, Qt::LeftButton);
     QCOMPARE(finished.count(), 0);
     QVERIFY(finished.wait(20000));
     probe.stop();

@@ -74,11 +74,11 @@ void TestHarvesterWindow::cleanup()
 
 HarvesterWindow *TestHarvesterWindow::Search(int sourceIndex, const QString &text, int sizeIndex)
 {
-    m_window->mnuToolsItem.at(static_cast<size_t>(sourceIndex))->trigger();
-    m_window->txtSearch->setText(text);
+    m_window->m_toolsItems.at(static_cast<size_t>(sourceIndex))->trigger();
+    m_window->m_searchTextBox->setText(text);
     m_rig->program->controls().setSearchText(text);
-    m_window->Combo2->setCurrentIndex(sizeIndex);
-    QTest::mouseClick(m_window->cmdCreate, Qt::LeftButton);
+    m_window->m_harvestSizeBox->setCurrentIndex(sizeIndex);
+    QTest::mouseClick(m_window->m_searchButton, Qt::LeftButton);
     return m_rig->windows->harvester();
 }
 
@@ -87,8 +87,8 @@ void TestHarvesterWindow::googleHarvestFromSearchToRun()
     HarvesterWindow *harvester = Search(3, "red car", 1); // "Google Search", "~200 Domains"
     QVERIFY(harvester && harvester->isVisible());
     QCOMPARE(harvester->windowTitle(), QString("List Builder - Finding domain names..."));
-    QCOMPARE(harvester->Text1->text(), QString("Status..."));
-    QCOMPARE(harvester->Text1->toolTip(),
+    QCOMPARE(harvester->m_statusLine->text(), QString("Status..."));
+    QCOMPARE(harvester->m_statusLine->toolTip(),
              QString("This shows the number of unique .com, .org and .net domain names found."));
     const QString google =
         "http://127.0.0.1:9/search?num=100&hl=en&lr=&ie=UTF-8&oe=UTF-8&safe=off&filter=0&start=";
@@ -97,13 +97,13 @@ void TestHarvesterWindow::googleHarvestFromSearchToRun()
     Browser()->CompletePage("R", Page(Engine::Google, SearchTestServer::NumberedHosts(1, 150)));
     QTRY_COMPARE(Browser()->navigations.size(), 2);
     QCOMPARE(Browser()->navigations.last(), google + "100&sa=N&q=red+car");
-    QCOMPARE(harvester->Text1->text(), QString("Extracted 150 unique domain names"));
+    QCOMPARE(harvester->m_statusLine->text(), QString("Extracted 150 unique domain names"));
     const QStringList second =
         SearchTestServer::NumberedHosts(151, 60) + SearchTestServer::NumberedHosts(1, 20);
     Browser()->CompletePage("R", Page(Engine::Google, second));
 
     QTRY_VERIFY(Message("HarvestFinished"));
-    QCOMPARE(harvester->Text1->text(), QString("Finished! Extracted 210 domain names."));
+    QCOMPARE(harvester->m_statusLine->text(), QString("Finished! Extracted 210 domain names."));
     QVERIFY(!harvester->isVisible());
     QCOMPARE(Message("HarvestFinished")->text(),
              QString("List of 210 unique domains was created successfully!"));
@@ -111,8 +111,8 @@ void TestHarvesterWindow::googleHarvestFromSearchToRun()
     QCOMPARE(list.count("\r\n"), 211);
     QVERIFY(list.startsWith("site0001.com\r\n") && list.endsWith("site0210.com\r\n\r\n"));
     QCOMPARE(FileBytes(m_rig->folders.appFolder() + "/searches/Google red car.txt"), list);
-    QCOMPARE(m_window->txtWordMax->text(), QString("210"));
-    QCOMPARE(m_window->txtWordNum->text(), QString("1"));
+    QCOMPARE(m_window->m_totalBox->text(), QString("210"));
+    QCOMPARE(m_window->m_startNumberBox->text(), QString("1"));
     QVERIFY(!m_rig->program->engine().isRunning());
 
     // OK starts the run over the new list.
@@ -146,7 +146,7 @@ void TestHarvesterWindow::yahooPagesGoByTwenty()
 void TestHarvesterWindow::searchAgainRaisesTheOpenWindow()
 {
     HarvesterWindow *harvester = Search(3, "red car", 0);
-    QTest::mouseClick(m_window->cmdCreate, Qt::LeftButton);
+    QTest::mouseClick(m_window->m_searchButton, Qt::LeftButton);
     QCOMPARE(m_rig->windows->harvester(), harvester);
     QCOMPARE(m_rig->browsers.size(), 1);
     QCOMPARE(Browser()->navigations.size(), 1);
@@ -226,13 +226,13 @@ void TestHarvesterWindow::theSourceCannotChangeDuringAHarvest()
 {
     Search(3, "red car", 0);
     const auto sourceControls = [this] {
-        return QList<bool>{m_window->Combo1->isEnabled(), m_window->mnuToolsItem.at(4)->isEnabled(),
-                           m_window->txtSearch->isEnabled(), m_window->cmdCreate->isEnabled(),
-                           m_window->cmdDoSearch->isEnabled()};
+        return QList<bool>{m_window->m_sourceBox->isEnabled(), m_window->m_toolsItems.at(4)->isEnabled(),
+                           m_window->m_searchTextBox->isEnabled(), m_window->m_searchButton->isEnabled(),
+                           m_window->m_startButton->isEnabled()};
     };
     QCOMPARE(sourceControls(), QList<bool>(5, false));
-    m_window->mnuToolsItem.at(4)->trigger(); // "Full Word List": disabled, so nothing happens
-    QCOMPARE(m_window->Combo1->currentIndex(), 3);
+    m_window->m_toolsItems.at(4)->trigger(); // "Full Word List": disabled, so nothing happens
+    QCOMPARE(m_window->m_sourceBox->currentIndex(), 3);
     Browser()->CompletePage("R", Page(Engine::Google, SearchTestServer::NumberedHosts(1, 5)));
     QTRY_COMPARE(Browser()->navigations.size(), 2);
     Browser()->CompletePage("R", QString::fromUtf8(SearchTestServer::NoResultsPage()));
@@ -244,14 +244,14 @@ void TestHarvesterWindow::theSourceCannotChangeDuringAHarvest()
 
 void TestHarvesterWindow::aTermOfBlanksIsNoTermAndEnterSearches()
 {
-    m_window->mnuToolsItem.at(3)->trigger(); // "Google Search"
-    QTest::keyClicks(m_window->txtSearch, "   ");
-    QVERIFY(!m_window->cmdCreate->isEnabled());
-    QTest::keyClick(m_window->txtSearch, Qt::Key_Return);
+    m_window->m_toolsItems.at(3)->trigger(); // "Google Search"
+    QTest::keyClicks(m_window->m_searchTextBox, "   ");
+    QVERIFY(!m_window->m_searchButton->isEnabled());
+    QTest::keyClick(m_window->m_searchTextBox, Qt::Key_Return);
     QVERIFY(!m_rig->windows->harvester());
-    QTest::keyClicks(m_window->txtSearch, "car");
-    QVERIFY(m_window->cmdCreate->isEnabled());
-    QTest::keyClick(m_window->txtSearch, Qt::Key_Return);
+    QTest::keyClicks(m_window->m_searchTextBox, "car");
+    QVERIFY(m_window->m_searchButton->isEnabled());
+    QTest::keyClick(m_window->m_searchTextBox, Qt::Key_Return);
     QVERIFY(m_rig->windows->harvester());
     QVERIFY(Browser()->navigations.first().endsWith("&q=+++car"));
 }

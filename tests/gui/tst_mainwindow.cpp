@@ -198,12 +198,13 @@ void TestMainWindow::startUpInAnEmptyFolder()
     QCOMPARE(m_rig->program->candidates().CountCandidates(app + "/wordlists/AllFourLetter.txt"),
              26 * 26 * 26 * 26);
     QCOMPARE(window->windowTitle(), QString("Orvelle by Velquist"));
-    QCOMPARE(window->cmdWebsite->text(), QString("Visit ") + m_rig->program->config().siteAddress);
-    QCOMPARE(window->Frame2->title(), QString("Domain Name Manager - Double Click any domain to purchase"));
+    QCOMPARE(window->m_websiteButton->text(), QString("Visit ") + m_rig->program->config().siteAddress);
+    QCOMPARE(window->m_listsFrame->title(),
+             QString("Domain Name Manager - Double Click any domain to purchase"));
     QVERIFY(window->windowState() & Qt::WindowMaximized);
     QCOMPARE(m_rig->program->results().itemCount(ResultLists::Saved), 0);
     QCOMPARE(m_rig->program->startupPosition(), 0);
-    QCOMPARE(window->Combo1->currentIndex(), -1);
+    QCOMPARE(window->m_sourceBox->currentIndex(), -1);
 }
 
 void TestMainWindow::helpOpensOnlyUntilItWasShown()
@@ -252,9 +253,9 @@ void TestMainWindow::controlsCarryTheirNamesCaptionsAndTips()
     for (QAction *action : window->menuBar()->actions())
         menus << action->text();
     QCOMPARE(menus, (QStringList{"File", "Edit", "Tools", "Options", "Help", "About"}));
-    QCOMPARE(window->mnuEditItem.at(0)->text(), QString("Clear High/Mid/Low"));
-    QCOMPARE(window->mnuToolsItem.at(8)->text(), QString("Custom List"));
-    QCOMPARE(window->panels.at(1)->text(), QString("Open Connections"));
+    QCOMPARE(window->m_editItems.at(0)->text(), QString("Clear High/Mid/Low"));
+    QCOMPARE(window->m_toolsItems.at(8)->text(), QString("Custom List"));
+    QCOMPARE(window->m_panels.at(1)->text(), QString("Open Connections"));
 }
 
 void TestMainWindow::windowAppliesTheLayout()
@@ -264,43 +265,44 @@ void TestMainWindow::windowAppliesTheLayout()
     window->resize(1000, 600);
     QTRY_COMPARE(window->appliedLayout().listWidth, 1000 * 15 / 5 - 250);
     const MainWindowLayout &layout = window->appliedLayout();
-    QCOMPARE(window->List.at(3)->x(), (125 + 7) / 15);
-    QCOMPARE(window->List.at(5)->x(), (layout.listLeft.at(5) + 7) / 15);
-    QCOMPARE(window->Label.at(2)->x(), window->List.at(2)->x());
+    QCOMPARE(window->m_lists.at(3)->x(), (125 + 7) / 15);
+    QCOMPARE(window->m_lists.at(5)->x(), (layout.listLeft.at(5) + 7) / 15);
+    QCOMPARE(window->m_headings.at(2)->x(), window->m_lists.at(2)->x());
     for (int n = 1; n <= 5; ++n)
-        QCOMPARE(window->List.at(n)->height(), window->List.at(1)->height());
+        QCOMPARE(window->m_lists.at(n)->height(), window->m_lists.at(1)->height());
     // Nothing reaches past the window's right edge.
-    QVERIFY(window->Frame1->geometry().right() < window->width());
-    QVERIFY(window->Frame1->mapTo(window, window->cmdWebsite->geometry().topRight()).x() < window->width());
+    QVERIFY(window->m_sourceFrame->geometry().right() < window->width());
+    QVERIFY(window->m_sourceFrame->mapTo(window, window->m_websiteButton->geometry().topRight()).x() <
+            window->width());
 }
 
 void TestMainWindow::toolsMenuSelectsASourceWithItsStoredPosition()
 {
     MainWindow *window = Open();
     m_rig->program->settings().store().WriteSetting("Velquist", "Settings", "FullWordNum", "26");
-    window->mnuToolsItem.at(4)->trigger();
-    QCOMPARE(window->Combo1->currentText(), QString("Full Word List"));
-    QCOMPARE(window->txtWordNum->text(), QString("26"));
+    window->m_toolsItems.at(4)->trigger();
+    QCOMPARE(window->m_sourceBox->currentText(), QString("Full Word List"));
+    QCOMPARE(window->m_startNumberBox->text(), QString("26"));
     const int entries = m_rig->program->candidates().CountCandidates(m_rig->folders.appFolder() +
                                                                      "/wordlists/FullWordList.txt");
     QVERIFY(entries > 1000);
-    QCOMPARE(window->txtWordMax->text(), QString::number(entries));
-    QVERIFY(window->cmdDoSearch->isVisible() && window->cmdDoSearch->isEnabled());
-    QVERIFY(!window->Command3->isEnabled());
-    QVERIFY(!window->txtSearch->isVisible());
+    QCOMPARE(window->m_totalBox->text(), QString::number(entries));
+    QVERIFY(window->m_startButton->isVisible() && window->m_startButton->isEnabled());
+    QVERIFY(!window->m_stopButton->isEnabled());
+    QVERIFY(!window->m_searchTextBox->isVisible());
     // A search-engine source shows the search string instead; "Search" follows the text.
-    window->mnuToolsItem.at(2)->trigger();
-    QVERIFY(window->txtSearch->isVisible() && !window->txtWordNum->isVisible());
-    QVERIFY(!window->cmdCreate->isEnabled());
-    QTest::keyClick(window->txtSearch, Qt::Key_R);
-    QVERIFY(window->cmdCreate->isEnabled());
-    QTest::keyClick(window->txtSearch, Qt::Key_Backspace);
-    QVERIFY(!window->cmdCreate->isEnabled());
+    window->m_toolsItems.at(2)->trigger();
+    QVERIFY(window->m_searchTextBox->isVisible() && !window->m_startNumberBox->isVisible());
+    QVERIFY(!window->m_searchButton->isEnabled());
+    QTest::keyClick(window->m_searchTextBox, Qt::Key_R);
+    QVERIFY(window->m_searchButton->isEnabled());
+    QTest::keyClick(window->m_searchTextBox, Qt::Key_Backspace);
+    QVERIFY(!window->m_searchButton->isEnabled());
     // A start number at or above the total goes back to 1 as it is typed.
-    window->mnuToolsItem.at(5)->trigger();
-    window->txtWordNum->clear();
-    QTest::keyClicks(window->txtWordNum, "676");
-    QCOMPARE(window->txtWordNum->text(), QString("1"));
+    window->m_toolsItems.at(5)->trigger();
+    window->m_startNumberBox->clear();
+    QTest::keyClicks(window->m_startNumberBox, "676");
+    QCOMPARE(window->m_startNumberBox->text(), QString("1"));
 }
 
 void TestMainWindow::runAgainstALoopbackServerFillsTheLists()
@@ -318,24 +320,24 @@ void TestMainWindow::runAgainstALoopbackServerFillsTheLists()
         m_rig->folders.WriteList("mine.txt", {"fa", "fb", "fabcdef", "fabcdefghij", "taken", "tk"});
     m_rig->program->selection().setHooks(
         {[list](const QString &, SourceSelection::ChosenList chosen) { chosen(list); }, {}, {}});
-    window->mnuToolsItem.at(8)->trigger();
-    QCOMPARE(window->txtWordMax->text(), QString("6"));
+    window->m_toolsItems.at(8)->trigger();
+    QCOMPARE(window->m_totalBox->text(), QString("6"));
     QSignalSpy stopped(&m_rig->program->engine(), &CheckEngine::runStopped);
-    QTest::mouseClick(window->cmdDoSearch, Qt::LeftButton);
-    QVERIFY(!window->cmdDoSearch->isEnabled());
-    QVERIFY(window->Command3->isEnabled());
+    QTest::mouseClick(window->m_startButton, Qt::LeftButton);
+    QVERIFY(!window->m_startButton->isEnabled());
+    QVERIFY(window->m_stopButton->isEnabled());
     QVERIFY(stopped.wait(10000));
     QCOMPARE(m_rig->program->results().items(ResultLists::High), (QStringList{"fa.com", "fb.com"}));
-    QCOMPARE(window->Label.at(3)->text(), QString("High Profile (2)"));
-    QCOMPARE(window->Label.at(4)->text(), QString("Mid Profile (1)"));
-    QCOMPARE(window->Label.at(1)->text(), QString("Low Profile (1)"));
-    QCOMPARE(window->Label.at(2)->text(), QString("Registered (2)"));
-    QCOMPARE(window->List.at(1)->model()->index(0, 0).data().toString(), QString("fabcdefghij.com"));
-    QCOMPARE(window->panels.at(0)->text(), QString("Entry Status"));
+    QCOMPARE(window->m_headings.at(3)->text(), QString("High Profile (2)"));
+    QCOMPARE(window->m_headings.at(4)->text(), QString("Mid Profile (1)"));
+    QCOMPARE(window->m_headings.at(1)->text(), QString("Low Profile (1)"));
+    QCOMPARE(window->m_headings.at(2)->text(), QString("Registered (2)"));
+    QCOMPARE(window->m_lists.at(1)->model()->index(0, 0).data().toString(), QString("fabcdefghij.com"));
+    QCOMPARE(window->m_panels.at(0)->text(), QString("Entry Status"));
     // Stop applies the custom source again: Start back, the stored position shown.
-    QVERIFY(window->cmdDoSearch->isEnabled());
-    QVERIFY(!window->Command3->isEnabled());
-    QTRY_COMPARE(window->txtWordNum->text(), QString("1")); // 7 is at or above the total 6
+    QVERIFY(window->m_startButton->isEnabled());
+    QVERIFY(!window->m_stopButton->isEnabled());
+    QTRY_COMPARE(window->m_startNumberBox->text(), QString("1")); // 7 is at or above the total 6
     QCOMPARE(StoredSetting(*m_rig->program, "Velquist", "CustWordNum", "1"), QString("7"));
 }
 
@@ -343,10 +345,10 @@ void TestMainWindow::copyPutsTheListOnTheClipboard()
 {
     MainWindow *window = Open();
     FillList(ResultLists::Low, {"a.com", "b.net"});
-    QTest::mouseClick(window->cmdCopy.at(1), Qt::LeftButton);
+    QTest::mouseClick(window->m_copyButtons.at(1), Qt::LeftButton);
     QCOMPARE(QGuiApplication::clipboard()->text(), QString("a.com\r\nb.net\r\n"));
     FillList(ResultLists::Saved, {});
-    window->mnuEditItem.at(9)->trigger(); // "Copy Saved"
+    window->m_editItems.at(9)->trigger(); // "Copy Saved"
     QCOMPARE(QGuiApplication::clipboard()->text(), QString());
 }
 
@@ -373,11 +375,11 @@ void TestMainWindow::deleteKeys()
     MainWindow *window = Open();
     for (const char *name : {"a.com", "b.com", "c.com"})
         m_rig->program->results().AppendCounted(ResultLists::High, name);
-    ResultListView *list = window->List.at(3);
+    ResultListView *list = window->m_lists.at(3);
     list->setCurrentIndex(list->model()->index(1, 0));
     QTest::keyClick(list, Qt::Key_Delete, Qt::KeyboardModifiers(modifiers));
     QCOMPARE(m_rig->program->results().items(ResultLists::High), left);
-    QCOMPARE(window->Label.at(3)->text(), heading);
+    QCOMPARE(window->m_headings.at(3)->text(), heading);
     // No other name is selected now: Delete again removes nothing the user did not choose.
     QTest::keyClick(list, Qt::Key_Delete);
     QCOMPARE(m_rig->program->results().items(ResultLists::High), left);
@@ -388,7 +390,7 @@ void TestMainWindow::dragFromMidToSavedAppendsAndRewritesTheFile()
     MainWindow *window = Open();
     FillList(ResultLists::Mid, {"m0.com", "m1.com", "m2.com", "m3.com", "m4.com"});
     FillList(ResultLists::Saved, {"kept.com"});
-    ResultListView *mid = window->List.at(4);
+    ResultListView *mid = window->m_lists.at(4);
     QTest::mouseClick(mid->viewport(), Qt::LeftButton, {},
                       mid->visualRect(mid->model()->index(2, 0)).center());
     QTest::mouseClick(mid->viewport(), Qt::LeftButton, Qt::ControlModifier,
@@ -397,7 +399,7 @@ void TestMainWindow::dragFromMidToSavedAppendsAndRewritesTheFile()
     const QString payload = mid->SelectedIndexesPayload();
     QCOMPARE(payload, QString("2|4"));
 
-    ResultListView *saved = window->List.at(5);
+    ResultListView *saved = window->m_lists.at(5);
     QMimeData data;
     data.setText(payload);
     const QPointF point = saved->viewport()->rect().center();
@@ -413,7 +415,7 @@ void TestMainWindow::dragFromMidToSavedAppendsAndRewritesTheFile()
     QCOMPARE(m_rig->program->results().itemCount(ResultLists::Mid), 5);
     // Del in the kept list writes the file at once.
     saved->setCurrentIndex(saved->model()->index(0, 0));
-    QTest::mouseClick(window->cmdClear.at(5), Qt::LeftButton);
+    QTest::mouseClick(window->m_deleteButtons.at(5), Qt::LeftButton);
     QCOMPARE(FileBytes(m_rig->folders.appFolder() + "/Remembered.txt"), QByteArray("m2.com\r\nm4.com\r\n"));
 }
 
@@ -431,7 +433,7 @@ void TestMainWindow::doubleClickOpensThePurchasePage()
 {
     MainWindow *window = Open();
     FillList(ResultLists::High, {"shop.com", "my shop&x=1.com"});
-    ResultListView *high = window->List.at(3);
+    ResultListView *high = window->m_lists.at(3);
     const QPoint second = high->visualRect(high->model()->index(1, 0)).center();
     QTest::mouseClick(high->viewport(), Qt::LeftButton, {}, second);
     QTest::mouseDClick(high->viewport(), Qt::LeftButton, {}, second);
@@ -450,7 +452,7 @@ void TestMainWindow::doubleClickOpensThePurchasePage()
     QCOMPARE(m_rig->browsers.size(), 1);
     browser->CompletePage("Buy my shop", QString("<p>cart</p>"));
     QCOMPARE(m_rig->windows->website()->windowTitle(), QString("Buy my shop"));
-    QCOMPARE(m_rig->windows->website()->Text1->text(), browser->LocationURL());
+    QCOMPARE(m_rig->windows->website()->m_addressBox->text(), browser->LocationURL());
 }
 
 void TestMainWindow::doubleClickWithoutCurrentItemDoesNothing()
@@ -471,14 +473,14 @@ void TestMainWindow::backupNoticeShowsItsText()
     QVERIFY(notice && notice->isVisible());
     QCOMPARE(notice->windowTitle(), QString("File backup"));
     // It names the folder itself, where the files are.
-    QCOMPARE(notice->Label1->text(),
+    QCOMPARE(notice->m_noticeText->text(),
              QString("One of your lists has reached 20000 entries.  They have been saved and "
                      "cleared.  You may find your backed up lists in the overflow folder: ") +
                  QDir::toNativeSeparators(m_rig->folders.appFolder() + "/overflow"));
     // Opened over the main window, not in a corner of the screen.
     QVERIFY(qAbs(notice->geometry().center().x() - window->geometry().center().x()) < 30);
     QVERIFY(qAbs(notice->geometry().center().y() - window->geometry().center().y()) < 60);
-    QTest::mouseClick(notice->Command1, Qt::LeftButton);
+    QTest::mouseClick(notice->m_okButton, Qt::LeftButton);
     QTRY_VERIFY(!m_rig->windows->backupNotice());
 }
 
@@ -508,7 +510,7 @@ void TestMainWindow::closingStopsARunningCheck()
     const QString list = m_rig->folders.WriteList("mine.txt", {"a", "b", "c"});
     m_rig->program->selection().setHooks(
         {[list](const QString &, SourceSelection::ChosenList chosen) { chosen(list); }, {}, {}});
-    window->mnuToolsItem.at(8)->trigger();
+    window->m_toolsItems.at(8)->trigger();
     QSignalSpy ending(m_rig->windows.get(), &ProgramWindows::programEnding);
     QVERIFY(window->runs().Start());
     QTRY_COMPARE(server.queries().size(), 3);
@@ -522,9 +524,9 @@ void TestMainWindow::closingStopsARunningCheck()
 void TestMainWindow::searchOpensTheHarvesterAndClosingEndsIt()
 {
     MainWindow *window = Open();
-    window->mnuToolsItem.at(3)->trigger(); // "Google Search"
-    QTest::keyClicks(window->txtSearch, "red car");
-    QTest::mouseClick(window->cmdCreate, Qt::LeftButton);
+    window->m_toolsItems.at(3)->trigger(); // "Google Search"
+    QTest::keyClicks(window->m_searchTextBox, "red car");
+    QTest::mouseClick(window->m_searchButton, Qt::LeftButton);
     QPointer<HarvesterWindow> harvester = m_rig->windows->harvester();
     QVERIFY(harvester && harvester->isVisible());
     QVERIFY(m_rig->browsers.last()->navigations.first().endsWith("&q=red+car"));
@@ -542,23 +544,23 @@ void TestMainWindow::runControlsFollowTheRun()
     const QString list = m_rig->folders.WriteList("mine.txt", NumberedNames("n", 60));
     m_rig->program->selection().setHooks(
         {[list](const QString &, SourceSelection::ChosenList chosen) { chosen(list); }, {}, {}});
-    window->mnuToolsItem.at(8)->trigger(); // "Custom List"
+    window->m_toolsItems.at(8)->trigger(); // "Custom List"
     QVERIFY(window->runs().Start());
-    QVERIFY(!window->cmdDoSearch->isEnabled());
-    QVERIFY(!window->Combo1->isEnabled());
-    QVERIFY(!window->txtWordNum->isEnabled());
-    QVERIFY(window->Command3->isEnabled());
-    QCOMPARE(window->panels.at(0)->text(), QString("26 of 60"));
-    QCOMPARE(window->panels.at(1)->text(), QString("Open: 25"));
-    QTest::mouseClick(window->Command3, Qt::LeftButton);
-    QVERIFY(window->cmdDoSearch->isEnabled());
-    QVERIFY(window->Combo1->isEnabled());
-    QVERIFY(window->txtWordNum->isEnabled());
-    QVERIFY(!window->Command3->isEnabled());
-    QVERIFY(!window->cmdCreate->isEnabled());
-    QCOMPARE(window->panels.at(0)->text(), QString("Entry Status"));
+    QVERIFY(!window->m_startButton->isEnabled());
+    QVERIFY(!window->m_sourceBox->isEnabled());
+    QVERIFY(!window->m_startNumberBox->isEnabled());
+    QVERIFY(window->m_stopButton->isEnabled());
+    QCOMPARE(window->m_panels.at(0)->text(), QString("26 of 60"));
+    QCOMPARE(window->m_panels.at(1)->text(), QString("Open: 25"));
+    QTest::mouseClick(window->m_stopButton, Qt::LeftButton);
+    QVERIFY(window->m_startButton->isEnabled());
+    QVERIFY(window->m_sourceBox->isEnabled());
+    QVERIFY(window->m_startNumberBox->isEnabled());
+    QVERIFY(!window->m_stopButton->isEnabled());
+    QVERIFY(!window->m_searchButton->isEnabled());
+    QCOMPARE(window->m_panels.at(0)->text(), QString("Entry Status"));
     // A custom list shows the position stored for custom lists: after the first batch.
-    QCOMPARE(window->txtWordNum->text(), QString("26"));
+    QCOMPARE(window->m_startNumberBox->text(), QString("26"));
 }
 
 void TestMainWindow::searchEngineSourcesStartAtLineOne()
@@ -566,12 +568,12 @@ void TestMainWindow::searchEngineSourcesStartAtLineOne()
     FakeSocketFactory sockets;
     m_rig = std::make_unique<GuiRig>(ProgramOptions{.sockets = sockets.factory()});
     MainWindow *window = Open();
-    window->mnuToolsItem.at(3)->trigger(); // "Google Search"
+    window->m_toolsItems.at(3)->trigger(); // "Google Search"
     TextFile::WriteAll(m_rig->program->paths().browserSearch(), "a\r\nb\r\nc\r\n\r\n");
     m_rig->program->controls().setTotal("10");
     m_rig->program->controls().setStartNumber("3");
     QVERIFY(window->runs().Start());
-    QCOMPARE(window->txtWordNum->text(), QString("1"));
+    QCOMPARE(window->m_startNumberBox->text(), QString("1"));
     sockets.at(0).RaiseConnected();
     QCOMPARE(sockets.at(0).sent, QStringList{"a.com\r\n"});
     window->runs().Stop();
@@ -587,23 +589,23 @@ void TestMainWindow::sourceCannotChangeDuringARun()
     const QString list = m_rig->folders.WriteList("mine.txt", {"a", "b"});
     m_rig->program->selection().setHooks(
         {[list](const QString &, SourceSelection::ChosenList chosen) { chosen(list); }, {}, {}});
-    window->mnuToolsItem.at(8)->trigger();
-    window->cmdDoSearch->setFocus();
-    QTest::mouseClick(window->cmdDoSearch, Qt::LeftButton);
+    window->m_toolsItems.at(8)->trigger();
+    window->m_startButton->setFocus();
+    QTest::mouseClick(window->m_startButton, Qt::LeftButton);
     QVERIFY(m_rig->program->engine().isRunning());
     // Focus does not land in the total box with its text selected.
-    QVERIFY(QApplication::focusWidget() != window->txtWordMax);
-    QVERIFY(!window->txtWordMax->hasSelectedText());
-    for (QAction *item : window->mnuToolsItem)
+    QVERIFY(QApplication::focusWidget() != window->m_totalBox);
+    QVERIFY(!window->m_totalBox->hasSelectedText());
+    for (QAction *item : window->m_toolsItems)
         QVERIFY(!item->isEnabled());
     // Chosen otherwise (a hook, another window), a source is refused and the run keeps its list.
     QVERIFY(!m_rig->program->selection().Select(CandidateSourceId::FullWordList));
-    QCOMPARE(window->Combo1->currentText(), QString("Custom List"));
+    QCOMPARE(window->m_sourceBox->currentText(), QString("Custom List"));
     QCOMPARE(m_rig->program->engine().request().listPath, list);
     sockets.at(0).RaiseConnected();
     QCOMPARE(sockets.at(0).sent, QStringList{"a.com\r\n"});
     window->runs().Stop();
-    for (QAction *item : window->mnuToolsItem)
+    for (QAction *item : window->m_toolsItems)
         QVERIFY(item->isEnabled());
 }
 
@@ -617,17 +619,17 @@ void TestMainWindow::allUnansweredRunIsCountedAndKeptForAnotherTry()
     QString list = m_rig->folders.WriteList("mine.txt", {"a", "b", "c"});
     m_rig->program->selection().setHooks(
         {[&list](const QString &, SourceSelection::ChosenList chosen) { chosen(list); }, {}, {}});
-    window->mnuToolsItem.at(8)->trigger();
+    window->m_toolsItems.at(8)->trigger();
     QSignalSpy stopped(&m_rig->program->engine(), &CheckEngine::runStopped);
     QVERIFY(window->runs().Start());
     QVERIFY(stopped.wait(5000));
-    QVERIFY(window->uncheckedPanel->isVisible());
-    QCOMPARE(window->uncheckedPanel->text(), QString("No verdict: 3"));
+    QVERIFY(window->m_uncheckedPanel->isVisible());
+    QCOMPARE(window->m_uncheckedPanel->text(), QString("No verdict: 3"));
     const QString unchecked = m_rig->program->paths().unchecked();
     const QString refused = "127.0.0.1 cannot be reached: Connection refused";
-    QVERIFY(window->uncheckedPanel->toolTip().contains(unchecked));
-    QVERIFY2(window->uncheckedPanel->toolTip().endsWith("\n" + refused + ": 3"),
-             qPrintable(window->uncheckedPanel->toolTip()));
+    QVERIFY(window->m_uncheckedPanel->toolTip().contains(unchecked));
+    QVERIFY2(window->m_uncheckedPanel->toolTip().endsWith("\n" + refused + ": 3"),
+             qPrintable(window->m_uncheckedPanel->toolTip()));
     QCOMPARE(FileBytes(unchecked),
              ("a.com\t" + refused + "\r\nb.com\t" + refused + "\r\nc.com\t" + refused + "\r\n").toUtf8());
 
@@ -642,10 +644,10 @@ void TestMainWindow::allUnansweredRunIsCountedAndKeptForAnotherTry()
                        QStringLiteral("com|127.0.0.1|%1|Enabled\r\n").arg(server.port()));
     m_rig->program->ReloadRegistrars();
     list = unchecked;
-    window->mnuToolsItem.at(8)->trigger();
+    window->m_toolsItems.at(8)->trigger();
     QVERIFY(window->runs().Start());
     QVERIFY(stopped.wait(5000));
-    QCOMPARE(window->uncheckedPanel->text(), QString("No verdict: 1"));
+    QCOMPARE(window->m_uncheckedPanel->text(), QString("No verdict: 1"));
     // b stays with the reason it first failed for.
     QCOMPARE(FileBytes(unchecked), ("b.com\t" + refused + "\r\n").toUtf8());
     QCOMPARE(m_rig->program->results().items(ResultList::High), QStringList{"c.com"});
@@ -662,11 +664,11 @@ void TestMainWindow::clearingSavedDomainsAsksFirst()
         question->button(button)->click();
         QTRY_VERIFY(!window->findChild<QMessageBox *>("ClearSavedQuestion"));
     };
-    QTest::keyClick(window->List.at(5), Qt::Key_Delete, Qt::ShiftModifier);
+    QTest::keyClick(window->m_lists.at(5), Qt::Key_Delete, Qt::ShiftModifier);
     QCOMPARE(m_rig->program->results().itemCount(ResultList::Saved), 2);
     answer(QMessageBox::No);
     QCOMPARE(FileBytes(m_rig->folders.appFolder() + "/Remembered.txt"), QByteArray("a.com\r\nb.com\r\n"));
-    QTest::mouseClick(window->cmdClear2.at(5), Qt::LeftButton);
+    QTest::mouseClick(window->m_clearButtons.at(5), Qt::LeftButton);
     answer(QMessageBox::Yes);
     QCOMPARE(m_rig->program->results().itemCount(ResultList::Saved), 0);
     QCOMPARE(FileBytes(m_rig->folders.appFolder() + "/Remembered.txt"), QByteArray());
@@ -715,24 +717,25 @@ void TestMainWindow::nothingOverlapsAtTheMinimumSize()
                                              ResultList::Registered, ResultList::Saved};
     for (size_t i = 0; i < order.size(); ++i) {
         const auto n = static_cast<size_t>(ControlIndex(order.at(i)));
-        for (QToolButton *button : {window->cmdCopy.at(n), window->cmdClear.at(n), window->cmdClear2.at(n)})
+        for (QToolButton *button :
+             {window->m_copyButtons.at(n), window->m_deleteButtons.at(n), window->m_clearButtons.at(n)})
             QVERIFY2(button->width() >= button->sizeHint().width(), qPrintable(button->objectName()));
-        QVERIFY(window->cmdCopy.at(n)->geometry().right() < window->cmdClear.at(n)->x());
-        QVERIFY(window->cmdClear.at(n)->geometry().right() < window->cmdClear2.at(n)->x());
+        QVERIFY(window->m_copyButtons.at(n)->geometry().right() < window->m_deleteButtons.at(n)->x());
+        QVERIFY(window->m_deleteButtons.at(n)->geometry().right() < window->m_clearButtons.at(n)->x());
         const int end = i + 1 < order.size()
-                            ? window->List.at(static_cast<size_t>(ControlIndex(order.at(i + 1))))->x()
-                            : window->Frame2->width();
-        QVERIFY2(window->cmdClear2.at(n)->geometry().right() < end, qPrintable(QString::number(n)));
-        QVERIFY(window->List.at(n)->geometry().right() < end);
-        QLabel *heading = window->Label.at(n);
+                            ? window->m_lists.at(static_cast<size_t>(ControlIndex(order.at(i + 1))))->x()
+                            : window->m_listsFrame->width();
+        QVERIFY2(window->m_clearButtons.at(n)->geometry().right() < end, qPrintable(QString::number(n)));
+        QVERIFY(window->m_lists.at(n)->geometry().right() < end);
+        QLabel *heading = window->m_headings.at(n);
         const QString widest = ResultLists::CountedHeading(order.at(i), 20000);
         QVERIFY2(heading->width() >= heading->fontMetrics().horizontalAdvance(widest), qPrintable(widest));
     }
-    QVERIFY(window->cmdSetup->geometry().right() < window->cmdWebsite->x());
-    QVERIFY(window->cmdWebsite->width() >= window->cmdWebsite->sizeHint().width());
-    QVERIFY(window->cmdWebsite->geometry().right() < window->Frame1->width());
-    QVERIFY(window->Frame1->geometry().right() < window->width());
-    QVERIFY(window->Frame2->geometry().right() < window->width());
+    QVERIFY(window->m_setupButton->geometry().right() < window->m_websiteButton->x());
+    QVERIFY(window->m_websiteButton->width() >= window->m_websiteButton->sizeHint().width());
+    QVERIFY(window->m_websiteButton->geometry().right() < window->m_sourceFrame->width());
+    QVERIFY(window->m_sourceFrame->geometry().right() < window->width());
+    QVERIFY(window->m_listsFrame->geometry().right() < window->width());
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -64,9 +64,9 @@ WhoisTableDialog *TestSettingsDialog::Open()
 void TestSettingsDialog::Select(WhoisTableDialog *dialog, int row)
 {
     const QModelIndex index = dialog->rows().index(row, 0);
-    dialog->lstDomains->scrollTo(index);
-    const QRect rect = dialog->lstDomains->visualRect(index);
-    QTest::mouseClick(dialog->lstDomains->viewport(), Qt::LeftButton, {}, rect.center());
+    dialog->m_rowList->scrollTo(index);
+    const QRect rect = dialog->m_rowList->visualRect(index);
+    QTest::mouseClick(dialog->m_rowList->viewport(), Qt::LeftButton, {}, rect.center());
 }
 
 QMessageBox *TestSettingsDialog::Message(WhoisTableDialog *dialog)
@@ -87,7 +87,7 @@ void TestSettingsDialog::showsTheFileInFileOrder()
     QCOMPARE(dialog->rows().headerData(1, Qt::Horizontal).toString(), QString("Server"));
     QCOMPARE(Row(dialog, 0), (QStringList{"proxy", "127.0.0.1", "43", "Enabled"}));
     QCOMPARE(Row(dialog, 91).first(), QString("to"));
-    QVERIFY(!dialog->chkProxy->isChecked());
+    QVERIFY(!dialog->m_proxyBox->isChecked());
     QVERIFY(dialog->editEnabled());
 }
 
@@ -95,12 +95,12 @@ void TestSettingsDialog::clickingARowFillsTheBoxes()
 {
     WhoisTableDialog *dialog = Open();
     Select(dialog, 4); // org, disabled
-    QCOMPARE(dialog->txtExt->text(), QString("org"));
-    QCOMPARE(dialog->txtServer->text(), QString("whois.pir.org"));
-    QCOMPARE(dialog->txtPort->text(), QString("43"));
+    QCOMPARE(dialog->m_extensionBox->text(), QString("org"));
+    QCOMPARE(dialog->m_serverBox->text(), QString("whois.pir.org"));
+    QCOMPARE(dialog->m_portBox->text(), QString("43"));
     QVERIFY(!dialog->editEnabled());
-    QTest::mouseClick(dialog->Command1, Qt::LeftButton); // "New Extension"
-    QCOMPARE(dialog->txtExt->text(), QString());
+    QTest::mouseClick(dialog->m_newButton, Qt::LeftButton); // "New Extension"
+    QCOMPARE(dialog->m_extensionBox->text(), QString());
     QVERIFY(dialog->editEnabled());
 }
 
@@ -108,10 +108,10 @@ void TestSettingsDialog::saveChangesEveryRowOfTheExtensionAndSelectsIt()
 {
     WhoisTableDialog *dialog = Open();
     Select(dialog, 55); // de
-    QCOMPARE(dialog->txtExt->text(), QString("de"));
-    dialog->txtExt->setText("DE");
-    dialog->txtServer->setText("whois.denic.de");
-    QTest::mouseClick(dialog->cmdSave, Qt::LeftButton);
+    QCOMPARE(dialog->m_extensionBox->text(), QString("de"));
+    dialog->m_extensionBox->setText("DE");
+    dialog->m_serverBox->setText("whois.denic.de");
+    QTest::mouseClick(dialog->m_saveButton, Qt::LeftButton);
     QVERIFY(!Message(dialog));
     QCOMPARE(Row(dialog, 55), (QStringList{"de", "whois.denic.de", "43", "Disabled"}));
     QCOMPARE(dialog->selectedRow(), std::optional(55));
@@ -124,11 +124,11 @@ void TestSettingsDialog::saveOfANewExtensionAppendsItEnabled()
 {
     WhoisTableDialog *dialog = Open();
     Select(dialog, 4);
-    QTest::mouseClick(dialog->Command1, Qt::LeftButton);
-    dialog->txtExt->setText("xyz");
-    dialog->txtServer->setText("whois.nic.xyz");
-    dialog->txtPort->setText("4343");
-    QTest::mouseClick(dialog->cmdSave, Qt::LeftButton);
+    QTest::mouseClick(dialog->m_newButton, Qt::LeftButton);
+    dialog->m_extensionBox->setText("xyz");
+    dialog->m_serverBox->setText("whois.nic.xyz");
+    dialog->m_portBox->setText("4343");
+    QTest::mouseClick(dialog->m_saveButton, Qt::LeftButton);
     QCOMPARE(dialog->rows().rowCount(), 93);
     QCOMPARE(dialog->selectedRow(), std::optional(92));
     QVERIFY(RegistrarBytes().endsWith("\r\n\r\nxyz|whois.nic.xyz|4343|Enabled\r\n"));
@@ -177,10 +177,10 @@ void TestSettingsDialog::saveRefusesBadInput()
     QFETCH(QString, port);
     WhoisTableDialog *dialog = Open();
     const QByteArray before = RegistrarBytes();
-    dialog->txtExt->setText(extension);
-    dialog->txtServer->setText(server);
-    dialog->txtPort->setText(port);
-    QTest::mouseClick(dialog->cmdSave, Qt::LeftButton);
+    dialog->m_extensionBox->setText(extension);
+    dialog->m_serverBox->setText(server);
+    dialog->m_portBox->setText(port);
+    QTest::mouseClick(dialog->m_saveButton, Qt::LeftButton);
     QVERIFY(Message(dialog));
     QCOMPARE(Message(dialog)->text(), QString("Please enter valid information for all fields."));
     QCOMPARE(RegistrarBytes(), before);
@@ -191,14 +191,14 @@ void TestSettingsDialog::toggleFlipsBothCnRowsAndKeepsTheRowSelected()
 {
     WhoisTableDialog *dialog = Open();
     Select(dialog, 17); // the second cn row
-    QTest::mouseClick(dialog->cmdToggle, Qt::LeftButton);
+    QTest::mouseClick(dialog->m_toggleButton, Qt::LeftButton);
     QCOMPARE(RegistrarBytes().count("\r\ncn|whois.cnnic.cn|43|Enabled\r\n"), 2);
     QVERIFY(m_rig->program->registrars().row(11).Enabled && m_rig->program->registrars().row(17).Enabled);
     QCOMPARE(m_rig->program->registrars().row(11).Server, QString("whois.cnnic.cn"));
     QCOMPARE(dialog->selectedRow(), std::optional(17));
-    QCOMPARE(dialog->txtServer->text(), QString("whois.cnnic.cn"));
+    QCOMPARE(dialog->m_serverBox->text(), QString("whois.cnnic.cn"));
     QVERIFY(dialog->editEnabled());
-    QTest::mouseClick(dialog->cmdToggle, Qt::LeftButton); // and back, on the same row
+    QTest::mouseClick(dialog->m_toggleButton, Qt::LeftButton); // and back, on the same row
     QVERIFY(!m_rig->program->registrars().row(17).Enabled);
 }
 
@@ -206,8 +206,8 @@ void TestSettingsDialog::actionsWithoutSelectionDoNothing()
 {
     WhoisTableDialog *dialog = Open();
     const QByteArray before = RegistrarBytes();
-    QTest::mouseClick(dialog->cmdToggle, Qt::LeftButton);
-    QTest::mouseClick(dialog->Command2, Qt::LeftButton);
+    QTest::mouseClick(dialog->m_toggleButton, Qt::LeftButton);
+    QTest::mouseClick(dialog->m_deleteButton, Qt::LeftButton);
     QCOMPARE(RegistrarBytes(), before);
     QCOMPARE(dialog->rows().rowCount(), 92);
     QVERIFY(!Message(dialog));
@@ -217,22 +217,22 @@ void TestSettingsDialog::deleteTwiceRemovesOnlyTheSelectedRow()
 {
     WhoisTableDialog *dialog = Open();
     Select(dialog, 4); // org
-    QTest::mouseClick(dialog->Command2, Qt::LeftButton);
-    QTest::mouseClick(dialog->Command2, Qt::LeftButton);
+    QTest::mouseClick(dialog->m_deleteButton, Qt::LeftButton);
+    QTest::mouseClick(dialog->m_deleteButton, Qt::LeftButton);
     QCOMPARE(dialog->rows().rowCount(), 91);
     QCOMPARE(Row(dialog, 4).first(), QString("info"));
     QCOMPARE(dialog->selectedRow(), std::nullopt);
-    QCOMPARE(dialog->txtExt->text(), QString());
+    QCOMPARE(dialog->m_extensionBox->text(), QString());
 }
 
 void TestSettingsDialog::deleteAfterSortWritesTheSortedOrder()
 {
     WhoisTableDialog *dialog = Open();
     // Sorted by server, descending: the row of whois.weare.ie comes first.
-    dialog->lstDomains->header()->sectionClicked(1);
+    dialog->m_rowList->header()->sectionClicked(1);
     QCOMPARE(Row(dialog, 0).at(1), QString("whois.weare.ie"));
     Select(dialog, 0);
-    QTest::mouseClick(dialog->Command2, Qt::LeftButton);
+    QTest::mouseClick(dialog->m_deleteButton, Qt::LeftButton);
     QCOMPARE(dialog->rows().rowCount(), 91);
     const QByteArray bytes = RegistrarBytes();
     QVERIFY(!bytes.contains("weare"));
@@ -249,7 +249,7 @@ void TestSettingsDialog::deletingEveryRowLetsTheNextStartWriteTheDefaults()
     WhoisTableDialog *dialog = Open();
     for (int i = 0; i < 2; ++i) {
         Select(dialog, 0);
-        QTest::mouseClick(dialog->Command2, Qt::LeftButton);
+        QTest::mouseClick(dialog->m_deleteButton, Qt::LeftButton);
     }
     QCOMPARE(dialog->rows().rowCount(), 0);
     QVERIFY(!QFile::exists(m_rig->program->registrarFile().path()));
@@ -261,27 +261,27 @@ void TestSettingsDialog::deletingEveryRowLetsTheNextStartWriteTheDefaults()
 void TestSettingsDialog::restoreDefaultsKeepsProxyModeAndClearsTheBoxes()
 {
     WhoisTableDialog *dialog = Open();
-    dialog->chkProxy->click();
+    dialog->m_proxyBox->click();
     QVERIFY(m_rig->program->proxyMode());
     TextFile::WriteAll(m_rig->program->registrarFile().path(), "proxy|10.1.1.1|4343|Enabled\r\n");
     dialog->rows().Reload();
     Select(dialog, 0);
-    QTest::mouseClick(dialog->Command3, Qt::LeftButton);
+    QTest::mouseClick(dialog->m_restoreButton, Qt::LeftButton);
     QCOMPARE(RegistrarBytes(), RegistrarFile::DefaultFileText().toLatin1());
     QCOMPARE(dialog->rows().rowCount(), 92);
     QVERIFY(m_rig->program->proxyMode());
     QCOMPARE(m_rig->program->registrars().row(0), (RegistrarEntry{"proxy", "127.0.0.1", 43, true}));
-    QCOMPARE(dialog->txtExt->text(), QString());
-    QCOMPARE(dialog->txtServer->text(), QString());
+    QCOMPARE(dialog->m_extensionBox->text(), QString());
+    QCOMPARE(dialog->m_serverBox->text(), QString());
 }
 
 void TestSettingsDialog::proxyBoxSwitchesProxyMode()
 {
     WhoisTableDialog *dialog = Open();
-    dialog->chkProxy->click();
+    dialog->m_proxyBox->click();
     QVERIFY(m_rig->program->proxyMode());
     QCOMPARE(StoredSetting(*m_rig->program, "Orvelle", "chkProxy", "0"), QString("1"));
-    dialog->chkProxy->click();
+    dialog->m_proxyBox->click();
     QVERIFY(!m_rig->program->proxyMode());
     QCOMPARE(StoredSetting(*m_rig->program, "Orvelle", "chkProxy", "1"), QString("0"));
 }

@@ -71,19 +71,19 @@ void TestStartWindows::aboutBoxShowsTheVersionRecord()
     AboutDialog *about = m_rig->windows->about();
     QVERIFY(about && about->isVisible());
     QCOMPARE(about->windowTitle(), QString("About Orvelle"));
-    QCOMPARE(about->Label1->text(), QString("Orvelle"));
-    QCOMPARE(about->lblCompany->text(), QString("Velquist"));
-    QCOMPARE(about->lblVersion->text(), QString("2.0"));
-    QCOMPARE(about->lblWebsite->text(), m_rig->program->config().siteAddress);
-    QCOMPARE(about->Label2->text(), QString("Version:"));
-    QCOMPARE(about->Label3->text(), QString("Owned By:"));
-    QCOMPARE(about->Label4->text(), QString("Website:"));
+    QCOMPARE(about->m_productLabel->text(), QString("Orvelle"));
+    QCOMPARE(about->m_companyLabel->text(), QString("Velquist"));
+    QCOMPARE(about->m_versionLabel->text(), QString("2.0"));
+    QCOMPARE(about->m_websiteLabel->text(), m_rig->program->config().siteAddress);
+    QCOMPARE(about->m_versionCaption->text(), QString("Version:"));
+    QCOMPARE(about->m_ownerCaption->text(), QString("Owned By:"));
+    QCOMPARE(about->m_websiteCaption->text(), QString("Website:"));
 }
 
 void TestStartWindows::aboutBoxOpensTheWebsite()
 {
     m_rig->windows->OpenAbout();
-    QTest::mouseClick(m_rig->windows->about()->lblWebsite, Qt::LeftButton);
+    QTest::mouseClick(m_rig->windows->about()->m_websiteLabel, Qt::LeftButton);
     QVERIFY(m_rig->windows->website());
     QCOMPARE(m_rig->browsers.last()->navigations, QStringList{m_rig->program->config().siteAddress});
     QCOMPARE(m_rig->windows->website()->windowTitle(), m_rig->program->config().siteAddress);
@@ -93,8 +93,8 @@ void TestStartWindows::aboutBoxClosesWithOkAndEscape()
 {
     m_rig->windows->OpenAbout();
     AboutDialog *about = m_rig->windows->about();
-    QCOMPARE(about->cmdOK->text(), QString("OK"));
-    QTest::mouseClick(about->cmdOK, Qt::LeftButton);
+    QCOMPARE(about->m_okButton->text(), QString("OK"));
+    QTest::mouseClick(about->m_okButton, Qt::LeftButton);
     QVERIFY(!about->isVisible());
     m_rig->windows->OpenAbout();
     QVERIFY(about->isVisible());

@@ -109,7 +109,7 @@ void TestWebEngine::purchasePageReplacesTheStartPage()
     WebsiteWindow *website = windows.website();
     QVERIFY(website);
     QTRY_COMPARE_WITH_TIMEOUT(website->windowTitle(), QString("Your order"), 30000);
-    QCOMPARE(website->Text1->text(), m_http.url("/buy?STRING=shop.com"));
+    QCOMPARE(website->m_addressBox->text(), m_http.url("/buy?STRING=shop.com"));
     QVERIFY(m_http.requestTargets().contains("/buy?STRING=shop.com"));
 }
 
@@ -173,7 +173,7 @@ void TestWebEngine::browseWindowFollowsTheFramesOfAPage()
     BrowseWindow *form = windows.browse();
     QVERIFY(form);
     QTRY_COMPARE_WITH_TIMEOUT(form->state().panel(2), QString("No Domains Found"), 30000);
-    form->WebBrowser1->Navigate(m_http.url("/frames.html"));
+    form->m_browser->Navigate(m_http.url("/frames.html"));
     QTRY_VERIFY_WITH_TIMEOUT(m_http.requestTargets().contains("/left.html") &&
                                  m_http.requestTargets().contains("/right.html"),
                              60000);
@@ -181,7 +181,7 @@ void TestWebEngine::browseWindowFollowsTheFramesOfAPage()
     QTRY_COMPARE_WITH_TIMEOUT(whois.queries(), (QStringList{"sierra.com", "tango.net"}), 60000);
     QTRY_COMPARE_WITH_TIMEOUT(form->state().model(BrowseState::List::Taken)->stringList(),
                               (QStringList{"sierra.com", "tango.net"}), 30000);
-    QVERIFY(!form->WebBrowser2->view()->isVisible());
+    QVERIFY(!form->m_frameBrowser->view()->isVisible());
 }
 
 QTEST_MAIN(TestWebEngine)

@@ -59,8 +59,8 @@ void TestWhoisWindow::replyInPiecesIsShownWholeWhenTheServerCloses()
     QVERIFY(window);
     QCOMPARE(window->windowTitle(), QString("WHOIS Information"));
     QTest::qWait(50);
-    QCOMPARE(window->Text1->toPlainText(), QString()); // nothing until the server closes
-    QTRY_COMPARE(window->Text1->toPlainText(),
+    QCOMPARE(window->m_replyText->toPlainText(), QString()); // nothing until the server closes
+    QTRY_COMPARE(window->m_replyText->toPlainText(),
                  QString("Domain Name: shop.org\nRegistrar: Example\nStatus: active\n"));
     // The name exactly as listed, whatever its extension.
     QCOMPARE(m_server->queries(), QStringList{"shop.org"});
@@ -81,14 +81,14 @@ void TestWhoisWindow::secondNameReplacesTheWindow()
     QPointer<WhoisWindow> first = m_rig->windows->whois();
     m_rig->windows->OpenWhois("second.com");
     QVERIFY(!first);
-    QTRY_VERIFY(m_rig->windows->whois()->Text1->toPlainText().contains("second.com"));
+    QTRY_VERIFY(m_rig->windows->whois()->m_replyText->toPlainText().contains("second.com"));
 }
 
 void TestWhoisWindow::unreachableServerGetsAMessage()
 {
     m_rig->program->config().whoisDetailPort = ClosedPort();
     m_rig->windows->OpenWhois("a.com");
-    QTRY_VERIFY(m_rig->windows->whois()->Text1->toPlainText().startsWith(
+    QTRY_VERIFY(m_rig->windows->whois()->m_replyText->toPlainText().startsWith(
         "The whois server 127.0.0.1 cannot be reached"));
 }
 
@@ -100,7 +100,7 @@ void TestWhoisWindow::silentServerGetsAMessageAfterTheTimeout()
     WhoisWindow window("a.com", "127.0.0.1", m_server->port(), TcpSocketComponent::Factory()());
     window.setAnswerTimeout(200);
     window.Load();
-    QTRY_COMPARE(window.Text1->toPlainText(),
+    QTRY_COMPARE(window.m_replyText->toPlainText(),
                  QString("The whois server 127.0.0.1 gave no answer within 30 seconds."));
 }
 
@@ -131,7 +131,7 @@ void TestWhoisWindow::rdapRowShowsTheRegistrationsFacts()
                        "example|" + rdap.baseAddress() + "|443|Enabled\r\n");
     QVERIFY(m_rig->program->ReloadRegistrars());
     m_rig->windows->OpenWhois(name);
-    QTRY_COMPARE(m_rig->windows->whois()->Text1->toPlainText(), shown);
+    QTRY_COMPARE(m_rig->windows->whois()->m_replyText->toPlainText(), shown);
     QCOMPARE(rdap.names(), QStringList{name});
     QVERIFY(m_server->queries().isEmpty()); // the fixed whois server is not asked
 }
@@ -145,14 +145,14 @@ void TestWhoisWindow::aDelegatedNameShowsItsNameServersAndAsksWhoisOnRequest()
     m_rig->program->setDnsFirst(true);
     m_rig->windows->OpenWhois("shop.com");
     WhoisWindow *window = m_rig->windows->whois();
-    QTRY_COMPARE(window->Text1->toPlainText(),
+    QTRY_COMPARE(window->m_replyText->toPlainText(),
                  QString("Domain: shop.com\nregistered: delegated in DNS\nName servers:\n"
                          "   ns1.example.net\n   ns2.example.net"));
-    QVERIFY(window->cmdAskWhois->isVisible());
+    QVERIFY(window->m_askWhoisButton->isVisible());
     QCOMPARE(m_server->queries(), QStringList());
-    window->cmdAskWhois->click();
+    window->m_askWhoisButton->click();
     QTRY_COMPARE(m_server->queries(), QStringList{"shop.com"});
-    QVERIFY(!window->cmdAskWhois->isVisible());
+    QVERIFY(!window->m_askWhoisButton->isVisible());
     // A name DNS does not settle is asked over whois at once.
     m_rig->windows->OpenWhois("other.com");
     QTRY_COMPARE(m_server->queries(), (QStringList{"shop.com", "other.com"}));
