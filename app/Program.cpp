@@ -67,10 +67,7 @@ void Program::OnNameChecked(const QString &name, CheckOutcome outcome, const QSt
     }
     if (!m_unchecked.Add(name, reason) && !m_uncheckedFileFailed) {
         m_uncheckedFileFailed = true;
-        emit errorRaised(QStringLiteral("Result files"),
-                         QStringLiteral("The names without a verdict cannot be kept in \"%1\"; they are "
-                                        "counted in the status bar only.")
-                             .arg(m_unchecked.path()));
+        emit errorRaised(QStringLiteral("Result files"), Filing::UncheckedWriteFailed(m_unchecked.path()));
     }
 }
 

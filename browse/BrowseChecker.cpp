@@ -31,7 +31,13 @@ int CheckedCount(const ResultLists &lists)
 BrowseChecker::BrowseChecker(Services services, BrowseQueue &queue, std::unique_ptr<SocketComponent> socket,
                              int tickMs, QObject *parent)
     : QObject(parent), m_services(services), m_queue(queue),
-      m_slot(0, *this, std::move(socket), tickMs, WhoisSlot::kGiveUpPolicy)
+      m_slot(0, *this, std::move(socket), tickMs, WhoisSlot::kGiveUpPolicy),
+      m_filer(services.lists, services.files,
+              {.report = [this](const QString &title, const QString &text) { emit errorRaised(title, text); },
+               .backupNotice =
+                   [this] {
+                       emit backupNotice();
+                   }})
 {
     m_slot.setNetwork(&m_network);
     m_feedTimer.setInterval(tickMs);
@@ -46,7 +52,7 @@ BrowseChecker::~BrowseChecker()
 void BrowseChecker::Start()
 {
     m_running = true;
-    m_reported.clear();
+    m_filer.Restart();
     m_dnsOff = false;
     m_dnsTimeoutsInRow = 0;
     if (m_services.dnsFirst && m_services.dnsServers) {
@@ -185,36 +191,13 @@ void BrowseChecker::FileReply(const QString &name, Verdict verdict)
     if (IsBareOrQuotedExtension(name) ||
         (verdict == Verdict::Free && name.contains(QLatin1String("endoffile"))))
         return; // judged, but no name to keep
-    Filing filing(m_services.lists, m_services.files);
-    const Filing::Result filed = filing.FileVerdict(name, verdict);
-    if (!filed.saved)
-        ReportOnce(QStringLiteral("profile"), Filing::ProfileWriteFailed(m_services.files.lastFailedPath()));
-    if (filed.outcome == CheckOutcome::Registered) {
+    const CheckOutcome outcome = m_filer.File(name, verdict);
+    if (outcome == CheckOutcome::Registered) {
         emit nameTaken(name);
-    } else if (filed.outcome != CheckOutcome::NotFiled) {
+    } else if (outcome != CheckOutcome::NotFiled) {
         emit nameFree(name);
         emit panelText(1, QStringLiteral("Unregistered: ") + name);
     }
-    switch (filing.CheckOverflow()) {
-    case Filing::Overflow::Done:
-        emit backupNotice();
-        break;
-    case Filing::Overflow::WriteFailed:
-        ReportOnce(QStringLiteral("overflow"),
-                   Filing::OverflowWriteFailed(m_services.files.lastFailedPath()));
-        break;
-    case Filing::Overflow::None:
-        break;
-    }
-}
-
-void BrowseChecker::ReportOnce(const QString &what, const QString &text)
-{
-    // A disk that stays full would otherwise bring a message after every name.
-    if (m_reported.contains(what))
-        return;
-    m_reported.insert(what);
-    emit errorRaised(QStringLiteral("Result files"), text);
 }
 
 void BrowseChecker::GiveUp(const QString &reason)
@@ -234,10 +217,8 @@ void BrowseChecker::KeepUnchecked(const QString &name, const QString &reason)
     ++m_noVerdictReasons[reason];
     emit noVerdictChanged();
     if (m_services.unchecked && !m_services.unchecked->Keep(name, reason))
-        ReportOnce(QStringLiteral("unchecked"),
-                   QStringLiteral("The names without a verdict cannot be kept in \"%1\"; they are counted "
-                                  "in the status bar only.")
-                       .arg(m_services.unchecked->path()));
+        m_filer.ReportOnce(QStringLiteral("unchecked"),
+                           Filing::UncheckedWriteFailed(m_services.unchecked->path()));
 }
 
 void BrowseChecker::QueryFailed(WhoisSlot &, const QString &reason)

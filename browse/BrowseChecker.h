@@ -2,13 +2,13 @@
 
 #include "BrowseQueue.h"
 #include "engine/DnsPrecheck.h"
+#include "engine/Filing.h"
 #include "engine/Verdict.h"
 #include "engine/WhoisSlot.h"
 
 #include <QMap>
 #include <QNetworkAccessManager>
 #include <QObject>
-#include <QSet>
 #include <QTimer>
 
 #include <memory>
@@ -99,8 +99,6 @@ private:
     // A name without a verdict: kept with its reason and counted.
     void KeepUnchecked(const QString &name, const QString &reason);
     void FileReply(const QString &name, Verdict verdict);
-    // Each kind of write failure is told once while the window is open.
-    void ReportOnce(const QString &what, const QString &text);
 
     Services m_services;
     BrowseQueue &m_queue;
@@ -113,7 +111,7 @@ private:
     bool m_running = false;
     bool m_checking = false;
     qint64 m_nextIndex = 0;
-    QSet<QString> m_reported;
+    VerdictFiler m_filer; // each kind of write failure is told once while the window is open
     int m_noVerdict = 0;
     QMap<QString, int> m_noVerdictReasons;
 };

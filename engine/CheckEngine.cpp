@@ -33,6 +33,12 @@ CheckEngine::CheckEngine(Services services, const SocketFactory &socketFactory, 
       m_clock(timings.clock ? *timings.clock : Clock::System()),
       m_pacer(HostPacer::Timings{.coolDownBaseMs = timings.coolDownBaseMs,
                                  .coolDownCapMs = timings.coolDownCapMs}),
+      m_filer(m_services.lists, m_services.files,
+              {.report = [this](const QString &title, const QString &text) { emit errorRaised(title, text); },
+               .backupNotice =
+                   [this] {
+                       emit backupNotice();
+                   }}),
       m_watchdog(m_clock.MakeTimer()), m_pumpTimer(m_clock.MakeTimer()), m_positionWrite(m_clock.MakeTimer())
 {
     WhoisSlotHost &host = *this;
@@ -92,6 +98,7 @@ bool CheckEngine::Start(const RunRequest &request)
     m_running = true;
     m_completed = false;
     m_reportedFailures.clear();
+    m_filer.Restart();
     m_position = request.firstPosition;
     m_storedPosition = -1;
     GuardAgainstRefiling();
@@ -121,7 +128,6 @@ bool CheckEngine::Start(const RunRequest &request)
         }
     }
     m_shownOpen = -1;
-    m_overflowFailed = false;
     QHash<QString, HostPacer::Learned> remembered;
     if (m_services.rememberedPaces) {
         const QHash<QString, RememberedPace> paces = m_services.rememberedPaces();
@@ -144,8 +150,8 @@ qint64 CheckEngine::resumePosition() const
             first = std::min(first, waiting.position);
     }
     for (const auto &slot : m_slots) {
-        if (slot->busy)
-            first = std::min(first, slot->position);
+        if (slot->isBusy())
+            first = std::min(first, slot->position());
     }
     return first;
 }
@@ -188,7 +194,7 @@ void CheckEngine::PumpOnce()
     AskDns();
     for (const auto &slotPointer : m_slots) {
         WhoisSlot &slot = *slotPointer;
-        if (slot.busy)
+        if (slot.isBusy())
             continue;
         std::optional<Waiting> ready;
         while (m_running && !ready) {
@@ -219,19 +225,18 @@ qint64 CheckEngine::ReconnectDueSlots()
     qint64 nextWake = -1;
     for (const auto &slotPointer : m_slots) {
         WhoisSlot &slot = *slotPointer;
-        if (!slot.busy || slot.reconnectAt < 0)
+        if (!slot.isBusy() || !slot.isWaitingToReconnect())
             continue;
         const qint64 now = Now();
         const qint64 paced = m_pacer.WaitFor(slot.host(), now);
         if (paced < 0)
             continue; // the host's connections are all open; one that ends pumps again
-        const qint64 wait = std::max(slot.reconnectAt - now, paced);
+        const qint64 wait = std::max(slot.reconnectAt() - now, paced);
         if (wait > 0) {
             nextWake = nextWake < 0 ? wait : std::min(nextWake, wait);
             continue;
         }
-        slot.reconnectAt = -1;
-        slot.sentAt = now;
+        slot.MarkSent(now);
         m_pacer.Started(slot.host(), now);
         slot.Reconnect();
     }
@@ -422,14 +427,8 @@ void CheckEngine::StartOn(WhoisSlot &slot, Waiting waiting)
         for (const auto &each : m_slots)
             each->setNetwork(m_network.get());
     }
-    slot.busy = true;
-    slot.position = waiting.position;
-    slot.tries = waiting.tries + 1;
-    slot.startedAt = Now();
-    slot.sentAt = slot.startedAt;
-    slot.reconnectAt = -1;
-    slot.reconnects = 0;
-    m_pacer.Started(waiting.prepared.host, slot.startedAt);
+    slot.Assign(waiting.position, waiting.tries + 1, Now());
+    m_pacer.Started(waiting.prepared.host, slot.startedAt());
     const WhoisSlot::StartResult started = slot.Start(waiting.prepared);
     if (started.kind == WhoisSlot::StartResult::Kind::ConnectRefused) {
         // The slot's timer goes on and asks again, as after a timeout.
@@ -444,10 +443,9 @@ void CheckEngine::FinishUnasked(const Waiting &waiting, const QString &reason)
 
 void CheckEngine::Release(WhoisSlot &slot)
 {
-    slot.busy = false;
-    if (slot.reconnectAt < 0) // a slot waiting to reconnect has no connection open
+    if (!slot.isWaitingToReconnect()) // a slot waiting to reconnect has no connection open
         m_pacer.Ended(slot.host());
-    slot.reconnectAt = -1;
+    slot.Unassign();
     slot.Reset();
 }
 
@@ -464,21 +462,21 @@ void CheckEngine::Finish(WhoisSlot &slot, CheckOutcome outcome, const QString &r
 
 void CheckEngine::ReconnectWanted(WhoisSlot &slot)
 {
-    if (!m_running || !slot.busy)
+    if (!m_running || !slot.isBusy())
         return;
     // The connection is closed now and made again when the backoff is over and the host's pace
     // allows it, like a first ask.
     slot.Park();
-    if (slot.reconnectAt < 0)
+    if (!slot.isWaitingToReconnect())
         m_pacer.Ended(slot.host());
-    slot.reconnectAt = Now() + qint64(m_timings.slotTickMs) / 2 * (qint64(1) << std::min(slot.reconnects, 3));
-    ++slot.reconnects;
+    slot.WaitToReconnect(Now() +
+                         qint64(m_timings.slotTickMs) / 2 * (qint64(1) << std::min(slot.reconnects(), 3)));
     Pump();
 }
 
 void CheckEngine::ReplyComplete(WhoisSlot &slot)
 {
-    if (!m_running || !slot.busy) {
+    if (!m_running || !slot.isBusy()) {
         slot.CloseConnection();
         return;
     }
@@ -494,7 +492,7 @@ void CheckEngine::ReplyComplete(WhoisSlot &slot)
 
 void CheckEngine::RdapAnswered(WhoisSlot &slot, const RdapAnswer &answer)
 {
-    if (!m_running || !slot.busy)
+    if (!m_running || !slot.isBusy())
         return;
     switch (answer.kind) {
     case RdapAnswer::Kind::Registered:
@@ -514,8 +512,8 @@ void CheckEngine::RdapAnswered(WhoisSlot &slot, const RdapAnswer &answer)
 
 void CheckEngine::FileAnswer(WhoisSlot &slot, Verdict verdict, const QString &reason)
 {
-    m_pacer.Answered(slot.host(), slot.sentAt, Now());
-    Finish(slot, FileOnce(slot.name(), slot.position, verdict), reason);
+    m_pacer.Answered(slot.host(), slot.sentAt(), Now());
+    Finish(slot, FileOnce(slot.name(), slot.position(), verdict), reason);
 }
 
 CheckOutcome CheckEngine::FileOnce(const QString &name, qint64 position, Verdict verdict)
@@ -525,12 +523,7 @@ CheckOutcome CheckEngine::FileOnce(const QString &name, qint64 position, Verdict
     const std::optional<ResultList> list = Filing::ListFor(name, verdict);
     if (list && position <= m_refileGuardUpTo && m_alreadyFiled.contains(FiledKey(*list, name)))
         return Filing::OutcomeOf(list); // filed by the run that ended before its position was stored
-    Filing filing(m_services.lists, m_services.files);
-    const Filing::Result filed = filing.FileVerdict(name, verdict);
-    if (!filed.saved)
-        ReportOnce(QStringLiteral("profile"), Filing::ProfileWriteFailed(m_services.files.lastFailedPath()));
-    CheckOverflow(filing);
-    return filed.outcome;
+    return m_filer.File(name, verdict);
 }
 
 QString CheckEngine::FiledKey(ResultList list, const QString &name)
@@ -568,7 +561,7 @@ void CheckEngine::GuardAgainstRefiling()
 void CheckEngine::Refused(WhoisSlot &slot, qint64 serverCoolDownMs)
 {
     const QString host = slot.host();
-    const qint64 coolDown = m_pacer.Refused(host, slot.sentAt, Now(), serverCoolDownMs);
+    const qint64 coolDown = m_pacer.Refused(host, slot.sentAt(), Now(), serverCoolDownMs);
     if (coolDown > 0) {
         emit connectionStatus(QStringLiteral("%1 refused to answer (rate limited): no query to it for %2 s")
                                   .arg(host)
@@ -581,38 +574,15 @@ void CheckEngine::Refused(WhoisSlot &slot, qint64 serverCoolDownMs)
                QStringLiteral("asks to wait %1 s").arg((serverCoolDownMs + 999) / 1000));
         return;
     }
-    if (slot.tries >= kMaxTries) {
+    if (slot.tries() >= kMaxTries) {
         Finish(slot, CheckOutcome::Unchecked, QStringLiteral("rate limited by ") + host);
         return;
     }
     // Asked again after the cool-down, behind the host's names that wait for their first ask.
-    m_queues[host].retries.push_back({slot.prepared(), slot.position, slot.tries});
+    m_queues[host].retries.push_back({slot.prepared(), slot.position(), slot.tries()});
     ++m_waitingCount;
     Release(slot);
     Pump();
-}
-
-void CheckEngine::CheckOverflow(Filing &filing)
-{
-    // A failed overflow write is tried again after a pool's worth of names, not after every one.
-    if (!filing.IsFull())
-        return;
-    if (m_overflowFailed && ++m_filedSinceOverflowFailure < kPoolSize)
-        return;
-    m_overflowFailed = false;
-    switch (filing.CheckOverflow()) {
-    case Filing::Overflow::Done:
-        emit backupNotice();
-        break;
-    case Filing::Overflow::WriteFailed:
-        m_overflowFailed = true;
-        m_filedSinceOverflowFailure = 0;
-        ReportOnce(QStringLiteral("overflow"),
-                   Filing::OverflowWriteFailed(m_services.files.lastFailedPath()));
-        break;
-    case Filing::Overflow::None:
-        break;
-    }
 }
 
 void CheckEngine::ReportStartFailure(int errorNumber, const QString &description)
@@ -624,7 +594,7 @@ void CheckEngine::ReportStartFailure(int errorNumber, const QString &description
 
 void CheckEngine::QueryFailed(WhoisSlot &slot, const QString &reason)
 {
-    if (!m_running || !slot.busy)
+    if (!m_running || !slot.isBusy())
         return;
     emit connectionStatus(reason);
     Finish(slot, CheckOutcome::Unchecked, reason);
@@ -646,7 +616,7 @@ void CheckEngine::CheckWatchdogs()
         return;
     const qint64 deadline = Now() - qint64(kWatchdogTicks) * m_timings.watchdogTickMs;
     for (const auto &slot : m_slots) {
-        if (!slot->busy || slot->startedAt > deadline)
+        if (!slot->isBusy() || slot->startedAt() > deadline)
             continue;
         QString reason = QStringLiteral("no answer within %1 seconds").arg(kWatchdogTicks);
         if (!slot->lastProblem().isEmpty())
@@ -658,7 +628,7 @@ void CheckEngine::CheckWatchdogs()
 void CheckEngine::ShowOpenConnections()
 {
     const int open = static_cast<int>(
-        std::count_if(m_slots.begin(), m_slots.end(), [](const auto &slot) { return slot->busy; }));
+        std::count_if(m_slots.begin(), m_slots.end(), [](const auto &slot) { return slot->isBusy(); }));
     if (open == m_shownOpen)
         return;
     m_shownOpen = open;
@@ -669,7 +639,7 @@ void CheckEngine::EndIfDone()
 {
     if (!m_running || !m_sourceExhausted || m_waitingCount > 0)
         return;
-    if (std::any_of(m_slots.begin(), m_slots.end(), [](const auto &slot) { return slot->busy; }))
+    if (std::any_of(m_slots.begin(), m_slots.end(), [](const auto &slot) { return slot->isBusy(); }))
         return;
     m_completed = true;
     Stop();
@@ -683,10 +653,7 @@ void CheckEngine::Fail(const QString &text)
 
 void CheckEngine::ReportOnce(const QString &what, const QString &text)
 {
-    if (m_reportedFailures.contains(what))
-        return;
-    m_reportedFailures.insert(what);
-    emit errorRaised(QStringLiteral("Result files"), text);
+    m_filer.ReportOnce(what, text);
 }
 
 void CheckEngine::StorePositionSoon()
@@ -744,10 +711,9 @@ void CheckEngine::Stop()
     std::vector<std::pair<qint64, QString>> dropped;
     for (const auto &slot : m_slots) {
         slot->Reset();
-        if (wasRunning && slot->busy)
-            dropped.emplace_back(slot->position, slot->name());
-        slot->busy = false;
-        slot->reconnectAt = -1;
+        if (wasRunning && slot->isBusy())
+            dropped.emplace_back(slot->position(), slot->name());
+        slot->Unassign();
     }
     for (HostQueue &queue : m_queues) {
         for (std::deque<Waiting> *names : {&queue.fresh, &queue.retries}) {

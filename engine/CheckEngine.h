@@ -169,7 +169,7 @@ public:
     // How the last run went: whether it reached the end of its list, and whether everything it
     // had to write (result files, position) was written.
     bool completed() const { return m_completed; }
-    bool everythingSaved() const { return m_reportedFailures.isEmpty(); }
+    bool everythingSaved() const { return m_reportedFailures.isEmpty() && m_filer.everythingSaved(); }
 
 signals:
     void runStarted();
@@ -250,7 +250,6 @@ private:
     CheckOutcome FileOnce(const QString &name, qint64 position, Verdict verdict);
     static QString FiledKey(ResultList list, const QString &name);
     void GuardAgainstRefiling();
-    void CheckOverflow(Filing &filing);
     void EndIfDone();
     void StorePaces();
     void ShowOpenConnections();
@@ -269,6 +268,7 @@ private:
     std::unique_ptr<QNetworkAccessManager> m_network;
     std::vector<std::unique_ptr<WhoisSlot>> m_slots;
     HostPacer m_pacer;
+    VerdictFiler m_filer;                    // files the verdicts, tells of failed writes once per run
     std::unique_ptr<ClockTimer> m_watchdog;  // looks at every query's age once a tick
     std::unique_ptr<ClockTimer> m_pumpTimer; // the next time a waiting host may be asked
     std::unique_ptr<ClockTimer> m_positionWrite;
@@ -299,7 +299,5 @@ private:
     DnsCounts m_dnsCounts;
     quint64 m_runNumber = 0;
     int m_shownOpen = -1;
-    int m_filedSinceOverflowFailure = 0; // a failed overflow write is tried again after a pool's worth
-    bool m_overflowFailed = false;
     QSet<QString> m_reportedFailures;
 };

@@ -138,3 +138,58 @@ QString Filing::OverflowWriteFailed(const QString &path)
                "they stay in the window. Copy them before closing the program.")
         .arg(QFileInfo(path).absoluteFilePath());
 }
+
+QString Filing::UncheckedWriteFailed(const QString &path)
+{
+    return QStringLiteral("The names without a verdict cannot be kept in \"%1\"; they are counted in the "
+                          "status bar only.")
+        .arg(path);
+}
+
+void VerdictFiler::Restart()
+{
+    m_reported.clear();
+    m_overflowFailed = false;
+    m_filedSinceOverflowFailure = 0;
+}
+
+CheckOutcome VerdictFiler::File(const QString &name, Verdict verdict)
+{
+    Filing filing(m_lists, m_files);
+    const Filing::Result filed = filing.FileVerdict(name, verdict);
+    if (!filed.saved)
+        ReportOnce(QStringLiteral("profile"), Filing::ProfileWriteFailed(m_files.lastFailedPath()));
+    CheckOverflow(filing);
+    return filed.outcome;
+}
+
+void VerdictFiler::ReportOnce(const QString &what, const QString &text)
+{
+    if (m_reported.contains(what))
+        return;
+    m_reported.insert(what);
+    if (m_callbacks.report)
+        m_callbacks.report(QStringLiteral("Result files"), text);
+}
+
+void VerdictFiler::CheckOverflow(Filing &filing)
+{
+    if (!filing.IsFull())
+        return;
+    if (m_overflowFailed && ++m_filedSinceOverflowFailure < kOverflowRetryAfter)
+        return;
+    m_overflowFailed = false;
+    switch (filing.CheckOverflow()) {
+    case Filing::Overflow::Done:
+        if (m_callbacks.backupNotice)
+            m_callbacks.backupNotice();
+        break;
+    case Filing::Overflow::WriteFailed:
+        m_overflowFailed = true;
+        m_filedSinceOverflowFailure = 0;
+        ReportOnce(QStringLiteral("overflow"), Filing::OverflowWriteFailed(m_files.lastFailedPath()));
+        break;
+    case Filing::Overflow::None:
+        break;
+    }
+}

@@ -3,8 +3,10 @@
 #include "Verdict.h"
 #include "results/ResultLists.h"
 
+#include <QSet>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 class ResultFiles;
@@ -65,6 +67,7 @@ public:
     // (the path of the file that failed).
     static QString ProfileWriteFailed(const QString &path);
     static QString OverflowWriteFailed(const QString &path);
+    static QString UncheckedWriteFailed(const QString &path);
 
     static constexpr int kOverflowLimit = 20000;
     static constexpr int kRegisteredLimit = 100;
@@ -72,4 +75,45 @@ public:
 private:
     ResultLists &m_lists;
     ResultFiles &m_files;
+};
+
+// Files judged names for a checker (the engine's run, the browse window), and tells the user of
+// each kind of failed write once until Restart(): a disk that stays full would otherwise bring a
+// message after every name. A failed overflow write is tried again after kOverflowRetryAfter
+// more names, not after every one.
+//
+//     VerdictFiler filer(lists, files, {.report = ..., .backupNotice = ...});
+//     const CheckOutcome outcome = filer.File("shop.com", Verdict::Free);
+class VerdictFiler
+{
+public:
+    struct Callbacks
+    {
+        std::function<void(const QString &title, const QString &text)> report;
+        std::function<void()> backupNotice; // the full lists went to the overflow files
+    };
+    static constexpr int kOverflowRetryAfter = 25;
+
+    VerdictFiler(ResultLists &lists, ResultFiles &files, Callbacks callbacks)
+        : m_lists(lists), m_files(files), m_callbacks(std::move(callbacks))
+    {
+    }
+
+    // A new run: every failure may be told again.
+    void Restart();
+    CheckOutcome File(const QString &name, Verdict verdict);
+    // Tells of a failure of this kind ("profile", "overflow", ...) unless it was told already.
+    void ReportOnce(const QString &what, const QString &text);
+    // Nothing failed since Restart().
+    bool everythingSaved() const { return m_reported.isEmpty(); }
+
+private:
+    void CheckOverflow(Filing &filing);
+
+    ResultLists &m_lists;
+    ResultFiles &m_files;
+    Callbacks m_callbacks;
+    QSet<QString> m_reported;
+    bool m_overflowFailed = false;
+    int m_filedSinceOverflowFailure = 0;
 };

@@ -146,6 +146,35 @@ void WhoisSlot::Reconnect()
     m_query.Retry(); // to the row's own port; a refused address is asked again at the timeout
 }
 
+void WhoisSlot::Assign(qint64 position, int tries, qint64 now)
+{
+    m_busy = true;
+    m_position = position;
+    m_tries = tries;
+    m_startedAt = now;
+    m_sentAt = now;
+    m_reconnectAt = -1;
+    m_reconnects = 0;
+}
+
+void WhoisSlot::Unassign()
+{
+    m_busy = false;
+    m_reconnectAt = -1;
+}
+
+void WhoisSlot::WaitToReconnect(qint64 at)
+{
+    m_reconnectAt = at;
+    ++m_reconnects;
+}
+
+void WhoisSlot::MarkSent(qint64 now)
+{
+    m_reconnectAt = -1;
+    m_sentAt = now;
+}
+
 void WhoisSlot::Park()
 {
     m_query.Abort();

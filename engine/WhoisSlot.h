@@ -139,17 +139,28 @@ public:
     // a name that never gets an answer can say what went wrong; empty when none.
     const QString &lastProblem() const { return m_lastProblem; }
 
+    // The engine's bookkeeping of the name it handed the slot (times on the engine's clock).
+    // Assign: the name at this position of the list, asked for the tries-th time, starts now.
+    void Assign(qint64 position, int tries, qint64 now);
+    // The slot is done with its name.
+    void Unassign();
+    // The slot will reconnect at this time (after Park()); counts the reconnects of its name.
+    void WaitToReconnect(qint64 at);
+    // The latest connection for the name was made now.
+    void MarkSent(qint64 now);
+
     // Handed a name and not finished with it yet.
-    bool busy = false;
+    bool isBusy() const { return m_busy; }
     // The name's position in the list of the run, and how often it was asked.
-    qint64 position = 0;
-    int tries = 0;
-    // When the query started, and when its latest connection was made, on the engine's clock.
-    qint64 startedAt = 0;
-    qint64 sentAt = 0;
-    // While the slot waits to reconnect: when it may, and how often it did for this name.
-    qint64 reconnectAt = -1;
-    int reconnects = 0;
+    qint64 position() const { return m_position; }
+    int tries() const { return m_tries; }
+    // When the query started, and when its latest connection was made.
+    qint64 startedAt() const { return m_startedAt; }
+    qint64 sentAt() const { return m_sentAt; }
+    // While the slot waits to reconnect: when it may (-1: not waiting), and how often it did.
+    qint64 reconnectAt() const { return m_reconnectAt; }
+    bool isWaitingToReconnect() const { return m_reconnectAt >= 0; }
+    int reconnects() const { return m_reconnects; }
 
 private:
     void RestartTimeout();
@@ -158,6 +169,13 @@ private:
     void OnTimeout();
 
     int m_index;
+    bool m_busy = false;
+    qint64 m_position = 0;
+    int m_tries = 0;
+    qint64 m_startedAt = 0;
+    qint64 m_sentAt = 0;
+    qint64 m_reconnectAt = -1;
+    int m_reconnects = 0;
     WhoisSlotHost &m_host;
     QString m_lastProblem;
     WhoisQuery m_query;

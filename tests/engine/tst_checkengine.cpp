@@ -385,7 +385,7 @@ void TestCheckEngine::invalidArgumentIsRetriedOnceThenReported()
         m_errors.first(),
         QString("An error has occurred.\r\nError #: 5\r\nDescription: Invalid procedure call or argument"));
     // The slot keeps its name and its timer: it tries again like after a timeout.
-    QVERIFY(Engine().slot(0).busy);
+    QVERIFY(Engine().slot(0).isBusy());
     QVERIFY(Engine().slot(0).isTimerActive());
 }
 
