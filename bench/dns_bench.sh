@@ -16,13 +16,7 @@ whoisd="$build/orvelle-whoisd"
 dnsd="$build/orvelle-dnsd"
 [ -x "$check" ] && [ -x "$whoisd" ] && [ -x "$dnsd" ] || { echo "build first: cmake --build $build" >&2; exit 2; }
 
-work="$(mktemp -d)"
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
+. bench/servers.sh
 
 wait_for_first_line() { # file
     for _ in $(seq 100); do [ -s "$1" ] && break; sleep 0.05; done
@@ -37,10 +31,6 @@ start_dns() { # [dnsd options] -> dns_server
     "$dnsd" --port 0 "$@" > "$work/dns.log" &
     pids+=($!)
     dns_server="$(wait_for_first_line "$work/dns.log")"
-}
-stop_servers() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    pids=()
 }
 run_check() { # list [orvelle-check options] -> $work/out, $work/summary; prints the seconds taken
     local list="$1"

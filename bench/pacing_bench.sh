@@ -18,13 +18,7 @@ check="$build/orvelle-check"
 whoisd="$build/orvelle-whoisd"
 [ -x "$check" ] && [ -x "$whoisd" ] || { echo "build first: cmake --build $build" >&2; exit 2; }
 
-work="$(mktemp -d)"
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
+. bench/servers.sh
 
 start_server() { # name [whoisd options] -> sets port_<name>; refusals go to $work/<name>.log
     local name="$1"
@@ -35,10 +29,6 @@ start_server() { # name [whoisd options] -> sets port_<name>; refusals go to $wo
     printf -v "port_$name" '%s' "$(head -n1 "$work/$name.log")"
 }
 refusals() { grep -c '^refused' "$work/$1.log" || true; }
-stop_servers() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    pids=()
-}
 fresh_folders() { # registrar rows...
     rm -rf "$work/app" "$work/settings"
     mkdir -p "$work/app"
