@@ -21,6 +21,7 @@
 
 #include <cstdio>
 #include <map>
+#include <unistd.h>
 
 namespace {
 
@@ -146,18 +147,31 @@ int main(int argc, char **argv)
             // A line is out as soon as its verdict is: a run that is killed loses none of them.
             std::fflush(stdout);
         });
-    // Progress: the position reached, at most twice a second.
+    // Progress: the position reached, at most twice a second. On a terminal it is one line that
+    // is written over, with the speed and the time left.
+    const bool terminal = isatty(STDERR_FILENO) == 1;
     QElapsedTimer sinceProgress;
     sinceProgress.start();
     QObject::connect(&engine, &CheckEngine::progress, [&](qint64 position, qint64 all) {
         if (sinceProgress.elapsed() < 500)
             return;
         sinceProgress.restart();
-        std::fprintf(stderr, "%lld of %lld\n", static_cast<long long>(position), static_cast<long long>(all));
+        if (terminal)
+            std::fprintf(stderr, "\r\033[K%lld of %lld, %s", static_cast<long long>(position),
+                         static_cast<long long>(all),
+                         qPrintable(RunStatus::SpeedText(engine.namesPerSecond(), engine.secondsLeft())));
+        else
+            std::fprintf(stderr, "%lld of %lld\n", static_cast<long long>(position),
+                         static_cast<long long>(all));
     });
+    const auto endProgressLine = [terminal] {
+        if (terminal)
+            std::fprintf(stderr, "\r\033[K");
+    };
     bool failed = false;
     QObject::connect(&program, &Program::errorRaised, [&](const QString &title, const QString &text) {
         failed = true;
+        endProgressLine();
         std::fprintf(stderr, "orvelle-check: %s: %s\n", qPrintable(title),
                      qPrintable(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral(" "))));
     });
@@ -169,6 +183,7 @@ int main(int argc, char **argv)
     if (!engine.Start(RunRequest{listPath, *startPosition, total, QString()}))
         return engine.refusal() == CheckEngine::Refusal::BackupFailed ? kIncomplete : kBadInput;
     QCoreApplication::exec();
+    endProgressLine();
     std::printf("High %d, Mid %d, Low %d, Registered %d, Unchecked %d", counts[CheckOutcome::High],
                 counts[CheckOutcome::Mid], counts[CheckOutcome::Low], counts[CheckOutcome::Registered],
                 counts[CheckOutcome::Unchecked]);

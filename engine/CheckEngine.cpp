@@ -41,6 +41,7 @@ CheckEngine::CheckEngine(Services services, const SocketFactory &socketFactory, 
                    }}),
       m_watchdog(m_clock.MakeTimer()), m_pumpTimer(m_clock.MakeTimer()), m_positionWrite(m_clock.MakeTimer())
 {
+    connect(this, &CheckEngine::nameChecked, this, [this] { m_speed.Counted(Now()); });
     WhoisSlotHost &host = *this;
     for (int i = 0; i < kPoolSize; ++i)
         m_slots.push_back(std::make_unique<WhoisSlot>(i, host, socketFactory(), m_timings.slotTickMs,
@@ -136,10 +137,18 @@ bool CheckEngine::Start(const RunRequest &request)
     }
     m_pacer.Reset(Now(), remembered);
     m_services.lists.ResetCounters();
+    m_speed.Start(Now());
     emit runStarted();
     m_watchdog->Start(m_timings.watchdogTickMs);
     Pump();
     return true;
+}
+
+std::optional<qint64> CheckEngine::secondsLeft() const
+{
+    if (m_request.total <= 0)
+        return std::nullopt;
+    return m_speed.SecondsLeft(Now(), std::max<qint64>(0, m_request.total - resumePosition() + 1));
 }
 
 qint64 CheckEngine::resumePosition() const

@@ -5,6 +5,7 @@
 #include "HostPacer.h"
 #include "RdapBootstrap.h"
 #include "RunRequest.h"
+#include "SpeedMeter.h"
 #include "WhoisPhrases.h"
 #include "WhoisSlot.h"
 #include "platform/SocketComponent.h"
@@ -160,6 +161,10 @@ public:
     HostPacer &pacer() { return m_pacer; }
     // The engine's clock, for what reads the pacer's state.
     qint64 Now() const { return m_clock.Now(); }
+    // Verdicts a second over the last 30 s, and the time left for the rest of a list of known
+    // length (nothing while the speed is unknown).
+    double namesPerSecond() const { return m_speed.NamesPerSecond(Now()); }
+    std::optional<qint64> secondsLeft() const;
     // Names read from the list that wait for DNS or their host (or to be asked again).
     int waitingCount() const { return m_waitingCount; }
     const DnsCounts &dnsCounts() const { return m_dnsCounts; }
@@ -268,7 +273,8 @@ private:
     std::unique_ptr<QNetworkAccessManager> m_network;
     std::vector<std::unique_ptr<WhoisSlot>> m_slots;
     HostPacer m_pacer;
-    VerdictFiler m_filer;                    // files the verdicts, tells of failed writes once per run
+    VerdictFiler m_filer; // files the verdicts, tells of failed writes once per run
+    SpeedMeter m_speed;
     std::unique_ptr<ClockTimer> m_watchdog;  // looks at every query's age once a tick
     std::unique_ptr<ClockTimer> m_pumpTimer; // the next time a waiting host may be asked
     std::unique_ptr<ClockTimer> m_positionWrite;

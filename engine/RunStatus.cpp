@@ -95,4 +95,25 @@ QString NoVerdictToolTip(int count, const QMap<QString, int> &reasons, const QSt
         .arg(whose, QDir::toNativeSeparators(file), shown);
 }
 
+QString DurationText(qint64 seconds)
+{
+    if (seconds < 60)
+        return QStringLiteral("%1 s").arg(seconds);
+    const qint64 minutes = (seconds + 30) / 60;
+    if (minutes < 60)
+        return QStringLiteral("%1 min").arg(minutes);
+    if (minutes < 24 * 60)
+        return QStringLiteral("%1 h %2 min").arg(minutes / 60).arg(minutes % 60);
+    const qint64 hours = (minutes + 30) / 60;
+    return QStringLiteral("%1 d %2 h").arg(hours / 24).arg(hours % 24);
+}
+
+QString SpeedText(double namesPerSecond, std::optional<qint64> secondsLeft)
+{
+    QString text = QStringLiteral("%1 names/s").arg(namesPerSecond, 0, 'f', 1);
+    if (secondsLeft)
+        text += QStringLiteral(", %1 left").arg(DurationText(*secondsLeft));
+    return text;
+}
+
 } // namespace RunStatus

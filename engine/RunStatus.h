@@ -27,6 +27,12 @@ QString PacedToolTip(const QList<HostPacer::Paced> &paced);
 QString DnsText(const CheckEngine::DnsCounts &counts);
 QString DnsToolTip(const CheckEngine::DnsCounts &counts);
 
+// "12.5 names/s, 4 min left": the speed, and the time left when it is known ("1 h 5 min",
+// "40 s"); "0.0 names/s" before the first verdict.
+QString SpeedText(double namesPerSecond, std::optional<qint64> secondsLeft);
+// A duration as the status bar shows it: "40 s", "4 min", "1 h 5 min", "2 d 3 h".
+QString DurationText(qint64 seconds);
+
 // "No verdict: n", and its tooltip: where the names are kept (file), then the most frequent
 // reasons with their counts. whose: "this search" or "this window".
 QString NoVerdictText(int count);

@@ -5,8 +5,11 @@
 #include "platform/WebBrowser.h"
 
 #include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 HarvesterWindow::HarvesterWindow(Program &program, WebBrowser *browser, HarvestTimings timings,
@@ -31,7 +34,17 @@ HarvesterWindow::HarvesterWindow(Program &program, WebBrowser *browser, HarvestT
     m_statusLine->setReadOnly(true);
     m_statusLine->setToolTip(
         QStringLiteral("This shows the number of unique .com, .org and .net domain names found."));
-    layout->addWidget(m_statusLine);
+    m_pageLabel = new QLabel(this);
+    m_pageLabel->setObjectName(QStringLiteral("lblPage"));
+    m_cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+    m_cancelButton->setObjectName(QStringLiteral("cmdCancel"));
+    m_cancelButton->setToolTip(QStringLiteral("End the search here; no list is written."));
+    connect(m_cancelButton, &QPushButton::clicked, this, &QWidget::close);
+    auto *statusRow = new QHBoxLayout;
+    statusRow->addWidget(m_statusLine, 1);
+    statusRow->addWidget(m_pageLabel);
+    statusRow->addWidget(m_cancelButton);
+    layout->addLayout(statusRow);
     resize(800, 600);
 
     m_pageTimeout.setSingleShot(true);
@@ -64,6 +77,7 @@ void HarvesterWindow::Load()
 
 void HarvesterWindow::AskFor(const QString &address)
 {
+    m_pageLabel->setText(m_run->PageText());
     m_awaitingPage = true;
     m_pageTimeout.start();
     m_browser->Navigate(address);

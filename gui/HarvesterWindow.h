@@ -10,7 +10,9 @@
 #include <memory>
 
 class Program;
+class QLabel;
 class QLineEdit;
+class QPushButton;
 class QMessageBox;
 class WebBrowser;
 
@@ -46,6 +48,8 @@ public:
 
     WebBrowser *m_browser;
     QLineEdit *m_statusLine;
+    QLabel *m_pageLabel;         // "Page 2 of 10"
+    QPushButton *m_cancelButton; // ends the harvest with nothing written
 
 signals:
     // The message was closed: the main window may start the run over the new list.

@@ -314,6 +314,22 @@ void MainWindow::BuildStatusBar()
     m_dnsPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     m_dnsPanel->hide();
     m_statusBar->addPermanentWidget(m_dnsPanel);
+    m_speedPanel = new QLabel(m_statusBar);
+    m_speedPanel->setObjectName(QStringLiteral("SpeedPanel"));
+    m_speedPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    m_speedPanel->setToolTip(
+        QStringLiteral("Names decided a second over the last 30 seconds, and the time the "
+                       "rest of the list takes at that speed."));
+    m_speedPanel->hide();
+    m_statusBar->addPermanentWidget(m_speedPanel);
+    m_speedTimer.setInterval(1000);
+    connect(&m_speedTimer, &QTimer::timeout, this, &MainWindow::ShowSpeed);
+}
+
+void MainWindow::ShowSpeed()
+{
+    const CheckEngine &engine = m_program.engine();
+    m_speedPanel->setText(RunStatus::SpeedText(engine.namesPerSecond(), engine.secondsLeft()));
 }
 
 void MainWindow::ConnectState()
@@ -347,10 +363,18 @@ void MainWindow::ConnectState()
         }
     });
     connect(&m_program.engine(), &CheckEngine::runStarted, this, [this] {
-        if (m_dnsPanel->isVisible()) {
+        if (m_dnsPanel->isVisible())
             m_dnsPanel->hide();
-            ApplyLayout();
-        }
+        // The speed, once a second while the run goes.
+        ShowSpeed();
+        m_speedPanel->show();
+        m_speedTimer.start();
+        ApplyLayout();
+    });
+    connect(&m_program.engine(), &CheckEngine::runStopped, this, [this] {
+        m_speedTimer.stop();
+        m_speedPanel->hide();
+        ApplyLayout();
     });
 }
 

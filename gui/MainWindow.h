@@ -5,6 +5,7 @@
 #include "gui/RunController.h"
 
 #include <QMainWindow>
+#include <QTimer>
 
 #include <array>
 #include <optional>
@@ -86,6 +87,8 @@ public:
     QLabel *m_uncheckedPanel = nullptr;
     QLabel *m_pacedPanel = nullptr; // the hosts asked slower than their limit, while a run goes
     QLabel *m_dnsPanel = nullptr;   // what the DNS pre-check settled, from a run's first DNS answer
+    QLabel *m_speedPanel = nullptr; // names a second and the time left, while a run goes
+    QTimer m_speedTimer;
     QAction *m_dnsFirstItem = nullptr;
     std::array<QAction *, 10> m_editItems{};
     std::array<QAction *, 9> m_toolsItems{};
@@ -105,6 +108,7 @@ private:
     void ShowControls();
     void ShowUncheckedCount(int count);
     void ShowPacedHosts();
+    void ShowSpeed();
     void MeasureFit();
     void ApplyLayout();
     void ChooseCustomList(const QString &startFolder, std::function<void(std::optional<QString>)> chosen);

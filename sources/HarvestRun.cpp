@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
+
 HarvestRun::HarvestRun(SearchEngine engine, QString searchText, int harvestSizeIndex, QString googleBase,
                        QString yahooBase)
     : m_engine(engine), m_searchText(std::move(searchText)), m_term(EncodeTerm(m_searchText)),
@@ -105,6 +107,13 @@ QString HarvestRun::FirstPageAddress() const
 QString HarvestRun::NextPageAddress() const
 {
     return PageAddress(m_offset);
+}
+
+QString HarvestRun::PageText() const
+{
+    const int step = m_engine == SearchEngine::Yahoo ? kYahooPageStep : kGooglePageStep;
+    const int planned = std::max(1, (m_target + step - 1) / step);
+    return QStringLiteral("Page %1 of %2").arg(m_pagesRead + 1).arg(std::max(planned, m_pagesRead + 1));
 }
 
 HarvestRun::Ending HarvestRun::ending() const

@@ -71,6 +71,9 @@ public:
         m_finished = true;
     }
     int pagesRead() const { return m_pagesRead; }
+    // "Page 2 of 10": the page asked for now, of the pages the target takes at most (a page that
+    // brings nothing new ends the harvest sooner).
+    QString PageText() const;
 
     // How an ended run ended: with a list to write and check, or with nothing to keep.
     enum class Ending

@@ -1,6 +1,7 @@
 #include "app/Program.h"
 #include "engine/CheckEngine.h"
 #include "engine/RunStatus.h"
+#include "engine/SpeedMeter.h"
 #include "platform/TextFile.h"
 #include "support/FakeSocket.h"
 #include "support/ManualClock.h"
@@ -17,6 +18,8 @@ class TestCheckEngine : public QObject
 {
     Q_OBJECT
 private slots:
+    void speedAndTimeLeftOnVirtualTime_data();
+    void speedAndTimeLeftOnVirtualTime();
     void init();
     void cleanup();
     void queriesTheCleanedNameAtTheServerOfItsRow_data();
@@ -707,6 +710,41 @@ void TestCheckEngine::eventsAfterStopAreIgnored()
     m_sockets->at(0).Answer("No match");
     QCOMPARE(m_program->results().itemCount(ResultList::High), 0);
     QCOMPARE(CheckedNames(CheckOutcome::Unchecked), (QStringList{"a.com", "b.com"}));
+}
+
+void TestCheckEngine::speedAndTimeLeftOnVirtualTime_data()
+{
+    QTest::addColumn<QList<qint64>>("verdicts"); // ms after the start
+    QTest::addColumn<qint64>("now");
+    QTest::addColumn<qint64>("left");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("nothing yet") << QList<qint64>() << qint64(5000) << qint64(100) << "0.0 names/s";
+    QTest::newRow("a young run counts over its age")
+        << QList<qint64>{100, 200, 300, 400} << qint64(2000) << qint64(100) << "2.0 names/s, 50 s left";
+    QTest::newRow("its first second counts as a second")
+        << QList<qint64>{10, 20} << qint64(100) << qint64(0) << "2.0 names/s, 0 s left";
+    QList<qint64> steady;
+    for (qint64 at = 0; at < 120000; at += 100)
+        steady << at;
+    QTest::newRow("the last 30 s only")
+        << steady << qint64(120000) << qint64(36000) << "10.0 names/s, 1 h 0 min left";
+    QTest::newRow("a stall slows it down")
+        << steady << qint64(135000) << qint64(600) << "5.0 names/s, 2 min left";
+    QTest::newRow("days") << QList<qint64>{31000} << qint64(31000) << qint64(6250)
+                          << "0.0 names/s, 2 d 4 h left";
+}
+
+void TestCheckEngine::speedAndTimeLeftOnVirtualTime()
+{
+    QFETCH(QList<qint64>, verdicts);
+    QFETCH(qint64, now);
+    QFETCH(qint64, left);
+    QFETCH(QString, text);
+    SpeedMeter speed;
+    speed.Start(0);
+    for (const qint64 at : verdicts)
+        speed.Counted(at);
+    QCOMPARE(RunStatus::SpeedText(speed.NamesPerSecond(now), speed.SecondsLeft(now, left)), text);
 }
 
 QTEST_GUILESS_MAIN(TestCheckEngine)

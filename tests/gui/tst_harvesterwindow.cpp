@@ -8,8 +8,10 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
@@ -155,8 +157,10 @@ void TestHarvesterWindow::searchAgainRaisesTheOpenWindow()
 void TestHarvesterWindow::closingMidHarvestWritesNothing()
 {
     HarvesterWindow *harvester = Search(3, "red car", 1);
+    QCOMPARE(harvester->findChild<QLabel *>("lblPage")->text(), QString("Page 1 of 2"));
     Browser()->CompletePage("R", Page(Engine::Google, SearchTestServer::NumberedHosts(1, 50)));
-    harvester->close();
+    QTRY_COMPARE(harvester->findChild<QLabel *>("lblPage")->text(), QString("Page 2 of 2"));
+    harvester->findChild<QPushButton *>("cmdCancel")->click();
     QTRY_VERIFY(!m_rig->windows->harvester());
     QTest::qWait(50);
     QCOMPARE(FileBytes(m_rig->folders.appFolder() + "/BrowserSearch.txt"), QByteArray("\r\n"));
