@@ -12,6 +12,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -143,6 +144,14 @@ void BrowseWindow::BuildControls()
                 [this, list](bool clearAll) { clearAll ? Clear(list) : Del(list); });
         connect(view, &QAbstractItemView::doubleClicked, this,
                 [this](const QModelIndex &index) { emit nameOpened(index.data().toString()); });
+        Widgets::ConnectNameMenu(view, [this, list](const QString &name) {
+            return Widgets::NameMenuActions{[this, name] { emit whoisRequested(name); },
+                                            [this, name] { emit purchaseRequested(name); },
+                                            [name] { QGuiApplication::clipboard()->setText(name); },
+                                            [this, list] {
+                                                Del(list);
+                                            }};
+        });
     }
 
     if (QWidget *view = m_browser->view()) {

@@ -69,6 +69,9 @@ public:
 signals:
     // A name was double-clicked in one of the lists.
     void nameOpened(const QString &name);
+    // From a list's context menu.
+    void whoisRequested(const QString &name);
+    void purchaseRequested(const QString &name);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -266,6 +266,14 @@ void MainWindow::BuildFrame2()
         connect(view, &ResultListView::deletePressed, this,
                 [this, list](bool clearAll) { clearAll ? Clear(list) : Del(list); });
         connect(view, &QAbstractItemView::doubleClicked, this, [this, list] { OpenCurrentName(list); });
+        Widgets::ConnectNameMenu(view, [this, list](const QString &name) {
+            return Widgets::NameMenuActions{[this, name] { m_windows.OpenWhois(name); },
+                                            [this, name] { m_windows.OpenPurchasePage(name); },
+                                            [name] { QGuiApplication::clipboard()->setText(name); },
+                                            [this, list] {
+                                                Del(list);
+                                            }};
+        });
         if (list == ResultList::Saved)
             connect(view, &ResultListView::payloadDropped, this, &MainWindow::DropOnSaved);
         else

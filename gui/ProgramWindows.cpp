@@ -125,9 +125,14 @@ void ProgramWindows::OpenName(const QString &name)
 {
     m_program.setCurrentDomain(name);
     if (m_program.config().purchaseOnDoubleClick)
-        OpenWebsite()->Navigate(PurchaseAddress(m_program.config(), name));
+        OpenPurchasePage(name);
     else
         OpenWhois(name);
+}
+
+void ProgramWindows::OpenPurchasePage(const QString &name)
+{
+    OpenWebsite()->Navigate(PurchaseAddress(m_program.config(), name));
 }
 
 void ProgramWindows::OpenWhois(const QString &name)
@@ -207,6 +212,8 @@ void ProgramWindows::OpenBrowse()
     m_browse = new BrowseWindow(m_program, m_browsers(nullptr), m_browsers(nullptr), m_browseTimings);
     m_browse->setAttribute(Qt::WA_DeleteOnClose);
     connect(m_browse, &BrowseWindow::nameOpened, this, &ProgramWindows::OpenName);
+    connect(m_browse, &BrowseWindow::whoisRequested, this, &ProgramWindows::OpenWhois);
+    connect(m_browse, &BrowseWindow::purchaseRequested, this, &ProgramWindows::OpenPurchasePage);
     connect(&m_browse->state(), &BrowseState::backupNotice, this, &ProgramWindows::ShowBackupNotice);
     connect(&m_browse->state(), &BrowseState::errorRaised, this,
             [this](const QString &title, const QString &text) {

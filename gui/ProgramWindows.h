@@ -57,6 +57,7 @@ public:
     // Shows the purchase page of a name, or the whois window when buying is switched off.
     void OpenName(const QString &name);
     void OpenWhois(const QString &name);
+    void OpenPurchasePage(const QString &name);
     void OpenSettings();
     void OpenGenerator();
     // The harvester for the search-engine source chosen; an unfinished one is only raised.

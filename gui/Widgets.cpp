@@ -1,7 +1,10 @@
 #include "Widgets.h"
 
+#include <QAbstractItemView>
+#include <QAction>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QToolButton>
 #include <QVariant>
 
@@ -92,6 +95,41 @@ void ShowCentredOver(QWidget *window, const QWidget *over)
         window->move(centre.x() - size.width() / 2, centre.y() - size.height() / 2);
     }
     ShowModeless(window);
+}
+
+QMenu *PopUpNameMenu(QWidget *parent, const QPoint &globalPos, const NameMenuActions &actions)
+{
+    auto *menu = new QMenu(parent);
+    menu->setObjectName(QStringLiteral("NameMenu"));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    const auto add = [menu](const char *name, const QString &caption, const std::function<void()> &action) {
+        QAction *item = menu->addAction(caption);
+        item->setObjectName(QLatin1String(name));
+        item->setEnabled(static_cast<bool>(action));
+        if (action)
+            QObject::connect(item, &QAction::triggered, menu, action);
+    };
+    add("mnuNameWhois", QStringLiteral("Whois Details\u2026"), actions.whois);
+    add("mnuNamePurchase", QStringLiteral("Open Purchase Page"), actions.purchase);
+    add("mnuNameCopy", QStringLiteral("Copy"), actions.copy);
+    add("mnuNameDelete", QStringLiteral("Delete"), actions.remove);
+    menu->popup(globalPos);
+    return menu;
+}
+
+void ConnectNameMenu(QAbstractItemView *view, std::function<NameMenuActions(const QString &name)> actionsFor)
+{
+    view->setContextMenuPolicy(Qt::CustomContextMenu);
+    QObject::connect(view, &QWidget::customContextMenuRequested, view,
+                     [view, actionsFor = std::move(actionsFor)](const QPoint &pos) {
+                         const QModelIndex index = view->indexAt(pos);
+                         if (!index.isValid())
+                             return;
+                         view->setCurrentIndex(index);
+                         view->selectionModel()->select(index, QItemSelectionModel::ClearAndSelect);
+                         PopUpNameMenu(view, view->viewport()->mapToGlobal(pos),
+                                       actionsFor(index.data().toString()));
+                     });
 }
 
 } // namespace Widgets

@@ -2,9 +2,14 @@
 
 #include "Pictures.h"
 
+#include <QPoint>
 #include <QString>
 
+#include <functional>
+
+class QAbstractItemView;
 class QLabel;
+class QMenu;
 class QLineEdit;
 class QToolButton;
 class QWidget;
@@ -34,6 +39,20 @@ QLineEdit *NamedLineEdit(QWidget *parent, const char *name, const QString &text,
 
 // Shows a modeless window and brings it to the front, restoring it when it was minimised.
 void ShowModeless(QWidget *window);
+
+// The context menu of a name in a result list: "Whois Details…", "Open Purchase Page", "Copy",
+// "Delete", each doing what it is given. It pops up at globalPos and deletes itself when closed.
+struct NameMenuActions
+{
+    std::function<void()> whois;
+    std::function<void()> purchase;
+    std::function<void()> copy;
+    std::function<void()> remove;
+};
+QMenu *PopUpNameMenu(QWidget *parent, const QPoint &globalPos, const NameMenuActions &actions);
+// Shows that menu for the name under pos in a list view (made current and selected first);
+// names its actions by that name. Nothing under pos: no menu.
+void ConnectNameMenu(QAbstractItemView *view, std::function<NameMenuActions(const QString &name)> actionsFor);
 // The same for a window opened for the first time: centred over `over` (when given and
 // visible) instead of wherever the desktop puts it.
 void ShowCentredOver(QWidget *window, const QWidget *over);

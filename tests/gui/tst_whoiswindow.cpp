@@ -1,4 +1,6 @@
+#include "gui/MainWindow.h"
 #include "gui/ProgramWindows.h"
+#include "gui/ResultListView.h"
 #include "gui/WhoisWindow.h"
 #include "platform/TcpSocketComponent.h"
 #include "platform/TextFile.h"
@@ -7,6 +9,8 @@
 #include "tools/rdapd/RdapTestServer.h"
 #include "tools/whoisd/WhoisTestServer.h"
 
+#include <QAction>
+#include <QMenu>
 #include <QPushButton>
 #include <QTest>
 #include <QTextEdit>
@@ -26,6 +30,8 @@ private slots:
     void rdapRowShowsTheRegistrationsFacts_data();
     void rdapRowShowsTheRegistrationsFacts();
     void aDelegatedNameShowsItsNameServersAndAsksWhoisOnRequest();
+    void theListsContextMenuOpensTheWhoisWindow_data();
+    void theListsContextMenuOpensTheWhoisWindow();
 
 private:
     std::unique_ptr<WhoisTestServer> m_server;
@@ -156,6 +162,52 @@ void TestWhoisWindow::aDelegatedNameShowsItsNameServersAndAsksWhoisOnRequest()
     // A name DNS does not settle is asked over whois at once.
     m_rig->windows->OpenWhois("other.com");
     QTRY_COMPARE(m_server->queries(), (QStringList{"shop.com", "other.com"}));
+}
+
+void TestWhoisWindow::theListsContextMenuOpensTheWhoisWindow_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("shownStart");
+    QTest::newRow("a whois name") << "shop.com"
+                                  << "Domain Name: shop.com";
+    QTest::newRow("an RDAP name") << "free.example"
+                                  << "Domain: free.example\nnot registered";
+    QTest::newRow("a name settled by DNS") << "delegated.com"
+                                           << "Domain: delegated.com\nregistered: delegated in DNS";
+}
+
+void TestWhoisWindow::theListsContextMenuOpensTheWhoisWindow()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, shownStart);
+    m_server->setDefaultRule(WhoisReplyRule::Taken());
+    RdapTestServer rdap;
+    QVERIFY(rdap.Listen());
+    rdap.setRule("free.example", RdapReplyRule::Of(RdapReplyRule::Mode::NotRegistered));
+    TextFile::WriteAll(m_rig->program->registrarFile().path(),
+                       "example|" + rdap.baseAddress() + "|443|Enabled\r\n");
+    QVERIFY(m_rig->program->ReloadRegistrars());
+    DnsTestServer dns;
+    QVERIFY(dns.Listen());
+    dns.setRule("delegated.com", DnsTestServer::Rule::Delegated);
+    MainWindow *window = m_rig->windows->CreateMainWindow(); // reads "Check DNS First" from the settings
+    window->show();
+    QVERIFY(m_rig->program->SetDnsServers(dns.address()));
+    m_rig->program->setDnsFirst(true);
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    m_rig->program->results().model(ResultList::Registered)->setStringList({"other.com", name});
+    ResultListView *list = window->findChild<ResultListView *>("List2"); // "Registered"
+    QVERIFY(list);
+    const QPoint at = list->visualRect(list->model()->index(1, 0)).center();
+    emit list->customContextMenuRequested(at);
+    auto *menu = list->findChild<QMenu *>("NameMenu");
+    QVERIFY(menu);
+    QCOMPARE(menu->findChild<QAction *>("mnuNameWhois")->text(), QString("Whois Details\u2026"));
+    QCOMPARE(list->currentIndex().row(), 1);
+    menu->findChild<QAction *>("mnuNameWhois")->trigger();
+    QVERIFY(m_rig->windows->whois());
+    QTRY_VERIFY2(m_rig->windows->whois()->m_replyText->toPlainText().trimmed().startsWith(shownStart),
+                 qPrintable(m_rig->windows->whois()->m_replyText->toPlainText()));
 }
 
 QTEST_MAIN(TestWhoisWindow)
