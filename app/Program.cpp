@@ -1,5 +1,6 @@
 #include "Program.h"
 
+#include "platform/TextFile.h"
 #include "platform/WholeNumber.h"
 
 Program::Program(ProgramConfig config, const QString &appFolderRoot, const QString &settingsRoot,
@@ -27,10 +28,13 @@ Program::Program(ProgramConfig config, const QString &appFolderRoot, const QStri
         m_uncheckedFileFailed = false;
         m_unchecked.BeginRun(m_engine.request().listPath);
     });
-    connect(&m_engine, &CheckEngine::nameChecked, this,
-            [this](const QString &name, CheckOutcome outcome, const QString &reason) {
-                OnNameChecked(name, outcome, reason);
-            });
+    connect(
+        &m_engine, &CheckEngine::nameChecked, this,
+        [this](const QString &name, CheckOutcome outcome, const QString &reason, const QString &decidedBy) {
+            OnNameChecked(name, outcome, reason);
+            if (outcome != CheckOutcome::Unchecked && outcome != CheckOutcome::NotFiled)
+                RememberDecision(name, decidedBy);
+        });
     connect(&m_engine, &CheckEngine::runStopped, this, [this] { m_unchecked.EndRun(m_engine.completed()); });
 }
 
@@ -69,6 +73,58 @@ void Program::OnNameChecked(const QString &name, CheckOutcome outcome, const QSt
         m_uncheckedFileFailed = true;
         emit errorRaised(QStringLiteral("Result files"), Filing::UncheckedWriteFailed(m_unchecked.path()));
     }
+}
+
+void Program::RememberDecision(const QString &name, const QString &decidedBy)
+{
+    // Kept for the export while the program runs; a very long run forgets the oldest.
+    constexpr qsizetype kMostRemembered = 200000;
+    if (m_decisions.size() >= kMostRemembered)
+        m_decisions.clear();
+    m_decisions.insert(name, {decidedBy, m_wallClock().toUTC()});
+}
+
+QList<ExportRow> Program::ExportRows() const
+{
+    QList<ExportRow> rows;
+    const std::pair<ResultList, const char *> lists[] = {{ResultList::High, "High"},
+                                                         {ResultList::Mid, "Mid"},
+                                                         {ResultList::Low, "Low"},
+                                                         {ResultList::Registered, "Registered"},
+                                                         {ResultList::Saved, "Saved"}};
+    for (const auto &[list, listName] : lists) {
+        for (const QString &name : m_results.items(list)) {
+            const Decision decision = m_decisions.value(name);
+            rows.append({name, QLatin1String(listName), QString(), decision.by, decision.at});
+        }
+    }
+    // Unchecked.txt: "name<TAB>reason" lines.
+    for (const QString &line : TextFile::ReadLines(m_unchecked.path()).value_or(QStringList())) {
+        const QString name = line.section(QLatin1Char('\t'), 0, 0).trimmed();
+        if (!name.isEmpty())
+            rows.append(
+                {name, QStringLiteral("Unchecked"), line.section(QLatin1Char('\t'), 1), QString(), {}});
+    }
+    return rows;
+}
+
+bool Program::ExportResults(const QString &path, QString *error) const
+{
+    const std::optional<ResultExport::Format> format = ResultExport::FormatOfPath(path);
+    if (!format) {
+        if (error)
+            *error = QStringLiteral("The file name must end in .csv or .json.");
+        return false;
+    }
+    const QList<ExportRow> rows = ExportRows();
+    const QByteArray bytes =
+        *format == ResultExport::Format::Json ? ResultExport::ToJson(rows) : ResultExport::ToCsv(rows);
+    if (!TextFile::WriteBytes(path, bytes)) {
+        if (error)
+            *error = QStringLiteral("\"%1\" cannot be written.").arg(path);
+        return false;
+    }
+    return true;
 }
 
 std::optional<RunRequest> Program::RequestFromControls()

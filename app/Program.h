@@ -6,6 +6,7 @@
 #include "engine/CheckEngine.h"
 #include "engine/WhoisPhrases.h"
 #include "results/PurchaseLink.h"
+#include "results/ResultExport.h"
 #include "results/ResultFiles.h"
 #include "results/ResultLists.h"
 #include "results/UncheckedNames.h"
@@ -93,6 +94,12 @@ public:
     // The run the source controls ask for: their list, start number and total. Nothing (with
     // an error) when the start number or total is not a whole number.
     std::optional<RunRequest> RequestFromControls();
+
+    // Every name of the five lists and of "Unchecked.txt", with who decided it and when (for
+    // names decided while the program ran).
+    QList<ExportRow> ExportRows() const;
+    // Writes them as CSV or JSON, by the file's suffix; false with what went wrong.
+    bool ExportResults(const QString &path, QString *error = nullptr) const;
     // "Start" as the main window's button does it: a run from the source controls.
     bool StartFromControls();
 
@@ -102,6 +109,7 @@ signals:
 
 private:
     void OnNameChecked(const QString &name, CheckOutcome outcome, const QString &reason);
+    void RememberDecision(const QString &name, const QString &decidedBy);
 
     ProgramConfig m_config;
     ProgramConfig m_versionRecord;
@@ -126,4 +134,10 @@ private:
     qint64 m_startupPosition = 0;
     bool m_uncheckedFileFailed = false;
     ResultFiles::Clock m_wallClock;
+    struct Decision
+    {
+        QString by;
+        QDateTime at;
+    };
+    QHash<QString, Decision> m_decisions; // of the names filed while the program runs
 };

@@ -1,21 +1,25 @@
 // orvelle-check: checks a list of names with the program's check engine, without a display.
 //
-//   orvelle-check [--start N] [--proxy] [--tick-ms MS] [--host-limits TEXT] LIST
+//   orvelle-check [--start N] [--proxy] [--tick-ms MS] [--host-limits TEXT] [--dns-server HOST:PORT]...
+//                 [--no-dns] [--format tsv|csv|json] LIST
 //
 // Uses the application folder and settings store of the desktop program (ORVELLE_APP_FOLDER,
 // ORVELLE_SETTINGS_DIR), runs the list from position N (default 1) to its end, and prints one
 // line per name, "<list>\t<name>", where <list> is High, Mid, Low, Registered or Unchecked,
 // then a summary line. An Unchecked line has a third field, the reason the name got no verdict.
-// Progress and problems go to stderr.
+// With --format csv or json each name is a CSV line or JSON object instead (name, list, reason,
+// decidedBy, decidedAt) and the summary goes to stderr. Progress and problems go to stderr.
 
 #include "app/Program.h"
 #include "app/Startup.h"
 #include "engine/RunStatus.h"
 #include "platform/TcpSocketComponent.h"
 #include "platform/WholeNumber.h"
+#include "results/ResultExport.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QFileInfo>
 
@@ -77,7 +81,12 @@ int main(int argc, char **argv)
     const QCommandLineOption noDns(
         QStringLiteral("no-dns"),
         QStringLiteral("Do not look names up in DNS first; ask whois for every name."));
-    parser.addOptions({start, proxy, tick, hostLimits, dnsServer, noDns});
+    const QCommandLineOption format(
+        QStringLiteral("format"),
+        QStringLiteral("How each name is printed: tsv (the default), csv or json (the summary then goes to "
+                       "stderr)."),
+        QStringLiteral("FORMAT"), QStringLiteral("tsv"));
+    parser.addOptions({start, proxy, tick, hostLimits, dnsServer, noDns, format});
     parser.addPositionalArgument(QStringLiteral("LIST"), QStringLiteral("The list file, one name per line."));
     if (!parser.parse(QCoreApplication::arguments()))
         return Fail(kBadInput, parser.errorText());
@@ -119,6 +128,9 @@ int main(int argc, char **argv)
     if (QString problem; parser.isSet(dnsServer) &&
                          !program.SetDnsServers(parser.values(dnsServer).join(QLatin1Char(',')), &problem))
         return Fail(kBadInput, QStringLiteral("--dns-server: %1").arg(problem));
+    const std::optional<ResultExport::Format> outputFormat = ResultExport::FormatOfName(parser.value(format));
+    if (!outputFormat)
+        return Fail(kBadInput, QStringLiteral("--format needs tsv, csv or json"));
     if (parser.isSet(noDns))
         program.setDnsFirst(false);
     else if (parser.isSet(dnsServer))
@@ -133,13 +145,27 @@ int main(int argc, char **argv)
 
     CheckEngine &engine = program.engine();
     std::map<CheckOutcome, int> counts;
+    qint64 printedRows = 0;
+    if (*outputFormat == ResultExport::Format::Csv)
+        std::fputs(ResultExport::CsvLine(ResultExport::Fields()).constData(), stdout);
+    else if (*outputFormat == ResultExport::Format::Json)
+        std::printf("[\n");
     QObject::connect(
         &engine, &CheckEngine::nameChecked,
-        [&](const QString &name, CheckOutcome outcome, const QString &reason) {
+        [&](const QString &name, CheckOutcome outcome, const QString &reason, const QString &decidedBy) {
             if (outcome == CheckOutcome::NotFiled)
                 return;
             ++counts[outcome];
-            if (!reason.isEmpty())
+            if (*outputFormat != ResultExport::Format::Tsv) {
+                const ExportRow row{name, CheckOutcomeName(outcome), reason, decidedBy,
+                                    QDateTime::currentDateTimeUtc()};
+                if (*outputFormat == ResultExport::Format::Csv)
+                    std::fputs(ResultExport::CsvLine(ResultExport::FieldsOf(row)).constData(), stdout);
+                else
+                    std::printf("%s%s", printedRows > 0 ? ",\n" : "",
+                                ResultExport::JsonObject(row).constData());
+                ++printedRows;
+            } else if (!reason.isEmpty())
                 std::printf("%s\t%s\t%s\n", qPrintable(CheckOutcomeName(outcome)), name.toUtf8().constData(),
                             UncheckedNames::OneLine(reason).toUtf8().constData());
             else
@@ -184,11 +210,15 @@ int main(int argc, char **argv)
         return engine.refusal() == CheckEngine::Refusal::BackupFailed ? kIncomplete : kBadInput;
     QCoreApplication::exec();
     endProgressLine();
-    std::printf("High %d, Mid %d, Low %d, Registered %d, Unchecked %d", counts[CheckOutcome::High],
-                counts[CheckOutcome::Mid], counts[CheckOutcome::Low], counts[CheckOutcome::Registered],
-                counts[CheckOutcome::Unchecked]);
+    if (*outputFormat == ResultExport::Format::Json)
+        std::printf("%s]\n", printedRows > 0 ? "\n" : "");
+    // The summary: on stdout after tab-separated lines, on stderr beside a CSV or JSON document.
+    FILE *summary = *outputFormat == ResultExport::Format::Tsv ? stdout : stderr;
+    std::fprintf(summary, "High %d, Mid %d, Low %d, Registered %d, Unchecked %d", counts[CheckOutcome::High],
+                 counts[CheckOutcome::Mid], counts[CheckOutcome::Low], counts[CheckOutcome::Registered],
+                 counts[CheckOutcome::Unchecked]);
     if (program.dnsFirst() && !program.proxyMode())
-        std::printf("; %s", qPrintable(RunStatus::DnsText(engine.dnsCounts())));
-    std::printf("\n");
+        std::fprintf(summary, "; %s", qPrintable(RunStatus::DnsText(engine.dnsCounts())));
+    std::fprintf(summary, "\n");
     return engine.completed() && engine.everythingSaved() && !failed ? kComplete : kIncomplete;
 }

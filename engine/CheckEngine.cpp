@@ -400,7 +400,8 @@ void CheckEngine::DnsAnswered(quint64 id, quint64 run, const DnsPrecheck::Result
         --m_waitingCount;
         const CheckOutcome outcome = FileOnce(waiting.prepared.name, waiting.position, Verdict::Taken);
         emit dnsCountsChanged();
-        emit nameChecked(waiting.prepared.name, outcome, QStringLiteral("delegated in DNS"));
+        emit nameChecked(waiting.prepared.name, outcome, QStringLiteral("delegated in DNS"),
+                         QStringLiteral("DNS"));
         StorePositionSoon();
         Pump();
         return;
@@ -463,8 +464,11 @@ void CheckEngine::Finish(WhoisSlot &slot, CheckOutcome outcome, const QString &r
     // The slot is free before anyone hears of the name, so that a Stop from a receiver does not
     // report it a second time.
     const QString name = slot.name();
+    const QString decidedBy =
+        (slot.prepared().rdapBase.isEmpty() ? QStringLiteral("whois ") : QStringLiteral("RDAP ")) +
+        slot.host();
     Release(slot);
-    emit nameChecked(name, outcome, reason);
+    emit nameChecked(name, outcome, reason, decidedBy);
     StorePositionSoon();
     Pump();
 }

@@ -185,7 +185,9 @@ signals:
     void openConnections(int count);
     void connectionStatus(const QString &text);
     // A name is done: filed, not filed (".com"), or without a verdict for the reason given.
-    void nameChecked(const QString &name, CheckOutcome outcome, const QString &reason);
+    // decidedBy says who was asked: "whois HOST", "RDAP HOST", "DNS", or nothing.
+    void nameChecked(const QString &name, CheckOutcome outcome, const QString &reason,
+                     const QString &decidedBy = QString());
     void errorRaised(const QString &title, const QString &text);
     // A profile list reached its limit and was moved to the overflow folder.
     void backupNotice();

@@ -74,6 +74,8 @@ void MainWindow::BuildMenus()
 {
     QMenu *file = menuBar()->addMenu(QStringLiteral("File"));
     file->setObjectName(QStringLiteral("mnuFile"));
+    file->addAction(QStringLiteral("Export Results\u2026"), this, &MainWindow::ExportResults)
+        ->setObjectName(QStringLiteral("mnuFileExport"));
     QAction *exit = file->addAction(QStringLiteral("Exit"), this, &QWidget::close);
     exit->setObjectName(QStringLiteral("mnuFileExit"));
 
@@ -508,6 +510,24 @@ void MainWindow::ShowNextError()
     m_errorBox->setWindowTitle(next->title);
     m_errorBox->setText(next->text);
     m_errorBox->show();
+}
+
+void MainWindow::ExportResults()
+{
+    auto *dialog = new QFileDialog(this, QStringLiteral("Export Results"),
+                                   m_program.paths().folder().Join(QStringLiteral("results.csv")),
+                                   QStringLiteral("CSV (*.csv);;JSON (*.json)"));
+    dialog->setObjectName(QStringLiteral("ExportDialog"));
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QFileDialog::fileSelected, this, [this, dialog](QString path) {
+        if (!ResultExport::FormatOfPath(path))
+            path += dialog->selectedNameFilter().startsWith(QLatin1String("JSON")) ? QStringLiteral(".json")
+                                                                                   : QStringLiteral(".csv");
+        if (QString error; !m_program.ExportResults(path, &error))
+            ShowError(QStringLiteral("Export Results"), error);
+    });
+    dialog->open();
 }
 
 void MainWindow::ChooseCustomList(const QString &startFolder,

@@ -109,6 +109,7 @@ private:
     void ShowUncheckedCount(int count);
     void ShowPacedHosts();
     void ShowSpeed();
+    void ExportResults();
     void MeasureFit();
     void ApplyLayout();
     void ChooseCustomList(const QString &startFolder, std::function<void(std::optional<QString>)> chosen);

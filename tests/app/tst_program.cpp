@@ -5,6 +5,9 @@
 #include "support/FakeSocket.h"
 #include "support/TestFolders.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -34,6 +37,8 @@ private slots:
     void aResumedRunDoesNotFileAgainWhatACrashLeftFiled_data();
     void aResumedRunDoesNotFileAgainWhatACrashLeftFiled();
     void messagesWaitTheirTurnAndRepeatsAreCounted();
+    void exportRoundTrips_data();
+    void exportRoundTrips();
 
 private:
     void Run(const QString &path, const std::function<void(int slot, const QString &name)> &answer,
@@ -355,6 +360,88 @@ void TestProgram::messagesWaitTheirTurnAndRepeatsAreCounted()
     QCOMPARE(queue.TakeNext()->title, QString("Settings"));
     QCOMPARE(queue.TakeNext()->text, QString("cannot be written"));
     QVERIFY(!queue.TakeNext());
+}
+
+namespace {
+
+// An RFC 4180 reader: rows of fields, quoted fields with doubled quotes and line breaks.
+QList<QStringList> ReadCsv(const QString &text)
+{
+    QList<QStringList> rows;
+    QStringList row;
+    QString field;
+    bool quoted = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (quoted) {
+            if (c == '"' && i + 1 < text.size() && text.at(i + 1) == '"')
+                field += text.at(++i);
+            else if (c == '"')
+                quoted = false;
+            else
+                field += c;
+        } else if (c == '"') {
+            quoted = true;
+        } else if (c == ',') {
+            row << field;
+            field.clear();
+        } else if (c == '\r' && i + 1 < text.size() && text.at(i + 1) == '\n') {
+            row << field;
+            rows << row;
+            row.clear();
+            field.clear();
+            ++i;
+        } else {
+            field += c;
+        }
+    }
+    return rows;
+}
+
+} // namespace
+
+void TestProgram::exportRoundTrips_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::newRow("CSV") << "results.csv";
+    QTest::newRow("JSON") << "results.json";
+}
+
+void TestProgram::exportRoundTrips()
+{
+    QFETCH(QString, file);
+    // Two names decided in this program run, one saved earlier, one without a verdict whose
+    // reason holds a comma and quotes.
+    const QString list = m_folders->WriteList("list.txt", {"ab", "taken"});
+    Run(list, [this](int slot, const QString &name) {
+        m_sockets->at(slot).Answer(name == "ab.com" ? "No match" : "Domain Name: TAKEN.COM\r\nRegistrar: X");
+    });
+    m_program->results().model(ResultList::Saved)->setStringList({"kept.net"});
+    TextFile::WriteAll(m_program->paths().unchecked(), "odd.com\twhois.x said \"no\", then closed\r\n");
+    const QString path = m_folders->path(file);
+    QVERIFY(m_program->ExportResults(path));
+
+    QList<QStringList> rows;
+    const QByteArray bytes = FileBytes(path);
+    if (file.endsWith(".json")) {
+        for (const QJsonValue &value : QJsonDocument::fromJson(bytes).array()) {
+            QStringList row;
+            for (const QString &field : ResultExport::Fields())
+                row << value.toObject().value(field).toString();
+            rows << row;
+        }
+    } else {
+        rows = ReadCsv(QString::fromUtf8(bytes));
+        QCOMPARE(rows.takeFirst(), ResultExport::Fields());
+    }
+    QCOMPARE(rows.size(), 4);
+    QCOMPARE(rows.at(0).mid(0, 4), (QStringList{"ab.com", "High", "", "whois whois.verisign-grs.com"}));
+    QVERIFY(QDateTime::fromString(rows.at(0).at(4), Qt::ISODate).isValid());
+    QCOMPARE(rows.at(1).mid(0, 4),
+             (QStringList{"taken.com", "Registered", "", "whois whois.verisign-grs.com"}));
+    QCOMPARE(rows.at(2), (QStringList{"kept.net", "Saved", "", "", ""}));
+    QCOMPARE(rows.at(3), (QStringList{"odd.com", "Unchecked", "whois.x said \"no\", then closed", "", ""}));
+    QVERIFY(!m_program->ExportResults(m_folders->path("results.txt")));
 }
 
 QTEST_GUILESS_MAIN(TestProgram)

@@ -4,6 +4,9 @@
 #include "tools/dnsd/DnsTestServer.h"
 #include "tools/whoisd/WhoisTestServer.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTest>
 
@@ -24,6 +27,8 @@ private slots:
     void unsavedResultsExitWithThree();
     void dnsSettlesDelegatedNamesUnlessTurnedOff_data();
     void dnsSettlesDelegatedNamesUnlessTurnedOff();
+    void formatsOfTheOutput_data();
+    void formatsOfTheOutput();
 
 private:
     int Run(const QStringList &arguments, QByteArray *out, QByteArray *err, qint64 fileSizeLimit = -1);
@@ -202,6 +207,54 @@ void TestOrvelleCheck::dnsSettlesDelegatedNamesUnlessTurnedOff()
                                   "1 asked over whois"));
         QCOMPARE(m_server->queries(), QStringList{"free.com"});
     }
+}
+
+void TestOrvelleCheck::formatsOfTheOutput_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::newRow("tsv") << "tsv";
+    QTest::newRow("csv") << "csv";
+    QTest::newRow("json") << "json";
+    QTest::newRow("unknown") << "xml";
+}
+
+void TestOrvelleCheck::formatsOfTheOutput()
+{
+    QFETCH(QString, format);
+    const QString list = m_folders->WriteList("names.txt", {"free", "taken", "silent"});
+    QByteArray out;
+    QByteArray err;
+    const int status = Run({"--format", format, list}, &out, &err);
+    const QString summary = "High 1, Mid 0, Low 0, Registered 1, Unchecked 1";
+    if (format == "xml") {
+        QCOMPARE(status, 2);
+        QVERIFY(err.contains("--format needs tsv, csv or json"));
+        return;
+    }
+    QCOMPARE(status, 0);
+    QStringList names;
+    if (format == "tsv") {
+        QStringList lines = QString::fromUtf8(out).split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.takeLast(), summary);
+        for (const QString &line : lines)
+            names << line.section('\t', 1, 1);
+    } else if (format == "csv") {
+        QStringList lines = QString::fromUtf8(out).split("\r\n", Qt::SkipEmptyParts);
+        QCOMPARE(lines.takeFirst(), QString("name,list,reason,decidedBy,decidedAt"));
+        for (const QString &line : lines)
+            names << line.section(',', 0, 0);
+        QVERIFY(lines.filter("silent.com,Unchecked,empty reply,whois 127.0.0.1,").size() == 1);
+        QVERIFY(err.contains(summary.toUtf8()));
+    } else {
+        QJsonParseError error;
+        const QJsonArray rows = QJsonDocument::fromJson(out, &error).array();
+        QCOMPARE(error.error, QJsonParseError::NoError);
+        for (const QJsonValue &row : rows)
+            names << row.toObject().value("name").toString();
+        QVERIFY(err.contains(summary.toUtf8()));
+    }
+    names.sort();
+    QCOMPARE(names, (QStringList{"free.com", "silent.com", "taken.com"}));
 }
 
 QTEST_GUILESS_MAIN(TestOrvelleCheck)
