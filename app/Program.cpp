@@ -8,18 +8,18 @@ Program::Program(ProgramConfig config, const QString &appFolderRoot, const QStri
     : QObject(parent), m_config(std::move(config)), m_versionRecord(m_config),
       m_paths(appFolderRoot, settingsRoot), m_settings(settingsRoot, m_config.productName),
       m_sockets(std::move(sockets)), m_resultFiles(m_paths.folder(), clock), m_unchecked(m_paths.unchecked()),
-      m_engine(
-          CheckEngine::Services{m_registrars, m_proxyMode, m_defaultExtension, m_results, m_resultFiles,
-                                m_candidates, m_rdapBootstrap, m_phrases, m_dnsFirst, m_dnsServers,
-                                [this](const QString &resumeKey, qint64 position, const FiledMark &filed) {
-                                    return m_settings.StoreRunPosition(resumeKey, position, filed);
-                                },
-                                [this] { return m_settings.StoredFiledMark(); },
-                                [this] { return m_settings.LearnedPaces(m_wallClock()); },
-                                [this](const QHash<QString, RememberedPace> &paces) {
-                                    return m_settings.StoreLearnedPaces(paces, m_wallClock());
-                                }},
-          m_sockets, timings),
+      m_engine(CheckEngine::Services{
+                   m_registrars, m_proxyMode, m_defaultExtension, m_results, m_resultFiles, m_candidates,
+                   m_rdapBootstrap, m_phrases, m_dnsFirst, m_dnsServers, m_extensions,
+                   [this](const QString &resumeKey, qint64 position, const FiledMark &filed, int extension) {
+                       return m_settings.StoreRunPosition(resumeKey, position, filed, extension);
+                   },
+                   [this] { return m_settings.StoredFiledMark(); },
+                   [this] { return m_settings.LearnedPaces(m_wallClock()); },
+                   [this](const QHash<QString, RememberedPace> &paces) {
+                       return m_settings.StoreLearnedPaces(paces, m_wallClock());
+                   }},
+               m_sockets, timings),
       m_selection(*this), m_wallClock(std::move(clock))
 {
     m_results.setRememberedPath(m_paths.remembered());
@@ -147,7 +147,9 @@ std::optional<RunRequest> Program::RequestFromControls()
                          QStringLiteral("The total \"%1\" is not a whole number.").arg(m_controls.total()));
         return std::nullopt;
     }
-    return RunRequest{m_controls.sourcePath(), *start, *total, table ? table->resumeKey : QString()};
+    RunRequest request{m_controls.sourcePath(), *start, *total, table ? table->resumeKey : QString()};
+    request.firstExtension = m_settings.StoredExtension(request.listPath, request.firstPosition);
+    return request;
 }
 
 bool Program::StartFromControls()

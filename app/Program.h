@@ -74,6 +74,10 @@ public:
     bool SetDnsServers(const QString &servers, QString *error = nullptr);
     // The extension a candidate without a dot gets.
     const QString &defaultExtension() const { return m_defaultExtension; }
+    // The extensions a name without one is tried with, in order ("com", "io"); empty: the
+    // default extension alone.
+    const QStringList &extensions() const { return m_extensions; }
+    void setExtensions(const QStringList &extensions) { m_extensions = extensions; }
     void setDefaultExtension(const QString &extension) { m_defaultExtension = extension; }
 
     ResultLists &results() { return m_results; }
@@ -127,6 +131,7 @@ private:
     RdapBootstrap m_rdapBootstrap;
     bool m_dnsFirst = true;
     QString m_dnsServers;
+    QStringList m_extensions; // to try, for a name without one; empty: the default extension
     WhoisPhrases m_phrases = WhoisPhrases::Shipped();
     CheckEngine m_engine;
     SourceSelection m_selection;

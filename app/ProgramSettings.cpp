@@ -4,12 +4,17 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace {
 
 const QString kWordNumber = QStringLiteral("wordNumber");
 // The furthest position filed of the list last run, and that list.
 const QString kFiledUpTo = QStringLiteral("filedUpTo");
 const QString kFiledList = QStringLiteral("filedList");
+// "position:extension" of the run stored last.
+const QString kExtensionAt = QStringLiteral("extensionAt");
+const QString kExtensionsToTry = QStringLiteral("extensionsToTry");
 const QString kChkProxy = QStringLiteral("chkProxy");
 const QString kShowHelp = QStringLiteral("showHelp");
 const QString kHostLimits = QStringLiteral("hostLimits");
@@ -63,7 +68,18 @@ qint64 ProgramSettings::RunPosition() const
     return ParseWhole(Read(kPositionsApp, kWordNumber, QStringLiteral("0"))).value_or(0);
 }
 
-bool ProgramSettings::StoreRunPosition(const QString &resumeKey, qint64 position, const FiledMark &filed)
+int ProgramSettings::StoredExtension(const QString &listPath, qint64 position) const
+{
+    if (StoredFiledMark().listPath != listPath)
+        return 0;
+    const QStringList at = Read(kPositionsApp, kExtensionAt, QString()).split(QLatin1Char(':'));
+    if (at.size() != 2 || ParseWhole(at.at(0)) != position)
+        return 0;
+    return static_cast<int>(std::clamp<qint64>(ParseWhole(at.at(1)).value_or(0), 0, 63));
+}
+
+bool ProgramSettings::StoreRunPosition(const QString &resumeKey, qint64 position, const FiledMark &filed,
+                                       int extension)
 {
     const QString value = QString::number(position);
     SettingsStore::Values values;
@@ -72,6 +88,7 @@ bool ProgramSettings::StoreRunPosition(const QString &resumeKey, qint64 position
     values.append({kWordNumber, value});
     values.append({kFiledUpTo, QString::number(filed.upTo)});
     values.append({kFiledList, filed.listPath});
+    values.append({kExtensionAt, QStringLiteral("%1:%2").arg(position).arg(extension)});
     return m_store.WriteSettings(kPositionsApp, kSection, values);
 }
 
@@ -148,6 +165,22 @@ bool ProgramSettings::SetDnsFirst(bool on)
 QString ProgramSettings::DnsServers() const
 {
     return Read(m_productApp, kDnsServers, QString());
+}
+
+QStringList ProgramSettings::ExtensionsToTry() const
+{
+    QStringList extensions;
+    for (const QString &part : Read(m_productApp, kExtensionsToTry, QString()).split(QLatin1Char(','))) {
+        const QString extension = part.trimmed().toLower();
+        if (!extension.isEmpty() && !extensions.contains(extension))
+            extensions << extension;
+    }
+    return extensions;
+}
+
+bool ProgramSettings::SetExtensionsToTry(const QStringList &extensions)
+{
+    return Write(m_productApp, kExtensionsToTry, extensions.join(QStringLiteral(", ")));
 }
 
 QString ProgramSettings::HostLimits() const

@@ -35,8 +35,14 @@ public:
     // The position the last run reached ("wordNumber", 0 when none).
     qint64 RunPosition() const;
     // Stores a run's position under its resume key (when not empty) and as the last run's.
-    bool StoreRunPosition(const QString &resumeKey, qint64 position, const FiledMark &filed = {});
+    // extension: of the names of the position's line (one per extension to try), the first
+    // without a verdict.
+    bool StoreRunPosition(const QString &resumeKey, qint64 position, const FiledMark &filed = {},
+                          int extension = 0);
     FiledMark StoredFiledMark() const;
+    // The extension stored with a position of a list: 0 unless the last run stored was of that
+    // list and stopped at that position.
+    int StoredExtension(const QString &listPath, qint64 position) const;
 
     // The text "1" means on; anything else, or nothing, off.
     bool ProxyMode() const;
@@ -51,6 +57,9 @@ public:
     bool DnsFirst() const;
     bool SetDnsFirst(bool on);
     QString DnsServers() const;
+    // The extensions a name without one is tried with ("com, io, ai"); empty: ".com" alone.
+    QStringList ExtensionsToTry() const;
+    bool SetExtensionsToTry(const QStringList &extensions);
     // The paces whois hosts learned in earlier runs, "host=perSecond/maxOpen@time; ...", with the
     // time they were learned (UTC). Entries older than kPaceKeptFor at `now`, and entries that
     // cannot be read, are left out.

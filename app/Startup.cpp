@@ -100,8 +100,9 @@ QString LoadWhoisPhrases(Program &program)
         .arg(own, shown);
 }
 
-QString ReadDnsSettings(Program &program)
+QString ReadCheckSettings(Program &program)
 {
+    program.setExtensions(program.settings().ExtensionsToTry());
     program.setDnsFirst(program.settings().DnsFirst());
     const QString servers = program.settings().DnsServers();
     QString error;
@@ -134,7 +135,7 @@ bool Prepare(Program &program)
     LoadWhoisTable(program);
     ReadProxyMode(program);
     for (const QString &problem : {ReadHostLimits(program), LoadRdapBootstrap(program, ShippedDataFolder()),
-                                   LoadWhoisPhrases(program), ReadDnsSettings(program)}) {
+                                   LoadWhoisPhrases(program), ReadCheckSettings(program)}) {
         if (!problem.isEmpty())
             qWarning("%s", qPrintable(problem));
     }

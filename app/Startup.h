@@ -30,9 +30,9 @@ QString ReadHostLimits(Program &program);
 // shipped phrase table; a problem text naming the lines that cannot be read (they are passed
 // over), or an empty text.
 QString LoadWhoisPhrases(Program &program);
-// "Check DNS First" and the DNS servers from the settings; a problem text when the servers
-// cannot be read (the system's resolvers are used then), or an empty text.
-QString ReadDnsSettings(Program &program);
+// The extensions to try, "Check DNS First" and the DNS servers from the settings; a problem text
+// when the servers cannot be read (the system's resolvers are used then), or an empty text.
+QString ReadCheckSettings(Program &program);
 // The steps above that orvelle-check and the tests take together: folder, data files and
 // folders, whois table, proxy switch. False when the folder cannot be made.
 bool Prepare(Program &program);

@@ -101,7 +101,7 @@ bool CheckEngine::Start(const RunRequest &request)
     m_reportedFailures.clear();
     m_filer.Restart();
     m_position = request.firstPosition;
-    m_storedPosition = -1;
+    m_storedOrdinal = -1;
     GuardAgainstRefiling();
     m_shownPosition = -1;
     m_sourceExhausted = false;
@@ -151,9 +151,9 @@ std::optional<qint64> CheckEngine::secondsLeft() const
     return m_speed.SecondsLeft(Now(), std::max<qint64>(0, m_request.total - resumePosition() + 1));
 }
 
-qint64 CheckEngine::resumePosition() const
+qint64 CheckEngine::resumeOrdinal() const
 {
-    qint64 first = askPosition();
+    qint64 first = askOrdinal();
     for (const HostQueue &queue : m_queues) {
         for (const Waiting &waiting : queue.retries)
             first = std::min(first, waiting.position);
@@ -165,9 +165,9 @@ qint64 CheckEngine::resumePosition() const
     return first;
 }
 
-qint64 CheckEngine::askPosition() const
+qint64 CheckEngine::askOrdinal() const
 {
-    qint64 first = m_position;
+    qint64 first = m_position * kExtensionSlots;
     if (!m_dnsQueue.empty())
         first = std::min(first, m_dnsQueue.front().position);
     if (!m_dnsAsking.empty())
@@ -328,31 +328,51 @@ bool CheckEngine::ReadAhead()
             m_sourceExhausted = true;
             break;
         }
-        Waiting waiting{WhoisSlot::Prepare(name, m_services.registrars, m_services.proxyMode,
+        const QStringList names = Expanded(name);
+        const qint64 lineNumber = m_position++;
+        for (qsizetype e = 0; e < names.size() && m_running; ++e) {
+            if (lineNumber == m_request.firstPosition && e < m_request.firstExtension)
+                continue; // asked before the run that this one resumes stopped
+            AddWaiting({WhoisSlot::Prepare(names.at(e), m_services.registrars, m_services.proxyMode,
                                            m_services.defaultExtension, &m_services.rdapBootstrap),
-                        m_position++, 0};
-        if (waiting.prepared.problem.started()) {
-            if (!waiting.prepared.rdapBase.isEmpty())
-                m_pacer.MarkHttpHost(waiting.prepared.host);
-            ++m_waitingCount;
-            if (m_dnsActive) {
-                m_dnsQueue.push_back(std::move(waiting));
-                continue;
-            }
-            if (m_dnsAtStart) {
-                ++m_dnsCounts.overWhois; // DNS turned itself off
-                emit dnsCountsChanged();
-            }
-            QueueForHost(std::move(waiting));
-            continue;
+                        lineNumber * kExtensionSlots + e, 0});
         }
-        if (waiting.prepared.problem.kind == WhoisSlot::StartResult::Kind::LookupFailed)
-            ReportStartFailure(kErrorSubscript, QStringLiteral("Subscript out of range"));
-        FinishUnasked(waiting, waiting.prepared.problem.reason);
         if (!m_running)
             return false;
     }
     return !batch->lines.isEmpty() || !m_sourceExhausted;
+}
+
+QStringList CheckEngine::Expanded(const QString &name) const
+{
+    if (name.contains(QLatin1Char('.')) || m_services.extensions.isEmpty())
+        return {name};
+    QStringList names;
+    for (const QString &extension : m_services.extensions.mid(0, kExtensionSlots))
+        names << name + QLatin1Char('.') + extension;
+    return names;
+}
+
+void CheckEngine::AddWaiting(Waiting waiting)
+{
+    if (!waiting.prepared.problem.started()) {
+        if (waiting.prepared.problem.kind == WhoisSlot::StartResult::Kind::LookupFailed)
+            ReportStartFailure(kErrorSubscript, QStringLiteral("Subscript out of range"));
+        FinishUnasked(waiting, waiting.prepared.problem.reason);
+        return;
+    }
+    if (!waiting.prepared.rdapBase.isEmpty())
+        m_pacer.MarkHttpHost(waiting.prepared.host);
+    ++m_waitingCount;
+    if (m_dnsActive) {
+        m_dnsQueue.push_back(std::move(waiting));
+        return;
+    }
+    if (m_dnsAtStart) {
+        ++m_dnsCounts.overWhois; // DNS turned itself off
+        emit dnsCountsChanged();
+    }
+    QueueForHost(std::move(waiting));
 }
 
 void CheckEngine::QueueForHost(Waiting waiting)
@@ -529,8 +549,9 @@ void CheckEngine::FileAnswer(WhoisSlot &slot, Verdict verdict, const QString &re
     Finish(slot, FileOnce(slot.name(), slot.position(), verdict), reason);
 }
 
-CheckOutcome CheckEngine::FileOnce(const QString &name, qint64 position, Verdict verdict)
+CheckOutcome CheckEngine::FileOnce(const QString &name, qint64 ordinal, Verdict verdict)
 {
+    const qint64 position = ordinal / kExtensionSlots;
     if (verdict != Verdict::NoVerdict)
         m_filedUpTo = std::max(m_filedUpTo, position);
     const std::optional<ResultList> list = Filing::ListFor(name, verdict);
@@ -680,10 +701,12 @@ void CheckEngine::StorePosition()
     m_positionWrite->Stop();
     if (m_request.listPath.isEmpty())
         return;
-    const qint64 position = resumePosition();
-    if (position == m_storedPosition && m_filedUpTo == m_storedFiledUpTo)
+    const qint64 ordinal = resumeOrdinal();
+    const qint64 position = ordinal / kExtensionSlots;
+    if (ordinal == m_storedOrdinal && m_filedUpTo == m_storedFiledUpTo)
         return;
-    if (!m_services.storePosition(m_request.resumeKey, position, {m_request.listPath, m_filedUpTo})) {
+    if (!m_services.storePosition(m_request.resumeKey, position, {m_request.listPath, m_filedUpTo},
+                                  static_cast<int>(ordinal % kExtensionSlots))) {
         if (!m_reportedFailures.contains(QStringLiteral("position"))) {
             m_reportedFailures.insert(QStringLiteral("position"));
             emit errorRaised(
@@ -694,7 +717,7 @@ void CheckEngine::StorePosition()
         }
         return;
     }
-    m_storedPosition = position;
+    m_storedOrdinal = ordinal;
     m_storedFiledUpTo = m_filedUpTo;
 }
 
@@ -746,6 +769,8 @@ void CheckEngine::Stop()
         m_dns->CancelAll();
     m_queues.clear();
     m_waitingCount = 0;
+    // The names dropped here are done (unchecked, "the search was stopped"): the next run
+    // starts after them.
     StorePosition();
     if (!wasRunning)
         return;

@@ -112,10 +112,14 @@ public:
         // empty: the system's).
         const bool &dnsFirst;
         const QString &dnsServers;
+        // The extensions a name without one is asked with, in order ("com", "io"); none: the
+        // default extension alone.
+        const QStringList &extensions;
         // Stores a run's position under its resume key (when not empty) and the run-wide key,
         // with the furthest position of its list already filed (FiledMark); false when it could
         // not be stored.
-        std::function<bool(const QString &resumeKey, qint64 position, const FiledMark &filed)> storePosition;
+        std::function<bool(const QString &resumeKey, qint64 position, const FiledMark &filed, int extension)>
+            storePosition;
         // The furthest position filed, as last stored; none when empty.
         std::function<FiledMark()> filedMark = {};
         // The paces hosts learned in earlier runs, by host; none when empty.
@@ -153,10 +157,15 @@ public:
     // The position of the next name to read.
     qint64 position() const { return m_position; }
     // The position a later run continues from: the first name without a verdict yet.
-    qint64 resumePosition() const;
+    qint64 resumePosition() const { return resumeOrdinal() / kExtensionSlots; }
+    // Of the names of that position's line (one per extension), the first without a verdict.
+    int resumeExtension() const { return static_cast<int>(resumeOrdinal() % kExtensionSlots); }
+    // A line's names are ordered by line and extension: ordinal = line * kExtensionSlots + the
+    // extension's index. More extensions than this are not tried.
+    static constexpr qint64 kExtensionSlots = 64;
     // The position of the next name to ask for the first time: the first that waits for its
     // host, or the next to read.
-    qint64 askPosition() const;
+    qint64 askPosition() const { return askOrdinal() / kExtensionSlots; }
     WhoisSlot &slot(int index) { return *m_slots.at(static_cast<size_t>(index)); }
     HostPacer &pacer() { return m_pacer; }
     // The engine's clock, for what reads the pacer's state.
@@ -198,6 +207,11 @@ signals:
     void dnsCountsChanged();
 
 private:
+    qint64 resumeOrdinal() const;
+    qint64 askOrdinal() const;
+    // The names a candidate stands for: with its own extension itself, otherwise one per
+    // extension to try.
+    QStringList Expanded(const QString &name) const;
     // WhoisSlotHost
     bool IsStopped() const override { return !m_running; }
     void ShowConnectionStatus(const QString &text) override { emit connectionStatus(text); }
@@ -242,6 +256,8 @@ private:
     void TurnDnsOff();
     // Queues a name for its whois or RDAP host, in list order.
     void QueueForHost(Waiting waiting);
+    // A prepared name joins the DNS queue or its host's queue, or is unchecked at once.
+    void AddWaiting(Waiting waiting);
     void Release(WhoisSlot &slot);
     void WatchdogTick();
     void CheckWatchdogs();
@@ -254,7 +270,7 @@ private:
     void FileAnswer(WhoisSlot &slot, Verdict verdict, const QString &reason);
     // Files a judged name at a position of the list, unless a resumed run finds it already in
     // the list it would go to; reports a failed save and writes overflow files when full.
-    CheckOutcome FileOnce(const QString &name, qint64 position, Verdict verdict);
+    CheckOutcome FileOnce(const QString &name, qint64 ordinal, Verdict verdict);
     static QString FiledKey(ResultList list, const QString &name);
     void GuardAgainstRefiling();
     void EndIfDone();
@@ -288,7 +304,7 @@ private:
     bool m_pumping = false;
     bool m_pumpAgain = false;
     qint64 m_position = 0;
-    qint64 m_storedPosition = -1;
+    qint64 m_storedOrdinal = -1;   // the resume ordinal last stored
     qint64 m_filedUpTo = 0;        // the furthest position of this list filed, stored with the position
     qint64 m_storedFiledUpTo = -1; // as last stored
     qint64 m_refileGuardUpTo = 0;  // names up to here may stand in the lists already

@@ -11,6 +11,9 @@ struct RunRequest
     qint64 firstPosition = 1; // position of the first name, counting non-empty lines from 1
     qint64 total = 0;         // entries shown in the progress; the run does not stop there
     QString resumeKey;        // the setting its position is kept under besides the run-wide one
+    // Of the first line's names, one per extension to try, the first to ask (a run stopped
+    // between the extensions of a word goes on with the next).
+    int firstExtension = 0;
 };
 
 // How far a list's names have been filed: a run that resumes it before that mark does not file

@@ -474,7 +474,7 @@ void MainWindow::Load()
     // One message for both: the window shows one message at a time.
     QStringList problems = {Startup::ReadHostLimits(m_program),
                             Startup::LoadRdapBootstrap(m_program, Startup::ShippedDataFolder()),
-                            Startup::LoadWhoisPhrases(m_program), Startup::ReadDnsSettings(m_program)};
+                            Startup::LoadWhoisPhrases(m_program), Startup::ReadCheckSettings(m_program)};
     {
         const QSignalBlocker quiet(m_dnsFirstItem);
         m_dnsFirstItem->setChecked(m_program.dnsFirst());

@@ -39,6 +39,8 @@ private slots:
     void messagesWaitTheirTurnAndRepeatsAreCounted();
     void exportRoundTrips_data();
     void exportRoundTrips();
+    void extensionsToTryResumeAtEveryPoint_data();
+    void extensionsToTryResumeAtEveryPoint();
 
 private:
     void Run(const QString &path, const std::function<void(int slot, const QString &name)> &answer,
@@ -442,6 +444,51 @@ void TestProgram::exportRoundTrips()
     QCOMPARE(rows.at(2), (QStringList{"kept.net", "Saved", "", "", ""}));
     QCOMPARE(rows.at(3), (QStringList{"odd.com", "Unchecked", "whois.x said \"no\", then closed", "", ""}));
     QVERIFY(!m_program->ExportResults(m_folders->path("results.txt")));
+}
+
+void TestProgram::extensionsToTryResumeAtEveryPoint_data()
+{
+    QTest::addColumn<int>("answered"); // names with a verdict before the stop
+    for (int answered = 0; answered <= 7; ++answered)
+        QTest::newRow(qPrintable(QString("%1 answered").arg(answered))) << answered;
+}
+
+void TestProgram::extensionsToTryResumeAtEveryPoint()
+{
+    QFETCH(int, answered);
+    const QStringList all = {"ab.com", "ab.io", "ab.ai", "cd.net", "ef.com", "ef.io", "ef.ai"};
+    UseWhoisServer(*m_program, 43, true);
+    QVERIFY(m_program->SetHostLimits("127.0.0.1=0/25"));
+    m_program->setExtensions({"com", "io", "ai"});
+    const QString list = m_folders->WriteList("list.txt", {"ab", "cd.net", "ef"});
+    const auto asked = [this] {
+        QStringList names;
+        for (int i = 0; i < CheckEngine::kPoolSize; ++i) {
+            if (m_program->engine().slot(i).isBusy())
+                names << m_program->engine().slot(i).name();
+        }
+        return names;
+    };
+    QVERIFY(m_program->engine().Start({list, 1, 3, "CustWordNum"}));
+    QTRY_COMPARE(asked(), all); // in list order, each extension in its turn
+    for (int i = 0; i < answered; ++i)
+        m_sockets->at(i).Answer("No match");
+
+    // Killed now, a new run continues exactly at the first name without a verdict, even inside
+    // a word.
+    const qint64 line = answered < 3 ? 1 : answered == 3 ? 2 : answered < 7 ? 3 : 4;
+    QTRY_COMPARE(StoredSetting(*m_program, "Velquist", "CustWordNum", "0").toLongLong(), line);
+    RunRequest again{list, line, 3, "CustWordNum"};
+    again.firstExtension = m_program->settings().StoredExtension(list, line);
+    if (answered == 7)
+        return;
+    m_sockets = std::make_unique<FakeSocketFactory>();
+    m_program = m_folders->MakePreparedProgram({.sockets = m_sockets->factory(), .timings = {5, 5, 5}});
+    UseWhoisServer(*m_program, 43, true);
+    QVERIFY(m_program->SetHostLimits("127.0.0.1=0/25"));
+    m_program->setExtensions({"com", "io", "ai"});
+    QVERIFY(m_program->engine().Start(again));
+    QTRY_COMPARE(asked(), all.mid(answered));
 }
 
 QTEST_GUILESS_MAIN(TestProgram)
