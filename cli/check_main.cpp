@@ -1,7 +1,7 @@
 // orvelle-check: checks a list of names with the program's check engine, without a display.
 //
 //   orvelle-check [--start N] [--proxy] [--tick-ms MS] [--host-limits TEXT] [--dns-server HOST:PORT]...
-//                 [--no-dns] [--format tsv|csv|json] LIST
+//                 [--no-dns] [--format tsv|csv|json] [--extensions com,io,ai] LIST
 //
 // Uses the application folder and settings store of the desktop program (ORVELLE_APP_FOLDER,
 // ORVELLE_SETTINGS_DIR), runs the list from position N (default 1) to its end, and prints one
@@ -86,7 +86,11 @@ int main(int argc, char **argv)
         QStringLiteral("How each name is printed: tsv (the default), csv or json (the summary then goes to "
                        "stderr)."),
         QStringLiteral("FORMAT"), QStringLiteral("tsv"));
-    parser.addOptions({start, proxy, tick, hostLimits, dnsServer, noDns, format});
+    const QCommandLineOption extensions(
+        QStringLiteral("extensions"),
+        QStringLiteral("Ask a name without an extension once per extension, in this order (com,io,ai)."),
+        QStringLiteral("LIST"));
+    parser.addOptions({start, proxy, tick, hostLimits, dnsServer, noDns, format, extensions});
     parser.addPositionalArgument(QStringLiteral("LIST"), QStringLiteral("The list file, one name per line."));
     if (!parser.parse(QCoreApplication::arguments()))
         return Fail(kBadInput, parser.errorText());
@@ -131,6 +135,18 @@ int main(int argc, char **argv)
     const std::optional<ResultExport::Format> outputFormat = ResultExport::FormatOfName(parser.value(format));
     if (!outputFormat)
         return Fail(kBadInput, QStringLiteral("--format needs tsv, csv or json"));
+    if (parser.isSet(extensions)) {
+        QStringList chosen;
+        for (const QString &part : parser.value(extensions).split(QLatin1Char(','))) {
+            const QString extension =
+                part.trimmed().toLower().remove(0, part.trimmed().startsWith('.') ? 1 : 0);
+            if (extension.isEmpty() || extension.contains(QLatin1Char('.')))
+                return Fail(kBadInput, QStringLiteral("--extensions needs extensions like com,io,ai"));
+            if (!chosen.contains(extension))
+                chosen << extension;
+        }
+        program.setExtensions(chosen);
+    }
     if (parser.isSet(noDns))
         program.setDnsFirst(false);
     else if (parser.isSet(dnsServer))

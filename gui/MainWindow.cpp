@@ -1,5 +1,6 @@
 #include "MainWindow.h"
 
+#include "ExtensionsDialog.h"
 #include "Pictures.h"
 #include "ProgramWindows.h"
 #include "Widgets.h"
@@ -120,6 +121,14 @@ void MainWindow::BuildMenus()
     options->setObjectName(QStringLiteral("mnuOptions"));
     options->addAction(QStringLiteral("Setup"), this, [this] { m_windows.OpenSettings(); })
         ->setObjectName(QStringLiteral("mnuOptionsSetup"));
+    options
+        ->addAction(QStringLiteral("Extensions to Try\u2026"), this,
+                    [this] {
+                        auto *dialog = new ExtensionsDialog(m_program, this);
+                        dialog->setAttribute(Qt::WA_DeleteOnClose);
+                        dialog->open();
+                    })
+        ->setObjectName(QStringLiteral("mnuOptionsExtensions"));
     m_dnsFirstItem = options->addAction(QStringLiteral("Check DNS First"));
     m_dnsFirstItem->setObjectName(QStringLiteral("mnuOptionsDns"));
     m_dnsFirstItem->setCheckable(true);

@@ -29,6 +29,7 @@ private slots:
     void dnsSettlesDelegatedNamesUnlessTurnedOff();
     void formatsOfTheOutput_data();
     void formatsOfTheOutput();
+    void eachExtensionToTryIsAsked();
 
 private:
     int Run(const QStringList &arguments, QByteArray *out, QByteArray *err, qint64 fileSizeLimit = -1);
@@ -255,6 +256,21 @@ void TestOrvelleCheck::formatsOfTheOutput()
     }
     names.sort();
     QCOMPARE(names, (QStringList{"free.com", "silent.com", "taken.com"}));
+}
+
+void TestOrvelleCheck::eachExtensionToTryIsAsked()
+{
+    TextFile::WriteAll(
+        m_folders->appFolder() + "/registrars.txt",
+        QStringLiteral("com|127.0.0.1|%1|Enabled\r\nio|127.0.0.1|%1|Enabled\r\n").arg(m_server->port()));
+    const QString list = m_folders->WriteList("names.txt", {"free", "taken.com"});
+    QByteArray out;
+    QByteArray err;
+    QCOMPARE(Run({"--extensions", "io,.COM", list}, &out, &err), 0);
+    QStringList names = m_server->queries();
+    names.sort();
+    QCOMPARE(names, (QStringList{"free.com", "free.io", "taken.com"})); // a name with its own stays
+    QCOMPARE(Run({"--extensions", "io,,ai", list}, &out, &err), 2);
 }
 
 QTEST_GUILESS_MAIN(TestOrvelleCheck)
