@@ -148,7 +148,11 @@ std::optional<qint64> CheckEngine::secondsLeft() const
 {
     if (m_request.total <= 0)
         return std::nullopt;
-    return m_speed.SecondsLeft(Now(), std::max<qint64>(0, m_request.total - resumePosition() + 1));
+    // Each line stands for one name per extension to try (a name with its own counts as one:
+    // the estimate errs on the long side).
+    const qint64 namesPerLine = std::max<qint64>(1, m_services.extensions.size());
+    return m_speed.SecondsLeft(Now(),
+                               std::max<qint64>(0, m_request.total - resumePosition() + 1) * namesPerLine);
 }
 
 qint64 CheckEngine::resumeOrdinal() const
