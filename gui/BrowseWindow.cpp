@@ -43,7 +43,7 @@ BrowseWindow::BrowseWindow(Program &program, WebBrowser *browser, WebBrowser *fr
     m_state = std::make_unique<BrowseState>(
         BrowseState::Services{{program.registrars(), program.proxyModeFlag(), program.results(),
                                program.resultFiles(), &program.phrases(), &program.dnsFirstFlag(),
-                               &program.dnsServers()},
+                               &program.dnsServers(), &program.unchecked()},
                               program.paths().browseQueue(),
                               program.config().excludedLinkTexts,
                               program.socketFactory()},

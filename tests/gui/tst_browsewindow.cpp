@@ -35,6 +35,7 @@ private slots:
     void layoutRows();
     void stopShowsThePageThatIsDisplayed();
     void longStatusTextsAreCutWithATooltip();
+    void aNameWithoutVerdictIsKeptAndCounted();
     void closingTheMainWindowEndsTheChecks();
 
 private:
@@ -241,6 +242,18 @@ void TestBrowseWindow::stopShowsThePageThatIsDisplayed()
     QTest::mouseClick(m_form->m_stopButton, Qt::LeftButton);
     QCOMPARE(Panel(2), QString("Stopped"));
     QCOMPARE(m_form->m_addressBox->currentText(), QString("http://127.0.0.1:9/shown.html"));
+}
+
+void TestBrowseWindow::aNameWithoutVerdictIsKeptAndCounted()
+{
+    WhoisReplyRule closes;
+    closes.mode = WhoisReplyRule::Mode::CloseAtOnce;
+    m_whois->setRule("gone.com", closes);
+    Open();
+    Visit("http://127.0.0.1:9/gone.html", "<a href=\"http://www.gone.com/\">gone</a>");
+    QTRY_COMPARE(m_form->m_noVerdictPanel->text(), QString("No verdict: 1"));
+    QVERIFY(m_form->m_noVerdictPanel->toolTip().contains("empty reply: 1"));
+    QCOMPARE(FileBytes(m_rig->program->unchecked().path()), QByteArray("gone.com\tempty reply\r\n"));
 }
 
 void TestBrowseWindow::longStatusTextsAreCutWithATooltip()
