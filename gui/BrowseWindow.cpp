@@ -186,7 +186,7 @@ void BrowseWindow::BuildControls()
     connect(m_stopButton, &QToolButton::clicked, this, [this] {
         m_browser->Stop();
         m_state->SetPanel(2, QStringLiteral("Stopped"));
-        m_addressBox->setEditText(m_browser->LocationURL()); // the page that is displayed
+        m_addressBox->setEditText(m_browser->DisplayedURL()); // not the load that was stopped
     });
 }
 

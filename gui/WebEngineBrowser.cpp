@@ -96,6 +96,8 @@ void WebEngineBrowser::OnLoadingChanged(const QWebEngineLoadingInfo &info)
     // Navigations end in the order they began; one that ends while a newer one is under way
     // was replaced by it.
     const bool current = ++m_ended >= m_started;
+    if (current)
+        m_displayed = info.url().toString();
     emit DownloadComplete();
     if (!current)
         return;

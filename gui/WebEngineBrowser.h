@@ -35,6 +35,7 @@ public:
     void Stop() override;
     QString LocationURL() const override;
     QString LocationName() const override;
+    QString DisplayedURL() const override { return m_displayed.isEmpty() ? LocationURL() : m_displayed; }
     std::optional<QString> BodyMarkup() const override;
     bool BodyMarkupCut() const override { return m_markupCut; }
 
@@ -47,6 +48,7 @@ private:
     QPointer<QWebEngineView> m_view;
     QString m_homeAddress = QStringLiteral("about:blank");
     std::optional<QString> m_bodyMarkup;
+    QString m_displayed; // the address of the load that finished last
     bool m_markupCut = false;
     quint64 m_started = 0; // navigations begun
     quint64 m_ended = 0;   // navigations that finished, failed or were cut short

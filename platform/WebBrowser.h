@@ -34,6 +34,9 @@ public:
 
     virtual QString LocationURL() const = 0;
     virtual QString LocationName() const = 0;
+    // The address of the page on display: during a load, and after Stop cut one short, that is
+    // still the page loaded last, not the one asked for.
+    virtual QString DisplayedURL() const { return LocationURL(); }
     // The inner markup of the body of the page last completed, at most kMarkupLimit characters
     // of it; nothing when that page has no body (a plain-text or failed document).
     virtual std::optional<QString> BodyMarkup() const = 0;

@@ -22,14 +22,11 @@ public:
     void GoForward() override { ++forwardCount; }
     void GoHome() override { ++homeCount; }
     void Refresh() override { ++refreshCount; }
-    // A load under way is abandoned: the page shown before stays, and its address.
-    void Stop() override
-    {
-        ++stopCount;
-        m_location = m_shown;
-    }
+    // A load under way is abandoned; LocationURL() stays the address asked for, as in the web engine.
+    void Stop() override { ++stopCount; }
     QString LocationURL() const override { return m_location; }
     QString LocationName() const override { return m_title; }
+    QString DisplayedURL() const override { return m_shown; }
     std::optional<QString> BodyMarkup() const override { return m_body; }
 
     // Finishes loading the address last navigated to, with this title and body.
