@@ -222,8 +222,11 @@ int main(int argc, char **argv)
                              "overflow folder and cleared\n");
     });
     QObject::connect(&engine, &CheckEngine::runStopped, &app, &QCoreApplication::quit, Qt::QueuedConnection);
-    if (!engine.Start(RunRequest{listPath, *startPosition, total, QString()}))
+    if (!engine.Start(RunRequest{listPath, *startPosition, total, QString()})) {
+        if (*outputFormat == ResultExport::Format::Json)
+            std::printf("]\n"); // the document stays whole
         return engine.refusal() == CheckEngine::Refusal::BackupFailed ? kIncomplete : kBadInput;
+    }
     QCoreApplication::exec();
     endProgressLine();
     if (*outputFormat == ResultExport::Format::Json)
