@@ -81,7 +81,7 @@ void Program::RememberDecision(const QString &name, const QString &decidedBy)
     constexpr qsizetype kMostRemembered = 200000;
     if (m_decisions.size() >= kMostRemembered)
         m_decisions.clear();
-    m_decisions.insert(name, {decidedBy, m_wallClock().toUTC()});
+    m_decisions.insert(name, {decidedBy, QDateTime::currentDateTimeUtc()}); // cheap: no time zone
 }
 
 QList<ExportRow> Program::ExportRows() const
