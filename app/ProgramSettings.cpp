@@ -167,15 +167,31 @@ QString ProgramSettings::DnsServers() const
     return Read(m_productApp, kDnsServers, QString());
 }
 
-QStringList ProgramSettings::ExtensionsToTry() const
+QStringList ProgramSettings::ExtensionList(const QString &text, bool *ok)
 {
+    if (ok)
+        *ok = true;
     QStringList extensions;
-    for (const QString &part : Read(m_productApp, kExtensionsToTry, QString()).split(QLatin1Char(','))) {
-        const QString extension = part.trimmed().toLower();
-        if (!extension.isEmpty() && !extensions.contains(extension))
+    if (text.trimmed().isEmpty())
+        return extensions;
+    for (const QString &part : text.split(QLatin1Char(','))) {
+        QString extension = part.trimmed().toLower();
+        if (extension.startsWith(QLatin1Char('.')))
+            extension.remove(0, 1);
+        if (extension.isEmpty() || extension.contains(QLatin1Char('.'))) {
+            if (ok)
+                *ok = false;
+            continue;
+        }
+        if (!extensions.contains(extension))
             extensions << extension;
     }
     return extensions;
+}
+
+QStringList ProgramSettings::ExtensionsToTry() const
+{
+    return ExtensionList(Read(m_productApp, kExtensionsToTry, QString()));
 }
 
 bool ProgramSettings::SetExtensionsToTry(const QStringList &extensions)

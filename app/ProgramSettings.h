@@ -59,6 +59,9 @@ public:
     QString DnsServers() const;
     // The extensions a name without one is tried with ("com, io, ai"); empty: ".com" alone.
     QStringList ExtensionsToTry() const;
+    // "io, .COM,ai" -> io, com, ai: lower case, without a leading dot, each once. Items that are
+    // empty or hold a dot are left out, and *ok (when given) becomes false.
+    static QStringList ExtensionList(const QString &text, bool *ok = nullptr);
     bool SetExtensionsToTry(const QStringList &extensions);
     // The paces whois hosts learned in earlier runs, "host=perSecond/maxOpen@time; ...", with the
     // time they were learned (UTC). Entries older than kPaceKeptFor at `now`, and entries that

@@ -16,10 +16,6 @@ bool IsBareOrQuotedExtension(const QString &name)
            name.contains(QLatin1String("\".net")) || name.contains(QLatin1String("\".com"));
 }
 
-constexpr int kDnsTimeoutMs = 2000;
-constexpr int kDnsTries = 2;
-constexpr int kDnsTimeoutsToGiveUp = 5;
-
 int CheckedCount(const ResultLists &lists)
 {
     return lists.counter(ResultList::Registered) + lists.counter(ResultList::High) +
@@ -58,7 +54,7 @@ void BrowseChecker::Start()
     if (m_services.dnsFirst && m_services.dnsServers) {
         if (!m_dns)
             m_dns = std::make_unique<DnsPrecheck>();
-        m_dnsOff = !m_dns->Configure(*m_services.dnsServers, kDnsTimeoutMs, kDnsTries);
+        m_dnsOff = !m_dns->Configure(*m_services.dnsServers);
     }
     m_feedTimer.start();
 }
@@ -121,7 +117,7 @@ void BrowseChecker::DnsAnswered(const WhoisSlot::Prepared &prepared, const DnsPr
     if (!m_checking)
         return;
     m_dnsTimeoutsInRow = result.answer == DnsPrecheck::Answer::TimedOut ? m_dnsTimeoutsInRow + 1 : 0;
-    if (m_dnsTimeoutsInRow >= kDnsTimeoutsToGiveUp) {
+    if (m_dnsTimeoutsInRow >= DnsPrecheck::kTimeoutsToGiveUp) {
         m_dnsOff = true;
         emit panelText(2, QStringLiteral("DNS does not answer: every name is asked over whois"));
     }
@@ -210,10 +206,17 @@ void BrowseChecker::GiveUp(const QString &reason)
     Next();
 }
 
+int BrowseChecker::noVerdictCount() const
+{
+    int count = 0;
+    for (const int each : m_noVerdictReasons)
+        count += each;
+    return count;
+}
+
 void BrowseChecker::KeepUnchecked(const QString &name, const QString &reason)
 {
     emit panelText(1, QStringLiteral("Unchecked: ") + name);
-    ++m_noVerdict;
     ++m_noVerdictReasons[reason];
     emit noVerdictChanged();
     if (m_services.unchecked && !m_services.unchecked->Keep(name, reason))

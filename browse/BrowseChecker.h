@@ -64,7 +64,7 @@ public:
     bool isChecking() const { return m_checking; }
     WhoisSlot &slot() { return m_slot; }
     // The names of this window that got no verdict, and how many for each reason.
-    int noVerdictCount() const { return m_noVerdict; }
+    int noVerdictCount() const;
     const QMap<QString, int> &noVerdictReasons() const { return m_noVerdictReasons; }
 
 signals:
@@ -112,6 +112,5 @@ private:
     bool m_checking = false;
     qint64 m_nextIndex = 0;
     VerdictFiler m_filer; // each kind of write failure is told once while the window is open
-    int m_noVerdict = 0;
     QMap<QString, int> m_noVerdictReasons;
 };

@@ -136,15 +136,10 @@ int main(int argc, char **argv)
     if (!outputFormat)
         return Fail(kBadInput, QStringLiteral("--format needs tsv, csv or json"));
     if (parser.isSet(extensions)) {
-        QStringList chosen;
-        for (const QString &part : parser.value(extensions).split(QLatin1Char(','))) {
-            const QString extension =
-                part.trimmed().toLower().remove(0, part.trimmed().startsWith('.') ? 1 : 0);
-            if (extension.isEmpty() || extension.contains(QLatin1Char('.')))
-                return Fail(kBadInput, QStringLiteral("--extensions needs extensions like com,io,ai"));
-            if (!chosen.contains(extension))
-                chosen << extension;
-        }
+        bool ok = false;
+        const QStringList chosen = ProgramSettings::ExtensionList(parser.value(extensions), &ok);
+        if (!ok || chosen.isEmpty())
+            return Fail(kBadInput, QStringLiteral("--extensions needs extensions like com,io,ai"));
         program.setExtensions(chosen);
     }
     if (parser.isSet(noDns))

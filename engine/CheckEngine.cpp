@@ -119,7 +119,7 @@ bool CheckEngine::Start(const RunRequest &request)
         if (!m_dns)
             m_dns = std::make_unique<DnsPrecheck>();
         QString error;
-        if (!m_dns->Configure(m_services.dnsServers, m_timings.dnsTimeoutMs, 2, &error)) {
+        if (!m_dns->Configure(m_services.dnsServers, m_timings.dnsTimeoutMs, DnsPrecheck::kTries, &error)) {
             m_dnsActive = false;
             m_dnsAtStart = false;
             emit errorRaised(QStringLiteral("DNS"),
@@ -433,7 +433,7 @@ void CheckEngine::DnsAnswered(quint64 id, quint64 run, const DnsPrecheck::Result
     // Not delegated, or no telling: whois or RDAP decides, as without DNS.
     ++m_dnsCounts.overWhois;
     QueueForHost(std::move(waiting));
-    if (m_dnsTimeoutsInRow >= kDnsTimeoutsToGiveUp)
+    if (m_dnsTimeoutsInRow >= DnsPrecheck::kTimeoutsToGiveUp)
         TurnDnsOff();
     emit dnsCountsChanged();
     Pump();
@@ -558,9 +558,11 @@ CheckOutcome CheckEngine::FileOnce(const QString &name, qint64 ordinal, Verdict 
     const qint64 position = ordinal / kExtensionSlots;
     if (verdict != Verdict::NoVerdict)
         m_filedUpTo = std::max(m_filedUpTo, position);
-    const std::optional<ResultList> list = Filing::ListFor(name, verdict);
-    if (list && position <= m_refileGuardUpTo && m_alreadyFiled.contains(FiledKey(*list, name)))
-        return Filing::OutcomeOf(list); // filed by the run that ended before its position was stored
+    if (position <= m_refileGuardUpTo) {
+        const std::optional<ResultList> list = Filing::ListFor(name, verdict);
+        if (list && m_alreadyFiled.contains(FiledKey(*list, name)))
+            return Filing::OutcomeOf(list); // filed by the run that ended before its position was stored
+    }
     return m_filer.File(name, verdict);
 }
 

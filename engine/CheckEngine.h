@@ -42,7 +42,7 @@ struct EngineTimings
     // The engine's clock; none: the event loop's.
     Clock *clock = nullptr;
     // How long a DNS question may take, per try (two tries).
-    int dnsTimeoutMs = 2000;
+    int dnsTimeoutMs = DnsPrecheck::kTimeoutMs;
 };
 
 // The search run: reads candidates from a list file, from a position on, and checks them over a
@@ -81,11 +81,10 @@ class CheckEngine : public QObject, private WhoisSlotHost
 public:
     static constexpr int kPoolSize = 25;
     static constexpr int kWatchdogTicks = 30;
-    static constexpr int kMaxTries = 3;            // asks of a name its host refused
-    static constexpr int kLookahead = 1000;        // names read ahead while their hosts wait
-    static constexpr int kHoldAtMost = 5000;       // names held in all, fair shares or not
-    static constexpr int kDnsInFlight = 100;       // DNS questions at once, beside the whois slots
-    static constexpr int kDnsTimeoutsToGiveUp = 5; // timeouts in a row that turn DNS off for the run
+    static constexpr int kMaxTries = 3;      // asks of a name its host refused
+    static constexpr int kLookahead = 1000;  // names read ahead while their hosts wait
+    static constexpr int kHoldAtMost = 5000; // names held in all, fair shares or not
+    static constexpr int kDnsInFlight = 100; // DNS questions at once, beside the whois slots
 
     // What the DNS pre-check did in this run.
     struct DnsCounts

@@ -43,12 +43,19 @@ public:
     };
     using Callback = std::function<void(const Result &)>;
 
+    // A question's time and tries (2 s, one retry), and the timeouts in a row after which a
+    // checker stops asking DNS: no resolver answers.
+    static constexpr int kTimeoutMs = 2000;
+    static constexpr int kTries = 2;
+    static constexpr int kTimeoutsToGiveUp = 5;
+
     explicit DnsPrecheck(QObject *parent = nullptr);
     ~DnsPrecheck() override;
 
     // Reads "host:port, host:port" (empty: the system's resolvers, from /etc/resolv.conf). False
     // with what was wrong when the text or the resolver set-up cannot be used.
-    bool Configure(const QString &servers, int timeoutMs, int tries, QString *error = nullptr);
+    bool Configure(const QString &servers, int timeoutMs = kTimeoutMs, int tries = kTries,
+                   QString *error = nullptr);
     bool isConfigured() const { return m_channel != nullptr; }
     // Asks for the NS records of a name (its A-label); the callback comes from the event loop,
     // never from inside Ask().

@@ -75,7 +75,7 @@ void WhoisWindow::setDnsFirst(const QString &servers)
 {
     if (!m_dns)
         m_dns = new DnsPrecheck(this);
-    if (!m_dns->Configure(servers, 2000, 2)) {
+    if (!m_dns->Configure(servers)) {
         delete m_dns; // no usable resolver: whois only
         m_dns = nullptr;
     }
