@@ -8,8 +8,9 @@ Program::Program(ProgramConfig config, const QString &appFolderRoot, const QStri
     : QObject(parent), m_config(std::move(config)), m_versionRecord(m_config),
       m_paths(appFolderRoot, settingsRoot), m_settings(settingsRoot, m_config.productName),
       m_sockets(std::move(sockets)), m_resultFiles(m_paths.folder(), clock), m_unchecked(m_paths.unchecked()),
+      m_journal(m_paths.filedAhead()),
       m_engine(CheckEngine::Services{
-                   m_registrars, m_proxyMode, m_defaultExtension, m_results, m_resultFiles, m_candidates,
+                   m_registrars, m_proxyMode, m_defaultExtension, m_results, m_resultFiles, m_candidates, m_journal,
                    m_rdapBootstrap, m_phrases, m_dnsFirst, m_dnsServers, m_extensions,
                    [this](const QString &resumeKey, qint64 position, const FiledMark &filed, int extension) {
                        return m_settings.StoreRunPosition(resumeKey, position, filed, extension);

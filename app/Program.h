@@ -5,6 +5,7 @@
 #include "SourceSelection.h"
 #include "engine/CheckEngine.h"
 #include "engine/WhoisPhrases.h"
+#include "results/FiledJournal.h"
 #include "results/PurchaseLink.h"
 #include "results/ResultExport.h"
 #include "results/ResultFiles.h"
@@ -126,6 +127,7 @@ private:
     ResultLists m_results;
     ResultFiles m_resultFiles;
     UncheckedNames m_unchecked;
+    FiledJournal m_journal;
     SearchControls m_controls;
     CandidateFile m_candidates;
     RdapBootstrap m_rdapBootstrap;

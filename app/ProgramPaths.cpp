@@ -37,6 +37,11 @@ QString ProgramPaths::unchecked() const
     return Join(QStringLiteral("\\Unchecked.txt"));
 }
 
+QString ProgramPaths::filedAhead() const
+{
+    return Join(QStringLiteral("\\FiledAhead.txt"));
+}
+
 QString ProgramPaths::browseQueue() const
 {
     return Join(QStringLiteral("\\BrowseQueue.txt"));

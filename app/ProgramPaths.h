@@ -31,6 +31,8 @@ public:
     QString browserSearch() const;
     // The names that got no verdict.
     QString unchecked() const;
+    // The free names a run filed ahead of its stored position (see FiledJournal).
+    QString filedAhead() const;
     // The browse window's queue of names to check.
     QString browseQueue() const;
 

@@ -1,7 +1,7 @@
 #include "CheckEngine.h"
 
 #include "Verdict.h"
-#include "platform/TextFile.h"
+#include "results/FiledJournal.h"
 #include "results/ResultFiles.h"
 #include "results/ResultLists.h"
 #include "sources/CandidateFile.h"
@@ -50,7 +50,7 @@ CheckEngine::CheckEngine(Services services, const SocketFactory &socketFactory, 
     // the way it delays ticks.
     connect(m_watchdog.get(), &ClockTimer::timeout, this, &CheckEngine::WatchdogTick);
     connect(m_pumpTimer.get(), &ClockTimer::timeout, this, &CheckEngine::Pump);
-    connect(m_positionWrite.get(), &ClockTimer::timeout, this, &CheckEngine::StorePosition);
+    connect(m_positionWrite.get(), &ClockTimer::timeout, this, [this] { StorePosition(); });
 }
 
 CheckEngine::~CheckEngine()
@@ -102,6 +102,7 @@ bool CheckEngine::Start(const RunRequest &request)
     m_filer.Restart();
     m_position = request.firstPosition;
     m_storedOrdinal = -1;
+    m_stoppedAt = -1;
     GuardAgainstRefiling();
     m_shownPosition = -1;
     m_sourceExhausted = false;
@@ -157,6 +158,8 @@ std::optional<qint64> CheckEngine::secondsLeft() const
 
 qint64 CheckEngine::resumeOrdinal() const
 {
+    if (!m_running && m_stoppedAt >= 0)
+        return m_stoppedAt;
     qint64 first = askOrdinal();
     for (const HostQueue &queue : m_queues) {
         for (const Waiting &waiting : queue.retries)
@@ -337,9 +340,12 @@ bool CheckEngine::ReadAhead()
         for (qsizetype e = 0; e < names.size() && m_running; ++e) {
             if (lineNumber == m_request.firstPosition && e < m_request.firstExtension)
                 continue; // asked before the run that this one resumes stopped
-            AddWaiting({WhoisSlot::Prepare(names.at(e), m_services.registrars, m_services.proxyMode,
-                                           m_services.defaultExtension, &m_services.rdapBootstrap),
-                        lineNumber * kExtensionSlots + e, 0});
+            WhoisSlot::Prepared prepared = WhoisSlot::Prepare(names.at(e), m_services.registrars,
+                                                              m_services.proxyMode, m_services.defaultExtension,
+                                                              &m_services.rdapBootstrap);
+            if (FiledBefore(prepared.name, lineNumber))
+                continue; // an earlier run filed it after the position it stored: it is done
+            AddWaiting({std::move(prepared), lineNumber * kExtensionSlots + e, 0});
         }
         if (!m_running)
             return false;
@@ -372,10 +378,7 @@ void CheckEngine::AddWaiting(Waiting waiting)
         m_dnsQueue.push_back(std::move(waiting));
         return;
     }
-    if (m_dnsAtStart) {
-        ++m_dnsCounts.overWhois; // DNS turned itself off
-        emit dnsCountsChanged();
-    }
+    waiting.passedDns = m_dnsAtStart; // DNS turned itself off
     QueueForHost(std::move(waiting));
 }
 
@@ -422,7 +425,7 @@ void CheckEngine::DnsAnswered(quint64 id, quint64 run, const DnsPrecheck::Result
         // Delegated is certainly registered: filed as a whois answer would be, with no question.
         ++m_dnsCounts.registered;
         --m_waitingCount;
-        const CheckOutcome outcome = FileOnce(waiting.prepared.name, waiting.position, Verdict::Taken);
+        const CheckOutcome outcome = File(waiting.prepared.name, waiting.position, Verdict::Taken);
         emit dnsCountsChanged();
         emit nameChecked(waiting.prepared.name, outcome, QStringLiteral("delegated in DNS"),
                          QStringLiteral("DNS"));
@@ -431,7 +434,7 @@ void CheckEngine::DnsAnswered(quint64 id, quint64 run, const DnsPrecheck::Result
         return;
     }
     // Not delegated, or no telling: whois or RDAP decides, as without DNS.
-    ++m_dnsCounts.overWhois;
+    waiting.passedDns = true;
     QueueForHost(std::move(waiting));
     if (m_dnsTimeoutsInRow >= DnsPrecheck::kTimeoutsToGiveUp)
         TurnDnsOff();
@@ -446,9 +449,10 @@ void CheckEngine::TurnDnsOff()
     for (auto &[id, waiting] : m_dnsAsking)
         m_dnsQueue.push_back(std::move(waiting));
     m_dnsAsking.clear();
-    m_dnsCounts.overWhois += static_cast<int>(m_dnsQueue.size());
-    for (Waiting &waiting : m_dnsQueue)
+    for (Waiting &waiting : m_dnsQueue) {
+        waiting.passedDns = true;
         QueueForHost(std::move(waiting));
+    }
     m_dnsQueue.clear();
     emit connectionStatus(QStringLiteral("DNS does not answer: every name is asked over whois"));
 }
@@ -460,6 +464,10 @@ void CheckEngine::StartOn(WhoisSlot &slot, Waiting waiting)
         m_network = std::make_unique<QNetworkAccessManager>();
         for (const auto &each : m_slots)
             each->setNetwork(m_network.get());
+    }
+    if (waiting.passedDns && waiting.tries == 0) {
+        ++m_dnsCounts.overWhois; // counted when asked, not when DNS let it pass
+        emit dnsCountsChanged();
     }
     slot.Assign(waiting.position, waiting.tries + 1, Now());
     m_pacer.Started(waiting.prepared.host, slot.startedAt());
@@ -550,25 +558,34 @@ void CheckEngine::RdapAnswered(WhoisSlot &slot, const RdapAnswer &answer)
 void CheckEngine::FileAnswer(WhoisSlot &slot, Verdict verdict, const QString &reason)
 {
     m_pacer.Answered(slot.host(), slot.sentAt(), Now());
-    Finish(slot, FileOnce(slot.name(), slot.position(), verdict), reason);
+    Finish(slot, File(slot.name(), slot.position(), verdict), reason);
 }
 
-CheckOutcome CheckEngine::FileOnce(const QString &name, qint64 ordinal, Verdict verdict)
+bool CheckEngine::FiledBefore(const QString &name, qint64 lineNumber) const
+{
+    const std::optional<ResultList> free = Filing::ListFor(name, Verdict::Free);
+    if (!free)
+        return false;
+    const QString freeKey = FiledJournal::Key(*free, name);
+    if (m_journaled.contains(freeKey))
+        return true;
+    return lineNumber <= m_refileGuardUpTo &&
+           (m_inLists.contains(freeKey) || m_inLists.contains(FiledJournal::Key(ResultList::Registered, name)));
+}
+
+CheckOutcome CheckEngine::File(const QString &name, qint64 ordinal, Verdict verdict)
 {
     const qint64 position = ordinal / kExtensionSlots;
     if (verdict != Verdict::NoVerdict)
         m_filedUpTo = std::max(m_filedUpTo, position);
-    if (position <= m_refileGuardUpTo) {
-        const std::optional<ResultList> list = Filing::ListFor(name, verdict);
-        if (list && m_alreadyFiled.contains(FiledKey(*list, name)))
-            return Filing::OutcomeOf(list); // filed by the run that ended before its position was stored
-    }
-    return m_filer.File(name, verdict);
-}
-
-QString CheckEngine::FiledKey(ResultList list, const QString &name)
-{
-    return QString::number(static_cast<int>(list)) + QLatin1Char('\t') + name;
+    const CheckOutcome outcome = m_filer.File(name, verdict);
+    if (verdict == Verdict::Free && outcome != CheckOutcome::NotFiled && outcome != CheckOutcome::Unchecked &&
+        !m_services.journal.Add(ordinal, *Filing::ListFor(name, verdict), name))
+        ReportOnce(QStringLiteral("journal"),
+                   QStringLiteral("The names filed ahead of the stored position cannot be noted in \"%1\"; "
+                                  "if the search is ended abruptly, some free names may be filed twice.")
+                       .arg(Shown(m_services.journal.path())));
+    return outcome;
 }
 
 void CheckEngine::GuardAgainstRefiling()
@@ -576,25 +593,27 @@ void CheckEngine::GuardAgainstRefiling()
     m_filedUpTo = 0;
     m_storedFiledUpTo = -1;
     m_refileGuardUpTo = 0;
-    m_alreadyFiled.clear();
+    m_inLists.clear();
+    m_journaled.clear();
+    // A list checked again from its start on purpose files again.
+    if (m_request.firstPosition <= 1) {
+        m_services.journal.Reset(m_request.listPath);
+        return;
+    }
+    // The lists of a new program run start empty, and every run rewrites the profile files with
+    // its own names: what earlier runs filed ahead of the position is in the journal.
+    m_journaled = m_services.journal.Load(m_request.listPath, m_request.firstPosition * kExtensionSlots);
+    // Names this program run filed stand in its lists (registered ones too), up to the mark
+    // stored with the position of this list.
     const FiledMark mark = m_services.filedMark ? m_services.filedMark() : FiledMark{};
-    // Only a run that resumes the same list after its start, before the mark, is guarded: a
-    // list checked again from its start on purpose files again.
-    if (m_request.firstPosition <= 1 || mark.listPath != m_request.listPath ||
-        mark.upTo < m_request.firstPosition)
+    if (mark.listPath != m_request.listPath || mark.upTo < m_request.firstPosition)
         return;
     m_refileGuardUpTo = mark.upTo;
     m_filedUpTo = mark.upTo;
     for (const ResultList list :
          {ResultList::High, ResultList::Mid, ResultList::Low, ResultList::Registered}) {
         for (const QString &name : m_services.lists.items(list))
-            m_alreadyFiled.insert(FiledKey(list, name));
-    }
-    // A new program run starts with empty lists: what the ended one filed is in its files.
-    for (const ResultList list : ResultFiles::kProfileLists) {
-        for (const QString &name :
-             TextFile::ReadLines(m_services.files.ProfileFilePath(list)).value_or(QStringList()))
-            m_alreadyFiled.insert(FiledKey(list, name));
+            m_inLists.insert(FiledJournal::Key(list, name));
     }
 }
 
@@ -704,10 +723,14 @@ void CheckEngine::StorePositionSoon()
 
 void CheckEngine::StorePosition()
 {
+    StorePosition(resumeOrdinal());
+}
+
+void CheckEngine::StorePosition(qint64 ordinal)
+{
     m_positionWrite->Stop();
     if (m_request.listPath.isEmpty())
         return;
-    const qint64 ordinal = resumeOrdinal();
     const qint64 position = ordinal / kExtensionSlots;
     if (ordinal == m_storedOrdinal && m_filedUpTo == m_storedFiledUpTo)
         return;
@@ -725,6 +748,7 @@ void CheckEngine::StorePosition()
     }
     m_storedOrdinal = ordinal;
     m_storedFiledUpTo = m_filedUpTo;
+    m_services.journal.Forget(ordinal);
 }
 
 void CheckEngine::StorePaces()
@@ -745,45 +769,38 @@ void CheckEngine::StorePaces()
 void CheckEngine::Stop()
 {
     const bool wasRunning = m_running;
+    // Where a later run continues: the first name without a verdict, taken before the names
+    // read ahead are let go.
+    const qint64 resume = resumeOrdinal();
+    if (wasRunning)
+        m_stoppedAt = resume;
     m_running = false;
     m_watchdog->Stop();
     m_pumpTimer->Stop();
     // Everything the run held is let go before anyone hears of a name, so that a receiver may
-    // start the next run at once.
-    std::vector<std::pair<qint64, QString>> dropped;
+    // start the next run at once. Only the names sent and not answered were stopped; the names
+    // read ahead and never sent go back to the list unreported: the stored position is at or
+    // before them, so the next run asks them.
+    std::vector<std::pair<qint64, QString>> stopped;
     for (const auto &slot : m_slots) {
         slot->Reset();
         if (wasRunning && slot->isBusy())
-            dropped.emplace_back(slot->position(), slot->name());
+            stopped.emplace_back(slot->position(), slot->name());
         slot->Unassign();
     }
-    for (HostQueue &queue : m_queues) {
-        for (std::deque<Waiting> *names : {&queue.fresh, &queue.retries}) {
-            for (const Waiting &waiting : *names)
-                dropped.emplace_back(waiting.position, waiting.prepared.name);
-        }
-    }
-    for (std::deque<Waiting> *names : {&m_dnsQueue}) {
-        for (const Waiting &waiting : *names)
-            dropped.emplace_back(waiting.position, waiting.prepared.name);
-    }
-    for (const auto &[id, waiting] : m_dnsAsking)
-        dropped.emplace_back(waiting.position, waiting.prepared.name);
     m_dnsQueue.clear();
     m_dnsAsking.clear();
     if (m_dns)
         m_dns->CancelAll();
     m_queues.clear();
     m_waitingCount = 0;
-    // The names dropped here are done (unchecked, "the search was stopped"): the next run
-    // starts after them.
-    StorePosition();
+    StorePosition(resume);
     if (!wasRunning)
         return;
     StorePaces();
-    std::sort(dropped.begin(), dropped.end());
+    std::sort(stopped.begin(), stopped.end());
     const quint64 run = m_runNumber;
-    for (const auto &[position, name] : dropped)
+    for (const auto &[position, name] : stopped)
         emit nameChecked(name, CheckOutcome::Unchecked, QStringLiteral("the search was stopped"));
     if (run == m_runNumber) // not when a receiver started the next run already
         emit runStopped();

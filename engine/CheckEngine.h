@@ -23,6 +23,7 @@
 #include <vector>
 
 class CandidateFile;
+class FiledJournal;
 class RegistrarTable;
 class ResultFiles;
 class ResultLists;
@@ -90,7 +91,7 @@ public:
     struct DnsCounts
     {
         int registered = 0; // delegated: filed registered without a whois question
-        int overWhois = 0;  // passed on to whois or RDAP
+        int overWhois = 0;  // asked over whois or RDAP after DNS let them pass
         int failures = 0;   // server failures, refusals and timeouts (no such name is none)
     };
 
@@ -103,6 +104,8 @@ public:
         ResultLists &lists;
         ResultFiles &files;
         CandidateFile &candidates;
+        // The free names filed ahead of the stored position, by this run or an earlier one.
+        FiledJournal &journal;
         // The RDAP services of extensions without a row.
         const RdapBootstrap &rdapBootstrap;
         // How whois replies are read.
@@ -147,8 +150,10 @@ public:
     // earlier run that cannot be backed up.
     bool Start(const RunRequest &request);
     Refusal refusal() const { return m_refusal; }
-    // Stops the run; names in flight or waiting get no verdict ("the search was stopped"), and
-    // are reported after the run's state is cleared. Also how a run ends by itself.
+    // Stops the run and stores the first name without a verdict as the position to continue
+    // from. The names sent and not answered get no verdict ("the search was stopped"), reported
+    // after the run's state is cleared; the names read ahead and never sent go back to the list
+    // unreported. Also how a run ends by itself.
     void Stop();
 
     bool isRunning() const { return m_running; }
@@ -225,6 +230,7 @@ private:
         WhoisSlot::Prepared prepared;
         qint64 position = 0;
         int tries = 0;
+        bool passedDns = false; // DNS let it pass to whois: counted when it is asked
     };
     // The names of one host: first asks in list order, then the names it refused.
     struct HostQueue
@@ -267,10 +273,12 @@ private:
     void Refused(WhoisSlot &slot, qint64 serverCoolDownMs = -1);
     // Files a verdict that came back for the slot's name.
     void FileAnswer(WhoisSlot &slot, Verdict verdict, const QString &reason);
-    // Files a judged name at a position of the list, unless a resumed run finds it already in
-    // the list it would go to; reports a failed save and writes overflow files when full.
-    CheckOutcome FileOnce(const QString &name, qint64 ordinal, Verdict verdict);
-    static QString FiledKey(ResultList list, const QString &name);
+    // Whether a resumed run finds the name of this line filed already, free or registered, by
+    // a run that ended before its position passed it: it is not asked again.
+    bool FiledBefore(const QString &name, qint64 lineNumber) const;
+    // Files a judged name at a position of the list, notes a free one in the journal, reports a
+    // failed save and writes overflow files when full.
+    CheckOutcome File(const QString &name, qint64 ordinal, Verdict verdict);
     void GuardAgainstRefiling();
     void EndIfDone();
     void StorePaces();
@@ -281,6 +289,7 @@ private:
     void ReportOnce(const QString &what, const QString &text);
     void StorePositionSoon();
     void StorePosition();
+    void StorePosition(qint64 ordinal);
 
     Services m_services;
     EngineTimings m_timings;
@@ -304,10 +313,12 @@ private:
     bool m_pumpAgain = false;
     qint64 m_position = 0;
     qint64 m_storedOrdinal = -1;   // the resume ordinal last stored
+    qint64 m_stoppedAt = -1;       // the resume ordinal when the last run stopped
     qint64 m_filedUpTo = 0;        // the furthest position of this list filed, stored with the position
     qint64 m_storedFiledUpTo = -1; // as last stored
     qint64 m_refileGuardUpTo = 0;  // names up to here may stand in the lists already
-    QSet<QString> m_alreadyFiled;  // "<list>\t<name>" of the lists and profile files at the start
+    QSet<QString> m_inLists;       // FiledJournal::Key of the names in the lists at the start
+    QSet<QString> m_journaled;     // and of the journal's names at or after the first position
     qint64 m_shownPosition = -1;
     bool m_sourceExhausted = false;
     QHash<QString, HostQueue> m_queues; // by host

@@ -2,7 +2,9 @@
 #include "app/Program.h"
 #include "app/Startup.h"
 #include "platform/TextFile.h"
+#include "platform/WholeNumber.h"
 #include "support/FakeSocket.h"
+#include "support/ManualClock.h"
 #include "support/TestFolders.h"
 
 #include <QJsonArray>
@@ -36,6 +38,7 @@ private slots:
     void aRunOverTheUncheckedFileKeepsWhatFailsAgain();
     void aResumedRunDoesNotFileAgainWhatACrashLeftFiled_data();
     void aResumedRunDoesNotFileAgainWhatACrashLeftFiled();
+    void repeatedCrashesNeverFileANameTwice();
     void messagesWaitTheirTurnAndRepeatsAreCounted();
     void exportRoundTrips_data();
     void exportRoundTrips();
@@ -331,11 +334,12 @@ void TestProgram::aResumedRunDoesNotFileAgainWhatACrashLeftFiled()
     QFETCH(bool, sameList);
     QFETCH(QStringList, filedNow);
     const QString list = m_folders->WriteList("list.txt", {"a", "b", "c", "d", "e", "f"});
-    // A run killed at position 3 had filed c.com and e.com beyond it, up to position 5.
-    const QString highFile = m_program->resultFiles().ProfileFilePath(ResultList::High);
-    TextFile::WriteAll(highFile, "c.com\r\ne.com\r\n");
-    QVERIFY(m_program->settings().StoreRunPosition("CustWordNum", 3,
-                                                   {sameList ? list : m_folders->path("other.txt"), 5}));
+    // A run killed at position 3 had filed c.com and e.com beyond it, up to position 5, and
+    // noted them in the journal.
+    const QString crashed = sameList ? list : m_folders->path("other.txt");
+    TextFile::WriteAll(m_program->paths().filedAhead(),
+                       "list\t" + crashed + "\r\n192\t3\tc.com\r\n320\t3\te.com\r\n");
+    QVERIFY(m_program->settings().StoreRunPosition("CustWordNum", 3, {crashed, 5}));
     QStringList checked;
     connect(&m_program->engine(), &CheckEngine::nameChecked, this,
             [&](const QString &name, CheckOutcome outcome) {
@@ -344,10 +348,61 @@ void TestProgram::aResumedRunDoesNotFileAgainWhatACrashLeftFiled()
             });
     Run(
         list, [this](int slot, const QString &) { m_sockets->at(slot).Answer("No match"); }, first);
-    checked.sort();
-    QCOMPARE(checked.size(), 7 - first); // every name still has its verdict
+    // The names filed before are not asked again: every name has its verdict once.
+    QCOMPARE(checked, filedNow);
     QCOMPARE(m_program->results().items(ResultList::High), filedNow);
     QCOMPARE(m_program->settings().StoredFiledMark().upTo, 6);
+}
+
+void TestProgram::repeatedCrashesNeverFileANameTwice()
+{
+    // Each "program run" answers a part of what it asked, in a scrambled order, stores its
+    // position now and then, and is then abandoned as a kill leaves it: nothing is stopped or
+    // stored. The next starts from the stored position on the same folders.
+    struct Process
+    {
+        ManualClock clock;
+        FakeSocketFactory sockets;
+        std::unique_ptr<Program> program;
+    };
+    const QString list = m_folders->WriteList("list.txt", NumberedNames("n", 150));
+    QStringList filed; // every free filing of every run
+    QSet<QString> decided;
+    std::vector<std::unique_ptr<Process>> killed;
+    quint32 random = 12345;
+    const auto next = [&random](quint32 below) { return (random = random * 1103515245 + 12345) / 65536 % below; };
+    for (int run = 0; run < 12; ++run) {
+        auto process = std::make_unique<Process>();
+        process->program = m_folders->MakePreparedProgram(
+            {.sockets = process->sockets.factory(), .timings = {.clock = &process->clock}});
+        Program &program = *process->program;
+        QVERIFY(program.SetHostLimits("whois.verisign-grs.com=0/25"));
+        connect(&program.engine(), &CheckEngine::nameChecked, this,
+                [&](const QString &name, CheckOutcome outcome) {
+                    decided.insert(name);
+                    if (outcome == CheckOutcome::High)
+                        filed << name;
+                });
+        const qint64 first = ParseWhole(program.settings().ResumePosition("CustWordNum")).value_or(1);
+        if (!program.engine().Start({list, first, 150, "CustWordNum"}))
+            break; // nothing left
+        const bool last = run == 11;
+        for (int answers = 0; (last || answers < 40) && program.engine().isRunning(); ++answers) {
+            FakeSocket &socket = process->sockets.at(static_cast<int>(next(CheckEngine::kPoolSize)));
+            socket.RaiseConnected();
+            if (!socket.isOpen() || socket.sent.isEmpty())
+                continue;
+            const QByteArray name = socket.sent.last().trimmed().toUtf8();
+            socket.Answer(name.mid(1, name.indexOf('.') - 1).toInt() % 3 == 0 ? "No match for \"" + name + "\"" : "Domain Name: " + name);
+            if (next(10) == 0)
+                process->clock.Advance(200); // the position is stored
+        }
+        if (!last)
+            killed.push_back(std::move(process));
+    }
+    QCOMPARE(decided.size(), 150);
+    QCOMPARE(filed.size(), 50);
+    QCOMPARE(QSet<QString>(filed.begin(), filed.end()).size(), 50);
 }
 
 void TestProgram::messagesWaitTheirTurnAndRepeatsAreCounted()

@@ -47,6 +47,8 @@ private slots:
     void positionIsStoredUnderTheResumeKeyAndWordNumber();
     void storedPositionIsTheFirstNameWithoutVerdict();
     void stopStoresThePositionAtOnce();
+    void stopAndResumeGiveEveryNameOneVerdict_data();
+    void stopAndResumeGiveEveryNameOneVerdict();
     void stopReportsEveryNameOnceItsStateIsCleared();
     void theOverflowNoticeComesBeforeTheRunEnds();
     void startIsRefused_data();
@@ -61,6 +63,9 @@ private:
     RunRequest UseList(const QStringList &names, const QString &resumeKey = "CustWordNum");
     CheckEngine &Engine() { return m_program->engine(); }
     QStringList CheckedNames(CheckOutcome outcome) const;
+    // Answers the open queries one after another (every third name is free), moving the clock
+    // so that paced hosts get their turn, until `count` answers were given or the run is over.
+    void AnswerQueries(int count);
     void Save(const QString &extension, const QString &server, const QString &port);
 
     std::unique_ptr<TestFolders> m_folders;
@@ -530,11 +535,10 @@ void TestCheckEngine::positionIsStoredUnderTheResumeKeyAndWordNumber()
     QTRY_COMPARE(StoredSetting(*m_program, "Velquist", "FullWordNum", "1"), QString("4"));
     QCOMPARE(StoredSetting(*m_program, "Velquist", "wordNumber", "0"), QString("4"));
     // A source without a key of its own stores "wordNumber" only.
-    RunRequest six = UseList({"a", "b", "c", "d", "e", "f"}, QString());
-    six.firstPosition = 2;
+    RunRequest six{m_folders->WriteList("six.txt", {"a", "b", "c", "d", "e", "f"}), 2, 6, QString()};
     QVERIFY(Engine().Start(six));
     Engine().Stop();
-    QCOMPARE(StoredSetting(*m_program, "Velquist", "wordNumber", "0"), QString("7"));
+    QCOMPARE(StoredSetting(*m_program, "Velquist", "wordNumber", "0"), QString("2"));
     QCOMPARE(StoredSetting(*m_program, "Velquist", "FullWordNum", "1"), QString("4"));
 }
 
@@ -560,12 +564,82 @@ void TestCheckEngine::storedPositionIsTheFirstNameWithoutVerdict()
 void TestCheckEngine::stopStoresThePositionAtOnce()
 {
     QVERIFY(Engine().Start(UseList(NumberedNames("n", 60))));
+    m_sockets->at(0).Answer("Domain Name: N1.COM");
     Engine().Stop();
-    // The names the stop dropped are done (unchecked): the next run starts after them.
-    QCOMPARE(StoredSetting(*m_program, "Velquist", "CustWordNum", "1"), QString("26"));
-    QCOMPARE(StoredSetting(*m_program, "Velquist", "wordNumber", "0"), QString("26"));
+    // The 25 names in flight were stopped without a verdict: the next run asks them again.
+    QCOMPARE(StoredSetting(*m_program, "Velquist", "CustWordNum", "1"), QString("2"));
+    QCOMPARE(StoredSetting(*m_program, "Velquist", "wordNumber", "0"), QString("2"));
     QCOMPARE(CheckedNames(CheckOutcome::Unchecked).size(), 25);
     QVERIFY(!Engine().completed());
+}
+
+void TestCheckEngine::AnswerQueries(int count)
+{
+    int answered = 0;
+    for (int idle = 0; answered < count && Engine().isRunning() && idle < 1000;) {
+        bool any = false;
+        for (int i = 0; i < m_sockets->size() && answered < count; ++i) {
+            FakeSocket &socket = m_sockets->at(i);
+            if (!socket.isOpen())
+                continue;
+            socket.RaiseConnected();
+            if (socket.sent.isEmpty())
+                continue;
+            const QByteArray name = socket.sent.last().trimmed().toUtf8();
+            socket.RaiseData(qHash(name) % 3 == 0 ? "No match for \"" + name + "\"" : "Domain Name: " + name);
+            socket.RaisePeerClosed();
+            ++answered;
+            any = true;
+        }
+        if (!any) {
+            m_clock->Advance(100);
+            ++idle;
+        }
+    }
+}
+
+void TestCheckEngine::stopAndResumeGiveEveryNameOneVerdict_data()
+{
+    QTest::addColumn<int>("answersBeforeStop");
+    for (const int answers : {0, 1, 7, 26, 55})
+        QTest::addRow("Stop after %d answers", answers) << answers;
+}
+
+void TestCheckEngine::stopAndResumeGiveEveryNameOneVerdict()
+{
+    QFETCH(int, answersBeforeStop);
+    // A host held to one query a second beside a fast one: when Stop comes, names of the slow
+    // host wait in its queue, read ahead past names that were answered.
+    QVERIFY(m_program->SetHostLimits("whois.verisign-grs.com=0/25; whois.pir.org=1/1"));
+    m_program->setExtensions({"com", "org"});
+    QStringList names;
+    QStringList expected;
+    for (int i = 1; i <= 30; ++i) {
+        names << QStringLiteral("w%1").arg(i) << QStringLiteral("x%1.net").arg(i);
+        expected << QStringLiteral("w%1.com").arg(i) << QStringLiteral("w%1.org").arg(i)
+                 << QStringLiteral("x%1.net").arg(i);
+    }
+    RunRequest request = UseList(names);
+    QVERIFY(Engine().Start(request));
+    AnswerQueries(answersBeforeStop);
+    Engine().Stop();
+    // Only names that were sent and not answered are stopped; nothing read ahead is reported.
+    QVERIFY(m_checked.size() <= answersBeforeStop + CheckEngine::kPoolSize);
+    QCOMPARE(CheckedNames(CheckOutcome::Unchecked).size(), m_reasons.count("the search was stopped"));
+    QVERIFY(m_reasons.count("the search was stopped") <= CheckEngine::kPoolSize);
+
+    request.firstPosition = StoredSetting(*m_program, "Velquist", "CustWordNum", "1").toLongLong();
+    request.firstExtension = m_program->settings().StoredExtension(request.listPath, request.firstPosition);
+    QVERIFY(Engine().Start(request));
+    AnswerQueries(1000);
+    QVERIFY(!Engine().isRunning());
+    QVERIFY(Engine().completed());
+    QStringList filed;
+    for (const ResultList list : {ResultList::High, ResultList::Mid, ResultList::Low, ResultList::Registered})
+        filed += m_program->results().items(list);
+    filed.sort();
+    expected.sort();
+    QCOMPARE(filed, expected);
 }
 
 void TestCheckEngine::stopReportsEveryNameOnceItsStateIsCleared()
@@ -581,9 +655,9 @@ void TestCheckEngine::stopReportsEveryNameOnceItsStateIsCleared()
             QVERIFY(Engine().Start(UseList({"d"})));
     });
     Engine().Stop();
-    // The name in flight and the two waiting ones, each once.
-    QCOMPARE(CheckedNames(CheckOutcome::Unchecked), (QStringList{"a.com", "b.com", "c.com"}));
-    QCOMPARE(m_reasons, QStringList(3, "the search was stopped"));
+    // The name in flight, once; the two waiting ones go back to the list unreported.
+    QCOMPARE(CheckedNames(CheckOutcome::Unchecked), (QStringList{"a.com"}));
+    QCOMPARE(m_reasons, QStringList(1, "the search was stopped"));
     QVERIFY(Engine().isRunning());
     QCOMPARE(stopped.count(), 0); // the new run is not said to have stopped
     QCOMPARE(m_sockets->at(0).connects.size(), 2);

@@ -26,6 +26,7 @@ private slots:
     void noQuestionsWhenOffOrInProxyMode_data();
     void noQuestionsWhenOffOrInProxyMode();
     void thePositionStaysAtTheFirstNameWithoutVerdict();
+    void namesWaitingForDnsGoBackToTheListOnStop();
 
 private:
     void MakeProgram(int dnsTimeoutMs = 2000);
@@ -225,6 +226,21 @@ void TestDnsPrecheck::thePositionStaysAtTheFirstNameWithoutVerdict()
     m_sockets->at(0).Answer("No match");
     QTRY_VERIFY(!m_program->engine().isRunning());
     QCOMPARE(StoredSetting(*m_program, "Velquist", "CustWordNum", "0"), QString("5"));
+}
+
+void TestDnsPrecheck::namesWaitingForDnsGoBackToTheListOnStop()
+{
+    m_dns->setDefaultRule(DnsTestServer::Rule::Silent);
+    m_dns->setRule("b.com", DnsTestServer::Rule::NxDomain);
+    QVERIFY(m_program->engine().Start(UseList({"a", "b", "c"})));
+    QTRY_COMPARE(m_sockets->at(0).connects.size(), 1); // b passed DNS and is asked over whois
+    QCOMPARE(m_program->engine().dnsCounts().overWhois, 1);
+    m_program->engine().Stop();
+    // b was sent: it was stopped. a and c never left DNS: not reported, not counted, and the
+    // stored position is a's.
+    QCOMPARE(m_checked, (QList<QStringList>{{"b.com", "Unchecked", "the search was stopped"}}));
+    QCOMPARE(m_program->engine().dnsCounts().overWhois, 1);
+    QCOMPARE(StoredSetting(*m_program, "Velquist", "CustWordNum", "0"), QString("1"));
 }
 
 QTEST_GUILESS_MAIN(TestDnsPrecheck)

@@ -552,6 +552,8 @@ void TestMainWindow::runControlsFollowTheRun()
     QVERIFY(window->m_stopButton->isEnabled());
     QCOMPARE(window->m_panels.at(0)->text(), QString("26 of 60"));
     QCOMPARE(window->m_panels.at(1)->text(), QString("Open: 25"));
+    for (int i = 0; i < 3; ++i)
+        sockets.at(i).Answer("Domain Name: N.COM");
     QTest::mouseClick(window->m_stopButton, Qt::LeftButton);
     QVERIFY(window->m_startButton->isEnabled());
     QVERIFY(window->m_sourceBox->isEnabled());
@@ -559,8 +561,9 @@ void TestMainWindow::runControlsFollowTheRun()
     QVERIFY(!window->m_stopButton->isEnabled());
     QVERIFY(!window->m_searchButton->isEnabled());
     QCOMPARE(window->m_panels.at(0)->text(), QString("Entry Status"));
-    // A custom list shows the position stored for custom lists: after the first batch.
-    QCOMPARE(window->m_startNumberBox->text(), QString("26"));
+    // A custom list shows the position stored for custom lists: the first name without a
+    // verdict (n4 was in flight).
+    QCOMPARE(window->m_startNumberBox->text(), QString("4"));
 }
 
 void TestMainWindow::searchEngineSourcesStartAtLineOne()
@@ -576,8 +579,9 @@ void TestMainWindow::searchEngineSourcesStartAtLineOne()
     QCOMPARE(window->m_startNumberBox->text(), QString("1"));
     sockets.at(0).RaiseConnected();
     QCOMPARE(sockets.at(0).sent, QStringList{"a.com\r\n"});
+    sockets.at(0).Answer("Domain Name: A.COM");
     window->runs().Stop();
-    QCOMPARE(StoredSetting(*m_rig->program, "Velquist", "GoogleWordNum", "1"), QString("4"));
+    QCOMPARE(StoredSetting(*m_rig->program, "Velquist", "GoogleWordNum", "1"), QString("2"));
 }
 
 void TestMainWindow::sourceCannotChangeDuringARun()

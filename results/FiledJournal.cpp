@@ -1,0 +1,75 @@
+#include "FiledJournal.h"
+
+#include "platform/TextFile.h"
+#include "platform/WholeNumber.h"
+
+
+QString FiledJournal::Key(ResultList list, const QString &name)
+{
+    return QString::number(ControlIndex(list)) + QLatin1Char('\t') + name;
+}
+
+QSet<QString> FiledJournal::Load(const QString &candidateList, qint64 fromOrdinal)
+{
+    m_entries.clear();
+    m_forgottenInFile = 0;
+    QSet<QString> keys;
+    QStringList lines = TextFile::ReadLines(m_path).value_or(QStringList());
+    if (lines.isEmpty() || lines.takeFirst() != QStringLiteral("list\t") + candidateList) {
+        Reset(candidateList);
+        return keys;
+    }
+    m_header = QStringLiteral("list\t") + candidateList;
+    for (const QString &line : std::as_const(lines)) {
+        const qsizetype tab = line.indexOf(QLatin1Char('\t'));
+        const std::optional<qint64> ordinal = ParseWhole(line.left(tab));
+        const QString key = line.mid(tab + 1);
+        const std::optional<qint64> list = ParseWhole(key.section(QLatin1Char('\t'), 0, 0));
+        if (tab < 0 || !ordinal || !list || !ResultListAt(static_cast<int>(*list)) ||
+            key.section(QLatin1Char('\t'), 1).isEmpty())
+            continue; // a line torn by a crash, or not ours
+        if (*ordinal < fromOrdinal) {
+            ++m_forgottenInFile;
+            continue;
+        }
+        m_entries.emplace(*ordinal, line);
+        keys.insert(key);
+    }
+    return keys;
+}
+
+bool FiledJournal::Reset(const QString &candidateList)
+{
+    m_entries.clear();
+    m_forgottenInFile = 0;
+    m_header = QStringLiteral("list\t") + candidateList;
+    return Rewrite();
+}
+
+bool FiledJournal::Add(qint64 ordinal, ResultList list, const QString &name)
+{
+    const QString line = QString::number(ordinal) + QLatin1Char('\t') + Key(list, name);
+    m_entries.emplace(ordinal, line);
+    return TextFile::Append(m_path, line + QStringLiteral("\r\n"));
+}
+
+bool FiledJournal::Forget(qint64 beforeOrdinal)
+{
+    const auto end = m_entries.lower_bound(beforeOrdinal);
+    m_forgottenInFile += static_cast<qsizetype>(std::distance(m_entries.begin(), end));
+    m_entries.erase(m_entries.begin(), end);
+    if (m_forgottenInFile < kRewriteAfter || m_forgottenInFile < size())
+        return true;
+    return Rewrite();
+}
+
+bool FiledJournal::Rewrite()
+{
+    QString text = m_header + QStringLiteral("\r\n");
+    for (const auto &[ordinal, line] : m_entries)
+        text += line + QStringLiteral("\r\n");
+    if (!TextFile::WriteAll(m_path, text))
+        return false;
+    m_forgottenInFile = 0;
+    return true;
+}
