@@ -33,8 +33,8 @@ Program::Program(ProgramConfig config, const QString &appFolderRoot, const QStri
         &m_engine, &CheckEngine::nameChecked, this,
         [this](const QString &name, CheckOutcome outcome, const QString &reason, const QString &decidedBy) {
             OnNameChecked(name, outcome, reason);
-            if (outcome != CheckOutcome::Unchecked && outcome != CheckOutcome::NotFiled)
-                RememberDecision(name, decidedBy);
+            if (outcome != CheckOutcome::NotFiled)
+                RememberDecision(ExportRowOf(name, outcome, reason, decidedBy, QDateTime::currentDateTimeUtc()));
         });
     connect(&m_engine, &CheckEngine::runStopped, this, [this] { m_unchecked.EndRun(m_engine.completed()); });
 }
@@ -76,13 +76,13 @@ void Program::OnNameChecked(const QString &name, CheckOutcome outcome, const QSt
     }
 }
 
-void Program::RememberDecision(const QString &name, const QString &decidedBy)
+void Program::RememberDecision(const ExportRow &row)
 {
     // Kept for the export while the program runs; a very long run forgets the oldest.
     constexpr qsizetype kMostRemembered = 200000;
     if (m_decisions.size() >= kMostRemembered)
         m_decisions.clear();
-    m_decisions.insert(name, {decidedBy, QDateTime::currentDateTimeUtc()}); // cheap: no time zone
+    m_decisions.insert(row.name, row);
 }
 
 QList<ExportRow> Program::ExportRows() const
@@ -93,18 +93,24 @@ QList<ExportRow> Program::ExportRows() const
                                                          {ResultList::Low, "Low"},
                                                          {ResultList::Registered, "Registered"},
                                                          {ResultList::Saved, "Saved"}};
+    // Each row as orvelle-check prints it when the name was decided while the program ran (its
+    // reason, who decided it and when), else with what the list and Unchecked.txt tell.
+    const auto rowOf = [this](const QString &name, const QString &listName, const QString &reason) {
+        ExportRow row = m_decisions.value(name, ExportRow{name, listName, reason, {}, {}});
+        row.list = listName;
+        if (!reason.isEmpty())
+            row.reason = reason;
+        return row;
+    };
     for (const auto &[list, listName] : lists) {
-        for (const QString &name : m_results.items(list)) {
-            const Decision decision = m_decisions.value(name);
-            rows.append({name, QLatin1String(listName), QString(), decision.by, decision.at});
-        }
+        for (const QString &name : m_results.items(list))
+            rows.append(rowOf(name, QLatin1String(listName), QString()));
     }
     // Unchecked.txt: "name<TAB>reason" lines.
     for (const QString &line : TextFile::ReadLines(m_unchecked.path()).value_or(QStringList())) {
         const QString name = line.section(QLatin1Char('\t'), 0, 0).trimmed();
         if (!name.isEmpty())
-            rows.append(
-                {name, QStringLiteral("Unchecked"), line.section(QLatin1Char('\t'), 1), QString(), {}});
+            rows.append(rowOf(name, QStringLiteral("Unchecked"), line.section(QLatin1Char('\t'), 1)));
     }
     return rows;
 }

@@ -114,7 +114,7 @@ signals:
 
 private:
     void OnNameChecked(const QString &name, CheckOutcome outcome, const QString &reason);
-    void RememberDecision(const QString &name, const QString &decidedBy);
+    void RememberDecision(const ExportRow &row);
 
     ProgramConfig m_config;
     ProgramConfig m_versionRecord;
@@ -141,10 +141,5 @@ private:
     qint64 m_startupPosition = 0;
     bool m_uncheckedFileFailed = false;
     ResultFiles::Clock m_wallClock;
-    struct Decision
-    {
-        QString by;
-        QDateTime at;
-    };
-    QHash<QString, Decision> m_decisions; // of the names filed while the program runs
+    QHash<QString, ExportRow> m_decisions; // of the names decided while the program runs
 };

@@ -1,5 +1,7 @@
 #include "ProgramSettings.h"
 
+#include "engine/DomainName.h"
+
 #include "platform/WholeNumber.h"
 
 #include <QRegularExpression>
@@ -178,7 +180,9 @@ QStringList ProgramSettings::ExtensionList(const QString &text, bool *ok)
         QString extension = part.trimmed().toLower();
         if (extension.startsWith(QLatin1Char('.')))
             extension.remove(0, 1);
-        if (extension.isEmpty() || extension.contains(QLatin1Char('.'))) {
+        // Each must be a label of a domain name ("c%m" is none), in A-label or U-label form.
+        if (extension.isEmpty() || extension.contains(QLatin1Char('.')) ||
+            !AsciiDomainName(QStringLiteral("x.") + extension)) {
             if (ok)
                 *ok = false;
             continue;

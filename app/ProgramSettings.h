@@ -60,7 +60,8 @@ public:
     // The extensions a name without one is tried with ("com, io, ai"); empty: ".com" alone.
     QStringList ExtensionsToTry() const;
     // "io, .COM,ai" -> io, com, ai: lower case, without a leading dot, each once. Items that are
-    // empty or hold a dot are left out, and *ok (when given) becomes false.
+    // empty, hold a dot or are no label of a domain name ("c%m") are left out, and *ok (when
+    // given) becomes false.
     static QStringList ExtensionList(const QString &text, bool *ok = nullptr);
     bool SetExtensionsToTry(const QStringList &extensions);
     // The paces whois hosts learned in earlier runs, "host=perSecond/maxOpen@time; ...", with the

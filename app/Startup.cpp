@@ -126,7 +126,7 @@ QString ReadHostLimits(Program &program)
         .arg(text, error);
 }
 
-bool Prepare(Program &program)
+bool Prepare(Program &program, QStringList *problems)
 {
     if (!EnsureAppFolder(program))
         return false;
@@ -136,7 +136,11 @@ bool Prepare(Program &program)
     ReadProxyMode(program);
     for (const QString &problem : {ReadHostLimits(program), LoadRdapBootstrap(program, ShippedDataFolder()),
                                    LoadWhoisPhrases(program), ReadCheckSettings(program)}) {
-        if (!problem.isEmpty())
+        if (problem.isEmpty())
+            continue;
+        if (problems)
+            problems->append(problem);
+        else
             qWarning("%s", qPrintable(problem));
     }
     return true;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class Program;
 
@@ -34,8 +35,10 @@ QString LoadWhoisPhrases(Program &program);
 // when the servers cannot be read (the system's resolvers are used then), or an empty text.
 QString ReadCheckSettings(Program &program);
 // The steps above that orvelle-check and the tests take together: folder, data files and
-// folders, whois table, proxy switch. False when the folder cannot be made.
-bool Prepare(Program &program);
+// folders, whois table, proxy switch, limits, RDAP bootstrap, phrases and check settings. False
+// when the folder cannot be made. Problems with the files and settings read are added to
+// *problems (when given; else they are logged).
+bool Prepare(Program &program, QStringList *problems = nullptr);
 
 // The folder of the files shipped with the program (word lists, help): ORVELLE_DATA_DIR when
 // set, else the installed data folder beside the program, else the build tree's.

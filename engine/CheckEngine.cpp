@@ -449,6 +449,7 @@ void CheckEngine::TurnDnsOff()
     for (auto &[id, waiting] : m_dnsAsking)
         m_dnsQueue.push_back(std::move(waiting));
     m_dnsAsking.clear();
+    m_dnsCounts.turnedOff = true;
     for (Waiting &waiting : m_dnsQueue) {
         waiting.passedDns = true;
         QueueForHost(std::move(waiting));

@@ -93,6 +93,7 @@ public:
         int registered = 0; // delegated: filed registered without a whois question
         int overWhois = 0;  // asked over whois or RDAP after DNS let them pass
         int failures = 0;   // server failures, refusals and timeouts (no such name is none)
+        bool turnedOff = false; // no resolver answered: every name went on to whois
     };
 
     // What a run works with; the program object owns all of it.

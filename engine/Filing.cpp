@@ -32,25 +32,6 @@ CheckOutcome Filing::OutcomeOf(std::optional<ResultList> list)
     return CheckOutcome::NotFiled;
 }
 
-QString CheckOutcomeName(CheckOutcome outcome)
-{
-    switch (outcome) {
-    case CheckOutcome::High:
-        return QStringLiteral("High");
-    case CheckOutcome::Mid:
-        return QStringLiteral("Mid");
-    case CheckOutcome::Low:
-        return QStringLiteral("Low");
-    case CheckOutcome::Registered:
-        return QStringLiteral("Registered");
-    case CheckOutcome::NotFiled:
-        return QStringLiteral("NotFiled");
-    case CheckOutcome::Unchecked:
-        break;
-    }
-    return QStringLiteral("Unchecked");
-}
-
 std::optional<ResultList> Filing::ListFor(const QString &name, Verdict verdict)
 {
     if (IsBareExtension(name) || verdict == Verdict::NoVerdict)

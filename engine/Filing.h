@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CheckOutcome.h"
 #include "Verdict.h"
 #include "results/ResultLists.h"
 
@@ -11,17 +12,6 @@
 
 class ResultFiles;
 
-// How a checked name ended up.
-enum class CheckOutcome
-{
-    High,
-    Mid,
-    Low,
-    Registered,
-    NotFiled, // answered, but a name that is never filed (".com")
-    Unchecked // no usable answer
-};
-QString CheckOutcomeName(CheckOutcome outcome);
 
 // Files checked names into the result lists. The main engine and any other checker file
 // through these.

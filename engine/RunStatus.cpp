@@ -51,17 +51,23 @@ QString PacedToolTip(const QList<HostPacer::Paced> &paced)
 
 QString DnsText(const CheckEngine::DnsCounts &counts)
 {
-    return QStringLiteral("DNS: %1 registered, %2 asked over whois")
-        .arg(counts.registered)
-        .arg(counts.overWhois);
+    QString text = QStringLiteral("DNS: %1 registered, %2 asked over whois")
+                       .arg(counts.registered)
+                       .arg(counts.overWhois);
+    if (counts.turnedOff)
+        text += QStringLiteral(" (DNS turned off: no answer)");
+    return text;
 }
 
 QString DnsToolTip(const CheckEngine::DnsCounts &counts)
 {
     return QStringLiteral(
                "Names delegated in DNS are registered and need no whois question; the others are "
-               "asked over whois.\nDNS failures (no answer in time, server failures, refusals): %1")
-        .arg(counts.failures);
+               "asked over whois.\nDNS failures (no answer in time, server failures, refusals): %1%2")
+        .arg(counts.failures)
+        .arg(counts.turnedOff ? QStringLiteral("\nNo DNS server answered: the check turned itself off for this "
+                                               "search, and every name is asked over whois.")
+                              : QString());
 }
 
 QString OpenConnectionsText(qint64 position, qint64 total, int open)

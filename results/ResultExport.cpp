@@ -44,7 +44,12 @@ QStringList FieldsOf(const ExportRow &row)
 QByteArray CsvLine(const QStringList &fields)
 {
     QStringList quoted;
-    for (const QString &field : fields) {
+    for (QString field : fields) {
+        // A spreadsheet takes a cell that starts with one of these for a formula: the leading
+        // quote makes it text.
+        static const QString kFormulaStarts = QStringLiteral("=+-@\t\r");
+        if (!field.isEmpty() && kFormulaStarts.contains(field.front()))
+            field.prepend(QLatin1Char('\''));
         const bool needsQuotes = field.contains(QLatin1Char(',')) || field.contains(QLatin1Char('"')) ||
                                  field.contains(QLatin1Char('\r')) || field.contains(QLatin1Char('\n'));
         quoted << (needsQuotes ? QLatin1Char('"') +

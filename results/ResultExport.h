@@ -36,7 +36,8 @@ std::optional<Format> FormatOfName(const QString &name);
 // The field names, in their order.
 const QStringList &Fields();
 // RFC 4180: a header row, CRLF line ends, fields quoted when they hold a comma, a quote or a
-// line break, quotes doubled. UTF-8.
+// line break, quotes doubled. UTF-8. A field that begins with =, +, -, @, a tab or a CR gets a
+// leading ' so that a spreadsheet does not run it as a formula.
 QByteArray ToCsv(const QList<ExportRow> &rows);
 QByteArray CsvLine(const QStringList &fields);
 // An array of objects with the field names as keys ("decidedAt" in ISO 8601 UTC, or empty).

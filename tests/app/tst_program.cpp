@@ -467,14 +467,18 @@ void TestProgram::exportRoundTrips_data()
 void TestProgram::exportRoundTrips()
 {
     QFETCH(QString, file);
-    // Two names decided in this program run, one saved earlier, one without a verdict whose
-    // reason holds a comma and quotes.
-    const QString list = m_folders->WriteList("list.txt", {"ab", "taken"});
+    // Three names decided in this program run (one without a verdict), three saved earlier (two
+    // that a spreadsheet would take for formulas), one without a verdict from an earlier run
+    // whose reason holds a comma and quotes.
+    const QString list = m_folders->WriteList("list.txt", {"ab", "taken", "gone"});
     Run(list, [this](int slot, const QString &name) {
-        m_sockets->at(slot).Answer(name == "ab.com" ? "No match" : "Domain Name: TAKEN.COM\r\nRegistrar: X");
+        if (name == "gone.com")
+            m_sockets->at(slot).RaiseFailed(SocketComponent::Error::Refused);
+        else
+            m_sockets->at(slot).Answer(name == "ab.com" ? "No match" : "Domain Name: TAKEN.COM\r\nRegistrar: X");
     });
-    m_program->results().model(ResultList::Saved)->setStringList({"kept.net"});
-    TextFile::WriteAll(m_program->paths().unchecked(), "odd.com\twhois.x said \"no\", then closed\r\n");
+    m_program->results().model(ResultList::Saved)->setStringList({"kept.net", "-2.com", "@SUM.com"});
+    TextFile::Append(m_program->paths().unchecked(), "odd.com\twhois.x said \"no\", then closed\r\n");
     const QString path = m_folders->path(file);
     QVERIFY(m_program->ExportResults(path));
 
@@ -491,13 +495,22 @@ void TestProgram::exportRoundTrips()
         rows = ReadCsv(QString::fromUtf8(bytes));
         QCOMPARE(rows.takeFirst(), ResultExport::Fields());
     }
-    QCOMPARE(rows.size(), 4);
+    QCOMPARE(rows.size(), 7);
     QCOMPARE(rows.at(0).mid(0, 4), (QStringList{"ab.com", "High", "", "whois whois.verisign-grs.com"}));
     QVERIFY(QDateTime::fromString(rows.at(0).at(4), Qt::ISODate).isValid());
     QCOMPARE(rows.at(1).mid(0, 4),
              (QStringList{"taken.com", "Registered", "", "whois whois.verisign-grs.com"}));
     QCOMPARE(rows.at(2), (QStringList{"kept.net", "Saved", "", "", ""}));
-    QCOMPARE(rows.at(3), (QStringList{"odd.com", "Unchecked", "whois.x said \"no\", then closed", "", ""}));
+    // A CSV cell that begins with a formula sign is written with a leading quote.
+    const QString quote = file.endsWith(".csv") ? "'" : "";
+    QCOMPARE(rows.at(3).first(), quote + "-2.com");
+    QCOMPARE(rows.at(4).first(), quote + "@SUM.com");
+    // A name without a verdict of this run says who was asked and when, as orvelle-check does.
+    QCOMPARE(rows.at(5).mid(0, 4), (QStringList{"gone.com", "Unchecked",
+                                                "whois.verisign-grs.com cannot be reached: Connection refused",
+                                                "whois whois.verisign-grs.com"}));
+    QVERIFY(QDateTime::fromString(rows.at(5).at(4), Qt::ISODate).isValid());
+    QCOMPARE(rows.at(6), (QStringList{"odd.com", "Unchecked", "whois.x said \"no\", then closed", "", ""}));
     QVERIFY(!m_program->ExportResults(m_folders->path("results.txt")));
 }
 

@@ -1,18 +1,23 @@
+#include "cli/CheckCommand.h"
+#include "platform/TcpSocketComponent.h"
 #include "platform/TextFile.h"
 #include "support/FileSizeLimit.h"
 #include "support/TestFolders.h"
 #include "tools/dnsd/DnsTestServer.h"
 #include "tools/whoisd/WhoisTestServer.h"
 
+#include <QBuffer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <csignal>
 
-// orvelle-check as a user runs it: a separate process against a whois server on 127.0.0.1.
+// orvelle-check as a user runs it, against a whois server on 127.0.0.1: the command in this
+// process, and as a separate process where only a process shows it (a full disk, signals).
 class TestOrvelleCheck : public QObject
 {
     Q_OBJECT
@@ -30,9 +35,15 @@ private slots:
     void formatsOfTheOutput_data();
     void formatsOfTheOutput();
     void eachExtensionToTryIsAsked();
+    void aResultLineNeverFollowsTheProgressLine();
+    void dnsThatTurnsItselfOffIsSaidOnce();
+    void signalsStopAtAnExactPosition_data();
+    void signalsStopAtAnExactPosition();
 
 private:
+    // The command in this process; with a file-size limit, the program as a process.
     int Run(const QStringList &arguments, QByteArray *out, QByteArray *err, qint64 fileSizeLimit = -1);
+    QProcessEnvironment ProcessEnvironment() const;
 
     std::unique_ptr<TestFolders> m_folders;
     std::unique_ptr<WhoisTestServer> m_server;
@@ -53,19 +64,37 @@ void TestOrvelleCheck::init()
                        QStringLiteral("com|127.0.0.1|%1|Enabled\r\n").arg(m_server->port()));
 }
 
-int TestOrvelleCheck::Run(const QStringList &arguments, QByteArray *out, QByteArray *err,
-                          qint64 fileSizeLimit)
+QProcessEnvironment TestOrvelleCheck::ProcessEnvironment() const
 {
-    QProcess process;
-    if (fileSizeLimit >= 0) {
-        // The checker may write files up to this size only, as on a full disk.
-        process.setChildProcessModifier(
-            [fileSizeLimit] { FileSizeLimit::Apply(static_cast<rlim_t>(fileSizeLimit)); });
-    }
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("ORVELLE_APP_FOLDER", m_folders->appFolder());
     environment.insert("ORVELLE_SETTINGS_DIR", m_folders->settingsRoot());
-    process.setProcessEnvironment(environment);
+    return environment;
+}
+
+int TestOrvelleCheck::Run(const QStringList &arguments, QByteArray *out, QByteArray *err,
+                          qint64 fileSizeLimit)
+{
+    if (fileSizeLimit < 0) {
+        QBuffer outBuffer;
+        QBuffer errBuffer;
+        outBuffer.open(QIODevice::WriteOnly);
+        errBuffer.open(QIODevice::WriteOnly);
+        CheckCommand command({outBuffer, errBuffer});
+        QSignalSpy finished(&command, &CheckCommand::finished);
+        std::optional<int> status =
+            command.Start(QStringList{"--tick-ms", "20"} + arguments,
+                          {m_folders->appFolder(), m_folders->settingsRoot(), TcpSocketComponent::Factory()});
+        if (!status && (!finished.isEmpty() || finished.wait(60000)))
+            status = finished.first().first().toInt();
+        *out = outBuffer.data();
+        *err = errBuffer.data();
+        return status.value_or(-1);
+    }
+    QProcess process;
+    // The checker may write files up to this size only, as on a full disk.
+    process.setChildProcessModifier([fileSizeLimit] { FileSizeLimit::Apply(static_cast<rlim_t>(fileSizeLimit)); });
+    process.setProcessEnvironment(ProcessEnvironment());
     process.start(QStringLiteral(ORVELLE_CHECK_BINARY), QStringList{"--tick-ms", "20"} + arguments);
     // The server lives in this process: keep its event loop running while the checker works.
     if (!QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 60000))
@@ -118,6 +147,8 @@ void TestOrvelleCheck::badInputExitsWithTwo_data()
         << QStringList{"--start", "2147483647", "LIST"} << "beyond the end of the list";
     QTest::newRow("start beyond 64 bits")
         << QStringList{"--start", "99999999999999999999", "LIST"} << "--start needs a whole number";
+    QTest::newRow("extension that is no label") << QStringList{"--extensions", "c%m", "LIST"} << "--extensions";
+    QTest::newRow("empty extension") << QStringList{"--extensions", "io,,ai", "LIST"} << "--extensions";
 }
 
 void TestOrvelleCheck::badInputExitsWithTwo()
@@ -131,6 +162,11 @@ void TestOrvelleCheck::badInputExitsWithTwo()
     QCOMPARE(Run(arguments, &out, &err), 2);
     QVERIFY2(QString::fromUtf8(err).contains(message), err.constData());
     QCOMPARE(out, QByteArray());
+    // Asked for JSON, the output is one JSON document that holds the error.
+    QCOMPARE(Run(QStringList{"--format", "json"} + arguments, &out, &err), 2);
+    const QJsonObject document = QJsonDocument::fromJson(out).object();
+    QVERIFY2(document.value("error").toString().contains(message), out.constData());
+    QCOMPARE(document.value("status").toInt(), 2);
     QCOMPARE(m_server->queries().size(), 0);
 }
 
@@ -270,7 +306,90 @@ void TestOrvelleCheck::eachExtensionToTryIsAsked()
     QStringList names = m_server->queries();
     names.sort();
     QCOMPARE(names, (QStringList{"free.com", "free.io", "taken.com"})); // a name with its own stays
-    QCOMPARE(Run({"--extensions", "io,,ai", list}, &out, &err), 2);
+}
+
+void TestOrvelleCheck::aResultLineNeverFollowsTheProgressLine()
+{
+    // Out and err on one terminal: the progress line is cleared before a result line.
+    QBuffer screen;
+    screen.open(QIODevice::WriteOnly);
+    CheckCommand command({screen, screen, true, true});
+    QSignalSpy finished(&command, &CheckCommand::finished);
+    const QString list = m_folders->WriteList("names.txt", {"free1", "taken", "free2"});
+    QVERIFY(!command.Start({"--tick-ms", "20", "--no-dns", list},
+                           {m_folders->appFolder(), m_folders->settingsRoot(), TcpSocketComponent::Factory()}));
+    QVERIFY(finished.wait(60000));
+    const QString text = QString::fromUtf8(screen.data());
+    QVERIFY2(text.contains("names/s"), qPrintable(text)); // the progress was shown
+    // What a terminal shows of each line: what follows the last carriage return.
+    for (const QString &line : text.split('\n')) {
+        const QString shown = line.section('\r', -1);
+        QVERIFY2(!(shown.contains("names/s") && shown.contains('\t')), qPrintable(shown));
+    }
+}
+
+void TestOrvelleCheck::dnsThatTurnsItselfOffIsSaidOnce()
+{
+    DnsTestServer dns;
+    QVERIFY(dns.Listen());
+    dns.setDefaultRule(DnsTestServer::Rule::Silent);
+    const QString list = m_folders->WriteList("names.txt", NumberedNames("taken", 8));
+    QByteArray out;
+    QByteArray err;
+    QCOMPARE(Run({"--dns-server", dns.address(), list}, &out, &err), 0);
+    QCOMPARE(err.count("DNS does not answer: every name is asked over whois"), 1);
+    QVERIFY2(out.endsWith("DNS: 0 registered, 8 asked over whois (DNS turned off: no answer)\n"), out.constData());
+}
+
+void TestOrvelleCheck::signalsStopAtAnExactPosition_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::newRow("SIGTERM") << SIGTERM;
+    QTest::newRow("Ctrl-C") << SIGINT;
+}
+
+void TestOrvelleCheck::signalsStopAtAnExactPosition()
+{
+    QFETCH(int, signal);
+    // Replies that take a while, so that the run is in the middle of the list when the signal
+    // comes; every name is free, so the profile file shows what was filed.
+    m_server->setRuleChooser({});
+    m_server->setDefaultRule(WhoisReplyRule::Free(40));
+    const QStringList names = NumberedNames("name", 300);
+    const QString list = m_folders->WriteList("names.txt", names);
+    QProcess process;
+    process.setProcessEnvironment(ProcessEnvironment());
+    process.start(QStringLiteral(ORVELLE_CHECK_BINARY), {"--no-dns", "--host-limits", "127.0.0.1=0/25", list});
+    QVERIFY(QTest::qWaitFor([&] { return m_server->queries().size() > 60; }, 30000));
+    ::kill(static_cast<pid_t>(process.processId()), signal);
+    QVERIFY(QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 30000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 128 + signal);
+    QStringList lines = QString::fromUtf8(process.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    const QString summary = lines.takeLast();
+    const qint64 stoppedAt = StoredSetting(*m_folders->MakeProgram(), "Velquist", "wordNumber", "0").toLongLong();
+    QVERIFY2(summary.endsWith(QStringLiteral("; stopped at position %1").arg(stoppedAt)), qPrintable(summary));
+    QVERIFY(stoppedAt > 1 && stoppedAt <= 300);
+    // Every name before the stored position has its verdict; those in flight were stopped.
+    QStringList filed;
+    for (const QString &line : std::as_const(lines)) {
+        if (!line.startsWith("Unchecked"))
+            filed << line.section('\t', 1, 1);
+        else
+            QCOMPARE(line.section('\t', 2), QString("the search was stopped"));
+    }
+    for (qint64 i = 0; i < stoppedAt - 1; ++i)
+        QVERIFY2(filed.contains(names.at(i) + ".com"), qPrintable(names.at(i)));
+    // A second run from there gives the others their verdict: each name once over both runs.
+    QByteArray out;
+    QByteArray err;
+    QCOMPARE(Run({"--no-dns", "--start", QString::number(stoppedAt), list}, &out, &err), 0);
+    lines = QString::fromUtf8(out).split('\n', Qt::SkipEmptyParts);
+    lines.removeLast();
+    for (const QString &line : std::as_const(lines))
+        filed << line.section('\t', 1, 1);
+    QCOMPARE(filed.size(), names.size());
+    QCOMPARE(QSet<QString>(filed.begin(), filed.end()).size(), names.size());
 }
 
 QTEST_GUILESS_MAIN(TestOrvelleCheck)
