@@ -2,6 +2,8 @@
 
 #include "Program.h"
 
+#include <QDir>
+
 SourceSelection::SourceSelection(Program &program) : m_program(program) {}
 
 bool SourceSelection::SelectIndex(int index)
@@ -79,6 +81,10 @@ void SourceSelection::UseCustomList(const QString &path)
     if (m_program.engine().isRunning())
         return; // the dialog was answered after a run started: the run keeps its list
     controls.setSourcePath(path);
+    if (!path.isEmpty() && !m_program.candidates().IsReadable(path))
+        emit m_program.errorRaised(QStringLiteral("Custom List"),
+                                   QStringLiteral("The list \"%1\" cannot be read: %2.")
+                                       .arg(QDir::toNativeSeparators(path), m_program.candidates().problem()));
     controls.setTotal(QString::number(m_program.candidates().CountCandidates(path)));
     controls.EnableForListSource();
     controls.setStartNumber(QStringLiteral("1"));

@@ -80,8 +80,8 @@ bool CheckEngine::Start(const RunRequest &request)
     }
     if (!m_services.candidates.IsReadable(request.listPath)) {
         m_refusal = Refusal::UnreadableList;
-        emit errorRaised(QStringLiteral("Start"),
-                         QStringLiteral("The list \"%1\" cannot be read.").arg(Shown(request.listPath)));
+        emit errorRaised(QStringLiteral("Start"), QStringLiteral("The list \"%1\" cannot be read: %2.")
+                                                      .arg(Shown(request.listPath), m_services.candidates.problem()));
         return false;
     }
     if (!m_services.files.SecureLeftoverFiles()) {

@@ -24,16 +24,48 @@ QString DecodeWindows1252(QByteArrayView bytes)
     return text;
 }
 
+QString DecodeLine(QByteArrayView bytes, bool mayBeCut)
+{
+    // A byte-order mark in a line is a character of that line: it is kept.
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    if (IsValidUtf8(bytes))
+        return utf8.decode(bytes);
+    if (mayBeCut) {
+        // A sequence cut off at the end is held back by the decoder, not counted as an error.
+        QString text = utf8.decode(bytes);
+        if (!utf8.hasError())
+            return text;
+    }
+    return DecodeWindows1252(bytes);
+}
+
 QString Decode(const QByteArray &bytes)
 {
     QByteArrayView view(bytes);
+    if (view.startsWith("\xFF\xFE") || view.startsWith("\xFE\xFF")) {
+        QStringDecoder utf16(view.startsWith("\xFF\xFE") ? QStringConverter::Utf16LE : QStringConverter::Utf16BE,
+                             QStringConverter::Flag::ConvertInitialBom);
+        return utf16.decode(view.sliced(2));
+    }
+    // One byte-order mark is dropped, not a second: that one is a character of the text.
     if (view.startsWith("\xEF\xBB\xBF"))
         view = view.sliced(3);
-    if (!IsValidUtf8(view))
-        return DecodeWindows1252(view);
-    // One byte-order mark is dropped, not a second: that one is a character of the text.
-    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
-    return utf8.decode(view);
+    if (IsValidUtf8(view))
+        return DecodeLine(view);
+    // Each line is UTF-8 or Windows-1252 by itself.
+    QString text;
+    text.reserve(view.size());
+    qsizetype start = 0;
+    while (start < view.size()) {
+        qsizetype end = start;
+        while (end < view.size() && view.at(end) != '\r' && view.at(end) != '\n')
+            ++end;
+        text += DecodeLine(view.sliced(start, end - start));
+        const qsizetype afterBreak = end + (view.sliced(end).startsWith("\r\n") ? 2 : end < view.size() ? 1 : 0);
+        text += QString::fromLatin1(view.sliced(end, afterBreak - end));
+        start = afterBreak;
+    }
+    return text;
 }
 
 bool IsValidUtf8(QByteArrayView bytes)

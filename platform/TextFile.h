@@ -7,16 +7,20 @@
 #include <optional>
 
 // Text files as the program keeps them: written as UTF-8 with the line ends the caller puts in
-// (the program writes CR LF); read as UTF-8, or as Windows-1252 when the bytes are not valid
-// UTF-8, so lists saved by older programs still load. Readers accept CR LF, LF and CR.
+// (the program writes CR LF); read as UTF-16 when they begin with its byte-order mark, else as
+// UTF-8 line by line, a line that is not valid UTF-8 as Windows-1252, so lists saved by older
+// programs and editors still load. Readers accept CR LF, LF and CR.
 //
 // Whole-file rewrites go through QSaveFile: a crash leaves the old file or the new one, never
 // half of one.
 namespace TextFile {
 
-// UTF-8 when the bytes are valid UTF-8 (a leading byte-order mark is dropped), else
-// Windows-1252.
+// UTF-16 (little or big endian) after its byte-order mark; else each line UTF-8 when it is valid
+// UTF-8, Windows-1252 when not (a leading UTF-8 byte-order mark is dropped).
 QString Decode(const QByteArray &bytes);
+// One line: UTF-8 when valid, else Windows-1252. mayBeCut: the bytes may end inside a character
+// (a line read only in part), which is then no reason for Windows-1252.
+QString DecodeLine(QByteArrayView bytes, bool mayBeCut = false);
 bool IsValidUtf8(QByteArrayView bytes);
 QString DecodeWindows1252(QByteArrayView bytes);
 QByteArray Encode(const QString &text);

@@ -19,67 +19,77 @@ std::optional<CandidateFile::FileIdentity> CandidateFile::Identify(const QString
                         static_cast<qint64>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
 }
 
+CandidateFile::Encoding CandidateFile::EncodingOf(QFile &file)
+{
+    const QByteArray head = file.peek(3);
+    if (head.startsWith("\xFF\xFE"))
+        return Encoding::Utf16Le;
+    if (head.startsWith("\xFE\xFF"))
+        return Encoding::Utf16Be;
+    return Encoding::Bytes;
+}
+
 bool CandidateFile::Refresh(const QString &path)
 {
     const std::optional<FileIdentity> identity = Identify(path);
     if (!identity) {
         m_path.clear();
+        m_problem = QStringLiteral("there is no such file");
         return false;
     }
     if (path == m_path && *identity == m_identity)
         return true;
-
+    m_path.clear();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        m_path.clear();
+        m_problem = QStringLiteral("it cannot be opened");
         return false;
     }
     m_offsets.clear();
     m_lengths.clear();
-    QStringDecoder utf8(QStringConverter::Utf8);
-    qint64 lineStart = 0;
-    qint64 offset = 0;
+    m_encoding = EncodingOf(file);
+    // Lines end at CR LF, LF or CR: bytes in a file of bytes (UTF-8 or Windows-1252, decided line
+    // by line), 16-bit units in UTF-16. A byte-order mark belongs to no line.
+    const qint64 unit = m_encoding == Encoding::Bytes ? 1 : 2;
+    qint64 offset = unit == 2 ? 2 : (file.peek(3) == QByteArray("\xEF\xBB\xBF") ? 3 : 0);
+    file.seek(offset);
+    qint64 lineStart = offset;
     bool previousWasCr = false;
     const auto endLine = [&](qint64 end) {
         if (end > lineStart) {
             m_offsets.push_back(lineStart);
-            m_lengths.push_back(static_cast<quint32>(end - lineStart));
+            // Only as much of a line is ever read as the longest line a name may come from.
+            m_lengths.push_back(static_cast<quint32>(std::min(end - lineStart, kMostBytesRead)));
         }
     };
     while (!file.atEnd()) {
         const QByteArray chunk = file.read(1 << 20);
         if (chunk.isEmpty())
             break;
-        const QString decoded = utf8.decode(chunk); // validates; a sequence may span two chunks
-        for (qsizetype i = 0; i < chunk.size(); ++i, ++offset) {
-            const char c = chunk.at(i);
-            if (c == '\n' && previousWasCr) {
-                lineStart = offset + 1; // the LF of a CR LF pair
-            } else if (c == '\r' || c == '\n') {
-                endLine(offset);
-                lineStart = offset + 1;
+        for (qsizetype i = 0; i + unit <= chunk.size(); i += unit, offset += unit) {
+            const char16_t c = unit == 1 ? static_cast<unsigned char>(chunk.at(i))
+                               : m_encoding == Encoding::Utf16Le
+                                   ? static_cast<char16_t>(static_cast<unsigned char>(chunk.at(i)) |
+                                                           static_cast<unsigned char>(chunk.at(i + 1)) << 8)
+                                   : static_cast<char16_t>(static_cast<unsigned char>(chunk.at(i)) << 8 |
+                                                           static_cast<unsigned char>(chunk.at(i + 1)));
+            if (c == 0 && offset < kBinaryCheckBytes) {
+                // A list is text: NUL characters near its start make it something else. One
+                // further on is a character of its line, which no name may hold.
+                m_problem = QStringLiteral("it is not a text file");
+                return false;
             }
-            previousWasCr = (c == '\r');
+            if (c == u'\n' && previousWasCr) {
+                lineStart = offset + unit; // the LF of a CR LF pair
+            } else if (c == u'\r' || c == u'\n') {
+                endLine(offset);
+                lineStart = offset + unit;
+            }
+            previousWasCr = (c == u'\r');
         }
     }
     endLine(offset);
-    // A sequence cut off by the end of the file is held back by the decoder, not counted as an
-    // error; a line break after it makes it one.
-    const QString tail = utf8.decode(QByteArrayView("\n", 1)); // decode() works when converted
-    Q_UNUSED(tail);
-    m_isUtf8 = !utf8.hasError();
-    // A byte-order mark belongs to no line.
-    if (!m_offsets.empty() && m_offsets.front() == 0) {
-        file.seek(0);
-        if (file.read(3) == QByteArray("\xEF\xBB\xBF")) {
-            m_offsets.front() = 3;
-            m_lengths.front() -= 3;
-            if (m_lengths.front() == 0) {
-                m_offsets.erase(m_offsets.begin());
-                m_lengths.erase(m_lengths.begin());
-            }
-        }
-    }
+    m_problem.clear();
     m_path = path;
     m_identity = *identity;
     return true;
@@ -146,10 +156,15 @@ std::optional<QString> CandidateFile::ReadIndexed(QFile &file, qint64 position)
         m_path.clear(); // the file shrank under us: the next read rebuilds the index
         return std::nullopt;
     }
-    if (!m_isUtf8)
-        return TextFile::DecodeWindows1252(line);
-    // A byte-order mark at the start of a line within the file is a character of that line, as
-    // it is when the whole file is read; fromUtf8() would drop it.
-    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
-    return utf8.decode(line);
+    switch (m_encoding) {
+    case Encoding::Utf16Le:
+        return QStringDecoder(QStringConverter::Utf16LE, QStringConverter::Flag::ConvertInitialBom).decode(line);
+    case Encoding::Utf16Be:
+        return QStringDecoder(QStringConverter::Utf16BE, QStringConverter::Flag::ConvertInitialBom).decode(line);
+    case Encoding::Bytes:
+        break;
+    }
+    // A line cut at kMostBytesRead may end inside a character: that is no reason to read it as
+    // Windows-1252.
+    return TextFile::DecodeLine(line, line.size() == kMostBytesRead);
 }

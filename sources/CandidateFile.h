@@ -17,6 +17,12 @@ class QFile;
 // built once and rebuilt whenever the file changes on disk (size, time or identity), so a run
 // over a long list costs the same per name at its end as at its start. The file is still
 // opened afresh for every read; nothing stays open between calls.
+//
+// A file with a UTF-16 byte-order mark (little or big endian) is read as UTF-16; any other as
+// UTF-8 (with or without a mark), line by line, and a line that is not valid UTF-8 as
+// Windows-1252, so one odd line does not garble the others. A file with NUL characters near its
+// start (a picture, a program) is not a list. Of a line, at most kMostBytesRead bytes are ever read: more than a name may come from,
+// so that a longer line is still refused, and an endless line costs no memory.
 class CandidateFile
 {
 public:
@@ -34,8 +40,15 @@ public:
 
     // The number of non-empty lines; 0 for a file that cannot be read.
     qint64 CountCandidates(const QString &path);
-    // Whether the file can be read as a list.
+    // Whether the file can be read as a list; if not, problem() says why ("it is not a text
+    // file").
     bool IsReadable(const QString &path) { return Refresh(path); }
+    const QString &problem() const { return m_problem; }
+
+    // More than the longest line a name may come from (4,096 characters), in any encoding.
+    static constexpr qint64 kMostBytesRead = (4096 + 1) * 4;
+    // A NUL character within this many bytes of the start makes a file no list.
+    static constexpr qint64 kBinaryCheckBytes = 64 * 1024;
 
     // The lines at positions first, first + 1, ... (count of them), read with one opening of the
     // file. A position below 1 reads as an empty name. atEnd is set when the file holds no line
@@ -61,13 +74,21 @@ private:
         friend bool operator==(const FileIdentity &, const FileIdentity &) = default;
     };
 
+    enum class Encoding
+    {
+        Bytes, // UTF-8 or Windows-1252, line by line
+        Utf16Le,
+        Utf16Be
+    };
+    static Encoding EncodingOf(QFile &file);
     static std::optional<FileIdentity> Identify(const QString &path);
     bool Refresh(const QString &path);
     std::optional<QString> ReadIndexed(QFile &file, qint64 position);
 
     QString m_path;
     FileIdentity m_identity;
-    bool m_isUtf8 = true;
+    Encoding m_encoding = Encoding::Bytes;
+    QString m_problem;
     std::vector<qint64> m_offsets;
     std::vector<quint32> m_lengths;
 };

@@ -213,7 +213,7 @@ void TestCheckEngine::controlCharactersNeverReachTheWire_data()
     // The part after the first dot survives cleaning and is decoded only then.
     QTest::newRow("encoded line break") << "evil.com%0D%0AHigh\tforged.com" << invalid;
     QTest::newRow("encoded line feed") << "evil.com%0ax" << invalid;
-    QTest::newRow("raw NUL") << QString("ev") + QChar(0) + "il.com" << invalid;
+    QTest::newRow("raw BEL") << QString("ev") + QChar(7) + "il.com" << invalid;
     QTest::newRow("raw DEL after the dot") << QString("evil.com") + QChar(0x7F) << invalid;
     // Longer than any name could clean to: refused unread.
     QTest::newRow("a line of nested tags") << QString("<div>").repeated(1000) + "x.com"
@@ -688,7 +688,9 @@ void TestCheckEngine::startIsRefused_data()
     QTest::addColumn<int>("refusal");
     QTest::addColumn<QString>("message");
     QTest::newRow("list missing") << "missing" << int(CheckEngine::Refusal::UnreadableList)
-                                  << "cannot be read";
+                                  << "cannot be read: there is no such file.";
+    QTest::newRow("list no text") << "binary" << int(CheckEngine::Refusal::UnreadableList)
+                                  << "cannot be read: it is not a text file.";
     QTest::newRow("no list") << "none" << int(CheckEngine::Refusal::UnreadableList) << "No list is chosen";
     QTest::newRow("empty whois table")
         << "table" << int(CheckEngine::Refusal::EmptyTable) << "Restore the defaults";
@@ -705,6 +707,8 @@ void TestCheckEngine::startIsRefused()
         QFile::remove(request.listPath);
     if (problem == "none")
         request.listPath.clear();
+    if (problem == "binary")
+        TextFile::WriteBytes(request.listPath, QByteArray("MZ\0\0\x90", 5));
     if (problem == "table")
         m_program->registrars().setRows({});
     if (problem == "running")

@@ -54,6 +54,11 @@ void TestTextFile::decodesUtf8AndFallsBackToWindows1252_data()
     QTest::newRow("cp1252 euro and quotes")
         << QByteArray("\x80\x93\x94") << QString::fromUtf16(u"\u20AC\u201C\u201D");
     QTest::newRow("truncated utf8 is not utf8") << QByteArray("a\xC3") << QString::fromUtf16(u"a\u00C3");
+    QTest::newRow("each line decided alone")
+        << QByteArray("caf\xE9\r\n\xE2\x82\xAC\ncaf\xC3\xA9\r")
+        << QString::fromUtf16(u"caf\u00E9\r\n\u20AC\ncaf\u00E9\r");
+    QTest::newRow("utf16 le") << QByteArray("\xFF\xFE" "a\0\xAC\x20\r\0\n\0", 10) << QString::fromUtf16(u"a\u20AC\r\n");
+    QTest::newRow("utf16 be") << QByteArray("\xFE\xFF\0a\x20\xAC", 6) << QString::fromUtf16(u"a\u20AC");
 }
 
 void TestTextFile::decodesUtf8AndFallsBackToWindows1252()

@@ -13,6 +13,8 @@ private slots:
     void missingFileCountsZeroAndCannotBeRead();
     void aChangedFileIsIndexedAgain();
     void oldListsInWindows1252StillLoad();
+    void aFileThatIsNoTextIsRefused();
+    void ofAnEndlessLineOnlyWhatMayBeANameIsRead();
 };
 
 void TestCandidateFile::readsByPositionCountingEntriesOnly_data()
@@ -28,6 +30,24 @@ void TestCandidateFile::readsByPositionCountingEntriesOnly_data()
     QTest::newRow("single space is an entry") << QByteArray("a\r\n \r\nb\r\n") << QStringList{"a", " ", "b"};
     QTest::newRow("byte-order mark") << QByteArray("\xEF\xBB\xBFone\r\ntwo\r\n") << QStringList{"one", "two"};
     QTest::newRow("empty file") << QByteArray() << QStringList();
+    // As Windows editors save text: UTF-16 with its mark, in either byte order.
+    const QString utf16 = QString::fromUtf8("b\xC3\xBC" "cher\r\n\r\nsun\r\nx.com");
+    QByteArray little("\xFF\xFE");
+    QByteArray big("\xFE\xFF");
+    for (const QChar c : utf16) {
+        little += char(c.unicode() & 0xFF);
+        little += char(c.unicode() >> 8);
+        big += char(c.unicode() >> 8);
+        big += char(c.unicode() & 0xFF);
+    }
+    const QStringList words{QString::fromUtf8("b\xC3\xBC" "cher"), "sun", "x.com"};
+    QTest::newRow("UTF-16 LE") << little << words;
+    QTest::newRow("UTF-16 BE") << big << words;
+    // One line in Windows-1252 leaves the UTF-8 lines as they are.
+    QTest::newRow("one line not UTF-8")
+        << QByteArray("b\xC3\xBC" "cher\r\ncaf\xE9\r\n\xE2\x82\xAC" "uro\r\n")
+        << QStringList{QString::fromUtf8("b\xC3\xBC" "cher"), QString::fromUtf8("caf\xC3\xA9"),
+                       QString::fromUtf8("\xE2\x82\xAC" "uro")};
 }
 
 void TestCandidateFile::readsByPositionCountingEntriesOnly()
@@ -90,6 +110,36 @@ void TestCandidateFile::oldListsInWindows1252StillLoad()
     // Only the last line, without a line break, has a character of its own, at its very end.
     TextFile::WriteBytes(path, "plain\r\ncaf\xE9");
     QCOMPARE(*file.ReadCandidate(path, 2), QString::fromUtf8("caf\xC3\xA9"));
+}
+
+void TestCandidateFile::aFileThatIsNoTextIsRefused()
+{
+    TestFolders folders;
+    const QString path = folders.path("picture.png");
+    TextFile::WriteBytes(path, QByteArray("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16));
+    CandidateFile file;
+    QVERIFY(!file.IsReadable(path));
+    QCOMPARE(file.problem(), QString("it is not a text file"));
+    QCOMPARE(file.CountCandidates(path), 0);
+    // A NUL far into a list is a character of its line, not a reason to refuse the list.
+    TextFile::WriteBytes(path, QByteArray(70000, 'a') + "\r\nb" + QByteArray(1, '\0') + "c\r\n");
+    QVERIFY(file.IsReadable(path));
+    QCOMPARE(*file.ReadCandidate(path, 2), QString("b") + QChar(0) + "c");
+}
+
+void TestCandidateFile::ofAnEndlessLineOnlyWhatMayBeANameIsRead()
+{
+    TestFolders folders;
+    const QString path = folders.path("endless.txt");
+    TextFile::WriteBytes(path, QByteArray(3 << 20, 'x') + "\r\nnext\r\n");
+    CandidateFile file;
+    QCOMPARE(file.CountCandidates(path), 2);
+    // More than the longest line a name may come from, so it is still refused as too long, and
+    // no more: the rest of the line is never held.
+    const QString line = *file.ReadCandidate(path, 1);
+    QVERIFY(line.size() > 4096);
+    QVERIFY(line.size() <= CandidateFile::kMostBytesRead);
+    QCOMPARE(*file.ReadCandidate(path, 2), QString("next"));
 }
 
 QTEST_GUILESS_MAIN(TestCandidateFile)
