@@ -175,6 +175,7 @@ public:
     HostPacer &pacer() { return m_pacer; }
     // The engine's clock, for what reads the pacer's state.
     qint64 Now() const { return m_clock.Now(); }
+    Clock &clock() const { return m_clock; }
     // Verdicts a second over the last 30 s, and the time left for the rest of a list of known
     // length (nothing while the speed is unknown).
     double namesPerSecond() const { return m_speed.NamesPerSecond(Now()); }

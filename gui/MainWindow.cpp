@@ -278,7 +278,7 @@ void MainWindow::BuildFrame2()
                 [this, list](bool clearAll) { clearAll ? Clear(list) : Del(list); });
         connect(view, &QAbstractItemView::doubleClicked, this, [this, list] { OpenCurrentName(list); });
         Widgets::ConnectNameMenu(view, [this, list](const QString &name) {
-            return Widgets::NameMenuActions{[this, name] { m_windows.OpenWhois(name); },
+            return Widgets::NameMenuActions{[this, name] { m_windows.OpenWhoisDetails(name); },
                                             [this, name] { m_windows.OpenPurchasePage(name); },
                                             [name] { QGuiApplication::clipboard()->setText(name); },
                                             [this, list] {

@@ -12,6 +12,7 @@
 #include "gui/BrowseWindow.h"
 #include "gui/GeneratorWindow.h"
 #include "gui/WhoisTableDialog.h"
+#include "engine/HostTurn.h"
 #include "platform/WebBrowser.h"
 #include "results/PurchaseLink.h"
 
@@ -137,15 +138,33 @@ void ProgramWindows::OpenPurchasePage(const QString &name)
 
 void ProgramWindows::OpenWhois(const QString &name)
 {
+    ShowWhois(name, false);
+}
+
+void ProgramWindows::OpenWhoisDetails(const QString &name)
+{
+    ShowWhois(name, true);
+}
+
+void ProgramWindows::ShowWhois(const QString &name, bool ownRegistry)
+{
     delete m_whois; // there is never more than one whois window
     const ProgramConfig &config = m_program.config();
-    m_whois =
-        new WhoisWindow(name, config.whoisDetailHost, config.whoisDetailPort, m_program.socketFactory()());
+    const WhoisSlot::Prepared route =
+        WhoisSlot::Prepare(name, m_program.registrars(), ownRegistry && m_program.proxyMode(),
+                           m_program.defaultExtension(), &m_program.rdapBootstrap());
+    const bool whoisRow = route.problem.started() && route.rdapBase.isEmpty();
+    m_whois = ownRegistry && whoisRow
+                  ? new WhoisWindow(name, route.host, route.port, m_program.socketFactory()())
+                  : new WhoisWindow(name, config.whoisDetailHost, config.whoisDetailPort, m_program.socketFactory()());
+    CheckEngine &engine = m_program.engine();
     // A registry that answers RDAP instead of whois is asked there.
-    const WhoisSlot::Prepared route = WhoisSlot::Prepare(
-        name, m_program.registrars(), false, m_program.defaultExtension(), &m_program.rdapBootstrap());
     if (!route.rdapBase.isEmpty())
         m_whois->setRdapService(route.rdapBase);
+    else if (ownRegistry && whoisRow)
+        m_whois->setTurn(std::make_unique<HostTurn>(engine.pacer(), engine.clock(), route.host));
+    else if (ownRegistry && route.problem.kind == WhoisSlot::StartResult::Kind::NoServer)
+        m_whois->setNoServer(route.problem.reason);
     if (m_program.dnsFirst() && !m_program.proxyMode())
         m_whois->setDnsFirst(m_program.dnsServers());
     ShowModeless(m_whois);
@@ -212,7 +231,7 @@ void ProgramWindows::OpenBrowse()
     m_browse = new BrowseWindow(m_program, m_browsers(nullptr), m_browsers(nullptr), m_browseTimings);
     m_browse->setAttribute(Qt::WA_DeleteOnClose);
     connect(m_browse, &BrowseWindow::nameOpened, this, &ProgramWindows::OpenName);
-    connect(m_browse, &BrowseWindow::whoisRequested, this, &ProgramWindows::OpenWhois);
+    connect(m_browse, &BrowseWindow::whoisRequested, this, &ProgramWindows::OpenWhoisDetails);
     connect(m_browse, &BrowseWindow::purchaseRequested, this, &ProgramWindows::OpenPurchasePage);
     connect(&m_browse->state(), &BrowseState::backupNotice, this, &ProgramWindows::ShowBackupNotice);
     connect(&m_browse->state(), &BrowseState::errorRaised, this,

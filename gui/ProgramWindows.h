@@ -56,7 +56,11 @@ public:
     WebsiteWindow *OpenWebsite();
     // Shows the purchase page of a name, or the whois window when buying is switched off.
     void OpenName(const QString &name);
+    // The whois window of a double-click: the fixed server (or the RDAP service of the name).
     void OpenWhois(const QString &name);
+    // "Whois Details…": the name's own registry, the server of its row (asked in its turn beside
+    // a run) or its RDAP service.
+    void OpenWhoisDetails(const QString &name);
     void OpenPurchasePage(const QString &name);
     void OpenSettings();
     void OpenGenerator();
@@ -88,6 +92,7 @@ signals:
     void programEnding();
 
 private:
+    void ShowWhois(const QString &name, bool ownRegistry);
     Program &m_program;
     BrowserFactory m_browsers;
     QMetaObject::Connection m_helpShown; // waits for the help page to be displayed

@@ -3,10 +3,12 @@
 #include "Pictures.h"
 #include "engine/DnsPrecheck.h"
 #include "engine/DomainName.h"
+#include "engine/HostTurn.h"
 #include "platform/TextFile.h"
 
 #include <QNetworkAccessManager>
 #include <QPushButton>
+#include <QUrl>
 #include <QTextEdit>
 #include <QVBoxLayout>
 
@@ -44,21 +46,34 @@ WhoisWindow::WhoisWindow(const QString &domain, const QString &host, quint16 por
     m_timeout.setInterval(kAnswerTimeoutMs);
     connect(&m_timeout, &QTimer::timeout, this, [this] {
         m_query.Abort();
+        if (m_turn)
+            m_turn->Release(false);
         ShowProblem(QStringLiteral("The whois server %1 gave no answer within 30 seconds.").arg(m_host));
     });
     connect(&m_query, &WhoisQuery::replyComplete, this, [this] {
         m_timeout.stop();
         m_query.Abort();
+        if (m_turn)
+            m_turn->Release(true);
         m_replyText->setPlainText(TextFile::Decode(m_query.reply()));
     });
     connect(&m_query, &WhoisQuery::failed, this, [this](WhoisQuery::Failure failure, const QString &detail) {
         m_timeout.stop();
         m_query.Abort();
+        if (m_turn)
+            m_turn->Release(false);
         ShowProblem(failure == WhoisQuery::Failure::ReplyTooLong
                         ? QStringLiteral("The whois server %1 sent a reply longer than 1 MiB.").arg(m_host)
                         : QStringLiteral("The whois server ") +
                               WhoisQuery::FailureText(failure, m_host, detail));
     });
+}
+
+WhoisWindow::~WhoisWindow() = default;
+
+void WhoisWindow::setTurn(std::unique_ptr<HostTurn> turn)
+{
+    m_turn = std::move(turn);
 }
 
 void WhoisWindow::setRdapService(const QString &rdapBase)
@@ -88,6 +103,10 @@ void WhoisWindow::Load()
         ShowProblem(QStringLiteral("\"%1\" is not a valid domain name.").arg(m_domain));
         return;
     }
+    if (!m_noServer.isEmpty()) {
+        ShowProblem(QStringLiteral("%1 cannot be asked: %2.").arg(m_domain, m_noServer));
+        return;
+    }
     if (!m_dns) {
         AskRegistry();
         return;
@@ -113,12 +132,34 @@ void WhoisWindow::AskRegistry()
     const QString ascii = AsciiDomainName(m_domain).value_or(m_domain);
     if (m_rdap) {
         // The RDAP query keeps its own time limit.
+        m_replyText->setPlainText(
+            QStringLiteral("Asking the RDAP service %1 for %2...").arg(QUrl(m_rdapBase).host(), m_domain));
         m_rdap->Start(m_rdapBase, ascii);
         return;
     }
+    if (!m_turn) {
+        AskWhois(ascii);
+        return;
+    }
+    m_turn->Take([this, ascii] { AskWhois(ascii); },
+                 [this](qint64 ms) {
+                     m_replyText->setPlainText(
+                         ms < 0 ? QStringLiteral("Waiting for %1: its connections are all in use by the search.")
+                                      .arg(m_host)
+                                : QStringLiteral("Waiting for %1: it allows the next question in %2 s.")
+                                      .arg(m_host)
+                                      .arg((ms + 999) / 1000));
+                 });
+}
+
+void WhoisWindow::AskWhois(const QString &asciiName)
+{
+    m_replyText->setPlainText(QStringLiteral("Asking %1 for %2...").arg(m_host, m_domain));
     m_timeout.start();
-    if (!m_query.Start(m_host, m_port, ascii)) {
+    if (!m_query.Start(m_host, m_port, asciiName)) {
         m_timeout.stop();
+        if (m_turn)
+            m_turn->Release(false);
         ShowProblem(QStringLiteral("The whois server \"%1\" port %2 is not a valid address.")
                         .arg(m_host)
                         .arg(m_port));

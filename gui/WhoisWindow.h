@@ -9,11 +9,13 @@
 #include <memory>
 
 class DnsPrecheck;
+class HostTurn;
 class QPushButton;
 class QTextEdit;
 
-// "WHOIS Information": the full whois reply for one name from one fixed whois server, shown
-// when the server closes the connection. A server that cannot be reached, breaks the
+// "WHOIS Information": the full whois reply for one name from one whois server (a fixed one, or
+// the name's own registry, asked in its turn beside a run), shown when the server closes the
+// connection. While it waits, the window says for what: DNS, its turn, or the server. A server that cannot be reached, breaks the
 // connection, sends more than a reply may hold, or does not answer within 30 seconds gets a
 // plain message instead. A name with letters outside ASCII is asked for by its A-label.
 //
@@ -30,10 +32,16 @@ public:
 
     WhoisWindow(const QString &domain, const QString &host, quint16 port,
                 std::unique_ptr<SocketComponent> socket, QWidget *parent = nullptr);
+    ~WhoisWindow() override;
     // Asks the RDAP service at rdapBase instead of the whois server (before Load()).
     void setRdapService(const QString &rdapBase);
     // Asks DNS first, of these resolvers ("host:port, ..."; empty: the system's), before Load().
     void setDnsFirst(const QString &servers);
+    // Asks the whois server only when its turn comes, beside the check engine's run (before
+    // Load()).
+    void setTurn(std::unique_ptr<HostTurn> turn);
+    // There is no server to ask, for this reason: Load() says so (before Load()).
+    void setNoServer(const QString &reason) { m_noServer = reason; }
 
     // Starts the query; the window shows the reply when it is complete.
     void Load();
@@ -49,7 +57,11 @@ private:
     void ShowProblem(const QString &message);
     void ShowRdapAnswer(const RdapAnswer &answer);
 
+    void AskWhois(const QString &asciiName);
+
     QString m_domain;
+    QString m_noServer;
+    std::unique_ptr<HostTurn> m_turn;
     QString m_host;
     quint16 m_port;
     WhoisQuery m_query;

@@ -1,4 +1,6 @@
 #include "engine/HostPacer.h"
+#include "engine/HostTurn.h"
+#include "support/ManualClock.h"
 
 #include <QTest>
 
@@ -21,6 +23,7 @@ private slots:
     void hostsDoNotWaitForEachOther();
     void limitsFromTheSetting_data();
     void limitsFromTheSetting();
+    void aTurnBesideTheRunKeepsToTheHostsLimit();
 
 private:
     // Cool-downs of 1 s growing to 8 s at most, rests of 100 ms, a raise every 5 s; no jitter.
@@ -251,6 +254,35 @@ void TestHostPacer::limitsFromTheSetting()
     HostPacer pacer = Pacer();
     pacer.setUserLimits(*limits);
     QCOMPARE(pacer.LimitFor(host), (HostLimit{perSecond, maxOpen}));
+}
+
+void TestHostPacer::aTurnBesideTheRunKeepsToTheHostsLimit()
+{
+    ManualClock clock;
+    HostPacer pacer = Pacer();
+    pacer.setUserLimits({{"whois.example", {1, 1}}});
+    pacer.Started("whois.example", clock.Now()); // the run's query holds the one connection
+    HostTurn turn(pacer, clock, "whois.example");
+    const qint64 start = clock.Now();
+    QList<qint64> waits;
+    qint64 askedAt = -1;
+    const auto take = [&] { turn.Take([&] { askedAt = clock.Now(); }, [&](qint64 ms) { waits << ms; }); };
+    take();
+    QCOMPARE(waits, QList<qint64>{-1}); // until the run's query ends
+    clock.Advance(HostTurn::kPollMs);
+    QCOMPARE(askedAt, -1);
+    pacer.Ended("whois.example");
+    clock.Advance(HostTurn::kPollMs);
+    // One a second: the turn came a second after the run's query started.
+    QCOMPARE(askedAt, start + 1000);
+    turn.Release(true);
+    take();
+    QCOMPARE(waits.last(), 1000);
+    clock.Advance(1000);
+    QCOMPARE(askedAt, start + 2000);
+    QCOMPARE(pacer.openCount("whois.example"), 1);
+    turn.Release(true);
+    QCOMPARE(pacer.openCount("whois.example"), 0);
 }
 
 QTEST_GUILESS_MAIN(TestHostPacer)

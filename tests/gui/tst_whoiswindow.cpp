@@ -64,8 +64,8 @@ void TestWhoisWindow::replyInPiecesIsShownWholeWhenTheServerCloses()
     WhoisWindow *window = m_rig->windows->whois();
     QVERIFY(window);
     QCOMPARE(window->windowTitle(), QString("WHOIS Information"));
-    QTest::qWait(50);
-    QCOMPARE(window->m_replyText->toPlainText(), QString()); // nothing until the server closes
+    // Until the server closes, the window says what it waits for.
+    QCOMPARE(window->m_replyText->toPlainText(), QString("Asking 127.0.0.1 for shop.org..."));
     QTRY_COMPARE(window->m_replyText->toPlainText(),
                  QString("Domain Name: shop.org\nRegistrar: Example\nStatus: active\n"));
     // The name exactly as listed, whatever its extension.
@@ -174,6 +174,10 @@ void TestWhoisWindow::theListsContextMenuOpensTheWhoisWindow_data()
                                   << "Domain: free.example\nnot registered";
     QTest::newRow("a name settled by DNS") << "delegated.com"
                                            << "Domain: delegated.com\nregistered: delegated in DNS";
+    // Its own registry, not the fixed server of a double-click.
+    QTest::newRow("a name of another registry") << "freeshop.de"
+                                                << "Domain Name: freeshop.de";
+    QTest::newRow("a name without a server") << "shop.zz" << "shop.zz cannot be asked: no whois server for .zz.";
 }
 
 void TestWhoisWindow::theListsContextMenuOpensTheWhoisWindow()
@@ -185,8 +189,11 @@ void TestWhoisWindow::theListsContextMenuOpensTheWhoisWindow()
     QVERIFY(rdap.Listen());
     rdap.setRule("free.example", RdapReplyRule::Of(RdapReplyRule::Mode::NotRegistered));
     TextFile::WriteAll(m_rig->program->registrarFile().path(),
-                       "example|" + rdap.baseAddress() + "|443|Enabled\r\n");
+                       QStringLiteral("example|%1|443|Enabled\r\ncom|127.0.0.1|%2|Enabled\r\nde|127.0.0.1|%2|Enabled\r\n")
+                           .arg(rdap.baseAddress())
+                           .arg(m_server->port()));
     QVERIFY(m_rig->program->ReloadRegistrars());
+    m_rig->program->config().whoisDetailPort = ClosedPort(); // the fixed server is never asked
     DnsTestServer dns;
     QVERIFY(dns.Listen());
     dns.setRule("delegated.com", DnsTestServer::Rule::Delegated);
@@ -208,6 +215,8 @@ void TestWhoisWindow::theListsContextMenuOpensTheWhoisWindow()
     QVERIFY(m_rig->windows->whois());
     QTRY_VERIFY2(m_rig->windows->whois()->m_replyText->toPlainText().trimmed().startsWith(shownStart),
                  qPrintable(m_rig->windows->whois()->m_replyText->toPlainText()));
+    // The question took its turn at the host's pacer and gave it back.
+    QCOMPARE(m_rig->program->engine().pacer().openCount("127.0.0.1"), 0);
 }
 
 QTEST_MAIN(TestWhoisWindow)
