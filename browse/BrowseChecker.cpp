@@ -16,12 +16,6 @@ bool IsBareOrQuotedExtension(const QString &name)
            name.contains(QLatin1String("\".net")) || name.contains(QLatin1String("\".com"));
 }
 
-int CheckedCount(const ResultLists &lists)
-{
-    return lists.counter(ResultList::Registered) + lists.counter(ResultList::High) +
-           lists.counter(ResultList::Mid) + lists.counter(ResultList::Low);
-}
-
 } // namespace
 
 BrowseChecker::BrowseChecker(Services services, BrowseQueue &queue, std::unique_ptr<SocketComponent> socket,
@@ -48,6 +42,7 @@ BrowseChecker::~BrowseChecker()
 void BrowseChecker::Start()
 {
     m_running = true;
+    m_checkedCount = 0;
     m_filer.Restart();
     m_dnsOff = false;
     m_dnsTimeoutsInRow = 0;
@@ -76,7 +71,7 @@ void BrowseChecker::FeedNext()
     for (int skipped = 0; skipped < kSkipsPerTurn; ++skipped) {
         const std::optional<QString> name = m_queue.ReadQueuedName(m_nextIndex);
         if (!name) {
-            emit panelText(1, QStringLiteral("Checked ") + QString::number(CheckedCount(m_services.lists)) +
+            emit panelText(1, QStringLiteral("Checked ") + QString::number(m_checkedCount) +
                                   QStringLiteral(" unique domains."));
             emit queueDone();
             return;
@@ -188,6 +183,8 @@ void BrowseChecker::FileReply(const QString &name, Verdict verdict)
         (verdict == Verdict::Free && name.contains(QLatin1String("endoffile"))))
         return; // judged, but no name to keep
     const CheckOutcome outcome = m_filer.File(name, verdict);
+    if (outcome != CheckOutcome::NotFiled)
+        ++m_checkedCount;
     if (outcome == CheckOutcome::Registered) {
         emit nameTaken(name);
     } else if (outcome != CheckOutcome::NotFiled) {

@@ -111,6 +111,7 @@ private:
     bool m_running = false;
     bool m_checking = false;
     qint64 m_nextIndex = 0;
+    int m_checkedCount = 0; // names this window filed, free or taken
     VerdictFiler m_filer; // each kind of write failure is told once while the window is open
     QMap<QString, int> m_noVerdictReasons;
 };

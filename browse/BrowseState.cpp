@@ -3,7 +3,7 @@
 #include "results/ResultLists.h"
 
 BrowseState::BrowseState(const Services &services, BrowseTimings timings, QObject *parent)
-    : QObject(parent), m_lists(services.checks.lists), m_timings(timings),
+    : QObject(parent), m_timings(timings),
       m_scan(services.checks.registrars, services.excludedLinkTexts), m_queue(services.queuePath),
       m_checker(services.checks, m_queue, services.sockets(), timings.tickMs)
 {
@@ -17,16 +17,15 @@ BrowseState::BrowseState(const Services &services, BrowseTimings timings, QObjec
     connect(&m_checker, &BrowseChecker::panelText, this, &BrowseState::SetPanel);
     connect(&m_checker, &BrowseChecker::errorRaised, this, &BrowseState::errorRaised);
     connect(&m_checker, &BrowseChecker::backupNotice, this, &BrowseState::backupNotice);
+    // The window's headings count its own lists, not the main window's.
     connect(&m_checker, &BrowseChecker::nameFree, this, [this](const QString &name) {
         AddToList(List::Free, name);
-        const int free = m_lists.counter(ResultList::High) + m_lists.counter(ResultList::Mid) +
-                         m_lists.counter(ResultList::Low);
-        SetLabel(List::Free, QStringLiteral("Unregistered: (") + QString::number(free) + QLatin1Char(')'));
+        SetLabel(List::Free, QStringLiteral("Unregistered: (") + QString::number(model(List::Free)->rowCount()) +
+                                 QLatin1Char(')'));
     });
     connect(&m_checker, &BrowseChecker::nameTaken, this, [this](const QString &name) {
         AddToList(List::Taken, name);
-        SetLabel(List::Taken, QStringLiteral("Registered: (") +
-                                  QString::number(m_lists.counter(ResultList::Registered)) +
+        SetLabel(List::Taken, QStringLiteral("Registered: (") + QString::number(model(List::Taken)->rowCount()) +
                                   QLatin1Char(')'));
     });
     connect(&m_checker, &BrowseChecker::queueDone, this, [this] {

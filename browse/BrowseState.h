@@ -100,7 +100,6 @@ private:
     void FollowNextFrame();
     void AddToList(List list, const QString &name);
 
-    const ResultLists &m_lists;
     BrowseTimings m_timings;
     PageScan m_scan;
     BrowseQueue m_queue;

@@ -137,7 +137,6 @@ bool CheckEngine::Start(const RunRequest &request)
             remembered.insert(it.key(), {it->limit, Now() - it->ageMs});
     }
     m_pacer.Reset(Now(), remembered);
-    m_services.lists.ResetCounters();
     m_speed.Start(Now());
     emit runStarted();
     m_watchdog->Start(m_timings.watchdogTickMs);

@@ -54,7 +54,7 @@ std::optional<ResultList> Filing::FileFreeName(const QString &name, bool *saved)
     const std::optional<ResultList> list = ListFor(name, Verdict::Free);
     if (!list)
         return std::nullopt;
-    m_lists.AppendCounted(*list, name);
+    m_lists.Append(*list, name);
     const bool written = m_files.SaveProfileLists(m_lists);
     if (saved)
         *saved = written;
@@ -67,7 +67,7 @@ std::optional<ResultList> Filing::FileTakenName(const QString &name)
         return std::nullopt;
     if (m_lists.itemCount(ResultList::Registered) > kRegisteredLimit)
         m_lists.Empty(ResultList::Registered);
-    m_lists.AppendCounted(ResultList::Registered, name);
+    m_lists.Append(ResultList::Registered, name);
     return ResultList::Registered;
 }
 

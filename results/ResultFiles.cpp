@@ -158,7 +158,6 @@ void ResultFiles::ResetProfileLists(ResultLists &lists)
 {
     for (const ResultList list : {ResultList::Low, ResultList::Registered, ResultList::High, ResultList::Mid})
         lists.Empty(list);
-    lists.ResetCounters();
     RenewFileStamp();
 }
 

@@ -48,8 +48,8 @@ public:
     bool WriteOverflowFiles(const ResultLists &lists);
     // The file the last failed call could not write (or back up).
     const QString &lastFailedPath() const { return m_lastFailedPath; }
-    // Empties the Low, Registered, High and Mid lists, zeroes the counters (headings keep their
-    // text) and starts a new stamp.
+    // Empties the Low, Registered, High and Mid lists (their headings go bare) and starts a new
+    // stamp.
     void ResetProfileLists(ResultLists &lists);
     // Sets a new stamp and writes the marker files of the backups folder.
     void RenewFileStamp();

@@ -60,6 +60,19 @@ void ResultLists::WatchEdits(ResultList list)
                 if (last != listModel->rowCount() - 1)
                     ++m_editSerials.at(Slot(list));
             });
+    if (list == Saved)
+        return;
+    // A heading counts what its list holds, however the list changed.
+    const auto count = [this, list] { UpdateHeading(list); };
+    connect(listModel, &QAbstractItemModel::rowsInserted, this, count);
+    connect(listModel, &QAbstractItemModel::rowsRemoved, this, count);
+    connect(listModel, &QAbstractItemModel::modelReset, this, count);
+}
+
+void ResultLists::UpdateHeading(ResultList list)
+{
+    const int count = itemCount(list);
+    SetHeading(list, count > 0 ? CountedHeading(list, count) : BareHeading(list));
 }
 
 void ResultLists::SetHeading(ResultList list, const QString &text)
@@ -70,15 +83,8 @@ void ResultLists::SetHeading(ResultList list, const QString &text)
     emit headingChanged(list, text);
 }
 
-void ResultLists::ResetCounters()
+void ResultLists::Append(ResultList list, const QString &name)
 {
-    m_counters.fill(0);
-}
-
-void ResultLists::AppendCounted(ResultList list, const QString &name)
-{
-    const int count = ++m_counters.at(Slot(list));
-    SetHeading(list, CountedHeading(list, count));
     QStringListModel *listModel = model(list);
     const int row = listModel->rowCount();
     // Filling in the new last row is part of the append, not an edit of earlier content.
@@ -118,24 +124,16 @@ bool ResultLists::Del(ResultList list, int currentRow)
 {
     if (!RemoveRow(*model(list), currentRow))
         return false;
-    if (list == Saved) {
+    if (list == Saved)
         SaveRemembered();
-    } else {
-        const int count = --m_counters.at(Slot(list));
-        SetHeading(list, CountedHeading(list, count));
-    }
     return true;
 }
 
 void ResultLists::Clear(ResultList list)
 {
     Empty(list);
-    if (list == Saved) {
+    if (list == Saved)
         SaveRemembered();
-    } else {
-        m_counters.at(Slot(list)) = 0;
-        SetHeading(list, BareHeading(list));
-    }
 }
 
 QString ResultLists::DragPayload(QList<int> selectedRows)

@@ -28,9 +28,9 @@ std::optional<ResultList> ResultListAt(int controlIndex);
 
 // The five result lists of the main window, their counters and their headings.
 //
-// Counters (lists 1 to 4) count names filed since the last Clear, Start or overflow, less
-// those removed with Del; they are not recomputed from the lists. A heading shows its bare
-// text, or the text with the counter, "Low Profile (12)", once its counter has changed.
+// The heading of each of the lists 1 to 4 counts the names it holds, "Low Profile (12)", or
+// shows its bare text while it is empty, whatever changed the list: a filing, Del, Clear, an
+// overflow, a drop.
 //
 // The window shows the models; the engine files into them; both see the same state.
 class ResultLists : public QObject
@@ -51,13 +51,10 @@ public:
     int itemCount(ResultList list) const { return model(list)->rowCount(); }
 
     QString heading(ResultList list) const { return m_headings.at(Slot(list)); }
-    int counter(ResultList list) const { return m_counters.at(Slot(list)); }
 
-    // Sets all four counters to 0 without touching the headings (Start, overflow reset).
-    void ResetCounters();
-    // Adds one to the list's counter, shows it in the heading, then appends the name.
-    void AppendCounted(ResultList list, const QString &name);
-    // Empties a list without touching counter or heading.
+    // Appends a name to a list.
+    void Append(ResultList list, const QString &name);
+    // Empties a list.
     void Empty(ResultList list);
 
     // The whole list as text, every item followed by CR LF.
@@ -65,10 +62,10 @@ public:
     static QString CopyText(const QStringList &names);
     // Removes a row of a list; false when there is no such row.
     static bool RemoveRow(QStringListModel &listModel, int row);
-    // Removes the item at currentRow. The four counted lists count it off and show the counted
-    // heading; the saved list is written to its file. False when there is no such item.
+    // Removes the item at currentRow; the saved list is then written to its file. False when
+    // there is no such item.
     bool Del(ResultList list, int currentRow);
-    // Empties the list. The counted lists reset counter and heading; the saved list is written.
+    // Empties the list; the saved list is then written to its file.
     void Clear(ResultList list);
 
     // The drag payload of the selected rows: their indexes in ascending order joined by "|".
@@ -93,10 +90,10 @@ signals:
 private:
     static size_t Slot(ResultList list) { return static_cast<size_t>(ControlIndex(list) - 1); }
     void SetHeading(ResultList list, const QString &text);
+    void UpdateHeading(ResultList list);
     void WatchEdits(ResultList list);
 
     std::array<QStringListModel, 5> m_models;
-    std::array<int, 5> m_counters{};
     std::array<QString, 5> m_headings;
     std::array<quint64, 5> m_editSerials{};
     QString m_rememberedPath;

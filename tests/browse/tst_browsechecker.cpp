@@ -169,7 +169,7 @@ void TestBrowseChecker::repliesThatAreNotAnAnswer()
     QCOMPARE(Items(BrowseState::List::Taken).contains("x.com"), freeOrTaken == "taken");
     if (freeOrTaken.isEmpty()) {
         QVERIFY2(panels.contains("Unchecked: x.com"), qPrintable(panels.join(" | ")));
-        QCOMPARE(Lists().counter(ResultList::Registered), 0);
+        QCOMPARE(Lists().itemCount(ResultList::Registered), 0);
         QCOMPARE(m_state->checker().noVerdictCount(), 1);
         QCOMPARE(FileBytes(m_program->unchecked().path()), ("x.com\t" + reason + "\r\n").toUtf8());
     }
@@ -182,8 +182,8 @@ void TestBrowseChecker::namesWithAnEmptyLabelAreNotSent()
     QueueAndWait({".com", "free..com"});
     QCOMPARE(m_server->queries(), QStringList()); // no valid domain names: never sent
     QVERIFY(Items(BrowseState::List::Free).isEmpty());
-    QCOMPARE(Lists().counter(ResultList::High) + Lists().counter(ResultList::Mid) +
-                 Lists().counter(ResultList::Low),
+    QCOMPARE(Lists().itemCount(ResultList::High) + Lists().itemCount(ResultList::Mid) +
+                 Lists().itemCount(ResultList::Low),
              0);
 }
 

@@ -365,7 +365,7 @@ void TestEngineLoopback::overflowAt20000MovesTheListsAway()
     QVERIFY(after <= 6);
     QCOMPARE(FileBytes(app + "/LowProfile" + stamp + ".txt").count("\r\n"), after);
     // Counters restarted; the heading shows the count since the overflow once a name came in.
-    QCOMPARE(m_program->results().counter(ResultLists::Low), after);
+    QCOMPARE(m_program->results().itemCount(ResultLists::Low), after);
     QCOMPARE(m_checked.size(), Filing::kOverflowLimit + 6);
 }
 

@@ -222,11 +222,9 @@ void TestVerdict::headingCountsAsNamesAreFiled()
         filing.FileFreeName(name);
     QCOMPARE(program->results().heading(ResultLists::High), QString("High Profile (3)"));
     QCOMPARE(program->results().heading(ResultLists::Mid), QString("Mid Profile"));
-    program->results().ResetCounters(); // Start: counters 0, headings untouched
-    QCOMPARE(program->results().heading(ResultLists::High), QString("High Profile (3)"));
+    // A later run adds to what the list holds.
     filing.FileFreeName("d.com");
-    QCOMPARE(program->results().heading(ResultLists::High), QString("High Profile (1)"));
-    QCOMPARE(program->results().itemCount(ResultLists::High), 4);
+    QCOMPARE(program->results().heading(ResultLists::High), QString("High Profile (4)"));
 }
 
 void TestVerdict::registeredKeepsAtMost101Names()
@@ -239,7 +237,7 @@ void TestVerdict::registeredKeepsAtMost101Names()
     QCOMPARE(program->results().itemCount(ResultLists::Registered), 101);
     filing.FileTakenName("r102.com");
     QCOMPARE(program->results().items(ResultLists::Registered), QStringList{"r102.com"});
-    QCOMPARE(program->results().heading(ResultLists::Registered), QString("Registered (102)"));
+    QCOMPARE(program->results().heading(ResultLists::Registered), QString("Registered (1)"));
 }
 
 QTEST_GUILESS_MAIN(TestVerdict)

@@ -374,7 +374,7 @@ void TestMainWindow::deleteKeys()
     QFETCH(QString, heading);
     MainWindow *window = Open();
     for (const char *name : {"a.com", "b.com", "c.com"})
-        m_rig->program->results().AppendCounted(ResultLists::High, name);
+        m_rig->program->results().Append(ResultLists::High, name);
     ResultListView *list = window->m_lists.at(3);
     list->setCurrentIndex(list->model()->index(1, 0));
     QTest::keyClick(list, Qt::Key_Delete, Qt::KeyboardModifiers(modifiers));

@@ -97,7 +97,7 @@ void TestResultFiles::takenNamesWriteNoFile()
     QCOMPARE(filing.FileFreeName(".net"), std::nullopt);
     QCOMPARE(filing.FileTakenName(".net"), std::nullopt);
     QVERIFY(!QFile::exists(App("LowProfile.txt")));
-    QCOMPARE(m_program->results().counter(ResultLists::Registered), 1);
+    QCOMPARE(m_program->results().itemCount(ResultLists::Registered), 1);
 }
 
 void TestResultFiles::appendingKeepsTheFileAndGivesTheSameBytes()
@@ -218,10 +218,10 @@ void TestResultFiles::stampsOfOneSecondStayDistinct()
 void TestResultFiles::overflowFilesGoToTheOverflowFolder()
 {
     ResultLists &lists = m_program->results();
-    lists.AppendCounted(ResultLists::Low, "aaaaaaaa.com");
-    lists.AppendCounted(ResultLists::High, "a.com");
-    lists.AppendCounted(ResultLists::Registered, "r.com");
-    lists.AppendCounted(ResultLists::Saved, "kept.com");
+    lists.Append(ResultLists::Low, "aaaaaaaa.com");
+    lists.Append(ResultLists::High, "a.com");
+    lists.Append(ResultLists::Registered, "r.com");
+    lists.Append(ResultLists::Saved, "kept.com");
     ResultFiles &files = m_program->resultFiles();
     QVERIFY(files.WriteOverflowFiles(lists));
     QCOMPARE(FileBytes(App("overflow/LowProfile.txt")), QByteArray("aaaaaaaa.com\r\n"));
@@ -229,13 +229,10 @@ void TestResultFiles::overflowFilesGoToTheOverflowFolder()
     QCOMPARE(FileBytes(App("overflow/SuperHighProfile.txt")), QByteArray("a.com\r\n"));
     files.ResetProfileLists(lists);
     for (const ResultList list :
-         {ResultLists::Low, ResultLists::Registered, ResultLists::High, ResultLists::Mid}) {
+         {ResultLists::Low, ResultLists::Registered, ResultLists::High, ResultLists::Mid})
         QCOMPARE(lists.itemCount(list), 0);
-        QCOMPARE(lists.counter(list), 0);
-    }
     QCOMPARE(lists.items(ResultLists::Saved), QStringList{"kept.com"});
-    // Headings keep their counts until the next filing.
-    QCOMPARE(lists.heading(ResultLists::Low), QString("Low Profile (1)"));
+    QCOMPARE(lists.heading(ResultLists::Low), QString("Low Profile"));
     QVERIFY(!files.FileStamp().isEmpty());
 }
 

@@ -13,9 +13,8 @@ private slots:
     void headingsStartBare();
     void copyText_data();
     void copyText();
-    void delCountsOffAndShowsTheCount();
+    void headingsCountWhatTheListHolds();
     void delWithoutCurrentItemChangesNothing();
-    void clearResetsCounterAndHeading();
     void savedListEditsRewriteTheFile();
     void dragPayloadListsSelectedIndexes_data();
     void dragPayloadListsSelectedIndexes();
@@ -62,35 +61,39 @@ void TestResultLists::copyText()
     QCOMPARE(m_lists->CopyText(ResultLists::Low), text);
 }
 
-void TestResultLists::delCountsOffAndShowsTheCount()
+void TestResultLists::headingsCountWhatTheListHolds()
 {
-    m_lists->AppendCounted(ResultLists::Low, "only-one.com");
+    // Names of an earlier run stand in the list; a new run files one more.
+    m_lists->model(ResultLists::Low)->setStringList({"earlier1.com", "earlier2.com"});
+    QCOMPARE(m_lists->heading(ResultLists::Low), QString("Low Profile (2)"));
+    m_lists->Append(ResultLists::Low, "this-run.com");
+    QCOMPARE(m_lists->heading(ResultLists::Low), QString("Low Profile (3)"));
+    // Deleting a name of the earlier run counts it off, never below what is there.
+    QVERIFY(m_lists->Del(ResultLists::Low, 0));
+    QVERIFY(m_lists->Del(ResultLists::Low, 0));
     QCOMPARE(m_lists->heading(ResultLists::Low), QString("Low Profile (1)"));
     QVERIFY(m_lists->Del(ResultLists::Low, 0));
-    QCOMPARE(m_lists->heading(ResultLists::Low), QString("Low Profile (0)"));
-    QCOMPARE(m_lists->counter(ResultLists::Low), 0);
+    QCOMPARE(m_lists->heading(ResultLists::Low), QString("Low Profile"));
     QVERIFY(!m_lists->Del(ResultLists::Low, 0));
-    QCOMPARE(m_lists->heading(ResultLists::Low), QString("Low Profile (0)"));
+    // Clear and an emptied list show the bare heading; a list nothing touched keeps its own.
+    m_lists->Append(ResultLists::High, "a.com");
+    m_lists->Append(ResultLists::High, "b.com");
+    m_lists->Clear(ResultLists::High);
+    QCOMPARE(m_lists->heading(ResultLists::High), QString("High Profile"));
+    m_lists->Append(ResultLists::Registered, "r.com");
+    m_lists->Empty(ResultLists::Registered);
+    QCOMPARE(m_lists->heading(ResultLists::Registered), QString("Registered"));
+    QCOMPARE(m_lists->heading(ResultLists::Saved), QString("Saved Domains"));
 }
 
 void TestResultLists::delWithoutCurrentItemChangesNothing()
 {
-    m_lists->AppendCounted(ResultLists::High, "a.com");
+    m_lists->Append(ResultLists::High, "a.com");
     QSignalSpy headings(m_lists.get(), &ResultLists::headingChanged);
     QVERIFY(!m_lists->Del(ResultLists::High, -1));
     QVERIFY(!m_lists->Del(ResultLists::High, 5));
     QCOMPARE(headings.count(), 0);
     QCOMPARE(m_lists->itemCount(ResultLists::High), 1);
-}
-
-void TestResultLists::clearResetsCounterAndHeading()
-{
-    for (const char *name : {"a.com", "b.com"})
-        m_lists->AppendCounted(ResultLists::High, name);
-    m_lists->Clear(ResultLists::High);
-    QCOMPARE(m_lists->itemCount(ResultLists::High), 0);
-    QCOMPARE(m_lists->counter(ResultLists::High), 0);
-    QCOMPARE(m_lists->heading(ResultLists::High), QString("High Profile"));
 }
 
 void TestResultLists::savedListEditsRewriteTheFile()
