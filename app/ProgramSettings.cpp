@@ -27,6 +27,8 @@ const QString kChkExt = QStringLiteral("chkExt");
 const QString kChkAdd = QStringLiteral("chkAdd");
 const QString kTxtMake = QStringLiteral("txtMake");
 const QString kTxtCustom = QStringLiteral("txtCustom");
+// "mainGeometry", "browseGeometry", "websiteGeometry": where a window was, as Qt saves it.
+const QString kGeometrySuffix = QStringLiteral("Geometry");
 
 QString Flag(bool on)
 {
@@ -112,6 +114,16 @@ bool ProgramSettings::ShowHelp() const
 bool ProgramSettings::SetShowHelp(bool show)
 {
     return Write(m_productApp, kShowHelp, Flag(show));
+}
+
+QByteArray ProgramSettings::WindowGeometry(const QString &window) const
+{
+    return QByteArray::fromBase64(Read(m_productApp, window + kGeometrySuffix, QString()).toLatin1());
+}
+
+bool ProgramSettings::SetWindowGeometry(const QString &window, const QByteArray &geometry)
+{
+    return Write(m_productApp, window + kGeometrySuffix, QString::fromLatin1(geometry.toBase64()));
 }
 
 QString ProgramSettings::ExtensionChoice(int option) const

@@ -49,6 +49,10 @@ public:
     bool SetProxyMode(bool on);
     bool ShowHelp() const;
     bool SetShowHelp(bool show);
+    // Where a window ("main", "browse", "website") was when it closed, as QWidget::saveGeometry()
+    // gives it; empty when never kept.
+    QByteArray WindowGeometry(const QString &window) const;
+    bool SetWindowGeometry(const QString &window, const QByteArray &geometry);
     // The user's limits per whois host, "host=perSecond/maxOpen; ..." (empty: the built-in ones).
     QString HostLimits() const;
     bool SetHostLimits(const QString &text);

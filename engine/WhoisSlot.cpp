@@ -217,8 +217,9 @@ void WhoisSlot::OnConnected()
         m_query.Abort();
         return;
     }
+    // The name as the user wrote it (bücher.de), not the A-label that went on the wire.
     m_host.ShowConnectionStatus(QStringLiteral("connecting(") + QString::number(m_index) +
-                                QStringLiteral("): - Search String: ") + m_query.query());
+                                QStringLiteral("): - Search String: ") + m_prepared.name);
     if (m_policy.resetTicksOnConnect)
         RestartTimeout();
 }

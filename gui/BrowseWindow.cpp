@@ -193,6 +193,7 @@ void BrowseWindow::BuildControls()
 void BrowseWindow::ConnectBrowsers()
 {
     BrowseState &state = *m_state;
+    connect(m_browser, &WebBrowser::AddressChange, m_addressBox, &QComboBox::setEditText);
     connect(m_browser, &WebBrowser::TitleChange, this, [this] {
         m_addressBox->setEditText(m_browser->LocationURL());
         setWindowTitle(m_browser->LocationName() + QStringLiteral(" - ") + m_program.config().productName);
@@ -381,6 +382,7 @@ void BrowseWindow::changeEvent(QEvent *event)
 
 void BrowseWindow::closeEvent(QCloseEvent *event)
 {
+    emit closing();
     m_state->Unload();
     m_browser->Stop();
     m_frameBrowser->Stop();

@@ -72,6 +72,8 @@ signals:
     // From a list's context menu.
     void whoisRequested(const QString &name);
     void purchaseRequested(const QString &name);
+    // The window is about to close.
+    void closing();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

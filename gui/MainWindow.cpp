@@ -359,7 +359,8 @@ void MainWindow::ConnectState()
                 m_headings.at(static_cast<size_t>(ControlIndex(list)))->setText(text);
             });
     connect(&m_runs, &RunController::statusTextChanged, this, [this](int panel, const QString &text) {
-        m_panels.at(static_cast<size_t>(panel - 1))->setText(text);
+        // Cut before it runs under the next panel; the tooltip holds it whole then.
+        Widgets::SetElidedText(m_panels.at(static_cast<size_t>(panel - 1)), text);
     });
     connect(&m_program, &Program::errorRaised, this, &MainWindow::ShowError);
     connect(&m_program.engine(), &CheckEngine::backupNotice, this, [this] { m_windows.ShowBackupNotice(); });
@@ -689,6 +690,8 @@ void MainWindow::ApplyLayout()
             room -= panel->sizeHint().width() + 12;
     }
     m_panels.at(2)->setFixedWidth(std::max(40, room));
+    for (QLabel *panel : m_panels)
+        Widgets::SetElidedText(panel, Widgets::FullText(panel));
     const int buttonWidth = layout.buttonWidth;
     for (const ResultList list : ResultLists::kAll) {
         const auto n = static_cast<size_t>(ControlIndex(list));

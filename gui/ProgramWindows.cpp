@@ -73,12 +73,28 @@ BrowseWindow *ProgramWindows::browse() const
     return m_browse;
 }
 
-void ProgramWindows::ShowMaximized(QWidget *window)
+void ProgramWindows::ShowPlaced(QWidget *window, const QString &name)
 {
-    // A desktop without a window manager does not maximise by itself.
-    if (QScreen *screen = window->screen())
-        window->setGeometry(screen->availableGeometry());
-    window->showMaximized();
+    // Where the window was when it last closed (Qt moves it onto a screen if that one is gone);
+    // the first time, maximised over a normal size that lies wholly on the screen, title bar
+    // included, so that un-maximising never leaves it above the screen.
+    const QByteArray saved = m_program.settings().WindowGeometry(name);
+    if (saved.isEmpty() || !window->restoreGeometry(saved)) {
+        if (QScreen *screen = window->screen()) {
+            const QRect area = screen->availableGeometry();
+            const QSize size =
+                (area.size() * 0.85).expandedTo(window->minimumSize()).boundedTo(area.size());
+            window->resize(size);
+            window->move(area.center() - QPoint(size.width() / 2, size.height() / 2)); // the frame's place
+        }
+        window->setWindowState(window->windowState() | Qt::WindowMaximized);
+    }
+    window->show();
+}
+
+void ProgramWindows::KeepPlace(QWidget *window, const QString &name)
+{
+    m_program.settings().SetWindowGeometry(name, window->saveGeometry());
 }
 
 MainWindow *ProgramWindows::CreateMainWindow()
@@ -97,7 +113,7 @@ SplashScreen *ProgramWindows::ShowSplash()
     if (!m_splash) {
         m_splash = new SplashScreen(m_program.config().productName);
         connect(m_splash, &SplashScreen::countdownFinished, this,
-                [this] { ShowMaximized(CreateMainWindow()); });
+                [this] { ShowPlaced(CreateMainWindow(), QStringLiteral("main")); });
     }
     m_splash->show();
     m_splash->Start();
@@ -112,11 +128,12 @@ WebsiteWindow *ProgramWindows::OpenWebsite()
         m_website = new WebsiteWindow(m_program.config(), browser);
         m_website->setAttribute(Qt::WA_DeleteOnClose);
         connect(m_website, &WebsiteWindow::closed, this, [this] {
+            KeepPlace(m_website, QStringLiteral("website"));
             if (m_endWithWebsiteWindow)
                 EndProgram();
         });
         m_website->Load();
-        ShowMaximized(m_website);
+        ShowPlaced(m_website, QStringLiteral("website"));
     }
     ShowModeless(m_website);
     return m_website;
@@ -239,7 +256,8 @@ void ProgramWindows::OpenBrowse()
                 if (m_main)
                     m_main->ShowError(title, text);
             });
-    ShowMaximized(m_browse);
+    connect(m_browse, &BrowseWindow::closing, this, [this] { KeepPlace(m_browse, QStringLiteral("browse")); });
+    ShowPlaced(m_browse, QStringLiteral("browse"));
     m_browse->Load();
 }
 
@@ -285,6 +303,8 @@ void ProgramWindows::ShowBackupNotice()
 
 bool ProgramWindows::MainWindowClosed()
 {
+    if (m_main)
+        KeepPlace(m_main, QStringLiteral("main"));
     for (QWidget *window : std::initializer_list<QWidget *>{m_backupNotice, m_harvester, m_browse,
                                                             m_generator, m_splash, m_whois}) {
         if (window)

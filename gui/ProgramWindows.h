@@ -86,7 +86,11 @@ public:
     // Ends the program.
     void EndProgram();
 
-    static void ShowMaximized(QWidget *window);
+    // Shows a main-sized window where it last was (kept under `name` in the settings), or the
+    // first time maximised over a normal size that lies wholly on its screen.
+    void ShowPlaced(QWidget *window, const QString &name);
+    // Keeps where the window is now, for ShowPlaced.
+    void KeepPlace(QWidget *window, const QString &name);
 
 signals:
     void programEnding();

@@ -61,6 +61,16 @@ void WebEngineBrowser::Refresh()
 void WebEngineBrowser::Stop()
 {
     m_view->stop();
+    // A page that had begun to show stays on display although it never finished: its document
+    // says which one it is.
+    m_view->page()->runJavaScript(QStringLiteral("location.href"), QWebEngineScript::ApplicationWorld,
+                                  [this, serial = m_started](const QVariant &result) {
+                                      const QString shown = result.toString();
+                                      if (serial != m_started || shown.isEmpty() || shown == m_displayed)
+                                          return;
+                                      m_displayed = shown;
+                                      emit AddressChange(shown);
+                                  });
 }
 
 QString WebEngineBrowser::LocationURL() const

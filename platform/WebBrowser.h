@@ -34,8 +34,9 @@ public:
 
     virtual QString LocationURL() const = 0;
     virtual QString LocationName() const = 0;
-    // The address of the page on display: during a load, and after Stop cut one short, that is
-    // still the page loaded last, not the one asked for.
+    // The address of the page on display: during a load, and after Stop cut one short before its
+    // page was shown, that is still the page loaded last, not the one asked for; after Stop cut
+    // one short whose page was shown already, that page's (AddressChange tells when it is known).
     virtual QString DisplayedURL() const { return LocationURL(); }
     // The inner markup of the body of the page last completed, at most kMarkupLimit characters
     // of it; nothing when that page has no body (a plain-text or failed document).
@@ -53,4 +54,6 @@ signals:
     void DownloadComplete();
     void TitleChange(const QString &title);
     void DocumentComplete(const QString &address);
+    // DisplayedURL() changed without a completed load: a page shown in part was stopped.
+    void AddressChange(const QString &address);
 };

@@ -525,6 +525,12 @@ void TestCheckEngine::signalsFollowTheRun()
     QCOMPARE(RunStatus::OpenConnectionsText(5001, 5000, 25), QString("Open: Closing connections..."));
     m_sockets->at(3).RaiseConnected();
     QCOMPARE(status.last().first().toString(), QString("connecting(3): - Search String: n14.com"));
+    // A name with letters outside ASCII is shown as written, and asked by its A-label.
+    Engine().Stop();
+    QVERIFY(Engine().Start(UseList({QString::fromUtf8("b\xC3\xBC" "cher")})));
+    m_sockets->at(0).RaiseConnected();
+    QCOMPARE(status.last().first().toString(), QString::fromUtf8("connecting(0): - Search String: b\xC3\xBC" "cher.com"));
+    QCOMPARE(m_sockets->at(0).sent.last(), QString("xn--bcher-kva.com\r\n"));
 }
 
 void TestCheckEngine::positionIsStoredUnderTheResumeKeyAndWordNumber()

@@ -25,6 +25,7 @@ private slots:
     void initTestCase();
     void documentCompleteBringsTheBodyMarkup();
     void aNavigationCutShortGivesNoDocumentComplete();
+    void stopLeavesTheAddressOfThePageOnDisplay();
     void aRefusedConnectionCompletesWithoutMarkup();
     void purchasePageReplacesTheStartPage();
     void harvesterReadsThreeResultPages();
@@ -84,6 +85,30 @@ void TestWebEngine::aNavigationCutShortGivesNoDocumentComplete()
     QVERIFY(browser.BodyMarkup()->contains("example.com"));
     QTest::qWait(1000);
     QCOMPARE(complete.count(), 1);
+}
+
+void TestWebEngine::stopLeavesTheAddressOfThePageOnDisplay()
+{
+    m_http.setHang("/never");
+    m_http.setTrickle("/trickle");
+    WebEngineBrowser browser;
+    QSignalSpy complete(&browser, &WebBrowser::DocumentComplete);
+    browser.Navigate(m_http.url("/page.html"));
+    QVERIFY(complete.wait(30000));
+    // A load that never showed anything: the page before stays on display.
+    browser.Navigate(m_http.url("/never"));
+    QTRY_VERIFY(m_http.requestTargets().contains("/never"));
+    browser.Stop();
+    QCOMPARE(browser.DisplayedURL(), m_http.url("/page.html"));
+    // A page shown in part and stopped: it is the one on display.
+    QSignalSpy title(&browser, &WebBrowser::TitleChange);
+    QSignalSpy address(&browser, &WebBrowser::AddressChange);
+    browser.Navigate(m_http.url("/trickle"));
+    QTRY_VERIFY_WITH_TIMEOUT(!title.isEmpty() && title.last().first().toString() == "Still loading", 30000);
+    browser.Stop();
+    QVERIFY(address.wait(30000));
+    QCOMPARE(address.last().first().toString(), m_http.url("/trickle"));
+    QCOMPARE(browser.DisplayedURL(), m_http.url("/trickle"));
 }
 
 void TestWebEngine::aRefusedConnectionCompletesWithoutMarkup()

@@ -67,6 +67,12 @@ void SearchTestServer::OnRequest(QTcpSocket *socket, const QByteArray &request)
     m_targets.append(target);
     if (m_hanging.contains(target.section(QLatin1Char('?'), 0, 0)))
         return;
+    if (m_trickling.contains(target.section(QLatin1Char('?'), 0, 0))) {
+        socket->write("HTTP/1.0 200 OK\r\nContent-Type: text/html; charset=utf-8\r\n\r\n"
+                      "<html><head><title>Still loading</title></head><body><p>The first part" +
+                      QByteArray(4096, ' '));
+        return;
+    }
     const QByteArray body = PageFor(target);
     QTimer::singleShot(m_delayMs, socket, [socket, body] {
         socket->write("HTTP/1.0 200 OK\r\nContent-Type: text/html; charset=utf-8\r\nContent-Length: " +

@@ -45,6 +45,8 @@ public:
     void setResultPage(Engine engine, int offset, const QByteArray &html);
     // Requests for this path are read and never answered; the connection stays open.
     void setHang(const QString &path) { m_hanging.insert(path); }
+    // A page at this path starts to arrive and never ends: the browser shows it, still loading.
+    void setTrickle(const QString &path) { m_trickling.insert(path); }
     // Every answer waits this long first.
     void setDelay(int ms) { m_delayMs = ms; }
 
@@ -65,6 +67,7 @@ private:
     QHash<QString, QByteArray> m_pages;
     QHash<QString, QByteArray> m_results; // "google/0", "yahoo/21"
     QSet<QString> m_hanging;
+    QSet<QString> m_trickling;
     int m_delayMs = 0;
     QByteArray m_defaultPage = "<html><head><title>Loopback</title></head><body>loopback</body></html>";
     QStringList m_targets;
