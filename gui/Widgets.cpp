@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QScreen>
 #include <QToolButton>
 #include <QVariant>
 
@@ -92,7 +93,17 @@ void ShowCentredOver(QWidget *window, const QWidget *over)
                 ? window->size()
                 : window->sizeHint().expandedTo(window->minimumSize()).boundedTo(window->maximumSize());
         const QPoint centre = over->frameGeometry().center();
-        window->move(centre.x() - size.width() / 2, centre.y() - size.height() / 2);
+        QPoint topLeft(centre.x() - size.width() / 2, centre.y() - size.height() / 2);
+        if (const QScreen *screen = over->screen()) {
+            // Wholly on the screen, title bar included (its frame is taken to be the one of the
+            // window it is centred over).
+            const QRect area = screen->availableGeometry();
+            const QSize frame = over->frameGeometry().size() - over->size();
+            const QSize outer = size + frame;
+            topLeft.setX(std::clamp(topLeft.x(), area.left(), std::max(area.left(), area.right() + 1 - outer.width())));
+            topLeft.setY(std::clamp(topLeft.y(), area.top(), std::max(area.top(), area.bottom() + 1 - outer.height())));
+        }
+        window->move(topLeft);
     }
     ShowModeless(window);
 }
