@@ -91,6 +91,14 @@ RdapAnswer JudgeRdapResponse(const RdapResponse &response, const QString &servic
         return {Kind::RateLimited, QStringLiteral("rate limited"),
                 RetryAfterMs(response.retryAfter, nowUtcMs)};
     default:
+        if (response.status >= 300 && response.status < 400 && !response.networkError.isEmpty()) {
+            // The service sent the question on, and the address it named did not answer.
+            const QUrl to(response.finalOrigin);
+            return {Kind::NoVerdict, QStringLiteral("%1 sent the question on to %2, which cannot be reached: %3")
+                                         .arg(serviceHost,
+                                              to.port() < 0 ? to.host() : QStringLiteral("%1:%2").arg(to.host()).arg(to.port()),
+                                              response.networkError)};
+        }
         return {Kind::NoVerdict, QStringLiteral("%1 answered HTTP %2").arg(finalHost).arg(response.status)};
     }
 }
@@ -228,7 +236,8 @@ void RdapQuery::OnFinished()
     m_response.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     m_response.finalOrigin = OriginOf(reply->url());
     m_response.retryAfter = reply->rawHeader("Retry-After");
-    if (m_response.status == 0)
+    if (m_response.status == 0 || (m_response.status >= 300 && m_response.status < 400 &&
+                                   reply->error() != QNetworkReply::NoError))
         m_response.networkError = reply->errorString();
     m_reply = nullptr;
     reply->disconnect(this);

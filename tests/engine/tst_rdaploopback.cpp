@@ -110,6 +110,9 @@ void TestRdapLoopback::eachAnswerOfTheService_data()
     QTest::newRow("redirect to another port's 404")
         << RdapReplyRule::Of(Mode::Redirect, "REDIRECT-PORT") << CheckOutcome::Unchecked
         << "not found at http://127.0.0.1:ELSEWHERE, where http://127.0.0.1:ASKED sent the question";
+    QTest::newRow("redirect to where nothing listens")
+        << RdapReplyRule::Of(Mode::Redirect, "REDIRECT-DEAD") << CheckOutcome::Unchecked
+        << "127.0.0.1 sent the question on to 127.0.0.1:DEAD, which cannot be reached: Connection refused";
 }
 
 void TestRdapLoopback::eachAnswerOfTheService()
@@ -124,6 +127,10 @@ void TestRdapLoopback::eachAnswerOfTheService()
         rule.location = QStringLiteral("http://localhost:%1/rdap/").arg(elsewhere.port());
     if (rule.location == "REDIRECT-PORT")
         rule.location = QStringLiteral("http://127.0.0.1:%1/rdap/").arg(elsewhere.port());
+    const quint16 dead = ClosedPort();
+    if (rule.location == "REDIRECT-DEAD")
+        rule.location = QStringLiteral("http://127.0.0.1:%1/rdap/").arg(dead);
+    reason.replace("DEAD", QString::number(dead));
     reason.replace("ELSEWHERE", QString::number(elsewhere.port()));
     reason.replace("ASKED", QString::number(m_rdap->port()));
     m_rdap->setRule("asked.example", rule);
