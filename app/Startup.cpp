@@ -41,6 +41,7 @@ bool LoadWhoisTable(Program &program)
 {
     const RegistrarFile file = program.registrarFile();
     file.WriteDefaultRegistrars(false);
+    file.RemoveDuplicateRows();
     return file.LoadRegistrarTable(program.registrars());
 }
 

@@ -15,7 +15,8 @@ bool EnsureAppFolder(Program &program);
 void EnsureDataFiles(Program &program);
 // "backups", "overflow", "wordlists" and "searches", created when missing.
 void EnsureDataFolders(Program &program);
-// Writes "registrars.txt" with the built-in rows when missing, then loads it.
+// Writes "registrars.txt" with the built-in rows when missing, drops the rows an extension has
+// twice (the first counts), then loads it.
 bool LoadWhoisTable(Program &program);
 // The position of the last run, from the settings.
 void ReadRunPosition(Program &program);

@@ -4,6 +4,7 @@
 #include "platform/TextFile.h"
 
 #include <QFile>
+#include <QSet>
 #include <QUrl>
 
 #include <algorithm>
@@ -63,7 +64,6 @@ const QList<RegistrarFile::DefaultRow> &RegistrarFile::DefaultRows()
         {"au", "whois.auda.org.au", false},
         {"ca", "whois.cira.ca", false},
         {"ck", kNone, false},
-        {"cn", "whois.cnnic.cn", false},
         {"kz", "whois.nic.kz", false},
         {"za", "whois.nic.za", false},
         {"id", "whois.id", false},
@@ -123,7 +123,6 @@ const QList<RegistrarFile::DefaultRow> &RegistrarFile::DefaultRows()
         {"mk", "whois.marnet.mk", false},
         {"mt", "whois.nic.org.mt", false},
         {"nl", "whois.domain-registry.nl", false},
-        {"no", "whois.norid.no", false},
         {"pl", "whois.dns.pl", false},
         {"pt", "whois.dns.pt", false},
         {"ro", "whois.rotld.ro", false},
@@ -133,7 +132,6 @@ const QList<RegistrarFile::DefaultRow> &RegistrarFile::DefaultRows()
         {"su", "whois.tcinet.ru", false},
         {"tn", "whois.ati.tn", false},
         {"tr", "whois.trabis.gov.tr", false},
-        {"us", "whois.nic.us", false},
         {"va", kNone, false},
         {"yu", kNone, false},
         {"ru", "whois.tcinet.ru", false},
@@ -181,7 +179,8 @@ bool RegistrarFile::IsValidField(const QString &text)
 
 bool RegistrarFile::IsValidServer(const QString &text)
 {
-    if (!IsValidField(text))
+    // A host name holds no blanks: one made of blanks is no host at all.
+    if (!IsValidField(text) || std::any_of(text.begin(), text.end(), [](QChar c) { return c.isSpace(); }))
         return false;
     if (!RegistrarTable::IsRdapServer(text))
         return true;
@@ -264,6 +263,27 @@ bool RegistrarFile::SaveRegistrarRow(const QString &extension, const QString &se
     if (!matched)
         text += newRow + kCrLf;
     return TextFile::WriteAll(m_path, text);
+}
+
+bool RegistrarFile::RemoveDuplicateRows() const
+{
+    const std::optional<QList<Line>> lines = ReadRowLines();
+    if (!lines)
+        return false;
+    QList<QStringList> rows;
+    QSet<QString> seen;
+    for (const Line &line : *lines) {
+        if (line.fields.isEmpty())
+            continue;
+        const QString extension = line.fields.at(0).toLower();
+        if (!seen.contains(extension))
+            rows.append(line.fields);
+        seen.insert(extension);
+    }
+    const qsizetype all = std::count_if(lines->begin(), lines->end(), [](const Line &line) {
+        return !line.fields.isEmpty();
+    });
+    return rows.size() == all || RewriteRegistrars(*lines, rows);
 }
 
 bool RegistrarFile::AppendRegistrarRow(const QString &extension, const QString &server, const QString &port,

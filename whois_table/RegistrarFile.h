@@ -59,6 +59,9 @@ public:
                           bool enabled) const;
 
     // Appends one row at the end of the file.
+    // Drops every row of an extension after its first (the table only ever uses the first; the
+    // file of earlier versions held some twice). False when the file could not be rewritten.
+    bool RemoveDuplicateRows() const;
     bool AppendRegistrarRow(const QString &extension, const QString &server, const QString &port,
                             const QString &status) const;
 

@@ -190,7 +190,7 @@ void TestMainWindow::startUpInAnEmptyFolder()
     for (const char *name : {"backups", "overflow", "wordlists", "searches"})
         QVERIFY2(QFileInfo(app + "/" + name).isDir(), name);
     QCOMPARE(FileBytes(app + "/registrars.txt"), RegistrarFile::DefaultFileText().toLatin1());
-    QCOMPARE(m_rig->program->registrars().size(), 92);
+    QCOMPARE(m_rig->program->registrars().size(), 89);
     for (const char *name :
          {"FullWordList.txt", "AllTwoLetter.txt", "AllThreeLetter.txt", "AllFourLetter.txt"})
         QVERIFY2(QFileInfo(app + "/wordlists/" + name).size() > 0, name);

@@ -5,6 +5,7 @@
 #include "whois_table/RegistrarTableModel.h"
 
 #include <QFile>
+#include <QSet>
 #include <QTest>
 
 class TestRegistrarTable : public QObject
@@ -12,7 +13,7 @@ class TestRegistrarTable : public QObject
     Q_OBJECT
 private slots:
     void init();
-    void defaultFileHas92RowsSixEnabled();
+    void defaultFileHas89RowsSixEnabled();
     void defaultHostsAreEachRegistrysOwn();
     void serverFieldsAreWhoisHostsOrRdapAddresses_data();
     void serverFieldsAreWhoisHostsOrRdapAddresses();
@@ -26,6 +27,7 @@ private slots:
     void loadSkipsMalformedLinesAndGoesOn_data();
     void loadSkipsMalformedLinesAndGoesOn();
     void blankOnlyFileLeavesTheTableAsItWas();
+    void rowsAnExtensionHasTwiceAreDropped();
     void statusIsEnabledOnlyForTheExactWord();
     void listRowsKeepsTheFileText();
     void rewriteKeepsSkippedLinesInPlace();
@@ -64,12 +66,12 @@ RegistrarTable TestRegistrarTable::LoadedDefaults()
     return table;
 }
 
-void TestRegistrarTable::defaultFileHas92RowsSixEnabled()
+void TestRegistrarTable::defaultFileHas89RowsSixEnabled()
 {
     QVERIFY(m_file->WriteDefaultRegistrars(false));
     RegistrarTable table;
     QVERIFY(m_file->LoadRegistrarTable(table));
-    QCOMPARE(table.size(), 92);
+    QCOMPARE(table.size(), 89);
     QStringList enabled;
     for (const RegistrarEntry &row : table.rows()) {
         // RDAP rows keep 443 in the file; whois rows 43.
@@ -79,7 +81,12 @@ void TestRegistrarTable::defaultFileHas92RowsSixEnabled()
     }
     QCOMPARE(enabled, (QStringList{"proxy", "com", "net", "info", "biz", "name"}));
     QCOMPARE(table.row(0), (RegistrarEntry{"proxy", "127.0.0.1", 43, true}));
-    QCOMPARE(table.row(91).Extension, QString("to"));
+    QCOMPARE(table.row(88).Extension, QString("to"));
+    // One row per extension.
+    QSet<QString> extensions;
+    for (const RegistrarEntry &row : table.rows())
+        extensions.insert(row.Extension);
+    QCOMPARE(extensions.size(), table.size());
 }
 
 void TestRegistrarTable::defaultHostsAreEachRegistrysOwn()
@@ -118,8 +125,8 @@ void TestRegistrarTable::defaultFileBytes()
                              "org|whois.pir.org|43|Disabled\r\n"
                              "info|https://rdap.identitydigital.services/rdap/|443|Enabled\r\n"));
     QVERIFY(bytes.endsWith("\r\nto|whois.tonicregistry.to|43|Disabled\r\n\r\n"));
-    QCOMPARE(bytes.count("\r\n"), 93);
-    QCOMPARE(bytes.count('\n'), 93);
+    QCOMPARE(bytes.count("\r\n"), 90);
+    QCOMPARE(bytes.count('\n'), 90);
     // An existing file is left alone.
     TextFile::WriteAll(m_file->path(), "com|mine|43|Enabled\r\n");
     QVERIFY(m_file->WriteDefaultRegistrars(false));
@@ -139,16 +146,15 @@ void TestRegistrarTable::saveReplacesEveryRowOfTheExtensionInPlace()
     QVERIFY(m_file->SaveRegistrarRow("cn", "Whois.Example.CN", "4343", true));
     RegistrarTable table;
     QVERIFY(m_file->LoadRegistrarTable(table));
-    QCOMPARE(table.size(), 92);
+    QCOMPARE(table.size(), 89);
     const RegistrarEntry expected{"cn", "whois.example.cn", 4343, true};
     QCOMPARE(table.row(11), expected);
-    QCOMPARE(table.row(17), expected);
     QCOMPARE(table.row(12).Extension, QString("hk"));
     const QByteArray bytes = FileBytes(m_file->path());
     // The rewritten file begins and ends with an empty line; the server keeps its capitals.
     QVERIFY(bytes.startsWith("\r\nproxy|127.0.0.1|43|Enabled\r\n"));
     QVERIFY(bytes.endsWith("to|whois.tonicregistry.to|43|Disabled\r\n\r\n"));
-    QCOMPARE(bytes.count("cn|Whois.Example.CN|4343|Enabled\r\n"), 2);
+    QCOMPARE(bytes.count("cn|Whois.Example.CN|4343|Enabled\r\n"), 1);
 }
 
 void TestRegistrarTable::saveOfANewExtensionAppendsAfterTheEmptyLine()
@@ -159,8 +165,8 @@ void TestRegistrarTable::saveOfANewExtensionAppendsAfterTheEmptyLine()
                 .endsWith("to|whois.tonicregistry.to|43|Disabled\r\n\r\nxyz|whois.nic.xyz|43|Disabled\r\n"));
     RegistrarTable table;
     m_file->LoadRegistrarTable(table);
-    QCOMPARE(table.size(), 93);
-    QCOMPARE(table.row(92), (RegistrarEntry{"xyz", "whois.nic.xyz", 43, false}));
+    QCOMPARE(table.size(), 90);
+    QCOMPARE(table.row(89), (RegistrarEntry{"xyz", "whois.nic.xyz", 43, false}));
 }
 
 void TestRegistrarTable::saveLowerCasesTheExtensionOnly()
@@ -170,7 +176,7 @@ void TestRegistrarTable::saveLowerCasesTheExtensionOnly()
     QVERIFY(FileBytes(m_file->path()).contains("\r\ncom|WHOIS.VERISIGN.NET|43|Enabled\r\n"));
     RegistrarTable table;
     m_file->LoadRegistrarTable(table);
-    QCOMPARE(table.size(), 92);
+    QCOMPARE(table.size(), 89);
     QCOMPARE(table.row(1).Server, QString("whois.verisign.net"));
 }
 
@@ -198,6 +204,10 @@ void TestRegistrarTable::saveRefusesBadFieldsWithoutWriting_data()
                                    << "43" << false;
     QTest::newRow("empty server") << ""
                                   << "43" << false;
+    QTest::newRow("server of blanks") << "  "
+                                      << "43" << false;
+    QTest::newRow("blank inside the server") << "whois.x de"
+                                             << "43" << false;
 }
 
 void TestRegistrarTable::saveRefusesBadFieldsWithoutWriting()
@@ -245,10 +255,24 @@ void TestRegistrarTable::blankOnlyFileLeavesTheTableAsItWas()
     RegistrarTable table = LoadedDefaults();
     TextFile::WriteAll(m_file->path(), "\r\n \r\n\r\n");
     QVERIFY(m_file->LoadRegistrarTable(table));
-    QCOMPARE(table.size(), 92);
+    QCOMPARE(table.size(), 89);
     QFile::remove(m_file->path());
     QVERIFY(!m_file->LoadRegistrarTable(table));
-    QCOMPARE(table.size(), 92);
+    QCOMPARE(table.size(), 89);
+}
+
+void TestRegistrarTable::rowsAnExtensionHasTwiceAreDropped()
+{
+    // As earlier versions wrote the table: the second cn row could never be used.
+    TextFile::WriteAll(m_file->path(), "com|c|43|Enabled\r\ncn|first|43|Disabled\r\nbad line\r\n"
+                                       "CN|second|43|Enabled\r\nnet|n|43|Enabled\r\n");
+    QVERIFY(m_file->RemoveDuplicateRows());
+    QCOMPARE(FileBytes(m_file->path()), QByteArray("com|c|43|Enabled\r\n\r\ncn|first|43|Disabled\r\n\r\n"
+                                                   "bad line\r\n\r\nnet|n|43|Enabled\r\n\r\n"));
+    // A file without such rows is left as it is.
+    const QByteArray clean = FileBytes(m_file->path());
+    QVERIFY(m_file->RemoveDuplicateRows());
+    QCOMPARE(FileBytes(m_file->path()), clean);
 }
 
 void TestRegistrarTable::statusIsEnabledOnlyForTheExactWord()
@@ -305,17 +329,16 @@ void TestRegistrarTable::modelDeletingTheLastRowRemovesTheFile()
     QVERIFY(!QFile::exists(m_file->path()));
     // The next start writes the built-in rows.
     QVERIFY(m_file->WriteDefaultRegistrars(false));
-    QCOMPARE(LoadedDefaults().size(), 92);
+    QCOMPARE(LoadedDefaults().size(), 89);
 }
 
 void TestRegistrarTable::modelSaveAndToggleReportWhereTheRowIs()
 {
     m_file->WriteDefaultRegistrars(false);
     RegistrarTableModel model(*m_file);
-    QCOMPARE(model.Save("XYZ", "whois.nic.xyz", "43", true), std::optional<int>(92));
-    QCOMPARE(model.row(92), (QStringList{"xyz", "whois.nic.xyz", "43", "Enabled"}));
-    QCOMPARE(model.Toggle(17), std::optional<int>(17)); // the second cn row stays where it is
-    QCOMPARE(model.row(17).at(RegistrarTableModel::Status), QString("Enabled"));
+    QCOMPARE(model.Save("XYZ", "whois.nic.xyz", "43", true), std::optional<int>(89));
+    QCOMPARE(model.row(89), (QStringList{"xyz", "whois.nic.xyz", "43", "Enabled"}));
+    QCOMPARE(model.Toggle(11), std::optional<int>(11)); // the cn row stays where it is
     QCOMPARE(model.row(11).at(RegistrarTableModel::Status), QString("Enabled"));
     QCOMPARE(model.Save("de", "bad|server", "43", true), std::nullopt);
 }
@@ -328,11 +351,11 @@ void TestRegistrarTable::findRegistrarIndex_data()
     QTest::newRow("com") << "abcd.com" << false << 1;
     QTest::newRow("com in proxy mode") << "abcd.com" << true << 0;
     QTest::newRow("unknown extension takes com") << "abcd.xyz" << false << 1;
-    QTest::newRow("first of two cn rows, disabled") << "abcd.cn" << false << 11;
+    QTest::newRow("cn, disabled") << "abcd.cn" << false << 11;
     QTest::newRow("extension in capitals") << "ABCD.ORG" << false << 4;
     QTest::newRow("last label decides") << "shop.com.au" << false << 14;
-    QTest::newRow("no dot: the whole name is the extension") << "uk" << false << 43;
-    QTest::newRow("first of two us rows") << "x.us" << false << 21;
+    QTest::newRow("no dot: the whole name is the extension") << "uk" << false << 42;
+    QTest::newRow("us") << "x.us" << false << 20;
 }
 
 void TestRegistrarTable::findRegistrarIndex()
