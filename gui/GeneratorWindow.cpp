@@ -260,6 +260,10 @@ void GeneratorWindow::Command1_Click()
 {
     if (m_generator)
         return;
+    if (m_baseWordBox->text().trimmed().isEmpty()) {
+        m_statusLine->setText(QStringLiteral("Nothing to check: type a base word first; every name is made from it."));
+        return;
+    }
     SetInputsEnabled(false);
     // A missing affix file gives no names, and the hand-over still happens.
     const QStringList lines = AffixFile(m_program.paths().appends()).Lines().value_or(QStringList());
@@ -295,6 +299,12 @@ void GeneratorWindow::WriteAndHandOver()
         return;
     }
     m_program.controls().setTotal(QString::number(created));
+    if (created == 0) {
+        m_statusLine->setText(
+            QStringLiteral("Created 0 domains...  Nothing to check: tick an extension or a custom extension."));
+        emit generationFinished(created);
+        return;
+    }
     m_statusLine->setText(QStringLiteral("Created ") + QString::number(created) +
                           QStringLiteral(" domains...  Search Started"));
     emit generationFinished(created);

@@ -24,6 +24,7 @@ private slots:
     void freshWindowHasEveryOptionTicked();
     void choicesAreStoredAsTheyChange();
     void generatesWritesAndHandsOver();
+    void nothingToCheckStartsNoRun();
     void secondGenerationAppends();
     void addAndDelKeepTheAffixFile();
     void delWithoutSelectionShowsAMessage();
@@ -138,6 +139,26 @@ void TestGeneratorWindow::generatesWritesAndHandsOver()
     QCOMPARE(FileBytes(m_rig->folders.appFolder() + "/CreatedDomains.txt"), file.toUtf8());
     QVERIFY(search.wait(2000));
     QVERIFY(window->m_startButton->isEnabled() && window->m_baseWordBox->isEnabled());
+}
+
+void TestGeneratorWindow::nothingToCheckStartsNoRun()
+{
+    WriteAffixes({"my"});
+    GeneratorWindow *window = Open();
+    QSignalSpy search(window, &GeneratorWindow::searchRequested);
+    window->m_baseWordBox->setText("  ");
+    QTest::mouseClick(window->m_startButton, Qt::LeftButton);
+    QCOMPARE(window->m_statusLine->text(),
+             QString("Nothing to check: type a base word first; every name is made from it."));
+    QVERIFY(window->m_startButton->isEnabled());
+    // A base word without any extension makes no name either.
+    window->m_baseWordBox->setText("shop");
+    Tick(window, {}, true, true, true);
+    Generate(window);
+    QCOMPARE(window->m_statusLine->text(),
+             QString("Created 0 domains...  Nothing to check: tick an extension or a custom extension."));
+    QCoreApplication::processEvents();
+    QCOMPARE(search.count(), 0);
 }
 
 void TestGeneratorWindow::secondGenerationAppends()
