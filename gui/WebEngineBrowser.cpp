@@ -106,8 +106,13 @@ void WebEngineBrowser::OnLoadingChanged(const QWebEngineLoadingInfo &info)
     // Navigations end in the order they began; one that ends while a newer one is under way
     // was replaced by it.
     const bool current = ++m_ended >= m_started;
-    if (current)
+    if (current) {
         m_displayed = info.url().toString();
+        m_loadError.clear();
+        if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus)
+            m_loadError = info.errorString().isEmpty() ? QStringLiteral("the page could not be loaded")
+                                                       : info.errorString();
+    }
     emit DownloadComplete();
     if (!current)
         return;

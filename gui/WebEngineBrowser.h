@@ -38,6 +38,7 @@ public:
     QString DisplayedURL() const override { return m_displayed.isEmpty() ? LocationURL() : m_displayed; }
     std::optional<QString> BodyMarkup() const override;
     bool BodyMarkupCut() const override { return m_markupCut; }
+    QString LoadError() const override { return m_loadError; }
 
 private:
     void OnLoadingChanged(const QWebEngineLoadingInfo &info);
@@ -50,6 +51,7 @@ private:
     std::optional<QString> m_bodyMarkup;
     QString m_displayed; // the address of the load that finished last
     bool m_markupCut = false;
+    QString m_loadError;
     quint64 m_started = 0; // navigations begun
     quint64 m_ended = 0;   // navigations that finished, failed or were cut short
 };

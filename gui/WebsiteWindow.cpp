@@ -77,7 +77,10 @@ WebsiteWindow::WebsiteWindow(const ProgramConfig &config, WebBrowser *browser, Q
     connect(m_browser, &WebBrowser::DownloadBegin, this,
             [this] { m_panels.at(1)->setText(QStringLiteral("Opening ") + m_browser->LocationURL()); });
     connect(m_browser, &WebBrowser::DownloadComplete, this, [this] {
-        m_panels.at(1)->setText(QStringLiteral("Completed ") + m_browser->LocationURL());
+        const QString error = m_browser->LoadError();
+        m_panels.at(1)->setText(error.isEmpty()
+                                    ? QStringLiteral("Completed ") + m_browser->LocationURL()
+                                    : QStringLiteral("Could not open %1: %2").arg(m_browser->LocationURL(), error));
         m_addressBox->setText(m_browser->LocationURL());
         setWindowTitle(m_browser->LocationName());
     });

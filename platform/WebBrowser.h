@@ -38,6 +38,9 @@ public:
     // page was shown, that is still the page loaded last, not the one asked for; after Stop cut
     // one short whose page was shown already, that page's (AddressChange tells when it is known).
     virtual QString DisplayedURL() const { return LocationURL(); }
+    // Why the load that completed last failed (a refused connection, a name that does not
+    // resolve); empty when it loaded.
+    virtual QString LoadError() const { return QString(); }
     // The inner markup of the body of the page last completed, at most kMarkupLimit characters
     // of it; nothing when that page has no body (a plain-text or failed document).
     virtual std::optional<QString> BodyMarkup() const = 0;

@@ -87,6 +87,13 @@ void TestStartWindows::aboutBoxOpensTheWebsite()
     QVERIFY(m_rig->windows->website());
     QCOMPARE(m_rig->browsers.last()->navigations, QStringList{m_rig->program->config().siteAddress});
     QCOMPARE(m_rig->windows->website()->windowTitle(), m_rig->program->config().siteAddress);
+    // What became of the page: loaded, or not, and why.
+    FakeWebBrowser *browser = m_rig->browsers.last();
+    browser->CompletePage("Site", QString("<p>hi</p>"));
+    const QString address = m_rig->program->config().siteAddress;
+    QCOMPARE(m_rig->windows->website()->m_panels.at(1)->text(), "Completed " + address);
+    browser->FailPage("Connection refused");
+    QCOMPARE(m_rig->windows->website()->m_panels.at(1)->text(), "Could not open " + address + ": Connection refused");
 }
 
 void TestStartWindows::aboutBoxClosesWithOkAndEscape()

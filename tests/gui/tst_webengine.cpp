@@ -119,6 +119,7 @@ void TestWebEngine::aRefusedConnectionCompletesWithoutMarkup()
     browser.Navigate(QStringLiteral("http://127.0.0.1:%1/").arg(dead));
     QVERIFY(complete.wait(30000));
     QVERIFY(!browser.BodyMarkup());
+    QVERIFY(!browser.LoadError().isEmpty());
     QTest::qWait(1000);
     QCOMPARE(complete.count(), 1);
 }

@@ -30,8 +30,18 @@ void FakeWebBrowser::CompletePage(const QString &title, const std::optional<QStr
 {
     m_title = title;
     m_body = body;
+    m_error.clear();
     m_shown = m_location;
     emit TitleChange(title);
+    emit DownloadComplete();
+    emit DocumentComplete(m_location);
+}
+
+void FakeWebBrowser::FailPage(const QString &error)
+{
+    m_body.reset();
+    m_error = error;
+    m_shown = m_location;
     emit DownloadComplete();
     emit DocumentComplete(m_location);
 }

@@ -31,6 +31,9 @@ public:
 
     // Finishes loading the address last navigated to, with this title and body.
     void CompletePage(const QString &title, const std::optional<QString> &body);
+    // Ends loading the address last navigated to with a failure.
+    void FailPage(const QString &error);
+    QString LoadError() const override { return m_error; }
 
     QStringList navigations;
     int backCount = 0;
@@ -45,4 +48,5 @@ private:
     QString m_shown; // the address of the page last completed
     QString m_title;
     std::optional<QString> m_body;
+    QString m_error;
 };
