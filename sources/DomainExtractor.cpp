@@ -83,6 +83,8 @@ std::optional<QString> DomainExtractor::AddressLineCandidate(const QString &line
         host.truncate(space + 1);
     if (const qsizetype slash = host.indexOf(QLatin1Char('/')); slash >= 0)
         host.truncate(slash);
+    if (const qsizetype tag = host.indexOf(QLatin1Char('<')); tag >= 0)
+        host.truncate(tag); // a tag after the name ends it
     host = DropSubdomainLabel(host);
     if (const qsizetype dot = host.indexOf(QLatin1Char('.')); dot >= 0)
         extension = host.mid(dot + 1);

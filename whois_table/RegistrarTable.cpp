@@ -54,7 +54,9 @@ RegistrarTable::Route RegistrarTable::RouteFor(const QString &name, bool proxyMo
 
 QString RegistrarTable::SplitAfterExtensions(QString text) const
 {
-    static const QString kFollowers = QStringLiteral(" /\"':?");
+    // What may follow a name: a blank, a path, quotes, a port or query, and the punctuation of
+    // running text and markup (a comma, semicolon, closing parenthesis or tag).
+    static const QString kFollowers = QStringLiteral(" /\"':?,;)<");
     static const QString kComQuote = QStringLiteral(".com\"");
     static const QString kComQuoteBreak = QStringLiteral(".com\"\r\n");
     ForEachExtension([&](const QString &extension) {

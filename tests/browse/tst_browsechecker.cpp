@@ -100,23 +100,23 @@ void TestBrowseChecker::theNamesOfAPageAreCheckedOneAtATime()
     watch.start(1);
 
     m_state->PageCompleted(QString(ExamplePages::kBrowse1), "http://127.0.0.1/browse.html", false);
-    QTRY_COMPARE_WITH_TIMEOUT(m_state->panel(1), QString("Checked 6 unique domains."), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(m_state->panel(1), QString("Checked 8 unique domains."), 10000);
 
-    const QStringList found = {"alpha.com", "bravo.net",   "charlie.biz",
-                               "echo.info", "foxtrot.com", "lpha.com"};
+    const QStringList found = {"alpha.com",   "bravo.net", "charlie.biz", "echo.info",
+                               "foxtrot.com", "golf.name", "india.com",   "lpha.com"};
     QCOMPARE(m_server->queries(), found);
     QCOMPARE(mostOpen, 1);
     QCOMPARE(Items(BrowseState::List::Free), (QStringList{"alpha.com", "echo.info"}));
     QCOMPARE(Items(BrowseState::List::Taken),
-             (QStringList{"bravo.net", "charlie.biz", "foxtrot.com", "lpha.com"}));
+             (QStringList{"bravo.net", "charlie.biz", "foxtrot.com", "golf.name", "india.com", "lpha.com"}));
     QCOMPARE(m_state->label(BrowseState::List::Free), QString("Unregistered: (2)"));
-    QCOMPARE(m_state->label(BrowseState::List::Taken), QString("Registered: (4)"));
+    QCOMPARE(m_state->label(BrowseState::List::Taken), QString("Registered: (6)"));
     QCOMPARE(Lists().items(ResultList::Mid), QStringList{"alpha.com"});
     QCOMPARE(Lists().heading(ResultList::Mid), QString("Mid Profile (1)"));
     QCOMPARE(Lists().items(ResultList::High), QStringList{"echo.info"});
     QCOMPARE(Lists().heading(ResultList::High), QString("High Profile (1)"));
-    QCOMPARE(Lists().items(ResultList::Registered).size(), 4);
-    QCOMPARE(Lists().heading(ResultList::Registered), QString("Registered (4)"));
+    QCOMPARE(Lists().items(ResultList::Registered).size(), 6);
+    QCOMPARE(Lists().heading(ResultList::Registered), QString("Registered (6)"));
     QCOMPARE(m_state->panel(2), QString("Finished domains on current page"));
 }
 

@@ -57,10 +57,10 @@ void TestPageScan::namesOfAPage_data()
     QTest::addColumn<QStringList>("pages"); // scanned in order; the names of the last one count
     QTest::addColumn<QStringList>("names");
     QTest::newRow("a browse page") << QStringList{ExamplePages::kBrowse1}
-                                   << QStringList{"alpha.com", "bravo.net",   "charlie.biz",
-                                                  "echo.info", "foxtrot.com", "lpha.com"};
-    QTest::newRow("one name a line, seen already")
-        << QStringList{ExamplePages::kBrowse1, ExamplePages::kBrowse2} << QStringList();
+                                   << QStringList{"alpha.com",   "bravo.net", "charlie.biz", "echo.info",
+                                                  "foxtrot.com", "golf.name", "india.com",   "lpha.com"};
+    QTest::newRow("seen already, but for one")
+        << QStringList{ExamplePages::kBrowse1, ExamplePages::kBrowse2} << QStringList{"juliet.com"};
     QTest::newRow("no name") << QStringList{"<p>Nothing to see here.</p>"} << QStringList();
     QTest::newRow("a name at the start of a line keeps its first letter")
         << QStringList{"<p>see a.com/bar.net/ ok</p>"} << QStringList{"a.com", "bar.net"};
@@ -71,6 +71,10 @@ void TestPageScan::namesOfAPage_data()
     QTest::newRow("link") << QStringList{ExamplePages::kLeftFrame} << QStringList{"sierra.com"};
     QTest::newRow("text") << QStringList{ExamplePages::kRightFrame} << QStringList{"tango.net"};
     QTest::newRow("no host name") << QStringList{"<p>" + QString(3000, 'x') + ".com </p>"} << QStringList();
+    // Running text: a comma, semicolon, closing parenthesis or tag after an extension ends a name.
+    QTest::newRow("names in running text")
+        << QStringList{"<p>Try aaseven.com, bbseven.com; ccseven.net (or ddseven.com) and eeseven.biz<br>!</p>"}
+        << QStringList{"aaseven.com", "bbseven.com", "ccseven.net", "ddseven.com", "eeseven.biz"};
 }
 
 void TestPageScan::namesOfAPage()
@@ -114,10 +118,10 @@ void TestPageScan::frameTagLinesAreNotScanned()
 
 void TestPageScan::forgettingTheSeenNamesQueuesThemAgain()
 {
-    QCOMPARE(Scan(ExamplePages::kBrowse1).size(), 6);
+    QCOMPARE(Scan(ExamplePages::kBrowse1).size(), 8);
     QCOMPARE(Scan(ExamplePages::kBrowse1).size(), 0);
     m_scan->ForgetSeen();
-    QCOMPARE(Scan(ExamplePages::kBrowse1).size(), 6);
+    QCOMPARE(Scan(ExamplePages::kBrowse1).size(), 8);
 }
 
 void TestPageScan::queueFileBytes()
@@ -130,9 +134,9 @@ void TestPageScan::queueFileBytes()
     QCOMPARE(
         FileBytes(queue.path()),
         QByteArray(
-            "alpha.com\r\nbravo.net\r\ncharlie.biz\r\necho.info\r\nfoxtrot.com\r\nlpha.com\r\n\r\n\r\n"));
-    QCOMPARE(queue.ReadQueuedName(5), std::optional<QString>("lpha.com"));
-    QVERIFY(!queue.ReadQueuedName(6));
+            "alpha.com\r\nbravo.net\r\ncharlie.biz\r\necho.info\r\nfoxtrot.com\r\ngolf.name\r\nindia.com\r\nlpha.com\r\n\r\n\r\n"));
+    QCOMPARE(queue.ReadQueuedName(7), std::optional<QString>("lpha.com"));
+    QVERIFY(!queue.ReadQueuedName(8));
     QVERIFY(queue.Reset());
     QVERIFY(!QFile::exists(queue.path()));
 }

@@ -29,7 +29,7 @@ inline const char *const kYahoo1 =
 inline const char *const kBrowse1 =
     R"(<h1>Domains for sale</h1><p><a href="http://www.alpha.com/list.html">Alpha list</a></p><p>Write to sales@bravo.net or visit charlie.biz today.</p><ul><li>echo.info</li><li>www.foxtrot.com</li><li>golf.name</li></ul><p><a href="mailto:hotel@india.com">mail us</a></p><p><a href="http://www.alpha.com/again.html">Alpha again</a> and lpha.com</p>)";
 
-// After kBrowse1: nothing new (its one line gives alpha.com only, seen already).
+// After kBrowse1: one new name, juliet.com (alpha.com and bravo.net were seen already).
 inline const char *const kBrowse2 = R"(<p>Seen before: alpha.com, bravo.net.</p><p>New: juliet.com/</p>)";
 
 // The two frames of a frameset page.

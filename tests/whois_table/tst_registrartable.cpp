@@ -383,6 +383,8 @@ void TestRegistrarTable::splitAfterExtensions_data()
     QTest::addColumn<QString>("split");
     QTest::newRow("followers") << "a.com b.net/c d.info\"e.biz'f.name:g.com?h"
                                << "a.com \r\nb.net/\r\nc d.info\"\r\ne.biz'\r\nf.name:\r\ng.com?\r\nh";
+    QTest::newRow("followers of running text") << "a.com, b.net; c.info) d.biz<br>"
+                                               << "a.com,\r\n b.net;\r\n c.info)\r\n d.biz<\r\nbr>";
     QTest::newRow("case-sensitive") << "see SAMPLE.INFO now"
                                     << "see SAMPLE.INFO now";
     QTest::newRow("disabled extension untouched") << "x.org y"
