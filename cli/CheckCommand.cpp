@@ -237,11 +237,12 @@ void CheckCommand::ShowProgress(qint64 position, qint64 total)
     m_sinceProgress.start();
     const CheckEngine &engine = m_program->engine();
     if (m_streams.errIsTerminal) {
-        Write(m_streams.err, QStringLiteral("\r\033[K%1 of %2, %3")
-                                 .arg(position)
-                                 .arg(total)
-                                 .arg(RunStatus::SpeedText(engine.namesPerSecond(), engine.secondsLeft()))
-                                 .toUtf8());
+        m_progressText = QStringLiteral("%1 of %2, %3")
+                             .arg(position)
+                             .arg(total)
+                             .arg(RunStatus::SpeedText(engine.namesPerSecond(), engine.secondsLeft()))
+                             .toUtf8();
+        Write(m_streams.err, "\r\033[K" + m_progressText);
         m_progressShown = true;
     } else {
         Write(m_streams.err, QStringLiteral("%1 of %2\n").arg(position).arg(total).toUtf8());
@@ -280,6 +281,10 @@ void CheckCommand::PrintName(const QString &name, CheckOutcome outcome, const QS
         break;
     }
     ++m_printedRows;
+    if (m_streams.outIsTerminal && !m_progressText.isEmpty() && !m_progressShown) {
+        Write(m_streams.err, m_progressText); // back under the result lines
+        m_progressShown = true;
+    }
 }
 
 void CheckCommand::Finish()

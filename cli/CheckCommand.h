@@ -85,6 +85,7 @@ private:
     qint64 m_printedRows = 0;
     bool m_failed = false;
     bool m_progressShown = false;
+    QByteArray m_progressText; // the progress line last shown on a terminal
     bool m_dnsOffSaid = false;
     int m_interruptedBy = 0;
     QElapsedTimer m_sinceProgress;
