@@ -257,8 +257,8 @@ void ProgramWindows::OpenBrowse()
                     m_main->ShowError(title, text);
             });
     connect(m_browse, &BrowseWindow::closing, this, [this] { KeepPlace(m_browse, QStringLiteral("browse")); });
-    ShowPlaced(m_browse, QStringLiteral("browse"));
     m_browse->Load();
+    ShowPlaced(m_browse, QStringLiteral("browse"));
 }
 
 void ProgramWindows::OpenAbout()
