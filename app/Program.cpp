@@ -10,8 +10,8 @@ Program::Program(ProgramConfig config, const QString &appFolderRoot, const QStri
       m_sockets(std::move(sockets)), m_resultFiles(m_paths.folder(), clock), m_unchecked(m_paths.unchecked()),
       m_journal(m_paths.filedAhead()),
       m_engine(CheckEngine::Services{
-                   m_registrars, m_proxyMode, m_defaultExtension, m_results, m_resultFiles, m_candidates, m_journal,
-                   m_rdapBootstrap, m_phrases, m_dnsFirst, m_dnsServers, m_extensions,
+                   m_registrars, m_rdapBootstrap, m_phrases, m_results, m_resultFiles, m_unchecked, m_candidates,
+                   m_journal,
                    [this](const QString &resumeKey, qint64 position, const FiledMark &filed, int extension) {
                        return m_settings.StoreRunPosition(resumeKey, position, filed, extension);
                    },
@@ -25,18 +25,12 @@ Program::Program(ProgramConfig config, const QString &appFolderRoot, const QStri
 {
     m_results.setRememberedPath(m_paths.remembered());
     connect(&m_engine, &CheckEngine::errorRaised, this, &Program::errorRaised);
-    connect(&m_engine, &CheckEngine::runStarted, this, [this] {
-        m_uncheckedFileFailed = false;
-        m_unchecked.BeginRun(m_engine.request().listPath);
-    });
     connect(
         &m_engine, &CheckEngine::nameChecked, this,
         [this](const QString &name, CheckOutcome outcome, const QString &reason, const QString &decidedBy) {
-            OnNameChecked(name, outcome, reason);
             if (outcome != CheckOutcome::NotFiled)
                 RememberDecision(ExportRowOf(name, outcome, reason, decidedBy, QDateTime::currentDateTimeUtc()));
         });
-    connect(&m_engine, &CheckEngine::runStopped, this, [this] { m_unchecked.EndRun(m_engine.completed()); });
 }
 
 Program::~Program()
@@ -44,36 +38,57 @@ Program::~Program()
     m_engine.Stop();
 }
 
+void Program::setCheckSettings(CheckSettings settings)
+{
+    m_checkSettings = std::move(settings);
+    // A question beside a run keeps to the user's limits too (a run takes its own copy).
+    if (!m_engine.isRunning())
+        m_engine.pacer().setUserLimits(m_checkSettings.hostLimits);
+}
+
+void Program::setProxyMode(bool on)
+{
+    m_checkSettings.proxyMode = on;
+}
+
+void Program::setDnsFirst(bool on)
+{
+    m_checkSettings.dnsFirst = on;
+}
+
+void Program::setExtensions(const QStringList &extensions)
+{
+    m_checkSettings.extensions = extensions;
+}
+
 bool Program::SetHostLimits(const QString &text, QString *error)
 {
-    const std::optional<QHash<QString, HostLimit>> limits = HostPacer::ParseLimits(text, error);
-    m_engine.pacer().setUserLimits(limits.value_or(QHash<QString, HostLimit>()));
-    return limits.has_value();
+    const std::optional<QHash<QString, HostLimit>> limits = CheckSettings::ParseHostLimits(text, error);
+    if (!limits)
+        return false;
+    CheckSettings settings = m_checkSettings;
+    settings.hostLimits = *limits;
+    setCheckSettings(std::move(settings));
+    return true;
 }
 
 bool Program::SetDnsServers(const QString &servers, QString *error)
 {
-    if (!DnsPrecheck::ServerList(servers, error))
+    const std::optional<QList<DnsServer>> parsed = CheckSettings::ParseDnsServers(servers, error);
+    if (!parsed)
         return false;
-    m_dnsServers = servers;
+    m_checkSettings.dnsServers = *parsed;
     return true;
+}
+
+NameCheck Program::MakeNameCheck(const CheckSettings &settings) const
+{
+    return NameCheck({m_registrars, &m_rdapBootstrap, &m_phrases}, settings);
 }
 
 bool Program::ReloadRegistrars()
 {
     return registrarFile().LoadRegistrarTable(m_registrars);
-}
-
-void Program::OnNameChecked(const QString &name, CheckOutcome outcome, const QString &reason)
-{
-    if (outcome != CheckOutcome::Unchecked) {
-        m_unchecked.Answered(name);
-        return;
-    }
-    if (!m_unchecked.Add(name, reason) && !m_uncheckedFileFailed) {
-        m_uncheckedFileFailed = true;
-        emit errorRaised(QStringLiteral("Result files"), Filing::UncheckedWriteFailed(m_unchecked.path()));
-    }
 }
 
 void Program::RememberDecision(const ExportRow &row)
@@ -159,10 +174,16 @@ std::optional<RunRequest> Program::RequestFromControls()
     return request;
 }
 
+bool Program::Start(RunRequest request)
+{
+    request.settings = m_checkSettings;
+    return m_engine.Start(request);
+}
+
 bool Program::StartFromControls()
 {
     if (m_engine.isRunning())
         return false;
     const std::optional<RunRequest> request = RequestFromControls();
-    return request && m_engine.Start(*request);
+    return request && Start(*request);
 }

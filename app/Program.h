@@ -4,6 +4,7 @@
 #include "ProgramSettings.h"
 #include "SourceSelection.h"
 #include "engine/CheckEngine.h"
+#include "engine/RdapBootstrap.h"
 #include "engine/WhoisPhrases.h"
 #include "results/FiledJournal.h"
 #include "results/PurchaseLink.h"
@@ -52,13 +53,24 @@ public:
     RegistrarFile registrarFile() const { return RegistrarFile(m_paths.registrars()); }
     // Reloads the whois server table from its file.
     bool ReloadRegistrars();
-    bool proxyMode() const { return m_proxyMode; }
-    // The switch itself, for what reads it at every query (the engine, the browse window).
-    const bool &proxyModeFlag() const { return m_proxyMode; }
-    void setProxyMode(bool on) { m_proxyMode = on; }
-    // Sets the user's limits per whois host from their setting text; with text it cannot read,
-    // false and what was wrong, and the built-in limits stay.
+
+    // How names are checked (see Startup::ReadCheckSettings): one value, copied into every run
+    // and every check beside it when it starts. The setters change this value only; what is
+    // stored is the settings' (ProgramSettings).
+    const CheckSettings &checkSettings() const { return m_checkSettings; }
+    void setCheckSettings(CheckSettings settings);
+    bool proxyMode() const { return m_checkSettings.proxyMode; }
+    void setProxyMode(bool on);
+    bool dnsFirst() const { return m_checkSettings.dnsFirst; }
+    void setDnsFirst(bool on);
+    void setExtensions(const QStringList &extensions);
+    // The user's limits per whois host, and the DNS servers ("host:port, ..."; empty: the
+    // system's), from text; with text they cannot read, false and what was wrong, and nothing
+    // changes.
     bool SetHostLimits(const QString &text, QString *error = nullptr);
+    bool SetDnsServers(const QString &servers, QString *error = nullptr);
+    // The checks of the names of a window beside the runs (the browse window, the details).
+    NameCheck MakeNameCheck(const CheckSettings &settings) const;
     // The RDAP services of extensions without a whois row (see Startup::LoadRdapBootstrap).
     const RdapBootstrap &rdapBootstrap() const { return m_rdapBootstrap; }
     void setRdapBootstrap(RdapBootstrap bootstrap) { m_rdapBootstrap = std::move(bootstrap); }
@@ -66,24 +78,11 @@ public:
     // Startup::LoadWhoisPhrases).
     const WhoisPhrases &phrases() const { return m_phrases; }
     void setPhrases(WhoisPhrases phrases) { m_phrases = std::move(phrases); }
-    // Whether runs look names up in DNS first, and at which resolvers ("host:port, ..."; empty:
-    // the system's). Servers it cannot read are refused, with what was wrong.
-    bool dnsFirst() const { return m_dnsFirst; }
-    const bool &dnsFirstFlag() const { return m_dnsFirst; }
-    void setDnsFirst(bool on) { m_dnsFirst = on; }
-    const QString &dnsServers() const { return m_dnsServers; }
-    bool SetDnsServers(const QString &servers, QString *error = nullptr);
-    // The extension a candidate without a dot gets.
-    const QString &defaultExtension() const { return m_defaultExtension; }
-    // The extensions a name without one is tried with, in order ("com", "io"); empty: the
-    // default extension alone.
-    const QStringList &extensions() const { return m_extensions; }
-    void setExtensions(const QStringList &extensions) { m_extensions = extensions; }
-    void setDefaultExtension(const QString &extension) { m_defaultExtension = extension; }
 
     ResultLists &results() { return m_results; }
     ResultFiles &resultFiles() { return m_resultFiles; }
     UncheckedNames &unchecked() { return m_unchecked; }
+    FiledJournal &journal() { return m_journal; }
     SearchControls &controls() { return m_controls; }
     CandidateFile &candidates() { return m_candidates; }
     SourceSelection &selection() { return m_selection; }
@@ -105,6 +104,8 @@ public:
     QList<ExportRow> ExportRows() const;
     // Writes them as CSV or JSON, by the file's suffix; false with what went wrong.
     bool ExportResults(const QString &path, QString *error = nullptr) const;
+    // Starts a run of the engine with the check settings of this moment.
+    bool Start(RunRequest request);
     // "Start" as the main window's button does it: a run from the source controls.
     bool StartFromControls();
 
@@ -113,7 +114,6 @@ signals:
     void errorRaised(const QString &title, const QString &text);
 
 private:
-    void OnNameChecked(const QString &name, CheckOutcome outcome, const QString &reason);
     void RememberDecision(const ExportRow &row);
 
     ProgramConfig m_config;
@@ -122,8 +122,7 @@ private:
     ProgramSettings m_settings;
     SocketFactory m_sockets;
     RegistrarTable m_registrars;
-    bool m_proxyMode = false;
-    QString m_defaultExtension = QStringLiteral(".com");
+    CheckSettings m_checkSettings;
     ResultLists m_results;
     ResultFiles m_resultFiles;
     UncheckedNames m_unchecked;
@@ -131,15 +130,11 @@ private:
     SearchControls m_controls;
     CandidateFile m_candidates;
     RdapBootstrap m_rdapBootstrap;
-    bool m_dnsFirst = true;
-    QString m_dnsServers;
-    QStringList m_extensions; // to try, for a name without one; empty: the default extension
     WhoisPhrases m_phrases = WhoisPhrases::Shipped();
     CheckEngine m_engine;
     SourceSelection m_selection;
     QString m_currentDomain;
     qint64 m_startupPosition = 0;
-    bool m_uncheckedFileFailed = false;
     ResultFiles::Clock m_wallClock;
     QHash<QString, ExportRow> m_decisions; // of the names decided while the program runs
 };

@@ -1,7 +1,5 @@
 #include "ProgramSettings.h"
 
-#include "engine/DomainName.h"
-
 #include "platform/WholeNumber.h"
 
 #include <QRegularExpression>
@@ -10,25 +8,50 @@
 
 namespace {
 
-const QString kWordNumber = QStringLiteral("wordNumber");
-// The furthest position filed of the list last run, and that list.
-const QString kFiledUpTo = QStringLiteral("filedUpTo");
-const QString kFiledList = QStringLiteral("filedList");
-// "position:extension" of the run stored last.
-const QString kExtensionAt = QStringLiteral("extensionAt");
-const QString kExtensionsToTry = QStringLiteral("extensionsToTry");
-const QString kChkProxy = QStringLiteral("chkProxy");
-const QString kShowHelp = QStringLiteral("showHelp");
-const QString kHostLimits = QStringLiteral("hostLimits");
-const QString kLearnedPaces = QStringLiteral("learnedPaces");
-const QString kChkDns = QStringLiteral("chkDns");
-const QString kDnsServers = QStringLiteral("dnsServers");
-const QString kChkExt = QStringLiteral("chkExt");
-const QString kChkAdd = QStringLiteral("chkAdd");
-const QString kTxtMake = QStringLiteral("txtMake");
-const QString kTxtCustom = QStringLiteral("txtCustom");
-// "mainGeometry", "browseGeometry", "websiteGeometry": where a window was, as Qt saves it.
-const QString kGeometrySuffix = QStringLiteral("Geometry");
+using Key = ProgramSettings::Key;
+
+// Each stored setting: its key, the application name it is kept under, its default.
+struct KeySpec
+{
+    Key key;
+    const char *name;
+    bool positions; // kept under "Velquist" with the run positions
+    const char *defaultValue;
+};
+constexpr KeySpec kKeys[] = {
+    {Key::WordNumber, "wordNumber", true, "0"},
+    {Key::FiledUpTo, "filedUpTo", true, "0"},
+    {Key::FiledList, "filedList", true, ""},
+    {Key::ExtensionAt, "extensionAt", true, ""},
+    {Key::ExtensionsToTry, "extensionsToTry", false, ""},
+    {Key::ProxyMode, "chkProxy", false, "0"},
+    {Key::DnsFirst, "chkDns", false, "1"},
+    {Key::DnsServers, "dnsServers", false, ""},
+    {Key::HostLimits, "hostLimits", false, ""},
+    {Key::LearnedPaces, "learnedPaces", false, ""},
+    {Key::ShowHelp, "showHelp", false, "1"},
+    {Key::ExtensionChoice, "chkExt", false, "1"},
+    {Key::AffixChoice, "chkAdd", false, "1"},
+    {Key::BaseWord, "txtMake", false, ""},
+    {Key::CustomExtension, "txtCustom", false, ".co.uk"},
+    // "mainGeometry": the window's name comes first.
+    {Key::WindowPlace, "Geometry", false, ""},
+};
+
+const KeySpec &SpecOf(Key key)
+{
+    for (const KeySpec &spec : kKeys) {
+        if (spec.key == key)
+            return spec;
+    }
+    Q_UNREACHABLE();
+}
+
+QString NameOf(Key key, const QString &suffix)
+{
+    const QString name = QLatin1String(SpecOf(key).name);
+    return key == Key::WindowPlace ? suffix + name : name + suffix;
+}
 
 QString Flag(bool on)
 {
@@ -45,38 +68,42 @@ ProgramSettings::ProgramSettings(const QString &root, QString productApp)
 {
 }
 
-QString ProgramSettings::Read(const QString &application, const QString &key,
-                              const QString &defaultValue) const
+QString ProgramSettings::ApplicationOf(Key key) const
 {
-    return m_store.ReadSetting(application, kSection, key, defaultValue);
+    return SpecOf(key).positions ? kPositionsApp : m_productApp;
 }
 
-bool ProgramSettings::Write(const QString &application, const QString &key, const QString &value)
+QString ProgramSettings::Read(Key key, const QString &suffix) const
 {
-    return m_store.WriteSetting(application, kSection, key, value);
+    return m_store.ReadSetting(ApplicationOf(key), kSection, NameOf(key, suffix),
+                               QLatin1String(SpecOf(key).defaultValue));
+}
+
+bool ProgramSettings::Write(Key key, const QString &value, const QString &suffix)
+{
+    return m_store.WriteSetting(ApplicationOf(key), kSection, NameOf(key, suffix), value);
 }
 
 QString ProgramSettings::ResumePosition(const QString &resumeKey) const
 {
-    return Read(kPositionsApp, resumeKey, QStringLiteral("1"));
+    return m_store.ReadSetting(kPositionsApp, kSection, resumeKey, QStringLiteral("1"));
 }
 
 FiledMark ProgramSettings::StoredFiledMark() const
 {
-    return {Read(kPositionsApp, kFiledList, QString()),
-            ParseWhole(Read(kPositionsApp, kFiledUpTo, QStringLiteral("0"))).value_or(0)};
+    return {Read(Key::FiledList), ParseWhole(Read(Key::FiledUpTo)).value_or(0)};
 }
 
 qint64 ProgramSettings::RunPosition() const
 {
-    return ParseWhole(Read(kPositionsApp, kWordNumber, QStringLiteral("0"))).value_or(0);
+    return ParseWhole(Read(Key::WordNumber)).value_or(0);
 }
 
 int ProgramSettings::StoredExtension(const QString &listPath, qint64 position) const
 {
     if (StoredFiledMark().listPath != listPath)
         return 0;
-    const QStringList at = Read(kPositionsApp, kExtensionAt, QString()).split(QLatin1Char(':'));
+    const QStringList at = Read(Key::ExtensionAt).split(QLatin1Char(':'));
     if (at.size() != 2 || ParseWhole(at.at(0)) != position)
         return 0;
     return static_cast<int>(std::clamp<qint64>(ParseWhole(at.at(1)).value_or(0), 0, 63));
@@ -89,140 +116,89 @@ bool ProgramSettings::StoreRunPosition(const QString &resumeKey, qint64 position
     SettingsStore::Values values;
     if (!resumeKey.isEmpty())
         values.append({resumeKey, value});
-    values.append({kWordNumber, value});
-    values.append({kFiledUpTo, QString::number(filed.upTo)});
-    values.append({kFiledList, filed.listPath});
-    values.append({kExtensionAt, QStringLiteral("%1:%2").arg(position).arg(extension)});
+    values.append({NameOf(Key::WordNumber, {}), value});
+    values.append({NameOf(Key::FiledUpTo, {}), QString::number(filed.upTo)});
+    values.append({NameOf(Key::FiledList, {}), filed.listPath});
+    values.append({NameOf(Key::ExtensionAt, {}), QStringLiteral("%1:%2").arg(position).arg(extension)});
     return m_store.WriteSettings(kPositionsApp, kSection, values);
 }
 
-bool ProgramSettings::ProxyMode() const
+CheckSettings ProgramSettings::ReadCheckSettings(QStringList *problems) const
 {
-    return Read(m_productApp, kChkProxy, QStringLiteral("0")) == QLatin1String("1");
+    CheckSettings settings;
+    const auto problem = [problems](const QString &text) {
+        if (problems)
+            problems->append(text);
+    };
+    settings.proxyMode = Read(Key::ProxyMode) == QLatin1String("1");
+    settings.dnsFirst = Read(Key::DnsFirst) != QLatin1String("0");
+    settings.extensions = CheckSettings::ParseExtensions(Read(Key::ExtensionsToTry));
+    QString error;
+    const QString servers = Read(Key::DnsServers);
+    if (const std::optional<QList<DnsServer>> parsed = CheckSettings::ParseDnsServers(servers, &error))
+        settings.dnsServers = *parsed;
+    else
+        problem(QStringLiteral("The DNS servers \"%1\" in the settings cannot be read (%2); the system's "
+                               "resolvers are used.")
+                    .arg(servers, error));
+    const QString limits = Read(Key::HostLimits);
+    if (const std::optional<QHash<QString, HostLimit>> parsed = CheckSettings::ParseHostLimits(limits, &error))
+        settings.hostLimits = *parsed;
+    else
+        problem(QStringLiteral("The whois host limits \"%1\" in the settings cannot be read (%2); the "
+                               "built-in limits are used.")
+                    .arg(limits, error));
+    return settings;
 }
 
 bool ProgramSettings::SetProxyMode(bool on)
 {
-    return Write(m_productApp, kChkProxy, Flag(on));
-}
-
-bool ProgramSettings::ShowHelp() const
-{
-    return Read(m_productApp, kShowHelp, QStringLiteral("1")) == QLatin1String("1");
-}
-
-bool ProgramSettings::SetShowHelp(bool show)
-{
-    return Write(m_productApp, kShowHelp, Flag(show));
-}
-
-QByteArray ProgramSettings::WindowGeometry(const QString &window) const
-{
-    return QByteArray::fromBase64(Read(m_productApp, window + kGeometrySuffix, QString()).toLatin1());
-}
-
-bool ProgramSettings::SetWindowGeometry(const QString &window, const QByteArray &geometry)
-{
-    return Write(m_productApp, window + kGeometrySuffix, QString::fromLatin1(geometry.toBase64()));
-}
-
-QString ProgramSettings::ExtensionChoice(int option) const
-{
-    return Read(m_productApp, kChkExt + QString::number(option), QStringLiteral("1"));
-}
-
-bool ProgramSettings::SetExtensionChoice(int option, bool chosen)
-{
-    return Write(m_productApp, kChkExt + QString::number(option), Flag(chosen));
-}
-
-QString ProgramSettings::AffixChoice(int option) const
-{
-    return Read(m_productApp, kChkAdd + QString::number(option), QStringLiteral("1"));
-}
-
-bool ProgramSettings::SetAffixChoice(int option, bool chosen)
-{
-    return Write(m_productApp, kChkAdd + QString::number(option), Flag(chosen));
-}
-
-QString ProgramSettings::BaseWord() const
-{
-    return Read(m_productApp, kTxtMake, QString());
-}
-
-bool ProgramSettings::SetBaseWord(const QString &word)
-{
-    return Write(m_productApp, kTxtMake, word);
-}
-
-QString ProgramSettings::CustomExtension() const
-{
-    return Read(m_productApp, kTxtCustom, QStringLiteral(".co.uk"));
-}
-
-bool ProgramSettings::SetCustomExtension(const QString &extension)
-{
-    return Write(m_productApp, kTxtCustom, extension);
-}
-
-bool ProgramSettings::DnsFirst() const
-{
-    return Read(m_productApp, kChkDns, QStringLiteral("1")) != QLatin1String("0");
+    return Write(Key::ProxyMode, Flag(on));
 }
 
 bool ProgramSettings::SetDnsFirst(bool on)
 {
-    return Write(m_productApp, kChkDns, Flag(on));
-}
-
-QString ProgramSettings::DnsServers() const
-{
-    return Read(m_productApp, kDnsServers, QString());
-}
-
-QStringList ProgramSettings::ExtensionList(const QString &text, bool *ok)
-{
-    if (ok)
-        *ok = true;
-    QStringList extensions;
-    if (text.trimmed().isEmpty())
-        return extensions;
-    for (const QString &part : text.split(QLatin1Char(','))) {
-        QString extension = part.trimmed().toLower();
-        if (extension.startsWith(QLatin1Char('.')))
-            extension.remove(0, 1);
-        // Each must be a label of a domain name ("c%m" is none), in A-label or U-label form.
-        if (extension.isEmpty() || extension.contains(QLatin1Char('.')) ||
-            !AsciiDomainName(QStringLiteral("x.") + extension)) {
-            if (ok)
-                *ok = false;
-            continue;
-        }
-        if (!extensions.contains(extension))
-            extensions << extension;
-    }
-    return extensions;
-}
-
-QStringList ProgramSettings::ExtensionsToTry() const
-{
-    return ExtensionList(Read(m_productApp, kExtensionsToTry, QString()));
+    return Write(Key::DnsFirst, Flag(on));
 }
 
 bool ProgramSettings::SetExtensionsToTry(const QStringList &extensions)
 {
-    return Write(m_productApp, kExtensionsToTry, extensions.join(QStringLiteral(", ")));
-}
-
-QString ProgramSettings::HostLimits() const
-{
-    return Read(m_productApp, kHostLimits, QString());
+    return Write(Key::ExtensionsToTry, extensions.join(QStringLiteral(", ")));
 }
 
 bool ProgramSettings::SetHostLimits(const QString &text)
 {
-    return Write(m_productApp, kHostLimits, text);
+    return Write(Key::HostLimits, text);
+}
+
+bool ProgramSettings::ShowHelp() const
+{
+    return Read(Key::ShowHelp) == QLatin1String("1");
+}
+
+bool ProgramSettings::SetShowHelp(bool show)
+{
+    return Write(Key::ShowHelp, Flag(show));
+}
+
+QByteArray ProgramSettings::WindowGeometry(const QString &window) const
+{
+    return QByteArray::fromBase64(Read(Key::WindowPlace, window).toLatin1());
+}
+
+bool ProgramSettings::SetWindowGeometry(const QString &window, const QByteArray &geometry)
+{
+    return Write(Key::WindowPlace, QString::fromLatin1(geometry.toBase64()), window);
+}
+
+bool ProgramSettings::SetExtensionChoice(int option, bool chosen)
+{
+    return Write(Key::ExtensionChoice, Flag(chosen), QString::number(option));
+}
+
+bool ProgramSettings::SetAffixChoice(int option, bool chosen)
+{
+    return Write(Key::AffixChoice, Flag(chosen), QString::number(option));
 }
 
 QHash<QString, RememberedPace> ProgramSettings::LearnedPaces(const QDateTime &now) const
@@ -230,7 +206,7 @@ QHash<QString, RememberedPace> ProgramSettings::LearnedPaces(const QDateTime &no
     static const QRegularExpression kEntry(QStringLiteral(
         "^\\s*([A-Za-z0-9.:-]+)\\s*=\\s*([0-9]+(?:\\.[0-9]+)?)\\s*/\\s*([0-9]+)\\s*@\\s*(\\S+)\\s*$"));
     QHash<QString, RememberedPace> paces;
-    const QString text = Read(m_productApp, kLearnedPaces, QString());
+    const QString text = Read(Key::LearnedPaces);
     for (const QString &entry : text.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
         const QRegularExpressionMatch match = kEntry.match(entry);
         if (!match.hasMatch())
@@ -263,5 +239,5 @@ bool ProgramSettings::StoreLearnedPaces(const QHash<QString, RememberedPace> &pa
                        .arg(pace.limit.maxOpen)
                        .arg(now.addMSecs(-pace.ageMs).toUTC().toString(Qt::ISODate));
     }
-    return Write(m_productApp, kLearnedPaces, entries.join(QStringLiteral("; ")));
+    return Write(Key::LearnedPaces, entries.join(QStringLiteral("; ")));
 }

@@ -1,27 +1,52 @@
 #pragma once
 
-#include "engine/HostPacer.h"
+#include "engine/CheckSettings.h"
 #include "engine/RunRequest.h"
 #include "platform/SettingsStore.h"
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QHash>
 #include <QString>
 
-// Typed access to every setting the program stores. Each key is spelled here and nowhere else
-// (the sources' resume keys are in the source table).
+// Every setting the program stores, with its key and default in one table (Key and
+// ProgramSettings.cpp's kKeys), and typed access to them. The sources' resume keys are in the
+// source table.
 //
-// Two application names: "Velquist" keeps the run positions; the product name keeps the
-// generator's choices, the proxy switch and the help flag. The section is always "Settings".
+// Two application names: "Velquist" keeps the run positions; the product name keeps the rest
+// (the generator's choices, the check settings, the help flag, where windows were). The section
+// is always "Settings".
 //
 //     ProgramSettings settings(root, "Orvelle");
 //     settings.StoreRunPosition("FullWordNum", 26);   // FullWordNum and wordNumber
-//     settings.ProxyMode();                           // "chkProxy" is "1"
+//     const CheckSettings check = settings.ReadCheckSettings(&problems);
 class ProgramSettings
 {
 public:
     static const QString kPositionsApp;
     static const QString kSection;
+
+    // The stored settings. Keys that end in a number or a window's name (the generator's
+    // options, window places) take it as a suffix.
+    enum class Key
+    {
+        WordNumber,      // the position the last run reached
+        FiledUpTo,       // the furthest position filed of the list last run...
+        FiledList,       // ...and that list
+        ExtensionAt,     // "position:extension" of the run stored last
+        ExtensionsToTry, // "com, io, ai"
+        ProxyMode,       // "1": on
+        DnsFirst,        // "0": off
+        DnsServers,      // "host:port, ..."
+        HostLimits,      // "host=perSecond/maxOpen; ..."
+        LearnedPaces,    // "host=perSecond/maxOpen@time; ..."
+        ShowHelp,        // "1": help opens at start-up
+        ExtensionChoice, // + 0..8: the generator's extension options
+        AffixChoice,     // + 0..2: its affix options
+        BaseWord,        // its base word
+        CustomExtension, // its custom extension
+        WindowPlace      // + "main", "browse", "website": QWidget::saveGeometry()
+    };
 
     ProgramSettings(const QString &root, QString productApp);
 
@@ -29,6 +54,9 @@ public:
     const QString &productApp() const { return m_productApp; }
     // Where the values of an application name are kept.
     QString FilePath(const QString &application) const { return m_store.FilePath(application); }
+
+    QString Read(Key key, const QString &suffix = QString()) const;
+    bool Write(Key key, const QString &value, const QString &suffix = QString());
 
     // The position a source's runs continue from, as text ("1" when none is stored).
     QString ResumePosition(const QString &resumeKey) const;
@@ -44,30 +72,21 @@ public:
     // list and stopped at that position.
     int StoredExtension(const QString &listPath, qint64 position) const;
 
-    // The text "1" means on; anything else, or nothing, off.
-    bool ProxyMode() const;
+    // How names are checked, read and checked once: a stored value that cannot be read is left
+    // at its default, with a problem text (naming it) added to *problems.
+    CheckSettings ReadCheckSettings(QStringList *problems = nullptr) const;
     bool SetProxyMode(bool on);
+    bool SetDnsFirst(bool on);
+    bool SetExtensionsToTry(const QStringList &extensions);
+    bool SetHostLimits(const QString &text);
+
     bool ShowHelp() const;
     bool SetShowHelp(bool show);
     // Where a window ("main", "browse", "website") was when it closed, as QWidget::saveGeometry()
     // gives it; empty when never kept.
     QByteArray WindowGeometry(const QString &window) const;
     bool SetWindowGeometry(const QString &window, const QByteArray &geometry);
-    // The user's limits per whois host, "host=perSecond/maxOpen; ..." (empty: the built-in ones).
-    QString HostLimits() const;
-    bool SetHostLimits(const QString &text);
-    // "Check DNS First" (on unless "0" is stored), and the resolvers "host:port, ..." (empty:
-    // the system's).
-    bool DnsFirst() const;
-    bool SetDnsFirst(bool on);
-    QString DnsServers() const;
-    // The extensions a name without one is tried with ("com, io, ai"); empty: ".com" alone.
-    QStringList ExtensionsToTry() const;
-    // "io, .COM,ai" -> io, com, ai: lower case, without a leading dot, each once. Items that are
-    // empty, hold a dot or are no label of a domain name ("c%m") are left out, and *ok (when
-    // given) becomes false.
-    static QStringList ExtensionList(const QString &text, bool *ok = nullptr);
-    bool SetExtensionsToTry(const QStringList &extensions);
+
     // The paces whois hosts learned in earlier runs, "host=perSecond/maxOpen@time; ...", with the
     // time they were learned (UTC). Entries older than kPaceKeptFor at `now`, and entries that
     // cannot be read, are left out.
@@ -79,18 +98,17 @@ public:
 
     // The generator's choices: check values ("1" ticked, "0" clear, "2" grey) of its extension
     // options 0 to 8 and its affix options 0 to 2, its base word and its custom extension.
-    QString ExtensionChoice(int option) const;
+    QString ExtensionChoice(int option) const { return Read(Key::ExtensionChoice, QString::number(option)); }
     bool SetExtensionChoice(int option, bool chosen);
-    QString AffixChoice(int option) const;
+    QString AffixChoice(int option) const { return Read(Key::AffixChoice, QString::number(option)); }
     bool SetAffixChoice(int option, bool chosen);
-    QString BaseWord() const;
-    bool SetBaseWord(const QString &word);
-    QString CustomExtension() const;
-    bool SetCustomExtension(const QString &extension);
+    QString BaseWord() const { return Read(Key::BaseWord); }
+    bool SetBaseWord(const QString &word) { return Write(Key::BaseWord, word); }
+    QString CustomExtension() const { return Read(Key::CustomExtension); }
+    bool SetCustomExtension(const QString &extension) { return Write(Key::CustomExtension, extension); }
 
 private:
-    QString Read(const QString &application, const QString &key, const QString &defaultValue) const;
-    bool Write(const QString &application, const QString &key, const QString &value);
+    QString ApplicationOf(Key key) const;
 
     SettingsStore m_store;
     QString m_productApp;

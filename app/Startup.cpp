@@ -50,11 +50,6 @@ void ReadRunPosition(Program &program)
     program.setStartupPosition(program.settings().RunPosition());
 }
 
-void ReadProxyMode(Program &program)
-{
-    program.setProxyMode(program.settings().ProxyMode());
-}
-
 QString LoadRdapBootstrap(Program &program, const QString &shippedFolder)
 {
     QString problem;
@@ -103,28 +98,9 @@ QString LoadWhoisPhrases(Program &program)
 
 QString ReadCheckSettings(Program &program)
 {
-    program.setExtensions(program.settings().ExtensionsToTry());
-    program.setDnsFirst(program.settings().DnsFirst());
-    const QString servers = program.settings().DnsServers();
-    QString error;
-    if (program.SetDnsServers(servers, &error))
-        return QString();
-    program.SetDnsServers(QString());
-    return QStringLiteral(
-               "The DNS servers \"%1\" in the settings cannot be read (%2); the system's resolvers are "
-               "used.")
-        .arg(servers, error);
-}
-
-QString ReadHostLimits(Program &program)
-{
-    const QString text = program.settings().HostLimits();
-    QString error;
-    if (program.SetHostLimits(text, &error))
-        return QString();
-    return QStringLiteral("The whois host limits \"%1\" in the settings cannot be read (%2); the built-in "
-                          "limits are used.")
-        .arg(text, error);
+    QStringList problems;
+    program.setCheckSettings(program.settings().ReadCheckSettings(&problems));
+    return problems.join(QLatin1Char('\n'));
 }
 
 bool Prepare(Program &program, QStringList *problems)
@@ -134,9 +110,8 @@ bool Prepare(Program &program, QStringList *problems)
     EnsureDataFiles(program);
     EnsureDataFolders(program);
     LoadWhoisTable(program);
-    ReadProxyMode(program);
-    for (const QString &problem : {ReadHostLimits(program), LoadRdapBootstrap(program, ShippedDataFolder()),
-                                   LoadWhoisPhrases(program), ReadCheckSettings(program)}) {
+    for (const QString &problem : {ReadCheckSettings(program), LoadRdapBootstrap(program, ShippedDataFolder()),
+                                   LoadWhoisPhrases(program)}) {
         if (problem.isEmpty())
             continue;
         if (problems)

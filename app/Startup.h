@@ -20,23 +20,20 @@ void EnsureDataFolders(Program &program);
 bool LoadWhoisTable(Program &program);
 // The position of the last run, from the settings.
 void ReadRunPosition(Program &program);
-// Proxy mode from the settings.
-void ReadProxyMode(Program &program);
 // The RDAP bootstrap: "\rdap-bootstrap.json" of the application folder when it can be read,
 // else the one shipped with the program. A message for an application-folder file that cannot
 // be read (it is then passed over), else empty.
 QString LoadRdapBootstrap(Program &program, const QString &shippedFolder);
-// The user's limits per whois host; a message for a setting that cannot be read, else empty.
-QString ReadHostLimits(Program &program);
 // Adds the lines of "whois-phrases.txt" in the application folder, when there is one, to the
 // shipped phrase table; a problem text naming the lines that cannot be read (they are passed
 // over), or an empty text.
 QString LoadWhoisPhrases(Program &program);
-// The extensions to try, "Check DNS First" and the DNS servers from the settings; a problem text
-// when the servers cannot be read (the system's resolvers are used then), or an empty text.
+// How names are checked (proxy mode, the extensions to try, DNS first and its servers, the host
+// limits) from the settings, read and checked once; a problem text for each stored value that
+// cannot be read (its default is used then), or an empty text.
 QString ReadCheckSettings(Program &program);
 // The steps above that orvelle-check and the tests take together: folder, data files and
-// folders, whois table, proxy switch, limits, RDAP bootstrap, phrases and check settings. False
+// folders, whois table, check settings, RDAP bootstrap and phrases. False
 // when the folder cannot be made. Problems with the files and settings read are added to
 // *problems (when given; else they are logged).
 bool Prepare(Program &program, QStringList *problems = nullptr);

@@ -1,37 +1,22 @@
 #include "BrowseChecker.h"
 
-#include "engine/Filing.h"
-#include "results/ResultFiles.h"
-#include "results/ResultLists.h"
-#include "results/UncheckedNames.h"
-#include "sources/NameCleaner.h"
-#include "sources/PercentDecoding.h"
 #include "whois_table/RegistrarTable.h"
 
-namespace {
-
-bool IsBareOrQuotedExtension(const QString &name)
-{
-    return name == QLatin1String(".net") || name == QLatin1String(".com") ||
-           name.contains(QLatin1String("\".net")) || name.contains(QLatin1String("\".com"));
-}
-
-} // namespace
-
 BrowseChecker::BrowseChecker(Services services, BrowseQueue &queue, std::unique_ptr<SocketComponent> socket,
-                             int tickMs, QObject *parent)
+                             int tickMs, Clock &clock, QObject *parent)
     : QObject(parent), m_services(services), m_queue(queue),
-      m_slot(0, *this, std::move(socket), tickMs, WhoisSlot::kGiveUpPolicy),
-      m_filer(services.lists, services.files,
-              {.report = [this](const QString &title, const QString &text) { emit errorRaised(title, text); },
-               .backupNotice =
-                   [this] {
-                       emit backupNotice();
-                   }})
+      m_slot(0, static_cast<WhoisSlotOwner &>(*this), std::move(socket), tickMs, WhoisSlot::kGiveUpPolicy, clock),
+      m_feedTimer(clock.MakeTimer()),
+      m_tickMs(tickMs), m_dns(clock),
+      m_reporter([this](const QString &title, const QString &text) { emit errorRaised(title, text); }),
+      m_filer(services.lists, services.files, services.unchecked, m_reporter, [this] { emit backupNotice(); })
 {
     m_slot.setNetwork(&m_network);
-    m_feedTimer.setInterval(tickMs);
-    connect(&m_feedTimer, &QTimer::timeout, this, &BrowseChecker::FeedNext);
+    connect(m_feedTimer.get(), &ClockTimer::timeout, this, [this] {
+        m_feedTimer->Start(m_tickMs);
+        FeedNext();
+    });
+    connect(&m_dns, &DnsPrecheck::gaveUpAsking, this, &BrowseChecker::dnsGaveUp);
 }
 
 BrowseChecker::~BrowseChecker()
@@ -39,28 +24,23 @@ BrowseChecker::~BrowseChecker()
     Stop();
 }
 
-void BrowseChecker::Start()
+void BrowseChecker::Start(const NameCheck &check)
 {
+    m_check.emplace(check);
     m_running = true;
     m_checkedCount = 0;
+    m_reporter.Restart();
     m_filer.Restart();
-    m_dnsOff = false;
-    m_dnsTimeoutsInRow = 0;
-    if (m_services.dnsFirst && m_services.dnsServers) {
-        if (!m_dns)
-            m_dns = std::make_unique<DnsPrecheck>();
-        m_dnsOff = !m_dns->Configure(*m_services.dnsServers);
-    }
-    m_feedTimer.start();
+    m_dns.Configure(check.settings());
+    m_feedTimer->Start(m_tickMs);
 }
 
 void BrowseChecker::Stop()
 {
     m_running = false;
     m_checking = false;
-    m_feedTimer.stop();
-    if (m_dns)
-        m_dns->CancelAll();
+    m_feedTimer->Stop();
+    m_dns.CancelAll();
     m_slot.Reset();
 }
 
@@ -71,8 +51,6 @@ void BrowseChecker::FeedNext()
     for (int skipped = 0; skipped < kSkipsPerTurn; ++skipped) {
         const std::optional<QString> name = m_queue.ReadQueuedName(m_nextIndex);
         if (!name) {
-            emit panelText(1, QStringLiteral("Checked ") + QString::number(m_checkedCount) +
-                                  QStringLiteral(" unique domains."));
             emit queueDone();
             return;
         }
@@ -86,61 +64,40 @@ void BrowseChecker::FeedNext()
 
 bool BrowseChecker::StartCheck(const QString &queued)
 {
-    const QString name = NameCleaner(PercentDecoder(queued));
-    if (!m_services.registrars.HasKnownExtension(name))
+    const CheckedName checked = m_check->Prepare(queued);
+    // Names without an extension the table knows, and names that cannot be asked, are passed over.
+    if (checked.problem || checked.extensionAdded || !m_check->tables().registrars.HasKnownExtension(checked.name))
         return false;
-    const WhoisSlot::Prepared prepared =
-        WhoisSlot::Prepare(name, m_services.registrars, m_services.proxyMode, QStringLiteral(".com"));
-    if (prepared.problem.kind != WhoisSlot::StartResult::Kind::Started)
-        return false; // passed over without a word
-    if (!DnsWanted())
-        return AskWhois(prepared);
+    if (!m_dns.isOn())
+        return AskWhois(checked);
     m_checking = true;
-    emit panelText(1, QStringLiteral("Checking status of: ") + prepared.name);
-    m_dns->Ask(prepared.wireName,
-               [this, prepared](const DnsPrecheck::Result &result) { DnsAnswered(prepared, result); });
+    emit checking(checked.name);
+    m_dns.Ask(checked.wireName, [this, checked](const DnsPrecheck::Result &result) { DnsAnswered(checked, result); });
     return true;
 }
 
-bool BrowseChecker::DnsWanted() const
-{
-    return m_services.dnsFirst && *m_services.dnsFirst && !m_services.proxyMode && !m_dnsOff && m_dns;
-}
-
-void BrowseChecker::DnsAnswered(const WhoisSlot::Prepared &prepared, const DnsPrecheck::Result &result)
+void BrowseChecker::DnsAnswered(const CheckedName &checked, const DnsPrecheck::Result &result)
 {
     if (!m_checking)
         return;
-    m_dnsTimeoutsInRow = result.answer == DnsPrecheck::Answer::TimedOut ? m_dnsTimeoutsInRow + 1 : 0;
-    if (m_dnsTimeoutsInRow >= DnsPrecheck::kTimeoutsToGiveUp) {
-        m_dnsOff = true;
-        emit panelText(2, QStringLiteral("DNS does not answer: every name is asked over whois"));
-    }
     if (result.answer == DnsPrecheck::Answer::Delegated) {
+        Finish(checked.name, Verdict::Taken);
+    } else if (!AskWhois(checked)) {
         m_checking = false;
-        FileReply(prepared.name, Verdict::Taken);
-        Next();
-    } else if (!AskWhois(prepared)) {
-        m_checking = false;
-        Next();
+        ++m_nextIndex;
+        FeedNext();
     }
 }
 
-bool BrowseChecker::AskWhois(const WhoisSlot::Prepared &prepared)
+bool BrowseChecker::AskWhois(const CheckedName &checked)
 {
-    if (!m_slot.Start(prepared).started()) {
+    if (m_slot.Start(checked) != WhoisSlot::Started::Yes) {
         m_slot.Reset();
         return false;
     }
     m_checking = true;
-    emit panelText(1, QStringLiteral("Checking status of: ") + m_slot.name());
+    emit checking(checked.name);
     return true;
-}
-
-void BrowseChecker::Next()
-{
-    ++m_nextIndex;
-    FeedNext();
 }
 
 void BrowseChecker::ReplyComplete(WhoisSlot &slot)
@@ -149,84 +106,40 @@ void BrowseChecker::ReplyComplete(WhoisSlot &slot)
         slot.CloseConnection();
         return;
     }
-    const Judgement judgement = JudgeReplyBytes(slot.reply(), {slot.name(), slot.host(), m_services.phrases});
-    if (judgement.verdict == Verdict::NoVerdict)
-        GiveUp(judgement.reason);
-    else
-        FinishCheck(slot, judgement.verdict);
+    const Judgement judgement = m_check->JudgeReply(slot.reply(), slot.checked());
+    Finish(slot.name(), judgement.verdict, judgement.reason);
 }
 
 void BrowseChecker::RdapAnswered(WhoisSlot &slot, const RdapAnswer &answer)
 {
     if (!m_checking)
         return;
-    if (answer.kind == RdapAnswer::Kind::Registered)
-        FinishCheck(slot, Verdict::Taken);
-    else if (answer.kind == RdapAnswer::Kind::NotRegistered)
-        FinishCheck(slot, Verdict::Free);
-    else
-        GiveUp(answer.reason);
+    const Judgement judgement = NameCheck::JudgeRdap(answer);
+    Finish(slot.name(), judgement.verdict, judgement.reason);
 }
 
-void BrowseChecker::FinishCheck(WhoisSlot &slot, Verdict verdict)
+void BrowseChecker::QueryFailed(WhoisSlot &slot, const QString &reason)
 {
-    const QString name = slot.name();
-    slot.Reset();
-    m_checking = false;
-    FileReply(name, verdict);
-    Next();
+    if (m_checking)
+        Finish(slot.name(), Verdict::NoVerdict, reason);
 }
 
-void BrowseChecker::FileReply(const QString &name, Verdict verdict)
+void BrowseChecker::QueryTimedOut(WhoisSlot &slot)
 {
-    if (IsBareOrQuotedExtension(name) ||
-        (verdict == Verdict::Free && name.contains(QLatin1String("endoffile"))))
-        return; // judged, but no name to keep
-    const CheckOutcome outcome = m_filer.File(name, verdict);
-    if (outcome != CheckOutcome::NotFiled)
-        ++m_checkedCount;
-    if (outcome == CheckOutcome::Registered) {
-        emit nameTaken(name);
-    } else if (outcome != CheckOutcome::NotFiled) {
-        emit nameFree(name);
-        emit panelText(1, QStringLiteral("Unregistered: ") + name);
-    }
+    QueryFailed(slot, QStringLiteral("no answer within %1 seconds").arg(WhoisSlot::kGiveUpPolicy.ticks));
 }
 
-void BrowseChecker::GiveUp(const QString &reason)
+void BrowseChecker::Finish(const QString &name, Verdict verdict, const QString &reason)
 {
-    if (!m_checking)
-        return;
-    KeepUnchecked(m_slot.name(), reason);
     m_slot.Reset();
     m_checking = false;
-    Next();
-}
-
-int BrowseChecker::noVerdictCount() const
-{
-    int count = 0;
-    for (const int each : m_noVerdictReasons)
-        count += each;
-    return count;
-}
-
-void BrowseChecker::KeepUnchecked(const QString &name, const QString &reason)
-{
-    emit panelText(1, QStringLiteral("Unchecked: ") + name);
-    ++m_noVerdictReasons[reason];
-    emit noVerdictChanged();
-    if (m_services.unchecked && !m_services.unchecked->Keep(name, reason))
-        m_filer.ReportOnce(QStringLiteral("unchecked"),
-                           Filing::UncheckedWriteFailed(m_services.unchecked->path()));
-}
-
-void BrowseChecker::QueryFailed(WhoisSlot &, const QString &reason)
-{
-    GiveUp(reason);
-}
-
-void BrowseChecker::QueryTimedOut(WhoisSlot &)
-{
-    GiveUp(QStringLiteral("no answer within %1 seconds").arg(WhoisSlot::kGiveUpPolicy.ticks));
+    const CheckOutcome outcome = m_filer.File(name, verdict, reason);
+    if (outcome == CheckOutcome::Unchecked) {
+        emit unchecked(name, reason);
+    } else if (outcome != CheckOutcome::NotFiled) {
+        ++m_checkedCount;
+        emit filed(name, outcome);
+    }
+    ++m_nextIndex;
+    FeedNext();
 }

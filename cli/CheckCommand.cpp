@@ -3,7 +3,7 @@
 #include "app/Program.h"
 #include "app/ProgramSettings.h"
 #include "app/Startup.h"
-#include "engine/RunStatus.h"
+#include "app/RunStatus.h"
 #include "platform/TcpSocketComponent.h"
 #include "platform/WholeNumber.h"
 #include "results/PurchaseLink.h"
@@ -143,7 +143,7 @@ std::optional<int> CheckCommand::Configure(const QStringList &arguments, Environ
     QStringList chosenExtensions;
     if (parser.isSet(extensions)) {
         bool ok = false;
-        chosenExtensions = ProgramSettings::ExtensionList(parser.value(extensions), &ok);
+        chosenExtensions = CheckSettings::ParseExtensions(parser.value(extensions), &ok);
         if (!ok || chosenExtensions.isEmpty())
             return Fail(kBadInput, QStringLiteral("--extensions needs extensions like com,io,ai, not \"%1\"")
                                        .arg(parser.value(extensions)));
@@ -171,19 +171,31 @@ std::optional<int> CheckCommand::Configure(const QStringList &arguments, Environ
     if (program.registrars().size() == 0)
         return Fail(kBadInput,
                     QStringLiteral("cannot read the whois server table \"%1\"").arg(program.registrarFile().path()));
+    // The stored check settings, and what the options change of them.
+    CheckSettings settings = program.checkSettings();
+    QString problem;
     if (parser.isSet(proxy))
-        program.setProxyMode(true);
-    if (QString problem; parser.isSet(hostLimits) && !program.SetHostLimits(parser.value(hostLimits), &problem))
-        return Fail(kBadInput, QStringLiteral("--host-limits: %1").arg(problem));
-    if (QString problem;
-        parser.isSet(dnsServer) && !program.SetDnsServers(parser.values(dnsServer).join(QLatin1Char(',')), &problem))
-        return Fail(kBadInput, QStringLiteral("--dns-server: %1").arg(problem));
+        settings.proxyMode = true;
+    if (parser.isSet(hostLimits)) {
+        const std::optional<QHash<QString, HostLimit>> limits =
+            CheckSettings::ParseHostLimits(parser.value(hostLimits), &problem);
+        if (!limits)
+            return Fail(kBadInput, QStringLiteral("--host-limits: %1").arg(problem));
+        settings.hostLimits = *limits;
+    }
+    if (parser.isSet(dnsServer)) {
+        const std::optional<QList<DnsServer>> servers =
+            CheckSettings::ParseDnsServers(parser.values(dnsServer).join(QLatin1Char(',')), &problem);
+        if (!servers)
+            return Fail(kBadInput, QStringLiteral("--dns-server: %1").arg(problem));
+        settings.dnsServers = *servers;
+        settings.dnsFirst = true;
+    }
     if (!chosenExtensions.isEmpty())
-        program.setExtensions(chosenExtensions);
+        settings.extensions = chosenExtensions;
     if (parser.isSet(noDns))
-        program.setDnsFirst(false);
-    else if (parser.isSet(dnsServer))
-        program.setDnsFirst(true);
+        settings.dnsFirst = false;
+    program.setCheckSettings(settings);
     const qint64 total = program.candidates().CountCandidates(listPath);
     if (*startPosition > total && *startPosition > 1)
         return Fail(kBadInput, QStringLiteral("--start %1 is beyond the end of the list, which holds %2 names")
@@ -212,7 +224,7 @@ std::optional<int> CheckCommand::Configure(const QStringList &arguments, Environ
         Write(m_streams.out, ResultExport::CsvLine(ResultExport::Fields()));
     else if (m_format == ResultExport::Format::Json)
         Write(m_streams.out, "[\n");
-    if (!engine.Start(RunRequest{listPath, *startPosition, total, QString()})) {
+    if (!engine.Start(RunRequest{listPath, *startPosition, total, QString(), 0, settings})) {
         if (m_format == ResultExport::Format::Json)
             Write(m_streams.out, "]\n"); // the document stays whole
         return engine.refusal() == CheckEngine::Refusal::BackupFailed ? kIncomplete : kBadInput;
@@ -300,7 +312,7 @@ void CheckCommand::Finish()
                           .arg(m_counts[CheckOutcome::Low])
                           .arg(m_counts[CheckOutcome::Registered])
                           .arg(m_counts[CheckOutcome::Unchecked]);
-    if (m_program->dnsFirst() && !m_program->proxyMode())
+    if (m_program->checkSettings().asksDnsFirst())
         summary += QStringLiteral("; ") + RunStatus::DnsText(engine.dnsCounts());
     if (m_interruptedBy != 0)
         summary += QStringLiteral("; stopped at position %1").arg(engine.resumePosition());

@@ -31,10 +31,11 @@ void InitialiseLibrary()
 
 } // namespace
 
-DnsPrecheck::DnsPrecheck(QObject *parent) : QObject(parent)
+DnsPrecheck::DnsPrecheck(Clock &clock, QObject *parent)
+    : QObject(parent), m_clock(clock), m_deadlineTimer(clock.MakeTimer()), m_timer(clock.MakeTimer())
 {
-    m_timer.setSingleShot(true);
-    connect(&m_timer, &QTimer::timeout, this, [this] { Process(ARES_SOCKET_BAD, ARES_SOCKET_BAD); });
+    connect(m_timer.get(), &ClockTimer::timeout, this, [this] { Process(ARES_SOCKET_BAD, ARES_SOCKET_BAD); });
+    connect(m_deadlineTimer.get(), &ClockTimer::timeout, this, &DnsPrecheck::TimeOutExpired);
 }
 
 DnsPrecheck::~DnsPrecheck()
@@ -47,52 +48,35 @@ void DnsPrecheck::Destroy()
     ++m_generation; // the callbacks c-ares makes while it is destroyed are dropped
     m_callbacks.clear();
     m_ready.clear();
+    m_deadlines.clear();
     if (m_channel)
         ares_destroy(Channel(m_channel));
     m_channel = nullptr;
     m_notifiers.clear();
-    m_timer.stop();
+    m_timer->Stop();
+    m_deadlineTimer->Stop();
 }
 
-std::optional<QString> DnsPrecheck::ServerList(const QString &servers, QString *error)
-{
-    QStringList list;
-    for (const QString &entry : servers.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
-        const QString trimmed = entry.trimmed();
-        if (trimmed.isEmpty())
-            continue;
-        const qsizetype colon = trimmed.lastIndexOf(QLatin1Char(':'));
-        bool portOk = colon > 0;
-        const int port = portOk ? trimmed.mid(colon + 1).toInt(&portOk) : 53;
-        const QHostAddress address(colon > 0 ? trimmed.left(colon) : trimmed);
-        if ((colon > 0 && (!portOk || port < 1 || port > 65535)) || address.isNull() ||
-            address.protocol() != QAbstractSocket::IPv4Protocol) {
-            if (error)
-                *error = QStringLiteral("\"%1\" is not an IPv4 address with a port (host:port)").arg(trimmed);
-            return std::nullopt;
-        }
-        list << QStringLiteral("%1:%2").arg(address.toString()).arg(port);
-    }
-    return list.join(QLatin1Char(','));
-}
-
-bool DnsPrecheck::Configure(const QString &servers, int timeoutMs, int tries, QString *error)
+bool DnsPrecheck::Configure(const CheckSettings &settings, int timeoutMs, QString *error)
 {
     Destroy();
-    const std::optional<QString> list = ServerList(servers, error);
-    if (!list)
-        return false;
+    m_gaveUp = false;
+    m_timeoutsInRow = 0;
+    m_questionTimeMs = QuestionTimeMs(timeoutMs);
+    if (!settings.asksDnsFirst())
+        return true;
+    const QString list = CheckSettings::DnsServersText(settings.dnsServers);
     InitialiseLibrary();
     ares_options options = {};
     options.sock_state_cb = &DnsPrecheck::OnSocketState;
     options.sock_state_cb_data = this;
     options.timeout = timeoutMs;
-    options.tries = tries;
+    options.tries = kTries;
     ares_channel channel = nullptr;
     int status =
         ares_init_options(&channel, &options, ARES_OPT_SOCK_STATE_CB | ARES_OPT_TIMEOUTMS | ARES_OPT_TRIES);
-    if (status == ARES_SUCCESS && !list->isEmpty())
-        status = ares_set_servers_ports_csv(channel, list->toLatin1().constData());
+    if (status == ARES_SUCCESS && !list.isEmpty())
+        status = ares_set_servers_ports_csv(channel, list.toLatin1().constData());
     if (status != ARES_SUCCESS) {
         if (channel)
             ares_destroy(channel);
@@ -114,6 +98,10 @@ void DnsPrecheck::Ask(const QString &asciiName, Callback callback)
         return;
     }
     m_callbacks.insert(id, std::move(callback));
+    // The question's time runs on the program's clock; an answer c-ares brings later is dropped.
+    m_deadlines.emplace(m_clock.Now() + m_questionTimeMs, id);
+    if (!m_deadlineTimer->isActive())
+        m_deadlineTimer->Start(m_questionTimeMs);
     auto *question = new Question{this, m_generation, id, DnsMessage::Canonical(asciiName)};
     ares_query(Channel(m_channel), question->name.toLatin1().constData(), DnsMessage::kClassIn,
                DnsMessage::kTypeNs, &DnsPrecheck::OnAnswer, question);
@@ -128,10 +116,26 @@ void DnsPrecheck::CancelAll()
     ++m_generation;
     m_callbacks.clear();
     m_ready.clear();
+    m_deadlines.clear();
+    m_deadlineTimer->Stop();
     if (m_channel)
         ares_cancel(Channel(m_channel));
     m_ready.clear();
     ArmTimer();
+}
+
+void DnsPrecheck::TimeOutExpired()
+{
+    const qint64 now = m_clock.Now();
+    while (!m_deadlines.empty() && m_deadlines.begin()->first <= now) {
+        const quint64 id = m_deadlines.begin()->second;
+        m_deadlines.erase(m_deadlines.begin());
+        if (m_callbacks.contains(id))
+            m_ready.emplace_back(id, Result{Answer::TimedOut, {}});
+    }
+    if (!m_deadlines.empty())
+        m_deadlineTimer->Start(m_deadlines.begin()->first - now);
+    Deliver();
 }
 
 void DnsPrecheck::OnAnswer(void *argument, int status, int timeouts, unsigned char *answer, int length)
@@ -217,8 +221,14 @@ void DnsPrecheck::Deliver()
         auto [id, result] = std::move(m_ready.front());
         m_ready.erase(m_ready.begin());
         const Callback callback = m_callbacks.take(id);
-        if (callback)
-            callback(result);
+        if (!callback)
+            continue; // timed out already, or cancelled
+        m_timeoutsInRow = result.answer == Answer::TimedOut ? m_timeoutsInRow + 1 : 0;
+        callback(result);
+        if (!m_gaveUp && m_channel && m_timeoutsInRow >= kTimeoutsToGiveUp) {
+            m_gaveUp = true;
+            emit gaveUpAsking();
+        }
     }
     m_delivering = false;
 }
@@ -226,14 +236,14 @@ void DnsPrecheck::Deliver()
 void DnsPrecheck::ArmTimer()
 {
     if (!m_channel || m_callbacks.isEmpty()) {
-        m_timer.stop();
+        m_timer->Stop();
         return;
     }
     timeval wait = {};
     const timeval *next = ares_timeout(Channel(m_channel), nullptr, &wait);
     if (!next) {
-        m_timer.stop();
+        m_timer->Stop();
         return;
     }
-    m_timer.start(static_cast<int>(next->tv_sec * 1000 + (next->tv_usec + 999) / 1000));
+    m_timer->Start(next->tv_sec * 1000 + (next->tv_usec + 999) / 1000);
 }

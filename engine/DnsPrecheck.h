@@ -1,9 +1,11 @@
 #pragma once
 
+#include "CheckSettings.h"
+#include "platform/Clock.h"
+
 #include <QHash>
 #include <QObject>
 #include <QStringList>
-#include <QTimer>
 
 #include <functional>
 #include <map>
@@ -20,9 +22,17 @@ class QSocketNotifier;
 // registered. Every other answer (no such name, no records, records owned by another name, a
 // server failure or refusal, no answer in time) settles nothing.
 //
+// This is the one home of "DNS first" for every checker (the run, the browse window, the details
+// window): it is on when the settings ask for it (CheckSettings::asksDnsFirst) and its servers can
+// be used, and it gives up, for good until it is configured again, when kTimeoutsToGiveUp
+// questions in a row got no answer: no resolver answers, so every name goes to whois.
+//
+// A question's time runs on the clock given (tests move a ManualClock), whatever c-ares thinks.
+//
 //     DnsPrecheck dns;
-//     dns.Configure({}, 2000, 2, &error);             // the system's resolvers, 2 s, one retry
-//     dns.Ask("example.com", [](const DnsPrecheck::Result &result) { ... });
+//     dns.Configure(settings, DnsPrecheck::kTimeoutMs, &error);
+//     if (dns.isOn())
+//         dns.Ask("example.com", [](const DnsPrecheck::Result &result) { ... });
 class DnsPrecheck : public QObject
 {
     Q_OBJECT
@@ -43,20 +53,23 @@ public:
     };
     using Callback = std::function<void(const Result &)>;
 
-    // A question's time and tries (2 s, one retry), and the timeouts in a row after which a
-    // checker stops asking DNS: no resolver answers.
+    // A question's first try (2 s; a second try waits twice as long, 6 s in all), and the
+    // timeouts in a row after which DNS is given up: no resolver answers.
     static constexpr int kTimeoutMs = 2000;
     static constexpr int kTries = 2;
     static constexpr int kTimeoutsToGiveUp = 5;
+    // A question's time in all: its tries, each twice as long as the one before.
+    static constexpr qint64 QuestionTimeMs(int timeoutMs) { return qint64(timeoutMs) * ((1 << kTries) - 1); }
 
-    explicit DnsPrecheck(QObject *parent = nullptr);
+    explicit DnsPrecheck(Clock &clock = Clock::System(), QObject *parent = nullptr);
     ~DnsPrecheck() override;
 
-    // Reads "host:port, host:port" (empty: the system's resolvers, from /etc/resolv.conf). False
-    // with what was wrong when the text or the resolver set-up cannot be used.
-    bool Configure(const QString &servers, int timeoutMs = kTimeoutMs, int tries = kTries,
-                   QString *error = nullptr);
-    bool isConfigured() const { return m_channel != nullptr; }
+    // On when the settings ask DNS first, at their servers (none: the system's resolvers, from
+    // /etc/resolv.conf). False, and off, with what was wrong when the resolvers cannot be set up.
+    bool Configure(const CheckSettings &settings, int timeoutMs = kTimeoutMs, QString *error = nullptr);
+    // Configured, asked for, and not given up.
+    bool isOn() const { return m_channel != nullptr && !m_gaveUp; }
+    bool gaveUp() const { return m_gaveUp; }
     // Asks for the NS records of a name (its A-label); the callback comes from the event loop,
     // never from inside Ask().
     void Ask(const QString &asciiName, Callback callback);
@@ -64,8 +77,9 @@ public:
     void CancelAll();
     int inFlight() const { return static_cast<int>(m_callbacks.size()); }
 
-    // "host:port, host:port" as a c-ares server list; nothing for text it cannot read.
-    static std::optional<QString> ServerList(const QString &servers, QString *error = nullptr);
+signals:
+    // kTimeoutsToGiveUp questions in a row got no answer: DNS is off until Configure().
+    void gaveUpAsking();
 
 private:
     struct Question;
@@ -74,8 +88,15 @@ private:
     void Process(int readSocket, int writeSocket);
     void Deliver();
     void ArmTimer();
+    void TimeOutExpired();
     void Destroy();
 
+    Clock &m_clock;
+    qint64 m_questionTimeMs = QuestionTimeMs(kTimeoutMs);
+    bool m_gaveUp = false;
+    int m_timeoutsInRow = 0;
+    std::multimap<qint64, quint64> m_deadlines; // deadline -> question
+    std::unique_ptr<ClockTimer> m_deadlineTimer;
     void *m_channel = nullptr; // ares_channel
     quint64 m_generation = 0;
     quint64 m_nextId = 0;
@@ -83,5 +104,5 @@ private:
     std::vector<std::pair<quint64, Result>> m_ready;
     bool m_delivering = false;
     std::map<int, std::pair<std::unique_ptr<QSocketNotifier>, std::unique_ptr<QSocketNotifier>>> m_notifiers;
-    QTimer m_timer;
+    std::unique_ptr<ClockTimer> m_timer; // c-ares's own turn
 };

@@ -6,9 +6,13 @@
 
 namespace {
 
-bool IsBareExtension(const QString &name)
+// The bare extensions ".com" and ".net" are no names, and neither is what a page scan can leave of
+// a quote before them; a free "name" holding the list's end marker is the marker, not a name.
+bool IsNeverFiled(const QString &name, Verdict verdict)
 {
-    return name == QLatin1String(".net") || name == QLatin1String(".com");
+    return name == QLatin1String(".net") || name == QLatin1String(".com") ||
+           name.contains(QLatin1String("\".net")) || name.contains(QLatin1String("\".com")) ||
+           (verdict == Verdict::Free && name.contains(QLatin1String("endoffile")));
 }
 
 } // namespace
@@ -34,7 +38,7 @@ CheckOutcome Filing::OutcomeOf(std::optional<ResultList> list)
 
 std::optional<ResultList> Filing::ListFor(const QString &name, Verdict verdict)
 {
-    if (IsBareExtension(name) || verdict == Verdict::NoVerdict)
+    if (verdict == Verdict::NoVerdict || IsNeverFiled(name, verdict))
         return std::nullopt;
     if (verdict == Verdict::Taken)
         return ResultList::Registered;
@@ -63,7 +67,7 @@ std::optional<ResultList> Filing::FileFreeName(const QString &name, bool *saved)
 
 std::optional<ResultList> Filing::FileTakenName(const QString &name)
 {
-    if (IsBareExtension(name))
+    if (!ListFor(name, Verdict::Taken))
         return std::nullopt;
     if (m_lists.itemCount(ResultList::Registered) > kRegisteredLimit)
         m_lists.Empty(ResultList::Registered);
@@ -125,52 +129,4 @@ QString Filing::UncheckedWriteFailed(const QString &path)
     return QStringLiteral("The names without a verdict cannot be kept in \"%1\"; they are counted in the "
                           "status bar only.")
         .arg(path);
-}
-
-void VerdictFiler::Restart()
-{
-    m_reported.clear();
-    m_overflowFailed = false;
-    m_filedSinceOverflowFailure = 0;
-}
-
-CheckOutcome VerdictFiler::File(const QString &name, Verdict verdict)
-{
-    Filing filing(m_lists, m_files);
-    const Filing::Result filed = filing.FileVerdict(name, verdict);
-    if (!filed.saved)
-        ReportOnce(QStringLiteral("profile"), Filing::ProfileWriteFailed(m_files.lastFailedPath()));
-    CheckOverflow(filing);
-    return filed.outcome;
-}
-
-void VerdictFiler::ReportOnce(const QString &what, const QString &text)
-{
-    if (m_reported.contains(what))
-        return;
-    m_reported.insert(what);
-    if (m_callbacks.report)
-        m_callbacks.report(QStringLiteral("Result files"), text);
-}
-
-void VerdictFiler::CheckOverflow(Filing &filing)
-{
-    if (!filing.IsFull())
-        return;
-    if (m_overflowFailed && ++m_filedSinceOverflowFailure < kOverflowRetryAfter)
-        return;
-    m_overflowFailed = false;
-    switch (filing.CheckOverflow()) {
-    case Filing::Overflow::Done:
-        if (m_callbacks.backupNotice)
-            m_callbacks.backupNotice();
-        break;
-    case Filing::Overflow::WriteFailed:
-        m_overflowFailed = true;
-        m_filedSinceOverflowFailure = 0;
-        ReportOnce(QStringLiteral("overflow"), Filing::OverflowWriteFailed(m_files.lastFailedPath()));
-        break;
-    case Filing::Overflow::None:
-        break;
-    }
 }

@@ -4,10 +4,8 @@
 #include "Verdict.h"
 #include "results/ResultLists.h"
 
-#include <QSet>
 #include <QString>
 
-#include <functional>
 #include <optional>
 
 class ResultFiles;
@@ -16,10 +14,10 @@ class ResultFiles;
 // Files checked names into the result lists. The main engine and any other checker file
 // through these.
 //
-// A free name goes to High, Mid or Low by the length of its first label; the heading shows the
-// running count; the three profile lists are then written to their files. A taken name goes to
-// "Registered", which keeps at most 101 names. The exact names ".com" and ".net" are never
-// filed.
+// A free name goes to High, Mid or Low by the length of its first label; the three profile lists
+// are then written to their files. A taken name goes to "Registered", which keeps at most 101
+// names. The exact names ".com" and ".net" (and what a page scan leaves of a quote before them,
+// or of the end marker) are never filed.
 class Filing
 {
 public:
@@ -65,45 +63,4 @@ public:
 private:
     ResultLists &m_lists;
     ResultFiles &m_files;
-};
-
-// Files judged names for a checker (the engine's run, the browse window), and tells the user of
-// each kind of failed write once until Restart(): a disk that stays full would otherwise bring a
-// message after every name. A failed overflow write is tried again after kOverflowRetryAfter
-// more names, not after every one.
-//
-//     VerdictFiler filer(lists, files, {.report = ..., .backupNotice = ...});
-//     const CheckOutcome outcome = filer.File("shop.com", Verdict::Free);
-class VerdictFiler
-{
-public:
-    struct Callbacks
-    {
-        std::function<void(const QString &title, const QString &text)> report;
-        std::function<void()> backupNotice; // the full lists went to the overflow files
-    };
-    static constexpr int kOverflowRetryAfter = 25;
-
-    VerdictFiler(ResultLists &lists, ResultFiles &files, Callbacks callbacks)
-        : m_lists(lists), m_files(files), m_callbacks(std::move(callbacks))
-    {
-    }
-
-    // A new run: every failure may be told again.
-    void Restart();
-    CheckOutcome File(const QString &name, Verdict verdict);
-    // Tells of a failure of this kind ("profile", "overflow", ...) unless it was told already.
-    void ReportOnce(const QString &what, const QString &text);
-    // Nothing failed since Restart().
-    bool everythingSaved() const { return m_reported.isEmpty(); }
-
-private:
-    void CheckOverflow(Filing &filing);
-
-    ResultLists &m_lists;
-    ResultFiles &m_files;
-    Callbacks m_callbacks;
-    QSet<QString> m_reported;
-    bool m_overflowFailed = false;
-    int m_filedSinceOverflowFailure = 0;
 };

@@ -31,30 +31,6 @@ const QHash<QString, HostLimit> &HostPacer::BuiltInLimits()
     return limits;
 }
 
-std::optional<QHash<QString, HostLimit>> HostPacer::ParseLimits(const QString &text, QString *error)
-{
-    static const QRegularExpression kEntry(
-        QStringLiteral("^\\s*([A-Za-z0-9.-]+)\\s*=\\s*([0-9]+(?:\\.[0-9]+)?)\\s*/\\s*([0-9]+)\\s*$"));
-    QHash<QString, HostLimit> limits;
-    for (const QString &entry : text.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
-        if (entry.trimmed().isEmpty())
-            continue;
-        const QRegularExpressionMatch match = kEntry.match(entry);
-        bool rateOk = false;
-        bool openOk = false;
-        const double perSecond = match.hasMatch() ? match.captured(2).toDouble(&rateOk) : 0;
-        const int maxOpen = match.hasMatch() ? match.captured(3).toInt(&openOk) : 0;
-        if (!rateOk || !openOk || maxOpen < 1 || maxOpen > 25 || perSecond > 10000) {
-            if (error)
-                *error = QStringLiteral("\"%1\" is not host=queries-per-second/open-connections (1 to 25)")
-                             .arg(entry.trimmed());
-            return std::nullopt;
-        }
-        limits.insert(match.captured(1).toLower(), HostLimit{perSecond, maxOpen});
-    }
-    return limits;
-}
-
 HostPacer::HostPacer(Timings timings, Random random) : m_timings(timings), m_random(std::move(random))
 {
     if (!m_random)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "HostLimit.h"
+
 #include <QHash>
 #include <QList>
 #include <QSet>
@@ -8,22 +10,6 @@
 #include <deque>
 #include <functional>
 #include <optional>
-
-// How hard one whois host may be asked.
-struct HostLimit
-{
-    double perSecond = 0; // queries started per second; 0: no spacing
-    int maxOpen = 25;     // connections open at once
-
-    friend bool operator==(const HostLimit &, const HostLimit &) = default;
-};
-
-// A pace a host learned in an earlier run, and how long ago.
-struct RememberedPace
-{
-    HostLimit limit;
-    qint64 ageMs = 0;
-};
 
 // Keeps the check engine within what each whois host allows, and finds out what that is:
 // - queries to one host are spaced by its pace and never more than its open connections run at
@@ -69,10 +55,6 @@ public:
     // The built-in limits of the registries that publish theirs.
     static const QHash<QString, HostLimit> &BuiltInLimits();
     const Timings &timings() const { return m_timings; }
-    // Reads "whois.nic.uk=5/2; whois.example=0.5/1" (queries a second / open connections);
-    // nothing for text it cannot read, with what was wrong.
-    static std::optional<QHash<QString, HostLimit>> ParseLimits(const QString &text,
-                                                                QString *error = nullptr);
 
     // A pace learned from a host's refusal, and when (on the engine's clock).
     struct Learned

@@ -1,7 +1,7 @@
 #include "BrowseWindow.h"
 
 #include "app/Program.h"
-#include "engine/RunStatus.h"
+#include "app/RunStatus.h"
 #include "gui/ResultListView.h"
 #include "gui/Widgets.h"
 #include "platform/WebBrowser.h"
@@ -41,9 +41,8 @@ BrowseWindow::BrowseWindow(Program &program, WebBrowser *browser, WebBrowser *fr
     setWindowTitle(QStringLiteral("Browse for Domains"));
     setWindowIcon(QIcon(ProgramEmblem(64)));
     m_state = std::make_unique<BrowseState>(
-        BrowseState::Services{{program.registrars(), program.proxyModeFlag(), program.results(),
-                               program.resultFiles(), &program.phrases(), &program.dnsFirstFlag(),
-                               &program.dnsServers(), &program.unchecked()},
+        BrowseState::Services{program.registrars(),
+                              {program.results(), program.resultFiles(), program.unchecked()},
                               program.paths().browseQueue(),
                               program.config().excludedLinkTexts,
                               program.socketFactory()},
@@ -211,7 +210,7 @@ void BrowseWindow::ConnectBrowsers()
         m_state->PageCompleted(m_frameBrowser->BodyMarkup(), address, true);
     });
     connect(&state, &BrowseState::followFrame, m_frameBrowser, &WebBrowser::Navigate);
-    connect(&state, &BrowseState::panelChanged, this, [this](int panel, const QString &text) {
+    connect(&state.panels(), &StatusPanels::textChanged, this, [this](int panel, const QString &text) {
         Widgets::SetElidedText(m_panels.at(static_cast<size_t>(panel - 1)), text);
     });
     connect(&state, &BrowseState::labelChanged, this, [this](BrowseState::List list, const QString &text) {
@@ -221,7 +220,8 @@ void BrowseWindow::ConnectBrowsers()
 
 void BrowseWindow::Load()
 {
-    m_state->Load();
+    // The window's checks keep to the settings of the moment it opens.
+    m_state->Load(m_program.MakeNameCheck(m_program.checkSettings()));
     for (QLabel *&panel : m_panels) {
         panel = new QLabel(m_statusBar);
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -233,12 +233,12 @@ void BrowseWindow::Load()
     m_noVerdictPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     m_noVerdictPanel->hide();
     m_statusBar->addPermanentWidget(m_noVerdictPanel);
-    connect(&m_state->checker(), &BrowseChecker::noVerdictChanged, this, [this] {
-        const BrowseChecker &checker = m_state->checker();
-        m_noVerdictPanel->setText(RunStatus::NoVerdictText(checker.noVerdictCount()));
-        m_noVerdictPanel->setToolTip(
-            RunStatus::NoVerdictToolTip(checker.noVerdictCount(), checker.noVerdictReasons(),
-                                        m_program.unchecked().path(), QStringLiteral("this window")));
+    connect(&m_state->checker(), &BrowseChecker::unchecked, this, [this] {
+        const NoVerdictTally &tally = m_state->checker().noVerdicts();
+        m_noVerdictPanel->setText(RunStatus::NoVerdictText(tally.count()));
+        m_noVerdictPanel->setToolTip(RunStatus::NoVerdictToolTip(tally.count(), tally.reasons(),
+                                                                 m_program.unchecked().path(),
+                                                                 QStringLiteral("this window")));
         m_noVerdictPanel->show();
     });
     m_browser->Navigate(m_program.config().siteAddress);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "browse/BrowseState.h"
+#include "app/BrowseState.h"
 #include "gui/Layouts.h"
 
 #include <QWidget>

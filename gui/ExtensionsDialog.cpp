@@ -19,7 +19,7 @@ ExtensionsDialog::ExtensionsDialog(Program &program, QWidget *parent) : QDialog(
     m_extensionList = new QListWidget(this);
     m_extensionList->setObjectName(QStringLiteral("lstExtensions"));
     // The chosen ones first, in their order, then the table's other extensions.
-    QStringList extensions = program.extensions();
+    QStringList extensions = program.checkSettings().extensions;
     if (extensions.isEmpty())
         extensions << QStringLiteral("com");
     const qsizetype chosen = extensions.size();

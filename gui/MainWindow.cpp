@@ -6,7 +6,7 @@
 #include "Widgets.h"
 #include "app/Program.h"
 #include "app/Startup.h"
-#include "engine/RunStatus.h"
+#include "app/RunStatus.h"
 #include "gui/ResultListView.h"
 
 #include <QAction>
@@ -311,7 +311,7 @@ void MainWindow::BuildStatusBar()
     m_statusBar->setObjectName(QStringLiteral("StatusBar1"));
     m_statusBar->setSizeGripEnabled(false);
     for (int panel = 1; panel <= 3; ++panel) {
-        auto *label = new QLabel(RunStatus::IdleText(panel), m_statusBar);
+        auto *label = new QLabel(StatusPanels::IdleText(panel), m_statusBar);
         label->setObjectName(QStringLiteral("Panel%1").arg(panel));
         label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         label->setMinimumWidth(40);
@@ -358,7 +358,7 @@ void MainWindow::ConnectState()
             [this](ResultList list, const QString &text) {
                 m_headings.at(static_cast<size_t>(ControlIndex(list)))->setText(text);
             });
-    connect(&m_runs, &RunController::statusTextChanged, this, [this](int panel, const QString &text) {
+    connect(&m_runs.panels(), &StatusPanels::textChanged, this, [this](int panel, const QString &text) {
         // Cut before it runs under the next panel; the tooltip holds it whole then.
         Widgets::SetElidedText(m_panels.at(static_cast<size_t>(panel - 1)), text);
     });
@@ -370,7 +370,11 @@ void MainWindow::ConnectState()
         if (m_stopButton->isEnabled())
             m_stopButton->setFocus();
     });
-    connect(&m_program.unchecked(), &UncheckedNames::countChanged, this, &MainWindow::ShowUncheckedCount);
+    connect(&m_program.engine(), &CheckEngine::nameChecked, this, [this](const QString &, CheckOutcome outcome) {
+        if (outcome == CheckOutcome::Unchecked)
+            ShowUncheckedCount();
+    });
+    connect(&m_program.engine(), &CheckEngine::runStarted, this, &MainWindow::ShowUncheckedCount);
     connect(&m_program.engine(), &CheckEngine::pacingChanged, this, &MainWindow::ShowPacedHosts);
     connect(&m_program.engine(), &CheckEngine::runStopped, this, &MainWindow::ShowPacedHosts);
     connect(&m_program.engine(), &CheckEngine::dnsCountsChanged, this, [this] {
@@ -411,12 +415,13 @@ void MainWindow::ShowPacedHosts()
         ApplyLayout();
 }
 
-void MainWindow::ShowUncheckedCount(int count)
+void MainWindow::ShowUncheckedCount()
 {
-    m_uncheckedPanel->setVisible(count > 0);
-    m_uncheckedPanel->setText(RunStatus::NoVerdictText(count));
+    const NoVerdictTally &tally = m_program.engine().noVerdicts();
+    m_uncheckedPanel->setVisible(tally.count() > 0);
+    m_uncheckedPanel->setText(RunStatus::NoVerdictText(tally.count()));
     ApplyLayout();
-    m_uncheckedPanel->setToolTip(RunStatus::NoVerdictToolTip(count, m_program.unchecked().reasonCounts(),
+    m_uncheckedPanel->setToolTip(RunStatus::NoVerdictToolTip(tally.count(), tally.reasons(),
                                                              m_program.unchecked().path(),
                                                              QStringLiteral("this search")));
 }
@@ -480,11 +485,10 @@ void MainWindow::Load()
                       "The whois server table \"%1\" cannot be read. Restore the defaults in Options, Setup.")
                       .arg(m_program.registrarFile().path()));
     }
-    Startup::ReadProxyMode(m_program);
-    // One message for both: the window shows one message at a time.
-    QStringList problems = {Startup::ReadHostLimits(m_program),
+    // One message for all: the window shows one message at a time.
+    QStringList problems = {Startup::ReadCheckSettings(m_program),
                             Startup::LoadRdapBootstrap(m_program, Startup::ShippedDataFolder()),
-                            Startup::LoadWhoisPhrases(m_program), Startup::ReadCheckSettings(m_program)};
+                            Startup::LoadWhoisPhrases(m_program)};
     {
         const QSignalBlocker quiet(m_dnsFirstItem);
         m_dnsFirstItem->setChecked(m_program.dnsFirst());
@@ -492,7 +496,6 @@ void MainWindow::Load()
     problems.removeAll(QString());
     if (!problems.isEmpty())
         ShowError(QStringLiteral("Whois servers"), problems.join(QStringLiteral("\n\n")));
-    m_program.setDefaultExtension(QStringLiteral(".com"));
 }
 
 void MainWindow::ShowError(const QString &title, const QString &text)

@@ -2,7 +2,7 @@
 
 #include "app/MessageQueue.h"
 #include "gui/Layouts.h"
-#include "gui/RunController.h"
+#include "app/RunController.h"
 
 #include <QMainWindow>
 #include <QTimer>
@@ -106,7 +106,7 @@ private:
     void BuildStatusBar();
     void ConnectState();
     void ShowControls();
-    void ShowUncheckedCount(int count);
+    void ShowUncheckedCount();
     void ShowPacedHosts();
     void ShowSpeed();
     void ExportResults();

@@ -167,10 +167,10 @@ void ProgramWindows::ShowWhois(const QString &name, bool ownRegistry)
 {
     delete m_whois; // there is never more than one whois window
     const ProgramConfig &config = m_program.config();
-    const WhoisSlot::Prepared route =
-        WhoisSlot::Prepare(name, m_program.registrars(), ownRegistry && m_program.proxyMode(),
-                           m_program.defaultExtension(), &m_program.rdapBootstrap());
-    const bool whoisRow = route.problem.started() && route.rdapBase.isEmpty();
+    CheckSettings settings = m_program.checkSettings();
+    settings.proxyMode = ownRegistry && settings.proxyMode; // the fixed server is no proxy's
+    const CheckedName route = m_program.MakeNameCheck(settings).Prepare(name);
+    const bool whoisRow = !route.problem && !route.isRdap();
     m_whois = ownRegistry && whoisRow
                   ? new WhoisWindow(name, route.host, route.port, m_program.socketFactory()())
                   : new WhoisWindow(name, config.whoisDetailHost, config.whoisDetailPort, m_program.socketFactory()());
@@ -180,10 +180,9 @@ void ProgramWindows::ShowWhois(const QString &name, bool ownRegistry)
         m_whois->setRdapService(route.rdapBase);
     else if (ownRegistry && whoisRow)
         m_whois->setTurn(std::make_unique<HostTurn>(engine.pacer(), engine.clock(), route.host));
-    else if (ownRegistry && route.problem.kind == WhoisSlot::StartResult::Kind::NoServer)
-        m_whois->setNoServer(route.problem.reason);
-    if (m_program.dnsFirst() && !m_program.proxyMode())
-        m_whois->setDnsFirst(m_program.dnsServers());
+    else if (ownRegistry && route.problem == CheckedName::Problem::NoServer)
+        m_whois->setNoServer(route.reason);
+    m_whois->setDnsFirst(m_program.checkSettings());
     ShowModeless(m_whois);
     m_whois->Load();
 }

@@ -102,7 +102,7 @@ WhoisTableDialog::WhoisTableDialog(Program &program, QWidget *parent)
 
     // Load: a new row is enabled, the proxy switch as stored.
     m_editEnabled = true;
-    m_proxyBox->setChecked(m_program.settings().ProxyMode());
+    m_proxyBox->setChecked(m_program.proxyMode());
 }
 
 std::optional<int> WhoisTableDialog::selectedRow() const

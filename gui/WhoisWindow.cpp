@@ -86,12 +86,12 @@ void WhoisWindow::setRdapService(const QString &rdapBase)
     connect(m_rdap, &RdapQuery::finished, this, &WhoisWindow::ShowRdapAnswer);
 }
 
-void WhoisWindow::setDnsFirst(const QString &servers)
+void WhoisWindow::setDnsFirst(const CheckSettings &settings)
 {
     if (!m_dns)
-        m_dns = new DnsPrecheck(this);
-    if (!m_dns->Configure(servers)) {
-        delete m_dns; // no usable resolver: whois only
+        m_dns = new DnsPrecheck(Clock::System(), this);
+    if (!m_dns->Configure(settings) || !m_dns->isOn()) {
+        delete m_dns; // off, or no usable resolver: whois only
         m_dns = nullptr;
     }
 }

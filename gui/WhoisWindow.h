@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/CheckSettings.h"
 #include "engine/RdapQuery.h"
 #include "engine/WhoisQuery.h"
 
@@ -35,8 +36,8 @@ public:
     ~WhoisWindow() override;
     // Asks the RDAP service at rdapBase instead of the whois server (before Load()).
     void setRdapService(const QString &rdapBase);
-    // Asks DNS first, of these resolvers ("host:port, ..."; empty: the system's), before Load().
-    void setDnsFirst(const QString &servers);
+    // Asks DNS first when the settings ask for it, before Load().
+    void setDnsFirst(const CheckSettings &settings);
     // Asks the whois server only when its turn comes, beside the check engine's run (before
     // Load()).
     void setTurn(std::unique_ptr<HostTurn> turn);

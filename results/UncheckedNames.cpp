@@ -4,8 +4,6 @@
 
 #include <QFileInfo>
 
-UncheckedNames::UncheckedNames(QString path, QObject *parent) : QObject(parent), m_path(std::move(path)) {}
-
 QString UncheckedNames::NameOf(const QString &line)
 {
     return line.section(QLatin1Char('\t'), 0, 0).trimmed();
@@ -32,22 +30,11 @@ QString UncheckedNames::OneLine(QString reason)
 
 void UncheckedNames::BeginRun(const QString &listPath)
 {
-    m_count = 0;
-    m_reasonCounts.clear();
     m_answered.clear();
     m_inFile = ReadNames();
     m_inFileRead = true;
     m_runsOverFile = QFileInfo(listPath).canonicalFilePath() == QFileInfo(m_path).canonicalFilePath() &&
                      QFileInfo::exists(m_path);
-    emit countChanged(m_count);
-}
-
-bool UncheckedNames::Add(const QString &name, const QString &reason)
-{
-    ++m_count;
-    ++m_reasonCounts[reason];
-    emit countChanged(m_count);
-    return Keep(name, reason);
 }
 
 bool UncheckedNames::Keep(const QString &name, const QString &reason)

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QMap>
-#include <QObject>
 #include <QSet>
 #include <QString>
 
@@ -11,49 +9,35 @@
 // A name goes into the file once, however often it fails, as "name<TAB>reason" (the reason is a
 // note the list reader skips). When a run over the file itself reaches its end, the names that
 // got a verdict in that run are taken out; names that failed again stay, and so do names the run
-// never reached.
+// never reached. (How many names of a run got no verdict is the filer's NoVerdictTally.)
 //
 //     unchecked.BeginRun(request.listPath);
-//     unchecked.Add("slow.com", "no answer"); // count() is 1, the file holds slow.com<TAB>no answer
+//     unchecked.Keep("slow.com", "no answer"); // the file holds slow.com<TAB>no answer
 //     unchecked.Answered("quick.com");
 //     unchecked.EndRun(true);
-class UncheckedNames : public QObject
+class UncheckedNames
 {
-    Q_OBJECT
 public:
-    explicit UncheckedNames(QString path, QObject *parent = nullptr);
+    explicit UncheckedNames(QString path) : m_path(std::move(path)) {}
 
     const QString &path() const { return m_path; }
-    // How many names of the current (or last) run got no verdict.
-    int count() const { return m_count; }
-    // How many of them got no verdict for each reason.
-    const QMap<QString, int> &reasonCounts() const { return m_reasonCounts; }
 
     // A reason as one line, without the tabs and line breaks that would break a list line.
     static QString OneLine(QString reason);
 
     void BeginRun(const QString &listPath);
-    // A name without a verdict of the run, counted and kept. False when the file could not be
-    // written.
-    bool Add(const QString &name, const QString &reason);
-    // A name without a verdict from elsewhere (the browse window): kept in the file, not
-    // counted for the run. False when the file could not be written.
+    // A name without a verdict, kept in the file once. False when the file could not be written.
     bool Keep(const QString &name, const QString &reason);
     // A name that got a verdict.
     void Answered(const QString &name);
     // The run is over; reachedEnd tells whether it read its list to the end.
     bool EndRun(bool reachedEnd);
 
-signals:
-    void countChanged(int count);
-
 private:
     QSet<QString> ReadNames() const;
     static QString NameOf(const QString &line);
 
     QString m_path;
-    int m_count = 0;
-    QMap<QString, int> m_reasonCounts;
     bool m_runsOverFile = false;
     QSet<QString> m_inFile;
     bool m_inFileRead = false; // m_inFile holds the file's names

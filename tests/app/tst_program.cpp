@@ -143,8 +143,8 @@ void TestProgram::proxyModeIsOnOnlyForTheTextOne()
     QFETCH(QString, stored);
     QFETCH(bool, on);
     m_program->settings().store().WriteSetting("Orvelle", "Settings", "chkProxy", stored);
-    QCOMPARE(m_program->settings().ProxyMode(), on);
-    Startup::ReadProxyMode(*m_program);
+    QCOMPARE(m_program->settings().ReadCheckSettings().proxyMode, on);
+    Startup::ReadCheckSettings(*m_program);
     QCOMPARE(m_program->proxyMode(), on);
 }
 
@@ -169,7 +169,7 @@ void TestProgram::hostLimitsComeFromTheSettings()
     QFETCH(HostLimit, example);
     QFETCH(HostLimit, nominet);
     QVERIFY(m_program->settings().SetHostLimits(stored));
-    const QString problem = Startup::ReadHostLimits(*m_program);
+    const QString problem = Startup::ReadCheckSettings(*m_program);
     QCOMPARE(problem.isEmpty(), readable);
     if (!readable)
         QVERIFY2(problem.contains(stored) && problem.contains("built-in"), qPrintable(problem));
@@ -224,7 +224,7 @@ void TestProgram::aRunStartsAtThePaceAnEarlierRunLearned()
     QVERIFY(m_program->SetHostLimits(QString()));
     const QString list = m_folders->WriteList("list.txt", {"a", "b", "c"});
     // Probed with two at once: one answer, then a refusal while it answers.
-    QVERIFY(m_program->engine().Start({list, 1, 3, "CustWordNum"}));
+    QVERIFY(m_program->Start({list, 1, 3, "CustWordNum"}));
     m_sockets->at(0).Answer("Domain Name: A.COM");
     m_sockets->at(1).Answer("Query rate limit exceeded");
     QCOMPARE(m_program->engine().pacer().PaceOf(host), 0.8);
@@ -233,12 +233,12 @@ void TestProgram::aRunStartsAtThePaceAnEarlierRunLearned()
              qPrintable(StoredSetting(*m_program, "Orvelle", "learnedPaces")));
     // The next run starts there, also after a new start of the program.
     m_program = m_folders->MakePreparedProgram({.sockets = m_sockets->factory()});
-    QVERIFY(m_program->engine().Start({list, 1, 3, "CustWordNum"}));
+    QVERIFY(m_program->Start({list, 1, 3, "CustWordNum"}));
     QCOMPARE(m_program->engine().pacer().PaceOf(host), 0.8);
     m_program->engine().Stop();
     // A limit of the user's for that host wins.
     QVERIFY(m_program->SetHostLimits(host + "=3/3"));
-    QVERIFY(m_program->engine().Start({list, 1, 3, "CustWordNum"}));
+    QVERIFY(m_program->Start({list, 1, 3, "CustWordNum"}));
     QCOMPARE(m_program->engine().pacer().PaceOf(host), 3.0);
 }
 
@@ -261,7 +261,7 @@ void TestProgram::Run(const QString &path, const std::function<void(int slot, co
 {
     QSignalSpy stopped(&m_program->engine(), &CheckEngine::runStopped);
     const qint64 total = m_program->candidates().CountCandidates(path);
-    QVERIFY(m_program->engine().Start({path, first, total, "CustWordNum"}));
+    QVERIFY(m_program->Start({path, first, total, "CustWordNum"}));
     for (int i = 0; i <= total - first; ++i)
         answer(i, m_program->engine().slot(i).name());
     QVERIFY(stopped.count() == 1 || stopped.wait(2000));
@@ -269,7 +269,6 @@ void TestProgram::Run(const QString &path, const std::function<void(int slot, co
 
 void TestProgram::namesWithoutVerdictAreKeptOnce()
 {
-    QSignalSpy counts(&m_program->unchecked(), &UncheckedNames::countChanged);
     const QString list = m_folders->WriteList("list.txt", {"a", "!!!", "b", "c"});
     const auto answer = [this](int slot, const QString &name) {
         if (name == "a.com" || name == "c.com")
@@ -285,14 +284,13 @@ void TestProgram::namesWithoutVerdictAreKeptOnce()
                              "a.com\twhois.verisign-grs.com cannot be reached: Connection refused\r\n"
                              "c.com\twhois.verisign-grs.com cannot be reached: Connection refused\r\n";
     QCOMPARE(FileBytes(path), lines);
-    QCOMPARE(m_program->unchecked().count(), 3);
-    QCOMPARE(m_program->unchecked().reasonCounts(),
+    QCOMPARE(m_program->engine().noVerdicts().count(), 3);
+    QCOMPARE(m_program->engine().noVerdicts().reasons(),
              (QMap<QString, int>{{"whois.verisign-grs.com cannot be reached: Connection refused", 2},
                                  {"not a valid domain name", 1}}));
-    QCOMPARE(counts.last().first().toInt(), 3);
     Run(list, answer);
     QCOMPARE(FileBytes(path), lines);
-    QCOMPARE(m_program->unchecked().count(), 3);
+    QCOMPARE(m_program->engine().noVerdicts().count(), 3);
 }
 
 void TestProgram::aRunOverTheUncheckedFileKeepsWhatFailsAgain()
@@ -300,7 +298,7 @@ void TestProgram::aRunOverTheUncheckedFileKeepsWhatFailsAgain()
     const QString path = m_program->paths().unchecked();
     TextFile::WriteAll(path, "a.com\r\nb.com\r\nc.com\r\n");
     // Stopped before its end: nothing is taken out.
-    QVERIFY(m_program->engine().Start({path, 1, 3, "CustWordNum"}));
+    QVERIFY(m_program->Start({path, 1, 3, "CustWordNum"}));
     m_sockets->at(0).Answer("Domain Name: A.COM");
     m_program->engine().Stop();
     QCOMPARE(FileBytes(path), QByteArray("a.com\r\nb.com\r\nc.com\r\n"));
@@ -312,7 +310,7 @@ void TestProgram::aRunOverTheUncheckedFileKeepsWhatFailsAgain()
             m_sockets->at(slot).Answer("No match for \"" + name.toUtf8() + "\"");
     });
     QCOMPARE(FileBytes(path), QByteArray("b.com\r\n"));
-    QCOMPARE(m_program->unchecked().count(), 1);
+    QCOMPARE(m_program->engine().noVerdicts().count(), 1);
     QCOMPARE(m_program->results().items(ResultList::High), (QStringList{"a.com", "c.com"}));
 }
 
@@ -384,7 +382,7 @@ void TestProgram::repeatedCrashesNeverFileANameTwice()
                         filed << name;
                 });
         const qint64 first = ParseWhole(program.settings().ResumePosition("CustWordNum")).value_or(1);
-        if (!program.engine().Start({list, first, 150, "CustWordNum"}))
+        if (!program.Start({list, first, 150, "CustWordNum"}))
             break; // nothing left
         const bool last = run == 11;
         for (int answers = 0; (last || answers < 40) && program.engine().isRunning(); ++answers) {
@@ -532,12 +530,12 @@ void TestProgram::extensionsToTryResumeAtEveryPoint()
     const auto asked = [this] {
         QStringList names;
         for (int i = 0; i < CheckEngine::kPoolSize; ++i) {
-            if (m_program->engine().slot(i).isBusy())
+            if (m_sockets->at(i).isOpen())
                 names << m_program->engine().slot(i).name();
         }
         return names;
     };
-    QVERIFY(m_program->engine().Start({list, 1, 3, "CustWordNum"}));
+    QVERIFY(m_program->Start({list, 1, 3, "CustWordNum"}));
     QTRY_COMPARE(asked(), all); // in list order, each extension in its turn
     for (int i = 0; i < answered; ++i)
         m_sockets->at(i).Answer("No match");
@@ -555,7 +553,7 @@ void TestProgram::extensionsToTryResumeAtEveryPoint()
     UseWhoisServer(*m_program, 43, true);
     QVERIFY(m_program->SetHostLimits("127.0.0.1=0/25"));
     m_program->setExtensions({"com", "io", "ai"});
-    QVERIFY(m_program->engine().Start(again));
+    QVERIFY(m_program->Start(again));
     QTRY_COMPARE(asked(), all.mid(answered));
 }
 

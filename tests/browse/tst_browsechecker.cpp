@@ -1,8 +1,9 @@
-#include "browse/BrowseState.h"
+#include "app/BrowseState.h"
 #include "platform/TextFile.h"
 #include "results/ResultLists.h"
 #include "support/ExamplePages.h"
 #include "support/FileSizeLimit.h"
+#include "support/ManualClock.h"
 #include "support/TestFolders.h"
 #include "tools/dnsd/DnsTestServer.h"
 #include "tools/rdapd/RdapTestServer.h"
@@ -12,7 +13,8 @@
 #include <QTest>
 
 // The browse window's checks against a whois server on 127.0.0.1 behind the proxy row: one
-// connection, one name at a time, in the order found.
+// connection, one name at a time, in the order found. Its ticks and time limits run on a clock
+// the test moves.
 class TestBrowseChecker : public QObject
 {
     Q_OBJECT
@@ -31,7 +33,10 @@ private slots:
     void delegatedNamesAreNotAskedOverWhois();
 
 private:
-    void MakeState(quint16 proxyPort, int tickMs = 50);
+    static constexpr int kTickMs = 1000;
+    void MakeState(quint16 proxyPort);
+    // The checker takes the program's check settings of now.
+    void Reload() { m_state->Load(m_program->MakeNameCheck(m_program->checkSettings())); }
     ResultLists &Lists() { return m_program->results(); }
     QStringList Items(BrowseState::List list) { return m_state->model(list)->stringList(); }
     // Queues names as a scan would and waits until the checker has been through all of them.
@@ -40,6 +45,7 @@ private:
     std::unique_ptr<WhoisTestServer> m_server;
     std::unique_ptr<TestFolders> m_folders;
     std::unique_ptr<Program> m_program;
+    ManualClock m_clock;
     std::unique_ptr<BrowseState> m_state;
 };
 
@@ -65,19 +71,19 @@ void TestBrowseChecker::cleanup()
     m_server.reset();
 }
 
-void TestBrowseChecker::MakeState(quint16 proxyPort, int tickMs)
+void TestBrowseChecker::MakeState(quint16 proxyPort)
 {
     UseWhoisServer(*m_program, proxyPort, true);
     m_state.reset();
     m_state = std::make_unique<BrowseState>(
-        BrowseState::Services{{m_program->registrars(), m_program->proxyModeFlag(), m_program->results(),
-                               m_program->resultFiles(), nullptr, &m_program->dnsFirstFlag(),
-                               &m_program->dnsServers(), &m_program->unchecked()},
+        BrowseState::Services{m_program->registrars(),
+                              {m_program->results(), m_program->resultFiles(), m_program->unchecked()},
                               m_folders->path("BrowseQueue.txt"),
                               m_program->config().excludedLinkTexts,
-                              m_program->socketFactory()},
-        BrowseTimings{tickMs, 1000, 2000});
-    m_state->Load();
+                              m_program->socketFactory(),
+                              &m_clock},
+        BrowseTimings{kTickMs, 1000, 2000});
+    Reload();
 }
 
 void TestBrowseChecker::QueueAndWait(const QStringList &names, int timeoutMs)
@@ -157,12 +163,21 @@ void TestBrowseChecker::repliesThatAreNotAnAnswer()
     QFETCH(QString, reason);
     m_server->setRule("x.com", rule);
     QStringList panels;
-    connect(m_state.get(), &BrowseState::panelChanged, this, [&](int panel, const QString &text) {
+    connect(&m_state->panels(), &StatusPanels::textChanged, this, [&](int panel, const QString &text) {
         if (panel == 1)
             panels << text;
     });
 
-    QueueAndWait({"x.com", "ok.com"});
+    if (rule.mode == WhoisReplyRule::Mode::NeverClose) {
+        // Five ticks after the start the name is given up.
+        QVERIFY(m_state->queue().Append({"x.com", "ok.com"}));
+        m_state->checker().FeedNext();
+        QTRY_VERIFY(m_server->queries().contains("x.com"));
+        m_clock.Advance(5 * kTickMs);
+        QTRY_VERIFY(m_state->checker().nextIndex() == 2 && !m_state->checker().isChecking());
+    } else {
+        QueueAndWait({"x.com", "ok.com"});
+    }
 
     QCOMPARE(m_server->connectionsFor("x.com"), 1); // asked once, never again while it is slow
     QCOMPARE(Items(BrowseState::List::Free).contains("x.com"), freeOrTaken == "free");
@@ -170,7 +185,7 @@ void TestBrowseChecker::repliesThatAreNotAnAnswer()
     if (freeOrTaken.isEmpty()) {
         QVERIFY2(panels.contains("Unchecked: x.com"), qPrintable(panels.join(" | ")));
         QCOMPARE(Lists().itemCount(ResultList::Registered), 0);
-        QCOMPARE(m_state->checker().noVerdictCount(), 1);
+        QCOMPARE(m_state->checker().noVerdicts().count(), 1);
         QCOMPARE(FileBytes(m_program->unchecked().path()), ("x.com\t" + reason + "\r\n").toUtf8());
     }
     QVERIFY(Items(BrowseState::List::Free).contains("ok.com"));
@@ -189,7 +204,7 @@ void TestBrowseChecker::namesWithAnEmptyLabelAreNotSent()
 
 void TestBrowseChecker::ticksBeforeTheFirstScanSkipNothing()
 {
-    QTest::qWait(250); // five ticks with no queue file
+    m_clock.Advance(5 * kTickMs); // five ticks with no queue file
     m_state->checker().FeedNext();
     QCOMPARE(m_state->checker().nextIndex(), 0);
     QueueAndWait({"ok.com"});
@@ -205,9 +220,9 @@ void TestBrowseChecker::tenThousandUnusableNamesArePassedOver()
 
 void TestBrowseChecker::aRefusedConnectionGivesUpAtOnce()
 {
-    MakeState(ClosedPort(), 2000);
-    // Ticks of 2 s: a slot that waited for its timeout would not be done within the wait.
-    QueueAndWait({"a.com", "b.com"}, 3000);
+    MakeState(ClosedPort());
+    // The clock stands still: a slot that waited for its timeout would never be done.
+    QueueAndWait({"a.com", "b.com"});
     QVERIFY(Items(BrowseState::List::Free).isEmpty() && Items(BrowseState::List::Taken).isEmpty());
 }
 
@@ -234,6 +249,7 @@ void TestBrowseChecker::namesUnderAnRdapRowAreAskedThere()
     TextFile::WriteAll(m_program->registrarFile().path(), "info|" + rdap.baseAddress() + "|443|Enabled\r\n");
     QVERIFY(m_program->ReloadRegistrars());
     m_program->setProxyMode(false);
+    Reload();
     QueueAndWait({"ok.info", "taken.info", "busy.info"});
     QCOMPARE(rdap.names(), (QStringList{"ok.info", "taken.info", "busy.info"}));
     QCOMPARE(Items(BrowseState::List::Free), QStringList{"ok.info"});
@@ -250,6 +266,7 @@ void TestBrowseChecker::delegatedNamesAreNotAskedOverWhois()
     m_program->setDnsFirst(true);
     MakeState(m_server->port());
     UseWhoisServer(*m_program, m_server->port(), false, {"com"});
+    Reload();
     QueueAndWait({"taken.com", "alpha.com"});
     QCOMPARE(dns.questions(), (QStringList{"taken.com", "alpha.com"}));
     QCOMPARE(m_server->queries(), QStringList{"alpha.com"});

@@ -1,8 +1,16 @@
-#include "app/Program.h"
+#include "app/ProgramSettings.h"
+#include "app/RunStatus.h"
 #include "engine/CheckEngine.h"
-#include "engine/RunStatus.h"
+#include "engine/RdapBootstrap.h"
 #include "engine/SpeedMeter.h"
+#include "engine/WhoisPhrases.h"
 #include "platform/TextFile.h"
+#include "results/FiledJournal.h"
+#include "results/ResultFiles.h"
+#include "results/UncheckedNames.h"
+#include "sources/CandidateFile.h"
+#include "whois_table/RegistrarFile.h"
+#include "whois_table/RegistrarTable.h"
 #include "support/FakeSocket.h"
 #include "support/ManualClock.h"
 #include "support/TestFolders.h"
@@ -12,6 +20,47 @@
 #include <QTest>
 
 Q_DECLARE_METATYPE(CheckOutcome)
+
+namespace {
+
+// The engine built from its services on throw-away folders, as the program object builds it.
+struct EngineRig
+{
+    EngineRig(const TestFolders &folders, const SocketFactory &sockets, EngineTimings timings)
+        : registrarFile(folders.path("registrars.txt")), files(AppFolder(folders.appFolder())),
+          unchecked(folders.appFolder() + "/Unchecked.txt"), journal(folders.appFolder() + "/FiledAhead.txt"),
+          settings(folders.settingsRoot(), "Orvelle"),
+          engine({registrars, bootstrap, phrases, lists, files, unchecked, candidates, journal,
+                  [this](const QString &key, qint64 position, const FiledMark &filed, int extension) {
+                      return settings.StoreRunPosition(key, position, filed, extension);
+                  },
+                  [this] { return settings.StoredFiledMark(); }},
+                 sockets, timings)
+    {
+        registrarFile.WriteDefaultRegistrars(false);
+        registrarFile.LoadRegistrarTable(registrars);
+    }
+    // A setting as stored under "Velquist", where the positions are kept.
+    QString Stored(const QString &key, const QString &defaultValue)
+    {
+        return settings.store().ReadSetting(ProgramSettings::kPositionsApp, ProgramSettings::kSection, key,
+                                            defaultValue);
+    }
+
+    RegistrarFile registrarFile;
+    RegistrarTable registrars;
+    RdapBootstrap bootstrap;
+    WhoisPhrases phrases = WhoisPhrases::Shipped();
+    ResultLists lists;
+    ResultFiles files;
+    UncheckedNames unchecked;
+    CandidateFile candidates;
+    FiledJournal journal;
+    ProgramSettings settings;
+    CheckEngine engine;
+};
+
+} // namespace
 
 // The search run and the connection pool with hand-driven sockets, on a clock the test moves.
 class TestCheckEngine : public QObject
@@ -61,7 +110,9 @@ private slots:
 private:
     void MakeProgram(EngineTimings timings = {});
     RunRequest UseList(const QStringList &names, const QString &resumeKey = "CustWordNum");
-    CheckEngine &Engine() { return m_program->engine(); }
+    CheckEngine &Engine() { return m_rig->engine; }
+    // The user's limits of the runs to come.
+    bool SetHostLimits(const QString &text);
     QStringList CheckedNames(CheckOutcome outcome) const;
     // Answers the open queries one after another (every third name is free), moving the clock
     // so that paced hosts get their turn, until `count` answers were given or the run is over.
@@ -71,7 +122,8 @@ private:
     std::unique_ptr<TestFolders> m_folders;
     std::unique_ptr<ManualClock> m_clock;
     std::unique_ptr<FakeSocketFactory> m_sockets;
-    std::unique_ptr<Program> m_program;
+    std::unique_ptr<EngineRig> m_rig;
+    CheckSettings m_settings; // of the runs the test starts
     QList<QPair<QString, CheckOutcome>> m_checked;
     QStringList m_reasons;
     QStringList m_errors;
@@ -84,16 +136,27 @@ void TestCheckEngine::init()
     MakeProgram();
 }
 
+bool TestCheckEngine::SetHostLimits(const QString &text)
+{
+    const std::optional<QHash<QString, HostLimit>> limits = CheckSettings::ParseHostLimits(text);
+    if (limits)
+        m_settings.hostLimits = *limits;
+    return limits.has_value();
+}
+
 void TestCheckEngine::MakeProgram(EngineTimings timings)
 {
-    m_program.reset();
+    m_rig.reset();
     m_sockets = std::make_unique<FakeSocketFactory>();
     timings.clock = m_clock.get();
-    m_program = m_folders->MakePreparedProgram({.sockets = m_sockets->factory(), .timings = timings});
+    for (const char *folder : {"", "/overflow", "/backups"})
+        QDir().mkpath(m_folders->appFolder() + folder);
+    m_rig = std::make_unique<EngineRig>(*m_folders, m_sockets->factory(), timings);
+    m_settings = {};
     // The pool's own rules are tested on hosts of known limits: without one, a host is probed
     // with a few queries at once first (see tst_hostpacer).
-    QVERIFY(m_program->SetHostLimits("whois.verisign-grs.com=0/25; whois.pir.org=0/25; whois.nic.biz=0/25; "
-                                     "whois.example=0/25; 10.0.0.7=0/25"));
+    QVERIFY(SetHostLimits("whois.verisign-grs.com=0/25; whois.pir.org=0/25; whois.nic.biz=0/25; "
+                          "whois.example=0/25; 10.0.0.7=0/25"));
     m_checked.clear();
     m_reasons.clear();
     m_errors.clear();
@@ -103,13 +166,13 @@ void TestCheckEngine::MakeProgram(EngineTimings timings)
                 if (outcome == CheckOutcome::Unchecked)
                     m_reasons.append(reason);
             });
-    connect(m_program.get(), &Program::errorRaised, this,
+    connect(&Engine(), &CheckEngine::errorRaised, this,
             [this](const QString &, const QString &text) { m_errors.append(text); });
 }
 
 void TestCheckEngine::cleanup()
 {
-    m_program.reset();
+    m_rig.reset();
     m_sockets.reset();
     m_clock.reset();
     m_folders.reset();
@@ -118,13 +181,13 @@ void TestCheckEngine::cleanup()
 RunRequest TestCheckEngine::UseList(const QStringList &names, const QString &resumeKey)
 {
     const QString path = m_folders->WriteList("list.txt", names);
-    return RunRequest{path, 1, names.size(), resumeKey};
+    return RunRequest{path, 1, names.size(), resumeKey, 0, m_settings};
 }
 
 void TestCheckEngine::Save(const QString &extension, const QString &server, const QString &port)
 {
-    m_program->registrarFile().SaveRegistrarRow(extension, server, port, true);
-    m_program->ReloadRegistrars();
+    m_rig->registrarFile.SaveRegistrarRow(extension, server, port, true);
+    m_rig->registrarFile.LoadRegistrarTable(m_rig->registrars);
 }
 
 QStringList TestCheckEngine::CheckedNames(CheckOutcome outcome) const
@@ -232,7 +295,7 @@ void TestCheckEngine::controlCharactersNeverReachTheWire()
     m_sockets->at(0).Answer("No match");
     QCOMPARE(m_sockets->at(0).sent, QStringList{"other.com\r\n"});
     QTRY_VERIFY(!Engine().isRunning());
-    QCOMPARE(m_program->results().items(ResultList::Mid), QStringList{"other.com"});
+    QCOMPARE(m_rig->lists.items(ResultList::Mid), QStringList{"other.com"});
     for (const char *file : {"LowProfile.txt", "HighProfile.txt", "SuperHighProfile.txt"})
         QVERIFY(!FileBytes(m_folders->appFolder() + "/" + QLatin1String(file)).contains("evil"));
 }
@@ -240,7 +303,7 @@ void TestCheckEngine::controlCharactersNeverReachTheWire()
 void TestCheckEngine::proxyModeSendsEveryQueryToTheProxyRow()
 {
     Save("proxy", "10.0.0.7", "4343");
-    m_program->setProxyMode(true);
+    m_settings.proxyMode = true;
     QVERIFY(Engine().Start(UseList({"a.org", "b", "c.cn"})));
     for (int i = 0; i < 3; ++i)
         QCOMPARE(m_sockets->at(i).connects, (QList<QPair<QString, quint16>>{{"10.0.0.7", 4343}}));
@@ -272,7 +335,7 @@ void TestCheckEngine::theRunStopsWhenItsLastNameIsAnswered()
     QVERIFY(!Engine().isRunning());
     QVERIFY(Engine().completed());
     QCOMPARE(CheckedNames(CheckOutcome::Registered), (QStringList{"a.com", "b.com", "c.com"}));
-    QCOMPARE(m_program->results().heading(ResultList::Registered), QString("Registered (3)"));
+    QCOMPARE(m_rig->lists.heading(ResultList::Registered), QString("Registered (3)"));
 }
 
 void TestCheckEngine::watchdogDropsAQueryThirtyTicksAfterItsOwnStart()
@@ -329,7 +392,7 @@ void TestCheckEngine::resetInTheMiddleOfAReplyIsNoVerdict()
     QCOMPARE(socket.connects.size(), 2);
     socket.Answer("No match for \"cutoff.com\"");
     QCOMPARE(CheckedNames(CheckOutcome::Mid), QStringList{"cutoff.com"});
-    QCOMPARE(m_program->results().itemCount(ResultList::Registered), 0);
+    QCOMPARE(m_rig->lists.itemCount(ResultList::Registered), 0);
 }
 
 void TestCheckEngine::refusedServerGivesUpAtOnce()
@@ -371,7 +434,7 @@ void TestCheckEngine::reconnectsKeepToTheHostsLimit()
     // One open connection to this host at a time: a slot that waits to reconnect gives its
     // connection up, and the host's next name may take it meanwhile.
     Save("com", "whois.example", "43");
-    QVERIFY(m_program->SetHostLimits("whois.example=0/1"));
+    QVERIFY(SetHostLimits("whois.example=0/1"));
     QVERIFY(Engine().Start(UseList({"a", "b"})));
     QCOMPARE(m_sockets->at(0).connects.size(), 1);
     QCOMPARE(m_sockets->at(1).connects.size(), 0);
@@ -393,7 +456,7 @@ void TestCheckEngine::invalidArgumentIsRetriedOnceThenReported()
         m_errors.first(),
         QString("An error has occurred.\r\nError #: 5\r\nDescription: Invalid procedure call or argument"));
     // The slot keeps its name and its timer: it tries again like after a timeout.
-    QVERIFY(Engine().slot(0).isBusy());
+    QCOMPARE(Engine().slot(0).name(), QString("a.com"));
     QVERIFY(Engine().slot(0).isTimerActive());
 }
 
@@ -420,8 +483,8 @@ void TestCheckEngine::unusableRepliesAreUnchecked()
     QCOMPARE(m_reasons, QStringList{reason});
     QVERIFY(!Engine().pacer().isCoolingDown("whois.verisign-grs.com", Engine().Now()));
     QCOMPARE(m_sockets->at(0).connects.size(), 1);
-    QCOMPARE(m_program->results().itemCount(ResultList::Registered), 0);
-    QCOMPARE(m_program->results().items(ResultList::High), QStringList{"b.com"});
+    QCOMPARE(m_rig->lists.itemCount(ResultList::Registered), 0);
+    QCOMPARE(m_rig->lists.items(ResultList::High), QStringList{"b.com"});
     QTRY_VERIFY(!Engine().isRunning()); // both slots finished: the run ended
 }
 
@@ -459,7 +522,7 @@ void TestCheckEngine::aRefusedNameIsAskedAgainAfterTheCoolDownThreeTimesAtMost()
 
 void TestCheckEngine::aRefusedNameWaitsBehindItsHostsOtherNames()
 {
-    QVERIFY(m_program->SetHostLimits("whois.verisign-grs.com=0/1"));
+    QVERIFY(SetHostLimits("whois.verisign-grs.com=0/1"));
     QVERIFY(Engine().Start(UseList({"a", "b", "c", "d.org"})));
     // d.org's host is not held back by the other host's single connection.
     QCOMPARE(m_sockets->at(1).sent.size(), 0);
@@ -484,7 +547,7 @@ void TestCheckEngine::aSlowHostDoesNotHoldBackTheReadAhead()
 {
     // Hosts that must wait may hold their fair share of the read-ahead; names of the other hosts
     // are read past theirs.
-    QVERIFY(m_program->SetHostLimits("whois.verisign-grs.com=0.1/1; whois.pir.org=0/25"));
+    QVERIFY(SetHostLimits("whois.verisign-grs.com=0.1/1; whois.pir.org=0/25"));
     QStringList names;
     for (int i = 0; i < 3000; ++i)
         names << QStringLiteral("slow%1.com").arg(i) << QStringLiteral("fast%1.org").arg(i);
@@ -538,14 +601,14 @@ void TestCheckEngine::positionIsStoredUnderTheResumeKeyAndWordNumber()
     QVERIFY(Engine().Start(UseList({"a", "b", "c"}, "FullWordNum")));
     for (int i = 0; i < 3; ++i)
         m_sockets->at(i).Answer("Registrar: Example Registrar");
-    QTRY_COMPARE(StoredSetting(*m_program, "Velquist", "FullWordNum", "1"), QString("4"));
-    QCOMPARE(StoredSetting(*m_program, "Velquist", "wordNumber", "0"), QString("4"));
+    QTRY_COMPARE(m_rig->Stored("FullWordNum", "1"), QString("4"));
+    QCOMPARE(m_rig->Stored("wordNumber", "0"), QString("4"));
     // A source without a key of its own stores "wordNumber" only.
-    RunRequest six{m_folders->WriteList("six.txt", {"a", "b", "c", "d", "e", "f"}), 2, 6, QString()};
+    RunRequest six{m_folders->WriteList("six.txt", {"a", "b", "c", "d", "e", "f"}), 2, 6, QString(), 0, m_settings};
     QVERIFY(Engine().Start(six));
     Engine().Stop();
-    QCOMPARE(StoredSetting(*m_program, "Velquist", "wordNumber", "0"), QString("2"));
-    QCOMPARE(StoredSetting(*m_program, "Velquist", "FullWordNum", "1"), QString("4"));
+    QCOMPARE(m_rig->Stored("wordNumber", "0"), QString("2"));
+    QCOMPARE(m_rig->Stored("FullWordNum", "1"), QString("4"));
 }
 
 void TestCheckEngine::storedPositionIsTheFirstNameWithoutVerdict()
@@ -555,7 +618,7 @@ void TestCheckEngine::storedPositionIsTheFirstNameWithoutVerdict()
     for (int i = 1; i < 25; ++i)
         m_sockets->at(i).Answer("Registrar: Example Registrar");
     m_clock->Advance(200); // the position write delay
-    QCOMPARE(StoredSetting(*m_program, "Velquist", "CustWordNum", "0"), QString("1"));
+    QCOMPARE(m_rig->Stored("CustWordNum", "0"), QString("1"));
     QCOMPARE(Engine().resumePosition(), 1);
     // Slots 1 to 24 took 26 to 49 as they finished; n1 answers, then 26 to 28.
     m_sockets->at(0).Answer("Registrar: Example Registrar");
@@ -563,8 +626,8 @@ void TestCheckEngine::storedPositionIsTheFirstNameWithoutVerdict()
     for (int i = 1; i <= 3; ++i)
         m_sockets->at(i).Answer("Registrar: Example Registrar");
     m_clock->Advance(200);
-    QCOMPARE(StoredSetting(*m_program, "Velquist", "CustWordNum", "0"), QString("29"));
-    QCOMPARE(StoredSetting(*m_program, "Velquist", "wordNumber", "0"), QString("29"));
+    QCOMPARE(m_rig->Stored("CustWordNum", "0"), QString("29"));
+    QCOMPARE(m_rig->Stored("wordNumber", "0"), QString("29"));
 }
 
 void TestCheckEngine::stopStoresThePositionAtOnce()
@@ -573,8 +636,8 @@ void TestCheckEngine::stopStoresThePositionAtOnce()
     m_sockets->at(0).Answer("Domain Name: N1.COM");
     Engine().Stop();
     // The 25 names in flight were stopped without a verdict: the next run asks them again.
-    QCOMPARE(StoredSetting(*m_program, "Velquist", "CustWordNum", "1"), QString("2"));
-    QCOMPARE(StoredSetting(*m_program, "Velquist", "wordNumber", "0"), QString("2"));
+    QCOMPARE(m_rig->Stored("CustWordNum", "1"), QString("2"));
+    QCOMPARE(m_rig->Stored("wordNumber", "0"), QString("2"));
     QCOMPARE(CheckedNames(CheckOutcome::Unchecked).size(), 25);
     QVERIFY(!Engine().completed());
 }
@@ -616,8 +679,8 @@ void TestCheckEngine::stopAndResumeGiveEveryNameOneVerdict()
     QFETCH(int, answersBeforeStop);
     // A host held to one query a second beside a fast one: when Stop comes, names of the slow
     // host wait in its queue, read ahead past names that were answered.
-    QVERIFY(m_program->SetHostLimits("whois.verisign-grs.com=0/25; whois.pir.org=1/1"));
-    m_program->setExtensions({"com", "org"});
+    QVERIFY(SetHostLimits("whois.verisign-grs.com=0/25; whois.pir.org=1/1"));
+    m_settings.extensions = {"com", "org"};
     QStringList names;
     QStringList expected;
     for (int i = 1; i <= 30; ++i) {
@@ -634,15 +697,15 @@ void TestCheckEngine::stopAndResumeGiveEveryNameOneVerdict()
     QCOMPARE(CheckedNames(CheckOutcome::Unchecked).size(), m_reasons.count("the search was stopped"));
     QVERIFY(m_reasons.count("the search was stopped") <= CheckEngine::kPoolSize);
 
-    request.firstPosition = StoredSetting(*m_program, "Velquist", "CustWordNum", "1").toLongLong();
-    request.firstExtension = m_program->settings().StoredExtension(request.listPath, request.firstPosition);
+    request.firstPosition = m_rig->Stored("CustWordNum", "1").toLongLong();
+    request.firstExtension = m_rig->settings.StoredExtension(request.listPath, request.firstPosition);
     QVERIFY(Engine().Start(request));
     AnswerQueries(1000);
     QVERIFY(!Engine().isRunning());
     QVERIFY(Engine().completed());
     QStringList filed;
     for (const ResultList list : {ResultList::High, ResultList::Mid, ResultList::Low, ResultList::Registered})
-        filed += m_program->results().items(list);
+        filed += m_rig->lists.items(list);
     filed.sort();
     expected.sort();
     QCOMPARE(filed, expected);
@@ -650,7 +713,7 @@ void TestCheckEngine::stopAndResumeGiveEveryNameOneVerdict()
 
 void TestCheckEngine::stopReportsEveryNameOnceItsStateIsCleared()
 {
-    QVERIFY(m_program->SetHostLimits("whois.verisign-grs.com=0/1"));
+    QVERIFY(SetHostLimits("whois.verisign-grs.com=0/1"));
     QVERIFY(Engine().Start(UseList({"a", "b", "c"})));
     QSignalSpy stopped(&Engine(), &CheckEngine::runStopped);
     // A receiver that starts the next run as soon as it hears of a name.
@@ -676,7 +739,7 @@ void TestCheckEngine::theOverflowNoticeComesBeforeTheRunEnds()
     QStringList full;
     for (int i = 0; i < 19999; ++i)
         full << QStringLiteral("longname%1.com").arg(i);
-    m_program->results().model(ResultList::Low)->setStringList(full);
+    m_rig->lists.model(ResultList::Low)->setStringList(full);
     QStringList events;
     QObject listener;
     connect(&Engine(), &CheckEngine::backupNotice, &listener, [&] { events << "notice"; });
@@ -716,7 +779,7 @@ void TestCheckEngine::startIsRefused()
     if (problem == "binary")
         TextFile::WriteBytes(request.listPath, QByteArray("MZ\0\0\x90", 5));
     if (problem == "table")
-        m_program->registrars().setRows({});
+        m_rig->registrars.setRows({});
     if (problem == "running")
         QVERIFY(Engine().Start(UseList({"c"})));
     const int connectsBefore = int(m_sockets->at(0).connects.size());
@@ -747,7 +810,7 @@ void TestCheckEngine::failedOverflowWriteIsRetriedAfterAPoolsWorthOfNames()
     QStringList full;
     for (int i = 0; i < 19999; ++i)
         full << QStringLiteral("longname%1.com").arg(i);
-    m_program->results().model(ResultList::Low)->setStringList(full);
+    m_rig->lists.model(ResultList::Low)->setStringList(full);
     const QString overflow = m_folders->appFolder() + "/overflow";
     QDir(overflow).removeRecursively();
     TextFile::WriteAll(overflow, "not a folder");
@@ -757,7 +820,7 @@ void TestCheckEngine::failedOverflowWriteIsRetriedAfterAPoolsWorthOfNames()
     m_sockets->at(1).Answer("No match");
     QCOMPARE(m_errors.size(), 1);
     QVERIFY2(m_errors.first().contains(overflow), qPrintable(m_errors.first()));
-    QCOMPARE(m_program->results().itemCount(ResultList::Low), 20001); // kept, not emptied
+    QCOMPARE(m_rig->lists.itemCount(ResultList::Low), 20001); // kept, not emptied
     // The folder is back; the next 24 names do not try again, the 25th does.
     QFile::remove(overflow);
     QDir().mkpath(overflow);
@@ -792,7 +855,7 @@ void TestCheckEngine::eventsAfterStopAreIgnored()
     QVERIFY(Engine().Start(UseList({"a", "b"})));
     Engine().Stop();
     m_sockets->at(0).Answer("No match");
-    QCOMPARE(m_program->results().itemCount(ResultList::High), 0);
+    QCOMPARE(m_rig->lists.itemCount(ResultList::High), 0);
     QCOMPARE(CheckedNames(CheckOutcome::Unchecked), (QStringList{"a.com", "b.com"}));
 }
 

@@ -143,7 +143,7 @@ void TestDnsPrecheck::eachAnswerSettlesOrPassesOn()
     QFETCH(DnsTestServer::Rule, rule);
     QFETCH(bool, settled);
     m_dns->setRule("asked.com", rule);
-    QVERIFY(m_program->engine().Start(UseList({"asked"})));
+    QVERIFY(m_program->Start(UseList({"asked"})));
     if (settled) {
         QTRY_COMPARE(m_checked.size(), 1);
         QCOMPARE(m_checked.first(), (QStringList{"asked.com", "Registered", "delegated in DNS"}));
@@ -172,7 +172,7 @@ void TestDnsPrecheck::silentResolversTurnTheCheckOff()
     QStringList names;
     for (int i = 0; i < 30; ++i)
         names << QStringLiteral("n%1").arg(i);
-    QVERIFY(m_program->engine().Start(UseList(names)));
+    QVERIFY(m_program->Start(UseList(names)));
     // Every name reaches whois; DNS says once that it gave up.
     QTRY_VERIFY_WITH_TIMEOUT(m_sockets->at(24).connects.size() == 1, 10000);
     QVERIFY(!m_program->engine().isDnsActive());
@@ -207,7 +207,7 @@ void TestDnsPrecheck::noQuestionsWhenOffOrInProxyMode()
     m_dns->setDefaultRule(DnsTestServer::Rule::Delegated);
     m_program->setDnsFirst(dnsFirst);
     m_program->setProxyMode(proxy);
-    QVERIFY(m_program->engine().Start(UseList({"a", "b"})));
+    QVERIFY(m_program->Start(UseList({"a", "b"})));
     QCOMPARE(m_sockets->at(1).connects.size(), 1); // both went to whois at once
     QVERIFY(!m_program->engine().isDnsActive());
     QCOMPARE(m_program->engine().dnsCounts().overWhois, 0); // no DNS question counted either
@@ -217,7 +217,7 @@ void TestDnsPrecheck::thePositionStaysAtTheFirstNameWithoutVerdict()
 {
     m_dns->setDefaultRule(DnsTestServer::Rule::Delegated);
     m_dns->setRule("first.com", DnsTestServer::Rule::NxDomain);
-    QVERIFY(m_program->engine().Start(UseList({"first", "b", "c", "d"})));
+    QVERIFY(m_program->Start(UseList({"first", "b", "c", "d"})));
     QTRY_COMPARE(m_checked.size(), 3);
     QTRY_COMPARE(m_sockets->at(0).connects.size(), 1);
     // b, c and d are settled by DNS; first waits for whois: a crash now checks from it again.
@@ -232,7 +232,7 @@ void TestDnsPrecheck::namesWaitingForDnsGoBackToTheListOnStop()
 {
     m_dns->setDefaultRule(DnsTestServer::Rule::Silent);
     m_dns->setRule("b.com", DnsTestServer::Rule::NxDomain);
-    QVERIFY(m_program->engine().Start(UseList({"a", "b", "c"})));
+    QVERIFY(m_program->Start(UseList({"a", "b", "c"})));
     QTRY_COMPARE(m_sockets->at(0).connects.size(), 1); // b passed DNS and is asked over whois
     QCOMPARE(m_program->engine().dnsCounts().overWhois, 1);
     m_program->engine().Stop();

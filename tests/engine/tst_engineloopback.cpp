@@ -99,7 +99,7 @@ void TestEngineLoopback::RunList(const QStringList &names, int timeoutMs)
 {
     const QString path = m_folders->WriteList("list.txt", names);
     QSignalSpy stopped(&Engine(), &CheckEngine::runStopped);
-    QVERIFY(Engine().Start({path, 1, names.size(), "CustWordNum"}));
+    QVERIFY(m_program->Start({path, 1, names.size(), "CustWordNum"}));
     QVERIFY(stopped.wait(timeoutMs) || stopped.count() == 1);
 }
 

@@ -1,3 +1,4 @@
+#include "engine/CheckSettings.h"
 #include "engine/HostPacer.h"
 #include "engine/HostTurn.h"
 #include "support/ManualClock.h"
@@ -200,7 +201,7 @@ void TestHostPacer::rememberedPacesStartTheRun()
     QFETCH(double, remembered);
     QFETCH(double, pace);
     HostPacer pacer = Pacer();
-    pacer.setUserLimits(*HostPacer::ParseLimits(userLimits));
+    pacer.setUserLimits(*CheckSettings::ParseHostLimits(userLimits));
     pacer.Reset(100, {{host.toUpper(), {{remembered, 2}, -5000}}});
     QCOMPARE(pacer.PaceOf(host), pace);
     // A remembered host is not probed with slow start.
@@ -243,7 +244,7 @@ void TestHostPacer::limitsFromTheSetting()
     QFETCH(double, perSecond);
     QFETCH(int, maxOpen);
     QString error;
-    const std::optional<QHash<QString, HostLimit>> limits = HostPacer::ParseLimits(text, &error);
+    const std::optional<QHash<QString, HostLimit>> limits = CheckSettings::ParseHostLimits(text, &error);
     QCOMPARE(limits.has_value(), valid);
     if (!valid) {
         QVERIFY(error.contains(text.section(';', 0, 0).trimmed()));

@@ -74,7 +74,7 @@ void TestRdapLoopback::Run(const QStringList &names, int timeoutMs)
 {
     const QString path = m_folders->WriteList("list.txt", names);
     QSignalSpy stopped(&m_program->engine(), &CheckEngine::runStopped);
-    QVERIFY(m_program->engine().Start({path, 1, names.size(), "CustWordNum"}));
+    QVERIFY(m_program->Start({path, 1, names.size(), "CustWordNum"}));
     QVERIFY(stopped.wait(timeoutMs) || stopped.count() == 1);
 }
 

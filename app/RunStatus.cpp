@@ -6,18 +6,6 @@
 
 namespace RunStatus {
 
-QString IdleText(int panel)
-{
-    switch (panel) {
-    case 1:
-        return QStringLiteral("Entry Status");
-    case 2:
-        return QStringLiteral("Open Connections");
-    default:
-        return QStringLiteral("Connection Status");
-    }
-}
-
 std::optional<QString> ProgressText(qint64 position, qint64 total)
 {
     if (total < position)

@@ -1,16 +1,15 @@
 #pragma once
 
+#include "StatusPanels.h"
 #include "sources/CandidateSource.h"
 
 #include <QObject>
 #include <QString>
 
-#include <array>
-
 class Program;
 
-// Keeps the main window's source controls and status bar in step with the check engine. While
-// a run goes, the controls that would change it are disabled and Stop is enabled; when it
+// Keeps the main window's source controls and status panels in step with the check engine.
+// While a run goes, the controls that would change it are disabled and Stop is enabled; when it
 // stops, the source is applied again (or, for the custom, generated and browse sources, the
 // start number shows the custom lists' stored position), and the status panels show their
 // texts at rest. During the run the panels show its progress.
@@ -30,19 +29,14 @@ public:
     // "Stop".
     void Stop();
 
-    // The text of status panel 1, 2 or 3.
-    QString statusText(int panel) const { return m_panels.at(static_cast<size_t>(panel - 1)); }
-
-signals:
-    void statusTextChanged(int panel, const QString &text);
+    StatusPanels &panels() { return m_panels; }
 
 private:
     void OnRunStarted();
     void OnRunStopped();
-    void SetStatus(int panel, const QString &text);
 
     Program &m_program;
-    std::array<QString, 3> m_panels;
+    StatusPanels m_panels;
     qint64 m_position = 0;
     qint64 m_total = 0;
 };

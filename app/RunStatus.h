@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CheckEngine.h"
-#include "HostPacer.h"
+#include "engine/CheckEngine.h"
+#include "engine/HostPacer.h"
 
 #include <QList>
 #include <QMap>
@@ -9,12 +9,11 @@
 
 #include <optional>
 
-// The texts of the status bar during a run. Panel 1 shows progress, panel 2 the open
-// connections, panel 3 the connection in progress.
+// The texts of the status bars during a run (the numbers the engine and the checkers report,
+// in words). Panel 1 shows progress, panel 2 the open connections, panel 3 the connection in
+// progress; the panels at rest are StatusPanels'.
 namespace RunStatus {
 
-// "Entry Status", "Open Connections", "Connection Status": the texts of a bar at rest.
-QString IdleText(int panel);
 // "12 of 5000"; nothing once the position has passed the total.
 std::optional<QString> ProgressText(qint64 position, qint64 total);
 // "Open: 25", or "Open: Closing connections..." once the position has passed the total.

@@ -1,22 +1,21 @@
 #pragma once
 
-#include "BrowseChecker.h"
-#include "BrowseQueue.h"
-#include "PageScan.h"
+#include "StatusPanels.h"
+#include "browse/BrowseChecker.h"
+#include "browse/BrowseQueue.h"
+#include "browse/PageScan.h"
+#include "platform/Clock.h"
 #include "platform/SocketComponent.h"
 
 #include <QObject>
 #include <QQueue>
 #include <QSet>
 #include <QStringListModel>
-#include <QTimer>
 
 #include <array>
 #include <optional>
 
 class RegistrarTable;
-class ResultFiles;
-class ResultLists;
 
 // Timer periods of the browse window; tests shrink them.
 struct BrowseTimings
@@ -37,10 +36,12 @@ class BrowseState : public QObject
 public:
     struct Services
     {
-        BrowseChecker::Services checks; // the whois table, the proxy switch, the lists and files
+        const RegistrarTable &registrars; // the extensions a page scan looks for
+        BrowseChecker::Services checks;   // the lists and files verdicts go to
         QString queuePath;
         QStringList excludedLinkTexts;
         SocketFactory sockets;
+        Clock *clock = nullptr; // none: the event loop's
     };
     // The window's two lists.
     enum class List
@@ -52,9 +53,9 @@ public:
     BrowseState(const Services &services, BrowseTimings timings = {}, QObject *parent = nullptr);
     ~BrowseState() override;
 
-    // The window opens: a fresh queue, the checker ticking. Unload() ends it all and deletes the
-    // queue.
-    void Load();
+    // The window opens: a fresh queue, the checker ticking, checking names as `check` says.
+    // Unload() ends it all and deletes the queue.
+    void Load(const NameCheck &check);
     void Unload();
     // The visible browser starts loading a page.
     void DownloadBegin();
@@ -63,8 +64,9 @@ public:
 
     QStringListModel *model(List list) { return &m_models.at(Slot(list)); }
     QString label(List list) const { return m_labels.at(Slot(list)); }
-    QString panel(int panel) const { return m_panels.at(static_cast<size_t>(panel - 1)); }
-    void SetPanel(int panel, const QString &text);
+    StatusPanels &panels() { return m_panels; }
+    QString panel(int panel) const { return m_panels.text(panel); }
+    void SetPanel(int panel, const QString &text) { m_panels.SetText(panel, text); }
 
     QString CopyText(List list) const;
     // Removes a row; false when there is none.
@@ -79,7 +81,6 @@ public:
     int pageFoundCount() const { return m_pageFoundCount; }
 
 signals:
-    void panelChanged(int panel, const QString &text);
     void labelChanged(BrowseState::List list, const QString &text);
     // The second browser is to load this frame.
     void followFrame(const QString &address);
@@ -99,6 +100,8 @@ private:
     void QueueFrames(const Page &page);
     void FollowNextFrame();
     void AddToList(List list, const QString &name);
+    // "Unregistered: (n)" after a check, "Unregistered (n)" after Del: the count of the own list.
+    void ShowCount(List list, bool colon);
 
     BrowseTimings m_timings;
     PageScan m_scan;
@@ -106,7 +109,7 @@ private:
     BrowseChecker m_checker;
     std::array<QStringListModel, 2> m_models;
     std::array<QString, 2> m_labels;
-    std::array<QString, 3> m_panels;
+    StatusPanels m_panels;
 
     QQueue<Page> m_pages; // completed pages waiting for their scan
     std::optional<Page> m_scanning;
@@ -117,6 +120,6 @@ private:
     QQueue<QString> m_frames;   // frames of the current top page still to load
     QSet<QString> m_framesSeen; // frames of the current top page asked for or queued
     bool m_frameLoading = false;
-    QTimer m_frameTimeout;
+    std::unique_ptr<ClockTimer> m_frameTimeout;
     bool m_loaded = false;
 };

@@ -3,35 +3,45 @@
 #include "results/ResultLists.h"
 
 BrowseState::BrowseState(const Services &services, BrowseTimings timings, QObject *parent)
-    : QObject(parent), m_timings(timings),
-      m_scan(services.checks.registrars, services.excludedLinkTexts), m_queue(services.queuePath),
-      m_checker(services.checks, m_queue, services.sockets(), timings.tickMs)
+    : QObject(parent), m_timings(timings), m_scan(services.registrars, services.excludedLinkTexts),
+      m_queue(services.queuePath),
+      m_checker(services.checks, m_queue, services.sockets(), timings.tickMs,
+                services.clock ? *services.clock : Clock::System()),
+      m_frameTimeout((services.clock ? *services.clock : Clock::System()).MakeTimer())
 {
     m_labels = {QStringLiteral("Unregistered:"), QStringLiteral("Registered:")};
-    m_frameTimeout.setSingleShot(true);
-    m_frameTimeout.setInterval(m_timings.frameTimeoutMs);
-    connect(&m_frameTimeout, &QTimer::timeout, this, [this] {
+    connect(m_frameTimeout.get(), &ClockTimer::timeout, this, [this] {
         m_frameLoading = false; // passed over
         FollowNextFrame();
     });
-    connect(&m_checker, &BrowseChecker::panelText, this, &BrowseState::SetPanel);
     connect(&m_checker, &BrowseChecker::errorRaised, this, &BrowseState::errorRaised);
     connect(&m_checker, &BrowseChecker::backupNotice, this, &BrowseState::backupNotice);
-    // The window's headings count its own lists, not the main window's.
-    connect(&m_checker, &BrowseChecker::nameFree, this, [this](const QString &name) {
-        AddToList(List::Free, name);
-        SetLabel(List::Free, QStringLiteral("Unregistered: (") + QString::number(model(List::Free)->rowCount()) +
-                                 QLatin1Char(')'));
+    connect(&m_checker, &BrowseChecker::checking, this,
+            [this](const QString &name) { SetPanel(1, QStringLiteral("Checking status of: ") + name); });
+    connect(&m_checker, &BrowseChecker::filed, this, [this](const QString &name, CheckOutcome outcome) {
+        const List list = outcome == CheckOutcome::Registered ? List::Taken : List::Free;
+        AddToList(list, name);
+        ShowCount(list, true);
+        if (list == List::Free)
+            SetPanel(1, QStringLiteral("Unregistered: ") + name);
     });
-    connect(&m_checker, &BrowseChecker::nameTaken, this, [this](const QString &name) {
-        AddToList(List::Taken, name);
-        SetLabel(List::Taken, QStringLiteral("Registered: (") + QString::number(model(List::Taken)->rowCount()) +
-                                  QLatin1Char(')'));
-    });
+    connect(&m_checker, &BrowseChecker::unchecked, this,
+            [this](const QString &name) { SetPanel(1, QStringLiteral("Unchecked: ") + name); });
+    connect(&m_checker, &BrowseChecker::dnsGaveUp, this,
+            [this] { SetPanel(2, QStringLiteral("DNS does not answer: every name is asked over whois")); });
     connect(&m_checker, &BrowseChecker::queueDone, this, [this] {
+        SetPanel(1, QStringLiteral("Checked %1 unique domains.").arg(m_checker.checkedCount()));
         if (m_pageFoundCount > 0)
             SetPanel(2, QStringLiteral("Finished domains on current page"));
     });
+}
+
+void BrowseState::ShowCount(List list, bool colon)
+{
+    // The window's headings count its own lists, not the main window's.
+    const QString caption = list == List::Free ? QStringLiteral("Unregistered") : QStringLiteral("Registered");
+    SetLabel(list, caption + (colon ? QStringLiteral(": (") : QStringLiteral(" (")) +
+                       QString::number(model(list)->rowCount()) + QLatin1Char(')'));
 }
 
 BrowseState::~BrowseState()
@@ -39,34 +49,25 @@ BrowseState::~BrowseState()
     m_checker.Stop();
 }
 
-void BrowseState::Load()
+void BrowseState::Load(const NameCheck &check)
 {
     m_loaded = true;
     m_queuedCount = 0;
     m_pageFoundCount = 0;
     m_scan.ForgetSeen();
     m_queue.Reset();
-    m_checker.Start();
+    m_checker.Start(check);
 }
 
 void BrowseState::Unload()
 {
     m_loaded = false;
     m_checker.Stop();
-    m_frameTimeout.stop();
+    m_frameTimeout->Stop();
     m_pages.clear();
     m_scanning.reset();
     m_frames.clear();
     m_queue.Reset();
-}
-
-void BrowseState::SetPanel(int panel, const QString &text)
-{
-    QString &current = m_panels.at(static_cast<size_t>(panel - 1));
-    if (current == text)
-        return;
-    current = text;
-    emit panelChanged(panel, text);
 }
 
 void BrowseState::SetLabel(List list, const QString &text)
@@ -99,7 +100,7 @@ void BrowseState::PageCompleted(const std::optional<QString> &markup, const QStr
         return;
     if (fromFrameBrowser) {
         m_frameLoading = false;
-        m_frameTimeout.stop();
+        m_frameTimeout->Stop();
     }
     m_pages.enqueue({markup.value_or(QString()), address});
     if (!m_scanning)
@@ -164,7 +165,7 @@ void BrowseState::FollowNextFrame()
         return;
     const QString frame = m_frames.dequeue();
     m_frameLoading = true;
-    m_frameTimeout.start();
+    m_frameTimeout->Start(m_timings.frameTimeoutMs);
     SetPanel(2, QStringLiteral("Following Frame: ") + frame);
     emit followFrame(frame);
 }
@@ -178,9 +179,7 @@ bool BrowseState::Del(List list, int row)
 {
     if (!ResultLists::RemoveRow(*model(list), row))
         return false;
-    const QString count = QString::number(model(list)->rowCount());
-    SetLabel(list, list == List::Free ? QStringLiteral("Unregistered (") + count + QLatin1Char(')')
-                                      : QStringLiteral("Registered (") + count + QLatin1Char(')'));
+    ShowCount(list, false);
     return true;
 }
 

@@ -1,12 +1,10 @@
 #include "RunController.h"
 
-#include "app/Program.h"
-#include "engine/RunStatus.h"
+#include "Program.h"
+#include "RunStatus.h"
 
 RunController::RunController(Program &program, QObject *parent) : QObject(parent), m_program(program)
 {
-    for (int panel = 1; panel <= 3; ++panel)
-        m_panels.at(static_cast<size_t>(panel - 1)) = RunStatus::IdleText(panel);
     CheckEngine &engine = m_program.engine();
     connect(&engine, &CheckEngine::runStarted, this, &RunController::OnRunStarted);
     connect(&engine, &CheckEngine::runStopped, this, &RunController::OnRunStopped);
@@ -14,12 +12,12 @@ RunController::RunController(Program &program, QObject *parent) : QObject(parent
         m_position = position;
         m_total = total;
         if (const std::optional<QString> text = RunStatus::ProgressText(position, total))
-            SetStatus(1, *text);
+            m_panels.SetText(1, *text);
     });
     connect(&engine, &CheckEngine::openConnections, this,
-            [this](int count) { SetStatus(2, RunStatus::OpenConnectionsText(m_position, m_total, count)); });
+            [this](int count) { m_panels.SetText(2, RunStatus::OpenConnectionsText(m_position, m_total, count)); });
     connect(&engine, &CheckEngine::connectionStatus, this,
-            [this](const QString &text) { SetStatus(3, text); });
+            [this](const QString &text) { m_panels.SetText(3, text); });
 }
 
 bool RunController::Start()
@@ -37,15 +35,6 @@ bool RunController::StartIfSourceIs(CandidateSourceId source)
 void RunController::Stop()
 {
     m_program.engine().Stop();
-}
-
-void RunController::SetStatus(int panel, const QString &text)
-{
-    QString &current = m_panels.at(static_cast<size_t>(panel - 1));
-    if (current == text)
-        return;
-    current = text;
-    emit statusTextChanged(panel, text);
 }
 
 void RunController::OnRunStarted()
@@ -72,6 +61,5 @@ void RunController::OnRunStopped()
     } else {
         m_program.selection().Reapply();
     }
-    for (int panel = 1; panel <= 3; ++panel)
-        SetStatus(panel, RunStatus::IdleText(panel));
+    m_panels.SetIdle();
 }

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "NameCheck.h"
+
+#include <QHash>
+#include <QString>
+
+#include <deque>
+#include <optional>
+
+class HostPacer;
+
+// A name read from the list that waits for its turn: its place in the list, how often it was
+// asked, and whether DNS let it pass to whois (it is counted when it is asked).
+struct WaitingName
+{
+    CheckedName checked;
+    qint64 ordinal = 0;
+    int tries = 0;
+    bool passedDns = false;
+};
+
+// The names that wait for their whois or RDAP host, a queue per host: first asks in list order,
+// then the names the host refused. The next name to start is, of the hosts the pacer lets ask
+// now, the one whose next name came first in the list; a refused name never holds its host's
+// first asks back.
+//
+//     queues.Add(waiting);
+//     if (std::optional<WaitingName> next = queues.TakeReady(pacer, now, nextWake)) ...
+class HostQueues
+{
+public:
+    void Clear() { m_queues.clear(); }
+    // A first ask, in list order (DNS answers come in any order); a refused name, at the back.
+    void AddFirstAsk(WaitingName waiting);
+    void AddRetry(WaitingName waiting);
+    std::optional<WaitingName> TakeReady(const HostPacer &pacer, qint64 now, qint64 &nextWake);
+    // Whether the list may be read further: the waiting names, hosts that must wait counted with
+    // their fair share of `lookahead` at most, are fewer than `lookahead`.
+    bool RoomToRead(const HostPacer &pacer, qint64 now, int lookahead) const;
+    // The first ordinal waiting for its first ask, and the first of all; nothing when none.
+    std::optional<qint64> FirstAskOrdinal() const;
+    std::optional<qint64> FirstOrdinal() const;
+
+private:
+    struct Queue
+    {
+        std::deque<WaitingName> firstAsks;
+        std::deque<WaitingName> retries;
+        bool empty() const { return firstAsks.empty() && retries.empty(); }
+        qsizetype size() const { return qsizetype(firstAsks.size() + retries.size()); }
+        const WaitingName &next() const { return firstAsks.empty() ? retries.front() : firstAsks.front(); }
+    };
+    QHash<QString, Queue> m_queues; // by host
+};

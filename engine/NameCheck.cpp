@@ -1,0 +1,138 @@
+#include "NameCheck.h"
+
+#include "DomainName.h"
+#include "RdapBootstrap.h"
+#include "sources/CandidateFile.h"
+#include "sources/NameCleaner.h"
+#include "sources/PercentDecoding.h"
+#include "whois_table/RegistrarTable.h"
+
+#include <QUrl>
+
+#include <algorithm>
+
+namespace {
+
+bool IsControl(QChar c)
+{
+    return c.unicode() < 0x20 || c.unicode() == 0x7F;
+}
+
+// The name as it may be shown and kept: every control character percent-encoded again.
+QString WithControlsEncoded(const QString &name)
+{
+    QString shown;
+    for (const QChar c : name) {
+        if (IsControl(c))
+            shown += QStringLiteral("%%1").arg(c.unicode(), 2, 16, QLatin1Char('0')).toUpper();
+        else
+            shown += c;
+    }
+    return shown;
+}
+
+CheckedName Refused(CheckedName name, CheckedName::Problem problem, const QString &reason)
+{
+    name.problem = problem;
+    name.reason = reason;
+    return name;
+}
+
+} // namespace
+
+bool HasControlCharacter(const QString &text)
+{
+    return std::any_of(text.begin(), text.end(), IsControl);
+}
+
+QString CheckedName::DecidedBy() const
+{
+    return (isRdap() ? QStringLiteral("RDAP ") : QStringLiteral("whois ")) + host;
+}
+
+NameCheck::LineNames NameCheck::NamesOfLine(const QString &line) const
+{
+    // A list line may carry blanks around the name, and after a tab a note (the reason a name of
+    // "Unchecked.txt" got no verdict); neither is part of the name.
+    const QString candidate = line.section(QLatin1Char('\t'), 0, 0).trimmed();
+    if (candidate.size() > kMaxLineLength)
+        return {{candidate}, false};
+    const QString name = NameCleaner(candidate);
+    if (name == CandidateFile::kEndMarker)
+        return {{}, true};
+    if (name.contains(QLatin1Char('.')) || m_settings.extensions.isEmpty())
+        return {{name}, false};
+    QStringList names;
+    for (const QString &extension : m_settings.extensions.mid(0, kMostExtensions))
+        names << name + QLatin1Char('.') + extension;
+    return {names, false};
+}
+
+CheckedName NameCheck::Prepare(const QString &candidate) const
+{
+    using Problem = CheckedName::Problem;
+    CheckedName prepared;
+    if (candidate.size() > kMaxLineLength) {
+        prepared.name = WithControlsEncoded(candidate.left(kShownOfLongLine)) + QStringLiteral("...");
+        return Refused(prepared, Problem::InvalidName, QStringLiteral("line too long"));
+    }
+    QString name = candidate;
+    if (const qsizetype colon = name.indexOf(QLatin1Char(':')); colon >= 0)
+        name = name.mid(colon + 1);
+    name = NameCleaner(PercentDecoder(name));
+    if (!name.contains(QLatin1Char('.'))) {
+        name += CheckSettings::kDefaultExtension;
+        prepared.extensionAdded = true;
+    }
+    // A decoded line break would put a second query line on the wire and a forged line into the
+    // result files and output; such a name is refused, and shown with the characters encoded.
+    if (HasControlCharacter(name)) {
+        prepared.name = WithControlsEncoded(name);
+        return Refused(prepared, Problem::InvalidName, QStringLiteral("not a valid domain name"));
+    }
+    prepared.name = name;
+    const std::optional<QString> ascii = AsciiDomainName(name);
+    if (!ascii)
+        return Refused(prepared, Problem::InvalidName, QStringLiteral("not a valid domain name"));
+    prepared.wireName = *ascii;
+    const RegistrarTable &table = m_tables.registrars;
+    if (table.size() == 0)
+        return Refused(prepared, Problem::EmptyTable, QStringLiteral("the whois server table is empty"));
+    const RegistrarTable::Route route = table.RouteFor(prepared.wireName, m_settings.proxyMode);
+    QString server = route.row >= 0 ? table.row(route.row).Server : QString();
+    if (route.row < 0 && !m_settings.proxyMode && m_tables.rdapBootstrap)
+        server = m_tables.rdapBootstrap->ServiceFor(prepared.wireName);
+    if (server.isEmpty())
+        return Refused(prepared, Problem::NoServer, route.reason);
+    if (RegistrarTable::IsRdapServer(server)) {
+        prepared.rdapBase = server.endsWith(QLatin1Char('/')) ? server : server + QLatin1Char('/');
+        // Paced apart from a whois server on the same host: the port is part of the key.
+        const QUrl url(prepared.rdapBase);
+        prepared.host = url.port() < 0 ? url.host() : QStringLiteral("%1:%2").arg(url.host()).arg(url.port());
+        prepared.port = 0;
+        return prepared;
+    }
+    prepared.host = server;
+    prepared.port = table.row(route.row).Port;
+    return prepared;
+}
+
+Judgement NameCheck::JudgeReply(const QByteArray &reply, const CheckedName &name) const
+{
+    return JudgeReplyBytes(reply, {name.name, name.host, m_tables.phrases});
+}
+
+Judgement NameCheck::JudgeRdap(const RdapAnswer &answer)
+{
+    switch (answer.kind) {
+    case RdapAnswer::Kind::Registered:
+        return Judgement::Of(Verdict::Taken);
+    case RdapAnswer::Kind::NotRegistered:
+        return Judgement::Of(Verdict::Free);
+    case RdapAnswer::Kind::RateLimited:
+        return Judgement::Without(Judgement::Problem::RateLimited);
+    case RdapAnswer::Kind::NoVerdict:
+        break;
+    }
+    return {Verdict::NoVerdict, Judgement::Problem::NotUnderstood, answer.reason};
+}

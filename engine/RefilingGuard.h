@@ -1,0 +1,49 @@
+#pragma once
+
+#include "RunRequest.h"
+#include "Verdict.h"
+#include "results/ResultLists.h"
+
+#include <QSet>
+#include <QString>
+
+#include <optional>
+
+class FiledJournal;
+
+// Keeps a resumed run from asking and filing again what an earlier run decided after the
+// position it stored (the first name without a verdict): the free names noted in the journal
+// (FiledJournal), whichever run filed them, and, for a run of the same program, the names in the
+// lists up to the mark stored with the position.
+//
+//     RefilingGuard guard(journal);
+//     guard.Begin(request, storedMark, lists);
+//     if (!guard.FiledBefore(name, line)) ...ask it...
+//     guard.Filed(ordinal, line, list, name);         // after filing
+//     guard.PositionStored(ordinal);                  // the stored position moved on
+class RefilingGuard
+{
+public:
+    explicit RefilingGuard(FiledJournal &journal) : m_journal(journal) {}
+
+    // A run begins. One from its list's start files everything again and starts the journal
+    // afresh; a resumed one takes what the journal and (with the mark of its list) the lists hold.
+    void Begin(const RunRequest &request, const FiledMark &mark, const ResultLists &lists);
+    // Whether the name of this line was filed already, free or registered.
+    bool FiledBefore(const QString &name, qint64 line) const;
+    // A name of this line was filed into `list` (free or registered). False when a free one could
+    // not be noted in the journal.
+    bool Filed(qint64 ordinal, qint64 line, ResultList list, const QString &name);
+    // The position stored reached this ordinal: what the journal holds before it is forgotten.
+    void PositionStored(qint64 ordinal);
+    // The furthest line filed, stored with the position.
+    qint64 filedUpTo() const { return m_filedUpTo; }
+    const QString &journalPath() const;
+
+private:
+    FiledJournal &m_journal;
+    qint64 m_filedUpTo = 0;
+    qint64 m_listsGuardUpTo = 0; // names up to this line may stand in the lists already
+    QSet<QString> m_inLists;     // FiledJournal::Key of the names in the lists at the start
+    QSet<QString> m_journaled;   // and of the journal's names at or after the first position
+};

@@ -1,0 +1,54 @@
+#include "VerdictFiler.h"
+
+#include "Filing.h"
+#include "results/ResultFiles.h"
+#include "results/UncheckedNames.h"
+
+void VerdictFiler::Restart()
+{
+    m_tally.Clear();
+    m_overflowFailed = false;
+    m_filedSinceOverflowFailure = 0;
+}
+
+CheckOutcome VerdictFiler::File(const QString &name, Verdict verdict, const QString &reason)
+{
+    using Failure = FailureReporter::Failure;
+    if (verdict == Verdict::NoVerdict) {
+        m_tally.Add(reason);
+        if (!m_unchecked.Keep(name, reason))
+            m_reporter.Report(Failure::UncheckedFile, Filing::UncheckedWriteFailed(m_unchecked.path()));
+        return CheckOutcome::Unchecked;
+    }
+    Filing filing(m_lists, m_files);
+    const Filing::Result filed = filing.FileVerdict(name, verdict);
+    if (!filed.saved)
+        m_reporter.Report(Failure::ProfileFile, Filing::ProfileWriteFailed(m_files.lastFailedPath()));
+    if (filed.outcome != CheckOutcome::NotFiled)
+        m_unchecked.Answered(name);
+    CheckOverflow();
+    return filed.outcome;
+}
+
+void VerdictFiler::CheckOverflow()
+{
+    Filing filing(m_lists, m_files);
+    if (!filing.IsFull())
+        return;
+    if (m_overflowFailed && ++m_filedSinceOverflowFailure < kOverflowRetryAfter)
+        return;
+    m_overflowFailed = false;
+    switch (filing.CheckOverflow()) {
+    case Filing::Overflow::Done:
+        if (m_backupNotice)
+            m_backupNotice();
+        break;
+    case Filing::Overflow::WriteFailed:
+        m_overflowFailed = true;
+        m_filedSinceOverflowFailure = 0;
+        m_reporter.Report(FailureReporter::Failure::OverflowFile, Filing::OverflowWriteFailed(m_files.lastFailedPath()));
+        break;
+    case Filing::Overflow::None:
+        break;
+    }
+}
