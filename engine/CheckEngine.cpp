@@ -32,8 +32,10 @@ CheckEngine::CheckEngine(Services services, const SocketFactory &socketFactory, 
       m_pacer(HostPacer::Timings{.coolDownBaseMs = timings.coolDownBaseMs, .coolDownCapMs = timings.coolDownCapMs}),
       m_reporter([this](const QString &title, const QString &text) { emit errorRaised(title, text); }),
       m_filer(m_services.lists, m_services.files, m_services.unchecked, m_reporter, [this] { emit backupNotice(); }),
-      m_guard(m_services.journal), m_dns(m_clock), m_watchdog(m_clock.MakeTimer()),
-      m_pumpTimer(m_clock.MakeTimer()), m_positionWrite(m_clock.MakeTimer())
+      m_guard(m_services.journal, m_reporter), m_dns(m_clock), m_reader(m_services.candidates), m_watchdog(m_clock.MakeTimer()),
+      m_pumpTimer(m_clock.MakeTimer()),
+      m_position(m_services.storePosition, m_guard, m_reporter, m_clock, timings.positionWriteMs,
+                 [this] { return ResumeOrdinal(); })
 {
     connect(this, &CheckEngine::nameChecked, this, [this] { m_speed.Counted(Now()); });
     WhoisSlotOwner &owner = *this;
@@ -42,8 +44,13 @@ CheckEngine::CheckEngine(Services services, const SocketFactory &socketFactory, 
                                                       WhoisSlot::kPoolPolicy, m_clock));
     connect(m_watchdog.get(), &ClockTimer::timeout, this, &CheckEngine::WatchdogTick);
     connect(m_pumpTimer.get(), &ClockTimer::timeout, this, &CheckEngine::Pump);
-    connect(m_positionWrite.get(), &ClockTimer::timeout, this, [this] { StorePosition(); });
-    connect(&m_dns, &DnsPrecheck::gaveUpAsking, this, &CheckEngine::TurnDnsOff);
+    connect(&m_dns, &DnsAhead::delegated, this, &CheckEngine::Delegated);
+    connect(&m_dns, &DnsAhead::passed, this, [this](const WaitingName &waiting) { m_queues.AddFirstAsk(waiting); });
+    connect(&m_dns, &DnsAhead::countsChanged, this, &CheckEngine::dnsCountsChanged);
+    connect(&m_dns, &DnsAhead::turnedOff, this, [this] {
+        emit connectionStatus(QStringLiteral("DNS does not answer: every name is asked over whois"));
+    });
+    connect(&m_dns, &DnsAhead::answered, this, &CheckEngine::Pump);
 }
 
 CheckEngine::~CheckEngine()
@@ -93,40 +100,25 @@ bool CheckEngine::Start(const RunRequest &request)
     m_reporter.Restart();
     m_filer.Restart();
     m_services.unchecked.BeginRun(request.listPath);
-    m_nextLine = request.firstPosition;
-    m_storedOrdinal = m_storedFiledUpTo = m_stoppedAt = -1;
+    m_reader.Begin(request);
+    m_stoppedAt = -1;
+    m_position.Begin(request);
     m_guard.Begin(request, m_services.filedMark ? m_services.filedMark() : FiledMark{}, m_services.lists);
     m_shownPosition = m_shownOpen = -1;
-    m_listEnded = false;
     m_queues.Clear();
     m_waitingCount = 0;
     ++m_runNumber;
-    BeginDns();
-    QHash<QString, HostPacer::Learned> remembered;
-    const QHash<QString, RememberedPace> paces =
-        m_services.rememberedPaces ? m_services.rememberedPaces() : QHash<QString, RememberedPace>();
-    for (auto it = paces.cbegin(); it != paces.cend(); ++it)
-        remembered.insert(it.key(), {it->limit, Now() - it->ageMs});
+    if (QString error; !m_dns.Begin(request.settings, m_timings.dnsTimeoutMs, &error))
+        emit errorRaised(QStringLiteral("DNS"),
+                         QStringLiteral("The DNS servers \"%1\" cannot be used (%2); every name is asked over whois.")
+                             .arg(CheckSettings::DnsServersText(request.settings.dnsServers), error));
     m_pacer.setUserLimits(request.settings.hostLimits);
-    m_pacer.Reset(Now(), remembered);
+    m_pacer.Begin(Now(), m_services.rememberedPaces ? m_services.rememberedPaces() : QHash<QString, RememberedPace>());
     m_speed.Start(Now());
     emit runStarted();
     m_watchdog->Start(m_timings.watchdogTickMs);
     Pump();
     return true;
-}
-
-void CheckEngine::BeginDns()
-{
-    m_dnsQueue.clear();
-    m_dnsAsking.clear();
-    m_dnsCounts = {};
-    QString error;
-    if (!m_dns.Configure(m_request.settings, m_timings.dnsTimeoutMs, &error))
-        emit errorRaised(QStringLiteral("DNS"),
-                         QStringLiteral("The DNS servers \"%1\" cannot be used (%2); every name is asked over whois.")
-                             .arg(CheckSettings::DnsServersText(m_request.settings.dnsServers), error));
-    m_dnsActive = m_dnsAtStart = m_dns.isOn();
 }
 
 std::optional<qint64> CheckEngine::secondsLeft() const
@@ -153,11 +145,8 @@ qint64 CheckEngine::ResumeOrdinal() const
 
 qint64 CheckEngine::AskOrdinal() const
 {
-    qint64 first = Ordinal::Of(m_nextLine, 0);
-    if (!m_dnsQueue.empty())
-        first = std::min(first, m_dnsQueue.front().ordinal);
-    if (!m_dnsAsking.empty())
-        first = std::min(first, m_dnsAsking.begin()->second.ordinal);
+    qint64 first = Ordinal::Of(m_reader.nextLine(), 0);
+    first = std::min(first, m_dns.FirstOrdinal().value_or(first));
     return std::min(first, m_queues.FirstAskOrdinal().value_or(first));
 }
 
@@ -182,18 +171,18 @@ void CheckEngine::PumpOnce()
     if (!m_running)
         return;
     qint64 nextWake = ReconnectDueSlots();
-    AskDns();
     const auto roomToRead = [this] {
         return m_waitingCount < kHoldAtMost && m_queues.RoomToRead(m_pacer, Now(), kLookahead);
     };
+    // While DNS runs ahead, the list is read for DNS, and the slots get what it leaves.
+    m_dns.Ask([&] { return m_running && !m_reader.ended() && roomToRead() && ReadAhead(); });
     for (const auto &slot : m_slots) {
         if (FlightOf(*slot).busy)
             continue;
         std::optional<WaitingName> ready;
         while (m_running && !ready) {
             ready = m_queues.TakeReady(m_pacer, Now(), nextWake);
-            // While DNS runs ahead, the list is read for DNS, and the slots get what it leaves.
-            if (!ready && (m_dnsActive || m_listEnded || !roomToRead() || !ReadAhead()))
+            if (!ready && (m_dns.isActive() || m_reader.ended() || !roomToRead() || !ReadAhead()))
                 break;
         }
         if (!ready || !m_running)
@@ -210,7 +199,7 @@ void CheckEngine::PumpOnce()
         emit progress(asking, m_request.total);
     }
     ShowOpenConnections();
-    StorePositionSoon();
+    m_position.StoreSoon();
     EndIfDone();
 }
 
@@ -239,39 +228,15 @@ qint64 CheckEngine::ReconnectDueSlots()
 
 bool CheckEngine::ReadAhead()
 {
-    const QString &path = m_request.listPath;
-    const std::optional<CandidateFile::Batch> batch = m_services.candidates.ReadCandidates(path, m_nextLine, kPoolSize);
-    if (!batch) {
-        Fail(QStringLiteral("The list \"%1\" cannot be read any more.").arg(Shown(path)));
-        return false;
-    }
-    if (batch->atEnd && m_nextLine > m_services.candidates.CountCandidates(path) + 1) {
-        Fail(QStringLiteral("The list \"%1\" became shorter while it was checked: it now ends before position %2, "
-                            "where the search had got to.")
-                 .arg(Shown(path))
-                 .arg(m_nextLine));
-        return false;
-    }
-    m_listEnded = batch->atEnd;
-    for (const QString &line : batch->lines) {
-        const NameCheck::LineNames names = m_check->NamesOfLine(line);
-        if (names.endOfList) {
-            m_listEnded = true;
-            break;
-        }
-        const qint64 lineNumber = m_nextLine++;
-        for (qsizetype e = 0; e < names.names.size() && m_running; ++e) {
-            if (lineNumber == m_request.firstPosition && e < m_request.firstExtension)
-                continue; // asked before the run that this one resumes stopped
-            CheckedName checked = m_check->Prepare(names.names.at(e));
-            if (m_guard.FiledBefore(checked.name, lineNumber))
-                continue; // an earlier run filed it after the position it stored: it is done
-            AddWaiting({std::move(checked), Ordinal::Of(lineNumber, e)});
-        }
-        if (!m_running)
-            return false;
-    }
-    return !batch->lines.isEmpty() || !m_listEnded;
+    QString error;
+    const auto add = [this](WaitingName waiting) {
+        AddWaiting(std::move(waiting));
+        return m_running;
+    };
+    const ListReader::Read read = m_reader.ReadMore(*m_check, m_guard, add, &error);
+    if (read == ListReader::Read::Failed)
+        Fail(error);
+    return read == ListReader::Read::More;
 }
 
 void CheckEngine::AddWaiting(WaitingName waiting)
@@ -287,80 +252,17 @@ void CheckEngine::AddWaiting(WaitingName waiting)
     if (waiting.checked.isRdap())
         m_pacer.MarkHttpHost(waiting.checked.host);
     ++m_waitingCount;
-    if (m_dnsActive) {
-        m_dnsQueue.push_back(std::move(waiting));
-        return;
-    }
-    waiting.passedDns = m_dnsAtStart; // DNS turned itself off
-    m_queues.AddFirstAsk(std::move(waiting));
+    m_dns.Add(std::move(waiting));
 }
 
-void CheckEngine::AskDns()
+void CheckEngine::Delegated(const WaitingName &waiting)
 {
-    while (m_running && m_dnsActive && static_cast<int>(m_dnsAsking.size()) < kDnsInFlight) {
-        if (m_dnsQueue.empty()) {
-            if (m_listEnded || m_waitingCount >= kHoldAtMost || !m_queues.RoomToRead(m_pacer, Now(), kLookahead) ||
-                !ReadAhead())
-                break;
-            continue;
-        }
-        const quint64 id = ++m_dnsNextId;
-        const WaitingName &waiting = m_dnsAsking.emplace(id, std::move(m_dnsQueue.front())).first->second;
-        m_dnsQueue.pop_front();
-        m_dns.Ask(waiting.checked.wireName, [this, id, run = m_runNumber](const DnsPrecheck::Result &result) {
-            DnsAnswered(id, run, result);
-        });
-    }
-}
-
-void CheckEngine::DnsAnswered(quint64 id, quint64 run, const DnsPrecheck::Result &result)
-{
-    using Answer = DnsPrecheck::Answer;
-    const auto found = m_dnsAsking.find(id);
-    if (run != m_runNumber || !m_running || found == m_dnsAsking.end())
-        return;
-    WaitingName waiting = std::move(found->second);
-    m_dnsAsking.erase(found);
-    if (result.answer == Answer::Failed || result.answer == Answer::TimedOut)
-        ++m_dnsCounts.failures;
-    if (result.answer == Answer::Delegated) {
-        // Delegated is certainly registered: filed as a whois answer would be, with no question.
-        ++m_dnsCounts.registered;
-        --m_waitingCount;
-        const QString reason = QStringLiteral("delegated in DNS");
-        const CheckOutcome outcome = File(waiting.checked.name, waiting.ordinal, Verdict::Taken, reason);
-        emit dnsCountsChanged();
-        emit nameChecked(waiting.checked.name, outcome, reason, QStringLiteral("DNS"));
-        StorePositionSoon();
-        Pump();
-        return;
-    }
-    // Not delegated, or no telling: whois or RDAP decides, as without DNS.
-    waiting.passedDns = true;
-    m_queues.AddFirstAsk(std::move(waiting));
-    emit dnsCountsChanged();
-    Pump();
-}
-
-void CheckEngine::TurnDnsOff()
-{
-    if (!m_running || !m_dnsActive)
-        return;
-    // No resolver answers: the names DNS holds go to whois, and DNS is off for the run.
-    m_dnsActive = false;
-    m_dns.CancelAll();
-    for (auto &[id, waiting] : m_dnsAsking)
-        m_dnsQueue.push_back(std::move(waiting));
-    m_dnsAsking.clear();
-    m_dnsCounts.turnedOff = true;
-    for (WaitingName &waiting : m_dnsQueue) {
-        waiting.passedDns = true;
-        m_queues.AddFirstAsk(std::move(waiting));
-    }
-    m_dnsQueue.clear();
-    emit connectionStatus(QStringLiteral("DNS does not answer: every name is asked over whois"));
-    emit dnsCountsChanged();
-    Pump();
+    // Certainly registered: filed as a whois answer would be, with no question.
+    --m_waitingCount;
+    const QString reason = QStringLiteral("delegated in DNS");
+    emit nameChecked(waiting.checked.name, File(waiting.checked.name, waiting.ordinal, Verdict::Taken, reason),
+                     reason, QStringLiteral("DNS"));
+    m_position.StoreSoon();
 }
 
 void CheckEngine::StartOn(WhoisSlot &slot, WaitingName waiting)
@@ -371,10 +273,8 @@ void CheckEngine::StartOn(WhoisSlot &slot, WaitingName waiting)
         for (const auto &each : m_slots)
             each->setNetwork(m_network.get());
     }
-    if (waiting.passedDns && waiting.tries == 0) {
-        ++m_dnsCounts.overWhois; // counted when asked, not when DNS let it pass
-        emit dnsCountsChanged();
-    }
+    if (waiting.passedDns && waiting.tries == 0)
+        m_dns.CountAsked();
     ++waiting.tries;
     InFlight &flight = FlightOf(slot);
     flight = {true, std::move(waiting), Now(), Now(), -1, 0};
@@ -402,7 +302,7 @@ void CheckEngine::Finish(WhoisSlot &slot, CheckOutcome outcome, const QString &r
     const QString decidedBy = slot.checked().DecidedBy();
     Release(slot);
     emit nameChecked(name, outcome, reason, decidedBy);
-    StorePositionSoon();
+    m_position.StoreSoon();
     Pump();
 }
 
@@ -455,12 +355,8 @@ void CheckEngine::Judged(WhoisSlot &slot, const Judgement &judgement, qint64 ret
 CheckOutcome CheckEngine::File(const QString &name, qint64 ordinal, Verdict verdict, const QString &reason)
 {
     const CheckOutcome outcome = m_filer.File(name, verdict, reason);
-    const std::optional<ResultList> list = Filing::ListFor(name, verdict);
-    if (list && !m_guard.Filed(ordinal, Ordinal::LineOf(ordinal), *list, name))
-        m_reporter.Report(FailureReporter::Failure::FiledJournal,
-                          QStringLiteral("The names filed ahead of the stored position cannot be noted in \"%1\"; "
-                                         "if the search is ended abruptly, some free names may be filed twice.")
-                              .arg(Shown(m_guard.journalPath())));
+    if (const std::optional<ResultList> list = Filing::ListFor(name, verdict))
+        m_guard.Filed(ordinal, *list, name);
     return outcome;
 }
 
@@ -537,7 +433,7 @@ void CheckEngine::ShowOpenConnections()
 
 void CheckEngine::EndIfDone()
 {
-    if (!m_running || !m_listEnded || m_waitingCount > 0 ||
+    if (!m_running || !m_reader.ended() || m_waitingCount > 0 ||
         std::any_of(m_flights.begin(), m_flights.end(), [](const InFlight &flight) { return flight.busy; }))
         return;
     m_completed = true;
@@ -550,43 +446,9 @@ void CheckEngine::Fail(const QString &text)
     Stop();
 }
 
-void CheckEngine::StorePositionSoon()
-{
-    if (!m_positionWrite->isActive())
-        m_positionWrite->Start(m_timings.positionWriteMs);
-}
-
-void CheckEngine::StorePosition(std::optional<qint64> at)
-{
-    m_positionWrite->Stop();
-    if (m_request.listPath.isEmpty())
-        return;
-    const qint64 ordinal = at.value_or(ResumeOrdinal());
-    const qint64 position = Ordinal::LineOf(ordinal);
-    if (ordinal == m_storedOrdinal && m_guard.filedUpTo() == m_storedFiledUpTo)
-        return;
-    if (!m_services.storePosition(m_request.resumeKey, position, {m_request.listPath, m_guard.filedUpTo()},
-                                  Ordinal::ExtensionOf(ordinal))) {
-        m_reporter.Report(FailureReporter::Failure::Position,
-                          QStringLiteral("The position reached (%1) could not be stored in the settings, so a later "
-                                         "search of this list may not continue there.")
-                              .arg(position));
-        return;
-    }
-    m_storedOrdinal = ordinal;
-    m_storedFiledUpTo = m_guard.filedUpTo();
-    m_guard.PositionStored(ordinal);
-}
-
 void CheckEngine::StorePaces()
 {
-    if (!m_services.storePaces)
-        return;
-    QHash<QString, RememberedPace> paces;
-    const QHash<QString, HostPacer::Learned> learned = m_pacer.LearnedPaces();
-    for (auto it = learned.cbegin(); it != learned.cend(); ++it)
-        paces.insert(it.key(), {it->limit, std::max<qint64>(0, Now() - it->at)});
-    if (!m_services.storePaces(paces))
+    if (m_services.storePaces && !m_services.storePaces(m_pacer.RememberedPaces(Now())))
         m_reporter.Report(FailureReporter::Failure::Paces,
                           QStringLiteral("The paces learned for the whois servers could not be stored in the "
                                          "settings; the next search starts without them."));
@@ -614,12 +476,10 @@ void CheckEngine::Stop()
         FlightOf(*slot) = {};
         slot->Reset();
     }
-    m_dnsQueue.clear();
-    m_dnsAsking.clear();
-    m_dns.CancelAll();
+    m_dns.Stop();
     m_queues.Clear();
     m_waitingCount = 0;
-    StorePosition(resume);
+    m_position.StoreNow(resume);
     if (!wasRunning)
         return;
     StorePaces();

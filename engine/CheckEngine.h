@@ -1,10 +1,14 @@
 #pragma once
 
-#include "DnsPrecheck.h"
+#include "CheckServices.h"
+#include "DnsAhead.h"
+#include "EngineTimings.h"
 #include "FailureReporter.h"
 #include "HostPacer.h"
 #include "HostQueues.h"
+#include "ListReader.h"
 #include "NameCheck.h"
+#include "PositionKeeper.h"
 #include "RefilingGuard.h"
 #include "RunRequest.h"
 #include "SpeedMeter.h"
@@ -17,60 +21,22 @@
 #include <QObject>
 #include <QString>
 
-#include <deque>
 #include <functional>
-#include <map>
 #include <memory>
 #include <vector>
 
-class CandidateFile;
-class FiledJournal;
-class RdapBootstrap;
-class RegistrarTable;
-class ResultFiles;
-class ResultLists;
-class UncheckedNames;
-class WhoisPhrases;
-
-// Timer periods and the clock they run on; tests shrink them or run them on a clock of their
-// own, the tick counts stay.
-struct EngineTimings
-{
-    int slotTickMs = 1000;
-    int watchdogTickMs = 1000;
-    // How long a new position may wait before it is stored, so that a fast run does not write
-    // the settings file for every name.
-    int positionWriteMs = 200;
-    // A host that refused cools down this long at first, growing up to the cap.
-    int coolDownBaseMs = 10000;
-    int coolDownCapMs = 300000;
-    // The engine's clock; none: the event loop's.
-    Clock *clock = nullptr;
-    // A DNS question's first try.
-    int dnsTimeoutMs = DnsPrecheck::kTimeoutMs;
-};
-
-// The search run: reads a list from a position on and checks its names (NameCheck) over a pool
-// of 25 connections until the list ends or Stop. It keeps the pool, the queues, the pacer and
-// the run's bookkeeping.
+// The search run: reads a list from a position on (ListReader) and checks its names (NameCheck)
+// over a pool of 25 connections until the list ends or Stop. It keeps the pool, the queues, the
+// pacer and the run's bookkeeping, and knows nothing of windows: it reports through its signals.
 //
 // A slot that finishes takes the next name at once. Each query has its own watchdog of 30 ticks
-// from its start (names still unanswered then get no verdict), and the slot's own rule asks a
-// silent server again. Names under an RDAP service are asked over HTTP in the same slots.
-//
-// Queries to one host keep to that host's limit and learned pace (HostPacer): names wait in a
-// queue per host (HostQueues), and the list is read ahead for up to kLookahead waiting names,
-// where a host that must wait counts with no more than its fair share (kHoldAtMost in all). A
-// rate-limit reply slows or cools the host down; the refused name is asked again behind its
-// host's other names, kMaxTries times at most, then it is unchecked as "rate limited by HOST".
-// With DNS first (DnsPrecheck), names are asked in DNS up to kDnsInFlight at once ahead of the
-// pool; a delegated name is filed registered without a whois question.
-//
-// The position stored for the run (under the request's resume key and the run-wide key) is the
-// first name without a verdict; names an earlier run filed past it are neither asked nor filed
-// again (RefilingGuard). Stop ends the names in flight ("the search was stopped"); the names
-// read ahead go back to the list. The engine knows nothing of windows: it reports through its
-// signals.
+// from its start, and the slot's own rule asks a silent server again. Queries to one host keep
+// to its limit and learned pace (HostPacer): names wait in a queue per host (HostQueues), read
+// ahead for up to kLookahead waiting names, where a host that must wait counts with its fair
+// share at most (kHoldAtMost in all). A refused name is asked again behind its host's other
+// names, kMaxTries times at most. With DNS first, names are asked in DNS ahead of the pool
+// (DnsAhead). The position stored is the first name without a verdict; what an earlier run filed
+// past it is neither asked nor filed again (RefilingGuard).
 class CheckEngine : public QObject, private WhoisSlotOwner
 {
     Q_OBJECT
@@ -80,40 +46,10 @@ public:
     static constexpr int kMaxTries = 3;      // asks of a name its host refused
     static constexpr int kLookahead = 1000;  // names read ahead while their hosts wait
     static constexpr int kHoldAtMost = 5000; // names held in all, fair shares or not
-    static constexpr int kDnsInFlight = 100; // DNS questions at once, beside the whois slots
     static constexpr qint64 kExtensionSlots = Ordinal::kPerLine;
+    using DnsCounts = DnsAhead::Counts;
 
-    // What the DNS pre-check did in this run.
-    struct DnsCounts
-    {
-        int registered = 0;     // delegated: filed registered without a whois question
-        int overWhois = 0;      // asked over whois or RDAP after DNS let them pass
-        int failures = 0;       // server failures, refusals and timeouts (no such name is none)
-        bool turnedOff = false; // no resolver answered: every name went on to whois
-    };
-
-    // What a run works with; the program object owns all of it.
-    struct Services
-    {
-        const RegistrarTable &registrars;
-        const RdapBootstrap &rdapBootstrap;
-        const WhoisPhrases &phrases;
-        ResultLists &lists;
-        ResultFiles &files;
-        UncheckedNames &unchecked;
-        CandidateFile &candidates;
-        FiledJournal &journal;
-        // Stores a run's position under its resume key (when not empty) and the run-wide key,
-        // with the furthest position of its list filed and the extension reached; false when it
-        // could not be stored.
-        std::function<bool(const QString &resumeKey, qint64 position, const FiledMark &filed, int extension)>
-            storePosition;
-        // The mark last stored with the position; the paces hosts learned in earlier runs; keeps
-        // the paces this run learned. None when empty.
-        std::function<FiledMark()> filedMark = {};
-        std::function<QHash<QString, RememberedPace>()> rememberedPaces = {};
-        std::function<bool(const QHash<QString, RememberedPace> &)> storePaces = {};
-    };
+    using Services = CheckServices;
 
     CheckEngine(Services services, const SocketFactory &socketFactory, EngineTimings timings = {},
                 QObject *parent = nullptr);
@@ -157,8 +93,8 @@ public:
     std::optional<qint64> secondsLeft() const;
     // Names read from the list that wait for DNS or their host (or to be asked again).
     int waitingCount() const { return m_waitingCount; }
-    const DnsCounts &dnsCounts() const { return m_dnsCounts; }
-    bool isDnsActive() const { return m_dnsActive; }
+    const DnsCounts &dnsCounts() const { return m_dns.counts(); }
+    bool isDnsActive() const { return m_dns.isActive(); }
     // The names of the last run without a verdict, by reason.
     const NoVerdictTally &noVerdicts() const { return m_filer.tally(); }
     // Whether the last run reached the end of its list, and wrote all it had to write.
@@ -205,7 +141,6 @@ private:
 
     InFlight &FlightOf(const WhoisSlot &slot) { return m_flights.at(static_cast<size_t>(slot.index())); }
     bool RefuseStart(const RunRequest &request);
-    void BeginDns();
     qint64 ResumeOrdinal() const;
     qint64 AskOrdinal() const;
     void Pump();
@@ -214,9 +149,7 @@ private:
     bool ReadAhead();
     void AddWaiting(WaitingName waiting);
     void StartOn(WhoisSlot &slot, WaitingName waiting);
-    void AskDns();
-    void DnsAnswered(quint64 id, quint64 run, const DnsPrecheck::Result &result);
-    void TurnDnsOff();
+    void Delegated(const WaitingName &waiting);
     void Release(WhoisSlot &slot);
     void WatchdogTick();
     // Ends the slot's query and reports the name (a filing first, so an overflow notice comes
@@ -230,8 +163,6 @@ private:
     void ShowOpenConnections();
     void Fail(const QString &text);
     void ReportStartFailure(int errorNumber, const QString &description);
-    void StorePositionSoon();
-    void StorePosition(std::optional<qint64> ordinal = std::nullopt);
 
     Services m_services;
     EngineTimings m_timings;
@@ -245,10 +176,11 @@ private:
     VerdictFiler m_filer;
     RefilingGuard m_guard;
     SpeedMeter m_speed;
-    DnsPrecheck m_dns;
+    DnsAhead m_dns;
+    ListReader m_reader;
     std::unique_ptr<ClockTimer> m_watchdog;  // looks at every query's age once a tick
     std::unique_ptr<ClockTimer> m_pumpTimer; // the next time a waiting host may be asked
-    std::unique_ptr<ClockTimer> m_positionWrite;
+    PositionKeeper m_position;
 
     RunRequest m_request;
     std::optional<NameCheck> m_check;
@@ -257,20 +189,10 @@ private:
     bool m_completed = false;
     bool m_pumping = false;
     bool m_pumpAgain = false;
-    qint64 m_nextLine = 0;        // the next line of the list to read
-    qint64 m_storedOrdinal = -1;  // the resume ordinal last stored...
-    qint64 m_storedFiledUpTo = -1; // ...and the mark stored with it
     qint64 m_stoppedAt = -1;      // the resume ordinal when the last run stopped
     qint64 m_shownPosition = -1;
     int m_shownOpen = -1;
-    bool m_listEnded = false;
     HostQueues m_queues;
     int m_waitingCount = 0;
-    bool m_dnsActive = false;
-    bool m_dnsAtStart = false; // DNS was asked in this run: names it does not see count as passed on
-    std::deque<WaitingName> m_dnsQueue;          // read, not asked yet
-    std::map<quint64, WaitingName> m_dnsAsking; // by question, asked in list order
-    quint64 m_dnsNextId = 0;
-    DnsCounts m_dnsCounts;
     quint64 m_runNumber = 0;
 };

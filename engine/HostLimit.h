@@ -1,6 +1,8 @@
 #pragma once
 
-#include <QtGlobal>
+#include <QHash>
+#include <QString>
+#include <QStringList>
 
 // How hard one whois host may be asked.
 struct HostLimit
@@ -17,3 +19,9 @@ struct RememberedPace
     HostLimit limit;
     qint64 ageMs = 0;
 };
+
+// A table of limits per host, one host a line, "host<TAB>perSecond/maxOpen", with "#" comments
+// (data/whois-limits.txt). Lines that cannot be read are passed over, each with a problem
+// "<source> line N: ..." in `problems`.
+QHash<QString, HostLimit> ParseLimitsTable(const QString &text, const QString &source,
+                                           QStringList *problems = nullptr);

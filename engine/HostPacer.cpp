@@ -1,5 +1,7 @@
 #include "HostPacer.h"
 
+#include <QFile>
+
 #include <QRandomGenerator>
 #include <QRegularExpression>
 
@@ -21,13 +23,12 @@ const HostLimit HostPacer::kHttpDefault = {0, 6};
 
 const QHash<QString, HostLimit> &HostPacer::BuiltInLimits()
 {
-    // Published limits: Nominet 5 a second; SIDN about 1 a second; EURid 15 a minute;
-    // CentralNic 1,800 in 15 minutes; the .ie registry asks for no more than one at a time.
-    static const QHash<QString, HostLimit> limits = {
-        {QStringLiteral("whois.nic.uk"), {5, 5}},  {QStringLiteral("whois.domain-registry.nl"), {1, 1}},
-        {QStringLiteral("whois.eu"), {0.25, 1}},   {QStringLiteral("whois.centralnic.com"), {2, 2}},
-        {QStringLiteral("whois.nic.xyz"), {2, 2}}, {QStringLiteral("whois.weare.ie"), {1, 1}},
-    };
+    // The published limits are data shipped inside the program (data/whois-limits.txt).
+    static const QHash<QString, HostLimit> limits = [] {
+        QFile file(QStringLiteral(":/orvelle/whois-limits.txt"));
+        const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        return ParseLimitsTable(QString::fromUtf8(bytes), QStringLiteral("whois-limits.txt"));
+    }();
     return limits;
 }
 
@@ -177,6 +178,28 @@ qint64 HostPacer::Refused(const QString &host, qint64 startedAt, qint64 now, qin
         return until - now;
     }
 
+    const bool answering = SetPaceAfterRefusal(host, state, now);
+    qint64 coolDown = 0;
+    if (serverCoolDownMs >= 0) {
+        coolDown = std::min(serverCoolDownMs, cap);
+    } else if (answering) {
+        coolDown = std::min<qint64>(m_timings.restMs, cap);
+    } else {
+        const double grown = m_timings.coolDownBaseMs * std::pow(2.0, std::min(state.coolDowns, 20));
+        // The jitter stays inside the cap.
+        coolDown = static_cast<qint64>(std::min(grown * (0.8 + 0.4 * m_random()), static_cast<double>(cap)));
+    }
+    if (!answering)
+        ++state.coolDowns;
+    state.lastRefusal = now;
+    state.answeredSinceRefusal = false;
+    state.coolUntil = now + coolDown;
+    state.nextStart = std::max(state.nextStart, state.coolUntil);
+    return coolDown;
+}
+
+bool HostPacer::SetPaceAfterRefusal(const QString &host, HostState &state, qint64 now)
+{
     // The pace it answered at in the last seconds, a little slower; half the pace it refused at.
     const HostLimit configured = LimitFor(host);
     const qint64 windowStart = now - m_timings.paceWindowMs;
@@ -208,24 +231,7 @@ qint64 HostPacer::Refused(const QString &host, qint64 startedAt, qint64 now, qin
         state.answersThisRound = 0;
     }
     state.lastRaise = now;
-
-    qint64 coolDown = 0;
-    if (serverCoolDownMs >= 0) {
-        coolDown = std::min(serverCoolDownMs, cap);
-    } else if (answering) {
-        coolDown = std::min<qint64>(m_timings.restMs, cap);
-    } else {
-        const double grown = m_timings.coolDownBaseMs * std::pow(2.0, std::min(state.coolDowns, 20));
-        // The jitter stays inside the cap.
-        coolDown = static_cast<qint64>(std::min(grown * (0.8 + 0.4 * m_random()), static_cast<double>(cap)));
-    }
-    if (!answering)
-        ++state.coolDowns;
-    state.lastRefusal = now;
-    state.answeredSinceRefusal = false;
-    state.coolUntil = now + coolDown;
-    state.nextStart = std::max(state.nextStart, state.coolUntil);
-    return coolDown;
+    return answering;
 }
 
 bool HostPacer::isCoolingDown(const QString &host, qint64 now) const
@@ -265,4 +271,21 @@ QHash<QString, HostPacer::Learned> HostPacer::LearnedPaces() const
             learned.insert(it.key(), *it->learned);
     }
     return learned;
+}
+
+QHash<QString, RememberedPace> HostPacer::RememberedPaces(qint64 now) const
+{
+    QHash<QString, RememberedPace> paces;
+    const QHash<QString, Learned> learned = LearnedPaces();
+    for (auto it = learned.cbegin(); it != learned.cend(); ++it)
+        paces.insert(it.key(), {it->limit, std::max<qint64>(0, now - it->at)});
+    return paces;
+}
+
+void HostPacer::Begin(qint64 now, const QHash<QString, RememberedPace> &remembered)
+{
+    QHash<QString, Learned> learned;
+    for (auto it = remembered.cbegin(); it != remembered.cend(); ++it)
+        learned.insert(it.key(), {it->limit, now - it->ageMs});
+    Reset(now, learned);
 }

@@ -106,6 +106,9 @@ public:
     QList<Paced> PacedHosts(qint64 now) const;
     // The pace each host learned at its last refusal (or brought from an earlier run).
     QHash<QString, Learned> LearnedPaces() const;
+    // The same with their ages at `now`, to keep for later runs; and Reset() from what was kept.
+    QHash<QString, RememberedPace> RememberedPaces(qint64 now) const;
+    void Begin(qint64 now, const QHash<QString, RememberedPace> &remembered);
 
 private:
     struct HostState
@@ -132,6 +135,8 @@ private:
     HostLimit EffectiveLimit(const QString &host, const HostState *state) const;
     bool HasKnownLimit(const QString &host) const;
     void RaisePace(const QString &host, HostState &state, qint64 now);
+    // Sets the pace a refusal teaches; whether the host was answering until then.
+    bool SetPaceAfterRefusal(const QString &host, HostState &state, qint64 now);
 
     Timings m_timings;
     Random m_random;

@@ -3,6 +3,8 @@
 #include "Filing.h"
 #include "results/FiledJournal.h"
 
+#include <QFileInfo>
+
 void RefilingGuard::Begin(const RunRequest &request, const FiledMark &mark, const ResultLists &lists)
 {
     m_filedUpTo = 0;
@@ -41,10 +43,14 @@ bool RefilingGuard::FiledBefore(const QString &name, qint64 line) const
            (m_inLists.contains(freeKey) || m_inLists.contains(FiledJournal::Key(ResultList::Registered, name)));
 }
 
-bool RefilingGuard::Filed(qint64 ordinal, qint64 line, ResultList list, const QString &name)
+void RefilingGuard::Filed(qint64 ordinal, ResultList list, const QString &name)
 {
-    m_filedUpTo = std::max(m_filedUpTo, line);
-    return list == ResultList::Registered || m_journal.Add(ordinal, list, name);
+    m_filedUpTo = std::max(m_filedUpTo, Ordinal::LineOf(ordinal));
+    if (list != ResultList::Registered && !m_journal.Add(ordinal, list, name))
+        m_reporter.Report(FailureReporter::Failure::FiledJournal,
+                          QStringLiteral("The names filed ahead of the stored position cannot be noted in \"%1\"; "
+                                         "if the search is ended abruptly, some free names may be filed twice.")
+                              .arg(QFileInfo(m_journal.path()).absoluteFilePath()));
 }
 
 void RefilingGuard::PositionStored(qint64 ordinal)
@@ -52,7 +58,3 @@ void RefilingGuard::PositionStored(qint64 ordinal)
     m_journal.Forget(ordinal);
 }
 
-const QString &RefilingGuard::journalPath() const
-{
-    return m_journal.path();
-}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FailureReporter.h"
 #include "RunRequest.h"
 #include "Verdict.h"
 #include "results/ResultLists.h"
@@ -24,24 +25,24 @@ class FiledJournal;
 class RefilingGuard
 {
 public:
-    explicit RefilingGuard(FiledJournal &journal) : m_journal(journal) {}
+    // A free name that cannot be noted in the journal is told once to the reporter.
+    RefilingGuard(FiledJournal &journal, FailureReporter &reporter) : m_journal(journal), m_reporter(reporter) {}
 
     // A run begins. One from its list's start files everything again and starts the journal
     // afresh; a resumed one takes what the journal and (with the mark of its list) the lists hold.
     void Begin(const RunRequest &request, const FiledMark &mark, const ResultLists &lists);
     // Whether the name of this line was filed already, free or registered.
     bool FiledBefore(const QString &name, qint64 line) const;
-    // A name of this line was filed into `list` (free or registered). False when a free one could
-    // not be noted in the journal.
-    bool Filed(qint64 ordinal, qint64 line, ResultList list, const QString &name);
+    // A name was filed at this ordinal into `list` (free or registered).
+    void Filed(qint64 ordinal, ResultList list, const QString &name);
     // The position stored reached this ordinal: what the journal holds before it is forgotten.
     void PositionStored(qint64 ordinal);
     // The furthest line filed, stored with the position.
     qint64 filedUpTo() const { return m_filedUpTo; }
-    const QString &journalPath() const;
 
 private:
     FiledJournal &m_journal;
+    FailureReporter &m_reporter;
     qint64 m_filedUpTo = 0;
     qint64 m_listsGuardUpTo = 0; // names up to this line may stand in the lists already
     QSet<QString> m_inLists;     // FiledJournal::Key of the names in the lists at the start

@@ -45,6 +45,16 @@ bool CandidateFile::Refresh(const QString &path)
         m_problem = QStringLiteral("it cannot be opened");
         return false;
     }
+    if (!BuildIndex(file))
+        return false;
+    m_problem.clear();
+    m_path = path;
+    m_identity = *identity;
+    return true;
+}
+
+bool CandidateFile::BuildIndex(QFile &file)
+{
     m_offsets.clear();
     m_lengths.clear();
     m_encoding = EncodingOf(file);
@@ -89,9 +99,6 @@ bool CandidateFile::Refresh(const QString &path)
         }
     }
     endLine(offset);
-    m_problem.clear();
-    m_path = path;
-    m_identity = *identity;
     return true;
 }
 

@@ -83,6 +83,8 @@ private:
     static Encoding EncodingOf(QFile &file);
     static std::optional<FileIdentity> Identify(const QString &path);
     bool Refresh(const QString &path);
+    // Indexes the lines of the file; false (with problem()) when it is no text.
+    bool BuildIndex(QFile &file);
     std::optional<QString> ReadIndexed(QFile &file, qint64 position);
 
     QString m_path;

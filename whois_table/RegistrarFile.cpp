@@ -40,117 +40,22 @@ QString JoinRow(const QString &extension, const QString &server, const QString &
 
 RegistrarFile::RegistrarFile(QString path) : m_path(std::move(path)) {}
 
-const QList<RegistrarFile::DefaultRow> &RegistrarFile::DefaultRows()
-{
-    // Each row names its own registry's whois host; its RDAP service's base address where the
-    // registry runs no whois service any more but answers RDAP; "none" where it runs neither
-    // (its names are not sent anywhere).
-    static const char *const kNone = "none";
-    static const QList<DefaultRow> rows = {
-        {"proxy", "127.0.0.1", true},
-        {"com", "whois.verisign-grs.com", true},
-        {"net", "whois.verisign-grs.com", true},
-        {"edu", "whois.educause.edu", false},
-        {"org", "whois.pir.org", false},
-        {"info", "https://rdap.identitydigital.services/rdap/", true},
-        {"biz", "whois.nic.biz", true},
-        {"aero", "whois.aero", false},
-        {"name", "whois.nic.name", true},
-        {"coop", "whois.nic.coop", false},
-        {"tc", "whois.nic.tc", false},
-        {"cn", "whois.cnnic.cn", false},
-        {"hk", "whois.hkirc.hk", false},
-        {"tw", "whois.twnic.net.tw", false},
-        {"au", "whois.auda.org.au", false},
-        {"ca", "whois.cira.ca", false},
-        {"ck", kNone, false},
-        {"kz", "whois.nic.kz", false},
-        {"za", "whois.nic.za", false},
-        {"id", "whois.id", false},
-        {"us", "whois.nic.us", false},
-        {"kr", "whois.kr", false},
-        {"se", "whois.iis.se", false},
-        {"ac", "whois.nic.ac", false},
-        {"jp", "whois.jprs.jp", false},
-        {"as", "whois.nic.as", false},
-        {"br", "whois.registro.br", false},
-        {"cc", "ccwhois.verisign-grs.com", false},
-        {"ch", "whois.nic.ch", false},
-        {"fr", "whois.nic.fr", false},
-        {"gov", "whois.nic.gov", false},
-        {"hm", "whois.registry.hm", false},
-        {"li", "whois.nic.li", false},
-        {"lk", "whois.nic.lk", false},
-        {"mil", kNone, false},
-        {"mm", "whois.registry.gov.mm", false},
-        {"mx", "whois.mx", false},
-        {"sg", "whois.sgnic.sg", false},
-        {"nu", "whois.iis.nu", false},
-        {"sh", "whois.nic.sh", false},
-        {"tj", kNone, false},
-        {"tm", "whois.nic.tm", false},
-        {"uk", "whois.nic.uk", false},
-        {"no", "whois.norid.no", false},
-        {"nz", "whois.irs.net.nz", false},
-        {"pk", "whois.pknic.net.pk", false},
-        {"al", kNone, false},
-        {"at", "whois.nic.at", false},
-        {"az", kNone, false},
-        {"be", "whois.dns.be", false},
-        {"bg", "whois.register.bg", false},
-        {"by", "whois.cctld.by", false},
-        {"cy", kNone, false},
-        {"cz", "whois.nic.cz", false},
-        {"de", "whois.denic.de", false},
-        {"dk", "whois.punktum.dk", false},
-        {"dz", "whois.nic.dz", false},
-        {"ee", "whois.tld.ee", false},
-        {"eg", kNone, false},
-        {"es", kNone, false},
-        {"ga", "whois.nic.ga", false},
-        {"ge", "whois.nic.ge", false},
-        {"gl", "whois.nic.gl", false},
-        {"gr", kNone, false},
-        {"hu", "whois.nic.hu", false},
-        {"ie", "whois.weare.ie", false},
-        {"il", "whois.isoc.org.il", false},
-        {"is", "whois.isnic.is", false},
-        {"it", "whois.nic.it", false},
-        {"lt", "whois.domreg.lt", false},
-        {"lv", "whois.nic.lv", false},
-        {"ma", "whois.registre.ma", false},
-        {"md", "whois.nic.md", false},
-        {"mk", "whois.marnet.mk", false},
-        {"mt", "whois.nic.org.mt", false},
-        {"nl", "whois.domain-registry.nl", false},
-        {"pl", "whois.dns.pl", false},
-        {"pt", "whois.dns.pt", false},
-        {"ro", "whois.rotld.ro", false},
-        {"si", "whois.register.si", false},
-        {"sk", "whois.sk-nic.sk", false},
-        {"sm", "whois.nic.sm", false},
-        {"su", "whois.tcinet.ru", false},
-        {"tn", "whois.ati.tn", false},
-        {"tr", "whois.trabis.gov.tr", false},
-        {"va", kNone, false},
-        {"yu", kNone, false},
-        {"ru", "whois.tcinet.ru", false},
-        {"to", "whois.tonicregistry.to", false},
-    };
-    return rows;
-}
-
 QString RegistrarFile::DefaultFileText()
 {
-    QString text;
-    for (const DefaultRow &row : DefaultRows()) {
-        const QString server = QLatin1String(row.server);
-        const QString port =
-            RegistrarTable::IsRdapServer(server) ? QStringLiteral("443") : QStringLiteral("43");
-        text +=
-            JoinRow(QLatin1String(row.extension), server, port, row.enabled ? kEnabled : kDisabled) + kCrLf;
-    }
-    return text + kCrLf;
+    // The built-in rows are data shipped inside the program, in the file's own format: each row
+    // names its registry's whois host, its RDAP service's base address where the registry answers
+    // RDAP only, or "none" where it runs neither.
+    static const QString text = [] {
+        QFile file(QStringLiteral(":/orvelle/whois-servers.txt"));
+        const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        QString rows;
+        for (const QString &line : TextFile::SplitLines(QString::fromUtf8(bytes))) {
+            if (!IsBlankLine(line))
+                rows += line + kCrLf;
+        }
+        return rows + kCrLf;
+    }();
+    return text;
 }
 
 std::optional<quint16> RegistrarFile::ParsePort(const QString &text)

@@ -18,19 +18,11 @@
 class RegistrarFile
 {
 public:
-    struct DefaultRow
-    {
-        const char *extension;
-        const char *server;
-        bool enabled;
-    };
-
     explicit RegistrarFile(QString path);
     const QString &path() const { return m_path; }
 
-    // The 92 built-in rows, in order; every one on port 43.
-    static const QList<DefaultRow> &DefaultRows();
-    // The file text WriteDefaultRegistrars writes.
+    // The file text WriteDefaultRegistrars writes: the built-in rows (data/whois-servers.txt,
+    // shipped inside the program), CR LF after each, then an empty line.
     static QString DefaultFileText();
     // A port typed or read as text: a whole number from 1 to 65535 (spaces around it allowed).
     static std::optional<quint16> ParsePort(const QString &text);

@@ -38,10 +38,7 @@ namespace {
 
 RegistrarTable DefaultTable()
 {
-    QList<RegistrarEntry> rows;
-    for (const RegistrarFile::DefaultRow &row : RegistrarFile::DefaultRows())
-        rows.append({QLatin1String(row.extension), QLatin1String(row.server), 43, row.enabled});
-    return RegistrarTable(rows);
+    return RegistrarTable(RegistrarFile::ParseRows(TextFile::SplitLines(RegistrarFile::DefaultFileText())));
 }
 
 void Check(bool condition)

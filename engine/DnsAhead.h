@@ -1,0 +1,74 @@
+#pragma once
+
+#include "DnsPrecheck.h"
+#include "HostQueues.h"
+
+#include <QObject>
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <optional>
+
+// The names a run asks in DNS before whois: up to kInFlight questions at once, in list order,
+// ahead of the pool. A delegated name is certainly registered (delegated()); every other answer
+// passes the name on to whois (passed()). When no resolver answers (DnsPrecheck gives up), every
+// name held is passed on, and so is every name added after.
+//
+//     dns.Begin(settings, timeoutMs, &error);
+//     dns.Add(waiting);                 // a name read from the list
+//     dns.Ask([&] { return ReadMore(); });
+class DnsAhead : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int kInFlight = 100;
+
+    // What DNS did in a run.
+    struct Counts
+    {
+        int registered = 0;     // delegated: filed registered without a whois question
+        int overWhois = 0;      // asked over whois or RDAP after DNS let them pass
+        int failures = 0;       // server failures, refusals and timeouts (no such name is none)
+        bool turnedOff = false; // no resolver answered: every name went on to whois
+    };
+
+    explicit DnsAhead(Clock &clock, QObject *parent = nullptr);
+
+    // A run begins: on when the settings ask DNS first and a resolver can be set up; false, with
+    // what was wrong, when their servers cannot be used.
+    bool Begin(const CheckSettings &settings, int timeoutMs, QString *error);
+    // Drops every name held; no signal of them follows.
+    void Stop();
+    bool isActive() const { return m_active; }
+    // Holds a name read from the list for its question (or passes it on when DNS is off).
+    void Add(WaitingName waiting);
+    // Asks the names held, up to kInFlight at once, reading more with readMore() (false: no more
+    // may be read now) when none is held.
+    void Ask(const std::function<bool()> &readMore);
+    // A name DNS passed on was asked over whois for the first time.
+    void CountAsked();
+    std::optional<qint64> FirstOrdinal() const;
+    const Counts &counts() const { return m_counts; }
+
+signals:
+    void delegated(const WaitingName &waiting);
+    void passed(const WaitingName &waiting);
+    void countsChanged();
+    // No resolver answers: DNS is off for the run.
+    void turnedOff();
+    // An answer (or the giving up) moved names on: the pool may have names to ask.
+    void answered();
+
+private:
+    void Answered(quint64 id, const DnsPrecheck::Result &result);
+    void TurnOff();
+
+    DnsPrecheck m_dns;
+    bool m_active = false;
+    bool m_askedAtStart = false; // names it does not see after it turned off count as passed on
+    std::deque<WaitingName> m_held;             // read, not asked yet
+    std::map<quint64, WaitingName> m_asking;    // by question, asked in list order
+    quint64 m_nextId = 0;
+    Counts m_counts;
+};
