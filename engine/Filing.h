@@ -2,6 +2,7 @@
 
 #include "CheckOutcome.h"
 #include "Verdict.h"
+#include "results/ProfileClass.h"
 #include "results/ResultLists.h"
 
 #include <QString>

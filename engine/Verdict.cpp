@@ -220,19 +220,6 @@ Judgement JudgeReplyBytes(const QByteArray &reply, const ReplyContext &context)
     return JudgeReplyText(TextFile::Decode(reply), context);
 }
 
-ProfileClass ProfileClassOf(const QString &name)
-{
-    const qsizetype dot = name.indexOf(QLatin1Char('.'));
-    const QStringView label = QStringView(name).left(dot < 0 ? name.size() : dot);
-    // Characters, not UTF-16 units: a character outside the basic plane counts once.
-    const auto length =
-        std::count_if(label.begin(), label.end(), [](QChar c) { return !c.isLowSurrogate(); });
-    if (length < 5)
-        return ProfileClass::High;
-    if (length <= 7)
-        return ProfileClass::Mid;
-    return ProfileClass::Low;
-}
 
 QString Judgement::ReasonText(Problem problem)
 {

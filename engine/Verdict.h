@@ -37,7 +37,7 @@ struct Judgement
     };
     static QString ReasonText(Problem problem);
 
-    Verdict verdict = Verdict::Taken;
+    Verdict verdict = Verdict::NoVerdict;
     Problem problem = Problem::None;
     QString reason; // ReasonText(problem) when there is no verdict
 
@@ -64,11 +64,3 @@ inline Verdict JudgeReply(const QString &reply, const ReplyContext &context = {}
     return JudgeReplyText(reply, context).verdict;
 }
 
-// The three profile classes of free names, by the length of the label before the first dot.
-enum class ProfileClass
-{
-    High,
-    Mid,
-    Low
-};
-ProfileClass ProfileClassOf(const QString &name);

@@ -5,6 +5,7 @@
 #include "ProgramWindows.h"
 #include "Widgets.h"
 #include "app/Program.h"
+#include "results/ProfileClass.h"
 #include "app/Startup.h"
 #include "app/RunStatus.h"
 #include "gui/ResultListView.h"
@@ -45,8 +46,8 @@ MainWindow::MainWindow(Program &program, ProgramWindows &windows, QWidget *paren
     central->setObjectName(QStringLiteral("central"));
     setCentralWidget(central);
     BuildMenus();
-    BuildFrame1();
-    BuildFrame2();
+    BuildSourceFrame();
+    BuildListsFrame();
     BuildStatusBar();
     ConnectState();
     ShowControls();
@@ -159,7 +160,7 @@ void MainWindow::BuildMenus()
         ->setObjectName(QStringLiteral("mnuAboutSoftware"));
 }
 
-void MainWindow::BuildFrame1()
+void MainWindow::BuildSourceFrame()
 {
     using D = MainWindowDesign;
     m_sourceFrame = new QGroupBox(centralWidget());
@@ -232,7 +233,7 @@ void MainWindow::BuildFrame1()
     connect(m_websiteButton, &QToolButton::clicked, this, [this] { m_windows.OpenWebsite(); });
 }
 
-void MainWindow::BuildFrame2()
+void MainWindow::BuildListsFrame()
 {
     using D = MainWindowDesign;
     m_listsFrame = new QGroupBox(QStringLiteral("Domain Name Manager"), centralWidget());
@@ -290,19 +291,22 @@ void MainWindow::BuildFrame2()
         else
             connect(view, &QAbstractItemView::pressed, this, [this, list] { ListClicked(list); });
     }
-    const auto tip = [this](ResultList list, const char *listTip, const char *headingTip) {
-        if (listTip)
-            ListView(list)->setToolTip(QLatin1String(listTip));
-        if (headingTip)
-            m_headings.at(static_cast<size_t>(ControlIndex(list)))->setToolTip(QLatin1String(headingTip));
+    const auto tip = [this](ResultList list, const QString &listTip, const QString &headingTip) {
+        if (!listTip.isEmpty())
+            ListView(list)->setToolTip(listTip);
+        if (!headingTip.isEmpty())
+            m_headings.at(static_cast<size_t>(ControlIndex(list)))->setToolTip(headingTip);
     };
-    tip(ResultList::High, "These domains have less than 5 letters.",
-        "These domains have less than 5 letters.");
-    tip(ResultList::Mid, "These domains have 5 to 7 characters", nullptr);
-    tip(ResultList::Low, "These domains have 8 or more characters.", "These domains have 8+ characters.");
-    tip(ResultList::Registered, "These domain names are already registered.",
-        "These domain names are already registered.");
-    tip(ResultList::Saved, "Drag a domain name here to save it.", "Drag a domain name here to save it.");
+    using namespace ProfileClasses;
+    const QString high = QStringLiteral("These domains have less than %1 letters.").arg(kMidFrom);
+    tip(ResultList::High, high, high);
+    tip(ResultList::Mid, QStringLiteral("These domains have %1 to %2 characters").arg(kMidFrom).arg(kMidUpTo), {});
+    tip(ResultList::Low, QStringLiteral("These domains have %1 or more characters.").arg(kMidUpTo + 1),
+        QStringLiteral("These domains have %1+ characters.").arg(kMidUpTo + 1));
+    const QString registered = QStringLiteral("These domain names are already registered.");
+    tip(ResultList::Registered, registered, registered);
+    const QString saved = QStringLiteral("Drag a domain name here to save it.");
+    tip(ResultList::Saved, saved, saved);
 }
 
 void MainWindow::BuildStatusBar()

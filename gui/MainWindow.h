@@ -101,8 +101,9 @@ protected:
 private:
     void ShowNextError();
     void BuildMenus();
-    void BuildFrame1();
-    void BuildFrame2();
+    // The source controls ("Frame1") and the five result lists ("Frame2").
+    void BuildSourceFrame();
+    void BuildListsFrame();
     void BuildStatusBar();
     void ConnectState();
     void ShowControls();
