@@ -217,7 +217,7 @@ QHash<QString, RememberedPace> ProgramSettings::LearnedPaces(const QDateTime &no
         const qint64 ageSeconds = learnedAt.isValid() ? learnedAt.secsTo(now) : -1;
         if (ageSeconds < 0 || ageSeconds >= kPaceKeptForSeconds || perSecond <= 0 || maxOpen < 1)
             continue;
-        paces.insert(match.captured(1).toLower(), {{perSecond, std::min(maxOpen, 25)}, ageSeconds * 1000});
+        paces.insert(match.captured(1).toLower(), {{perSecond, std::min(maxOpen, HostLimit::kMostOpen)}, ageSeconds * 1000});
     }
     return paces;
 }

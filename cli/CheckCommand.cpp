@@ -4,10 +4,10 @@
 #include "app/ProgramSettings.h"
 #include "app/Startup.h"
 #include "app/RunStatus.h"
+#include "engine/Filing.h"
 #include "platform/TcpSocketComponent.h"
 #include "platform/WholeNumber.h"
 #include "results/PurchaseLink.h"
-#include "results/UncheckedNames.h"
 
 #include <QCommandLineParser>
 #include <QDateTime>
@@ -210,8 +210,9 @@ std::optional<int> CheckCommand::Configure(const QStringList &arguments, Environ
         Problem(title + QStringLiteral(": ") + text);
     });
     connect(&engine, &CheckEngine::backupNotice, this, [this] {
-        Problem(QStringLiteral("a result list reached 20000 names; the lists were saved to the overflow folder and "
-                               "cleared"));
+        Problem(QStringLiteral("a result list reached %1 names; the lists were saved to the overflow folder and "
+                               "cleared")
+                    .arg(Filing::kOverflowLimit));
     });
     connect(&engine, &CheckEngine::dnsCountsChanged, this, [this] {
         if (m_dnsOffSaid || !m_program->engine().dnsCounts().turnedOff)
@@ -286,10 +287,7 @@ void CheckCommand::PrintName(const QString &name, CheckOutcome outcome, const QS
         Write(m_streams.out, (m_printedRows > 0 ? ",\n" : "") + ResultExport::JsonObject(row));
         break;
     case ResultExport::Format::Tsv:
-        Write(m_streams.out, (CheckOutcomeName(outcome) + QLatin1Char('\t') + name +
-                              (reason.isEmpty() ? QString() : QLatin1Char('\t') + UncheckedNames::OneLine(reason)) +
-                              QLatin1Char('\n'))
-                                 .toUtf8());
+        Write(m_streams.out, ResultExport::TsvLine({CheckOutcomeName(outcome), name, reason}));
         break;
     }
     ++m_printedRows;

@@ -41,7 +41,7 @@ class CheckEngine : public QObject, private WhoisSlotOwner
 {
     Q_OBJECT
 public:
-    static constexpr int kPoolSize = 25;
+    static constexpr int kPoolSize = HostLimit::kMostOpen;
     static constexpr int kWatchdogTicks = 30;
     static constexpr int kMaxTries = 3;      // asks of a name its host refused
     static constexpr int kLookahead = 1000;  // names read ahead while their hosts wait

@@ -42,10 +42,11 @@ std::optional<QHash<QString, HostLimit>> CheckSettings::ParseHostLimits(const QS
         bool openOk = false;
         const double perSecond = match.hasMatch() ? match.captured(2).toDouble(&rateOk) : 0;
         const int maxOpen = match.hasMatch() ? match.captured(3).toInt(&openOk) : 0;
-        if (!rateOk || !openOk || maxOpen < 1 || maxOpen > 25 || perSecond > 10000) {
+        if (!rateOk || !openOk || maxOpen < 1 || maxOpen > HostLimit::kMostOpen || perSecond > 10000) {
             if (error)
-                *error = QStringLiteral("\"%1\" is not host=queries-per-second/open-connections (1 to 25)")
-                             .arg(entry.trimmed());
+                *error = QStringLiteral("\"%1\" is not host=queries-per-second/open-connections (1 to %2)")
+                             .arg(entry.trimmed())
+                             .arg(HostLimit::kMostOpen);
             return std::nullopt;
         }
         limits.insert(match.captured(1).toLower(), HostLimit{perSecond, maxOpen});

@@ -15,13 +15,14 @@ QHash<QString, HostLimit> ParseLimitsTable(const QString &text, const QString &s
             continue;
         const QRegularExpressionMatch match = kRow.match(line);
         const int maxOpen = match.hasMatch() ? match.captured(3).toInt() : 0;
-        if (!match.hasMatch() || maxOpen < 1 || maxOpen > 25) {
+        if (!match.hasMatch() || maxOpen < 1 || maxOpen > HostLimit::kMostOpen) {
             if (problems)
                 problems->append(QStringLiteral("%1 line %2: \"%3\" is not host<TAB>queries-per-second/"
-                                                "connections (1 to 25)")
+                                                "connections (1 to %4)")
                                      .arg(source)
                                      .arg(i + 1)
-                                     .arg(line));
+                                     .arg(line)
+                                     .arg(HostLimit::kMostOpen));
             continue;
         }
         limits.insert(match.captured(1).toLower(), HostLimit{match.captured(2).toDouble(), maxOpen});

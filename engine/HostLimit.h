@@ -7,8 +7,11 @@
 // How hard one whois host may be asked.
 struct HostLimit
 {
-    double perSecond = 0; // queries started per second; 0: no spacing
-    int maxOpen = 25;     // connections open at once
+    // The whois connections open at once, in all: the pool's size, and the most one host gets.
+    static constexpr int kMostOpen = 25;
+
+    double perSecond = 0;     // queries started per second; 0: no spacing
+    int maxOpen = kMostOpen;  // connections open at once
 
     friend bool operator==(const HostLimit &, const HostLimit &) = default;
 };

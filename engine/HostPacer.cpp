@@ -18,7 +18,7 @@ constexpr std::size_t kAnswersKept = 1000; // answers remembered per host for th
 
 } // namespace
 
-const HostLimit HostPacer::kDefault = {0, 25};
+const HostLimit HostPacer::kDefault = {0, HostLimit::kMostOpen};
 const HostLimit HostPacer::kHttpDefault = {0, 6};
 
 const QHash<QString, HostLimit> &HostPacer::BuiltInLimits()

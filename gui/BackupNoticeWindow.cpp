@@ -1,6 +1,7 @@
 #include "BackupNoticeWindow.h"
 
 #include "Pictures.h"
+#include "engine/Filing.h"
 
 #include <QDir>
 #include <QLabel>
@@ -15,8 +16,9 @@ BackupNoticeWindow::BackupNoticeWindow(const QString &overflowFolder, QWidget *p
     setWindowIcon(QIcon(ProgramEmblem(64)));
     setAttribute(Qt::WA_DeleteOnClose);
     m_noticeText =
-        new QLabel(QStringLiteral("One of your lists has reached 20000 entries.  They have been saved and "
-                                  "cleared.  You may find your backed up lists in the overflow folder: ") +
+        new QLabel(QStringLiteral("One of your lists has reached %1 entries.  They have been saved and "
+                                  "cleared.  You may find your backed up lists in the overflow folder: ")
+                           .arg(Filing::kOverflowLimit) +
                        QDir::toNativeSeparators(overflowFolder),
                    this);
     m_noticeText->setObjectName(QStringLiteral("Label1"));

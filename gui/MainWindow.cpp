@@ -5,10 +5,11 @@
 #include "ProgramWindows.h"
 #include "Widgets.h"
 #include "app/Program.h"
-#include "results/ProfileClass.h"
-#include "app/Startup.h"
 #include "app/RunStatus.h"
+#include "app/Startup.h"
+#include "engine/Filing.h"
 #include "gui/ResultListView.h"
+#include "results/ProfileClass.h"
 
 #include <QAction>
 #include <QApplication>
@@ -655,8 +656,8 @@ void MainWindow::MeasureFit()
         for (const QToolButton *button :
              {m_copyButtons.at(at), m_deleteButtons.at(at), m_clearButtons.at(at)})
             m_fit.buttonWidth = std::max(m_fit.buttonWidth, button->sizeHint().width() * kTwipsPerPixel);
-        // Room for a five-digit count: a list holds at most 20000 names.
-        const QString widest = ResultLists::CountedHeading(list, 20000);
+        // Room for the widest count: a list holds at most this many names.
+        const QString widest = ResultLists::CountedHeading(list, Filing::kOverflowLimit);
         const int heading = QFontMetrics(m_headings.at(at)->font()).horizontalAdvance(widest) + 4;
         m_fit.headingWidth = std::max(m_fit.headingWidth, heading * kTwipsPerPixel);
     }

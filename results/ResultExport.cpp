@@ -1,5 +1,7 @@
 #include "ResultExport.h"
 
+#include "UncheckedNames.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -39,6 +41,15 @@ QStringList FieldsOf(const ExportRow &row)
 {
     return {row.name, row.list, row.reason, row.decidedBy,
             row.decidedAt.isValid() ? row.decidedAt.toUTC().toString(Qt::ISODate) : QString()};
+}
+
+QByteArray TsvLine(QStringList fields)
+{
+    while (!fields.isEmpty() && fields.last().isEmpty())
+        fields.removeLast();
+    for (QString &field : fields)
+        field = UncheckedNames::OneLine(field);
+    return (fields.join(QLatin1Char('\t')) + QLatin1Char('\n')).toUtf8();
 }
 
 QByteArray CsvLine(const QStringList &fields)

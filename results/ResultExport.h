@@ -43,6 +43,10 @@ QByteArray CsvLine(const QStringList &fields);
 // An array of objects with the field names as keys ("decidedAt" in ISO 8601 UTC, or empty).
 QByteArray ToJson(const QList<ExportRow> &rows);
 QByteArray JsonObject(const ExportRow &row);
+// One line of tab-separated fields ending in LF, for a terminal or a pipe: control characters
+// within a field become blanks, so a field never splits the line; empty fields at the end are
+// left out.
+QByteArray TsvLine(QStringList fields);
 // The row's fields as text, in Fields() order.
 QStringList FieldsOf(const ExportRow &row);
 

@@ -4,7 +4,6 @@
 #include "support/TestFolders.h"
 #include "whois_table/RegistrarTable.h"
 
-#include <QElapsedTimer>
 #include <QTest>
 
 namespace {
@@ -143,10 +142,9 @@ void TestPageScan::queueFileBytes()
 
 void TestPageScan::aLongLineWithoutDelimitersTakesLinearTime()
 {
-    QElapsedTimer timer;
-    timer.start();
+    // Work that grew with the square of the line would run for hours here, far past the
+    // test's time limit; linear work takes milliseconds.
     QCOMPARE(Scan("<p>" + QString(1000000, 'x') + ".com </p>"), QStringList());
-    QVERIFY2(timer.elapsed() < 10000, qPrintable(QString("took %1 ms").arg(timer.elapsed())));
 }
 
 QTEST_GUILESS_MAIN(TestPageScan)

@@ -1,6 +1,7 @@
 #include "app/Program.h"
 #include "engine/DnsMessage.h"
 #include "support/FakeSocket.h"
+#include "support/ManualClock.h"
 #include "support/TestFolders.h"
 #include "tools/dnsd/DnsTestServer.h"
 
@@ -29,7 +30,7 @@ private slots:
     void namesWaitingForDnsGoBackToTheListOnStop();
 
 private:
-    void MakeProgram(int dnsTimeoutMs = 2000);
+    void MakeProgram(int dnsTimeoutMs = 2000, Clock *clock = nullptr);
     RunRequest UseList(const QStringList &names);
 
     std::unique_ptr<TestFolders> m_folders;
@@ -47,12 +48,12 @@ void TestDnsPrecheck::init()
     MakeProgram();
 }
 
-void TestDnsPrecheck::MakeProgram(int dnsTimeoutMs)
+void TestDnsPrecheck::MakeProgram(int dnsTimeoutMs, Clock *clock)
 {
     m_program.reset();
     m_sockets = std::make_unique<FakeSocketFactory>();
     m_program = m_folders->MakePreparedProgram(
-        {.sockets = m_sockets->factory(), .timings = {.dnsTimeoutMs = dnsTimeoutMs}});
+        {.sockets = m_sockets->factory(), .timings = {.clock = clock, .dnsTimeoutMs = dnsTimeoutMs}});
     QVERIFY(m_program->SetHostLimits("whois.verisign-grs.com=0/25"));
     QVERIFY(m_program->SetDnsServers(m_dns->address()));
     m_program->setDnsFirst(true);
@@ -166,7 +167,8 @@ void TestDnsPrecheck::eachAnswerSettlesOrPassesOn()
 
 void TestDnsPrecheck::silentResolversTurnTheCheckOff()
 {
-    MakeProgram(50);
+    ManualClock clock;
+    MakeProgram(2000, &clock);
     m_dns->setDefaultRule(DnsTestServer::Rule::Silent);
     QSignalSpy status(&m_program->engine(), &CheckEngine::connectionStatus);
     QStringList names;
@@ -174,7 +176,12 @@ void TestDnsPrecheck::silentResolversTurnTheCheckOff()
         names << QStringLiteral("n%1").arg(i);
     QVERIFY(m_program->Start(UseList(names)));
     // Every name reaches whois; DNS says once that it gave up.
-    QTRY_VERIFY_WITH_TIMEOUT(m_sockets->at(24).connects.size() == 1, 10000);
+    QVERIFY(clock.AdvanceUntil(
+        [&] {
+            QCoreApplication::processEvents();
+            return m_sockets->at(24).connects.size() == 1;
+        },
+        60000, 100));
     QVERIFY(!m_program->engine().isDnsActive());
     const auto said = std::count_if(status.begin(), status.end(), [](const QList<QVariant> &text) {
         return text.first().toString() == "DNS does not answer: every name is asked over whois";

@@ -113,7 +113,8 @@ void TestTcpSocket::closeIsHarmlessAndSilent()
     QTRY_COMPARE(data.count(), 1);
     socket.Close();
     socket.Close();
-    QTest::qWait(100);
+    QTRY_COMPARE(m_server->openConnections(), 0); // the close reached the server
+    QCoreApplication::processEvents();
     QCOMPARE(closed.count(), 0);
     QCOMPARE(failed.count(), 0);
     QVERIFY(!socket.SendData("late\r\n"));
@@ -180,7 +181,8 @@ void TestTcpSocket::readingStopsWhileReceivedDataWaits()
     connect(&socket, &SocketComponent::Connected, this, [&] { socket.SendData("x.com\r\n"); });
     socket.Connect("127.0.0.1", m_server->port());
     QTRY_VERIFY(data.count() > 0);
-    QTest::qWait(300); // the server goes on sending; nobody takes the data
+    // The server goes on sending until the window is full: the socket stopped reading.
+    QTRY_VERIFY(m_server->streamStalls() > 0);
     QVERIFY(data.last().first().toLongLong() <= TcpSocketComponent::kPendingLimit);
     QVERIFY(socket.GetData().size() <= TcpSocketComponent::kPendingLimit);
     // Taking it lets reading go on.

@@ -5,7 +5,6 @@
 #include "support/ReferenceTextRoutines.h"
 #include "whois_table/RegistrarTable.h"
 
-#include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QTest>
 
@@ -135,14 +134,12 @@ void TestDomainExtractor::longPagesTakeLinearTime()
     for (int i = 0; i < 20000; ++i)
         page += QStringLiteral("<a href=\"http://www.site%1.com/\">x</a>").arg(i, 5, 10, QLatin1Char('0'));
     const RegistrarTable table = Table();
-    QElapsedTimer timer;
-    timer.start();
+    // Work that grew with the square of the page would run far past the test's time limit.
     HarvestList list;
     QCOMPARE(Extract(table, page, list).size(), 20000);
     // A name of a million letters is no host name, and costs no more than its length.
     QCOMPARE(Extract(table, "<a href=\"http://www." + QString(1000000, 'x') + ".com/\">x</a>", list).size(),
              0);
-    QVERIFY2(timer.elapsed() < 10000, qPrintable(QString("took %1 ms").arg(timer.elapsed())));
 }
 
 void TestDomainExtractor::markupPastTheLimitIsNotRead()

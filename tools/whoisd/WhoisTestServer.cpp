@@ -227,11 +227,14 @@ void WhoisTestServer::Stream(QTcpSocket *socket)
     static const QByteArray kChunk(64 * 1024, 'x');
     QPointer<QTcpSocket> guarded(socket);
     auto *timer = new QTimer(socket);
-    connect(timer, &QTimer::timeout, this, [guarded] {
+    connect(timer, &QTimer::timeout, this, [this, guarded] {
         // Keep a little in flight; the client decides when it has had enough.
-        if (guarded && guarded->state() == QAbstractSocket::ConnectedState &&
-            guarded->bytesToWrite() < 256 * 1024)
+        if (!guarded || guarded->state() != QAbstractSocket::ConnectedState)
+            return;
+        if (guarded->bytesToWrite() < 256 * 1024)
             guarded->write(kChunk);
+        else
+            ++m_streamStalls;
     });
     timer->start(1);
 }

@@ -94,6 +94,8 @@ public:
     // When each query arrived (ms on the server's monotonic clock), and how many were refused.
     QList<qint64> queryTimes() const { return m_queryTimes; }
     int refusedCount() const { return m_refused; }
+    // How often a streamed reply found the peer's window full: the peer has stopped reading.
+    int streamStalls() const { return m_streamStalls; }
 
 signals:
     void queryReceived(const QString &name);
@@ -122,6 +124,7 @@ private:
     int m_refuseFirstMs = 0;
     QByteArray m_refusal;
     int m_refused = 0;
+    int m_streamStalls = 0;
     QString m_replyFolder;
     std::mt19937 m_random{20261208};
 };

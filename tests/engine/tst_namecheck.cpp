@@ -1,0 +1,147 @@
+#include "engine/HostLimit.h"
+#include "engine/NameCheck.h"
+#include "engine/VerdictFiler.h"
+#include "results/ResultFiles.h"
+#include "results/ResultLists.h"
+#include "results/UncheckedNames.h"
+#include "whois_table/RegistrarTable.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+// The pieces every checker shares: a list line to names and a name to its server (NameCheck),
+// a verdict to its list (VerdictFiler), and the published limits table.
+class TestNameCheck : public QObject
+{
+    Q_OBJECT
+private slots:
+    void aLineStandsForItsNames_data();
+    void aLineStandsForItsNames();
+    void aNameFindsItsServerOrItsProblem_data();
+    void aNameFindsItsServerOrItsProblem();
+    void theFilerFilesEachOutcomeAndTellsAFailureOnce();
+    void unreadableLimitRowsArePassedOverWithTheirLine();
+
+private:
+    static NameCheck Check(const QStringList &extensions = {});
+};
+
+namespace {
+const RegistrarTable &Table()
+{
+    static const RegistrarTable table({{"com", "whois.verisign-grs.com", 43, true},
+                                       {"de", "whois.denic.de", 43, true},
+                                       {"io", "whois.nic.io", 4343, true}});
+    return table;
+}
+} // namespace
+
+NameCheck TestNameCheck::Check(const QStringList &extensions)
+{
+    CheckSettings settings;
+    settings.extensions = extensions;
+    return NameCheck({Table()}, settings);
+}
+
+void TestNameCheck::aLineStandsForItsNames_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QStringList>("extensions");
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<bool>("endOfList");
+    QTest::newRow("a note after a tab") << "shop.de\tmy note" << QStringList() << QStringList{"shop.de"} << false;
+    QTest::newRow("each extension to try") << "  Shop " << QStringList{"io", "de"} << QStringList{"Shop.io", "Shop.de"}
+                                           << false;
+    QTest::newRow("a name with its own extension") << "shop.de" << QStringList{"io"} << QStringList{"shop.de"}
+                                                   << false;
+    // Asked as the bare ".com", which is never filed.
+    QTest::newRow("an empty line") << "   " << QStringList() << QStringList{""} << false;
+    QTest::newRow("the end mark") << "endoffileffile" << QStringList() << QStringList() << true;
+}
+
+void TestNameCheck::aLineStandsForItsNames()
+{
+    QFETCH(QString, line);
+    QFETCH(QStringList, extensions);
+    const NameCheck::LineNames names = Check(extensions).NamesOfLine(line);
+    QTEST(names.names, "names");
+    QTEST(names.endOfList, "endOfList");
+}
+
+void TestNameCheck::aNameFindsItsServerOrItsProblem_data()
+{
+    QTest::addColumn<QString>("candidate");
+    QTest::addColumn<QString>("wireName");
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<int>("port");
+    QTest::addColumn<bool>("extensionAdded");
+    QTest::addColumn<int>("problem"); // -1: none
+    QTest::newRow("no extension gets .com") << "shop" << "shop.com" << "whois.verisign-grs.com" << 43 << true << -1;
+    QTest::newRow("the A-label goes on the wire")
+        << "bücher.de" << "xn--bcher-kva.de" << "whois.denic.de" << 43 << false << -1;
+    QTest::newRow("the row's port") << "shop.io" << "shop.io" << "whois.nic.io" << 4343 << false << -1;
+    QTest::newRow("no row and no RDAP") << "shop.zz" << "" << "" << 43 << false
+                                        << int(CheckedName::Problem::NoServer);
+    QTest::newRow("a control character") << "sh\x01op.com" << "" << "" << 43 << false
+                                         << int(CheckedName::Problem::InvalidName);
+}
+
+void TestNameCheck::aNameFindsItsServerOrItsProblem()
+{
+    QFETCH(QString, candidate);
+    QFETCH(int, problem);
+    const CheckedName name = Check().Prepare(candidate);
+    QCOMPARE(name.problem ? int(*name.problem) : -1, problem);
+    if (name.problem) {
+        QVERIFY(!name.reason.isEmpty());
+        return;
+    }
+    QTEST(name.wireName, "wireName");
+    QTEST(name.host, "host");
+    QTEST(int(name.port), "port");
+    QTEST(name.extensionAdded, "extensionAdded");
+    QCOMPARE(name.DecidedBy(), "whois " + name.host);
+}
+
+void TestNameCheck::theFilerFilesEachOutcomeAndTellsAFailureOnce()
+{
+    QTemporaryDir dir;
+    ResultLists lists;
+    ResultFiles files{AppFolder(dir.path())};
+    UncheckedNames unchecked(dir.path() + "/no such folder/Unchecked.txt"); // cannot be written
+    QStringList told;
+    FailureReporter reporter([&](const QString &title, const QString &) { told << title; });
+    VerdictFiler filer(lists, files, unchecked, reporter);
+
+    QCOMPARE(filer.File("ab.com", Verdict::Free), CheckOutcome::High);
+    QCOMPARE(filer.File("shops.com", Verdict::Free), CheckOutcome::Mid);
+    QCOMPARE(filer.File("taken.com", Verdict::Taken), CheckOutcome::Registered);
+    QCOMPARE(filer.File("slow.com", Verdict::NoVerdict, "no answer"), CheckOutcome::Unchecked);
+    QCOMPARE(filer.File("slower.com", Verdict::NoVerdict, "no answer"), CheckOutcome::Unchecked);
+    QCOMPARE(lists.itemCount(ResultList::High) + lists.itemCount(ResultList::Mid), 2);
+    QCOMPARE(lists.itemCount(ResultList::Registered), 1);
+    QCOMPARE(filer.tally().count(), 2);
+    QCOMPARE(filer.tally().reasons().value("no answer"), 2);
+    QCOMPARE(told, QStringList{"Result files"}); // two failed writes, told once
+    filer.Restart();
+    reporter.Restart();
+    QCOMPARE(filer.tally().count(), 0);
+}
+
+void TestNameCheck::unreadableLimitRowsArePassedOverWithTheirLine()
+{
+    QStringList problems;
+    const QHash<QString, HostLimit> limits = ParseLimitsTable(
+        "# published limits\nwhois.nic.uk\t5/2\nwhois.bad\tfast\n\nWHOIS.NIC.FI\t5/1\nwhois.zero\t1/0\n", "limits.txt",
+        &problems);
+    QCOMPARE(limits.value("whois.nic.uk"), (HostLimit{5, 2}));
+    QCOMPARE(limits.value("whois.nic.fi"), (HostLimit{5, 1}));
+    QCOMPARE(limits.size(), 2);
+    QCOMPARE(problems.size(), 2);
+    QVERIFY(problems.first().startsWith("limits.txt line 3"));
+    QVERIFY(problems.last().startsWith("limits.txt line 6"));
+}
+
+QTEST_GUILESS_MAIN(TestNameCheck)
+#include "tst_namecheck.moc"
