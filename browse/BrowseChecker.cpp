@@ -114,7 +114,7 @@ void BrowseChecker::RdapAnswered(WhoisSlot &slot, const RdapAnswer &answer)
 {
     if (!m_checking)
         return;
-    const Judgement judgement = NameCheck::JudgeRdap(answer);
+    const Judgement judgement = NameCheck::JudgeRdap(answer, slot.checked());
     Finish(slot.name(), judgement.verdict, judgement.reason);
 }
 

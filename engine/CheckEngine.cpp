@@ -338,7 +338,7 @@ void CheckEngine::RdapAnswered(WhoisSlot &slot, const RdapAnswer &answer)
     if (answer.kind == RdapAnswer::Kind::NoVerdict)
         QueryFailed(slot, answer.reason);
     else
-        Judged(slot, NameCheck::JudgeRdap(answer), answer.retryAfterMs);
+        Judged(slot, NameCheck::JudgeRdap(answer, slot.checked()), answer.retryAfterMs);
 }
 
 void CheckEngine::Judged(WhoisSlot &slot, const Judgement &judgement, qint64 retryAfterMs)

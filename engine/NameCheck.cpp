@@ -106,6 +106,10 @@ CheckedName NameCheck::Prepare(const QString &candidate) const
         return Refused(prepared, Problem::NoServer, route.reason);
     if (RegistrarTable::IsRdapServer(server)) {
         prepared.rdapBase = server.endsWith(QLatin1Char('/')) ? server : server + QLatin1Char('/');
+        // A row's service is the registry's own unless the bootstrap names another for the
+        // extension (the row's is then a redirector, which answers 404 for what it does not know).
+        const QString own = m_tables.rdapBootstrap ? m_tables.rdapBootstrap->ServiceFor(prepared.wireName) : QString();
+        prepared.rdapAuthoritative = own.isEmpty() || QUrl(own).host() == QUrl(prepared.rdapBase).host();
         // Paced apart from a whois server on the same host: the port is part of the key.
         const QUrl url(prepared.rdapBase);
         prepared.host = url.port() < 0 ? url.host() : QStringLiteral("%1:%2").arg(url.host()).arg(url.port());
@@ -122,12 +126,26 @@ Judgement NameCheck::JudgeReply(const QByteArray &reply, const CheckedName &name
     return JudgeReplyBytes(reply, {name.name, name.host, m_tables.phrases});
 }
 
-Judgement NameCheck::JudgeRdap(const RdapAnswer &answer)
+Judgement NameCheck::JudgeRdap(const RdapAnswer &answer, const CheckedName &name)
 {
+    // Registered, and on its way out or held: the words users know, in the order they matter.
+    static const std::pair<const char *, const char *> kGrace[] = {{"redemption period", "in redemption"},
+                                                                   {"pending delete", "pending delete"},
+                                                                   {"server hold", "on hold (server hold)"},
+                                                                   {"client hold", "on hold (client hold)"},
+                                                                   {"inactive", "inactive"}};
     switch (answer.kind) {
     case RdapAnswer::Kind::Registered:
+        for (const auto &[status, reason] : kGrace) {
+            if (answer.statuses.contains(QLatin1String(status)))
+                return Judgement::WithStatus(Verdict::Taken, Judgement::Status::Grace, QString::fromLatin1(reason));
+        }
         return Judgement::Of(Verdict::Taken);
     case RdapAnswer::Kind::NotRegistered:
+        if (!name.rdapAuthoritative)
+            return {Verdict::NoVerdict, Judgement::Problem::NotUnderstood,
+                    QStringLiteral("%1 is not the registry's own RDAP service: its \"not found\" proves nothing")
+                        .arg(name.host)};
         return Judgement::Of(Verdict::Free);
     case RdapAnswer::Kind::RateLimited:
         return Judgement::Without(Judgement::Problem::RateLimited);

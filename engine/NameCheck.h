@@ -30,6 +30,10 @@ struct CheckedName
     QString host;     // the whois server, or the RDAP service's host (with its port, if any)
     quint16 port = 43;
     QString rdapBase; // the RDAP service's base address ending in "/"; empty for whois
+    // The RDAP service is the registry's own (the bootstrap's, or a row's for an extension the
+    // bootstrap does not know): only its "not found" makes a name free. A redirector's proves
+    // nothing.
+    bool rdapAuthoritative = true;
     std::optional<Problem> problem; // why it cannot be asked; nothing when it can
     QString reason;                 // the problem in words
     bool extensionAdded = false;    // it had none: ".com" was added
@@ -86,9 +90,10 @@ public:
     CheckedName Prepare(const QString &candidate) const;
     // What a whois reply says of the name.
     Judgement JudgeReply(const QByteArray &reply, const CheckedName &name) const;
-    // What an RDAP answer says: registered, free, rate limited (RateLimited; its wait is the
-    // answer's), or no verdict with the answer's reason.
-    static Judgement JudgeRdap(const RdapAnswer &answer);
+    // What an RDAP answer says: registered (in its grace cycle or on hold, with that status as
+    // the reason), free (from the registry's own service only), rate limited (RateLimited; its
+    // wait is the answer's), or no verdict with the answer's reason.
+    static Judgement JudgeRdap(const RdapAnswer &answer, const CheckedName &name);
 
 private:
     Tables m_tables;

@@ -69,8 +69,12 @@ RdapAnswer JudgeRdapResponse(const RdapResponse &response, const QString &servic
         return {Kind::NoVerdict,
                 QStringLiteral("%1 cannot be reached: %2").arg(serviceHost, response.networkError)};
     case 200:
-        if (!DomainObject(response.body).isEmpty())
-            return {Kind::Registered, QString()};
+        if (const QJsonObject domain = DomainObject(response.body); !domain.isEmpty()) {
+            RdapAnswer answer{Kind::Registered, QString()};
+            for (const QJsonValue &value : domain.value(QLatin1String("status")).toArray())
+                answer.statuses << value.toString().toLower();
+            return answer;
+        }
         return {Kind::NoVerdict, QStringLiteral("unexpected RDAP reply from %1").arg(finalHost)};
     case 404:
         if (response.finalOrigin == serviceOrigin)
@@ -88,8 +92,7 @@ RdapAnswer JudgeRdapResponse(const RdapResponse &response, const QString &servic
         return {Kind::NoVerdict,
                 QStringLiteral("not found at %1, where %2 sent the question").arg(finalHost, serviceHost)};
     case 429:
-        return {Kind::RateLimited, QStringLiteral("rate limited"),
-                RetryAfterMs(response.retryAfter, nowUtcMs)};
+        return {Kind::RateLimited, QStringLiteral("rate limited"), {}, RetryAfterMs(response.retryAfter, nowUtcMs)};
     default:
         if (response.status >= 300 && response.status < 400 && !response.networkError.isEmpty()) {
             // The service sent the question on, and the address it named did not answer.

@@ -34,6 +34,7 @@ struct RdapAnswer
     };
     Kind kind = Kind::NoVerdict;
     QString reason;
+    QStringList statuses; // with Registered, the domain object's status values ("client hold")
     qint64 retryAfterMs = -1; // with RateLimited, how long the service asked to wait (-1: not said)
     // The wait of a Retry-After that names no time to come (zero, negative, past, unreadable).
     static constexpr qint64 kShortPauseMs = 2000;

@@ -30,7 +30,7 @@ public:
         if (!known())
             return word.contains(QLatin1Char('.'));
         return word == m_written || AsciiOf(word.toString()) == m_ascii ||
-               WhoisPhrases::Folded(UnicodeDomainName(word.toString())) == m_written;
+               WhoisPhrases::Folded(UnicodeDomainName(word.toString())) == m_written || IsCutShort(word);
     }
     // Whether a line names it in one of its words.
     bool IsNamedIn(QStringView line) const
@@ -43,6 +43,20 @@ public:
     }
 
 private:
+    // Some servers cut a long name short in their statement ("no match for verylongname-exa"):
+    // a start of the asked name of kLeastCut characters or more, ending within a label, names it.
+    static constexpr qsizetype kLeastCut = 8;
+    bool IsCutShort(QStringView word) const
+    {
+        while (word.endsWith(u"...") || word.endsWith(u"\u2026"))
+            word.chop(word.endsWith(u"...") ? 3 : 1);
+        for (const QString &whole : {m_ascii, m_written}) {
+            if (word.size() >= kLeastCut && word.size() < whole.size() && whole.startsWith(word) &&
+                whole.at(word.size()) != u'.')
+                return true;
+        }
+        return false;
+    }
     static QStringView Trimmed(QStringView word)
     {
         static const QString kAround = QStringLiteral("\"'()[]<>,;:!?");
@@ -64,57 +78,13 @@ private:
     QString m_written;
 };
 
-QStringView WithoutTrailingPunctuation(QStringView text)
-{
-    while (!text.isEmpty() && QStringView(u".!:;").contains(text.back()))
-        text.chop(1);
-    return text;
-}
-
-// Whether a phrase's statement stands in the line (and, when it names a domain, names the asked
-// one).
-bool Matches(const WhoisPhrases::Phrase &phrase, const QString &line, bool shortReply, const AskedName &asked)
-{
-    using Anchor = WhoisPhrases::Anchor;
-    if (!line.contains(phrase.text))
-        return false;
-    if (phrase.pattern.isValid() && !phrase.pattern.pattern().isEmpty()) {
-        for (QRegularExpressionMatchIterator it = phrase.pattern.globalMatch(line); it.hasNext();) {
-            const QRegularExpressionMatch match = it.next();
-            if (!phrase.namesTheDomain || asked.IsNamedBy(match.capturedView(QStringLiteral("name"))))
-                return true;
-        }
-        return false;
-    }
-    switch (phrase.anchor) {
-    case Anchor::Line:
-        return WithoutTrailingPunctuation(line) == WithoutTrailingPunctuation(phrase.text);
-    case Anchor::Start: {
-        if (!line.startsWith(phrase.text))
-            return false;
-        const QStringView rest = QStringView(line).sliced(phrase.text.size());
-        // A field ("created:") counts with a value; a statement up to a word's end.
-        if (phrase.kind == WhoisPhrases::Kind::Registered)
-            return !phrase.text.endsWith(QLatin1Char(':')) || !rest.trimmed().isEmpty();
-        return rest.isEmpty() || !rest.front().isLetterOrNumber();
-    }
-    case Anchor::Contains:
-        return true;
-    case Anchor::NameLine:
-        return asked.IsNamedIn(line);
-    case Anchor::ShortReply:
-        return shortReply;
-    }
-    return false;
-}
-
 // A field whose key speaks of a domain and whose value is the asked name: "Domain Name: X",
 // "nombre de dominio: x", "[Domain Name] x", "Domain name<TAB>x", or the key on a line of its own
-// and the value on the next.
-bool HasDomainField(const QStringList &lines, const AskedName &asked)
+// and the value on the next. The index of its line, or -1.
+qsizetype DomainFieldLine(const QStringList &lines, const AskedName &asked)
 {
     if (!asked.known())
-        return false;
+        return -1;
     static const QStringList kKeys = {QStringLiteral("domain"), QStringLiteral("dominio"),
                                       QStringLiteral("domaine"), QStringLiteral("domein")};
     constexpr qsizetype kLongestKey = 40;
@@ -137,15 +107,15 @@ bool HasDomainField(const QStringList &lines, const AskedName &asked)
             if (value.isEmpty() && i + 1 < lines.size())
                 value = lines.at(i + 1);
             if (isKey(line.left(split)) && asked.IsNamedBy(firstWord(value)))
-                return true;
+                return i;
             continue;
         }
         // "domain name x.ch": a key of words, then the name.
         const qsizetype last = line.lastIndexOf(QLatin1Char(' '));
         if (last > 0 && isKey(line.left(last)) && asked.IsNamedBy(line.sliced(last + 1)))
-            return true;
+            return i;
     }
-    return false;
+    return -1;
 }
 
 // A reply that is not text: NUL bytes, neither UTF-8 nor Windows-1252, or mostly control
@@ -169,6 +139,48 @@ bool IsUnreadable(const QByteArray &bytes)
     return controls * 2 > bytes.size();
 }
 
+// A date in a line, as yyyy-MM-dd: "2025-04-20", "20.04.2025", "20/04/2025", "2025/04/20".
+QString DateIn(const QString &line)
+{
+    static const QRegularExpression kDate(
+        QStringLiteral("\\b(?:(\\d{4})[-/.](\\d{2})[-/.](\\d{2})|(\\d{2})[-/.](\\d{2})[-/.](\\d{4}))\\b"));
+    const QRegularExpressionMatch match = kDate.match(line);
+    if (!match.hasMatch())
+        return QString();
+    return match.capturedLength(1) > 0
+               ? QStringLiteral("%1-%2-%3").arg(match.captured(1), match.captured(2), match.captured(3))
+               : QStringLiteral("%1-%2-%3").arg(match.captured(6), match.captured(5), match.captured(4));
+}
+
+// The words of a grace status ("in redemption", "pending delete", "in quarantine", "on hold"),
+// with the date the name is released when the reply gives one: in the status line, or in a line
+// that speaks of the release.
+QString GraceReason(const QString &phrase, int lineIndex, const QStringList &lines)
+{
+    const QString &line = lines.at(lineIndex);
+    const QString words = phrase + QLatin1Char(' ') + line;
+    QString reason = QStringLiteral("in its grace period");
+    if (words.contains(QLatin1String("redemption")))
+        reason = QStringLiteral("in redemption");
+    else if (words.contains(QLatin1String("pending")) && words.contains(QLatin1String("delet")))
+        reason = QStringLiteral("pending delete");
+    else if (words.contains(QLatin1String("quarant")))
+        reason = QStringLiteral("in quarantine");
+    else if (words.contains(QLatin1String("hold")))
+        reason = QStringLiteral("on hold");
+    QString date = DateIn(line);
+    static const QStringList kReleaseWords = {QStringLiteral("release"), QStringLiteral("delet"),
+                                              QStringLiteral("purge"),   QStringLiteral("quarant"),
+                                              QStringLiteral("redemption"), QStringLiteral("until"),
+                                              QStringLiteral("drop")};
+    for (qsizetype i = 0; date.isEmpty() && i < lines.size(); ++i) {
+        const QString &other = lines.at(i);
+        if (std::any_of(kReleaseWords.begin(), kReleaseWords.end(), [&](const QString &w) { return other.contains(w); }))
+            date = DateIn(other);
+    }
+    return date.isEmpty() ? reason : reason + QStringLiteral(" until ") + date;
+}
+
 constexpr int kShortReplyLines = 5;
 constexpr int kShortReplyCharacters = 500;
 
@@ -177,38 +189,55 @@ constexpr int kShortReplyCharacters = 500;
 Judgement JudgeReplyText(const QString &reply, const ReplyContext &context)
 {
     using Kind = WhoisPhrases::Kind;
+    using Status = Judgement::Status;
     if (reply.trimmed().isEmpty())
         return Judgement::Without(Judgement::Problem::EmptyReply);
     const WhoisPhrases &table = context.phrases ? *context.phrases : WhoisPhrases::Shipped();
     const QString folded = WhoisPhrases::Folded(reply);
-    QStringList lines;
+    WhoisPhrases::Reading reading;
     for (const QStringView line : QStringView(folded).split(QLatin1Char('\n'))) {
         if (QString normalised = WhoisPhrases::NormalisedLine(line); !normalised.isEmpty())
-            lines.append(std::move(normalised));
+            reading.lines.append(std::move(normalised));
     }
-    const bool shortReply = lines.size() <= kShortReplyLines && folded.size() <= kShortReplyCharacters;
+    reading.shortReply = reading.lines.size() <= kShortReplyLines && folded.size() <= kShortReplyCharacters;
+    reading.host = context.host.toLower();
     const AskedName asked(context.name);
-    const QString host = context.host.toLower();
-    const auto stated = [&](Kind kind) {
-        for (const WhoisPhrases::Phrase &phrase : table.phrases()) {
-            if (phrase.kind != kind || (!phrase.host.isEmpty() && phrase.host != host))
-                continue;
-            for (const QString &line : lines) {
-                if (Matches(phrase, line, shortReply, asked))
-                    return true;
-            }
-        }
-        return false;
-    };
+    reading.namesAsked = [&asked](QStringView word) { return asked.IsNamedBy(word); };
+    reading.lineNamesAsked = [&asked](QStringView line) { return asked.IsNamedIn(line); };
+    const WhoisPhrases::Findings found = table.Find(reading);
+    const auto stated = [&](Kind kind) { return bool(found[size_t(kind)]); };
     // A refusal wins: a throttled server's text never makes a name free or taken.
     if (stated(Kind::Refusal))
         return Judgement::Without(Judgement::Problem::RateLimited);
     if (stated(Kind::NotServed))
         return {Verdict::NoVerdict, Judgement::Problem::NotServed,
                 QStringLiteral("whois server refuses this client (%1)").arg(context.host)};
-    if (stated(Kind::NotFound))
-        return Judgement::Of(Verdict::Free);
-    if (stated(Kind::Registered) || HasDomainField(lines, asked))
+    // A status outranks a not-found statement: such a name cannot be registered now.
+    if (stated(Kind::Reserved))
+        return Judgement::WithStatus(Verdict::Taken, Status::Reserved, QStringLiteral("reserved by the registry"));
+    if (stated(Kind::Blocked))
+        return Judgement::WithStatus(Verdict::Taken, Status::Blocked, QStringLiteral("blocked by the registry"));
+    if (const WhoisPhrases::Found grace = found[size_t(Kind::Grace)])
+        return Judgement::WithStatus(Verdict::Taken, Status::Grace,
+                                     GraceReason(table.phrases().at(grace.phrase).text, grace.line, reading.lines));
+    const qsizetype domainField = DomainFieldLine(reading.lines, asked);
+    if (const WhoisPhrases::Found notFound = found[size_t(Kind::NotFound)]) {
+        // A domain record with registration facts, followed by linked objects (a holder, a name
+        // server) that the server could not find: the record is the answer.
+        if (domainField >= 0 && domainField < notFound.line) {
+            bool facts = false;
+            table.ForEachMatch(reading, [&](int i, int line) {
+                const WhoisPhrases::Phrase &phrase = table.phrases().at(i);
+                facts = facts || (phrase.kind == Kind::Registered && !phrase.namesTheDomain && line > domainField &&
+                                  line < notFound.line);
+            });
+            if (facts)
+                return Judgement::Of(Verdict::Taken);
+        }
+        return stated(Kind::Premium) ? Judgement::WithStatus(Verdict::Free, Status::Premium, Judgement::kPremium)
+                                     : Judgement::Of(Verdict::Free);
+    }
+    if (stated(Kind::Registered) || domainField >= 0)
         return Judgement::Of(Verdict::Taken);
     return Judgement::Without(Judgement::Problem::NotUnderstood);
 }

@@ -37,12 +37,32 @@ struct Judgement
     };
     static QString ReasonText(Problem problem);
 
+    // A registration status that outranks a plain "not found": a name the registry keeps or
+    // blocks, or one in its grace cycle, is registered (with the status as its reason); a
+    // premium name is free, and marked.
+    enum class Status
+    {
+        None,
+        Premium,  // free, at a premium price: reason kPremium
+        Reserved, // registered: "reserved by the registry"
+        Blocked,  // registered: "blocked by the registry"
+        Grace     // registered: "in redemption", "pending delete", "in quarantine until 2025-04-20"...
+    };
+    static inline const QString kPremium = QStringLiteral("premium");
+
     Verdict verdict = Verdict::NoVerdict;
     Problem problem = Problem::None;
-    QString reason; // ReasonText(problem) when there is no verdict
+    QString reason; // ReasonText(problem) when there is no verdict; the status's words
+    Status status = Status::None;
+
+    bool isPremium() const { return verdict == Verdict::Free && status == Status::Premium; }
 
     static Judgement Of(Verdict verdict) { return {verdict, Problem::None, QString()}; }
     static Judgement Without(Problem problem) { return {Verdict::NoVerdict, problem, ReasonText(problem)}; }
+    static Judgement WithStatus(Verdict verdict, Status status, QString reason)
+    {
+        return {verdict, Problem::None, std::move(reason), status};
+    }
 };
 
 // Judges a whole reply by its meaning, on the evidence it gives (see WhoisPhrases for how
@@ -50,6 +70,9 @@ struct Judgement
 // - no verdict for an empty reply, and for one that holds a refusal anywhere: a refusal wins over
 //   everything ("rate limited"); no verdict either when the server says it does not serve this
 //   client ("whois server refuses this client (host)");
+// - registered, with the status as the reason, when the reply says the registry reserves or
+//   blocks the name, or that it is in its grace cycle, even beside a not-found statement;
+// - free and premium when a not-found statement stands beside premium wording;
 // - free when a not-found statement stands as a whole line, at a line's start or, for short
 //   phrases, in a line that names the asked name; a statement about another name does not count;
 // - registered when the reply shows a registration: a domain field that names the asked name, or

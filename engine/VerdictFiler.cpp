@@ -2,6 +2,7 @@
 
 #include "Filing.h"
 #include "results/ResultFiles.h"
+#include "results/ResultLists.h"
 #include "results/UncheckedNames.h"
 
 void VerdictFiler::Restart()
@@ -26,6 +27,10 @@ CheckOutcome VerdictFiler::File(const QString &name, Verdict verdict, const QStr
         m_reporter.Report(Failure::ProfileFile, Filing::ProfileWriteFailed(m_files.lastFailedPath()));
     if (filed.outcome != CheckOutcome::NotFiled)
         m_unchecked.Answered(name);
+    // A free name at a premium price carries the reason "premium" to its list, the export and
+    // the output: its list shows the mark.
+    if (verdict == Verdict::Free && reason == Judgement::kPremium && filed.outcome != CheckOutcome::NotFiled)
+        m_lists.MarkPremium(name);
     CheckOverflow();
     return filed.outcome;
 }

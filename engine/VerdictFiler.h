@@ -14,7 +14,7 @@ class ResultLists;
 class UncheckedNames;
 
 // Files every checked name, for every checker (the engine's run, the browse window): a free name
-// into its profile list and files, a taken one into "Registered", one without a verdict into
+// into its profile list and files (marked when its reason is Judgement::kPremium), a taken one into "Registered", one without a verdict into
 // "Unchecked.txt" with its reason, counted in tally(). Each kind of failed write is told once
 // (FailureReporter); a failed overflow write is tried again after kOverflowRetryAfter more
 // names, not after every one.

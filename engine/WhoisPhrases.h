@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
-#include <QRegularExpression>
 #include <QString>
 #include <QStringList>
+
+#include <array>
+#include <functional>
 
 // The statements whois servers print, and what they mean: a table read from text, one statement a
 // line, "kind<TAB>anchor<TAB>phrase[<TAB>host]" (see data/whois-phrases.txt, which is shipped
@@ -13,9 +16,14 @@
 // Replies and phrases are compared in one normal form (Normalised()): case-folded, without
 // accents, without comment marks and blanks at a line's start, runs of blanks made one.
 //
+// The phrases are indexed by their first word, so a reply is read in time that grows with its
+// words, not with the size of the table: a table of a hundred thousand phrases reads a reply as
+// fast as the shipped one.
+//
 //     WhoisPhrases phrases = WhoisPhrases::Shipped();
 //     QStringList problems;
-//     phrases.Add(userText, "whois-phrases.txt", &problems);   // malformed lines are skipped
+//     phrases.Add(userText, "whois-phrases.txt", &problems, WhoisPhrases::Source::User);
+//     const WhoisPhrases::Findings found = phrases.Find(reading);
 class WhoisPhrases
 {
 public:
@@ -24,24 +32,52 @@ public:
         NotFound,   // the asked name is not registered
         Registered, // a field or fact of a registration
         Refusal,    // the server will not answer now
-        NotServed   // the server does not serve this client or query
+        NotServed,  // the server does not serve this client or query
+        Reserved,   // the registry keeps the name: it cannot be registered
+        Blocked,    // the registry blocks the name: it cannot be registered
+        Grace,      // registered, in its grace cycle (redemption, pending delete, quarantine, hold)
+        Premium     // offered at a premium price
     };
+    static constexpr int kKinds = 8;
     enum class Anchor
     {
         Line,      // the whole line
         Start,     // the start of a line
-        Contains,  // anywhere in a line
+        Contains,  // anywhere in a line, from a word's start
         NameLine,  // anywhere in a line that also names the asked name
         ShortReply // anywhere in a short reply
+    };
+    // A phrase is literal text and placeholders: <name> a name as replies write it, <ext> one
+    // word, <db> any words.
+    struct Piece
+    {
+        enum class Type
+        {
+            Literal,
+            Name,
+            Ext,
+            Db
+        };
+        Type type = Type::Literal;
+        QString text;
     };
     struct Phrase
     {
         Kind kind = Kind::NotFound;
         Anchor anchor = Anchor::Line;
-        QString text;               // normalised; for a pattern, its literal text before <name>
-        QString host;               // limited to this whois host when not empty
-        QRegularExpression pattern; // for phrases with <name>, <ext> or <db>; captures the name
-        bool namesTheDomain = false;
+        QString text;  // normalised, as written (placeholders included)
+        QString host;  // limited to this whois host when not empty
+        QList<Piece> pieces;
+        bool namesTheDomain = false; // holds <name>: counts only when that is the asked name
+        int sourceLine = 0;
+        qsizetype keyOffset = -1; // where its indexed word stands in it; -1: after a placeholder
+    };
+    // Where a table's lines come from: the user's lines must not be able to make every reply
+    // free (see Add()).
+    enum class Source
+    {
+        Shipped,
+        User
     };
 
     // The table shipped with the program.
@@ -49,11 +85,38 @@ public:
     // A table of the text's lines; malformed lines are skipped, each with a problem
     // "<source> line N: ..." in `problems`.
     static WhoisPhrases Parse(const QString &text, const QString &source, QStringList *problems = nullptr);
-    // Adds the lines of the text (see Parse()).
-    void Add(const QString &text, const QString &source, QStringList *problems = nullptr);
+    // Adds the lines of the text (see Parse()). A user's not-found phrase is refused when it has
+    // fewer than kLeastNotFoundLetters letters and no <name>, or when it stands in a registered
+    // reply of the shipped examples (data/registered-examples.txt).
+    void Add(const QString &text, const QString &source, QStringList *problems = nullptr,
+             Source from = Source::Shipped);
+    static constexpr int kLeastNotFoundLetters = 6;
 
     const QList<Phrase> &phrases() const { return m_phrases; }
     qsizetype size() const { return m_phrases.size(); }
+
+    // A reply made ready for reading: its normalised lines, and how to tell the asked name.
+    struct Reading
+    {
+        QStringList lines;
+        bool shortReply = false;
+        QString host; // the whois host that answered, lower case
+        // Whether a word of the reply names the asked name.
+        std::function<bool(QStringView word)> namesAsked;
+        // Whether a line names the asked name in one of its words.
+        std::function<bool(QStringView line)> lineNamesAsked;
+    };
+    // The first phrase of a kind that the reply states, and the line it stands in.
+    struct Found
+    {
+        int phrase = -1;
+        int line = -1;
+        explicit operator bool() const { return phrase >= 0; }
+    };
+    using Findings = std::array<Found, kKinds>;
+    Findings Find(const Reading &reading) const;
+    // Every phrase the reply states: `take(phrase, line)`.
+    void ForEachMatch(const Reading &reading, const std::function<void(int phrase, int line)> &take) const;
 
     // A text in the form replies and phrases are compared in (for a whole reply, line by line).
     static QString Normalised(const QString &text);
@@ -62,7 +125,27 @@ public:
     static QString NormalisedLine(QStringView folded);
     // Case-folded, accents and other combining marks taken away.
     static QString Folded(const QString &text);
+    // Lines longer than this are read up to this length: no statement is that long.
+    static constexpr qsizetype kLongestLineRead = 2000;
 
 private:
+    // Phrases by the first word of their text: `exact` when the word is followed by more of the
+    // phrase, so the reply's word must be the same; `prefix` (by its first two letters) when the
+    // word ends the literal lead, so the reply's word may go on ("blacklisted", words of scripts
+    // without blanks).
+    struct Index
+    {
+        QHash<QString, QList<int>> lines; // whole-line phrases without placeholders
+        QHash<QString, QList<int>> exact;
+        QHash<QString, QList<int>> prefix;
+        QHash<QString, QList<int>> floating; // phrases that begin with a placeholder, by a later word
+    };
+    // Reads one line of a table into `phrase`; what is wrong with it, or nothing.
+    static QString ReadPhrase(QStringView line, Phrase &phrase, Source from);
+    void IndexPhrase(int i);
+    bool MatchesAt(const Phrase &phrase, const QString &line, qsizetype start, const Reading &reading) const;
+    QList<int> RefusedByExamples(const WhoisPhrases &added) const;
+
     QList<Phrase> m_phrases;
+    Index m_index;
 };

@@ -180,6 +180,11 @@ void ProgramWindows::ShowWhois(const QString &name, bool ownRegistry)
         m_whois->setRdapService(route.rdapBase);
     else if (ownRegistry && whoisRow)
         m_whois->setTurn(std::make_unique<HostTurn>(engine.pacer(), engine.clock(), route.host));
+    if (whoisRow) {
+        m_whois->setJudge([check = m_program.MakeNameCheck(settings), route](const QByteArray &reply) {
+            return check.JudgeReply(reply, route);
+        });
+    }
     else if (ownRegistry && route.problem == CheckedName::Problem::NoServer)
         m_whois->setNoServer(route.reason);
     m_whois->setDnsFirst(m_program.checkSettings());

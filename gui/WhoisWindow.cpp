@@ -55,7 +55,11 @@ WhoisWindow::WhoisWindow(const QString &domain, const QString &host, quint16 por
         m_query.Abort();
         if (m_turn)
             m_turn->Release(true);
-        m_replyText->setPlainText(TextFile::Decode(m_query.reply()));
+        const QString reply = TextFile::Decode(m_query.reply());
+        const Judgement judgement = m_judge ? m_judge(m_query.reply()) : Judgement();
+        m_replyText->setPlainText(judgement.status == Judgement::Status::None
+                                      ? reply
+                                      : StatusLine(m_domain, judgement) + QStringLiteral("\n\n") + reply);
     });
     connect(&m_query, &WhoisQuery::failed, this, [this](WhoisQuery::Failure failure, const QString &detail) {
         m_timeout.stop();
@@ -70,6 +74,13 @@ WhoisWindow::WhoisWindow(const QString &domain, const QString &host, quint16 por
 }
 
 WhoisWindow::~WhoisWindow() = default;
+
+QString WhoisWindow::StatusLine(const QString &name, const Judgement &judgement)
+{
+    if (judgement.isPremium())
+        return QStringLiteral("%1: free, premium (the registry asks more than its usual fee)").arg(name);
+    return QStringLiteral("%1: registered, %2").arg(name, judgement.reason);
+}
 
 void WhoisWindow::setTurn(std::unique_ptr<HostTurn> turn)
 {

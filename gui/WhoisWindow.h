@@ -2,11 +2,13 @@
 
 #include "engine/CheckSettings.h"
 #include "engine/RdapQuery.h"
+#include "engine/Verdict.h"
 #include "engine/WhoisQuery.h"
 
 #include <QTimer>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 class DnsPrecheck;
@@ -43,6 +45,11 @@ public:
     void setTurn(std::unique_ptr<HostTurn> turn);
     // There is no server to ask, for this reason: Load() says so (before Load()).
     void setNoServer(const QString &reason) { m_noServer = reason; }
+    // How a reply is read: a reply with a status (premium, reserved, blocked, grace) is shown
+    // under a first line that says it.
+    void setJudge(std::function<Judgement(const QByteArray &reply)> judge) { m_judge = std::move(judge); }
+    // "shop.com: free, premium" or "old.com: registered, in redemption until 2025-04-20".
+    static QString StatusLine(const QString &name, const Judgement &judgement);
 
     // Starts the query; the window shows the reply when it is complete.
     void Load();
@@ -53,6 +60,7 @@ public:
     QPushButton *m_askWhoisButton; // shown for a name delegated in DNS
 
 private:
+    std::function<Judgement(const QByteArray &reply)> m_judge;
     void AskRegistry();
     void ShowDelegation(const QStringList &nameServers);
     void ShowProblem(const QString &message);

@@ -94,6 +94,28 @@ void ResultLists::Append(ResultList list, const QString &name)
     m_appending = false;
 }
 
+QVariant ResultListModel::data(const QModelIndex &index, int role) const
+{
+    const QVariant value = QStringListModel::data(index, role);
+    if ((role != Qt::DisplayRole && role != Qt::ToolTipRole) || m_premium.isEmpty())
+        return value;
+    const QString name = QStringListModel::data(index, Qt::DisplayRole).toString();
+    if (!m_premium.contains(name))
+        return value;
+    if (role == Qt::DisplayRole)
+        return name + kPremiumMark;
+    return QStringLiteral("%1 is free at a premium price: the registry asks more than its usual fee.").arg(name);
+}
+
+void ResultLists::MarkPremium(const QString &name)
+{
+    // Marks are few; a list of names that never ends is kept from growing without bound.
+    constexpr qsizetype kMostMarks = 100000;
+    if (m_premium.size() >= kMostMarks)
+        m_premium.clear();
+    m_premium.insert(name);
+}
+
 void ResultLists::Empty(ResultList list)
 {
     model(list)->setStringList({});

@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QStringListModel>
 
+#include <QSet>
+
 #include <array>
 #include <optional>
 
@@ -25,6 +27,20 @@ constexpr int ControlIndex(ResultList list)
     return static_cast<int>(list);
 }
 std::optional<ResultList> ResultListAt(int controlIndex);
+
+// A result list's names; a name marked premium shows its mark and says why in its tooltip. The
+// string list (what files, copies and drags take) holds the bare names.
+class ResultListModel : public QStringListModel
+{
+public:
+    explicit ResultListModel(const QSet<QString> &premium) : m_premium(premium) {}
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+
+    static inline const QString kPremiumMark = QStringLiteral("  [premium]");
+
+private:
+    const QSet<QString> &m_premium;
+};
 
 // The five result lists of the main window, their counters and their headings.
 //
@@ -54,6 +70,9 @@ public:
 
     // Appends a name to a list.
     void Append(ResultList list, const QString &name);
+    // Marks a free name as offered at a premium price: its lists show the mark.
+    void MarkPremium(const QString &name);
+    bool isPremium(const QString &name) const { return m_premium.contains(name); }
     // Empties a list.
     void Empty(ResultList list);
 
@@ -93,7 +112,10 @@ private:
     void UpdateHeading(ResultList list);
     void WatchEdits(ResultList list);
 
-    std::array<QStringListModel, 5> m_models;
+    QSet<QString> m_premium;
+    std::array<ResultListModel, 5> m_models{ResultListModel(m_premium), ResultListModel(m_premium),
+                                            ResultListModel(m_premium), ResultListModel(m_premium),
+                                            ResultListModel(m_premium)};
     std::array<QString, 5> m_headings;
     std::array<quint64, 5> m_editSerials{};
     QString m_rememberedPath;

@@ -5,7 +5,8 @@
 // FOLDER holds free/<extension>.txt (replies for names that were not registered) and
 // taken/<extension>_<name>.txt (replies for registered names). Every reply goes through the
 // program's own verdict, for the name it was recorded for, with the shipped phrase table and the
-// lines of --phrases added. The tool prints the three outcomes for free and for taken replies,
+// lines of --phrases added (as the user's phrase file is). The tool prints the outcomes (free,
+// free premium, registered, not registrable, grace, no verdict) for free and for taken replies,
 // the reasons of the replies without a verdict, and every reply not read right, by file. Exit
 // status 0, or 2 when the folder or the phrase file cannot be read.
 
@@ -23,13 +24,19 @@
 
 namespace {
 
+// The kinds of outcome, in the order they are printed.
+constexpr const char *kOutcomes[] = {"free", "free premium", "registered", "not registrable", "grace", "no verdict"};
+
 const char *VerdictText(const Judgement &judgement)
 {
+    using Status = Judgement::Status;
     switch (judgement.verdict) {
     case Verdict::Free:
-        return "free";
+        return judgement.status == Status::Premium ? "free premium" : "free";
     case Verdict::Taken:
-        return "registered";
+        if (judgement.status == Status::Reserved || judgement.status == Status::Blocked)
+            return "not registrable";
+        return judgement.status == Status::Grace ? "grace" : "registered";
     case Verdict::NoVerdict:
         break;
     }
@@ -95,7 +102,7 @@ int main(int argc, char **argv)
             return 2;
         }
         QStringList problems;
-        phrases.Add(QString::fromUtf8(file.readAll()), file.fileName(), &problems);
+        phrases.Add(QString::fromUtf8(file.readAll()), file.fileName(), &problems, WhoisPhrases::Source::User);
         for (const QString &problem : problems)
             std::fprintf(stderr, "orvelle-verdict-score: %s\n", qPrintable(problem));
     }
@@ -140,8 +147,10 @@ int main(int argc, char **argv)
                 .arg(count)
                 .arg(all > 0 ? 100.0 * count / all : 0.0, 0, 'f', 1);
         };
-        std::printf("%s replies: %d; %s, %s, %s\n", what, all, qPrintable(share("free")),
-                    qPrintable(share("registered")), qPrintable(share("no verdict")));
+        QStringList shares;
+        for (const char *outcome : kOutcomes)
+            shares << share(outcome);
+        std::printf("%s replies: %d; %s\n", what, all, qPrintable(shares.join(QStringLiteral(", "))));
         for (auto it = tally.reasons.cbegin(); it != tally.reasons.cend(); ++it)
             std::printf("  no verdict, %s: %d\n", qPrintable(it.key()), it.value());
     };
