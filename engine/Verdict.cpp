@@ -29,8 +29,14 @@ public:
         word = Trimmed(word);
         if (!known())
             return word.contains(QLatin1Char('.'));
-        return word == m_written || AsciiOf(word.toString()) == m_ascii ||
-               WhoisPhrases::Folded(UnicodeDomainName(word.toString())) == m_written || IsCutShort(word);
+        if (word == m_written || IsCutShort(word))
+            return true;
+        // Plain ASCII words are their own A-label: the costly conversions are for the others.
+        const bool ascii = std::all_of(word.begin(), word.end(), [](QChar c) { return c.unicode() < 0x80; });
+        if (ascii && !word.startsWith(u"xn--") && !word.contains(u".xn--"))
+            return word.compare(m_ascii, Qt::CaseInsensitive) == 0;
+        return AsciiOf(word.toString()) == m_ascii ||
+               WhoisPhrases::Folded(UnicodeDomainName(word.toString())) == m_written;
     }
     // Whether a line names it in one of its words.
     bool IsNamedIn(QStringView line) const

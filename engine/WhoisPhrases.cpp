@@ -82,20 +82,6 @@ QList<WhoisPhrases::Piece> PiecesOf(const QString &text)
     return pieces;
 }
 
-// The first run of letters and digits in a text, and where it starts; an empty view when none.
-QStringView FirstWord(QStringView text, qsizetype *at = nullptr)
-{
-    qsizetype begin = 0;
-    while (begin < text.size() && !text.at(begin).isLetterOrNumber())
-        ++begin;
-    qsizetype end = begin;
-    while (end < text.size() && text.at(end).isLetterOrNumber())
-        ++end;
-    if (at)
-        *at = begin;
-    return text.sliced(begin, end - begin);
-}
-
 int LettersOf(const WhoisPhrases::Phrase &phrase)
 {
     int letters = 0;
@@ -276,90 +262,214 @@ QString WhoisPhrases::ReadPhrase(QStringView line, Phrase &phrase, Source from)
     return QString();
 }
 
+namespace {
+
+// Placeholders in a phrase's coded text.
+constexpr char16_t kNameMark = 0xE000;
+constexpr char16_t kExtMark = 0xE001;
+constexpr char16_t kDbMark = 0xE002;
+
+QString Coded(const QList<WhoisPhrases::Piece> &pieces)
+{
+    using Type = WhoisPhrases::Piece::Type;
+    QString coded;
+    for (const WhoisPhrases::Piece &piece : pieces) {
+        switch (piece.type) {
+        case Type::Literal:
+            coded += piece.text;
+            break;
+        case Type::Name:
+            coded += QChar(kNameMark);
+            break;
+        case Type::Ext:
+            coded += QChar(kExtMark);
+            break;
+        case Type::Db:
+            coded += QChar(kDbMark);
+            break;
+        }
+    }
+    return coded;
+}
+
+} // namespace
+
+struct WhoisPhrases::Walk
+{
+    const QString &line;
+    const Reading &reading;
+    const std::function<void(int phrase)> &take;
+};
+
 void WhoisPhrases::IndexPhrase(int i)
 {
-    Phrase &phrase = m_phrases[i];
+    const Phrase &phrase = m_phrases.at(i);
+    m_coded.append(Coded(phrase.pieces));
+    const QString &key = m_coded.last();
+    Trie &trie = phrase.anchor == Anchor::Line || phrase.anchor == Anchor::Start ? m_anchored : m_anywhere;
+    int node = 0;
+    qsizetype done = 0;
+    while (done < key.size()) {
+        int next = -1;
+        for (const int child : trie.nodes[size_t(node)].children) {
+            if (LabelOf(trie.nodes[size_t(child)]).front() == key.at(done)) {
+                next = child;
+                break;
+            }
+        }
+        if (next < 0) {
+            // A new edge with the rest of the text.
+            TrieNode leaf{i, int(done), int(key.size() - done), {}, {}};
+            trie.nodes.push_back(std::move(leaf));
+            AddChild(trie, node, int(trie.nodes.size() - 1));
+            node = int(trie.nodes.size() - 1);
+            done = key.size();
+            break;
+        }
+        const QStringView label = LabelOf(trie.nodes[size_t(next)]);
+        qsizetype common = 0;
+        while (common < label.size() && done + common < key.size() && label.at(common) == key.at(done + common))
+            ++common;
+        if (common < label.size()) {
+            // The edge splits where the texts part: a middle node takes the common start.
+            TrieNode middle{trie.nodes[size_t(next)].labelPhrase, trie.nodes[size_t(next)].labelFrom, int(common),
+                            {next}, {}};
+            trie.nodes[size_t(next)].labelFrom += int(common);
+            trie.nodes[size_t(next)].labelLength -= int(common);
+            middle.startsName = LabelOf(trie.nodes[size_t(next)]).front() == QChar(kNameMark);
+            trie.nodes.push_back(std::move(middle));
+            const int middleIndex = int(trie.nodes.size() - 1);
+            for (int &child : trie.nodes[size_t(node)].children) {
+                if (child == next)
+                    child = middleIndex; // same first character: the order holds
+            }
+            next = middleIndex;
+        }
+        node = next;
+        done += common;
+    }
+    trie.nodes[size_t(node)].ends.push_back(i);
+}
+
+void WhoisPhrases::AddChild(Trie &trie, int parent, int child) const
+{
+    std::vector<int> &children = trie.nodes[size_t(parent)].children;
+    const char16_t first = LabelOf(trie.nodes[size_t(child)]).front().unicode();
+    const auto at = std::lower_bound(children.begin(), children.end(), first, [&](int other, char16_t value) {
+        return LabelOf(trie.nodes[size_t(other)]).front().unicode() < value;
+    });
+    children.insert(at, child);
+    if (first == kNameMark)
+        trie.nodes[size_t(parent)].startsName = true;
+}
+
+bool WhoisPhrases::EndsHere(const Phrase &phrase, qsizetype end, const Walk &walk) const
+{
+    if (!phrase.host.isEmpty() && phrase.host != walk.reading.host)
+        return false;
     const bool plain = phrase.pieces.size() == 1 && phrase.pieces.first().type == Piece::Type::Literal;
-    if (plain && phrase.anchor == Anchor::Line) {
-        m_index.lines[WithoutTrailingPunctuation(phrase.text).toString()].append(i);
-        return;
+    const QStringView rest = QStringView(walk.line).sliced(end);
+    switch (phrase.anchor) {
+    case Anchor::Line:
+        return WithoutTrailingPunctuation(rest).isEmpty();
+    case Anchor::Start:
+        if (!plain)
+            return true;
+        // A field ("created:") counts with a value; a statement up to a word's end.
+        if (phrase.kind == Kind::Registered && phrase.text.endsWith(QLatin1Char(':')))
+            return !rest.trimmed().isEmpty();
+        return rest.isEmpty() || !rest.front().isLetterOrNumber();
+    case Anchor::Contains:
+        return true;
+    case Anchor::NameLine:
+        return walk.reading.lineNamesAsked && walk.reading.lineNamesAsked(walk.line);
+    case Anchor::ShortReply:
+        return walk.reading.shortReply;
     }
-    const Piece &lead = phrase.pieces.first();
-    qsizetype at = 0;
-    const QStringView word = lead.type == Piece::Type::Literal ? FirstWord(lead.text, &at) : QStringView();
-    if (!word.isEmpty()) {
-        phrase.keyOffset = at;
-        if (at + word.size() < lead.text.size())
-            m_index.exact[word.toString()].append(i);
-        else
-            m_index.prefix[word.left(2).toString()].append(i);
-        return;
-    }
-    // It begins with a placeholder (or marks without a word): found by its first later word.
-    phrase.keyOffset = -1;
-    for (const Piece &piece : phrase.pieces) {
-        const QStringView later = piece.type == Piece::Type::Literal ? FirstWord(piece.text) : QStringView();
-        if (!later.isEmpty()) {
-            m_index.floating[later.toString()].append(i);
+    return false;
+}
+
+void WhoisPhrases::WalkFrom(const Trie &trie, int node, qsizetype offset, qsizetype pos, const Walk &walk) const
+{
+    const TrieNode &here = trie.nodes[size_t(node)];
+    const QStringView label = node == 0 ? QStringView() : LabelOf(here);
+    const QString &line = walk.line;
+    while (offset < label.size()) {
+        const QChar want = label.at(offset);
+        if (want == QChar(kNameMark) || want == QChar(kExtMark)) {
+            qsizetype longest = 0;
+            const QStringView rest = QStringView(line).sliced(pos);
+            while (longest < rest.size() &&
+                   (want == QChar(kNameMark) ? IsNameCharacter(rest.at(longest)) : !rest.at(longest).isSpace()))
+                ++longest;
+            for (qsizetype length = longest; length > 0; --length) {
+                if (want == QChar(kNameMark) && walk.reading.namesAsked && !walk.reading.namesAsked(rest.left(length)))
+                    continue;
+                WalkFrom(trie, node, offset + 1, pos + length, walk);
+            }
             return;
         }
+        if (want == QChar(kDbMark)) {
+            for (qsizetype end = pos + 1; end <= line.size(); ++end)
+                WalkFrom(trie, node, offset + 1, end, walk);
+            return;
+        }
+        if (pos < line.size() && line.at(pos) == want) {
+            ++offset;
+            ++pos;
+            continue;
+        }
+        // A name glued to the words before it: "no match forexample.com".
+        const bool beforeName = offset + 1 < label.size() ? label.at(offset + 1) == QChar(kNameMark)
+                                                          : here.startsName;
+        if (want == u' ' && beforeName) {
+            ++offset;
+            continue;
+        }
+        return;
+    }
+    for (const int phrase : here.ends) {
+        if (EndsHere(m_phrases.at(phrase), pos, walk))
+            walk.take(phrase);
+    }
+    // The children are sorted by their first character; placeholders sort last.
+    const auto firstOf = [&](int child) { return LabelOf(trie.nodes[size_t(child)]).front().unicode(); };
+    if (pos < line.size()) {
+        const char16_t c = line.at(pos).unicode();
+        const auto it = std::lower_bound(here.children.begin(), here.children.end(), c,
+                                         [&](int child, char16_t value) { return firstOf(child) < value; });
+        if (it != here.children.end() && firstOf(*it) == c)
+            WalkFrom(trie, *it, 0, pos, walk);
+    }
+    for (auto it = here.children.rbegin(); it != here.children.rend() && firstOf(*it) >= kNameMark; ++it) {
+        if (firstOf(*it) <= kDbMark)
+            WalkFrom(trie, *it, 0, pos, walk);
+    }
+    // A blank the reply left out before a name.
+    if (pos < line.size() && line.at(pos) != u' ') {
+        const auto blank = std::lower_bound(here.children.begin(), here.children.end(), u' ',
+                                            [&](int child, char16_t value) { return firstOf(child) < value; });
+        if (blank != here.children.end() && firstOf(*blank) == u' ' && trie.nodes[size_t(*blank)].labelLength == 1 &&
+            trie.nodes[size_t(*blank)].startsName)
+            WalkFrom(trie, *blank, 0, pos, walk);
     }
 }
 
 void WhoisPhrases::ForEachMatch(const Reading &reading, const std::function<void(int phrase, int line)> &take) const
 {
-    const auto usable = [&](int i) {
-        const Phrase &phrase = m_phrases.at(i);
-        return phrase.host.isEmpty() || phrase.host == reading.host;
-    };
     for (int li = 0; li < reading.lines.size(); ++li) {
         const QString line = reading.lines.at(li).left(kLongestLineRead);
-        const qsizetype afterCode = AfterErrorCode(line);
-        // A statement may begin the line, or follow an error mark and code.
-        const auto startsHere = [&](qsizetype start) { return start == 0 || start == afterCode; };
-        for (const qsizetype start : {qsizetype(0), afterCode}) {
-            if (start < 0)
-                continue;
-            for (const int i : m_index.lines.value(WithoutTrailingPunctuation(QStringView(line).sliced(start)).toString())) {
-                if (usable(i))
-                    take(i, li);
-            }
-        }
-        const auto tryAt = [&](int i, qsizetype start) {
-            const Phrase &phrase = m_phrases.at(i);
-            const bool anchored = phrase.anchor == Anchor::Line || phrase.anchor == Anchor::Start;
-            if (start < 0 || (anchored && !startsHere(start)) || !usable(i))
-                return false;
-            if (!MatchesAt(phrase, line, start, reading))
-                return false;
-            take(i, li);
-            return true;
-        };
-        for (qsizetype pos = 0; pos < line.size();) {
-            if (!line.at(pos).isLetterOrNumber()) {
-                ++pos;
-                continue;
-            }
-            qsizetype end = pos;
-            while (end < line.size() && line.at(end).isLetterOrNumber())
-                ++end;
-            const QString word = line.mid(pos, end - pos);
-            for (const int i : m_index.exact.value(word))
-                tryAt(i, pos - m_phrases.at(i).keyOffset);
-            for (const QString &key : {word.left(2), word.left(1)}) {
-                if (key.size() == 2 || word.size() == 1) {
-                    for (const int i : m_index.prefix.value(key))
-                        tryAt(i, pos - m_phrases.at(i).keyOffset);
-                }
-            }
-            for (const int i : m_index.floating.value(word)) {
-                // The placeholder before the word may begin at any word before it.
-                for (qsizetype start = 0; start < pos; ++start) {
-                    if ((start == 0 || line.at(start - 1) == u' ' || start == afterCode) && tryAt(i, start))
-                        break;
-                }
-            }
-            pos = end;
+        const std::function<void(int)> takeHere = [&](int phrase) { take(phrase, li); };
+        const Walk walk{line, reading, takeHere};
+        // Anchored statements begin the line, or follow an error mark and code.
+        WalkFrom(m_anchored, 0, 0, 0, walk);
+        if (const qsizetype afterCode = AfterErrorCode(line); afterCode > 0)
+            WalkFrom(m_anchored, 0, 0, afterCode, walk);
+        // The others begin at a word, or after a blank.
+        for (qsizetype pos = 0; pos < line.size(); ++pos) {
+            const bool wordStart = line.at(pos).isLetterOrNumber() && (pos == 0 || !line.at(pos - 1).isLetterOrNumber());
+            if (pos == 0 || wordStart || line.at(pos - 1) == u' ')
+                WalkFrom(m_anywhere, 0, 0, pos, walk);
         }
     }
 }
@@ -373,80 +483,6 @@ WhoisPhrases::Findings WhoisPhrases::Find(const Reading &reading) const
             first = {phrase, line};
     });
     return found;
-}
-
-namespace {
-
-// Matches the pieces from `index` on at `pos`; `end` gets where the match ends.
-bool MatchPieces(const QList<WhoisPhrases::Piece> &pieces, qsizetype index, const QString &line, qsizetype pos,
-                 const WhoisPhrases::Reading &reading, const std::function<bool(qsizetype end)> &ends)
-{
-    using Type = WhoisPhrases::Piece::Type;
-    if (index == pieces.size())
-        return ends(pos);
-    const WhoisPhrases::Piece &piece = pieces.at(index);
-    const QStringView rest = QStringView(line).sliced(pos);
-    switch (piece.type) {
-    case Type::Literal: {
-        if (rest.startsWith(piece.text))
-            return MatchPieces(pieces, index + 1, line, pos + piece.text.size(), reading, ends);
-        // A name glued to the words before it: "no match forexample.com".
-        const bool beforeName = index + 1 < pieces.size() && pieces.at(index + 1).type == Type::Name;
-        if (beforeName && piece.text.endsWith(QLatin1Char(' ')) && rest.startsWith(QStringView(piece.text).chopped(1)))
-            return MatchPieces(pieces, index + 1, line, pos + piece.text.size() - 1, reading, ends);
-        return false;
-    }
-    case Type::Name:
-    case Type::Ext: {
-        qsizetype longest = 0;
-        while (longest < rest.size() &&
-               (piece.type == Type::Name ? IsNameCharacter(rest.at(longest)) : !rest.at(longest).isSpace()))
-            ++longest;
-        for (qsizetype length = longest; length > 0; --length) {
-            if (piece.type == Type::Name && reading.namesAsked && !reading.namesAsked(rest.left(length)))
-                continue;
-            if (MatchPieces(pieces, index + 1, line, pos + length, reading, ends))
-                return true;
-        }
-        return false;
-    }
-    case Type::Db:
-        for (qsizetype length = 1; length <= rest.size(); ++length) {
-            if (MatchPieces(pieces, index + 1, line, pos + length, reading, ends))
-                return true;
-        }
-        return false;
-    }
-    return false;
-}
-
-} // namespace
-
-bool WhoisPhrases::MatchesAt(const Phrase &phrase, const QString &line, qsizetype start, const Reading &reading) const
-{
-    const bool plain = phrase.pieces.size() == 1 && phrase.pieces.first().type == Piece::Type::Literal;
-    const auto ends = [&](qsizetype end) {
-        const QStringView rest = QStringView(line).sliced(end);
-        switch (phrase.anchor) {
-        case Anchor::Line:
-            return WithoutTrailingPunctuation(rest).isEmpty();
-        case Anchor::Start:
-            if (!plain)
-                return true;
-            // A field ("created:") counts with a value; a statement up to a word's end.
-            if (phrase.kind == Kind::Registered && phrase.text.endsWith(QLatin1Char(':')))
-                return !rest.trimmed().isEmpty();
-            return rest.isEmpty() || !rest.front().isLetterOrNumber();
-        case Anchor::Contains:
-            return true;
-        case Anchor::NameLine:
-            return reading.lineNamesAsked && reading.lineNamesAsked(line);
-        case Anchor::ShortReply:
-            return reading.shortReply;
-        }
-        return false;
-    };
-    return MatchPieces(phrase.pieces, 0, line, start, reading, ends);
 }
 
 QList<int> WhoisPhrases::RefusedByExamples(const WhoisPhrases &added) const

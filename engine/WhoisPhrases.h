@@ -7,6 +7,7 @@
 
 #include <array>
 #include <functional>
+#include <vector>
 
 // The statements whois servers print, and what they mean: a table read from text, one statement a
 // line, "kind<TAB>anchor<TAB>phrase[<TAB>host]" (see data/whois-phrases.txt, which is shipped
@@ -70,7 +71,6 @@ public:
         QList<Piece> pieces;
         bool namesTheDomain = false; // holds <name>: counts only when that is the asked name
         int sourceLine = 0;
-        qsizetype keyOffset = -1; // where its indexed word stands in it; -1: after a placeholder
     };
     // Where a table's lines come from: the user's lines must not be able to make every reply
     // free (see Add()).
@@ -129,23 +129,39 @@ public:
     static constexpr qsizetype kLongestLineRead = 2000;
 
 private:
-    // Phrases by the first word of their text: `exact` when the word is followed by more of the
-    // phrase, so the reply's word must be the same; `prefix` (by its first two letters) when the
-    // word ends the literal lead, so the reply's word may go on ("blacklisted", words of scripts
-    // without blanks).
-    struct Index
+    // The phrases in two tries (one for those anchored at a line's start, one for those that may
+    // stand anywhere), over their text with each placeholder one character of its own: phrases
+    // that begin alike are read together, so a reply is read in time that grows with its length,
+    // not with the size of the table. An edge's label is a slice of a phrase's coded text.
+    struct TrieNode
     {
-        QHash<QString, QList<int>> lines; // whole-line phrases without placeholders
-        QHash<QString, QList<int>> exact;
-        QHash<QString, QList<int>> prefix;
-        QHash<QString, QList<int>> floating; // phrases that begin with a placeholder, by a later word
+        int labelPhrase = -1; // the label is m_coded[labelPhrase].mid(labelFrom, labelLength)
+        int labelFrom = 0;
+        int labelLength = 0;
+        std::vector<int> children; // node indexes
+        std::vector<int> ends;     // phrases whose text ends here
+        bool startsName = false;   // a child's label begins with <name>
+    };
+    struct Trie
+    {
+        std::vector<TrieNode> nodes{TrieNode()};
     };
     // Reads one line of a table into `phrase`; what is wrong with it, or nothing.
     static QString ReadPhrase(QStringView line, Phrase &phrase, Source from);
     void IndexPhrase(int i);
-    bool MatchesAt(const Phrase &phrase, const QString &line, qsizetype start, const Reading &reading) const;
+    void AddChild(Trie &trie, int parent, int child) const;
+    QStringView LabelOf(const TrieNode &node) const
+    {
+        return QStringView(m_coded.at(node.labelPhrase)).sliced(node.labelFrom, node.labelLength);
+    }
+    // Walks the trie from `node`, `offset` characters into its label, at `pos` of the line.
+    struct Walk;
+    void WalkFrom(const Trie &trie, int node, qsizetype offset, qsizetype pos, const Walk &walk) const;
+    bool EndsHere(const Phrase &phrase, qsizetype end, const Walk &walk) const;
     QList<int> RefusedByExamples(const WhoisPhrases &added) const;
 
     QList<Phrase> m_phrases;
-    Index m_index;
+    QStringList m_coded; // each phrase's text, every placeholder one private-use character
+    Trie m_anchored;     // line and start phrases
+    Trie m_anywhere;     // contains, name-line and short-reply phrases
 };

@@ -7,6 +7,7 @@
 
 Q_DECLARE_METATYPE(Verdict)
 Q_DECLARE_METATYPE(ProfileClass)
+Q_DECLARE_METATYPE(Judgement::Status)
 
 class TestVerdict : public QObject
 {
@@ -14,7 +15,14 @@ class TestVerdict : public QObject
 private slots:
     void judgeReply_data();
     void judgeReply();
+    void statusesOutrankNotFound_data();
+    void statusesOutrankNotFound();
+    void refusalsInEveryWording_data();
+    void refusalsInEveryWording();
+    void repliesOnceMisread_data();
+    void repliesOnceMisread();
     void aPhraseFileAddsStatements();
+    void aUsersPhraseCannotMakeEverythingFree();
     void repliesThatAreNotText_data();
     void repliesThatAreNotText();
     void profileClass_data();
@@ -135,6 +143,133 @@ void TestVerdict::judgeReply()
     QCOMPARE(judgement.reason, reason);
 }
 
+void TestVerdict::statusesOutrankNotFound_data()
+{
+    using Status = Judgement::Status;
+    QTest::addColumn<QString>("reply");
+    QTest::addColumn<Verdict>("verdict");
+    QTest::addColumn<Status>("status");
+    QTest::addColumn<QString>("reason");
+    const auto family = [](const char *title, const QString &statusLines, Verdict verdict, Status status,
+                           const QString &reason) {
+        // Each status alone, and beside a not-found statement (before it and after it).
+        QTest::addRow("%s alone", title) << statusLines << verdict << status << reason;
+        QTest::addRow("%s after not found", title) << "No match for \"ASKED.COM\".\r\n" + statusLines << verdict
+                                                   << status << reason;
+        QTest::addRow("%s before not found", title) << statusLines + "NOT FOUND\r\n" << verdict << status << reason;
+    };
+    family("redemption", "Domain Status: redemptionPeriod\r\n", Verdict::Taken, Status::Grace, "in redemption");
+    family("pending delete", "Domain Status: pendingDelete\r\nDeletion date: 2025-05-02\r\n", Verdict::Taken,
+           Status::Grace, "pending delete until 2025-05-02");
+    family("quarantine", "Status: QUARANTINE\r\nQuarantine until: 20.04.2025\r\n", Verdict::Taken, Status::Grace,
+           "in quarantine until 2025-04-20");
+    family("on hold", "Status: on hold\r\n", Verdict::Taken, Status::Grace, "on hold");
+    family("reserved by registry", "Reserved by Registry\r\n", Verdict::Taken, Status::Reserved,
+           "reserved by the registry");
+    family("status reserved", "Status: RESERVED\r\n", Verdict::Taken, Status::Reserved, "reserved by the registry");
+    family("reserved name", "It is a reserved name and cannot be registered.\r\n", Verdict::Taken, Status::Reserved,
+           "reserved by the registry");
+    family("not available for registration", "This domain is not available for registration.\r\n", Verdict::Taken,
+           Status::Reserved, "reserved by the registry");
+    family("blocked", "Status: BLOCKED\r\n", Verdict::Taken, Status::Blocked, "blocked by the registry");
+    family("not allowed", "NOT ALLOWED\r\n", Verdict::Taken, Status::Blocked, "blocked by the registry");
+    family("unassignable", "Status: UNASSIGNABLE\r\n", Verdict::Taken, Status::Blocked, "blocked by the registry");
+    family("brand block", "This name is subject to a DPML block.\r\n", Verdict::Taken, Status::Blocked,
+           "blocked by the registry");
+    // Premium wording is no verdict of its own: beside a not-found statement the name is free
+    // and premium.
+    QTest::newRow("premium after not found")
+        << "Domain not found.\r\nThis premium domain is available for purchase.\r\n" << Verdict::Free
+        << Status::Premium << "premium";
+    QTest::newRow("premium status with no match")
+        << "Status: PREMIUM NAME (No match for domain \"asked.com\")\r\n" << Verdict::Free << Status::Premium
+        << "premium";
+    QTest::newRow("platinum") << "NOT FOUND\r\nThis is a platinum domain.\r\n" << Verdict::Free << Status::Premium
+                              << "premium";
+    QTest::newRow("premium without not found") << "This premium domain is sold by its owner.\r\n"
+                                               << Verdict::NoVerdict << Status::None << "reply not understood";
+    QTest::newRow("a registered name on hold") << "Domain Name: asked.com\r\nDomain Status: on hold\r\n"
+                                               << Verdict::Taken << Status::Grace << "on hold";
+    // The words in a terms banner are no status.
+    QTest::newRow("all rights reserved") << "NOT FOUND\r\nCopyright 2024. All rights\r\nreserved.\r\n"
+                                         << Verdict::Free << Status::None << "";
+}
+
+void TestVerdict::statusesOutrankNotFound()
+{
+    QFETCH(QString, reply);
+    const Judgement judgement = JudgeReplyText(reply, {"asked.com"});
+    QTEST(judgement.verdict, "verdict");
+    QTEST(judgement.status, "status");
+    QTEST(judgement.reason, "reason");
+}
+
+void TestVerdict::refusalsInEveryWording_data()
+{
+    QTest::addColumn<QString>("reply");
+    const QString banner = QString("Terms of use: the data is provided as is, for lawful purposes only.\r\n").repeated(20);
+    for (const char *refusal : {"You have exceeded the query limit for your network.",
+                                "Your IP is BLACKLISTED", "BLACKLISTED", "IP address blocked",
+                                "This client has exceeded its quota for today.",
+                                "Maximum Daily connection limit reached. Lookup refused.", "Too many requests",
+                                "Your access is suspended due to excessive querying."}) {
+        QTest::addRow("%s", refusal) << QString::fromUtf8(refusal) + "\r\n";
+        QTest::addRow("%s, in a long banner", refusal) << banner + QString::fromUtf8(refusal) + "\r\n" + banner;
+    }
+}
+
+void TestVerdict::refusalsInEveryWording()
+{
+    QFETCH(QString, reply);
+    QCOMPARE(JudgeReplyText(reply, {"asked.com"}).problem, Judgement::Problem::RateLimited);
+}
+
+void TestVerdict::repliesOnceMisread_data()
+{
+    QTest::addColumn<QString>("reply");
+    QTest::addColumn<QString>("asked");
+    QTest::addColumn<Verdict>("verdict");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("error mark and code") << "%% ERROR 404 - domain not found\r\n" << "asked.xx" << Verdict::Free << "";
+    QTest::newRow("error code, then a statement") << "- 550 No entries found\r\n" << "asked.xx" << Verdict::Free << "";
+    QTest::newRow("name glued to the statement") << "No match forASKED.XX\r\n" << "asked.xx" << Verdict::Free << "";
+    QTest::newRow("name cut short") << "No match for \"averylongname-forsa\"\r\n" << "averylongname-forsale.xx"
+                                    << Verdict::Free << "";
+    QTest::newRow("a shorter other name is not cut") << "No match for \"shop.com\"\r\n" << "shop.com.au"
+                                                     << Verdict::NoVerdict << "reply not understood";
+    QTest::newRow("no records") << "No records found for asked.xx\r\n" << "asked.xx" << Verdict::Free << "";
+    QTest::newRow("no results") << "Query: asked.xx\r\nNo results.\r\n" << "asked.xx" << Verdict::Free << "";
+    QTest::newRow("no objects") << "No objects matched your query\r\n" << "asked.xx" << Verdict::Free << "";
+    QTest::newRow("registred") << "The domain asked.xx is not registred.\r\n" << "asked.xx" << Verdict::Free << "";
+    QTest::newRow("bare domain header") << "Domain asked.xx\r\n\r\nData not found\r\n" << "asked.xx"
+                                        << Verdict::Free << "";
+    QTest::newRow("labels in Cyrillic") << "Домен: asked.xx\r\nДата регистрации: 2001-03-12\r\n" << "asked.xx"
+                                        << Verdict::Taken << "";
+    QTest::newRow("labels in Chinese") << "注册时间: 2003-03-10\r\n域名服务器: ns1.example.cn\r\n" << "asked.cn"
+                                       << Verdict::Taken << "";
+    QTest::newRow("linked objects not found")
+        << "domain: asked.xx\r\nnserver: ns1.example.net\r\ncreated: 2001-01-01\r\n\r\n"
+           "% The holder object HOLD-1 could not be found\r\nobject not found\r\n"
+        << "asked.xx" << Verdict::Taken << "";
+    QTest::newRow("a free reply echoing the name") << "Domain: asked.xx\r\nStatus: free\r\n" << "asked.xx"
+                                                   << Verdict::Free << "";
+    QTest::newRow("request denied") << "Request Denied\r\n" << "asked.xx" << Verdict::NoVerdict
+                                    << "whois server refuses this client (whois.example)";
+    QTest::newRow("access restricted") << "Access to this service is restricted.\r\n" << "asked.xx"
+                                       << Verdict::NoVerdict << "whois server refuses this client (whois.example)";
+    QTest::newRow("numbered error status") << "Error 403: Forbidden\r\n" << "asked.xx" << Verdict::NoVerdict
+                                           << "whois server refuses this client (whois.example)";
+}
+
+void TestVerdict::repliesOnceMisread()
+{
+    QFETCH(QString, reply);
+    QFETCH(QString, asked);
+    const Judgement judgement = JudgeReplyText(reply, {asked, "whois.example"});
+    QTEST(judgement.verdict, "verdict");
+    QTEST(judgement.reason, "reason");
+}
+
 void TestVerdict::aPhraseFileAddsStatements()
 {
     const QString reply = "% Sorry, nothing like asked.zz here\r\n";
@@ -238,6 +373,40 @@ void TestVerdict::registeredKeepsAtMost101Names()
     filing.FileTakenName("r102.com");
     QCOMPARE(program->results().items(ResultLists::Registered), QStringList{"r102.com"});
     QCOMPARE(program->results().heading(ResultLists::Registered), QString("Registered (1)"));
+}
+
+void TestVerdict::aUsersPhraseCannotMakeEverythingFree()
+{
+    WhoisPhrases phrases = WhoisPhrases::Shipped();
+    QStringList problems;
+    phrases.Add("not-found\tcontains\tfree\r\n"                 // too short
+                "not-found\tcontains\tfree of errors\r\n"       // stands in a registered reply
+                "not-found\tcontains\tavailable at all times\r\n"
+                "not-found\tline\tkein eintrag vorhanden\r\n"   // safe
+                "not-found\tstart\t<name> ist frei\r\n",        // safe: names the domain
+                "whois-phrases.txt", &problems, WhoisPhrases::Source::User);
+    QCOMPARE(phrases.size(), WhoisPhrases::Shipped().size() + 2);
+    QCOMPARE(problems.size(), 3);
+    QVERIFY2(problems.at(0).startsWith("whois-phrases.txt line 1: a not-found phrase of fewer than 6 letters"),
+             qPrintable(problems.at(0)));
+    QVERIFY2(problems.at(1).startsWith("whois-phrases.txt line 2: the not-found phrase stands in a reply for a "
+                                       "registered name"),
+             qPrintable(problems.at(1)));
+    QVERIFY(problems.at(2).startsWith("whois-phrases.txt line 3: "));
+    QCOMPARE(JudgeReplyText("Kein Eintrag vorhanden.", {"asked.zz", QString(), &phrases}).verdict, Verdict::Free);
+    QCOMPARE(JudgeReplyText("asked.zz ist frei", {"asked.zz", QString(), &phrases}).verdict, Verdict::Free);
+
+    // A large table loads and reads by index: every phrase of it is found, none is tried in vain.
+    QString large;
+    for (int i = 0; i < 20000; ++i)
+        large += QStringLiteral("not-found\tstart\tword%1 <name> nicht gefunden\n").arg(i);
+    WhoisPhrases big = WhoisPhrases::Shipped();
+    big.Add(large, "large.txt", nullptr, WhoisPhrases::Source::User);
+    QCOMPARE(big.size(), WhoisPhrases::Shipped().size() + 20000);
+    QCOMPARE(JudgeReplyText("word19999 asked.zz nicht gefunden", {"asked.zz", QString(), &big}).verdict,
+             Verdict::Free);
+    QCOMPARE(JudgeReplyText("word19999 other.zz nicht gefunden", {"asked.zz", QString(), &big}).verdict,
+             Verdict::NoVerdict);
 }
 
 QTEST_GUILESS_MAIN(TestVerdict)
