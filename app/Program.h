@@ -63,6 +63,7 @@ public:
     void setProxyMode(bool on);
     bool dnsFirst() const { return m_checkSettings.dnsFirst; }
     void setDnsFirst(bool on);
+    void setControlQueries(bool on) { m_checkSettings.controlQueries = on; }
     void setExtensions(const QStringList &extensions);
     // The user's limits per whois host, and the DNS servers ("host:port, ..."; empty: the
     // system's), from text; with text they cannot read, false and what was wrong, and nothing

@@ -26,6 +26,7 @@ constexpr KeySpec kKeys[] = {
     {Key::ExtensionsToTry, "extensionsToTry", false, ""},
     {Key::ProxyMode, "chkProxy", false, "0"},
     {Key::DnsFirst, "chkDns", false, "1"},
+    {Key::ControlQueries, "controlQueries", false, "1"},
     {Key::DnsServers, "dnsServers", false, ""},
     {Key::HostLimits, "hostLimits", false, ""},
     {Key::LearnedPaces, "learnedPaces", false, ""},
@@ -132,6 +133,7 @@ CheckSettings ProgramSettings::ReadCheckSettings(QStringList *problems) const
     };
     settings.proxyMode = Read(Key::ProxyMode) == QLatin1String("1");
     settings.dnsFirst = Read(Key::DnsFirst) != QLatin1String("0");
+    settings.controlQueries = Read(Key::ControlQueries) != QLatin1String("0");
     settings.extensions = CheckSettings::ParseExtensions(Read(Key::ExtensionsToTry));
     QString error;
     const QString servers = Read(Key::DnsServers);
@@ -154,6 +156,11 @@ CheckSettings ProgramSettings::ReadCheckSettings(QStringList *problems) const
 bool ProgramSettings::SetProxyMode(bool on)
 {
     return Write(Key::ProxyMode, Flag(on));
+}
+
+bool ProgramSettings::SetControlQueries(bool on)
+{
+    return Write(Key::ControlQueries, Flag(on));
 }
 
 bool ProgramSettings::SetDnsFirst(bool on)

@@ -37,6 +37,7 @@ public:
         ExtensionsToTry, // "com, io, ai"
         ProxyMode,       // "1": on
         DnsFirst,        // "0": off
+        ControlQueries,  // "0": off
         DnsServers,      // "host:port, ..."
         HostLimits,      // "host=perSecond/maxOpen; ..."
         LearnedPaces,    // "host=perSecond/maxOpen@time; ..."
@@ -77,6 +78,7 @@ public:
     CheckSettings ReadCheckSettings(QStringList *problems = nullptr) const;
     bool SetProxyMode(bool on);
     bool SetDnsFirst(bool on);
+    bool SetControlQueries(bool on);
     bool SetExtensionsToTry(const QStringList &extensions);
     bool SetHostLimits(const QString &text);
 

@@ -70,6 +70,21 @@ QString NoVerdictText(int count)
     return QStringLiteral("No verdict: %1").arg(count);
 }
 
+QString HeldText(int held)
+{
+    return held > 0 ? QStringLiteral("  Held: %1").arg(held) : QString();
+}
+
+QString HeldToolTip(int held)
+{
+    if (held <= 0)
+        return QString();
+    return QStringLiteral("\n%1 free names wait for a control query: their whois host is asked a name known "
+                          "to be registered, so that a host that answers \"not found\" to everything while it "
+                          "throttles cannot make them free.")
+        .arg(held);
+}
+
 QString NoVerdictToolTip(int count, const QMap<QString, int> &reasons, const QString &file,
                          const QString &whose)
 {

@@ -35,6 +35,9 @@ QString DurationText(qint64 seconds);
 // "No verdict: n", and its tooltip: where the names are kept (file), then the most frequent
 // reasons with their counts. whose: "this search" or "this window".
 QString NoVerdictText(int count);
+// "  Held: n" while free names wait for a control query (nothing when none), and its tooltip.
+QString HeldText(int held);
+QString HeldToolTip(int held);
 QString NoVerdictToolTip(int count, const QMap<QString, int> &reasons, const QString &file,
                          const QString &whose);
 

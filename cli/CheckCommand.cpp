@@ -111,6 +111,10 @@ std::optional<int> CheckCommand::Configure(const QStringList &arguments, Environ
         QStringLiteral("HOST:PORT"));
     const QCommandLineOption noDns(QStringLiteral("no-dns"),
                                    QStringLiteral("Do not look names up in DNS first; ask whois for every name."));
+    const QCommandLineOption noControl(
+        QStringLiteral("no-control-queries"),
+        QStringLiteral("File free names at once, without control queries against hosts that answer \"not found\" "
+                       "to everything while they throttle."));
     const QCommandLineOption format(
         QStringLiteral("format"),
         QStringLiteral("How each name is printed: tsv (the default), csv or json (the summary then goes to "
@@ -120,7 +124,7 @@ std::optional<int> CheckCommand::Configure(const QStringList &arguments, Environ
         QStringLiteral("extensions"),
         QStringLiteral("Ask a name without an extension once per extension, in this order (com,io,ai)."),
         QStringLiteral("LIST"));
-    parser.addOptions({start, proxy, tick, hostLimits, dnsServer, noDns, format, extensions});
+    parser.addOptions({start, proxy, tick, hostLimits, dnsServer, noDns, noControl, format, extensions});
     parser.addPositionalArgument(QStringLiteral("LIST"), QStringLiteral("The list file, one name per line."));
     if (!parser.parse(QStringList{QStringLiteral("orvelle-check")} + arguments))
         return Fail(kBadInput, parser.errorText());
@@ -195,6 +199,8 @@ std::optional<int> CheckCommand::Configure(const QStringList &arguments, Environ
         settings.extensions = chosenExtensions;
     if (parser.isSet(noDns))
         settings.dnsFirst = false;
+    if (parser.isSet(noControl))
+        settings.controlQueries = false;
     program.setCheckSettings(settings);
     const qint64 total = program.candidates().CountCandidates(listPath);
     if (*startPosition > total && *startPosition > 1)
@@ -314,6 +320,8 @@ void CheckCommand::Finish()
         summary += QStringLiteral("; ") + RunStatus::DnsText(engine.dnsCounts());
     if (m_interruptedBy != 0)
         summary += QStringLiteral("; stopped at position %1").arg(engine.resumePosition());
+    if (engine.heldTotal() > 0)
+        summary += QStringLiteral("; %1 free held for a control query").arg(engine.heldTotal());
     Write(m_format == ResultExport::Format::Tsv ? m_streams.out : m_streams.err, summary.toUtf8() + "\n");
     int status = engine.completed() && engine.everythingSaved() && !m_failed ? kComplete : kIncomplete;
     if (m_interruptedBy != 0)

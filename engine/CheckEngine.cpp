@@ -106,6 +106,7 @@ bool CheckEngine::Start(const RunRequest &request)
     m_guard.Begin(request, m_services.filedMark ? m_services.filedMark() : FiledMark{}, m_services.lists);
     m_shownPosition = m_shownOpen = -1;
     m_queues.Clear();
+    m_controls.Clear();
     m_waitingCount = 0;
     ++m_runNumber;
     if (QString error; !m_dns.Begin(request.settings, m_timings.dnsTimeoutMs, &error))
@@ -136,6 +137,7 @@ qint64 CheckEngine::ResumeOrdinal() const
     if (!m_running && m_stoppedAt >= 0)
         return m_stoppedAt;
     qint64 first = std::min(AskOrdinal(), m_queues.FirstOrdinal().value_or(AskOrdinal()));
+    first = std::min(first, m_controls.FirstHeldOrdinal().value_or(first));
     for (const InFlight &flight : m_flights) {
         if (flight.busy)
             first = std::min(first, flight.waiting.ordinal);
@@ -176,6 +178,7 @@ void CheckEngine::PumpOnce()
     };
     // While DNS runs ahead, the list is read for DNS, and the slots get what it leaves.
     m_dns.Ask([&] { return m_running && !m_reader.ended() && roomToRead() && ReadAhead(); });
+    QueueDueControls();
     for (const auto &slot : m_slots) {
         if (FlightOf(*slot).busy)
             continue;
@@ -349,7 +352,86 @@ void CheckEngine::Judged(WhoisSlot &slot, const Judgement &judgement, qint64 ret
     }
     const InFlight &flight = FlightOf(slot);
     m_pacer.Answered(slot.host(), flight.sentAt, Now());
-    Finish(slot, File(slot.name(), flight.waiting.ordinal, judgement.verdict, judgement.reason), judgement.reason);
+    if (!slot.checked().isRdap()) // an RDAP "not found" comes from the registry's own service
+        m_controls.Answered(slot.host(), slot.checked(), judgement, Now());
+    if (flight.waiting.control)
+        ControlAnswered(slot, judgement);
+    else if (judgement.verdict == Verdict::Free && !slot.checked().isRdap() && m_request.settings.controlQueries)
+        HoldFree(slot, judgement);
+    else
+        Finish(slot, File(slot.name(), flight.waiting.ordinal, judgement.verdict, judgement.reason), judgement.reason);
+}
+
+void CheckEngine::HoldFree(WhoisSlot &slot, const Judgement &judgement)
+{
+    m_controls.Hold(slot.host(), FlightOf(slot).waiting, judgement);
+    ++m_waitingCount; // held names keep the run going
+    Release(slot);
+    Pump();
+}
+
+void CheckEngine::QueueDueControls()
+{
+    for (const QString &host : m_controls.HostsHolding()) {
+        const bool idle = !m_queues.HasWaiting(host) && (m_reader.ended() || m_dns.isActive());
+        std::optional<WaitingName> control = m_controls.ControlDue(host, *m_check, Now(), idle);
+        if (!control)
+            continue;
+        if (!ControlQueries::isAskable(*control, host)) {
+            // Nothing to ask the host as a control: it is trusted, as without controls.
+            FileConfirmed(m_controls.ControlAnswered(host, Judgement::Of(Verdict::Taken), Now()).confirmed);
+            continue;
+        }
+        ++m_waitingCount;
+        m_queues.AddFirstAsk(std::move(*control));
+    }
+}
+
+void CheckEngine::ControlAnswered(WhoisSlot &slot, const Judgement &judgement)
+{
+    const QString host = slot.host();
+    const qint64 sentAt = FlightOf(slot).sentAt;
+    Release(slot);
+    const ControlQueries::Outcome outcome = m_controls.ControlAnswered(host, judgement, Now());
+    FileConfirmed(outcome.confirmed);
+    if (outcome.lied) {
+        emit connectionStatus(QStringLiteral("%1 answered \"not found\" for a name registered there: its free "
+                                             "answers are asked again after a pause")
+                                  .arg(host));
+        m_pacer.Refused(host, sentAt, Now(), -1); // cooled as after a refusal
+        emit pacingChanged();
+    }
+    for (WaitingName waiting : outcome.askAgain)
+        m_queues.AddRetry(std::move(waiting)); // still counted as waiting
+    const QString reason = ControlQueries::LyingReason(host);
+    for (const ControlQueries::Held &held : outcome.givenUp) {
+        --m_waitingCount;
+        emit nameChecked(held.waiting.checked.name,
+                         File(held.waiting.checked.name, held.waiting.ordinal, Verdict::NoVerdict, reason), reason);
+    }
+    m_position.StoreSoon();
+    Pump();
+}
+
+void CheckEngine::FileConfirmed(const std::vector<ControlQueries::Held> &confirmed)
+{
+    for (const ControlQueries::Held &held : confirmed) {
+        --m_waitingCount;
+        const CheckedName &name = held.waiting.checked;
+        const CheckOutcome filed = File(name.name, held.waiting.ordinal, Verdict::Free, held.judgement.reason);
+        emit nameChecked(name.name, filed, held.judgement.reason, name.DecidedBy());
+    }
+}
+
+void CheckEngine::NoVerdictFor(WhoisSlot &slot, const QString &reason)
+{
+    if (FlightOf(slot).waiting.control) {
+        m_controls.ControlFailed(slot.host());
+        Release(slot);
+        Pump();
+        return;
+    }
+    Finish(slot, File(slot.name(), FlightOf(slot).waiting.ordinal, Verdict::NoVerdict, reason), reason);
 }
 
 CheckOutcome CheckEngine::File(const QString &name, qint64 ordinal, Verdict verdict, const QString &reason)
@@ -377,7 +459,7 @@ void CheckEngine::Refused(WhoisSlot &slot, qint64 serverCoolDownMs)
     else if (flight.waiting.tries >= kMaxTries)
         reason = QStringLiteral("rate limited by ") + host;
     if (!reason.isEmpty()) {
-        Finish(slot, File(slot.name(), flight.waiting.ordinal, Verdict::NoVerdict, reason), reason);
+        NoVerdictFor(slot, reason);
         return;
     }
     // Asked again after the cool-down, behind the host's names that wait for their first ask.
@@ -399,7 +481,7 @@ void CheckEngine::QueryFailed(WhoisSlot &slot, const QString &reason)
     if (!m_running || !FlightOf(slot).busy)
         return;
     emit connectionStatus(reason);
-    Finish(slot, File(slot.name(), FlightOf(slot).waiting.ordinal, Verdict::NoVerdict, reason), reason);
+    NoVerdictFor(slot, reason);
 }
 
 void CheckEngine::WatchdogTick()
@@ -417,7 +499,7 @@ void CheckEngine::WatchdogTick()
         QString reason = QStringLiteral("no answer within %1 seconds").arg(kWatchdogTicks);
         if (!slot->lastProblem().isEmpty())
             reason += QStringLiteral(" (%1)").arg(slot->lastProblem());
-        Finish(*slot, File(slot->name(), flight.waiting.ordinal, Verdict::NoVerdict, reason), reason);
+        NoVerdictFor(*slot, reason);
     }
 }
 
@@ -471,13 +553,14 @@ void CheckEngine::Stop()
     // before them, so the next run asks them.
     std::vector<std::pair<qint64, QString>> stopped;
     for (const auto &slot : m_slots) {
-        if (wasRunning && FlightOf(*slot).busy)
+        if (wasRunning && FlightOf(*slot).busy && !FlightOf(*slot).waiting.control)
             stopped.emplace_back(FlightOf(*slot).waiting.ordinal, slot->name());
         FlightOf(*slot) = {};
         slot->Reset();
     }
     m_dns.Stop();
     m_queues.Clear();
+    m_controls.DropHeld(); // held names go back to the list: the position is at or before them
     m_waitingCount = 0;
     m_position.StoreNow(resume);
     if (!wasRunning)

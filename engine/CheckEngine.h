@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CheckServices.h"
+#include "ControlQueries.h"
 #include "DnsAhead.h"
 #include "EngineTimings.h"
 #include "FailureReporter.h"
@@ -97,6 +98,9 @@ public:
     bool isDnsActive() const { return m_dns.isActive(); }
     // The names of the last run without a verdict, by reason.
     const NoVerdictTally &noVerdicts() const { return m_filer.tally(); }
+    // Free names waiting for a control query, now and in the whole run (see ControlQueries).
+    int heldCount() const { return m_controls.heldCount(); }
+    int heldTotal() const { return m_controls.heldTotal(); }
     // Whether the last run reached the end of its list, and wrote all it had to write.
     bool completed() const { return m_completed; }
     bool everythingSaved() const { return m_reporter.nothingFailed(); }
@@ -157,6 +161,13 @@ private:
     void Finish(WhoisSlot &slot, CheckOutcome outcome, const QString &reason);
     void Judged(WhoisSlot &slot, const Judgement &judgement, qint64 retryAfterMs);
     void Refused(WhoisSlot &slot, qint64 serverCoolDownMs);
+    // The slot's name gets no verdict (a control query is only asked again later).
+    void NoVerdictFor(WhoisSlot &slot, const QString &reason);
+    // A free whois verdict waits for a control; a control's answer files or re-asks them.
+    void HoldFree(WhoisSlot &slot, const Judgement &judgement);
+    void ControlAnswered(WhoisSlot &slot, const Judgement &judgement);
+    void QueueDueControls();
+    void FileConfirmed(const std::vector<ControlQueries::Held> &confirmed);
     CheckOutcome File(const QString &name, qint64 ordinal, Verdict verdict, const QString &reason = QString());
     void EndIfDone();
     void StorePaces();
@@ -193,6 +204,7 @@ private:
     qint64 m_shownPosition = -1;
     int m_shownOpen = -1;
     HostQueues m_queues;
+    ControlQueries m_controls;
     int m_waitingCount = 0;
     quint64 m_runNumber = 0;
 };

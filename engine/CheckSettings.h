@@ -32,6 +32,7 @@ struct CheckSettings
     QStringList extensions;               // to try with a name without one, in order; empty: ".com"
     bool proxyMode = false;               // every whois question to the "proxy" row's server
     bool dnsFirst = false;                // names are asked in DNS before whois (stored: on)
+    bool controlQueries = true;           // free whois verdicts wait for a control (ControlQueries)
     QList<DnsServer> dnsServers;          // empty: the system's resolvers
     QHash<QString, HostLimit> hostLimits; // the user's limits per whois host, by lower-case host
 

@@ -18,6 +18,7 @@ struct WaitingName
     qint64 ordinal = 0;
     int tries = 0;
     bool passedDns = false;
+    bool control = false; // a control query (see ControlQueries), filed nowhere
 };
 
 // The names that wait for their whois or RDAP host, a queue per host: first asks in list order,
@@ -41,6 +42,8 @@ public:
     // The first ordinal waiting for its first ask, and the first of all; nothing when none.
     std::optional<qint64> FirstAskOrdinal() const;
     std::optional<qint64> FirstOrdinal() const;
+    // Whether names wait for the host.
+    bool HasWaiting(const QString &host) const { return m_queues.contains(host) && !m_queues[host].empty(); }
 
 private:
     struct Queue

@@ -376,7 +376,11 @@ void MainWindow::ConnectState()
             m_stopButton->setFocus();
     });
     connect(&m_program.engine(), &CheckEngine::nameChecked, this, [this](const QString &, CheckOutcome outcome) {
-        if (outcome == CheckOutcome::Unchecked)
+        if (outcome == CheckOutcome::Unchecked || m_shownHeld != m_program.engine().heldCount())
+            ShowUncheckedCount();
+    });
+    connect(&m_program.engine(), &CheckEngine::progress, this, [this] {
+        if (m_shownHeld != m_program.engine().heldCount())
             ShowUncheckedCount();
     });
     connect(&m_program.engine(), &CheckEngine::runStarted, this, &MainWindow::ShowUncheckedCount);
@@ -423,12 +427,14 @@ void MainWindow::ShowPacedHosts()
 void MainWindow::ShowUncheckedCount()
 {
     const NoVerdictTally &tally = m_program.engine().noVerdicts();
-    m_uncheckedPanel->setVisible(tally.count() > 0);
-    m_uncheckedPanel->setText(RunStatus::NoVerdictText(tally.count()));
+    m_shownHeld = m_program.engine().heldCount();
+    m_uncheckedPanel->setVisible(tally.count() > 0 || m_shownHeld > 0);
+    m_uncheckedPanel->setText(RunStatus::NoVerdictText(tally.count()) + RunStatus::HeldText(m_shownHeld));
     ApplyLayout();
     m_uncheckedPanel->setToolTip(RunStatus::NoVerdictToolTip(tally.count(), tally.reasons(),
                                                              m_program.unchecked().path(),
-                                                             QStringLiteral("this search")));
+                                                             QStringLiteral("this search")) +
+                                 RunStatus::HeldToolTip(m_shownHeld));
 }
 
 void MainWindow::ShowControls()

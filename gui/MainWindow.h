@@ -108,6 +108,7 @@ private:
     void ConnectState();
     void ShowControls();
     void ShowUncheckedCount();
+    int m_shownHeld = 0; // free names waiting for a control query, as the status bar shows them
     void ShowPacedHosts();
     void ShowSpeed();
     void ExportResults();

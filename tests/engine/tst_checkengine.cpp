@@ -106,6 +106,8 @@ private slots:
     void failedOverflowWriteIsRetriedAfterAPoolsWorthOfNames();
     void listCutShortUnderTheRunStopsItWithAMessage();
     void eventsAfterStopAreIgnored();
+    void controlQueriesCatchAHostThatLies_data();
+    void controlQueriesCatchAHostThatLies();
 
 private:
     void MakeProgram(EngineTimings timings = {});
@@ -117,6 +119,9 @@ private:
     // Answers the open queries one after another (every third name is free), moving the clock
     // so that paced hosts get their turn, until `count` answers were given or the run is over.
     void AnswerQueries(int count);
+    // Answers every query as `reply(name, n)` says (n counts the queries from 1) until the run
+    // ends.
+    void AnswerUntilTheEnd(const std::function<QByteArray(const QByteArray &name, int n)> &reply);
     void Save(const QString &extension, const QString &server, const QString &port);
 
     std::unique_ptr<TestFolders> m_folders;
@@ -153,6 +158,7 @@ void TestCheckEngine::MakeProgram(EngineTimings timings)
         QDir().mkpath(m_folders->appFolder() + folder);
     m_rig = std::make_unique<EngineRig>(*m_folders, m_sockets->factory(), timings);
     m_settings = {};
+    m_settings.controlQueries = false; // on only in the tests of control queries
     // The pool's own rules are tested on hosts of known limits: without one, a host is probed
     // with a few queries at once first (see tst_hostpacer).
     QVERIFY(SetHostLimits("whois.verisign-grs.com=0/25; whois.pir.org=0/25; whois.nic.biz=0/25; "
@@ -664,6 +670,69 @@ void TestCheckEngine::AnswerQueries(int count)
             m_clock->Advance(100);
             ++idle;
         }
+    }
+}
+
+void TestCheckEngine::AnswerUntilTheEnd(const std::function<QByteArray(const QByteArray &name, int n)> &reply)
+{
+    int n = 0;
+    for (int idle = 0; Engine().isRunning() && idle < 50000;) {
+        bool any = false;
+        for (int i = 0; i < m_sockets->size(); ++i) {
+            FakeSocket &socket = m_sockets->at(i);
+            if (!socket.isOpen())
+                continue;
+            socket.RaiseConnected();
+            if (socket.sent.isEmpty())
+                continue;
+            socket.RaiseData(reply(socket.sent.last().trimmed().toUtf8(), ++n));
+            socket.RaisePeerClosed();
+            any = true;
+        }
+        if (!any) {
+            m_clock->Advance(100);
+            ++idle;
+        }
+    }
+}
+
+void TestCheckEngine::controlQueriesCatchAHostThatLies_data()
+{
+    QTest::addColumn<int>("liesFrom");
+    QTest::addColumn<int>("liesUpTo"); // 0: for good
+    QTest::newRow("a host that says \"not found\" to everything after 20 queries") << 20 << 0;
+    QTest::newRow("a host that lies for a while and recovers") << 30 << 150;
+}
+
+void TestCheckEngine::controlQueriesCatchAHostThatLies()
+{
+    QFETCH(int, liesFrom);
+    QFETCH(int, liesUpTo);
+    m_settings.controlQueries = true;
+    // Names with an even number are registered; the host says so while it does not lie.
+    const auto registered = [](const QByteArray &name) {
+        return name.startsWith("nic.") || name.mid(1, name.indexOf('.') - 1).toInt() % 2 == 0;
+    };
+    QVERIFY(Engine().Start(UseList(NumberedNames("n", 200))));
+    AnswerUntilTheEnd([&](const QByteArray &name, int n) -> QByteArray {
+        const bool lying = n >= liesFrom && (liesUpTo == 0 || n <= liesUpTo);
+        return !lying && registered(name) ? "Domain Name: " + name : "No match for \"" + name + "\"";
+    });
+    QVERIFY(!Engine().isRunning());
+    QStringList free;
+    for (const CheckOutcome list : {CheckOutcome::High, CheckOutcome::Mid, CheckOutcome::Low})
+        free += CheckedNames(list);
+    for (const QString &name : free)
+        QVERIFY2(!registered(name.toUtf8()), qPrintable(name + " is registered, and was filed free"));
+    QVERIFY(Engine().heldTotal() > 0);
+    QCOMPARE(Engine().heldCount(), 0);
+    const QString lying = ControlQueries::LyingReason("whois.verisign-grs.com");
+    if (liesUpTo == 0) {
+        QVERIFY(m_reasons.contains(lying));
+    } else {
+        // Once the host is honest again, every free name is confirmed: one verdict each.
+        QCOMPARE(free.size(), 100);
+        QVERIFY(!m_reasons.contains(lying));
     }
 }
 

@@ -124,6 +124,14 @@ void TestNameCheck::theFilerFilesEachOutcomeAndTellsAFailureOnce()
     QCOMPARE(filer.tally().count(), 2);
     QCOMPARE(filer.tally().reasons().value("no answer"), 2);
     QCOMPARE(told, QStringList{"Result files"}); // two failed writes, told once
+    // A premium name goes to its list with the mark the user sees; the list's text stays bare.
+    QCOMPARE(filer.File("shopsy.com", Verdict::Free, Judgement::kPremium), CheckOutcome::Mid);
+    const QStringListModel *mid = lists.model(ResultList::Mid);
+    const QModelIndex premium = mid->index(mid->rowCount() - 1);
+    QCOMPARE(mid->data(premium).toString(), "shopsy.com" + ResultListModel::kPremiumMark);
+    QVERIFY(mid->data(premium, Qt::ToolTipRole).toString().contains("premium price"));
+    QCOMPARE(lists.items(ResultList::Mid).last(), QString("shopsy.com"));
+    QVERIFY(!mid->data(mid->index(0), Qt::ToolTipRole).isValid()); // shops.com: no mark
     filer.Restart();
     reporter.Restart();
     QCOMPARE(filer.tally().count(), 0);

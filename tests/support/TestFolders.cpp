@@ -18,6 +18,9 @@ TestFolders::TestFolders()
     // that checks DNS turns it on with a DNS server of its own.
     ProgramSettings settings(settingsRoot(), VersionRecord().productName);
     settings.SetDnsFirst(false);
+    // Tests count the queries their servers get: control queries are off unless a test of them
+    // turns them on.
+    settings.SetControlQueries(false);
     // The help page opens the website window at start-up; only the test of that asks for it.
     settings.SetShowHelp(false);
 }
@@ -26,6 +29,7 @@ std::unique_ptr<Program> TestFolders::MakeProgram(ProgramOptions options) const
 {
     auto program = MakeBareProgram(std::move(options));
     program->setDnsFirst(false);
+    program->setControlQueries(false);
     return program;
 }
 
