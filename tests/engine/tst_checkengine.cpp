@@ -119,9 +119,11 @@ private:
     // Answers the open queries one after another (every third name is free), moving the clock
     // so that paced hosts get their turn, until `count` answers were given or the run is over.
     void AnswerQueries(int count);
-    // Answers every query as `reply(name, n)` says (n counts the queries from 1) until the run
-    // ends.
-    void AnswerUntilTheEnd(const std::function<QByteArray(const QByteArray &name, int n)> &reply);
+    // Answers the open queries as `reply(name, n)` says (n counts the answers from 1), moving the
+    // clock while none is open, until `count` answers were given (-1: any number), the run is
+    // over or the clock moved `idleSteps` times in vain.
+    void AnswerWith(const std::function<QByteArray(const QByteArray &name, int n)> &reply, int count,
+                    int idleSteps);
     void Save(const QString &extension, const QString &server, const QString &port);
 
     std::unique_ptr<TestFolders> m_folders;
@@ -650,42 +652,27 @@ void TestCheckEngine::stopStoresThePositionAtOnce()
 
 void TestCheckEngine::AnswerQueries(int count)
 {
-    int answered = 0;
-    for (int idle = 0; answered < count && Engine().isRunning() && idle < 1000;) {
-        bool any = false;
-        for (int i = 0; i < m_sockets->size() && answered < count; ++i) {
-            FakeSocket &socket = m_sockets->at(i);
-            if (!socket.isOpen())
-                continue;
-            socket.RaiseConnected();
-            if (socket.sent.isEmpty())
-                continue;
-            const QByteArray name = socket.sent.last().trimmed().toUtf8();
-            socket.RaiseData(qHash(name) % 3 == 0 ? "No match for \"" + name + "\"" : "Domain Name: " + name);
-            socket.RaisePeerClosed();
-            ++answered;
-            any = true;
-        }
-        if (!any) {
-            m_clock->Advance(100);
-            ++idle;
-        }
-    }
+    AnswerWith(
+        [](const QByteArray &name, int) {
+            return qHash(name) % 3 == 0 ? "No match for \"" + name + "\"" : "Domain Name: " + name;
+        },
+        count, 1000);
 }
 
-void TestCheckEngine::AnswerUntilTheEnd(const std::function<QByteArray(const QByteArray &name, int n)> &reply)
+void TestCheckEngine::AnswerWith(const std::function<QByteArray(const QByteArray &name, int n)> &reply, int count,
+                                 int idleSteps)
 {
-    int n = 0;
-    for (int idle = 0; Engine().isRunning() && idle < 50000;) {
+    int answered = 0;
+    for (int idle = 0; (count < 0 || answered < count) && Engine().isRunning() && idle < idleSteps;) {
         bool any = false;
-        for (int i = 0; i < m_sockets->size(); ++i) {
+        for (int i = 0; i < m_sockets->size() && (count < 0 || answered < count); ++i) {
             FakeSocket &socket = m_sockets->at(i);
             if (!socket.isOpen())
                 continue;
             socket.RaiseConnected();
             if (socket.sent.isEmpty())
                 continue;
-            socket.RaiseData(reply(socket.sent.last().trimmed().toUtf8(), ++n));
+            socket.RaiseData(reply(socket.sent.last().trimmed().toUtf8(), ++answered));
             socket.RaisePeerClosed();
             any = true;
         }
@@ -714,10 +701,12 @@ void TestCheckEngine::controlQueriesCatchAHostThatLies()
         return name.startsWith("nic.") || name.mid(1, name.indexOf('.') - 1).toInt() % 2 == 0;
     };
     QVERIFY(Engine().Start(UseList(NumberedNames("n", 200))));
-    AnswerUntilTheEnd([&](const QByteArray &name, int n) -> QByteArray {
-        const bool lying = n >= liesFrom && (liesUpTo == 0 || n <= liesUpTo);
-        return !lying && registered(name) ? "Domain Name: " + name : "No match for \"" + name + "\"";
-    });
+    AnswerWith(
+        [&](const QByteArray &name, int n) -> QByteArray {
+            const bool lying = n >= liesFrom && (liesUpTo == 0 || n <= liesUpTo);
+            return !lying && registered(name) ? "Domain Name: " + name : "No match for \"" + name + "\"";
+        },
+        -1, 50000);
     QVERIFY(!Engine().isRunning());
     QStringList free;
     for (const CheckOutcome list : {CheckOutcome::High, CheckOutcome::Mid, CheckOutcome::Low})
