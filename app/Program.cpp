@@ -19,11 +19,14 @@ Program::Program(ProgramConfig config, const QString &appFolderRoot, const QStri
                    [this] { return m_settings.LearnedPaces(m_wallClock()); },
                    [this](const QHash<QString, RememberedPace> &paces) {
                        return m_settings.StoreLearnedPaces(paces, m_wallClock());
-                   }},
+                   },
+                   [this](const QuotaUsage &usage) { return m_settings.StoreQuotaUsage(usage, m_wallClock()); }},
                m_sockets, timings),
       m_selection(*this), m_wallClock(std::move(clock))
 {
     m_results.setRememberedPath(m_paths.remembered());
+    // Quotas count every query of every checker, across runs and restarts.
+    m_engine.pacer().RestoreQuota(m_settings.QuotaUsage(m_wallClock()), m_engine.Now());
     connect(&m_engine, &CheckEngine::errorRaised, this, &Program::errorRaised);
     connect(
         &m_engine, &CheckEngine::nameChecked, this,
@@ -36,6 +39,14 @@ Program::Program(ProgramConfig config, const QString &appFolderRoot, const QStri
 Program::~Program()
 {
     m_engine.Stop();
+}
+
+bool Program::StoreQuota()
+{
+    const QuotaUsage kept = m_engine.pacer().KeptQuota(m_engine.Now());
+    if (kept.isEmpty() && m_settings.Read(ProgramSettings::Key::QuotaUsage).isEmpty())
+        return true;
+    return m_settings.StoreQuotaUsage(kept, m_wallClock());
 }
 
 void Program::setCheckSettings(CheckSettings settings)

@@ -88,6 +88,9 @@ public:
     CandidateFile &candidates() { return m_candidates; }
     SourceSelection &selection() { return m_selection; }
     CheckEngine &engine() { return m_engine; }
+    // Keeps the queries counted against the hosts' quotas in the settings (a run's end does it
+    // too; the browse and details windows' queries since then are kept at the program's end).
+    bool StoreQuota();
 
     // The name last opened from a result list.
     const QString &currentDomain() const { return m_currentDomain; }

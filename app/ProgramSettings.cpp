@@ -30,6 +30,7 @@ constexpr KeySpec kKeys[] = {
     {Key::DnsServers, "dnsServers", false, ""},
     {Key::HostLimits, "hostLimits", false, ""},
     {Key::LearnedPaces, "learnedPaces", false, ""},
+    {Key::QuotaUsage, "quotaUsage", false, ""},
     {Key::ShowHelp, "showHelp", false, "1"},
     {Key::ExtensionChoice, "chkExt", false, "1"},
     {Key::AffixChoice, "chkAdd", false, "1"},
@@ -247,4 +248,45 @@ bool ProgramSettings::StoreLearnedPaces(const QHash<QString, RememberedPace> &pa
                        .arg(now.addMSecs(-pace.ageMs).toUTC().toString(Qt::ISODate));
     }
     return Write(Key::LearnedPaces, entries.join(QStringLiteral("; ")));
+}
+
+::QuotaUsage ProgramSettings::QuotaUsage(const QDateTime &now) const
+{
+    static const QRegularExpression kEntry(QStringLiteral("^\\s*([A-Za-z0-9.:-]+)\\s*=\\s*([0-9:,\\s]*)$"));
+    const qint64 nowMs = now.toMSecsSinceEpoch();
+    ::QuotaUsage usage;
+    for (const QString &entry : Read(Key::QuotaUsage).split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const QRegularExpressionMatch match = kEntry.match(entry);
+        if (!match.hasMatch())
+            continue;
+        QList<QuotaUse> uses;
+        for (const QString &stretch : match.captured(2).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+            bool startOk = false;
+            bool countOk = false;
+            const qint64 start = stretch.section(QLatin1Char(':'), 0, 0).trimmed().toLongLong(&startOk) * 1000;
+            const int count = stretch.section(QLatin1Char(':'), 1, 1).trimmed().toInt(&countOk);
+            // Starts are kept rounded up to the second: one within that second is now.
+            const qint64 age = nowMs - start;
+            if (startOk && countOk && count > 0 && age > -1000 && age < QueryQuota::kDayMs + QueryQuota::kStretchMs)
+                uses.append({std::max<qint64>(0, age), count});
+        }
+        if (!uses.isEmpty())
+            usage.insert(match.captured(1).toLower(), uses);
+    }
+    return usage;
+}
+
+bool ProgramSettings::StoreQuotaUsage(const ::QuotaUsage &usage, const QDateTime &now)
+{
+    const qint64 nowMs = now.toMSecsSinceEpoch();
+    QStringList hosts = usage.keys();
+    hosts.sort();
+    QStringList entries;
+    for (const QString &host : std::as_const(hosts)) {
+        QStringList stretches;
+        for (const QuotaUse &use : usage.value(host))
+            stretches << QStringLiteral("%1:%2").arg((nowMs - use.ageMs + 999) / 1000).arg(use.count);
+        entries << host + QLatin1Char('=') + stretches.join(QLatin1Char(','));
+    }
+    return Write(Key::QuotaUsage, entries.join(QStringLiteral("; ")));
 }

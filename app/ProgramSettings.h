@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/CheckSettings.h"
+#include "engine/QueryQuota.h"
 #include "engine/RunRequest.h"
 #include "platform/SettingsStore.h"
 
@@ -41,6 +42,7 @@ public:
         DnsServers,      // "host:port, ..."
         HostLimits,      // "host=perSecond/maxOpen; ..."
         LearnedPaces,    // "host=perSecond/maxOpen@time; ..."
+        QuotaUsage,      // "host=seconds:count,seconds:count; ...": queries counted against quotas
         ShowHelp,        // "1": help opens at start-up
         ExtensionChoice, // + 0..8: the generator's extension options
         AffixChoice,     // + 0..2: its affix options
@@ -97,6 +99,11 @@ public:
     // Keeps `paces` (ages at `now`) in place of the stored ones of the same hosts; the others
     // stay while they are young enough.
     bool StoreLearnedPaces(const QHash<QString, RememberedPace> &paces, const QDateTime &now);
+    // The queries counted against the hosts' quotas (see QueryQuota), each stretch stored with
+    // its start in seconds since 1970 (UTC), and read back with its age at `now`; stretches
+    // older than a day or in the future, and entries that cannot be read, are left out.
+    ::QuotaUsage QuotaUsage(const QDateTime &now) const;
+    bool StoreQuotaUsage(const ::QuotaUsage &usage, const QDateTime &now);
 
     // The generator's choices: check values ("1" ticked, "0" clear, "2" grey) of its extension
     // options 0 to 8 and its affix options 0 to 2, its base word and its custom extension.

@@ -73,27 +73,55 @@ QString LoadRdapBootstrap(Program &program, const QString &shippedFolder)
     return problem;
 }
 
-QString LoadWhoisPhrases(Program &program)
+namespace {
+
+// The lines of a file of the user's that cannot be read, a few of them shown.
+QString UnreadLines(const QString &what, const QString &path, const QStringList &problems)
 {
-    WhoisPhrases phrases = WhoisPhrases::Shipped();
-    const QString own = program.paths().Join(QStringLiteral("\\whois-phrases.txt"));
-    QStringList problems;
-    if (QFileInfo::exists(own)) {
-        const std::optional<QString> text = TextFile::ReadAll(own);
-        if (text)
-            phrases.Add(*text, QFileInfo(own).fileName(), &problems);
-        else
-            problems << QStringLiteral("the file cannot be opened");
-    }
-    program.setPhrases(std::move(phrases));
     if (problems.isEmpty())
         return QString();
     constexpr qsizetype kShown = 5;
     QString shown = problems.mid(0, kShown).join(QStringLiteral("\n"));
     if (problems.size() > kShown)
         shown += QStringLiteral("\n(%1 more)").arg(problems.size() - kShown);
-    return QStringLiteral("Some lines of the phrase file \"%1\" cannot be read; they are passed over:\n%2")
-        .arg(own, shown);
+    return QStringLiteral("Some lines of the %1 \"%2\" cannot be read; they are passed over:\n%3")
+        .arg(what, path, shown);
+}
+
+// The text of a file of the user's in the application folder, when there is one.
+std::optional<QString> OwnFile(Program &program, const QString &name, QStringList &problems)
+{
+    const QString own = program.paths().Join(QStringLiteral("\\") + name);
+    if (!QFileInfo::exists(own))
+        return std::nullopt;
+    std::optional<QString> text = TextFile::ReadAll(own);
+    if (!text)
+        problems << QStringLiteral("the file cannot be opened");
+    return text;
+}
+
+} // namespace
+
+QString LoadWhoisPhrases(Program &program)
+{
+    WhoisPhrases phrases = WhoisPhrases::Shipped();
+    const QString name = QStringLiteral("whois-phrases.txt");
+    QStringList problems;
+    if (const std::optional<QString> text = OwnFile(program, name, problems))
+        phrases.Add(*text, name, &problems);
+    program.setPhrases(std::move(phrases));
+    return UnreadLines(QStringLiteral("phrase file"), program.paths().Join(QStringLiteral("\\") + name), problems);
+}
+
+QString LoadWhoisLimits(Program &program)
+{
+    const QString name = QStringLiteral("whois-limits.txt");
+    QStringList problems;
+    QHash<QString, HostLimit> limits;
+    if (const std::optional<QString> text = OwnFile(program, name, problems))
+        limits = ParseLimitsTable(*text, name, &problems);
+    program.engine().pacer().setFileLimits(limits);
+    return UnreadLines(QStringLiteral("limits file"), program.paths().Join(QStringLiteral("\\") + name), problems);
 }
 
 QString ReadCheckSettings(Program &program)
@@ -111,7 +139,7 @@ bool Prepare(Program &program, QStringList *problems)
     EnsureDataFolders(program);
     LoadWhoisTable(program);
     for (const QString &problem : {ReadCheckSettings(program), LoadRdapBootstrap(program, ShippedDataFolder()),
-                                   LoadWhoisPhrases(program)}) {
+                                   LoadWhoisPhrases(program), LoadWhoisLimits(program)}) {
         if (problem.isEmpty())
             continue;
         if (problems)

@@ -28,6 +28,10 @@ QString LoadRdapBootstrap(Program &program, const QString &shippedFolder);
 // shipped phrase table; a problem text naming the lines that cannot be read (they are passed
 // over), or an empty text.
 QString LoadWhoisPhrases(Program &program);
+// The rows of "whois-limits.txt" in the application folder, when there is one, on top of the
+// shipped limits (the user's setting still wins); a problem text naming the lines that cannot be
+// read (they are passed over), or an empty text.
+QString LoadWhoisLimits(Program &program);
 // How names are checked (proxy mode, the extensions to try, DNS first and its servers, the host
 // limits) from the settings, read and checked once; a problem text for each stored value that
 // cannot be read (its default is used then), or an empty text.

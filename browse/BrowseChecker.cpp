@@ -42,6 +42,7 @@ void BrowseChecker::Stop()
     m_feedTimer->Stop();
     m_dns.CancelAll();
     m_slot.Reset();
+    m_turn.reset();
 }
 
 void BrowseChecker::FeedNext()
@@ -91,12 +92,49 @@ void BrowseChecker::DnsAnswered(const CheckedName &checked, const DnsPrecheck::R
 
 bool BrowseChecker::AskWhois(const CheckedName &checked)
 {
+    if (!m_services.pacer)
+        return StartSlot(checked);
+    if (!m_checking) {
+        m_checking = true;
+        emit checking(checked.name);
+    }
+    m_turn = std::make_unique<HostTurn>(*m_services.pacer, *m_services.pacerClock, checked.host);
+    m_turn->Take(
+        [this, checked] {
+            if (StartSlot(checked))
+                return;
+            // Passed over like a name that cannot be asked, from the event loop.
+            m_turn.reset();
+            m_checking = false;
+            ++m_nextIndex;
+            QMetaObject::invokeMethod(this, &BrowseChecker::FeedNext, Qt::QueuedConnection);
+        },
+        [this, checked](qint64 ms) {
+            if (ms != HostPacer::kQuotaSpent)
+                return;
+            // From the event loop, so that a queue of such names is no chain of calls.
+            const QString reason = m_turn->QuotaReason();
+            QMetaObject::invokeMethod(
+                this,
+                [this, name = checked.name, reason] {
+                    if (m_checking)
+                        Finish(name, Verdict::NoVerdict, reason);
+                },
+                Qt::QueuedConnection);
+        });
+    return true;
+}
+
+bool BrowseChecker::StartSlot(const CheckedName &checked)
+{
     if (m_slot.Start(checked) != WhoisSlot::Started::Yes) {
         m_slot.Reset();
         return false;
     }
-    m_checking = true;
-    emit checking(checked.name);
+    if (!m_checking) {
+        m_checking = true;
+        emit checking(checked.name);
+    }
     return true;
 }
 
@@ -106,16 +144,21 @@ void BrowseChecker::ReplyComplete(WhoisSlot &slot)
         slot.CloseConnection();
         return;
     }
-    const Judgement judgement = m_check->JudgeReply(slot.reply(), slot.checked());
-    Finish(slot.name(), judgement.verdict, judgement.reason);
+    Judged(slot.name(), m_check->JudgeReply(slot.reply(), slot.checked()), -1);
+}
+
+void BrowseChecker::Judged(const QString &name, const Judgement &judgement, qint64 retryAfterMs)
+{
+    if (m_turn && judgement.problem == Judgement::Problem::RateLimited)
+        m_turn->Refused(retryAfterMs);
+    Finish(name, judgement.verdict, judgement.reason);
 }
 
 void BrowseChecker::RdapAnswered(WhoisSlot &slot, const RdapAnswer &answer)
 {
     if (!m_checking)
         return;
-    const Judgement judgement = NameCheck::JudgeRdap(answer, slot.checked());
-    Finish(slot.name(), judgement.verdict, judgement.reason);
+    Judged(slot.name(), NameCheck::JudgeRdap(answer, slot.checked()), answer.retryAfterMs);
 }
 
 void BrowseChecker::QueryFailed(WhoisSlot &slot, const QString &reason)
@@ -131,6 +174,9 @@ void BrowseChecker::QueryTimedOut(WhoisSlot &slot)
 
 void BrowseChecker::Finish(const QString &name, Verdict verdict, const QString &reason)
 {
+    if (m_turn)
+        m_turn->Release(verdict != Verdict::NoVerdict);
+    m_turn.reset();
     m_slot.Reset();
     m_checking = false;
     const CheckOutcome outcome = m_filer.File(name, verdict, reason);

@@ -3,6 +3,7 @@
 #include "BrowseQueue.h"
 #include "engine/DnsPrecheck.h"
 #include "engine/FailureReporter.h"
+#include "engine/HostTurn.h"
 #include "engine/NameCheck.h"
 #include "engine/VerdictFiler.h"
 #include "engine/WhoisSlot.h"
@@ -24,7 +25,9 @@ class UncheckedNames;
 // when the settings ask for it: a delegated name is filed registered without a whois query). A
 // verdict is filed into the main window's lists as the run files them (VerdictFiler); a server
 // that does not answer within five ticks of the start, refuses, or breaks the connection gives
-// the name up, kept in "Unchecked.txt" with its reason.
+// the name up, kept in "Unchecked.txt" with its reason. With the run's pacer (Services::pacer) every
+// query takes its turn from it (HostTurn), so that the run and this window together keep to a
+// host's limit, quota and cool-down, and a refusal here slows the run's queries to that host too.
 //
 // FeedNext() starts the next check when none is in flight; it runs when a scan has queued
 // names and on every tick of its timer. Names it cannot check (no known extension, a start
@@ -39,6 +42,8 @@ public:
         ResultLists &lists;
         ResultFiles &files;
         UncheckedNames &unchecked;
+        HostPacer *pacer = nullptr; // the run's pacer, on pacerClock; none: not paced
+        Clock *pacerClock = nullptr;
     };
     static constexpr int kSkipsPerTurn = 1000;
 
@@ -87,6 +92,9 @@ private:
     void DnsAnswered(const CheckedName &checked, const DnsPrecheck::Result &result);
     // Asks the name over the connection; false when it cannot be asked.
     bool AskWhois(const CheckedName &checked);
+    // Starts the slot on the name; false when it cannot start (the name is passed over).
+    bool StartSlot(const CheckedName &checked);
+    void Judged(const QString &name, const Judgement &judgement, qint64 retryAfterMs);
     // The check of the current name ended: file what it gave and go on with the next.
     void Finish(const QString &name, Verdict verdict, const QString &reason = QString());
 
@@ -104,4 +112,5 @@ private:
     int m_checkedCount = 0;
     FailureReporter m_reporter; // each kind of write failure is told once while the window is open
     VerdictFiler m_filer;
+    std::unique_ptr<HostTurn> m_turn; // the current query's turn at its host, when paced
 };

@@ -103,7 +103,8 @@ std::optional<int> CheckCommand::Configure(const QStringList &arguments, Environ
                                   QStringLiteral("MS"), QStringLiteral("1000"));
     const QCommandLineOption hostLimits(
         QStringLiteral("host-limits"),
-        QStringLiteral("Limits per whois host instead of the stored setting, \"host=perSecond/maxOpen; ...\"."),
+        QStringLiteral("Limits per whois host instead of the stored setting and the limits file, "
+                       "\"host=perSecond/maxOpen [N/Mmin] [N/day]; ...\"."),
         QStringLiteral("TEXT"));
     const QCommandLineOption dnsServer(
         QStringLiteral("dns-server"),

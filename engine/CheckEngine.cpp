@@ -107,6 +107,7 @@ bool CheckEngine::Start(const RunRequest &request)
     m_shownPosition = m_shownOpen = -1;
     m_queues.Clear();
     m_controls.Clear();
+    m_quotaNotices.clear();
     m_waitingCount = 0;
     ++m_runNumber;
     if (QString error; !m_dns.Begin(request.settings, m_timings.dnsTimeoutMs, &error))
@@ -193,6 +194,9 @@ void CheckEngine::PumpOnce()
         --m_waitingCount;
         StartOn(*slot, std::move(*ready));
     }
+    // Names read for a host whose quota is used up are dropped, and the list read further.
+    if (m_running && DropQuotaSpent())
+        m_pumpAgain = true;
     if (!m_running)
         return;
     if (nextWake >= 0)
@@ -215,6 +219,10 @@ qint64 CheckEngine::ReconnectDueSlots()
         if (!flight.busy || flight.reconnectAt < 0)
             continue;
         const qint64 paced = m_pacer.WaitFor(slot->host(), now);
+        if (paced == HostPacer::kQuotaSpent) {
+            NoVerdictFor(*slot, QuotaReason(slot->host()));
+            continue;
+        }
         if (paced < 0)
             continue; // the host's connections are all open; one that ends pumps again
         if (const qint64 wait = std::max(flight.reconnectAt - now, paced); wait > 0) {
@@ -446,7 +454,16 @@ void CheckEngine::Refused(WhoisSlot &slot, qint64 serverCoolDownMs)
 {
     const QString host = slot.host();
     InFlight &flight = FlightOf(slot);
-    const qint64 coolDown = m_pacer.Refused(host, flight.sentAt, Now(), serverCoolDownMs);
+    WaitingName &waiting = flight.waiting;
+    const qint64 now = Now();
+    // Refused again while the host answers its other names: the name's problem, and no reason to
+    // slow the host down once more.
+    const bool nameOnly = waiting.answersAtRefusal >= 0 && m_pacer.AnswerCount(host) > waiting.answersAtRefusal &&
+                          serverCoolDownMs < 0;
+    const qint64 coolDown = nameOnly ? 0 : m_pacer.Refused(host, flight.sentAt, now, serverCoolDownMs);
+    if (waiting.firstRefusedAt < 0)
+        waiting.firstRefusedAt = now;
+    waiting.answersAtRefusal = m_pacer.AnswerCount(host);
     if (coolDown > 0) {
         emit connectionStatus(QStringLiteral("%1 refused to answer (rate limited): no query to it for %2 s")
                                   .arg(host)
@@ -456,7 +473,8 @@ void CheckEngine::Refused(WhoisSlot &slot, qint64 serverCoolDownMs)
     QString reason;
     if (serverCoolDownMs > m_pacer.timings().coolDownCapMs) // waiting that long for one name would hold the run
         reason = QStringLiteral("asks to wait %1 s").arg((serverCoolDownMs + 999) / 1000);
-    else if (flight.waiting.tries >= kMaxTries)
+    else if (waiting.tries >= kMaxTries ||
+             now + std::max<qint64>(coolDown, m_pacer.WaitFor(host, now)) - waiting.firstRefusedAt > kRefusedAtMostMs)
         reason = QStringLiteral("rate limited by ") + host;
     if (!reason.isEmpty()) {
         NoVerdictFor(slot, reason);
@@ -528,12 +546,52 @@ void CheckEngine::Fail(const QString &text)
     Stop();
 }
 
+bool CheckEngine::DropQuotaSpent()
+{
+    std::vector<WaitingName> spent = m_queues.TakeQuotaSpent(m_pacer, Now());
+    for (WaitingName &waiting : spent) {
+        --m_waitingCount;
+        const QString reason = QuotaReason(waiting.checked.host);
+        if (waiting.control) {
+            // The free names the control was to confirm cannot be confirmed now.
+            for (const ControlQueries::Held &held : m_controls.TakeHeld(waiting.checked.host)) {
+                --m_waitingCount;
+                const QString &name = held.waiting.checked.name;
+                emit nameChecked(name, File(name, held.waiting.ordinal, Verdict::NoVerdict, reason), reason);
+            }
+            continue;
+        }
+        const QString &name = waiting.checked.name;
+        emit nameChecked(name, File(name, waiting.ordinal, Verdict::NoVerdict, reason), reason);
+    }
+    return !spent.empty();
+}
+
+QString CheckEngine::QuotaReason(const QString &host)
+{
+    const QString reason = m_pacer.QuotaReason(host, Now());
+    if (reason.isEmpty())
+        return QStringLiteral("rate limited by ") + host;
+    // Said once a run and host, in the status bar and the summary.
+    const QString notice = reason.section(QLatin1Char(';'), 0, 0);
+    if (std::none_of(m_quotaNotices.cbegin(), m_quotaNotices.cend(),
+                     [&](const QString &shown) { return shown.startsWith(notice); })) {
+        m_quotaNotices.append(reason);
+        emit connectionStatus(reason + QStringLiteral(": its other names are left without a verdict"));
+    }
+    return reason;
+}
+
 void CheckEngine::StorePaces()
 {
     if (m_services.storePaces && !m_services.storePaces(m_pacer.RememberedPaces(Now())))
         m_reporter.Report(FailureReporter::Failure::Paces,
                           QStringLiteral("The paces learned for the whois servers could not be stored in the "
                                          "settings; the next search starts without them."));
+    if (m_services.storeQuota && !m_services.storeQuota(m_pacer.KeptQuota(Now())))
+        m_reporter.Report(FailureReporter::Failure::Paces,
+                          QStringLiteral("The queries counted against the whois servers' quotas could not be "
+                                         "stored in the settings; after a restart they count from zero."));
 }
 
 void CheckEngine::Stop()

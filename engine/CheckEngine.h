@@ -35,7 +35,8 @@
 // to its limit and learned pace (HostPacer): names wait in a queue per host (HostQueues), read
 // ahead for up to kLookahead waiting names, where a host that must wait counts with its fair
 // share at most (kHoldAtMost in all). A refused name is asked again behind its host's other
-// names, kMaxTries times at most. With DNS first, names are asked in DNS ahead of the pool
+// names, kMaxTries times and for kRefusedAtMostMs at most; a host's used-up quota leaves its
+// names without a verdict, with the time it frees. With DNS first, names are asked in DNS ahead of the pool
 // (DnsAhead). The position stored is the first name without a verdict; what an earlier run filed
 // past it is neither asked nor filed again (RefilingGuard).
 class CheckEngine : public QObject, private WhoisSlotOwner
@@ -45,6 +46,7 @@ public:
     static constexpr int kPoolSize = HostLimit::kMostOpen;
     static constexpr int kWatchdogTicks = 30;
     static constexpr int kMaxTries = 3;      // asks of a name its host refused
+    static constexpr qint64 kRefusedAtMostMs = 120000; // a refused name holds the run no longer
     static constexpr int kLookahead = 1000;  // names read ahead while their hosts wait
     static constexpr int kHoldAtMost = 5000; // names held in all, fair shares or not
     static constexpr qint64 kExtensionSlots = Ordinal::kPerLine;
@@ -101,6 +103,8 @@ public:
     // Free names waiting for a control query, now and in the whole run (see ControlQueries).
     int heldCount() const { return m_controls.heldCount(); }
     int heldTotal() const { return m_controls.heldTotal(); }
+    // What the last run said once about each host whose quota it used up.
+    const QStringList &quotaNotices() const { return m_quotaNotices; }
     // Whether the last run reached the end of its list, and wrote all it had to write.
     bool completed() const { return m_completed; }
     bool everythingSaved() const { return m_reporter.nothingFailed(); }
@@ -171,6 +175,9 @@ private:
     CheckOutcome File(const QString &name, qint64 ordinal, Verdict verdict, const QString &reason = QString());
     void EndIfDone();
     void StorePaces();
+    // The names of hosts whose quota is used up get no verdict, with the time it frees.
+    bool DropQuotaSpent(); // whether there were any
+    QString QuotaReason(const QString &host);
     void ShowOpenConnections();
     void Fail(const QString &text);
     void ReportStartFailure(int errorNumber, const QString &description);
@@ -207,4 +214,5 @@ private:
     ControlQueries m_controls;
     int m_waitingCount = 0;
     quint64 m_runNumber = 0;
+    QStringList m_quotaNotices;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "HostLimit.h"
+#include "QueryQuota.h"
 #include "RunRequest.h"
 
 #include <QHash>
@@ -38,4 +39,6 @@ struct CheckServices
     std::function<FiledMark()> filedMark = {};
     std::function<QHash<QString, RememberedPace>()> rememberedPaces = {};
     std::function<bool(const QHash<QString, RememberedPace> &)> storePaces = {};
+    // Keeps the queries counted against the hosts' quotas (see QueryQuota).
+    std::function<bool(const QuotaUsage &)> storeQuota = {};
 };

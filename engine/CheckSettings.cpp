@@ -31,25 +31,24 @@ QStringList CheckSettings::ParseExtensions(const QString &text, bool *ok)
 
 std::optional<QHash<QString, HostLimit>> CheckSettings::ParseHostLimits(const QString &text, QString *error)
 {
-    static const QRegularExpression kEntry(
-        QStringLiteral("^\\s*([A-Za-z0-9.:-]+)\\s*=\\s*([0-9]+(?:\\.[0-9]+)?)\\s*/\\s*([0-9]+)\\s*$"));
+    static const QRegularExpression kEntry(QStringLiteral("^\\s*([A-Za-z0-9.:-]+)\\s*=(.*)$"));
     QHash<QString, HostLimit> limits;
     for (const QString &entry : text.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
         if (entry.trimmed().isEmpty())
             continue;
         const QRegularExpressionMatch match = kEntry.match(entry);
-        bool rateOk = false;
-        bool openOk = false;
-        const double perSecond = match.hasMatch() ? match.captured(2).toDouble(&rateOk) : 0;
-        const int maxOpen = match.hasMatch() ? match.captured(3).toInt(&openOk) : 0;
-        if (!rateOk || !openOk || maxOpen < 1 || maxOpen > HostLimit::kMostOpen || perSecond > 10000) {
+        QString why = QStringLiteral("no host=");
+        const std::optional<HostLimit> limit = match.hasMatch() ? ParseHostLimit(match.captured(2), &why) : std::nullopt;
+        if (!limit) {
             if (error)
-                *error = QStringLiteral("\"%1\" is not host=queries-per-second/open-connections (1 to %2)")
+                *error = QStringLiteral("\"%1\" is not host=queries-per-second/open-connections (1 to %2), "
+                                        "with N/Mmin and N/day quotas after it if any: %3")
                              .arg(entry.trimmed())
-                             .arg(HostLimit::kMostOpen);
+                             .arg(HostLimit::kMostOpen)
+                             .arg(why);
             return std::nullopt;
         }
-        limits.insert(match.captured(1).toLower(), HostLimit{perSecond, maxOpen});
+        limits.insert(match.captured(1).toLower(), *limit);
     }
     return limits;
 }

@@ -74,6 +74,15 @@ public:
     Outcome ControlAnswered(const QString &host, const Judgement &judgement, qint64 now);
     // The control got no answer: it is asked again when next due.
     void ControlFailed(const QString &host) { m_hosts[host].controlOut = false; }
+    // The host cannot be asked any more (its quota is used up): its held names, to go without a
+    // verdict.
+    std::vector<Held> TakeHeld(const QString &host)
+    {
+        Host &state = m_hosts[host];
+        state.controlOut = false;
+        state.heldBeforeControl = 0;
+        return std::exchange(state.held, {});
+    }
 
     int heldCount() const;
     // Names held for a control in this run, in all.

@@ -1,5 +1,6 @@
 #include "HostPacer.h"
 
+#include <QDateTime>
 #include <QFile>
 
 #include <QRandomGenerator>
@@ -12,7 +13,10 @@
 namespace {
 
 constexpr double kSafety = 0.8;            // the pace after a refusal: this share of the one answered
-constexpr double kRaise = 1.2;             // a learned pace rises by a fifth at a time
+constexpr double kRaise = 2;               // a cut pace doubles at a time while far from a refusal
+constexpr double kNearRefusal = 0.95;      // a pace this close to the one refused at stays a while
+constexpr int kRaisesBeforePast = 5;       // clean stretches near it before it tries past it
+constexpr double kLeastRaise = 1.05;       // and then rises this much
 constexpr double kNoSpacingAbove = 1000;   // a pace this fast is no limit at all
 constexpr std::size_t kAnswersKept = 1000; // answers remembered per host for the pace
 
@@ -45,13 +49,15 @@ HostLimit HostPacer::LimitFor(const QString &host) const
     const QString key = host.toLower();
     if (const auto user = m_userLimits.constFind(key); user != m_userLimits.constEnd())
         return *user;
+    if (const auto file = m_fileLimits.constFind(key); file != m_fileLimits.constEnd())
+        return *file;
     return BuiltInLimits().value(key, m_httpHosts.contains(key) ? kHttpDefault : kDefault);
 }
 
 bool HostPacer::HasKnownLimit(const QString &host) const
 {
     const QString key = host.toLower();
-    return m_userLimits.contains(key) || BuiltInLimits().contains(key);
+    return m_userLimits.contains(key) || m_fileLimits.contains(key) || BuiltInLimits().contains(key);
 }
 
 HostPacer::HostState &HostPacer::StateOf(const QString &host)
@@ -96,19 +102,45 @@ void HostPacer::Reset(qint64 now, const QHash<QString, Learned> &remembered)
 
 qint64 HostPacer::WaitFor(const QString &host, qint64 now) const
 {
+    const std::optional<QueryQuota::Spent> spent = QuotaSpent(host, now);
+    if (spent && spent->waitMs > kQuotaWaitMs)
+        return kQuotaSpent;
     const auto found = m_hosts.constFind(host.toLower());
     if (found == m_hosts.constEnd())
-        return 0;
+        return spent ? spent->waitMs : 0;
     const HostState &state = *found;
     if (state.open >= EffectiveLimit(host, &state).maxOpen)
         return -1;
-    return std::max<qint64>(0, std::max(state.coolUntil, state.nextStart) - now);
+    return std::max({qint64(0), state.coolUntil - now, state.nextStart - now, spent ? spent->waitMs : 0});
+}
+
+std::optional<QueryQuota::Spent> HostPacer::QuotaSpent(const QString &host, qint64 now) const
+{
+    const HostLimit limit = LimitFor(host);
+    return limit.hasQuota() ? m_quota.SpentAt(host, limit, now) : std::nullopt;
+}
+
+QString HostPacer::QuotaReason(const QString &host, qint64 now) const
+{
+    const std::optional<QueryQuota::Spent> spent = QuotaSpent(host, now);
+    if (!spent)
+        return QString();
+    const QDateTime next = QDateTime::currentDateTime().addMSecs(spent->waitMs);
+    return QueryQuota::Reason(host, *spent, next.toString(QStringLiteral("HH:mm")));
+}
+
+qint64 HostPacer::AnswerCount(const QString &host) const
+{
+    const auto found = m_hosts.constFind(host.toLower());
+    return found == m_hosts.constEnd() ? 0 : found->answerCount;
 }
 
 void HostPacer::Started(const QString &host, qint64 now)
 {
     HostState &state = StateOf(host);
     ++state.open;
+    if (LimitFor(host).hasQuota())
+        m_quota.Count(host, now);
     const double perSecond = EffectiveLimit(host, &state).perSecond;
     if (perSecond > 0)
         state.nextStart = std::max(now, state.nextStart) + static_cast<qint64>(std::ceil(1000.0 / perSecond));
@@ -123,6 +155,10 @@ void HostPacer::Ended(const QString &host)
 void HostPacer::Answered(const QString &host, qint64 startedAt, qint64 now)
 {
     HostState &state = StateOf(host);
+    const qint64 roundTrip = std::max<qint64>(0, now - startedAt);
+    state.roundTrip = state.lastAnswer < 0 ? roundTrip : (7 * state.roundTrip + roundTrip) / 8;
+    state.lastAnswer = now;
+    ++state.answerCount;
     state.answers.push_back(now);
     while (!state.answers.empty() &&
            (state.answers.front() < now - m_timings.paceWindowMs || state.answers.size() > kAnswersKept))
@@ -136,7 +172,6 @@ void HostPacer::Answered(const QString &host, qint64 startedAt, qint64 now)
             state.pace->perSecond = std::max(state.pace->perSecond, std::min(pace, state.paceCeiling));
             state.pace->maxOpen =
                 std::clamp(static_cast<int>(std::ceil(state.pace->perSecond)), 1, LimitFor(host).maxOpen);
-            state.learned = Learned{*state.pace, state.lastRefusal};
         }
         return;
     }
@@ -148,17 +183,34 @@ void HostPacer::Answered(const QString &host, qint64 startedAt, qint64 now)
         if (state.slowStartOpen >= LimitFor(host).maxOpen)
             state.slowStartOpen = 0;
     }
-    if (state.pace && now >= state.coolUntil && now - state.lastRaise >= m_timings.raiseEveryMs)
+    if (state.pace && now >= state.coolUntil &&
+        now - std::max(state.lastRaise, state.coolUntil) >= std::max<qint64>(m_timings.raiseEveryMs, state.roundTrip))
         RaisePace(host, state, now);
 }
 
 void HostPacer::RaisePace(const QString &host, HostState &state, qint64 now)
 {
-    const HostLimit configured = LimitFor(host);
-    const double pace = state.pace->perSecond * kRaise;
+    // It held this pace without a refusal: what it learned, unless it rises back to full speed.
+    const double held = state.pace->perSecond;
+    state.learned = Learned{*state.pace, now};
     state.lastRaise = now;
+    if (held > state.refusedPace)
+        state.refusedPace = 0; // it held a pace past the one it refused at: no ceiling any more
+    double pace = held * kRaise;
+    if (state.refusals > 1 && state.refusedPace > 0 && pace > state.refusedPace) {
+        // Refused more than once, so near the pace it refused at: halve the distance, and hold
+        // just below it for a while before trying past it (it may have been one name's refusal).
+        if (held < kNearRefusal * state.refusedPace)
+            pace = held + (state.refusedPace - held) / 2;
+        else if (++state.raisesNearRefusal < kRaisesBeforePast)
+            pace = held;
+        else
+            pace = std::max(held * kLeastRaise, state.refusedPace * kLeastRaise);
+    }
+    const HostLimit configured = LimitFor(host);
     if ((configured.perSecond > 0 && pace >= configured.perSecond) || pace >= kNoSpacingAbove) {
         state.pace.reset(); // back at the configured limit
+        state.learned.reset();
         return;
     }
     state.pace = HostLimit{pace, std::clamp(static_cast<int>(std::ceil(pace)), 1, configured.maxOpen)};
@@ -200,7 +252,8 @@ qint64 HostPacer::Refused(const QString &host, qint64 startedAt, qint64 now, qin
 
 bool HostPacer::SetPaceAfterRefusal(const QString &host, HostState &state, qint64 now)
 {
-    // The pace it answered at in the last seconds, a little slower; half the pace it refused at.
+    // The pace it answered at just before, a little slower; half the pace it refused at when it
+    // answered nothing since its last refusal.
     const HostLimit configured = LimitFor(host);
     const qint64 windowStart = now - m_timings.paceWindowMs;
     const auto firstRecent = std::find_if(state.answers.begin(), state.answers.end(),
@@ -212,18 +265,22 @@ bool HostPacer::SetPaceAfterRefusal(const QString &host, HostState &state, qint6
         state.measuredSpan = 0;
         if (recent > 0) {
             state.measuredAnswers = recent;
-            state.measuredSpan =
-                std::clamp<qint64>(now - *firstRecent, m_timings.minPaceWindowMs, m_timings.paceWindowMs);
-            pace = kSafety * static_cast<double>(recent) * 1000.0 / static_cast<double>(state.measuredSpan);
+            const qint64 shortest = std::max<qint64>(m_timings.minPaceWindowMs, state.roundTrip);
+            state.measuredSpan = std::clamp<qint64>(now - *firstRecent, shortest, m_timings.paceWindowMs);
+            const double reached = static_cast<double>(recent) * 1000.0 / static_cast<double>(state.measuredSpan);
+            const double asked = EffectiveLimit(host, &state).perSecond;
+            state.refusedPace = asked > 0 ? std::min(reached, asked) : reached;
+            state.raisesNearRefusal = 0;
+            ++state.refusals;
+            pace = kSafety * state.refusedPace;
         }
         state.paceCeiling = std::numeric_limits<double>::max();
-        if (state.pace)
+        if (state.pace && !answering)
             state.paceCeiling = state.pace->perSecond / 2;
         if (configured.perSecond > 0)
             state.paceCeiling = std::min(state.paceCeiling, configured.perSecond);
         pace = std::max(std::min(pace, state.paceCeiling), kSlowestPace);
         state.pace = HostLimit{pace, std::clamp(static_cast<int>(std::ceil(pace)), 1, configured.maxOpen)};
-        state.learned = Learned{*state.pace, now};
         state.slowStartOpen = 0;
     } else if (!HasKnownLimit(host)) {
         // It never answered: after the cool-down it is probed again from a few queries at once.

@@ -39,6 +39,20 @@ std::optional<WaitingName> HostQueues::TakeReady(const HostPacer &pacer, qint64 
     return taken;
 }
 
+std::vector<WaitingName> HostQueues::TakeQuotaSpent(const HostPacer &pacer, qint64 now)
+{
+    std::vector<WaitingName> taken;
+    for (auto it = m_queues.begin(); it != m_queues.end(); ++it) {
+        if (it->empty() || pacer.WaitFor(it.key(), now) != HostPacer::kQuotaSpent)
+            continue;
+        for (std::deque<WaitingName> *from : {&it->firstAsks, &it->retries}) {
+            std::move(from->begin(), from->end(), std::back_inserter(taken));
+            from->clear();
+        }
+    }
+    return taken;
+}
+
 bool HostQueues::RoomToRead(const HostPacer &pacer, qint64 now, int lookahead) const
 {
     const auto hosts = std::count_if(m_queues.cbegin(), m_queues.cend(), [](const Queue &queue) {

@@ -7,6 +7,7 @@
 
 #include <deque>
 #include <optional>
+#include <vector>
 
 class HostPacer;
 
@@ -19,6 +20,8 @@ struct WaitingName
     int tries = 0;
     bool passedDns = false;
     bool control = false; // a control query (see ControlQueries), filed nowhere
+    qint64 firstRefusedAt = -1;   // when its host first refused it (engine clock); -1: never
+    qint64 answersAtRefusal = -1; // the host's answer count at its last refusal
 };
 
 // The names that wait for their whois or RDAP host, a queue per host: first asks in list order,
@@ -36,6 +39,8 @@ public:
     void AddFirstAsk(WaitingName waiting);
     void AddRetry(WaitingName waiting);
     std::optional<WaitingName> TakeReady(const HostPacer &pacer, qint64 now, qint64 &nextWake);
+    // Every name of the hosts whose quota is used up for long (HostPacer::kQuotaSpent).
+    std::vector<WaitingName> TakeQuotaSpent(const HostPacer &pacer, qint64 now);
     // Whether the list may be read further: the waiting names, hosts that must wait counted with
     // their fair share of `lookahead` at most, are fewer than `lookahead`.
     bool RoomToRead(const HostPacer &pacer, qint64 now, int lookahead) const;

@@ -25,6 +25,12 @@ void HostTurn::TryNow()
         return;
     const qint64 now = m_clock.Now();
     const qint64 wait = m_pacer.WaitFor(m_host, now);
+    if (wait == HostPacer::kQuotaSpent) {
+        m_go = {};
+        if (m_waiting)
+            std::exchange(m_waiting, {})(wait);
+        return;
+    }
     if (wait != 0) {
         if (m_waiting)
             m_waiting(wait);
@@ -46,4 +52,19 @@ void HostTurn::Release(bool answered)
     m_pacer.Ended(m_host);
     if (answered)
         m_pacer.Answered(m_host, m_startedAt, m_clock.Now());
+}
+
+void HostTurn::Refused(qint64 serverCoolDownMs)
+{
+    m_timer->Stop();
+    m_go = {};
+    if (!std::exchange(m_holding, false))
+        return;
+    m_pacer.Ended(m_host);
+    m_pacer.Refused(m_host, m_startedAt, m_clock.Now(), serverCoolDownMs);
+}
+
+QString HostTurn::QuotaReason() const
+{
+    return m_pacer.QuotaReason(m_host, m_clock.Now());
 }

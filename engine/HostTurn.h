@@ -29,10 +29,17 @@ public:
 
     const QString &host() const { return m_host; }
     // Calls `go` once the host may be asked: at once when it may now, else from the event loop
-    // (after `waiting` was told how long, in ms; -1 while its connections are all taken).
+    // (after `waiting` was told how long, in ms; -1 while its connections are all taken). When
+    // the host's quota is used up for long, `waiting` hears HostPacer::kQuotaSpent once and the
+    // turn is given up (see QuotaReason()).
     void Take(std::function<void()> go, std::function<void(qint64 ms)> waiting = {});
     // The query is over; `answered` when the host answered it.
     void Release(bool answered);
+    // The host refused the query (rate limited), asking to wait serverCoolDownMs when not
+    // negative: every checker on the pacer slows down or cools down with it.
+    void Refused(qint64 serverCoolDownMs = -1);
+    // "HOST allows N queries a day; the next ones after HH:MM", while its quota is used up.
+    QString QuotaReason() const;
 
 private:
     void TryNow();

@@ -42,7 +42,8 @@ BrowseWindow::BrowseWindow(Program &program, WebBrowser *browser, WebBrowser *fr
     setWindowIcon(QIcon(ProgramEmblem(64)));
     m_state = std::make_unique<BrowseState>(
         BrowseState::Services{program.registrars(),
-                              {program.results(), program.resultFiles(), program.unchecked()},
+                              {program.results(), program.resultFiles(), program.unchecked(),
+                               &program.engine().pacer(), &program.engine().clock()},
                               program.paths().browseQueue(),
                               program.config().excludedLinkTexts,
                               program.socketFactory()},

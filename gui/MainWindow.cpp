@@ -499,7 +499,7 @@ void MainWindow::Load()
     // One message for all: the window shows one message at a time.
     QStringList problems = {Startup::ReadCheckSettings(m_program),
                             Startup::LoadRdapBootstrap(m_program, Startup::ShippedDataFolder()),
-                            Startup::LoadWhoisPhrases(m_program)};
+                            Startup::LoadWhoisPhrases(m_program), Startup::LoadWhoisLimits(m_program)};
     {
         const QSignalBlocker quiet(m_dnsFirstItem);
         m_dnsFirstItem->setChecked(m_program.dnsFirst());
@@ -728,6 +728,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
         return;
     m_closed = true;
     m_program.engine().Stop();
+    m_program.StoreQuota();
     if (m_errorBox)
         m_errorBox->close();
     if (m_windows.MainWindowClosed())

@@ -53,10 +53,12 @@ WhoisWindow::WhoisWindow(const QString &domain, const QString &host, quint16 por
     connect(&m_query, &WhoisQuery::replyComplete, this, [this] {
         m_timeout.stop();
         m_query.Abort();
-        if (m_turn)
-            m_turn->Release(true);
         const QString reply = TextFile::Decode(m_query.reply());
         const Judgement judgement = m_judge ? m_judge(m_query.reply()) : Judgement();
+        if (m_turn && judgement.problem == Judgement::Problem::RateLimited)
+            m_turn->Refused(); // the run's queries to the host cool down with this one
+        else if (m_turn)
+            m_turn->Release(true);
         m_replyText->setPlainText(judgement.status == Judgement::Status::None
                                       ? reply
                                       : StatusLine(m_domain, judgement) + QStringLiteral("\n\n") + reply);
@@ -154,6 +156,10 @@ void WhoisWindow::AskRegistry()
     }
     m_turn->Take([this, ascii] { AskWhois(ascii); },
                  [this](qint64 ms) {
+                     if (ms == HostPacer::kQuotaSpent) {
+                         ShowProblem(m_turn->QuotaReason() + QLatin1Char('.'));
+                         return;
+                     }
                      m_replyText->setPlainText(
                          ms < 0 ? QStringLiteral("Waiting for %1: its connections are all in use by the search.")
                                       .arg(m_host)

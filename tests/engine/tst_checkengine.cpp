@@ -91,6 +91,7 @@ private slots:
     void unusableRepliesAreUnchecked();
     void aRefusedNameIsAskedAgainAfterTheCoolDownThreeTimesAtMost();
     void aRefusedNameWaitsBehindItsHostsOtherNames();
+    void aNameRefusedWhileItsHostAnswersIsItsOwnProblem();
     void aSlowHostDoesNotHoldBackTheReadAhead();
     void signalsFollowTheRun();
     void positionIsStoredUnderTheResumeKeyAndWordNumber();
@@ -549,6 +550,52 @@ void TestCheckEngine::aRefusedNameWaitsBehindItsHostsOtherNames()
     QCOMPARE(asked, (QStringList{"b.com", "c.com", "a.com"}));
     // Until a has its verdict, the stored position stays at it.
     QCOMPARE(Engine().resumePosition(), 4);
+}
+
+void TestCheckEngine::aNameRefusedWhileItsHostAnswersIsItsOwnProblem()
+{
+    // "a", 11th, is always refused, every other name of the host answered: "a" is asked three times in
+    // all, the host's pace is cut once (not for each retry), and the run does not wait for it.
+    QStringList names;
+    for (int i = 0; i < 60; ++i)
+        names << QStringLiteral("n%1").arg(i);
+    names.insert(10, "a");
+    QVERIFY(Engine().Start(UseList(names)));
+    const qint64 start = m_clock->Now();
+    int asksOfA = 0;
+    int cuts = 0;
+    QList<double> paces{0};
+    while (Engine().isRunning() && m_clock->Now() - start < 120000) {
+        // Its retries first, then the names asked beside them.
+        QList<FakeSocket *> open;
+        for (int i = 0; i < m_sockets->size(); ++i) {
+            FakeSocket &socket = m_sockets->at(i);
+            if (!socket.isOpen())
+                continue;
+            socket.RaiseConnected();
+            if (!socket.sent.isEmpty())
+                open.insert(socket.sent.last().startsWith("a.com") && asksOfA > 0 ? 0 : open.size(), &socket);
+        }
+        for (FakeSocket *socket : open) {
+            const bool refused = socket->sent.last().startsWith("a.com");
+            asksOfA += refused ? 1 : 0;
+            socket->Answer(refused ? "Query rate limit exceeded" : "Registrar: Example Registrar");
+            // 0: no spacing, faster than any pace.
+            const double pace = Engine().pacer().PaceOf("whois.verisign-grs.com");
+            if (pace > 0 && (paces.last() == 0 || pace < paces.last()))
+                ++cuts;
+            paces << pace;
+        }
+        m_clock->Advance(50);
+    }
+    QVERIFY(!Engine().isRunning());
+    QCOMPARE(asksOfA, CheckEngine::kMaxTries);
+    QCOMPARE(m_reasons, QStringList{"rate limited by whois.verisign-grs.com"});
+    QCOMPARE(CheckedNames(CheckOutcome::Registered).size(), 60);
+    // Cut at its first refusal and at its last ask, when nothing else was answered in between;
+    // not for the retry refused while the others were answered.
+    QCOMPARE(cuts, 2);
+    QVERIFY2(m_clock->Now() - start < 10000, qPrintable(QString::number(m_clock->Now() - start)));
 }
 
 void TestCheckEngine::aSlowHostDoesNotHoldBackTheReadAhead()

@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QTemporaryDir>
+#include <QFile>
 #include <QTest>
 
 // The pieces every checker shares: a list line to names and a name to its server (NameCheck),
@@ -140,15 +141,27 @@ void TestNameCheck::theFilerFilesEachOutcomeAndTellsAFailureOnce()
 void TestNameCheck::unreadableLimitRowsArePassedOverWithTheirLine()
 {
     QStringList problems;
-    const QHash<QString, HostLimit> limits = ParseLimitsTable(
-        "# published limits\nwhois.nic.uk\t5/2\nwhois.bad\tfast\n\nWHOIS.NIC.FI\t5/1\nwhois.zero\t1/0\n", "limits.txt",
-        &problems);
-    QCOMPARE(limits.value("whois.nic.uk"), (HostLimit{5, 2}));
+    const QHash<QString, HostLimit> limits =
+        ParseLimitsTable("# published limits\nwhois.nic.uk\t5/2 1000/day\nwhois.bad\tfast\n\nWHOIS.NIC.FI\t5 / 1\n"
+                         "whois.zero\t1/0\nwhois.c\t2/2\t1800/15min  # CentralNic\nwhois.q\t1/1 100/week\n"
+                         "whois.w\t1/1 5/0min\n",
+                         "limits.txt", &problems);
+    QCOMPARE(limits.value("whois.nic.uk"), (HostLimit{5, 2, 0, 0, 1000}));
     QCOMPARE(limits.value("whois.nic.fi"), (HostLimit{5, 1}));
-    QCOMPARE(limits.size(), 2);
-    QCOMPARE(problems.size(), 2);
-    QVERIFY(problems.first().startsWith("limits.txt line 3"));
-    QVERIFY(problems.last().startsWith("limits.txt line 6"));
+    QCOMPARE(limits.value("whois.c"), (HostLimit{2, 2, 1800, 15, 0}));
+    QCOMPARE(limits.size(), 3);
+    QCOMPARE(problems.size(), 4);
+    QVERIFY(problems.at(0).startsWith("limits.txt line 3"));
+    QVERIFY(problems.at(1).startsWith("limits.txt line 6"));
+    QVERIFY2(problems.at(2).startsWith("limits.txt line 8") && problems.at(2).contains("\"100/week\" is not a quota"),
+             qPrintable(problems.at(2)));
+    QVERIFY(problems.at(3).startsWith("limits.txt line 9"));
+    // The shipped table reads without a problem.
+    QFile shipped(":/orvelle/whois-limits.txt");
+    QVERIFY(shipped.open(QIODevice::ReadOnly));
+    problems.clear();
+    QVERIFY(ParseLimitsTable(QString::fromUtf8(shipped.readAll()), "whois-limits.txt", &problems).size() >= 8);
+    QCOMPARE(problems, QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestNameCheck)
