@@ -14,9 +14,10 @@ namespace {
 
 constexpr double kSafety = 0.8;            // the pace after a refusal: this share of the one answered
 constexpr double kRaise = 2;               // a cut pace doubles at a time while far from a refusal
-constexpr double kNearRefusal = 0.95;      // a pace this close to the one refused at stays a while
-constexpr int kRaisesBeforePast = 5;       // clean stretches near it before it tries past it
-constexpr double kLeastRaise = 1.05;       // and then rises this much
+constexpr double kNearRefusal = 0.97;      // a pace this close to the one refused at stays a while
+constexpr int kRaisesBeforePast = 30;      // clean stretches near it before it tries past it
+constexpr double kLeastRaise = 1.02;       // and then rises this much
+constexpr double kNearMiss = 1.1;          // a remembered pace was refused this much faster
 constexpr double kNoSpacingAbove = 1000;   // a pace this fast is no limit at all
 constexpr std::size_t kAnswersKept = 1000; // answers remembered per host for the pace
 
@@ -97,6 +98,10 @@ void HostPacer::Reset(qint64 now, const QHash<QString, Learned> &remembered)
         state.pace = HostLimit{pace, std::clamp(it->limit.maxOpen, 1, configured.maxOpen)};
         state.learned = *it;
         state.lastRaise = now;
+        // It refused a faster pace before, a little faster than this one at most: it comes up to
+        // that one slowly, as after a second refusal.
+        state.refusals = 2;
+        state.refusedPace = pace * kNearMiss;
     }
 }
 
@@ -255,7 +260,8 @@ bool HostPacer::SetPaceAfterRefusal(const QString &host, HostState &state, qint6
     // The pace it answered at just before, a little slower; half the pace it refused at when it
     // answered nothing since its last refusal.
     const HostLimit configured = LimitFor(host);
-    const qint64 windowStart = now - m_timings.paceWindowMs;
+    // The answers since it last rested (a rest would make the pace it answered at look slower).
+    const qint64 windowStart = std::max(now - m_timings.paceWindowMs, state.coolUntil);
     const auto firstRecent = std::find_if(state.answers.begin(), state.answers.end(),
                                           [&](qint64 at) { return at >= windowStart; });
     const auto recent = std::distance(firstRecent, state.answers.end());
@@ -265,7 +271,11 @@ bool HostPacer::SetPaceAfterRefusal(const QString &host, HostState &state, qint6
         state.measuredSpan = 0;
         if (recent > 0) {
             state.measuredAnswers = recent;
-            const qint64 shortest = std::max<qint64>(m_timings.minPaceWindowMs, state.roundTrip);
+            // A first refusal may be one name's: measured over the answers' own span (or a
+            // round trip). A host that refuses again is counting queries in a window of its own:
+            // measured over no less than a rest.
+            const qint64 shortest = std::max<qint64>({qint64(m_timings.minPaceWindowMs), state.roundTrip,
+                                                      state.refusals > 0 ? qint64(m_timings.restMs) : 0});
             state.measuredSpan = std::clamp<qint64>(now - *firstRecent, shortest, m_timings.paceWindowMs);
             const double reached = static_cast<double>(recent) * 1000.0 / static_cast<double>(state.measuredSpan);
             const double asked = EffectiveLimit(host, &state).perSecond;
@@ -279,6 +289,9 @@ bool HostPacer::SetPaceAfterRefusal(const QString &host, HostState &state, qint6
             state.paceCeiling = state.pace->perSecond / 2;
         if (configured.perSecond > 0)
             state.paceCeiling = std::min(state.paceCeiling, configured.perSecond);
+        // Never below the pace it last held cleanly, when it refused a faster one.
+        if (answering && state.learned && state.learned->limit.perSecond < EffectiveLimit(host, &state).perSecond)
+            pace = std::max(pace, state.learned->limit.perSecond);
         pace = std::max(std::min(pace, state.paceCeiling), kSlowestPace);
         state.pace = HostLimit{pace, std::clamp(static_cast<int>(std::ceil(pace)), 1, configured.maxOpen)};
         state.slowStartOpen = 0;

@@ -34,13 +34,16 @@ void WhoisQuery::Abort()
 
 void WhoisQuery::OnConnected()
 {
+    // The query goes out in the connect handler itself, before anyone hears of the connection:
+    // the server waits for nothing the program does.
     m_connected = true;
-    emit connected();
-    if (m_connected && !m_socket->SendData(m_query + QStringLiteral("\r\n"))) {
+    if (!m_socket->SendData(m_query + QStringLiteral("\r\n"))) {
         m_socket->Close();
         m_connected = false;
         emit failed(Failure::SendFailed, QStringLiteral("the query could not be sent"));
+        return;
     }
+    emit connected();
 }
 
 void WhoisQuery::OnDataArrival()
