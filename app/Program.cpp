@@ -1,5 +1,7 @@
 #include "Program.h"
 
+#include <QSet>
+
 #include "platform/TextFile.h"
 #include "platform/WholeNumber.h"
 
@@ -104,11 +106,21 @@ bool Program::ReloadRegistrars()
 
 void Program::RememberDecision(const ExportRow &row)
 {
-    // Kept for the export while the program runs; a very long run forgets the oldest.
-    constexpr qsizetype kMostRemembered = 200000;
-    if (m_decisions.size() >= kMostRemembered)
-        m_decisions.clear();
+    // Kept for the export while the program runs, for the names the lists still show: when the
+    // map grows past twice those, the rest is dropped, so memory stays flat however long the
+    // list (the names without a verdict keep their reason in Unchecked.txt).
+    constexpr qsizetype kAtLeastKept = 5000;
     m_decisions.insert(row.name, row);
+    if (m_decisions.size() < std::max(kAtLeastKept, 2 * m_shownAtCompaction))
+        return;
+    QSet<QString> shown;
+    for (const ResultList list :
+         {ResultList::High, ResultList::Mid, ResultList::Low, ResultList::Registered, ResultList::Saved}) {
+        for (const QString &name : m_results.items(list))
+            shown.insert(name);
+    }
+    m_decisions.removeIf([&](const auto &entry) { return !shown.contains(entry.key()); });
+    m_shownAtCompaction = m_decisions.size();
 }
 
 QList<ExportRow> Program::ExportRows() const

@@ -140,5 +140,6 @@ private:
     QString m_currentDomain;
     qint64 m_startupPosition = 0;
     ResultFiles::Clock m_wallClock;
-    QHash<QString, ExportRow> m_decisions; // of the names decided while the program runs
+    QHash<QString, ExportRow> m_decisions; // of the names decided while the program runs, still shown
+    qsizetype m_shownAtCompaction = 0;
 };

@@ -323,6 +323,8 @@ void CheckCommand::Finish()
         summary += QStringLiteral("; stopped at position %1").arg(engine.resumePosition());
     if (engine.heldTotal() > 0)
         summary += QStringLiteral("; %1 free held for a control query").arg(engine.heldTotal());
+    for (const QString &notice : engine.quotaNotices())
+        summary += QStringLiteral("; ") + notice;
     Write(m_format == ResultExport::Format::Tsv ? m_streams.out : m_streams.err, summary.toUtf8() + "\n");
     int status = engine.completed() && engine.everythingSaved() && !m_failed ? kComplete : kIncomplete;
     if (m_interruptedBy != 0)

@@ -456,14 +456,15 @@ void CheckEngine::Refused(WhoisSlot &slot, qint64 serverCoolDownMs)
     InFlight &flight = FlightOf(slot);
     WaitingName &waiting = flight.waiting;
     const qint64 now = Now();
-    // Refused again while the host answers its other names: the name's problem, and no reason to
-    // slow the host down once more.
+    // Refused again after the host answered other names since it first refused this one: the
+    // name's problem, and no reason to slow the host down once more.
     const bool nameOnly = waiting.answersAtRefusal >= 0 && m_pacer.AnswerCount(host) > waiting.answersAtRefusal &&
                           serverCoolDownMs < 0;
     const qint64 coolDown = nameOnly ? 0 : m_pacer.Refused(host, flight.sentAt, now, serverCoolDownMs);
     if (waiting.firstRefusedAt < 0)
         waiting.firstRefusedAt = now;
-    waiting.answersAtRefusal = m_pacer.AnswerCount(host);
+    if (waiting.answersAtRefusal < 0)
+        waiting.answersAtRefusal = m_pacer.AnswerCount(host);
     if (coolDown > 0) {
         emit connectionStatus(QStringLiteral("%1 refused to answer (rate limited): no query to it for %2 s")
                                   .arg(host)

@@ -240,7 +240,9 @@ qint64 HostPacer::Refused(const QString &host, qint64 startedAt, qint64 now, qin
     if (serverCoolDownMs >= 0) {
         coolDown = std::min(serverCoolDownMs, cap);
     } else if (answering) {
-        coolDown = std::min<qint64>(m_timings.restMs, cap);
+        // A first refusal may be one name's: a short rest; a host that refuses again rests long
+        // enough for its own window of counted queries to run out.
+        coolDown = std::min<qint64>(state.refusals > 1 ? m_timings.restMs : m_timings.restMs / 10, cap);
     } else {
         const double grown = m_timings.coolDownBaseMs * std::pow(2.0, std::min(state.coolDowns, 20));
         // The jitter stays inside the cap.

@@ -21,7 +21,7 @@ struct WaitingName
     bool passedDns = false;
     bool control = false; // a control query (see ControlQueries), filed nowhere
     qint64 firstRefusedAt = -1;   // when its host first refused it (engine clock); -1: never
-    qint64 answersAtRefusal = -1; // the host's answer count at its last refusal
+    qint64 answersAtRefusal = -1; // the host's answer count at its first refusal
 };
 
 // The names that wait for their whois or RDAP host, a queue per host: first asks in list order,

@@ -1,0 +1,68 @@
+#!/bin/bash
+# The check engine against a 150-line C client (bench/ref_whois_client.c: epoll, 25 connections,
+# one query each) on the same loopback whois server, runs alternating, best of three each:
+#   1. 50 ms replies: names a second, as a share of the C client's (goal 0.97);
+#   2. 0 ms replies: the same share (goal 0.8) and the CPU time per name of each;
+#   3. peak memory of orvelle-check at 20,000 names and at 1,000,000 (goal: within 10%).
+# orvelle-check runs with --no-dns and --no-control-queries, so that both ask the same queries.
+#
+#   bench/engine_ratio_bench.sh [build-folder] [names]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build="${1:-build}"
+names="${2:-5000}"
+check="$build/orvelle-check"
+whoisd="$build/orvelle-whoisd"
+[ -x "$check" ] && [ -x "$whoisd" ] || { echo "build first: cmake --build $build" >&2; exit 2; }
+work="$(mktemp -d)"
+server_pid=""
+cleanup() {
+    [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+cc -O2 -o "$work/ref" bench/ref_whois_client.c
+
+start_server() { # delay-ms
+    [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null && wait "$server_pid" 2>/dev/null || true
+    "$whoisd" --port 0 --delay "$1" > "$work/port" &
+    server_pid=$!
+    for _ in $(seq 100); do [ -s "$work/port" ] && break; sleep 0.05; done
+    port="$(head -n1 "$work/port")"
+    mkdir -p "$work/app"
+    printf 'com|127.0.0.1|%s|Enabled\r\n' "$port" > "$work/app/registrars.txt"
+}
+# Wall seconds and CPU seconds (user + system) of a command.
+timed() {
+    /usr/bin/time -f '%e %U %S %M' -o "$work/time" "$@" > /dev/null 2>&1
+    awk '{ printf "%s %.3f %s\n", $1, $2 + $3, $4 }' "$work/time"
+}
+run_check() { # list
+    rm -rf "$work/settings"
+    timed env ORVELLE_APP_FOLDER="$work/app" ORVELLE_SETTINGS_DIR="$work/settings" \
+        "$check" --no-dns --no-control-queries "$1"
+}
+best() { sort -n | head -n1; }
+
+seq -f "ratio%07g.com" 1 "$names" > "$work/list.txt"
+for delay in 50 0; do
+    start_server "$delay"
+    : > "$work/c" ; : > "$work/o"
+    for _ in 1 2 3; do
+        timed "$work/ref" 127.0.0.1 "$port" "$work/list.txt" 25 >> "$work/c"
+        run_check "$work/list.txt" >> "$work/o"
+    done
+    c_wall=$(cut -d' ' -f1 "$work/c" | best); o_wall=$(cut -d' ' -f1 "$work/o" | best)
+    c_cpu=$(cut -d' ' -f2 "$work/c" | best); o_cpu=$(cut -d' ' -f2 "$work/o" | best)
+    printf '%s ms replies, %d names: C client %.2f s, orvelle-check %.2f s: %.2f of the C client; CPU per name %.0f us (C %.0f us)\n' \
+        "$delay" "$names" "$c_wall" "$o_wall" "$(echo "$c_wall / $o_wall" | bc -l)" \
+        "$(echo "$o_cpu * 1000000 / $names" | bc -l)" "$(echo "$c_cpu * 1000000 / $names" | bc -l)"
+done
+
+# Peak memory with the list's length.
+start_server 0
+for count in 20000 1000000; do
+    seq -f "mem%07g.com" 1 "$count" > "$work/mem.txt"
+    rss=$(run_check "$work/mem.txt" | cut -d' ' -f3)
+    printf 'peak memory at %d names: %.1f MiB\n' "$count" "$(echo "$rss / 1024" | bc -l)"
+done
