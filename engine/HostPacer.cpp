@@ -235,7 +235,11 @@ qint64 HostPacer::Refused(const QString &host, qint64 startedAt, qint64 now, qin
         return until - now;
     }
 
-    const bool answering = SetPaceAfterRefusal(host, state, now);
+    // Refused again right after the short rest of a first refusal: it counts queries in a window
+    // of its own, and rests as a host that was answering, not as one that answers nothing.
+    const bool shortRested = state.refusals == 1 && state.coolDowns == 0 && state.lastRefusal >= 0 &&
+                             now - state.lastRefusal <= 2 * m_timings.restMs;
+    const bool answering = SetPaceAfterRefusal(host, state, now) || shortRested;
     qint64 coolDown = 0;
     if (serverCoolDownMs >= 0) {
         coolDown = std::min(serverCoolDownMs, cap);
@@ -263,7 +267,8 @@ bool HostPacer::SetPaceAfterRefusal(const QString &host, HostState &state, qint6
     // answered nothing since its last refusal.
     const HostLimit configured = LimitFor(host);
     // The answers since it last rested (a rest would make the pace it answered at look slower).
-    const qint64 windowStart = std::max(now - m_timings.paceWindowMs, state.coolUntil);
+    const qint64 windowStart =
+        std::max(now - m_timings.paceWindowMs, state.answeredSinceRefusal ? state.coolUntil : qint64(0));
     const auto firstRecent = std::find_if(state.answers.begin(), state.answers.end(),
                                           [&](qint64 at) { return at >= windowStart; });
     const auto recent = std::distance(firstRecent, state.answers.end());

@@ -140,12 +140,13 @@ void TestHostPacer::aRefusalWhileAnsweringSetsThePaceAndRests()
     QCOMPARE(pacer.PaceOf("whois.example"), 8.8);
     pacer.Started("whois.example", 1100);
     QCOMPARE(pacer.WaitFor("whois.example", 1100), 114);
-    // Refused again at that pace, with nothing answered since: half the pace and a cool-down.
+    // Refused again at that pace, with nothing answered since (and not right after the short
+    // rest, which would be a window of its own running out): half the pace and a cool-down.
     pacer.Ended("whois.example");
-    QCOMPARE(pacer.Refused("whois.example", 1100, 1200), 1000);
+    QCOMPARE(pacer.Refused("whois.example", 1100, 1400), 1000);
     QCOMPARE(pacer.PaceOf("whois.example"), 4.4);
-    QCOMPARE(pacer.PacedHosts(1200).size(), 1);
-    QCOMPARE(pacer.PacedHosts(1200).first().coolingMs, 1000);
+    QCOMPARE(pacer.PacedHosts(1400).size(), 1);
+    QCOMPARE(pacer.PacedHosts(1400).first().coolingMs, 1000);
 }
 
 void TestHostPacer::aCutPaceRecoversWithinSeconds_data()
