@@ -43,25 +43,26 @@ void HostTurn::TryNow()
     std::exchange(m_go, {})();
 }
 
-void HostTurn::Release(bool answered)
+bool HostTurn::EndTurn()
 {
     m_timer->Stop();
     m_go = {};
     if (!std::exchange(m_holding, false))
-        return;
+        return false;
     m_pacer.Ended(m_host);
-    if (answered)
+    return true;
+}
+
+void HostTurn::Release(bool answered)
+{
+    if (EndTurn() && answered)
         m_pacer.Answered(m_host, m_startedAt, m_clock.Now());
 }
 
 void HostTurn::Refused(qint64 serverCoolDownMs)
 {
-    m_timer->Stop();
-    m_go = {};
-    if (!std::exchange(m_holding, false))
-        return;
-    m_pacer.Ended(m_host);
-    m_pacer.Refused(m_host, m_startedAt, m_clock.Now(), serverCoolDownMs);
+    if (EndTurn())
+        m_pacer.Refused(m_host, m_startedAt, m_clock.Now(), serverCoolDownMs);
 }
 
 QString HostTurn::QuotaReason() const

@@ -43,6 +43,8 @@ public:
 
 private:
     void TryNow();
+    // Stops waiting; true when a query was under way (its connection is then ended).
+    bool EndTurn();
 
     HostPacer &m_pacer;
     Clock &m_clock;
