@@ -51,6 +51,7 @@ CheckEngine::CheckEngine(Services services, const SocketFactory &socketFactory, 
         emit connectionStatus(QStringLiteral("DNS does not answer: every name is asked over whois"));
     });
     connect(&m_dns, &DnsAhead::answered, this, &CheckEngine::Pump);
+    connect(&m_dns, &DnsAhead::freeAnswered, this, &CheckEngine::FreeAnsweredInDns);
 }
 
 CheckEngine::~CheckEngine()
@@ -139,6 +140,7 @@ qint64 CheckEngine::ResumeOrdinal() const
         return m_stoppedAt;
     qint64 first = std::min(AskOrdinal(), m_queues.FirstOrdinal().value_or(AskOrdinal()));
     first = std::min(first, m_controls.FirstHeldOrdinal().value_or(first));
+    first = std::min(first, m_dns.FirstHeldFreeOrdinal().value_or(first));
     for (const InFlight &flight : m_flights) {
         if (flight.busy)
             first = std::min(first, flight.waiting.ordinal);
@@ -186,11 +188,25 @@ void CheckEngine::PumpOnce()
         std::optional<WaitingName> ready;
         while (m_running && !ready) {
             ready = m_queues.TakeReady(m_pacer, Now(), nextWake);
-            if (!ready && (m_dns.isActive() || m_reader.ended() || !roomToRead() || !ReadAhead()))
+            if (ready)
                 break;
+            if (m_dns.isActive()) {
+                // DNS is slower than whois: the connection asks a name DNS has not answered yet.
+                std::optional<WaitingName> unanswered = m_dns.TakeUnanswered(m_timings.dnsHeadStartMs);
+                if (!unanswered)
+                    break;
+                m_queues.AddFirstAsk(std::move(*unanswered));
+            } else if (m_reader.ended() || !roomToRead() || !ReadAhead()) {
+                break;
+            }
         }
-        if (!ready || !m_running)
+        if (!ready || !m_running) {
+            if (const qint64 at = m_dns.NextUnansweredAt(m_timings.dnsHeadStartMs); m_running && at >= 0) {
+                const qint64 wait = std::max<qint64>(1, at - Now());
+                nextWake = nextWake < 0 ? wait : std::min(nextWake, wait);
+            }
             break;
+        }
         --m_waitingCount;
         StartOn(*slot, std::move(*ready));
     }
@@ -311,6 +327,8 @@ void CheckEngine::Finish(WhoisSlot &slot, CheckOutcome outcome, const QString &r
     // report it a second time.
     const QString name = slot.name();
     const QString decidedBy = slot.checked().DecidedBy();
+    if (const quint64 question = FlightOf(slot).waiting.dnsQuestion)
+        m_dns.Forget(question);
     Release(slot);
     emit nameChecked(name, outcome, reason, decidedBy);
     m_position.StoreSoon();
@@ -364,6 +382,8 @@ void CheckEngine::Judged(WhoisSlot &slot, const Judgement &judgement, qint64 ret
         m_controls.Answered(slot.host(), slot.checked(), judgement, Now());
     if (flight.waiting.control)
         ControlAnswered(slot, judgement);
+    else if (judgement.verdict == Verdict::Free && flight.waiting.dnsQuestion)
+        FreeBeforeDns(slot, judgement);
     else if (judgement.verdict == Verdict::Free && !slot.checked().isRdap() && m_request.settings.controlQueries)
         HoldFree(slot, judgement);
     else
@@ -375,6 +395,62 @@ void CheckEngine::HoldFree(WhoisSlot &slot, const Judgement &judgement)
     m_controls.Hold(slot.host(), FlightOf(slot).waiting, judgement);
     ++m_waitingCount; // held names keep the run going
     Release(slot);
+    Pump();
+}
+
+void CheckEngine::FreeBeforeDns(WhoisSlot &slot, const Judgement &judgement)
+{
+    WaitingName waiting = FlightOf(slot).waiting;
+    const quint64 question = std::exchange(waiting.dnsQuestion, 0);
+    const DnsAhead::Late answer = m_dns.LateAnswer(question);
+    if (answer == DnsAhead::Late::Waiting) {
+        waiting.dnsQuestion = question;
+        m_dns.HoldFree(std::move(waiting), judgement);
+        ++m_waitingCount; // it keeps the run going
+        Release(slot);
+        Pump();
+        return;
+    }
+    m_dns.Forget(question);
+    FlightOf(slot).waiting.dnsQuestion = 0;
+    if (answer == DnsAhead::Late::NotDelegated) {
+        Judged(slot, judgement, -1);
+        return;
+    }
+    const QString host = slot.host();
+    Release(slot);
+    DelegatedButFree(waiting, host);
+}
+
+void CheckEngine::FreeAnsweredInDns(const WaitingName &held, const Judgement &judgement, bool delegated)
+{
+    --m_waitingCount;
+    WaitingName waiting = held;
+    waiting.dnsQuestion = 0;
+    if (delegated) {
+        DelegatedButFree(waiting, waiting.checked.host);
+        return;
+    }
+    if (!waiting.checked.isRdap() && m_request.settings.controlQueries) {
+        m_controls.Hold(waiting.checked.host, std::move(waiting), judgement);
+        ++m_waitingCount;
+    } else {
+        const CheckedName &name = waiting.checked;
+        emit nameChecked(name.name, File(name.name, waiting.ordinal, Verdict::Free, judgement.reason),
+                         judgement.reason, name.DecidedBy());
+    }
+    m_position.StoreSoon();
+    Pump();
+}
+
+void CheckEngine::DelegatedButFree(const WaitingName &waiting, const QString &host)
+{
+    // Registered for certain; and the host that called it free lies, as a control that comes back
+    // "not found" shows.
+    ++m_waitingCount; // Delegated() counts it done
+    Delegated(waiting);
+    if (!waiting.checked.isRdap())
+        HostLied(host, m_controls.Lied(host), Now());
     Pump();
 }
 
@@ -400,7 +476,12 @@ void CheckEngine::ControlAnswered(WhoisSlot &slot, const Judgement &judgement)
     const QString host = slot.host();
     const qint64 sentAt = FlightOf(slot).sentAt;
     Release(slot);
-    const ControlQueries::Outcome outcome = m_controls.ControlAnswered(host, judgement, Now());
+    HostLied(host, m_controls.ControlAnswered(host, judgement, Now()), sentAt);
+    Pump();
+}
+
+void CheckEngine::HostLied(const QString &host, const ControlQueries::Outcome &outcome, qint64 sentAt)
+{
     FileConfirmed(outcome.confirmed);
     if (outcome.lied) {
         emit connectionStatus(QStringLiteral("%1 answered \"not found\" for a name registered there: its free "
@@ -418,7 +499,6 @@ void CheckEngine::ControlAnswered(WhoisSlot &slot, const Judgement &judgement)
                          File(held.waiting.checked.name, held.waiting.ordinal, Verdict::NoVerdict, reason), reason);
     }
     m_position.StoreSoon();
-    Pump();
 }
 
 void CheckEngine::FileConfirmed(const std::vector<ControlQueries::Held> &confirmed)

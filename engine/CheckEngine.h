@@ -170,6 +170,14 @@ private:
     // A free whois verdict waits for a control; a control's answer files or re-asks them.
     void HoldFree(WhoisSlot &slot, const Judgement &judgement);
     void ControlAnswered(WhoisSlot &slot, const Judgement &judgement);
+    // The host said "not found" for a registered name: its held names are asked again, or given
+    // up, and it cools down as after a refusal.
+    void HostLied(const QString &host, const ControlQueries::Outcome &outcome, qint64 sentAt);
+    // A free whois verdict for a name DNS has not answered yet waits for that answer; one that
+    // turns out delegated is registered, and its host lied.
+    void FreeBeforeDns(WhoisSlot &slot, const Judgement &judgement);
+    void FreeAnsweredInDns(const WaitingName &held, const Judgement &judgement, bool delegated);
+    void DelegatedButFree(const WaitingName &waiting, const QString &host);
     void QueueDueControls();
     void FileConfirmed(const std::vector<ControlQueries::Held> &confirmed);
     CheckOutcome File(const QString &name, qint64 ordinal, Verdict verdict, const QString &reason = QString());

@@ -83,8 +83,15 @@ ControlQueries::Outcome ControlQueries::ControlAnswered(const QString &host, con
     }
     if (judgement.verdict != Verdict::Free)
         return outcome; // not understood: asked again when next due
+    return Lied(host);
+}
+
+ControlQueries::Outcome ControlQueries::Lied(const QString &host)
+{
     // A registered name "not found": the host lies. Everything it called free since the last
     // good control is in doubt.
+    Host &state = m_hosts[host];
+    Outcome outcome;
     outcome.lied = true;
     if (++state.lies >= kMostLies) {
         outcome.givenUp = std::move(state.held);
@@ -93,6 +100,7 @@ ControlQueries::Outcome ControlQueries::ControlAnswered(const QString &host, con
             outcome.askAgain.push_back(std::move(held.waiting));
     }
     state.held.clear();
+    state.heldBeforeControl = 0; // a control under way confirms none of the names held after this
     return outcome;
 }
 

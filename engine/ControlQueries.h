@@ -72,6 +72,9 @@ public:
     QStringList HostsHolding() const;
     // The control's answer (a refusal is not one: it is asked again like any name).
     Outcome ControlAnswered(const QString &host, const Judgement &judgement, qint64 now);
+    // The host said "not found" for a name known to be registered (a control, or a name DNS
+    // shows delegated).
+    Outcome Lied(const QString &host);
     // The control got no answer: it is asked again when next due.
     void ControlFailed(const QString &host) { m_hosts[host].controlOut = false; }
     // The host cannot be asked any more (its quota is used up): its held names, to go without a

@@ -1,6 +1,6 @@
 #include "DnsAhead.h"
 
-DnsAhead::DnsAhead(Clock &clock, QObject *parent) : QObject(parent), m_dns(clock)
+DnsAhead::DnsAhead(Clock &clock, QObject *parent) : QObject(parent), m_clock(clock), m_dns(clock)
 {
     connect(&m_dns, &DnsPrecheck::gaveUpAsking, this, &DnsAhead::TurnOff);
 }
@@ -18,6 +18,7 @@ void DnsAhead::Stop()
 {
     m_held.clear();
     m_asking.clear();
+    m_late.clear();
     m_dns.CancelAll();
 }
 
@@ -40,7 +41,8 @@ void DnsAhead::Ask(const std::function<bool()> &readMore)
             continue;
         }
         const quint64 id = ++m_nextId;
-        const WaitingName &waiting = m_asking.emplace(id, std::move(m_held.front())).first->second;
+        const WaitingName &waiting =
+            m_asking.emplace(id, Asking{std::move(m_held.front()), m_clock.Now()}).first->second.waiting;
         m_held.pop_front();
         m_dns.Ask(waiting.checked.wireName, [this, id](const DnsPrecheck::Result &result) { Answered(id, result); });
     }
@@ -49,13 +51,15 @@ void DnsAhead::Ask(const std::function<bool()> &readMore)
 void DnsAhead::Answered(quint64 id, const DnsPrecheck::Result &result)
 {
     using Answer = DnsPrecheck::Answer;
-    const auto found = m_asking.find(id);
-    if (found == m_asking.end())
-        return;
-    WaitingName waiting = std::move(found->second);
-    m_asking.erase(found);
     if (result.answer == Answer::Failed || result.answer == Answer::TimedOut)
         ++m_counts.failures;
+    const auto found = m_asking.find(id);
+    if (found == m_asking.end()) {
+        LateAnswered(id, result.answer == Answer::Delegated);
+        return;
+    }
+    WaitingName waiting = std::move(found->second.waiting);
+    m_asking.erase(found);
     if (result.answer == Answer::Delegated) {
         ++m_counts.registered;
         emit countsChanged();
@@ -76,18 +80,76 @@ void DnsAhead::TurnOff()
     m_active = false;
     m_counts.turnedOff = true;
     m_dns.CancelAll();
-    for (auto &[id, waiting] : m_asking)
-        m_held.push_back(std::move(waiting));
+    for (auto &[id, asking] : m_asking)
+        m_held.push_back(std::move(asking.waiting));
     m_asking.clear();
+    // The names whois took before their answer go on without it.
+    std::vector<quint64> late;
+    for (const auto &[id, unanswered] : m_late) {
+        if (!unanswered.delegated)
+            late.push_back(id);
+    }
     std::deque<WaitingName> held = std::exchange(m_held, {});
     std::sort(held.begin(), held.end(), [](const WaitingName &a, const WaitingName &b) { return a.ordinal < b.ordinal; });
     for (WaitingName &waiting : held) {
         waiting.passedDns = true;
         emit passed(waiting);
     }
+    for (const quint64 id : late)
+        LateAnswered(id, false);
     emit countsChanged();
     emit turnedOff();
     emit answered();
+}
+
+std::optional<WaitingName> DnsAhead::TakeUnanswered(qint64 headStartMs)
+{
+    if (m_asking.empty() || m_clock.Now() - m_asking.begin()->second.askedAt < headStartMs)
+        return std::nullopt;
+    const auto oldest = m_asking.begin();
+    WaitingName waiting = std::move(oldest->second.waiting);
+    waiting.dnsQuestion = oldest->first;
+    waiting.passedDns = true; // on to whois, as if DNS had let it pass
+    m_late.emplace(oldest->first, Unanswered{});
+    m_asking.erase(oldest);
+    return waiting;
+}
+
+qint64 DnsAhead::NextUnansweredAt(qint64 headStartMs) const
+{
+    return m_asking.empty() ? -1 : m_asking.begin()->second.askedAt + headStartMs;
+}
+
+DnsAhead::Late DnsAhead::LateAnswer(quint64 question) const
+{
+    const auto found = m_late.find(question);
+    if (found == m_late.end())
+        return Late::NotDelegated;
+    if (!found->second.delegated)
+        return Late::Waiting;
+    return *found->second.delegated ? Late::Delegated : Late::NotDelegated;
+}
+
+void DnsAhead::HoldFree(WaitingName waiting, Judgement judgement)
+{
+    Unanswered &unanswered = m_late[waiting.dnsQuestion];
+    unanswered.free = std::move(waiting);
+    unanswered.judgement = std::move(judgement);
+}
+
+void DnsAhead::LateAnswered(quint64 id, bool delegated)
+{
+    const auto found = m_late.find(id);
+    if (found == m_late.end())
+        return; // whois decided it without the answer
+    if (!found->second.free) {
+        found->second.delegated = delegated; // whois still asks it
+        return;
+    }
+    const WaitingName waiting = std::move(*found->second.free);
+    const Judgement judgement = std::move(found->second.judgement);
+    m_late.erase(found);
+    emit freeAnswered(waiting, judgement, delegated);
 }
 
 void DnsAhead::CountAsked()
@@ -102,6 +164,17 @@ std::optional<qint64> DnsAhead::FirstOrdinal() const
     if (!m_held.empty())
         first = m_held.front().ordinal;
     if (!m_asking.empty())
-        first = std::min(first.value_or(m_asking.begin()->second.ordinal), m_asking.begin()->second.ordinal);
+        first = std::min(first.value_or(m_asking.begin()->second.waiting.ordinal),
+                         m_asking.begin()->second.waiting.ordinal);
+    return first;
+}
+
+std::optional<qint64> DnsAhead::FirstHeldFreeOrdinal() const
+{
+    std::optional<qint64> first;
+    for (const auto &[id, unanswered] : m_late) {
+        if (unanswered.free)
+            first = std::min(first.value_or(unanswered.free->ordinal), unanswered.free->ordinal);
+    }
     return first;
 }

@@ -48,8 +48,27 @@ public:
     void Ask(const std::function<bool()> &readMore);
     // A name DNS passed on was asked over whois for the first time.
     void CountAsked();
+    // The first name held or asked, and the first free name waiting for its answer.
     std::optional<qint64> FirstOrdinal() const;
+    std::optional<qint64> FirstHeldFreeOrdinal() const;
     const Counts &counts() const { return m_counts; }
+
+    // The oldest name asked at least headStartMs ago, for whois to ask before DNS answers it
+    // (its dnsQuestion set); and when the next one will be (-1: none asked).
+    std::optional<WaitingName> TakeUnanswered(qint64 headStartMs);
+    qint64 NextUnansweredAt(qint64 headStartMs) const;
+    // What DNS said of a name whois took before its answer.
+    enum class Late
+    {
+        Waiting,
+        Delegated,
+        NotDelegated // or no telling
+    };
+    Late LateAnswer(quint64 question) const;
+    // Whois called the name free before DNS answered: it waits for the answer (freeAnswered).
+    void HoldFree(WaitingName waiting, Judgement judgement);
+    // Whois decided the name otherwise: its answer no longer matters.
+    void Forget(quint64 question) { m_late.erase(question); }
 
 signals:
     void delegated(const WaitingName &waiting);
@@ -59,16 +78,34 @@ signals:
     void turnedOff();
     // An answer (or the giving up) moved names on: the pool may have names to ask.
     void answered();
+    // The answer for a name held by HoldFree; it is forgotten.
+    void freeAnswered(const WaitingName &waiting, const Judgement &judgement, bool delegated);
 
 private:
     void Answered(quint64 id, const DnsPrecheck::Result &result);
     void TurnOff();
+    void LateAnswered(quint64 id, bool delegated);
 
+    struct Asking
+    {
+        WaitingName waiting;
+        qint64 askedAt = 0;
+    };
+    // A name whois took before its DNS answer came.
+    struct Unanswered
+    {
+        std::optional<bool> delegated;     // the answer, once it came
+        std::optional<WaitingName> free;   // whois called it free meanwhile
+        Judgement judgement;
+    };
+
+    Clock &m_clock;
     DnsPrecheck m_dns;
     bool m_active = false;
     bool m_askedAtStart = false; // names it does not see after it turned off count as passed on
     std::deque<WaitingName> m_held;             // read, not asked yet
-    std::map<quint64, WaitingName> m_asking;    // by question, asked in list order
+    std::map<quint64, Asking> m_asking;         // by question, asked in list order
+    std::map<quint64, Unanswered> m_late;       // by question
     quint64 m_nextId = 0;
     Counts m_counts;
 };

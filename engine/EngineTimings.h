@@ -19,4 +19,7 @@ struct EngineTimings
     Clock *clock = nullptr;
     // A DNS question's first try.
     int dnsTimeoutMs = DnsPrecheck::kTimeoutMs;
+    // How long an idle connection waits for a name's DNS answer before it asks whois without
+    // it: a slow resolver never holds whois back for longer.
+    int dnsHeadStartMs = 250;
 };

@@ -20,6 +20,7 @@ struct WaitingName
     int tries = 0;
     bool passedDns = false;
     bool control = false; // a control query (see ControlQueries), filed nowhere
+    quint64 dnsQuestion = 0;      // its DNS question, when whois took it before DNS answered
     qint64 firstRefusedAt = -1;   // when its host first refused it (engine clock); -1: never
     qint64 answersAtRefusal = -1; // the host's answer count at its first refusal
 };

@@ -28,9 +28,11 @@ private slots:
     void noQuestionsWhenOffOrInProxyMode();
     void thePositionStaysAtTheFirstNameWithoutVerdict();
     void namesWaitingForDnsGoBackToTheListOnStop();
+    void aSlowResolverNeverHoldsWhoisBack();
 
 private:
-    void MakeProgram(int dnsTimeoutMs = 2000, Clock *clock = nullptr);
+    // Names wait for DNS for a minute unless a test gives whois an earlier head start.
+    void MakeProgram(int dnsTimeoutMs = 2000, Clock *clock = nullptr, int dnsHeadStartMs = 60000);
     RunRequest UseList(const QStringList &names);
 
     std::unique_ptr<TestFolders> m_folders;
@@ -48,12 +50,13 @@ void TestDnsPrecheck::init()
     MakeProgram();
 }
 
-void TestDnsPrecheck::MakeProgram(int dnsTimeoutMs, Clock *clock)
+void TestDnsPrecheck::MakeProgram(int dnsTimeoutMs, Clock *clock, int dnsHeadStartMs)
 {
     m_program.reset();
     m_sockets = std::make_unique<FakeSocketFactory>();
     m_program = m_folders->MakePreparedProgram(
-        {.sockets = m_sockets->factory(), .timings = {.clock = clock, .dnsTimeoutMs = dnsTimeoutMs}});
+        {.sockets = m_sockets->factory(),
+         .timings = {.clock = clock, .dnsTimeoutMs = dnsTimeoutMs, .dnsHeadStartMs = dnsHeadStartMs}});
     QVERIFY(m_program->SetHostLimits("whois.verisign-grs.com=0/25"));
     QVERIFY(m_program->SetDnsServers(m_dns->address()));
     m_program->setDnsFirst(true);
@@ -248,6 +251,43 @@ void TestDnsPrecheck::namesWaitingForDnsGoBackToTheListOnStop()
     QCOMPARE(m_checked, (QList<QStringList>{{"b.com", "Unchecked", "the search was stopped"}}));
     QCOMPARE(m_program->engine().dnsCounts().overWhois, 1);
     QCOMPARE(StoredSetting(*m_program, "Velquist", "CustWordNum", "0"), QString("1"));
+}
+
+void TestDnsPrecheck::aSlowResolverNeverHoldsWhoisBack()
+{
+    ManualClock clock;
+    MakeProgram(2000, &clock, 250);
+    m_program->setControlQueries(false);
+    QSignalSpy status(&m_program->engine(), &CheckEngine::connectionStatus);
+    m_dns->setHolding(true);
+    m_dns->setDefaultRule(DnsTestServer::Rule::NxDomain);
+    m_dns->setRule("lies.com", DnsTestServer::Rule::Delegated);
+    m_dns->setRule("taken.com", DnsTestServer::Rule::Delegated);
+    QVERIFY(m_program->Start(UseList({"lies", "free", "taken", "late"})));
+    QTRY_COMPARE(m_dns->questions().size(), 4);
+    clock.Advance(249);
+    QCOMPARE(m_sockets->at(0).connects.size(), 0); // DNS may still answer in time
+    clock.Advance(1);
+    QCOMPARE(m_sockets->at(3).connects.size(), 1); // then whois asks them without waiting
+    m_sockets->at(0).Answer("No match");
+    m_sockets->at(1).Answer("No match");
+    m_sockets->at(2).Answer("Domain Name: TAKEN.COM");
+    // Whois settles a registered name at once; a free one waits for its DNS answer, and the
+    // position stays at it.
+    QCOMPARE(m_checked, (QList<QStringList>{{"taken.com", "Registered", ""}}));
+    QCOMPARE(m_program->engine().resumePosition(), 1);
+    m_dns->Release();
+    QTRY_COMPARE(m_checked.size(), 3);
+    QCOMPARE(m_checked.at(1), (QStringList{"lies.com", "Registered", "delegated in DNS"}));
+    QCOMPARE(m_checked.at(2), (QStringList{"free.com", "High", ""}));
+    QVERIFY(std::any_of(status.begin(), status.end(), [](const QList<QVariant> &text) {
+        return text.first().toString().startsWith("whois.verisign-grs.com answered \"not found\" for a name registered");
+    }));
+    // A name whose answer came while whois still asked it is settled by whois alone.
+    m_sockets->at(3).Answer("No match");
+    QTRY_COMPARE(m_checked.size(), 4);
+    QCOMPARE(m_checked.at(3), (QStringList{"late.com", "High", ""}));
+    m_program.reset(); // before the clock goes
 }
 
 QTEST_GUILESS_MAIN(TestDnsPrecheck)

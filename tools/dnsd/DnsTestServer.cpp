@@ -3,6 +3,7 @@
 #include "engine/DnsMessage.h"
 
 #include <QNetworkDatagram>
+#include <QTimer>
 #include <QUdpSocket>
 
 DnsTestServer::DnsTestServer(QObject *parent) : QObject(parent), m_socket(new QUdpSocket(this))
@@ -43,30 +44,48 @@ void DnsTestServer::OnReadyRead()
         if (!query || query->response || query->question.isEmpty())
             continue;
         m_questions << query->question;
-        QList<Record> records;
-        Rcode rcode = Rcode::NoError;
-        switch (RuleFor(query->question)) {
-        case Rule::Delegated:
-            records = {{query->question, kTypeNs, QStringLiteral("ns1.example.net")},
-                       {query->question, kTypeNs, QStringLiteral("ns2.example.net")}};
-            break;
-        case Rule::NxDomain:
-            rcode = Rcode::NxDomain;
-            break;
-        case Rule::NoData:
-            break;
-        case Rule::ServFail:
-            rcode = Rcode::ServFail;
-            break;
-        case Rule::Refused:
-            rcode = Rcode::Refused;
-            break;
-        case Rule::OtherOwner:
-            records = {{QStringLiteral("wildcard.example.net"), kTypeNs, QStringLiteral("ns1.example.net")}};
-            break;
-        case Rule::Silent:
-            continue;
-        }
-        m_socket->writeDatagram(datagram.makeReply(Answer(*query, rcode, records)));
+        if (m_holding)
+            m_held.append(datagram);
+        else if (m_delayMs > 0)
+            QTimer::singleShot(m_delayMs, this, [this, datagram] { Reply(datagram); });
+        else
+            Reply(datagram);
     }
+}
+
+void DnsTestServer::Release()
+{
+    for (const QNetworkDatagram &datagram : std::exchange(m_held, {}))
+        Reply(datagram);
+}
+
+void DnsTestServer::Reply(const QNetworkDatagram &datagram)
+{
+    using namespace DnsMessage;
+    const std::optional<Parsed> query = Parse(datagram.data()); // parsed before it was kept
+    QList<Record> records;
+    Rcode rcode = Rcode::NoError;
+    switch (RuleFor(query->question)) {
+    case Rule::Delegated:
+        records = {{query->question, kTypeNs, QStringLiteral("ns1.example.net")},
+                   {query->question, kTypeNs, QStringLiteral("ns2.example.net")}};
+        break;
+    case Rule::NxDomain:
+        rcode = Rcode::NxDomain;
+        break;
+    case Rule::NoData:
+        break;
+    case Rule::ServFail:
+        rcode = Rcode::ServFail;
+        break;
+    case Rule::Refused:
+        rcode = Rcode::Refused;
+        break;
+    case Rule::OtherOwner:
+        records = {{QStringLiteral("wildcard.example.net"), kTypeNs, QStringLiteral("ns1.example.net")}};
+        break;
+    case Rule::Silent:
+        return;
+    }
+    m_socket->writeDatagram(datagram.makeReply(Answer(*query, rcode, records)));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QNetworkDatagram>
 #include <QObject>
 #include <QStringList>
 
@@ -42,11 +43,18 @@ public:
     void setRule(const QString &name, Rule rule) { m_rules.insert(name.toLower(), rule); }
     void setChooser(Chooser chooser) { m_chooser = std::move(chooser); }
 
+    // While holding, questions wait for Release() (or, with a delay, for that many ms): a slow
+    // resolver.
+    void setHolding(bool holding) { m_holding = holding; }
+    void setDelayMs(int delayMs) { m_delayMs = delayMs; }
+    void Release();
+
     // The names asked, in order.
     QStringList questions() const { return m_questions; }
 
 private:
     void OnReadyRead();
+    void Reply(const QNetworkDatagram &datagram);
     Rule RuleFor(const QString &name) const;
 
     QUdpSocket *m_socket;
@@ -54,4 +62,7 @@ private:
     QHash<QString, Rule> m_rules;
     Chooser m_chooser;
     QStringList m_questions;
+    bool m_holding = false;
+    int m_delayMs = 0;
+    QList<QNetworkDatagram> m_held;
 };

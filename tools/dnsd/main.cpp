@@ -1,11 +1,11 @@
 // orvelle-dnsd: a DNS server on 127.0.0.1 for trying the name-server check and for benchmarks.
 //
 //   orvelle-dnsd [--port N] [--mode delegated|nxdomain|nodata|servfail|refused|other-owner|silent]
-//                [--delegated-pattern REGEX] [--other-owner-pattern REGEX] [--log]
+//                [--delegated-pattern REGEX] [--other-owner-pattern REGEX] [--delay MS] [--log]
 //
 // Every NS question gets the answer of --mode (default nxdomain); names matching
 // --delegated-pattern are delegated, names matching --other-owner-pattern get NS records owned by
-// another name. --port 0 (the default) picks a free port; "127.0.0.1:PORT" is printed on the first
+// another name; --delay answers every question that many ms late, like a slow resolver. --port 0 (the default) picks a free port; "127.0.0.1:PORT" is printed on the first
 // line, and with --log every question on a line of its own.
 
 #include "tools/dnsd/DnsTestServer.h"
@@ -36,8 +36,10 @@ int main(int argc, char **argv)
     const QCommandLineOption otherOwner(
         QStringLiteral("other-owner-pattern"),
         QStringLiteral("Names matching this get records owned by another name."), QStringLiteral("REGEX"));
+    const QCommandLineOption delay(QStringLiteral("delay"), QStringLiteral("Answer every question MS ms late."),
+                                   QStringLiteral("MS"), QStringLiteral("0"));
     const QCommandLineOption log(QStringLiteral("log"), QStringLiteral("Print every question."));
-    parser.addOptions({port, mode, delegated, otherOwner, log});
+    parser.addOptions({port, mode, delegated, otherOwner, delay, log});
     parser.process(app);
 
     const QHash<QString, DnsTestServer::Rule> modes = {
@@ -51,14 +53,17 @@ int main(int argc, char **argv)
     };
     bool portOk = false;
     const int portNumber = parser.value(port).toInt(&portOk);
+    bool delayOk = false;
+    const int delayMs = parser.value(delay).toInt(&delayOk);
     const QRegularExpression delegatedPattern(parser.value(delegated));
     const QRegularExpression otherPattern(parser.value(otherOwner));
-    if (!portOk || portNumber < 0 || portNumber > 65535 || !modes.contains(parser.value(mode)) ||
+    if (!portOk || portNumber < 0 || portNumber > 65535 || !delayOk || delayMs < 0 || !modes.contains(parser.value(mode)) ||
         !delegatedPattern.isValid() || !otherPattern.isValid()) {
         std::fprintf(stderr, "orvelle-dnsd: bad options (see --help)\n");
         return 2;
     }
     DnsTestServer server;
+    server.setDelayMs(delayMs);
     const DnsTestServer::Rule fallback = modes.value(parser.value(mode));
     const bool hasDelegated = parser.isSet(delegated);
     const bool hasOther = parser.isSet(otherOwner);
