@@ -27,6 +27,7 @@ Program::Program(ProgramConfig config, const QString &appFolderRoot, const QStri
       m_selection(*this), m_wallClock(std::move(clock))
 {
     m_results.setRememberedPath(m_paths.remembered());
+    setSearchEngines(SearchEngines::BuiltIn());
     // Quotas count every query of every checker, across runs and restarts.
     m_engine.pacer().RestoreQuota(m_settings.QuotaUsage(m_wallClock()), m_engine.Now());
     connect(&m_engine, &CheckEngine::errorRaised, this, &Program::errorRaised);
@@ -209,4 +210,40 @@ bool Program::StartFromControls()
         return false;
     const std::optional<RunRequest> request = RequestFromControls();
     return request && Start(*request);
+}
+
+void Program::setSearchEngines(QList<SearchEngineRow> rows)
+{
+    m_searchEngines = std::move(rows);
+    QStringList beyond;
+    const QStringList &nine = SearchControls::SourceCaptions();
+    for (const SearchEngineRow &row : m_searchEngines) {
+        if (!nine.contains(row.caption))
+            beyond << row.caption;
+    }
+    m_controls.setEngineCaptions(beyond);
+}
+
+std::optional<SearchEngineRow> Program::SearchEngine(const QString &caption) const
+{
+    const auto found = std::find_if(m_searchEngines.cbegin(), m_searchEngines.cend(),
+                                    [&](const SearchEngineRow &row) { return row.caption == caption; });
+    if (found == m_searchEngines.cend())
+        return std::nullopt;
+    SearchEngineRow row = *found;
+    if (caption == CandidateSources::Get(CandidateSourceId::GoogleSearch).caption)
+        row.base = m_config.googleSearchBase;
+    else if (caption == CandidateSources::Get(CandidateSourceId::YahooSearch).caption)
+        row.base = m_config.yahooSearchBase;
+    else if (!m_config.searchBase.isEmpty())
+        row.base = m_config.searchBase + QLatin1Char('/') + row.ShortName().toLower();
+    return row;
+}
+
+void Program::setChallenged(const QString &caption, bool challenged)
+{
+    if (challenged)
+        m_challenged.insert(caption);
+    else
+        m_challenged.remove(caption);
 }

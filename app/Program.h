@@ -14,10 +14,12 @@
 #include "results/UncheckedNames.h"
 #include "sources/CandidateFile.h"
 #include "sources/SearchControls.h"
+#include "sources/SearchEngines.h"
 #include "whois_table/RegistrarFile.h"
 #include "whois_table/RegistrarTable.h"
 
 #include <QObject>
+#include <QSet>
 
 #include <optional>
 
@@ -80,6 +82,17 @@ public:
     const WhoisPhrases &phrases() const { return m_phrases; }
     void setPhrases(WhoisPhrases phrases) { m_phrases = std::move(phrases); }
 
+    // The search engines the harvester reads (see Startup::LoadSearchEngines); the source list
+    // shows the ones beyond its nine sources.
+    const QList<SearchEngineRow> &searchEngines() const { return m_searchEngines; }
+    void setSearchEngines(QList<SearchEngineRow> rows);
+    // The row of an engine by its caption, its base address pointed at a test server when the
+    // configuration says so; nothing for an unknown caption.
+    std::optional<SearchEngineRow> SearchEngine(const QString &caption) const;
+    // Engines that sent a challenge: they are asked again only when the user says so.
+    bool isChallenged(const QString &caption) const { return m_challenged.contains(caption); }
+    void setChallenged(const QString &caption, bool challenged);
+
     ResultLists &results() { return m_results; }
     ResultFiles &resultFiles() { return m_resultFiles; }
     UncheckedNames &unchecked() { return m_unchecked; }
@@ -135,6 +148,8 @@ private:
     CandidateFile m_candidates;
     RdapBootstrap m_rdapBootstrap;
     WhoisPhrases m_phrases = WhoisPhrases::Shipped();
+    QList<SearchEngineRow> m_searchEngines;
+    QSet<QString> m_challenged;
     CheckEngine m_engine;
     SourceSelection m_selection;
     QString m_currentDomain;

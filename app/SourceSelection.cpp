@@ -17,6 +17,9 @@ bool SourceSelection::SelectIndex(int index)
 
 bool SourceSelection::Select(CandidateSourceId source)
 {
+    // The engines of the table share one id: the one chosen stays chosen.
+    if (source == CandidateSourceId::OtherSearch && m_program.controls().source() == source)
+        return SelectIndex(m_program.controls().sourceIndex());
     return SelectIndex(CandidateSources::IndexOf(source));
 }
 

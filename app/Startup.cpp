@@ -124,6 +124,18 @@ QString LoadWhoisLimits(Program &program)
     return UnreadLines(QStringLiteral("limits file"), program.paths().Join(QStringLiteral("\\") + name), problems);
 }
 
+QString LoadSearchEngines(Program &program)
+{
+    const QString name = QStringLiteral("search-engines.txt");
+    QStringList problems;
+    QList<SearchEngineRow> own;
+    if (const std::optional<QString> text = OwnFile(program, name, problems))
+        own = SearchEngines::Parse(*text, name, &problems);
+    program.setSearchEngines(SearchEngines::Merge(SearchEngines::BuiltIn(), own));
+    return UnreadLines(QStringLiteral("search engine table"), program.paths().Join(QStringLiteral("\\") + name),
+                       problems);
+}
+
 QString ReadCheckSettings(Program &program)
 {
     QStringList problems;
@@ -139,7 +151,8 @@ bool Prepare(Program &program, QStringList *problems)
     EnsureDataFolders(program);
     LoadWhoisTable(program);
     for (const QString &problem : {ReadCheckSettings(program), LoadRdapBootstrap(program, ShippedDataFolder()),
-                                   LoadWhoisPhrases(program), LoadWhoisLimits(program)}) {
+                                   LoadWhoisPhrases(program), LoadWhoisLimits(program),
+                                   LoadSearchEngines(program)}) {
         if (problem.isEmpty())
             continue;
         if (problems)

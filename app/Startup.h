@@ -32,6 +32,10 @@ QString LoadWhoisPhrases(Program &program);
 // shipped limits (the user's setting still wins); a problem text naming the lines that cannot be
 // read (they are passed over), or an empty text.
 QString LoadWhoisLimits(Program &program);
+// The rows of "search-engines.txt" in the application folder, when there is one, added to the
+// built-in engine table (a row of the same caption replaces); a problem text naming the rows that
+// cannot be read, or an empty text.
+QString LoadSearchEngines(Program &program);
 // How names are checked (proxy mode, the extensions to try, DNS first and its servers, the host
 // limits) from the settings, read and checked once; a problem text for each stored value that
 // cannot be read (its default is used then), or an empty text.

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QVBoxLayout>
 
 HarvesterWindow::HarvesterWindow(Program &program, WebBrowser *browser, HarvestTimings timings,
@@ -40,9 +41,25 @@ HarvesterWindow::HarvesterWindow(Program &program, WebBrowser *browser, HarvestT
     m_cancelButton->setObjectName(QStringLiteral("cmdCancel"));
     m_cancelButton->setToolTip(QStringLiteral("End the search here; no list is written."));
     connect(m_cancelButton, &QPushButton::clicked, this, &QWidget::close);
+    m_solveButton = new QPushButton(QStringLiteral("Open in Browse Window"), this);
+    m_solveButton->setObjectName(QStringLiteral("cmdSolve"));
+    m_solveButton->setToolTip(QStringLiteral("Show the engine's page in the browse window, to solve it there."));
+    connect(m_solveButton, &QPushButton::clicked, this, [this] { emit solveRequested(m_stoppedAt); });
+    m_continueButton = new QPushButton(QStringLiteral("Continue"), this);
+    m_continueButton->setObjectName(QStringLiteral("cmdContinue"));
+    m_continueButton->setToolTip(QStringLiteral("Ask the engine for the page it stopped at again."));
+    connect(m_continueButton, &QPushButton::clicked, this, &HarvesterWindow::ContinueAfterChallenge);
+    m_useNamesButton = new QPushButton(QStringLiteral("Use Names Found"), this);
+    m_useNamesButton->setObjectName(QStringLiteral("cmdUseNames"));
+    m_useNamesButton->setToolTip(QStringLiteral("End the search here and check the names found so far."));
+    connect(m_useNamesButton, &QPushButton::clicked, this, &HarvesterWindow::Finish);
+    ShowChallengeButtons(false);
     auto *statusRow = new QHBoxLayout;
     statusRow->addWidget(m_statusLine, 1);
     statusRow->addWidget(m_pageLabel);
+    statusRow->addWidget(m_solveButton);
+    statusRow->addWidget(m_continueButton);
+    statusRow->addWidget(m_useNamesButton);
     statusRow->addWidget(m_cancelButton);
     layout->addLayout(statusRow);
     resize(800, 600);
@@ -57,7 +74,6 @@ HarvesterWindow::HarvesterWindow(Program &program, WebBrowser *browser, HarvestT
         Finish();
     });
     m_pause.setSingleShot(true);
-    m_pause.setInterval(m_timings.pauseMs);
     connect(&m_pause, &QTimer::timeout, this, &HarvesterWindow::AfterPause);
     connect(m_browser, &WebBrowser::DocumentComplete, this, &HarvesterWindow::OnDocumentComplete);
 }
@@ -67,20 +83,42 @@ HarvesterWindow::~HarvesterWindow() = default;
 void HarvesterWindow::Load()
 {
     const SearchControls &controls = m_program.controls();
-    const CandidateSourceId source = controls.source().value_or(CandidateSourceId::GoogleSearch);
-    const ProgramConfig &config = m_program.config();
-    m_run = std::make_unique<HarvestRun>(HarvestRun::EngineOf(source), controls.searchText(),
-                                         controls.harvestSizeIndex(), config.googleSearchBase,
-                                         config.yahooSearchBase);
-    AskFor(m_run->FirstPageAddress());
+    const QString caption = controls.sourceCaption();
+    std::optional<SearchEngineRow> engine = m_program.SearchEngine(caption);
+    if (!engine) { // the engine table lost the row: the harvest cannot begin
+        SearchEngineRow unknown;
+        unknown.caption = caption;
+        engine = unknown;
+    }
+    m_run = std::make_unique<HarvestRun>(*engine, controls.searchText(), controls.harvestSizeIndex());
+    m_extractor.setSkip([row = *engine](const QString &name) { return SearchEngines::IsSkippedHost(row, name); });
+    if (engine->url.isEmpty()) {
+        m_run->PageFailed();
+        Finish();
+        return;
+    }
+    if (m_program.isChallenged(caption)) {
+        // Stopped by a challenge earlier: asked again only when the user says so.
+        m_stoppedAt = m_run->FirstPage().address;
+        m_statusLine->setText(QStringLiteral("%1 sent a challenge before: solve it in the browse window, then continue")
+                                  .arg(engine->ShortName()));
+        m_pageLabel->setText(m_run->PageText());
+        ShowChallengeButtons(true);
+        m_useNamesButton->setVisible(false);
+        return;
+    }
+    AskFor(m_run->FirstPage());
 }
 
-void HarvesterWindow::AskFor(const QString &address)
+void HarvesterWindow::AskFor(const SearchPageRequest &page)
 {
     m_pageLabel->setText(m_run->PageText());
     m_awaitingPage = true;
     m_pageTimeout.start();
-    m_browser->Navigate(address);
+    if (page.post.isEmpty())
+        m_browser->Navigate(page.address);
+    else
+        m_browser->NavigatePost(page.address, page.post.toUtf8());
 }
 
 void HarvesterWindow::OnDocumentComplete()
@@ -92,14 +130,60 @@ void HarvesterWindow::OnDocumentComplete()
     m_awaitingPage = false;
     m_pageTimeout.stop();
     const std::optional<QString> markup = m_browser->BodyMarkup();
+    const SearchEngineRow &engine = m_run->engine();
+    if (const std::optional<SearchChallenge> challenge = SearchEngines::DetectChallenge(
+            engine, m_browser->LocationURL(), m_browser->HttpStatus(), markup.value_or(QString()))) {
+        Challenged(*challenge);
+        return;
+    }
     if (!markup) { // a load error
         m_run->PageFailed();
         Finish();
         return;
     }
+    // An engine whose results are its links gives the extraction those links only, unwrapped.
+    QString page = *markup;
+    if (engine.linksOnly)
+        page = SearchEngines::ResultLinks(engine, *markup).join(QStringLiteral(" \r\n"));
+    if (m_run->Repeats(page)) {
+        Challenged({SearchChallenge::Kind::Repeated, QString()});
+        return;
+    }
+    m_lastMarkup = *markup;
     m_pageCut = m_browser->BodyMarkupCut();
-    m_extractor.Begin(*markup);
+    m_extractor.Begin(page);
     ScanStep();
+}
+
+void HarvesterWindow::Challenged(const SearchChallenge &challenge)
+{
+    m_browser->Stop();
+    m_run->Challenged(challenge);
+    m_program.setChallenged(m_run->engine().caption, true);
+    m_stoppedAt = m_run->currentPage().address;
+    m_statusLine->setText(challenge.Message(m_run->engine().ShortName()) +
+                          QStringLiteral(" (%1 names kept)").arg(m_run->total()));
+    m_pageLabel->setText(QStringLiteral("Stopped at page %1").arg(m_run->pagesRead() + 1));
+    ShowChallengeButtons(true);
+    show();
+    raise();
+}
+
+void HarvesterWindow::ContinueAfterChallenge()
+{
+    if (!m_run || m_run->finished())
+        return;
+    ShowChallengeButtons(false);
+    m_run->ClearChallenge();
+    m_program.setChallenged(m_run->engine().caption, false);
+    m_statusLine->setText(QStringLiteral("Extracted %1 unique domain names").arg(m_run->total()));
+    AskFor(m_run->currentPage());
+}
+
+void HarvesterWindow::ShowChallengeButtons(bool shown)
+{
+    for (QPushButton *button : {m_solveButton, m_continueButton, m_useNamesButton})
+        button->setVisible(shown);
 }
 
 void HarvesterWindow::ScanStep()
@@ -113,16 +197,19 @@ void HarvesterWindow::ScanStep()
     if (!done)
         QTimer::singleShot(0, this, &HarvesterWindow::ScanStep);
     else
-        m_pause.start();
+        m_pause.start(m_timings.pauseMs >= 0
+                          ? m_timings.pauseMs
+                          : m_run->PauseMs(int(QRandomGenerator::global()->bounded(
+                                m_run->engine().pauseMaxMs - m_run->engine().pauseMinMs + 1))));
 }
 
 void HarvesterWindow::AfterPause()
 {
     if (m_run->finished())
         return;
-    const HarvestRun::Next next = m_run->HarvestPage(m_extractor.pageCount());
-    if (const QString *address = std::get_if<QString>(&next))
-        AskFor(*address);
+    const HarvestRun::Next next = m_run->HarvestPage(m_extractor.pageCount(), m_lastMarkup);
+    if (const SearchPageRequest *page = std::get_if<SearchPageRequest>(&next))
+        AskFor(*page);
     else
         Finish();
 }
@@ -134,7 +221,17 @@ void HarvesterWindow::Finish()
     m_pageTimeout.stop();
     m_pause.stop();
     m_browser->Stop();
+    ShowChallengeButtons(false);
     const HarvestRun::Ending ending = m_run->ending();
+    if (ending == HarvestRun::Ending::Stopped && m_run->total() == 0) {
+        // A challenge is no "no names": the user hears what stopped the harvest.
+        const QString text = QStringLiteral("The search stopped before any names were found: %1.")
+                                 .arg(m_run->challenge()->Message(m_run->engine().ShortName()));
+        m_statusLine->setText(text);
+        hide();
+        ShowMessage(QStringLiteral("HarvestFailed"), text, false);
+        return;
+    }
     if (ending == HarvestRun::Ending::NoAnswer || ending == HarvestRun::Ending::NoNames) {
         // Nothing to keep: the earlier list stays, and no run starts.
         const QString text = ending == HarvestRun::Ending::NoAnswer
@@ -162,6 +259,11 @@ void HarvesterWindow::Finish()
     hide();
     QString text =
         QStringLiteral("List of ") + total + QStringLiteral(" unique domains was created successfully!");
+    if (ending == HarvestRun::Ending::Stopped)
+        text = QStringLiteral("List of %1 unique domains was created from %2 of the result pages; then %3.")
+                   .arg(total)
+                   .arg(m_run->pagesRead())
+                   .arg(m_run->challenge()->Message(m_run->engine().ShortName()));
     if (ending == HarvestRun::Ending::CutShort)
         text = QStringLiteral("List of %1 unique domains was created from %2 of the result pages; the next "
                               "page did not load.")
@@ -175,7 +277,7 @@ void HarvesterWindow::ShowMessage(const QString &name, const QString &text, bool
     auto *box = new QMessageBox(QMessageBox::NoIcon, QString(), text, QMessageBox::Ok, m_messageParent);
     box->setObjectName(name);
     box->setAttribute(Qt::WA_DeleteOnClose);
-    const CandidateSourceId source = HarvestRun::SourceOf(m_run->engine());
+    const CandidateSourceId source = HarvestRun::SourceOf(m_run->engine().caption);
     // The run starts when the message is closed, without a modal loop meanwhile.
     connect(box, &QMessageBox::finished, this, [this, thenStart, source] {
         if (thenStart)

@@ -172,7 +172,7 @@ void MainWindow::BuildSourceFrame()
     PlaceInTwips(m_sourceLabel, 120, 255, 1350, 285);
     m_sourceBox = new QComboBox(m_sourceFrame);
     m_sourceBox->setObjectName(QStringLiteral("Combo1"));
-    m_sourceBox->addItems(SearchControls::SourceCaptions());
+    m_sourceBox->addItems(m_program.controls().captions());
     m_sourceBox->setToolTip(QStringLiteral("Select the type of search you would like to run"));
     PlaceInTwips(m_sourceBox, 1500, 210, 2100, 345);
 
@@ -440,6 +440,12 @@ void MainWindow::ShowUncheckedCount()
 void MainWindow::ShowControls()
 {
     const SearchControls &controls = m_program.controls();
+    if (const QStringList captions = controls.captions(); m_sourceBox->count() != captions.size()) {
+        // The engine table was read: its engines follow the nine sources.
+        const QSignalBlocker quiet(m_sourceBox);
+        m_sourceBox->clear();
+        m_sourceBox->addItems(captions);
+    }
     if (m_sourceBox->currentIndex() != controls.sourceIndex())
         m_sourceBox->setCurrentIndex(controls.sourceIndex());
     const auto setText = [](QLineEdit *box, const QString &text) {
@@ -499,7 +505,8 @@ void MainWindow::Load()
     // One message for all: the window shows one message at a time.
     QStringList problems = {Startup::ReadCheckSettings(m_program),
                             Startup::LoadRdapBootstrap(m_program, Startup::ShippedDataFolder()),
-                            Startup::LoadWhoisPhrases(m_program), Startup::LoadWhoisLimits(m_program)};
+                            Startup::LoadWhoisPhrases(m_program), Startup::LoadWhoisLimits(m_program),
+                            Startup::LoadSearchEngines(m_program)};
     {
         const QSignalBlocker quiet(m_dnsFirstItem);
         m_dnsFirstItem->setChecked(m_program.dnsFirst());

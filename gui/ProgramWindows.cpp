@@ -16,6 +16,7 @@
 #include "platform/WebBrowser.h"
 #include "results/PurchaseLink.h"
 
+#include <QComboBox>
 #include <QApplication>
 #include <QFileInfo>
 #include <QScreen>
@@ -223,6 +224,13 @@ void ProgramWindows::OpenHarvester()
         return;
     m_harvester = new HarvesterWindow(m_program, m_browsers(nullptr), m_harvestTimings, m_main);
     m_harvester->setAttribute(Qt::WA_DeleteOnClose);
+    connect(m_harvester, &HarvesterWindow::solveRequested, this, [this](const QString &address) {
+        // The browse window shares the harvester's cookies: a challenge solved there lets the
+        // harvest continue.
+        OpenBrowse();
+        m_browse->m_addressBox->setEditText(address);
+        m_browse->Command1_Click();
+    });
     connect(m_harvester, &HarvesterWindow::startRequested, this, [this](CandidateSourceId harvested) {
         if (m_main)
             m_main->runs().StartIfSourceIs(harvested);

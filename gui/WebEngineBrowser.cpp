@@ -1,5 +1,7 @@
 #include "WebEngineBrowser.h"
 
+#include <QWebEngineHttpRequest>
+
 #include <QUrl>
 #include <QWebEngineHistory>
 #include <QWebEngineLoadingInfo>
@@ -34,6 +36,14 @@ QWidget *WebEngineBrowser::view()
 void WebEngineBrowser::Navigate(const QString &address)
 {
     m_view->setUrl(QUrl::fromUserInput(address));
+}
+
+void WebEngineBrowser::NavigatePost(const QString &address, const QByteArray &form)
+{
+    QWebEngineHttpRequest request(QUrl::fromUserInput(address), QWebEngineHttpRequest::Post);
+    request.setHeader(QByteArrayLiteral("Content-Type"), QByteArrayLiteral("application/x-www-form-urlencoded"));
+    request.setPostData(form);
+    m_view->load(request);
 }
 
 void WebEngineBrowser::GoBack()
@@ -109,6 +119,7 @@ void WebEngineBrowser::OnLoadingChanged(const QWebEngineLoadingInfo &info)
     if (current) {
         m_displayed = info.url().toString();
         m_loadError.clear();
+        m_httpStatus = info.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain ? info.errorCode() : 0;
         if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus)
             m_loadError = info.errorString().isEmpty() ? QStringLiteral("the page could not be loaded")
                                                        : info.errorString();

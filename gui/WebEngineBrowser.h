@@ -39,6 +39,8 @@ public:
     std::optional<QString> BodyMarkup() const override;
     bool BodyMarkupCut() const override { return m_markupCut; }
     QString LoadError() const override { return m_loadError; }
+    int HttpStatus() const override { return m_httpStatus; }
+    void NavigatePost(const QString &address, const QByteArray &form) override;
 
 private:
     void OnLoadingChanged(const QWebEngineLoadingInfo &info);
@@ -52,6 +54,7 @@ private:
     QString m_displayed; // the address of the load that finished last
     bool m_markupCut = false;
     QString m_loadError;
+    int m_httpStatus = 0;
     quint64 m_started = 0; // navigations begun
     quint64 m_ended = 0;   // navigations that finished, failed or were cut short
 };

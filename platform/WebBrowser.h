@@ -26,6 +26,12 @@ public:
     virtual QWidget *view() = 0;
 
     virtual void Navigate(const QString &address) = 0;
+    // A form sent with POST (application/x-www-form-urlencoded); browsers without forms navigate.
+    virtual void NavigatePost(const QString &address, const QByteArray &form)
+    {
+        Q_UNUSED(form);
+        Navigate(address);
+    }
     virtual void GoBack() = 0;
     virtual void GoForward() = 0;
     virtual void GoHome() = 0;
@@ -41,6 +47,8 @@ public:
     // Why the load that completed last failed (a refused connection, a name that does not
     // resolve); empty when it loaded.
     virtual QString LoadError() const { return QString(); }
+    // The HTTP status of the page that completed last; 0 when not known.
+    virtual int HttpStatus() const { return 0; }
     // The inner markup of the body of the page last completed, at most kMarkupLimit characters
     // of it; nothing when that page has no body (a plain-text or failed document).
     virtual std::optional<QString> BodyMarkup() const = 0;

@@ -25,6 +25,9 @@ struct ProgramConfig
     // The search engines the harvester reads: scheme and host (and port), no trailing slash.
     QString googleSearchBase;
     QString yahooSearchBase;
+    // For the other engines of the engine table: empty, their own hosts; else a test server,
+    // asked at this base + "/" + the engine's name in lower case ("/bing").
+    QString searchBase;
     // A link holding one of these texts (ignoring case) gives no names: the search engine's own
     // domain and the domain marketplace's.
     QStringList excludedLinkTexts;

@@ -36,6 +36,10 @@ int IndexOf(CandidateSourceId id)
 
 const CandidateSource &Get(CandidateSourceId id)
 {
+    static const CandidateSource other = {CandidateSourceId::OtherSearch, QStringLiteral("Web Search"),
+                                          QStringLiteral("\\BrowserSearch.txt"), QString(), SourceKind::SearchEngine};
+    if (id == CandidateSourceId::OtherSearch)
+        return other;
     return All().at(static_cast<size_t>(IndexOf(id)));
 }
 

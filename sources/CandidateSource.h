@@ -16,7 +16,10 @@ enum class CandidateSourceId
     AllTwoLetter,
     AllThreeLetter,
     AllFourLetter,
-    CustomList
+    CustomList,
+    // A search engine of the engine table other than the two above: its rows follow the nine
+    // sources in the source list.
+    OtherSearch
 };
 
 // What kind of list a source reads.
@@ -39,7 +42,7 @@ struct CandidateSource
     SourceKind kind;
 };
 
-// The table of the nine sources.
+// The table of the nine sources (Get() also knows OtherSearch, which All() leaves out).
 //
 //     const CandidateSource &full = CandidateSources::Get(CandidateSourceId::FullWordList);
 //     full.listFile   // "\Wordlists\FullWordList.txt"

@@ -157,7 +157,8 @@ bool DomainExtractor::Step(HarvestList &list, int lineBudget)
         const std::optional<QString> candidate = AddressLineCandidate(line, m_extension);
         if (!candidate)
             continue;
-        if (const std::optional<QString> name = AcceptCandidate(*candidate, list, true)) {
+        if (const std::optional<QString> name = AcceptCandidate(*candidate, list, true);
+            name && !(m_skip && m_skip(*name))) {
             list.Add(*name);
             ++m_pageCount;
         }

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 class HarvestList;
@@ -54,6 +55,8 @@ public:
     // 253 characters, no blank or control character.
     static bool LooksLikeHostName(const QString &name);
 
+    // Names that are never added (a search engine's own hosts).
+    void setSkip(std::function<bool(const QString &name)> skip) { m_skip = std::move(skip); }
     // Starts on a page.
     void Begin(const QString &markup);
     // Takes up to lineBudget more lines of the page, adding the names it accepts to the list.
@@ -69,4 +72,5 @@ private:
     qsizetype m_next = 0;
     QString m_extension;
     int m_pageCount = 0;
+    std::function<bool(const QString &)> m_skip;
 };

@@ -10,11 +10,9 @@
 
 #include <algorithm>
 
-HarvestRun::HarvestRun(SearchEngine engine, QString searchText, int harvestSizeIndex, QString googleBase,
-                       QString yahooBase)
-    : m_engine(engine), m_searchText(std::move(searchText)), m_term(EncodeTerm(m_searchText)),
-      m_target(TargetForHarvestSize(harvestSizeIndex)), m_googleBase(std::move(googleBase)),
-      m_yahooBase(std::move(yahooBase))
+HarvestRun::HarvestRun(SearchEngineRow engine, QString searchText, int harvestSizeIndex)
+    : m_engine(std::move(engine)), m_searchText(std::move(searchText)), m_term(EncodeTerm(m_searchText)),
+      m_target(TargetForHarvestSize(harvestSizeIndex)), m_current(FirstPage())
 {
 }
 
@@ -48,17 +46,16 @@ int HarvestRun::TargetForHarvestSize(int index)
     }
 }
 
-SearchEngine HarvestRun::EngineOf(CandidateSourceId source)
+CandidateSourceId HarvestRun::SourceOf(const QString &caption)
 {
-    return source == CandidateSourceId::YahooSearch ? SearchEngine::Yahoo : SearchEngine::Google;
+    for (const CandidateSourceId id : {CandidateSourceId::YahooSearch, CandidateSourceId::GoogleSearch}) {
+        if (CandidateSources::Get(id).caption == caption)
+            return id;
+    }
+    return CandidateSourceId::OtherSearch;
 }
 
-CandidateSourceId HarvestRun::SourceOf(SearchEngine engine)
-{
-    return engine == SearchEngine::Yahoo ? CandidateSourceId::YahooSearch : CandidateSourceId::GoogleSearch;
-}
-
-QString HarvestRun::SearchesRelativePath(SearchEngine engine, const QString &searchText)
+QString HarvestRun::SearchesRelativePath(const QString &engineName, const QString &searchText)
 {
     // The text becomes part of a file name: it must not lead out of the folder or hold a line.
     QString safe = searchText.left(100);
@@ -66,9 +63,9 @@ QString HarvestRun::SearchesRelativePath(SearchEngine engine, const QString &sea
         if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c.category() == QChar::Other_Control)
             c = QLatin1Char('_');
     }
-    return QStringLiteral("\\Searches\\") +
-           (engine == SearchEngine::Yahoo ? QStringLiteral("Yahoo ") : QStringLiteral("Google ")) + safe +
-           QStringLiteral(".txt");
+    QString engine = engineName;
+    engine.remove(QLatin1Char('/')).remove(QLatin1Char('\\'));
+    return QStringLiteral("\\Searches\\") + engine + QLatin1Char(' ') + safe + QStringLiteral(".txt");
 }
 
 QString HarvestRun::FinalListText(const QString &harvestText)
@@ -88,36 +85,33 @@ QString HarvestRun::FinalListText(const QString &harvestText)
     return kept + QStringLiteral("\r\n");
 }
 
-QString HarvestRun::PageAddress(qint64 offset) const
+SearchPageRequest HarvestRun::FirstPage() const
 {
-    if (m_engine == SearchEngine::Yahoo) {
-        return m_yahooBase + QStringLiteral("/search/dir?h=s&xargs=0&p=") + m_term + QStringLiteral("&b=") +
-               QString::number(offset);
-    }
-    return m_googleBase +
-           QStringLiteral("/search?num=100&hl=en&lr=&ie=UTF-8&oe=UTF-8&safe=off&filter=0&start=") +
-           QString::number(offset - 1) + QStringLiteral("&sa=N&q=") + m_term;
-}
-
-QString HarvestRun::FirstPageAddress() const
-{
-    return PageAddress(1);
-}
-
-QString HarvestRun::NextPageAddress() const
-{
-    return PageAddress(m_offset);
+    return SearchEngines::PageRequest(m_engine, 0, m_term, QString());
 }
 
 QString HarvestRun::PageText() const
 {
-    const int step = m_engine == SearchEngine::Yahoo ? kYahooPageStep : kGooglePageStep;
-    const int planned = std::max(1, (m_target + step - 1) / step);
+    const int planned = std::min(m_engine.pages, std::max(1, (m_target + m_engine.perPage - 1) / m_engine.perPage));
     return QStringLiteral("Page %1 of %2").arg(m_pagesRead + 1).arg(std::max(planned, m_pagesRead + 1));
+}
+
+int HarvestRun::PauseMs(int random) const
+{
+    return m_engine.pauseMinMs + std::clamp(random, 0, m_engine.pauseMaxMs - m_engine.pauseMinMs);
+}
+
+bool HarvestRun::Repeats(const QString &key)
+{
+    const bool repeats = m_pagesRead > 0 && !key.isEmpty() && key == m_lastKey;
+    m_lastKey = key;
+    return repeats;
 }
 
 HarvestRun::Ending HarvestRun::ending() const
 {
+    if (m_challenge)
+        return Ending::Stopped;
     if (m_pagesRead == 0)
         return Ending::NoAnswer;
     if (m_list.size() == 0)
@@ -125,12 +119,12 @@ HarvestRun::Ending HarvestRun::ending() const
     return m_pageFailed ? Ending::CutShort : Ending::Listed;
 }
 
-HarvestRun::Next HarvestRun::HarvestPage(int pageCount)
+HarvestRun::Next HarvestRun::HarvestPage(int pageCount, const QString &markup)
 {
     ++m_pagesRead;
-    if (total() < m_target && pageCount > 0) {
-        m_offset += m_engine == SearchEngine::Yahoo ? kYahooPageStep : kGooglePageStep;
-        return NextPageAddress();
+    if (total() < m_target && pageCount > 0 && m_pagesRead < m_engine.pages) {
+        m_current = SearchEngines::PageRequest(m_engine, ++m_page, m_term, markup);
+        return m_current;
     }
     m_finished = true;
     return Finish{};
@@ -146,7 +140,7 @@ bool HarvestRun::WriteFiles(const AppFolder &folder) const
     const QString list = folder.Join(ListRelativePath());
     if (!TextFile::WriteAll(list, FinalListText(m_list.Text())))
         return false;
-    const QString copy = folder.Join(SearchesRelativePath(m_engine, m_searchText));
+    const QString copy = folder.Join(SearchesRelativePath(m_engine.ShortName(), m_searchText));
     QDir().mkpath(QFileInfo(copy).path());
     CopyFileOver(list, copy);
     return true;

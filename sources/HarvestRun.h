@@ -2,67 +2,70 @@
 
 #include "CandidateSource.h"
 #include "HarvestList.h"
+#include "SearchEngines.h"
 
 #include <QString>
 
+#include <optional>
 #include <variant>
 
 class AppFolder;
 
-// The search engines whose result pages the harvester reads.
-enum class SearchEngine
-{
-    Google,
-    Yahoo
-};
-
 // One harvest of names from search-engine result pages, without a window or a browser: the
-// term and target, which page to ask for next, when to stop, and the list files it leaves.
+// term and target, which page to ask for next (from the engine's row), when to stop, a
+// challenge that stopped it, and the list files it leaves.
 //
-//     HarvestRun run(SearchEngine::Google, "red car", 1, googleBase, yahooBase);
-//     browser.Navigate(run.FirstPageAddress());
-//     // ... each page scanned into run.list() ...
-//     const HarvestRun::Next next = run.HarvestPage(pageCount);   // a page to load, or Finish
+//     HarvestRun run(bingRow, "red car", 1);
+//     browser.Ask(run.FirstPage());
+//     // ... each page checked for a challenge, then scanned into run.list() ...
+//     const HarvestRun::Next next = run.HarvestPage(pageCount, markup);   // a page, or Finish
 class HarvestRun
 {
 public:
-    static constexpr int kGooglePageStep = 100;
-    static constexpr int kYahooPageStep = 20;
-
-    HarvestRun(SearchEngine engine, QString searchText, int harvestSizeIndex, QString googleBase,
-               QString yahooBase);
+    HarvestRun(SearchEngineRow engine, QString searchText, int harvestSizeIndex);
 
     // The search text as it goes into an address: UTF-8, every byte outside ASCII letters,
     // digits and "-._~" percent-encoded, spaces as "+".
     static QString EncodeTerm(const QString &text);
     // The number of names wanted for an entry of the harvest-size list; 100 for no entry.
     static int TargetForHarvestSize(int index);
-    // The engine of a search-engine source.
-    static SearchEngine EngineOf(CandidateSourceId source);
-    static CandidateSourceId SourceOf(SearchEngine engine);
+    // The source of an engine's row: "Yahoo Search" and "Google Search" have their own.
+    static CandidateSourceId SourceOf(const QString &caption);
     // "\Searches\Google " + the search text made safe as a file name + ".txt".
-    static QString SearchesRelativePath(SearchEngine engine, const QString &searchText);
+    static QString SearchesRelativePath(const QString &engineName, const QString &searchText);
     // The list file's text: empty entries closed up, entries that are link remnants dropped,
     // and one more line break at the end.
     static QString FinalListText(const QString &harvestText);
 
-    SearchEngine engine() const { return m_engine; }
+    const SearchEngineRow &engine() const { return m_engine; }
     const QString &searchText() const { return m_searchText; }
     int target() const { return m_target; }
     qsizetype total() const { return m_list.size(); }
     HarvestList &list() { return m_list; }
     bool finished() const { return m_finished; }
 
-    QString FirstPageAddress() const;
-    QString NextPageAddress() const;
+    SearchPageRequest FirstPage() const;
+    // The page asked for now (asked again after a challenge was solved).
+    const SearchPageRequest &currentPage() const { return m_current; }
 
     // What to do after a page that added pageCount names: load the next page while the target
-    // is not reached and the page brought something, otherwise finish (and mark the run so).
+    // is not reached, the page brought something and the engine's page cap is not reached,
+    // otherwise finish (and mark the run so). The page's markup gives the next page's form
+    // fields.
     struct Finish
     {
     };
-    using Next = std::variant<QString, Finish>;
-    Next HarvestPage(int pageCount);
+    using Next = std::variant<SearchPageRequest, Finish>;
+    Next HarvestPage(int pageCount, const QString &markup);
+    // Whether a page is the one before again (what its results are, as `key`): an engine that
+    // limits does that.
+    bool Repeats(const QString &key);
+    // The page was a challenge: the run waits for the user (continue, or end with what it has).
+    void Challenged(SearchChallenge challenge) { m_challenge = std::move(challenge); }
+    const std::optional<SearchChallenge> &challenge() const { return m_challenge; }
+    void ClearChallenge() { m_challenge.reset(); }
+    // The pause before the next page: the row's, jittered by `random` (a number in [0, span]).
+    int PauseMs(int random) const;
     // The page asked for did not load (a load error, or no page in time): the run ends with
     // what it has.
     void PageFailed()
@@ -81,7 +84,8 @@ public:
         Listed,   // every page asked for loaded
         CutShort, // names from the first pagesRead() pages; the next one did not load
         NoAnswer, // not even the first page loaded
-        NoNames   // the pages loaded, but held no names
+        NoNames,  // the pages loaded, but held no names
+        Stopped   // a challenge stopped it: names from the pages before
     };
     Ending ending() const;
     // Ends the run without a further page (the window closed, a page never came).
@@ -93,15 +97,14 @@ public:
     static QString ListRelativePath();
 
 private:
-    QString PageAddress(qint64 offset) const;
-
-    SearchEngine m_engine;
+    SearchEngineRow m_engine;
     QString m_searchText;
     QString m_term;
     int m_target;
-    QString m_googleBase;
-    QString m_yahooBase;
-    qint64 m_offset = 1;
+    int m_page = 0;
+    SearchPageRequest m_current;
+    QString m_lastKey;
+    std::optional<SearchChallenge> m_challenge;
     bool m_finished = false;
     bool m_pageFailed = false;
     int m_pagesRead = 0;

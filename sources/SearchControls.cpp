@@ -63,18 +63,29 @@ void SearchControls::setSearchStringGroupVisible(bool visible)
 
 std::optional<CandidateSourceId> SearchControls::source() const
 {
+    if (m_sourceIndex >= CandidateSources::kCount && m_sourceIndex < CandidateSources::kCount + m_engineCaptions.size())
+        return CandidateSourceId::OtherSearch;
     return CandidateSources::AtIndex(m_sourceIndex);
 }
 
 QString SearchControls::sourceCaption() const
 {
-    const std::optional<CandidateSourceId> id = source();
-    return id ? CandidateSources::Get(*id).caption : QString();
+    return m_sourceIndex >= 0 ? captions().value(m_sourceIndex) : QString();
+}
+
+void SearchControls::setEngineCaptions(const QStringList &captions)
+{
+    if (captions == m_engineCaptions)
+        return;
+    m_engineCaptions = captions;
+    if (m_sourceIndex >= CandidateSources::kCount + m_engineCaptions.size())
+        m_sourceIndex = -1;
+    Changed();
 }
 
 void SearchControls::setSourceIndex(int index)
 {
-    if (index < -1 || index >= SourceCaptions().size() || index == m_sourceIndex)
+    if (index < -1 || index >= captions().size() || index == m_sourceIndex)
         return;
     m_sourceIndex = index;
     Changed();

@@ -35,6 +35,10 @@ public:
 
     // The nine sources in the order of the source list and the Tools menu.
     static const QStringList &SourceCaptions();
+    // The source list: the nine sources, then the search engines of the engine table other
+    // than the two among the nine.
+    QStringList captions() const { return SourceCaptions() + m_engineCaptions; }
+    void setEngineCaptions(const QStringList &captions);
     static const QStringList &HarvestSizes();
 
     explicit SearchControls(QObject *parent = nullptr);
@@ -81,6 +85,7 @@ private:
     bool m_startNumberGroupVisible = true;
     bool m_searchStringGroupVisible = false;
     int m_sourceIndex = -1;
+    QStringList m_engineCaptions;
     QString m_startNumber = QStringLiteral("1");
     QString m_total = QStringLiteral("1");
     QString m_searchText;

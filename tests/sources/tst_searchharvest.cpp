@@ -5,13 +5,28 @@
 #include <QDir>
 #include <QTest>
 
-Q_DECLARE_METATYPE(SearchEngine)
+namespace {
+
+// A row of the built-in engine table, asked at `base`.
+SearchEngineRow Engine(const QString &caption, const QString &base = "http://127.0.0.1:8088")
+{
+    for (SearchEngineRow row : SearchEngines::BuiltIn()) {
+        if (row.caption == caption) {
+            row.base = base;
+            return row;
+        }
+    }
+    qFatal("no engine row %s", qPrintable(caption));
+}
+
+} // namespace
 
 // The rules of a harvest: addresses, terms, targets, when to stop, and the files it leaves.
 class TestSearchHarvest : public QObject
 {
     Q_OBJECT
 private slots:
+    void pageAddresses_data();
     void pageAddresses();
     void encodeTerm_data();
     void encodeTerm();
@@ -25,24 +40,54 @@ private slots:
     void writeFiles();
 };
 
+void TestSearchHarvest::pageAddresses_data()
+{
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<QStringList>("pages"); // address, then " POST form" when one is sent
+    const QString google = "/search?num=100&hl=en&lr=&ie=UTF-8&oe=UTF-8&safe=off&filter=0&start=%1&sa=N&q=red+car";
+    QTest::newRow("Google: start 0, 100, 200")
+        << "Google Search" << QStringList{google.arg(0), google.arg(100), google.arg(200)};
+    QTest::newRow("Yahoo: b 1, 21, 41") << "Yahoo Search"
+                                        << QStringList{"/search/dir?h=s&xargs=0&p=red+car&b=1",
+                                                       "/search/dir?h=s&xargs=0&p=red+car&b=21",
+                                                       "/search/dir?h=s&xargs=0&p=red+car&b=41"};
+    QTest::newRow("Bing: first 1, 11, 21") << "Bing Search"
+                                           << QStringList{"/search?q=red+car&first=1", "/search?q=red+car&first=11",
+                                                          "/search?q=red+car&first=21"};
+    QTest::newRow("Mojeek: no s on page 1") << "Mojeek Search"
+                                            << QStringList{"/search?q=red+car", "/search?q=red+car&s=10",
+                                                           "/search?q=red+car&s=20"};
+    QTest::newRow("Brave: offset is the page")
+        << "Brave Search"
+        << QStringList{"/search?q=red+car&source=web&offset=0", "/search?q=red+car&source=web&offset=1",
+                       "/search?q=red+car&source=web&offset=2"};
+    // The token and offsets of the page before go back with the next form.
+    QTest::newRow("DuckDuckGo: POST with the page's fields")
+        << "DuckDuckGo Search"
+        << QStringList{"/html/ POST q=red+car",
+                       "/html/ POST q=red+car&s=10&dc=11&v=l&o=json&api=d.js&vqd=4-123%2B45",
+                       "/html/ POST q=red+car&s=25&dc=26&v=l&o=json&api=d.js&vqd=4-123%2B45"};
+}
+
 void TestSearchHarvest::pageAddresses()
 {
+    QFETCH(QString, engine);
+    QFETCH(QStringList, pages);
     const QString base = "http://127.0.0.1:8088";
-    HarvestRun google(SearchEngine::Google, "red car", 3, base, base);
-    QCOMPARE(google.FirstPageAddress(),
-             base + "/search?num=100&hl=en&lr=&ie=UTF-8&oe=UTF-8&safe=off&filter=0&start=0"
-                    "&sa=N&q=red+car");
-    for (const char *start : {"100", "200"}) {
-        google.list().Add(QStringLiteral("n%1.com").arg(start)); // each page brings a name
-        const HarvestRun::Next next = google.HarvestPage(1);
-        QCOMPARE(std::get<QString>(next),
-                 base + "/search?num=100&hl=en&lr=&ie=UTF-8&oe=UTF-8&safe=off&filter=0&start=" + start +
-                     "&sa=N&q=red+car");
+    HarvestRun run(Engine(engine, base), "red car", 3);
+    const auto shown = [&](const SearchPageRequest &page) {
+        return page.address.mid(base.size()) + (page.post.isEmpty() ? QString() : " POST " + page.post);
+    };
+    QCOMPARE(shown(run.FirstPage()), pages.first());
+    for (int i = 1; i < pages.size(); ++i) {
+        run.list().Add(QStringLiteral("n%1.com").arg(i)); // each page brings a name
+        const QString form = QStringLiteral("<form><input type=hidden name=\"s\" value=\"%1\">"
+                                            "<input name=\"dc\" value=\"%2\" type=hidden>"
+                                            "<input type=\"hidden\" name=\"vqd\" value=\"4-123+45\"></form>")
+                                 .arg(i == 1 ? 10 : 25)
+                                 .arg(i == 1 ? 11 : 26);
+        QCOMPARE(shown(std::get<SearchPageRequest>(run.HarvestPage(1, "<form>old</form>" + form))), pages.at(i));
     }
-    HarvestRun yahoo(SearchEngine::Yahoo, "red car", 3, base, base);
-    QCOMPARE(yahoo.FirstPageAddress(), base + "/search/dir?h=s&xargs=0&p=red+car&b=1");
-    QCOMPARE(std::get<QString>(yahoo.HarvestPage(1)), base + "/search/dir?h=s&xargs=0&p=red+car&b=21");
-    QCOMPARE(std::get<QString>(yahoo.HarvestPage(1)), base + "/search/dir?h=s&xargs=0&p=red+car&b=41");
 }
 
 void TestSearchHarvest::encodeTerm_data()
@@ -83,9 +128,12 @@ void TestSearchHarvest::harvestPageDecisions_data()
     QTest::addColumn<QList<int>>("pages"); // names each page adds
     QTest::addColumn<int>("pagesAskedFor");
     QTest::addColumn<int>("total");
-    QTest::newRow("200: 150, then 60") << 1 << QList<int>{150, 60} << 2 << 210;
-    QTest::newRow("100: an empty first page") << 0 << QList<int>{0} << 1 << 0;
-    QTest::newRow("1000: a second page that adds nothing") << 3 << QList<int>{40, 0} << 2 << 40;
+    QTest::addColumn<QString>("engine");
+    QTest::newRow("200: 150, then 60") << 1 << QList<int>{150, 60} << 2 << 210 << "Google Search";
+    QTest::newRow("100: an empty first page") << 0 << QList<int>{0} << 1 << 0 << "Google Search";
+    QTest::newRow("1000: a second page that adds nothing") << 3 << QList<int>{40, 0} << 2 << 40 << "Google Search";
+    // Brave has nothing past its ninth page, whatever the target.
+    QTest::newRow("Brave: 9 pages at most") << 3 << QList<int>(12, 20) << 9 << 180 << "Brave Search";
 }
 
 void TestSearchHarvest::harvestPageDecisions()
@@ -94,13 +142,14 @@ void TestSearchHarvest::harvestPageDecisions()
     QFETCH(QList<int>, pages);
     QFETCH(int, pagesAskedFor);
     QFETCH(int, total);
-    HarvestRun run(SearchEngine::Google, "x", sizeIndex, "http://g", "http://y");
+    QFETCH(QString, engine);
+    HarvestRun run(Engine(engine), "x", sizeIndex);
     int asked = 1;
     int added = 0;
     for (const int count : pages) {
         for (int i = 0; i < count; ++i)
             run.list().Add(QStringLiteral("name%1.com").arg(added++));
-        if (std::holds_alternative<HarvestRun::Finish>(run.HarvestPage(count)))
+        if (std::holds_alternative<HarvestRun::Finish>(run.HarvestPage(count, QString())))
             break;
         ++asked;
     }
@@ -130,26 +179,33 @@ void TestSearchHarvest::finalListText()
 
 void TestSearchHarvest::searchesRelativePath_data()
 {
-    QTest::addColumn<SearchEngine>("engine");
+    QTest::addColumn<QString>("engine");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("path");
-    QTest::newRow("spaces stay") << SearchEngine::Google << "red car"
+    QTest::newRow("spaces stay") << "Google"
+                                 << "red car"
                                  << "\\Searches\\Google red car.txt";
-    QTest::newRow("yahoo") << SearchEngine::Yahoo << "red car"
+    QTest::newRow("yahoo") << "Yahoo"
+                           << "red car"
                            << "\\Searches\\Yahoo red car.txt";
-    QTest::newRow("slash") << SearchEngine::Google << "a/b"
+    QTest::newRow("an engine of the table") << "DuckDuckGo"
+                                            << "red car"
+                                            << "\\Searches\\DuckDuckGo red car.txt";
+    QTest::newRow("slash") << "Google"
+                           << "a/b"
                            << "\\Searches\\Google a_b.txt";
-    QTest::newRow("climbing out") << SearchEngine::Google << "..\\..\\x"
+    QTest::newRow("climbing out") << "Google"
+                                  << "..\\..\\x"
                                   << "\\Searches\\Google .._.._x.txt";
-    QTest::newRow("line break") << SearchEngine::Google << "a\nb"
+    QTest::newRow("line break") << "Google"
+                                << "a\nb"
                                 << "\\Searches\\Google a_b.txt";
-    QTest::newRow("cut at 100") << SearchEngine::Google << QString(150, 'q')
-                                << "\\Searches\\Google " + QString(100, 'q') + ".txt";
+    QTest::newRow("cut at 100") << "Google" << QString(150, 'q') << "\\Searches\\Google " + QString(100, 'q') + ".txt";
 }
 
 void TestSearchHarvest::searchesRelativePath()
 {
-    QFETCH(SearchEngine, engine);
+    QFETCH(QString, engine);
     QFETCH(QString, text);
     QFETCH(QString, path);
     QCOMPARE(HarvestRun::SearchesRelativePath(engine, text), path);
@@ -159,7 +215,7 @@ void TestSearchHarvest::writeFiles()
 {
     TestFolders folders;
     auto program = folders.MakePreparedProgram();
-    HarvestRun run(SearchEngine::Google, "red car", 0, "http://g", "http://y");
+    HarvestRun run(Engine("Google Search"), "red car", 0);
     for (const char *name : {"alpha-shop.com", "bravo.net", "OSCAR.NET"})
         run.list().Add(QLatin1String(name));
     const QByteArray bytes = "alpha-shop.com\r\nbravo.net\r\nOSCAR.NET\r\n\r\n";

@@ -18,6 +18,12 @@ public:
 
     QWidget *view() override;
     void Navigate(const QString &address) override;
+    void NavigatePost(const QString &address, const QByteArray &form) override
+    {
+        posts << QString::fromUtf8(form);
+        Navigate(address);
+    }
+    int HttpStatus() const override { return status; }
     void GoBack() override { ++backCount; }
     void GoForward() override { ++forwardCount; }
     void GoHome() override { ++homeCount; }
@@ -36,6 +42,8 @@ public:
     QString LoadError() const override { return m_error; }
 
     QStringList navigations;
+    QStringList posts;  // the forms sent with POST
+    int status = 0;     // the HTTP status the next pages report
     int backCount = 0;
     int forwardCount = 0;
     int homeCount = 0;
