@@ -33,6 +33,9 @@ int main(int argc, char **argv)
         config.googleSearchBase = base;
     if (const QString base = qEnvironmentVariable("ORVELLE_YAHOO_SEARCH_BASE"); !base.isEmpty())
         config.yahooSearchBase = base;
+    if (const QString base = qEnvironmentVariable("ORVELLE_SEARCH_BASE"); !base.isEmpty())
+        config.searchBase = base; // the other engines of the engine table
+
     // And the start page of the browse and website windows at a local page.
     if (const QString site = qEnvironmentVariable("ORVELLE_SITE_ADDRESS"); !site.isEmpty())
         config.siteAddress = site;

@@ -44,6 +44,7 @@ private slots:
     void aSecondCompletionOfOnePageIsIgnored();
     void theSourceCannotChangeDuringAHarvest();
     void aTermOfBlanksIsNoTermAndEnterSearches();
+    void aChallengeOnTheFirstPageIsNoEmptyHarvest();
 
 private:
     HarvesterWindow *Search(int sourceIndex, const QString &text, int sizeIndex);
@@ -256,6 +257,26 @@ void TestHarvesterWindow::aTermOfBlanksIsNoTermAndEnterSearches()
     QTest::keyClick(m_window->m_searchTextBox, Qt::Key_Return);
     QVERIFY(m_rig->windows->harvester());
     QVERIFY(Browser()->navigations.first().endsWith("&q=+++car"));
+}
+
+void TestHarvesterWindow::aChallengeOnTheFirstPageIsNoEmptyHarvest()
+{
+    HarvesterWindow *harvester = Search(3, "red car", 0);
+    Browser()->CompletePage("Sorry", "<p>Our systems have detected unusual traffic from your computer network.</p>");
+    const QString said = "Google asks to prove you are a person: solve it in the browse window, then continue";
+    QTRY_COMPARE(harvester->m_statusLine->text(), said + " (0 names kept)");
+    QCOMPARE(Browser()->navigations.size(), 1);
+    QTest::mouseClick(harvester->m_useNamesButton, Qt::LeftButton);
+    QTRY_VERIFY(Message("HarvestFailed"));
+    QCOMPARE(Message("HarvestFailed")->text(), "The search stopped before any names were found: " + said + ".");
+    Message("HarvestFailed")->button(QMessageBox::Ok)->click();
+    // The engine is not asked again until the user says so.
+    QTRY_VERIFY(!m_rig->windows->harvester());
+    harvester = Search(3, "red car", 0);
+    QCOMPARE(Browser()->navigations.size(), 0);
+    QVERIFY(harvester->m_continueButton->isVisible());
+    QTest::mouseClick(harvester->m_continueButton, Qt::LeftButton);
+    QCOMPARE(Browser()->navigations.size(), 1);
 }
 
 QTEST_MAIN(TestHarvesterWindow)

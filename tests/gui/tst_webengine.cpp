@@ -1,5 +1,6 @@
 #include "app/Program.h"
 #include "gui/BrowseWindow.h"
+#include "gui/HarvesterWindow.h"
 #include "gui/MainWindow.h"
 #include "gui/ProgramWindows.h"
 #include "gui/WebEngineBrowser.h"
@@ -14,8 +15,11 @@
 #include <QAbstractButton>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+
+Q_DECLARE_METATYPE(SearchTestServer::Trap)
 
 // The real browser engine against pages served on 127.0.0.1.
 class TestWebEngine : public QObject
@@ -30,6 +34,8 @@ private slots:
     void purchasePageReplacesTheStartPage();
     void harvesterReadsThreeResultPages();
     void browseWindowFollowsTheFramesOfAPage();
+    void eachEngineIsHarvestedThroughItsChallenge_data();
+    void eachEngineIsHarvestedThroughItsChallenge();
 
 private:
     // A page loaded after it completes right after the one before: nothing completed between.
@@ -218,6 +224,71 @@ void TestWebEngine::browseWindowFollowsTheFramesOfAPage()
     QTRY_COMPARE_WITH_TIMEOUT(form->state().model(BrowseState::List::Taken)->stringList(),
                               (QStringList{"sierra.com", "tango.net"}), 30000);
     QVERIFY(!form->m_frameBrowser->view()->isVisible());
+}
+
+void TestWebEngine::eachEngineIsHarvestedThroughItsChallenge_data()
+{
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<SearchTestServer::Trap>("trap");
+    QTest::addColumn<QString>("message");
+    using Trap = SearchTestServer::Trap;
+    const QString person = "%1 asks to prove you are a person: solve it in the browse window, then continue (3 names kept)";
+    QTest::newRow("DuckDuckGo, its in-page challenge") << "DuckDuckGo Search" << "duckduckgo" << Trap::Marker
+                                                        << person.arg("DuckDuckGo");
+    QTest::newRow("Bing, page 1 again") << "Bing Search" << "bing" << Trap::Repeat
+                                        << "Bing sent the page before again: it limits searches now (3 names kept)";
+    QTest::newRow("Mojeek, 429") << "Mojeek Search" << "mojeek" << Trap::TooMany
+                                 << "Mojeek refuses more searches for now (HTTP 429): try again later, or open the page "
+                                    "in the browse window (3 names kept)";
+    QTest::newRow("Brave, a captcha redirect") << "Brave Search" << "brave" << Trap::Redirect << person.arg("Brave");
+}
+
+void TestWebEngine::eachEngineIsHarvestedThroughItsChallenge()
+{
+    QFETCH(QString, caption);
+    QFETCH(QString, engine);
+    QFETCH(SearchTestServer::Trap, trap);
+    QFETCH(QString, message);
+    SearchTestServer search;
+    QVERIFY(search.Listen());
+    search.setEngineResults(engine, {SearchTestServer::NumberedHosts(1, 3), SearchTestServer::NumberedHosts(4, 3),
+                                     SearchTestServer::NumberedHosts(7, 3)});
+    search.setTrap(engine, 1, trap);
+    WhoisTestServer whois;
+    QVERIFY(whois.Listen());
+
+    TestFolders folders;
+    auto program = folders.MakeProgram();
+    program->config().searchBase = search.baseAddress();
+    ProgramWindows windows(*program, [](QWidget *parent) { return new WebEngineBrowser(parent); });
+    windows.setHarvestTimings({5, 30000, 2000});
+    MainWindow *main = windows.CreateMainWindow();
+    UseWhoisServer(*program, whois.port(), false);
+    const int index = program->controls().captions().indexOf(caption);
+    QVERIFY(index >= 9); // after the nine sources
+    program->selection().SelectIndex(index);
+    program->controls().setSearchText("red car");
+    windows.OpenHarvester();
+    HarvesterWindow *harvester = windows.harvester();
+    // Page 2 is a challenge: the harvest stops there with its message and keeps page 1's names.
+    QTRY_COMPARE_WITH_TIMEOUT(harvester->m_statusLine->text(), message, 60000);
+    QVERIFY(harvester->m_continueButton->isVisible());
+    QVERIFY(program->isChallenged(caption));
+    // Solved in the browse window, which shares the cookies; the harvest goes on from page 2.
+    harvester->m_solveButton->click();
+    QVERIFY(windows.browse());
+    windows.browse()->m_browser->Navigate(search.url("/" + engine + "/solve"));
+    QTRY_VERIFY_WITH_TIMEOUT(windows.browse()->m_browser->LocationURL().endsWith("/solve") &&
+                                 search.requestTargets().contains("/" + engine + "/solve"),
+                             30000);
+    QTest::qWait(200); // the cookie is stored
+    harvester->m_continueButton->click();
+    QTRY_VERIFY_WITH_TIMEOUT(main->findChild<QMessageBox *>("HarvestFinished"), 60000);
+    QCOMPARE(FileBytes(folders.appFolder() + "/BrowserSearch.txt"),
+             QByteArray("site0001.com\r\nsite0002.com\r\nsite0003.com\r\nsite0004.com\r\nsite0005.com\r\n"
+                        "site0006.com\r\nsite0007.com\r\nsite0008.com\r\nsite0009.com\r\n\r\n"));
+    QVERIFY(!program->isChallenged(caption));
 }
 
 QTEST_MAIN(TestWebEngine)

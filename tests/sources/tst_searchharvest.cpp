@@ -7,12 +7,13 @@
 
 namespace {
 
-// A row of the built-in engine table, asked at `base`.
-SearchEngineRow Engine(const QString &caption, const QString &base = "http://127.0.0.1:8088")
+// A row of the built-in engine table, asked at its own host or at `base`.
+SearchEngineRow Engine(const QString &caption, const QString &base = QString())
 {
     for (SearchEngineRow row : SearchEngines::BuiltIn()) {
         if (row.caption == caption) {
-            row.base = base;
+            if (!base.isEmpty())
+                row.base = base;
             return row;
         }
     }
@@ -38,6 +39,12 @@ private slots:
     void searchesRelativePath_data();
     void searchesRelativePath();
     void writeFiles();
+    void engineTableWithBadRows();
+    void resultLinksOfEachEngine_data();
+    void resultLinksOfEachEngine();
+    void challenges_data();
+    void challenges();
+    void aRepeatedPageIsSeen();
 };
 
 void TestSearchHarvest::pageAddresses_data()
@@ -143,7 +150,7 @@ void TestSearchHarvest::harvestPageDecisions()
     QFETCH(int, pagesAskedFor);
     QFETCH(int, total);
     QFETCH(QString, engine);
-    HarvestRun run(Engine(engine), "x", sizeIndex);
+    HarvestRun run(Engine(engine, "http://g"), "x", sizeIndex);
     int asked = 1;
     int added = 0;
     for (const int count : pages) {
@@ -215,7 +222,7 @@ void TestSearchHarvest::writeFiles()
 {
     TestFolders folders;
     auto program = folders.MakePreparedProgram();
-    HarvestRun run(Engine("Google Search"), "red car", 0);
+    HarvestRun run(Engine("Google Search", "http://g"), "red car", 0);
     for (const char *name : {"alpha-shop.com", "bravo.net", "OSCAR.NET"})
         run.list().Add(QLatin1String(name));
     const QByteArray bytes = "alpha-shop.com\r\nbravo.net\r\nOSCAR.NET\r\n\r\n";
@@ -233,3 +240,129 @@ void TestSearchHarvest::writeFiles()
 
 QTEST_GUILESS_MAIN(TestSearchHarvest)
 #include "tst_searchharvest.moc"
+
+void TestSearchHarvest::engineTableWithBadRows()
+{
+    const QString text = "# a comment\n"
+                         "Own Search | base=https://own.example | url={base}/find?q={query}&p={offset} | step=1 | pause=100\n"
+                         "No Address | base=https://x.example | first=1\n"
+                         "Bad Step | url=https://x.example/?q={query} | step=zero\n"
+                         "Odd Field | url=https://x.example/?q={query} | colour=red\n"
+                         "No Query | url=https://x.example/?q=fixed\n"
+                         "Bad Pause | url=https://x.example/?q={query} | pause=soon\n"
+                         "url=https://x.example/?q={query}\n"
+                         "Google Search | url=https://mirror.example/search?q={query}&start={offset} | step=10\n";
+    QStringList problems;
+    const QList<SearchEngineRow> own = SearchEngines::Parse(text, "search-engines.txt", &problems);
+    QCOMPARE(own.size(), 2);
+    QCOMPARE(problems.size(), 6);
+    QVERIFY(problems.first().startsWith("search-engines.txt line 3: no url="));
+    QVERIFY(problems.at(1).startsWith("search-engines.txt line 4: step is not a number"));
+    QVERIFY(problems.at(2).contains("unknown field \"colour\""));
+    QVERIFY(problems.at(3).contains("no {query}"));
+    QVERIFY(problems.at(5).startsWith("search-engines.txt line 8: no caption first"));
+    QCOMPARE(own.first().pauseMinMs, 100);
+    QCOMPARE(own.first().pauseMaxMs, 100);
+    // The user's rows add to the built-in ones; one of the same caption replaces it in place.
+    const QList<SearchEngineRow> merged = SearchEngines::Merge(SearchEngines::BuiltIn(), own);
+    QCOMPARE(merged.size(), SearchEngines::BuiltIn().size() + 1);
+    QCOMPARE(merged.first().caption, QString("Google Search"));
+    QCOMPARE(merged.first().step, 10);
+    QCOMPARE(merged.last().caption, QString("Own Search"));
+    // The built-in table reads whole.
+    QStringList captions;
+    for (const SearchEngineRow &row : SearchEngines::BuiltIn())
+        captions << row.caption;
+    QCOMPARE(captions, (QStringList{"Google Search", "Yahoo Search", "DuckDuckGo Search", "Bing Search",
+                                    "Mojeek Search", "Brave Search"}));
+}
+
+void TestSearchHarvest::resultLinksOfEachEngine_data()
+{
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<QString>("markup");
+    QTest::addColumn<QStringList>("links");
+    QTest::newRow("DuckDuckGo: uddg unwrapped, ads and its own links dropped")
+        << "DuckDuckGo Search"
+        << "<div class=\"result\"><a class=\"result__a\" href=\"//duckduckgo.com/l/?uddg=https%3A%2F%2Fwww.alpha.com%2Fpage&amp;rut=ab\">Alpha</a>"
+           "<a class=\"result__url\" href=\"//duckduckgo.com/l/?uddg=https%3A%2F%2Fwww.alpha.com%2Fpage\">www.alpha.com</a></div>"
+           "<div class=\"result--ad\"><a href=\"https://duckduckgo.com/y.js?ad_domain=shop.com&amp;u3=x\">Ad</a></div>"
+           "<a href=\"/html/?q=red\">Next</a><a href='https://duck.com/feedback'>Feedback</a>"
+        << QStringList{"https://www.alpha.com/page"};
+    QTest::newRow("Bing: u=a1 with base64 unwrapped, Microsoft's links dropped")
+        << "Bing Search"
+        << "<li class=\"b_algo\"><h2><a href=\"https://www.bing.com/ck/a?!&amp;&amp;p=ab&amp;u=a1aHR0cHM6Ly93d3cuYnJhdm8ub3JnLw&amp;ntb=1\">Bravo</a></h2></li>"
+           "<a href=\"https://go.microsoft.com/fwlink/?LinkId=521839\">Privacy</a><a href=\"/search?q=red&amp;first=11\">2</a>"
+           "<a href=\"https://cdn.cloudflare.com/lib.js\">cdn</a>"
+        << QStringList{"https://www.bravo.org/"};
+    QTest::newRow("Mojeek: plain links, its own pages dropped")
+        << "Mojeek Search"
+        << "<ul class=\"results-standard\"><li><a class=\"ob\" href=\"https://charlie.net/\">Charlie</a></li>"
+           "<li><a class=\"ob\" href=\"https://charlie.net/\">again</a></li></ul>"
+           "<a href=\"/search?q=red&amp;s=10\">Next</a><a href=\"https://www.mojeek.com/about\">About</a>"
+        << QStringList{"https://charlie.net/"};
+    QTest::newRow("Brave: image hosts and its own pages dropped")
+        << "Brave Search"
+        << "<div class=\"snippet\"><a href=\"https://delta.io/x\"><img src=\"https://imgs.search.brave.com/a.png\"></a></div>"
+           "<a href=\"https://imgs.search.brave.com/b\">i</a><a href=\"https://search.brave.com/settings\">Settings</a>"
+           "<a href=\"https://brave.com/download/\">Get Brave</a><a href=\"mailto:x@echo.com\">mail</a>"
+        << QStringList{"https://delta.io/x"};
+}
+
+void TestSearchHarvest::resultLinksOfEachEngine()
+{
+    QFETCH(QString, engine);
+    QFETCH(QString, markup);
+    QFETCH(QStringList, links);
+    // Relative links resolve against the engine's own host.
+    QCOMPARE(SearchEngines::ResultLinks(Engine(engine), markup), links);
+}
+
+void TestSearchHarvest::challenges_data()
+{
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("markup");
+    QTest::addColumn<QString>("message"); // empty: a result page
+    const QString person = "%1 asks to prove you are a person: solve it in the browse window, then continue";
+    QTest::newRow("Google sorry redirect") << "Google Search" << "https://www.google.com/sorry/index?continue=x" << 200
+                                           << "<p>Our systems have detected</p>" << person.arg("Google");
+    QTest::newRow("Google consent host") << "Google Search" << "https://consent.google.com/ml?continue=x" << 200 << ""
+                                         << "Google asks for consent first: answer it in the browse window, then continue";
+    QTest::newRow("Bing at 429") << "Bing Search" << "https://www.bing.com/search?q=x" << 429 << ""
+                                 << "Bing refuses more searches for now (HTTP 429): try again later, or open the page in "
+                                    "the browse window";
+    QTest::newRow("DuckDuckGo in-page challenge") << "DuckDuckGo Search" << "https://html.duckduckgo.com/html/" << 200
+                                                  << "<div class=\"anomaly-modal__title\">Select all squares</div>"
+                                                  << person.arg("DuckDuckGo");
+    QTest::newRow("Brave captcha path") << "Brave Search" << "https://search.brave.com/search/captcha?q=x" << 200 << ""
+                                        << person.arg("Brave");
+    QTest::newRow("a result page") << "Mojeek Search" << "https://www.mojeek.com/search?q=x" << 200
+                                   << "<a href=\"https://charlie.net/\">Charlie</a>" << "";
+}
+
+void TestSearchHarvest::challenges()
+{
+    QFETCH(QString, engine);
+    QFETCH(QString, address);
+    QFETCH(int, status);
+    QFETCH(QString, markup);
+    QFETCH(QString, message);
+    const SearchEngineRow row = Engine(engine);
+    const std::optional<SearchChallenge> challenge = SearchEngines::DetectChallenge(row, address, status, markup);
+    QCOMPARE(challenge ? challenge->Message(row.ShortName()) : QString(), message);
+}
+
+void TestSearchHarvest::aRepeatedPageIsSeen()
+{
+    HarvestRun run(Engine("Bing Search"), "x", 3);
+    QVERIFY(!run.Repeats("https://a.com/"));
+    run.list().Add("a.com");
+    run.HarvestPage(1, QString());
+    QVERIFY(run.Repeats("https://a.com/")); // page 2 is page 1 again: Bing limits
+    QVERIFY(!run.Repeats("https://b.com/"));
+    run.Challenged({SearchChallenge::Kind::Repeated, QString()});
+    QCOMPARE(run.ending(), HarvestRun::Ending::Stopped);
+    QCOMPARE(run.challenge()->Message("Bing"), QString("Bing sent the page before again: it limits searches now"));
+}

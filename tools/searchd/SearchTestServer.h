@@ -7,12 +7,21 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 class QTcpServer;
 
 // A web server on 127.0.0.1 for tests and for trying the harvester and the browse window
 // without the real search engines: fixed pages by path, result pages of the two engines by
 // their offset ("start" for Google, "b" for Yahoo), pages that never answer, and a record of
 // every request.
+//
+// It also imitates the engines of the engine table under "/duckduckgo", "/bing", "/mojeek" and
+// "/brave" (the program's searchBase points there): result pages in each engine's markup shape
+// (written from what public engine tables describe), its paging (DuckDuckGo's POST form with its
+// vqd token, Bing's first=, Mojeek's s=, Brave's offset=), and its challenges on a page: a
+// redirect to a captcha, a page with the engine's challenge marker, a 429, or page 1 again.
+// A challenge stays until the browser loads "/ENGINE/solve", which sets a cookie for it.
 //
 //     SearchTestServer server;
 //     server.Listen();
@@ -50,6 +59,20 @@ public:
     // Every answer waits this long first.
     void setDelay(int ms) { m_delayMs = ms; }
 
+    // The result pages of an imitated engine ("bing"), a list of hosts each.
+    void setEngineResults(const QString &engine, const QList<QStringList> &pages) { m_engineResults[engine] = pages; }
+    enum class Trap
+    {
+        Redirect, // a redirect to the engine's captcha page
+        Marker,   // a page holding the engine's challenge marker
+        TooMany,  // HTTP 429
+        Repeat    // the first page again
+    };
+    // The page (0: the first) of an engine ("google" too) answers with a challenge.
+    void setTrap(const QString &engine, int page, Trap trap) { m_traps[engine].insert(page, trap); }
+    // The same page shapes, for tests and orvelle-searchd.
+    static QByteArray EnginePage(const QString &engine, const QStringList &hosts, int page);
+
     // Every request target (path and query, as received), in order.
     QStringList requestTargets() const { return m_targets; }
 
@@ -60,12 +83,22 @@ public:
     static QStringList NumberedHosts(int first, int count);
 
 private:
+    struct Answer
+    {
+        int status = 200;
+        QByteArray body;
+        QByteArray headers; // more header lines, each ending in CR LF
+    };
     void OnRequest(class QTcpSocket *socket, const QByteArray &request);
     QByteArray PageFor(const QString &target) const;
+    // An imitated engine's answer; nothing when the target is none of theirs.
+    std::optional<Answer> EngineAnswer(const QString &target, const QByteArray &body, bool solved) const;
 
     QTcpServer *m_server;
     QHash<QString, QByteArray> m_pages;
     QHash<QString, QByteArray> m_results; // "google/0", "yahoo/21"
+    QHash<QString, QList<QStringList>> m_engineResults;
+    QHash<QString, QHash<int, Trap>> m_traps;
     QSet<QString> m_hanging;
     QSet<QString> m_trickling;
     int m_delayMs = 0;

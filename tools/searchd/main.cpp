@@ -1,12 +1,15 @@
 // orvelle-searchd: a web server on 127.0.0.1 imitating the search engines' result pages, for
 // trying the harvester and the browse window without the real sites.
 //
-//   orvelle-searchd [--port N] [--per-page K] [--pages P] [--delay MS]
+//   orvelle-searchd [--port N] [--per-page K] [--pages P] [--delay MS] [--trap ENGINE:PAGE:KIND]...
 //
 // Serves P result pages per engine with K hosts each (Google page i at start=100*i, Yahoo page
-// i at b=1+20*i), and /browse.html, /frames.html, /left.html and /right.html for the browse
-// window. Prints its base address on the first line; point the program at it with
-// ORVELLE_GOOGLE_SEARCH_BASE and ORVELLE_YAHOO_SEARCH_BASE.
+// i at b=1+20*i; DuckDuckGo, Bing, Mojeek and Brave in their own shapes and paging under
+// /duckduckgo, /bing, /mojeek and /brave), and /browse.html, /frames.html, /left.html and
+// /right.html for the browse window. --trap makes page PAGE (0: the first) of ENGINE (google,
+// duckduckgo, bing, mojeek, brave) a challenge: redirect, marker, 429 or repeat, until
+// /ENGINE/solve is loaded. Prints its base address on the first line; point the program at it
+// with ORVELLE_GOOGLE_SEARCH_BASE, ORVELLE_YAHOO_SEARCH_BASE and ORVELLE_SEARCH_BASE.
 
 #include "tools/searchd/SearchTestServer.h"
 
@@ -31,7 +34,9 @@ int main(int argc, char **argv)
     const QCommandLineOption delay(QStringLiteral("delay"),
                                    QStringLiteral("Wait this long before each answer."), QStringLiteral("MS"),
                                    QStringLiteral("0"));
-    parser.addOptions({port, perPage, pages, delay});
+    const QCommandLineOption trap(QStringLiteral("trap"), QStringLiteral("ENGINE:PAGE:redirect|marker|429|repeat"),
+                                  QStringLiteral("TRAP"));
+    parser.addOptions({port, perPage, pages, delay, trap});
     parser.process(app);
     bool portOk = false;
     bool perPageOk = false;
@@ -53,12 +58,30 @@ int main(int argc, char **argv)
     using Engine = SearchTestServer::Engine;
     SearchTestServer server;
     server.setDelay(delayMs);
+    QList<QStringList> engineResults;
     for (int page = 0; page < pageCount; ++page) {
         const QStringList hosts = SearchTestServer::NumberedHosts(1 + page * hostsPerPage, hostsPerPage);
         server.setResultPage(Engine::Google, 100 * page,
                              SearchTestServer::ResultsPage(Engine::Google, hosts));
         server.setResultPage(Engine::Yahoo, 1 + 20 * page,
                              SearchTestServer::ResultsPage(Engine::Yahoo, hosts));
+        engineResults << hosts;
+    }
+    for (const char *engine : {"duckduckgo", "bing", "mojeek", "brave"})
+        server.setEngineResults(QLatin1String(engine), engineResults);
+    const QHash<QString, SearchTestServer::Trap> traps = {{QStringLiteral("redirect"), SearchTestServer::Trap::Redirect},
+                                                          {QStringLiteral("marker"), SearchTestServer::Trap::Marker},
+                                                          {QStringLiteral("429"), SearchTestServer::Trap::TooMany},
+                                                          {QStringLiteral("repeat"), SearchTestServer::Trap::Repeat}};
+    for (const QString &value : parser.values(trap)) {
+        const QStringList parts = value.split(QLatin1Char(':'));
+        bool pageOk = false;
+        const int page = parts.value(1).toInt(&pageOk);
+        if (parts.size() != 3 || !pageOk || page < 0 || !traps.contains(parts.at(2))) {
+            std::fprintf(stderr, "orvelle-searchd: --trap ENGINE:PAGE:redirect|marker|429|repeat\n");
+            return 2;
+        }
+        server.setTrap(parts.at(0), page, traps.value(parts.at(2)));
     }
     server.setPage(
         QStringLiteral("/browse.html"),
