@@ -53,6 +53,11 @@ HarvesterWindow::HarvesterWindow(Program &program, WebBrowser *browser, HarvestT
     m_useNamesButton->setObjectName(QStringLiteral("cmdUseNames"));
     m_useNamesButton->setToolTip(QStringLiteral("End the search here and check the names found so far."));
     connect(m_useNamesButton, &QPushButton::clicked, this, &HarvesterWindow::Finish);
+    m_challengeText = new QLabel(this);
+    m_challengeText->setObjectName(QStringLiteral("lblChallenge"));
+    m_challengeText->setWordWrap(true);
+    m_challengeText->setStyleSheet(QStringLiteral("QLabel { font-weight: bold; padding: 4px; }"));
+    layout->addWidget(m_challengeText);
     ShowChallengeButtons(false);
     auto *statusRow = new QHBoxLayout;
     statusRow->addWidget(m_statusLine, 1);
@@ -184,6 +189,8 @@ void HarvesterWindow::ShowChallengeButtons(bool shown)
 {
     for (QPushButton *button : {m_solveButton, m_continueButton, m_useNamesButton})
         button->setVisible(shown);
+    m_challengeText->setText(shown ? m_statusLine->text() : QString());
+    m_challengeText->setVisible(shown);
 }
 
 void HarvesterWindow::ScanStep()

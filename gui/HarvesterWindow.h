@@ -57,6 +57,7 @@ public:
     QLabel *m_pageLabel;         // "Page 2 of 10"
     QPushButton *m_cancelButton; // ends the harvest with nothing written
     // Shown while a challenge stops the harvest:
+    QLabel *m_challengeText;       // what stopped it, whole
     QPushButton *m_solveButton;    // the challenge page in the browse window
     QPushButton *m_continueButton; // the stopped page asked again
     QPushButton *m_useNamesButton; // the harvest ends with the names found
