@@ -94,6 +94,7 @@ std::optional<int> CheckCommand::Configure(const QStringList &arguments, Environ
         QStringLiteral("Checks every name of LIST with whois and prints <list>\\t<name> for each.\n") +
         QLatin1String(kExitStatusHelp));
     parser.addHelpOption();
+    const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Print the version and end."));
     const QCommandLineOption start(QStringLiteral("start"), QStringLiteral("First position to check (default 1)."),
                                    QStringLiteral("N"), QStringLiteral("1"));
     const QCommandLineOption proxy(QStringLiteral("proxy"),
@@ -125,12 +126,16 @@ std::optional<int> CheckCommand::Configure(const QStringList &arguments, Environ
         QStringLiteral("extensions"),
         QStringLiteral("Ask a name without an extension once per extension, in this order (com,io,ai)."),
         QStringLiteral("LIST"));
-    parser.addOptions({start, proxy, tick, hostLimits, dnsServer, noDns, noControl, format, extensions});
+    parser.addOptions({version, start, proxy, tick, hostLimits, dnsServer, noDns, noControl, format, extensions});
     parser.addPositionalArgument(QStringLiteral("LIST"), QStringLiteral("The list file, one name per line."));
     if (!parser.parse(QStringList{QStringLiteral("orvelle-check")} + arguments))
         return Fail(kBadInput, parser.errorText());
     if (parser.isSet(QStringLiteral("help"))) {
         Write(m_streams.out, parser.helpText().toUtf8());
+        return kComplete;
+    }
+    if (parser.isSet(version)) {
+        Write(m_streams.out, QStringLiteral("orvelle-check %1\n").arg(VersionText(VersionRecord())).toUtf8());
         return kComplete;
     }
     if (!ResultExport::FormatOfName(parser.value(format)))
@@ -255,6 +260,9 @@ void CheckCommand::ShowProgress(qint64 position, qint64 total)
     if (m_sinceProgress.isValid() && m_sinceProgress.elapsed() < 500)
         return;
     m_sinceProgress.start();
+    // The position is the next name to ask: past the last one once every name was asked.
+    if (total > 0)
+        position = std::min(position, total);
     const CheckEngine &engine = m_program->engine();
     if (m_streams.errIsTerminal) {
         m_progressText = QStringLiteral("%1 of %2, %3")

@@ -44,6 +44,7 @@ AboutDialog::AboutDialog(const ProgramConfig &config, QWidget *parent) : QWidget
     m_companyLabel->setText(config.companyName);
     m_versionLabel->setText(QString::number(config.versionMajor) + QLatin1Char('.') +
                             QString::number(config.versionMinor));
+    m_versionLabel->setToolTip(QStringLiteral("Version %1").arg(VersionText(config)));
     m_websiteLabel->setText(config.siteAddress);
 
     auto *grid = new QGridLayout(this);

@@ -8,18 +8,31 @@
 
 #include <QApplication>
 
+#include <cstdio>
+
 int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS"))
         qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-background-networking --disable-component-update");
+    // Answered before a display is needed.
+    for (int i = 1; i < argc; ++i) {
+        const QLatin1String argument(argv[i]);
+        if (argument == QLatin1String("--version")) {
+            std::printf("orvelle %s\n", qPrintable(VersionText(VersionRecord())));
+            return 0;
+        }
+        if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
+            std::printf("Usage: orvelle [--version] [--help]\n"
+                        "Finds domain names that are still free to register. Its help is in the Help menu;\n"
+                        "orvelle-check checks a list of names without a window (man orvelle-check).\n");
+            return 0;
+        }
+    }
     QApplication app(argc, argv);
     ProgramConfig config = VersionRecord();
     QApplication::setOrganizationName(config.companyName);
     QApplication::setApplicationName(config.productName);
-    QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
-                                            .arg(config.versionMajor)
-                                            .arg(config.versionMinor)
-                                            .arg(config.versionPatch));
+    QApplication::setApplicationVersion(VersionText(config));
     // The program ends when its main window closes, or after it when the website window does.
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -35,6 +35,12 @@ struct ProgramConfig
     QStringList browsePresets;
 };
 
+// "1.0.0": the version of a configuration.
+inline QString VersionText(const ProgramConfig &config)
+{
+    return QStringLiteral("%1.%2.%3").arg(config.versionMajor).arg(config.versionMinor).arg(config.versionPatch);
+}
+
 // The version record of this build, as the configuration fixed it, with the purchase partner's
 // address prefix; the switches are as they are before PurchaseLink runs.
 ProgramConfig VersionRecord();
