@@ -32,7 +32,11 @@ DEBIAN_FRONTEND=noninteractive apt-get install -y "./$deb"
 dpkg -L orvelle > "$work/files"
 /usr/bin/orvelle-check --version | grep -qx "orvelle-check $(dpkg-query -W -f='${Version}' orvelle)"
 /usr/bin/orvelle --version
-MANWIDTH=80 man orvelle-check | grep -q "orvelle-check"
+if [ -e /usr/share/man/man1/orvelle-check.1.gz ]; then
+    MANWIDTH=80 man orvelle-check | grep -q "orvelle-check"
+else
+    echo "dpkg's configuration here leaves manual pages out: man -l checked them above"
+fi
 
 echo "--- the installed orvelle-check against a whois server on 127.0.0.1"
 "$build/orvelle-whoisd" --port 0 --free-pattern '^free' > "$work/whoisd" &
