@@ -37,21 +37,22 @@ HarvesterWindow::HarvesterWindow(Program &program, WebBrowser *browser, HarvestT
         QStringLiteral("This shows the number of unique .com, .org and .net domain names found."));
     m_pageLabel = new QLabel(this);
     m_pageLabel->setObjectName(QStringLiteral("lblPage"));
-    m_cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
-    m_cancelButton->setObjectName(QStringLiteral("cmdCancel"));
-    m_cancelButton->setToolTip(QStringLiteral("End the search here; no list is written."));
+    const auto button = [this](const QString &text, const char *name, const QString &tip) {
+        auto *made = new QPushButton(text, this);
+        made->setObjectName(QLatin1String(name));
+        made->setToolTip(tip);
+        return made;
+    };
+    m_cancelButton = button(QStringLiteral("Cancel"), "cmdCancel", QStringLiteral("End the search here; no list is written."));
     connect(m_cancelButton, &QPushButton::clicked, this, &QWidget::close);
-    m_solveButton = new QPushButton(QStringLiteral("Open in Browse Window"), this);
-    m_solveButton->setObjectName(QStringLiteral("cmdSolve"));
-    m_solveButton->setToolTip(QStringLiteral("Show the engine's page in the browse window, to solve it there."));
+    m_solveButton = button(QStringLiteral("Open in Browse Window"), "cmdSolve",
+                           QStringLiteral("Show the engine's page in the browse window, to solve it there."));
     connect(m_solveButton, &QPushButton::clicked, this, [this] { emit solveRequested(m_stoppedAt); });
-    m_continueButton = new QPushButton(QStringLiteral("Continue"), this);
-    m_continueButton->setObjectName(QStringLiteral("cmdContinue"));
-    m_continueButton->setToolTip(QStringLiteral("Ask the engine for the page it stopped at again."));
+    m_continueButton = button(QStringLiteral("Continue"), "cmdContinue",
+                              QStringLiteral("Ask the engine for the page it stopped at again."));
     connect(m_continueButton, &QPushButton::clicked, this, &HarvesterWindow::ContinueAfterChallenge);
-    m_useNamesButton = new QPushButton(QStringLiteral("Use Names Found"), this);
-    m_useNamesButton->setObjectName(QStringLiteral("cmdUseNames"));
-    m_useNamesButton->setToolTip(QStringLiteral("End the search here and check the names found so far."));
+    m_useNamesButton = button(QStringLiteral("Use Names Found"), "cmdUseNames",
+                              QStringLiteral("End the search here and check the names found so far."));
     connect(m_useNamesButton, &QPushButton::clicked, this, &HarvesterWindow::Finish);
     m_challengeText = new QLabel(this);
     m_challengeText->setObjectName(QStringLiteral("lblChallenge"));

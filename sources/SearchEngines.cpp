@@ -132,22 +132,30 @@ bool IsWebAddress(const QString &text)
     return text.startsWith(QLatin1String("http://")) || text.startsWith(QLatin1String("https://"));
 }
 
-QString HtmlUnescaped(QString text)
+// The text with every match of the pattern replaced by what `replace` makes of it.
+template<typename Replace> QString ReplaceMatches(const QString &text, const QRegularExpression &pattern, Replace replace)
 {
-    static const QRegularExpression kNumeric(QStringLiteral("&#(x[0-9a-fA-F]{1,6}|[0-9]{1,7});"));
     QString out;
     qsizetype last = 0;
-    for (auto it = kNumeric.globalMatch(text); it.hasNext();) {
+    for (auto it = pattern.globalMatch(text); it.hasNext();) {
         const QRegularExpressionMatch match = it.next();
         out += QStringView(text).mid(last, match.capturedStart() - last);
+        out += replace(match);
+        last = match.capturedEnd();
+    }
+    return out + text.mid(last);
+}
+
+QString HtmlUnescaped(const QString &text)
+{
+    static const QRegularExpression kNumeric(QStringLiteral("&#(x[0-9a-fA-F]{1,6}|[0-9]{1,7});"));
+    QString out = ReplaceMatches(text, kNumeric, [](const QRegularExpressionMatch &match) {
         const QString digits = match.captured(1);
         bool ok = false;
         const uint code = digits.startsWith(QLatin1Char('x')) ? digits.mid(1).toUInt(&ok, 16) : digits.toUInt(&ok);
-        if (ok && code > 0 && code < 0x110000)
-            out += QString::fromUcs4(reinterpret_cast<const char32_t *>(&code), 1);
-        last = match.capturedEnd();
-    }
-    out += QStringView(text).mid(last);
+        return ok && code > 0 && code < 0x110000 ? QString::fromUcs4(reinterpret_cast<const char32_t *>(&code), 1)
+                                                 : QString();
+    });
     out.replace(QLatin1String("&quot;"), QLatin1String("\""));
     out.replace(QLatin1String("&lt;"), QLatin1String("<"));
     out.replace(QLatin1String("&gt;"), QLatin1String(">"));
@@ -161,15 +169,9 @@ QString Filled(QString text, const SearchEngineRow &row, const QString &term, qi
     text.replace(QLatin1String("{query}"), term);
     text.replace(QLatin1String("{offset}"), QString::number(offset));
     static const QRegularExpression kField(QStringLiteral("\\{field:([A-Za-z0-9_-]+)\\}"));
-    QString out;
-    qsizetype last = 0;
-    for (auto it = kField.globalMatch(text); it.hasNext();) {
-        const QRegularExpressionMatch match = it.next();
-        out += QStringView(text).mid(last, match.capturedStart() - last);
-        out += QString::fromLatin1(QUrl::toPercentEncoding(FormField(previous, match.captured(1))));
-        last = match.capturedEnd();
-    }
-    return out + text.mid(last);
+    return ReplaceMatches(text, kField, [&](const QRegularExpressionMatch &match) {
+        return QString::fromLatin1(QUrl::toPercentEncoding(FormField(previous, match.captured(1))));
+    });
 }
 
 } // namespace
