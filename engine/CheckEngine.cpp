@@ -384,10 +384,17 @@ void CheckEngine::Judged(WhoisSlot &slot, const Judgement &judgement, qint64 ret
         ControlAnswered(slot, judgement);
     else if (judgement.verdict == Verdict::Free && flight.waiting.dnsQuestion)
         FreeBeforeDns(slot, judgement);
-    else if (judgement.verdict == Verdict::Free && !slot.checked().isRdap() && m_request.settings.controlQueries)
+    else
+        Settle(slot, judgement);
+}
+
+void CheckEngine::Settle(WhoisSlot &slot, const Judgement &judgement)
+{
+    if (judgement.verdict == Verdict::Free && !slot.checked().isRdap() && m_request.settings.controlQueries)
         HoldFree(slot, judgement);
     else
-        Finish(slot, File(slot.name(), flight.waiting.ordinal, judgement.verdict, judgement.reason), judgement.reason);
+        Finish(slot, File(slot.name(), FlightOf(slot).waiting.ordinal, judgement.verdict, judgement.reason),
+               judgement.reason);
 }
 
 void CheckEngine::HoldFree(WhoisSlot &slot, const Judgement &judgement)
@@ -414,7 +421,7 @@ void CheckEngine::FreeBeforeDns(WhoisSlot &slot, const Judgement &judgement)
     m_dns.Forget(question);
     FlightOf(slot).waiting.dnsQuestion = 0;
     if (answer == DnsAhead::Late::NotDelegated) {
-        Judged(slot, judgement, -1);
+        Settle(slot, judgement);
         return;
     }
     const QString host = slot.host();

@@ -164,6 +164,8 @@ private:
     // before the name, and before the run can end).
     void Finish(WhoisSlot &slot, CheckOutcome outcome, const QString &reason);
     void Judged(WhoisSlot &slot, const Judgement &judgement, qint64 retryAfterMs);
+    // A judged name's verdict: filed, or a free one held for a control.
+    void Settle(WhoisSlot &slot, const Judgement &judgement);
     void Refused(WhoisSlot &slot, qint64 serverCoolDownMs);
     // The slot's name gets no verdict (a control query is only asked again later).
     void NoVerdictFor(WhoisSlot &slot, const QString &reason);
