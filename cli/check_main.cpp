@@ -27,6 +27,10 @@ void OnSignal(int signalNumber)
 
 int main(int argc, char **argv)
 {
+    // Qt's own event loop: the GLib one wakes itself through an eventfd whenever a socket
+    // notifier is switched on or off, several times a name.
+    if (qEnvironmentVariableIsEmpty("QT_NO_GLIB"))
+        qputenv("QT_NO_GLIB", "1");
     QCoreApplication app(argc, argv);
     const ProgramConfig config = VersionRecord();
     QCoreApplication::setOrganizationName(config.companyName);

@@ -40,11 +40,29 @@ bool LettersDigitsHyphens(const QString &label)
     return true;
 }
 
+// Letters, digits and inner hyphens, of 1 to 63 characters, and not shaped like an encoded label
+// ("ab--"): a label IDNA takes as it is, with no conversion to check.
+bool PlainLdhLabel(QStringView label)
+{
+    if (label.isEmpty() || label.size() > 63 || label.front() == QLatin1Char('-') || label.back() == QLatin1Char('-'))
+        return false;
+    if (label.size() >= 4 && label.at(2) == QLatin1Char('-') && label.at(3) == QLatin1Char('-'))
+        return false;
+    return std::all_of(label.begin(), label.end(), [](QChar c) {
+        const char16_t u = c.unicode();
+        return (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9') || u == '-';
+    });
+}
+
 } // namespace
 
 std::optional<QString> AsciiDomainName(const QString &name)
 {
     const QString bare = name.endsWith(QLatin1Char('.')) ? name.chopped(1) : name; // the root
+    // The common case, a name of plain ASCII labels, needs no conversion.
+    const auto labels = QStringView(bare).split(QLatin1Char('.'));
+    if (bare.size() <= 253 && std::all_of(labels.begin(), labels.end(), PlainLdhLabel))
+        return bare;
     const bool isAscii = std::all_of(bare.begin(), bare.end(), [](QChar c) { return c.unicode() < 0x80; });
     for (const QString &label : bare.split(QLatin1Char('.'))) {
         if (label.isEmpty() || !LettersDigitsHyphens(label))

@@ -25,7 +25,15 @@ SocketComponent::Error ConnectError(int error)
 
 } // namespace
 
-TcpSocketComponent::TcpSocketComponent(QObject *parent) : SocketComponent(parent) {}
+TcpSocketComponent::TcpSocketComponent(QObject *parent)
+    : SocketComponent(parent), m_readNotifier(new QSocketNotifier(QSocketNotifier::Read, this)),
+      m_writeNotifier(new QSocketNotifier(QSocketNotifier::Write, this))
+{
+    // The two notifiers serve every connection of the component in turn: nothing is made or
+    // deleted per connection.
+    connect(m_readNotifier, &QSocketNotifier::activated, this, &TcpSocketComponent::OnReadable);
+    connect(m_writeNotifier, &QSocketNotifier::activated, this, &TcpSocketComponent::OnWritable);
+}
 
 TcpSocketComponent::~TcpSocketComponent()
 {
@@ -41,14 +49,10 @@ SocketFactory TcpSocketComponent::Factory()
 
 void TcpSocketComponent::CloseDescriptor()
 {
-    // A notifier may be the one whose signal is running now: it is switched off at once and
-    // deleted from the event loop.
-    for (QSocketNotifier **notifier : {&m_readNotifier, &m_writeNotifier}) {
-        if (*notifier) {
-            (*notifier)->setEnabled(false);
-            (*notifier)->deleteLater();
-            *notifier = nullptr;
-        }
+    // Switched off before the descriptor goes: no event of it reaches the next connection.
+    for (QSocketNotifier *notifier : {m_readNotifier, m_writeNotifier}) {
+        notifier->setEnabled(false);
+        notifier->setSocket(-1);
     }
     if (m_descriptor >= 0) {
         ::close(m_descriptor);
@@ -150,8 +154,8 @@ void TcpSocketComponent::ConnectToNextAddress()
         return;
     }
     // The connection completes (or fails) when the socket becomes writable.
-    m_writeNotifier = new QSocketNotifier(m_descriptor, QSocketNotifier::Write, this);
-    connect(m_writeNotifier, &QSocketNotifier::activated, this, &TcpSocketComponent::OnWritable);
+    m_writeNotifier->setSocket(m_descriptor);
+    m_writeNotifier->setEnabled(true);
 }
 
 void TcpSocketComponent::OnWritable()
@@ -174,8 +178,8 @@ void TcpSocketComponent::OnWritable()
     m_state = State::Connected;
     m_addresses.clear();
     m_writeNotifier->setEnabled(false);
-    m_readNotifier = new QSocketNotifier(m_descriptor, QSocketNotifier::Read, this);
-    connect(m_readNotifier, &QSocketNotifier::activated, this, &TcpSocketComponent::OnReadable);
+    m_readNotifier->setSocket(m_descriptor);
+    m_readNotifier->setEnabled(true);
     emit Connected();
 }
 
@@ -251,14 +255,13 @@ void TcpSocketComponent::FlushOutput()
         Fail(Error::Reset, ErrnoText(errno));
         return;
     }
-    if (m_writeNotifier)
-        m_writeNotifier->setEnabled(false);
+    m_writeNotifier->setEnabled(false);
 }
 
 QByteArray TcpSocketComponent::GetData()
 {
     QByteArray data = std::exchange(m_pending, QByteArray());
-    if (m_readNotifier && m_state == State::Connected)
+    if (m_state == State::Connected)
         m_readNotifier->setEnabled(true);
     return data;
 }

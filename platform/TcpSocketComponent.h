@@ -63,8 +63,8 @@ private:
     QList<QHostAddress> m_addresses;
     int m_lastConnectErrno = 0;
     bool m_reportLater = false; // inside Connect(): failures are reported from the event loop
-    QSocketNotifier *m_readNotifier = nullptr;
-    QSocketNotifier *m_writeNotifier = nullptr;
+    QSocketNotifier *m_readNotifier;  // on while connected and room is left for data
+    QSocketNotifier *m_writeNotifier; // on while connecting, and while output waits
     QByteArray m_pending; // received, not yet taken by GetData()
     QByteArray m_output;  // to send, not yet accepted by the kernel
 };
