@@ -111,9 +111,18 @@ void Program::RememberDecision(const ExportRow &row)
     // map grows past twice those, the rest is dropped, so memory stays flat however long the
     // list (the names without a verdict keep their reason in Unchecked.txt).
     constexpr qsizetype kAtLeastKept = 5000;
-    m_decisions.insert(row.name, row);
+    // The few texts rows repeat (lists, reasons, "whois HOST") are kept once, and the row's
+    // name is its key's: a row costs little more than its name.
+    const auto shared = [this](const QString &text) { return *m_sharedTexts.insert(text); };
+    auto kept = m_decisions.insert(row.name, row);
+    kept->name = kept.key();
+    kept->list = shared(row.list);
+    kept->reason = shared(row.reason);
+    kept->decidedBy = shared(row.decidedBy);
     if (m_decisions.size() < std::max(kAtLeastKept, 2 * m_shownAtCompaction))
         return;
+    if (m_sharedTexts.size() > 1000)
+        m_sharedTexts.clear(); // texts of one name each (times in reasons) do not pile up
     QSet<QString> shown;
     for (const ResultList list :
          {ResultList::High, ResultList::Mid, ResultList::Low, ResultList::Registered, ResultList::Saved}) {

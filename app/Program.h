@@ -156,5 +156,6 @@ private:
     qint64 m_startupPosition = 0;
     ResultFiles::Clock m_wallClock;
     QHash<QString, ExportRow> m_decisions; // of the names decided while the program runs, still shown
+    QSet<QString> m_sharedTexts;           // their lists, reasons and deciders, each text once
     qsizetype m_shownAtCompaction = 0;
 };
