@@ -36,6 +36,7 @@ private slots:
     void quotasOutliveARestartOfTheProgram();
     void theUsersPhraseFileAddsToTheShippedOne();
     void theUsersLimitsFileAddsToTheShippedOne();
+    void theUsersEngineFileAddsToTheSourceList();
     void namesWithoutVerdictAreKeptOnce();
     void aRunOverTheUncheckedFileKeepsWhatFailsAgain();
     void aResumedRunDoesNotFileAgainWhatACrashLeftFiled_data();
@@ -283,6 +284,33 @@ void TestProgram::theUsersPhraseFileAddsToTheShippedOne()
     QCOMPARE(m_program->phrases().size(), shipped + 1);
     QCOMPARE(JudgeReplyText("Nichts da.", {"asked.zz", QString(), &m_program->phrases()}).verdict,
              Verdict::Free);
+}
+
+void TestProgram::theUsersEngineFileAddsToTheSourceList()
+{
+    SearchControls &controls = m_program->controls();
+    QCOMPARE(controls.captions().mid(9), (QStringList{"DuckDuckGo Search", "Bing Search", "Mojeek Search",
+                                                      "Brave Search"}));
+    TextFile::WriteAll(m_program->paths().Join("\\search-engines.txt"),
+                       "Own Search | base=https://own.example | url={base}/?q={query}&o={offset}\r\n"
+                       "Bing Search | base=https://mirror.example | url={base}/search?q={query}&first={offset}\r\n"
+                       "Broken Search | first=1\r\n");
+    const QString problem = Startup::LoadSearchEngines(*m_program);
+    QVERIFY2(problem.contains("search-engines.txt line 3"), qPrintable(problem));
+    QCOMPARE(controls.captions().mid(9), (QStringList{"DuckDuckGo Search", "Bing Search", "Mojeek Search",
+                                                      "Brave Search", "Own Search"}));
+    QCOMPARE(m_program->SearchEngine("Bing Search")->base, QString("https://mirror.example")); // the file wins
+    // An engine of the table beyond the nine is one source: the one chosen stays chosen.
+    m_program->selection().SelectIndex(13);
+    QCOMPARE(controls.source(), CandidateSourceId::OtherSearch);
+    QCOMPARE(controls.sourceCaption(), QString("Own Search"));
+    m_program->selection().Select(CandidateSourceId::OtherSearch);
+    QCOMPARE(controls.sourceCaption(), QString("Own Search"));
+    // A test server stands in for the engines beyond the two of the nine.
+    m_program->config().searchBase = "http://127.0.0.1:8088";
+    QCOMPARE(m_program->SearchEngine("Own Search")->base, QString("http://127.0.0.1:8088/own"));
+    QCOMPARE(m_program->SearchEngine("Google Search")->base, m_program->config().googleSearchBase);
+    QVERIFY(!m_program->SearchEngine("Gone Search"));
 }
 
 void TestProgram::theUsersLimitsFileAddsToTheShippedOne()
