@@ -14,24 +14,9 @@ names="${2:-5000}"
 check="$build/orvelle-check"
 whoisd="$build/orvelle-whoisd"
 [ -x "$check" ] && [ -x "$whoisd" ] || { echo "build first: cmake --build $build" >&2; exit 2; }
-work="$(mktemp -d)"
-server_pid=""
-cleanup() {
-    [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
+. bench/servers.sh
 cc -O2 -o "$work/ref" bench/ref_whois_client.c
 
-start_server() { # delay-ms
-    [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null && wait "$server_pid" 2>/dev/null || true
-    "$whoisd" --port 0 --delay "$1" > "$work/port" &
-    server_pid=$!
-    for _ in $(seq 100); do [ -s "$work/port" ] && break; sleep 0.05; done
-    port="$(head -n1 "$work/port")"
-    mkdir -p "$work/app"
-    printf 'com|127.0.0.1|%s|Enabled\r\n' "$port" > "$work/app/registrars.txt"
-}
 # Wall seconds and CPU seconds (user + system) of a command.
 timed() {
     /usr/bin/time -f '%e %U %S %M' -o "$work/time" "$@" > /dev/null 2>&1
@@ -46,7 +31,7 @@ best() { sort -n | head -n1; }
 
 seq -f "ratio%07g.com" 1 "$names" > "$work/list.txt"
 for delay in 50 0; do
-    start_server "$delay"
+    restart_whoisd "$delay"
     : > "$work/c" ; : > "$work/o"
     for _ in 1 2 3; do
         timed "$work/ref" 127.0.0.1 "$port" "$work/list.txt" 25 >> "$work/c"
@@ -60,7 +45,7 @@ for delay in 50 0; do
 done
 
 # Peak memory with the list's length.
-start_server 0
+restart_whoisd 0
 for count in 20000 1000000; do
     seq -f "mem%07g.com" 1 "$count" > "$work/mem.txt"
     rss=$(run_check "$work/mem.txt" | cut -d' ' -f3)

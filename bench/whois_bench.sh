@@ -19,25 +19,8 @@ rdapd="$build/orvelle-rdapd"
     { echo "build first: cmake --build $build" >&2; exit 2; }
 command -v whois >/dev/null || { echo "install Debian's whois package" >&2; exit 2; }
 
-work="$(mktemp -d)"
-server_pid=""
+. bench/servers.sh
 rdap_pid=""
-cleanup() {
-    [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null
-    [ -n "$rdap_pid" ] && kill "$rdap_pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-start_server() { # delay-ms [whoisd options]
-    [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null && wait "$server_pid" 2>/dev/null || true
-    "$whoisd" --port 0 --delay "$@" > "$work/port" &
-    server_pid=$!
-    for _ in $(seq 100); do [ -s "$work/port" ] && break; sleep 0.05; done
-    port="$(head -n1 "$work/port")"
-    mkdir -p "$work/app"
-    printf 'proxy|127.0.0.1|%s|Enabled\r\ncom|127.0.0.1|%s|Enabled\r\n' "$port" "$port" > "$work/app/registrars.txt"
-}
 
 now() { date +%s.%N; }
 rate() { echo "$1 / ($3 - $2)" | bc -l; }
@@ -54,7 +37,7 @@ run_check() { # list [start [proxy option]] -> seconds
 
 seq -f "benchname%07g" 1 "$names" > "$work/list.txt"
 
-start_server "$delay"
+restart_whoisd "$delay"
 seconds=$(run_check "$work/list.txt")
 per_second=$(echo "$names / $seconds" | bc -l)
 limit=$(echo "25 * 1000 / $delay" | bc -l)
@@ -64,6 +47,7 @@ printf 'orvelle-check, %d names, %d ms delay: %.0f names/s = %.1f%% of the limit
 # A mixed list: every tenth name under an RDAP row (orvelle-rdapd, also 50 ms), the others whois.
 "$rdapd" --port 0 --delay "$delay" > "$work/rdap" &
 rdap_pid=$!
+pids+=("$rdap_pid")
 for _ in $(seq 100); do [ -s "$work/rdap" ] && break; sleep 0.05; done
 printf 'com|127.0.0.1|%s|Enabled\r\nexample|%s|443|Enabled\r\n' "$port" "$(head -n1 "$work/rdap")" \
     > "$work/app/registrars.txt"
@@ -77,14 +61,14 @@ kill "$rdap_pid" 2>/dev/null; rdap_pid=""
 
 # Delays that vary like real registries' (log-normal, median 100 ms, sigma 1): the mean delay is
 # 100 * e^(1/2) ms, so 25 connections allow 25 / mean names a second.
-start_server 100 --delay-sigma 1 --seed 7
+restart_whoisd 100 --delay-sigma 1 --seed 7
 seconds=$(run_check "$work/list.txt")
 per_second=$(echo "$names / $seconds" | bc -l)
 limit=$(echo "25 * 1000 / (100 * e(0.5))" | bc -l)
 printf 'orvelle-check, %d names, log-normal delay (median 100 ms, sigma 1): %.0f names/s = %.1f%% of the limit 25/mean = %.0f names/s\n' \
     "$names" "$per_second" "$(echo "100 * $per_second / $limit" | bc -l)" "$limit"
 
-start_server 0
+restart_whoisd 0
 seconds=$(run_check "$work/list.txt")
 engine_rate=$(echo "$names / $seconds" | bc -l)
 t0=$(now)
