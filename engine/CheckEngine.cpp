@@ -431,21 +431,18 @@ void CheckEngine::FreeBeforeDns(WhoisSlot &slot, const Judgement &judgement)
 
 void CheckEngine::FreeAnsweredInDns(const WaitingName &held, const Judgement &judgement, bool delegated)
 {
-    --m_waitingCount;
     WaitingName waiting = held;
     waiting.dnsQuestion = 0;
     if (delegated) {
+        --m_waitingCount;
         DelegatedButFree(waiting, waiting.checked.host);
         return;
     }
-    if (!waiting.checked.isRdap() && m_request.settings.controlQueries) {
+    // Free as whois said: held for a control (still waiting), or filed as a confirmed name is.
+    if (!waiting.checked.isRdap() && m_request.settings.controlQueries)
         m_controls.Hold(waiting.checked.host, std::move(waiting), judgement);
-        ++m_waitingCount;
-    } else {
-        const CheckedName &name = waiting.checked;
-        emit nameChecked(name.name, File(name.name, waiting.ordinal, Verdict::Free, judgement.reason),
-                         judgement.reason, name.DecidedBy());
-    }
+    else
+        FileConfirmed({{std::move(waiting), judgement}});
     m_position.StoreSoon();
     Pump();
 }

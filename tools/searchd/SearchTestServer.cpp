@@ -136,21 +136,21 @@ QByteArray SearchTestServer::EnginePage(const QString &engine, const QStringList
     return "<html><head><title>" + engine.toUtf8() + " results</title></head><body>" + chrome + "</body></html>";
 }
 
-std::optional<SearchTestServer::Answer> SearchTestServer::EngineAnswer(const QString &target, const QByteArray &body,
-                                                                       bool solved) const
+std::optional<SearchTestServer::Answer> SearchTestServer::EngineAnswer(const QString &target, const QByteArray &head,
+                                                                       const QByteArray &body) const
 {
     const QString path = target.section(QLatin1Char('?'), 0, 0);
     const QString engine = path.section(QLatin1Char('/'), 1, 1);
-    const bool google = path == QLatin1String("/search");
-    const bool ours = google || m_engineResults.contains(engine) || engine == QLatin1String("google") ||
-                      path == QLatin1String("/sorry/index");
-    if (!ours)
+    const bool google = path == QLatin1String("/search"); // Google's result pages
+    // The engine whose traps, cookie and challenge page these are ("/sorry/index" is Google's).
+    const QString key = google || path == QLatin1String("/sorry/index") ? QStringLiteral("google") : engine;
+    if (key != QLatin1String("google") && !m_engineResults.contains(key))
         return std::nullopt;
     if (path.endsWith(QLatin1String("/solve")))
         return Answer{200, "<html><body><p>Thank you.</p></body></html>",
-                      "Set-Cookie: orvelle-solved-" + engine.toUtf8() + "=1; Path=/\r\n"};
+                      "Set-Cookie: orvelle-solved-" + key.toUtf8() + "=1; Path=/\r\n"};
     if (path.endsWith(QLatin1String("captcha")) || path == QLatin1String("/sorry/index"))
-        return Answer{200, ChallengePage(google ? QStringLiteral("google") : engine), {}};
+        return Answer{200, ChallengePage(key), {}};
     const QUrlQuery query(target.section(QLatin1Char('?'), 1));
     const QUrlQuery form(QString::fromUtf8(body));
     int page = 0;
@@ -169,7 +169,7 @@ std::optional<SearchTestServer::Answer> SearchTestServer::EngineAnswer(const QSt
     } else {
         page = query.queryItemValue(QStringLiteral("offset")).toInt();
     }
-    const QString key = google ? QStringLiteral("google") : engine;
+    const bool solved = head.toLower().contains("orvelle-solved-" + key.toUtf8() + "=1");
     const std::optional<Trap> trap =
         solved || !m_traps.value(key).contains(page) ? std::nullopt : std::optional<Trap>(m_traps.value(key).value(page));
     if (limited || trap == Trap::Marker)
@@ -191,13 +191,8 @@ void SearchTestServer::OnRequest(QTcpSocket *socket, const QByteArray &request)
     const QList<QByteArray> words = request.left(request.indexOf("\r\n")).split(' ');
     const QString target = words.size() > 1 ? QString::fromUtf8(words.at(1)) : QStringLiteral("/");
     m_targets.append(target);
-    const QByteArray head = request.left(request.indexOf("\r\n\r\n")).toLower();
-    const QString engine = target.startsWith(QLatin1String("/search")) || target.startsWith(QLatin1String("/sorry"))
-                               ? QStringLiteral("google")
-                               : target.section(QLatin1Char('/'), 1, 1).section(QLatin1Char('?'), 0, 0);
-    const bool solved = head.contains("orvelle-solved-" + engine.toUtf8() + "=1");
-    if (const std::optional<Answer> answer =
-            EngineAnswer(target, request.mid(request.indexOf("\r\n\r\n") + 4), solved)) {
+    const qsizetype headEnd = request.indexOf("\r\n\r\n");
+    if (const std::optional<Answer> answer = EngineAnswer(target, request.left(headEnd), request.mid(headEnd + 4))) {
         static const QHash<int, QByteArray> kReasons = {{200, "OK"}, {302, "Found"}, {429, "Too Many Requests"}};
         socket->write("HTTP/1.0 " + QByteArray::number(answer->status) + " " + kReasons.value(answer->status) +
                       "\r\nContent-Type: text/html; charset=utf-8\r\n" + answer->headers +

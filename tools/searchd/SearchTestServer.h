@@ -92,7 +92,7 @@ private:
     void OnRequest(class QTcpSocket *socket, const QByteArray &request);
     QByteArray PageFor(const QString &target) const;
     // An imitated engine's answer; nothing when the target is none of theirs.
-    std::optional<Answer> EngineAnswer(const QString &target, const QByteArray &body, bool solved) const;
+    std::optional<Answer> EngineAnswer(const QString &target, const QByteArray &head, const QByteArray &body) const;
 
     QTcpServer *m_server;
     QHash<QString, QByteArray> m_pages;
