@@ -108,28 +108,21 @@ bool Program::ReloadRegistrars()
 void Program::RememberDecision(const ExportRow &row)
 {
     // Kept for the export while the program runs, for the names the lists still show: when the
-    // map grows past twice those, the rest is dropped, so memory stays flat however long the
-    // list (the names without a verdict keep their reason in Unchecked.txt).
-    constexpr qsizetype kAtLeastKept = 5000;
-    // The few texts rows repeat (lists, reasons, "whois HOST") are kept once, and the row's
-    // name is its key's: a row costs little more than its name.
-    const auto shared = [this](const QString &text) { return *m_sharedTexts.insert(text); };
-    auto kept = m_decisions.insert(row.name, row);
-    kept->name = kept.key();
-    kept->list = shared(row.list);
-    kept->reason = shared(row.reason);
-    kept->decidedBy = shared(row.decidedBy);
-    if (m_decisions.size() < std::max(kAtLeastKept, 2 * m_shownAtCompaction))
+    // log holds kSpareRows more than were shown at the last count, the rest is dropped, so
+    // memory stays flat however long the list (the names without a verdict keep their reason in
+    // Unchecked.txt).
+    constexpr qsizetype kSpareRows = 2000;
+    m_decisions.Remember(row);
+    if (m_decisions.size() < m_shownAtCompaction + kSpareRows)
         return;
-    if (m_sharedTexts.size() > 1000)
-        m_sharedTexts.clear(); // texts of one name each (times in reasons) do not pile up
-    QSet<QString> shown;
-    for (const ResultList list :
-         {ResultList::High, ResultList::Mid, ResultList::Low, ResultList::Registered, ResultList::Saved}) {
-        for (const QString &name : m_results.items(list))
-            shown.insert(name);
-    }
-    m_decisions.removeIf([&](const auto &entry) { return !shown.contains(entry.key()); });
+    m_decisions.KeepOnly([this](const auto &keep) {
+        for (const ResultList list :
+             {ResultList::High, ResultList::Mid, ResultList::Low, ResultList::Registered, ResultList::Saved}) {
+            const QStringList names = m_results.items(list);
+            for (const QString &name : names)
+                keep(name);
+        }
+    });
     m_shownAtCompaction = m_decisions.size();
 }
 
@@ -144,14 +137,15 @@ QList<ExportRow> Program::ExportRows() const
     // Each row as orvelle-check prints it when the name was decided while the program ran (its
     // reason, who decided it and when), else with what the list and Unchecked.txt tell.
     const auto rowOf = [this](const QString &name, const QString &listName, const QString &reason) {
-        ExportRow row = m_decisions.value(name, ExportRow{name, listName, reason, {}, {}});
+        ExportRow row = m_decisions.Find(name).value_or(ExportRow{name, listName, reason, {}, {}});
         row.list = listName;
         if (!reason.isEmpty())
             row.reason = reason;
         return row;
     };
     for (const auto &[list, listName] : lists) {
-        for (const QString &name : m_results.items(list))
+        const QStringList names = m_results.items(list);
+        for (const QString &name : names)
             rows.append(rowOf(name, QLatin1String(listName), QString()));
     }
     // Unchecked.txt: "name<TAB>reason" lines.

@@ -6,6 +6,7 @@
 #include "engine/CheckEngine.h"
 #include "engine/RdapBootstrap.h"
 #include "engine/WhoisPhrases.h"
+#include "results/DecisionLog.h"
 #include "results/FiledJournal.h"
 #include "results/PurchaseLink.h"
 #include "results/ResultExport.h"
@@ -155,7 +156,6 @@ private:
     QString m_currentDomain;
     qint64 m_startupPosition = 0;
     ResultFiles::Clock m_wallClock;
-    QHash<QString, ExportRow> m_decisions; // of the names decided while the program runs, still shown
-    QSet<QString> m_sharedTexts;           // their lists, reasons and deciders, each text once
+    DecisionLog m_decisions; // of the names decided while the program runs, still shown
     qsizetype m_shownAtCompaction = 0;
 };

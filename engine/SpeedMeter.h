@@ -18,6 +18,9 @@ class SpeedMeter
 {
 public:
     static constexpr qint64 kWindowMs = 30000;
+    // Verdicts within this many milliseconds of each other are kept as one count, so a fast run
+    // keeps at most kWindowMs / kBucketMs counts; one leaves the window with its last verdict.
+    static constexpr qint64 kBucketMs = 100;
 
     void Start(qint64 now);
     void Counted(qint64 now);
@@ -27,6 +30,14 @@ public:
 private:
     void Forget(qint64 now) const;
 
+    struct Bucket
+    {
+        qint64 first = 0; // the times of its first and last verdict
+        qint64 last = 0;
+        qint64 count = 0;
+    };
+
     qint64 m_startedAt = 0;
-    mutable std::deque<qint64> m_times; // of the verdicts within the window
+    mutable qint64 m_counted = 0; // verdicts within the window
+    mutable std::deque<Bucket> m_buckets;
 };

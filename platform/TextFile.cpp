@@ -124,18 +124,31 @@ std::optional<QStringList> ReadLines(const QString &path)
     return SplitLines(*text);
 }
 
-bool WriteBytes(const QString &path, const QByteArray &bytes)
+bool WriteChunks(const QString &path, const std::function<QByteArray()> &nextChunk)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
     // The buffer is flushed here and checked: commit() would put a file cut short by a full
     // disk in place of the whole one.
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
+    for (QByteArray chunk = nextChunk(); !chunk.isEmpty(); chunk = nextChunk()) {
+        if (file.write(chunk) != chunk.size()) {
+            file.cancelWriting();
+            return false;
+        }
+    }
+    if (!file.flush()) {
         file.cancelWriting();
         return false;
     }
     return file.commit();
+}
+
+bool WriteBytes(const QString &path, const QByteArray &bytes)
+{
+    return WriteChunks(path, [bytes, given = false]() mutable {
+        return std::exchange(given, true) ? QByteArray() : bytes;
+    });
 }
 
 bool WriteAll(const QString &path, const QString &text)

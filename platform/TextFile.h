@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 // Text files as the program keeps them: written as UTF-8 with the line ends the caller puts in
@@ -36,6 +37,8 @@ std::optional<QStringList> ReadLines(const QString &path);
 // Replaces the file's content atomically.
 bool WriteAll(const QString &path, const QString &text);
 bool WriteBytes(const QString &path, const QByteArray &bytes);
+// Replaces the file's content atomically with the chunks nextChunk() gives until an empty one.
+bool WriteChunks(const QString &path, const std::function<QByteArray()> &nextChunk);
 
 // Appends to the file, creating it when missing. An append that fails part way (a full disk) is
 // cut back, so the file holds exactly what it held before.

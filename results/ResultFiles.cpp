@@ -10,10 +10,10 @@ namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
 
-QByteArray EncodeLines(const QStringList &items, qsizetype from)
+QByteArray EncodeLines(const QStringList &items, qsizetype from, qsizetype to)
 {
     QString text;
-    for (qsizetype i = from; i < items.size(); ++i)
+    for (qsizetype i = from; i < to; ++i)
         text += items.at(i) + kCrLf;
     return TextFile::Encode(text);
 }
@@ -78,7 +78,7 @@ bool ResultFiles::WriteList(const ResultLists &lists, ResultList list, const QSt
     if (inStep && state->itemCount == items.size() && state->bytes >= 0)
         return true;
     if (inStep && state->itemCount < items.size() && QFileInfo(path).size() == state->bytes) {
-        const QByteArray added = EncodeLines(items, state->itemCount);
+        const QByteArray added = EncodeLines(items, state->itemCount, items.size());
         if (!TextFile::AppendBytes(path, added)) {
             // The file holds what it held before; whether the cut-back worked or not, the next
             // write rewrites it whole.
@@ -90,8 +90,15 @@ bool ResultFiles::WriteList(const ResultLists &lists, ResultList list, const QSt
         state->bytes += added.size();
         return true;
     }
-    const QByteArray bytes = EncodeLines(items, 0);
-    const bool written = TextFile::WriteBytes(path, bytes);
+    // Encoded a block of names at a time: a full list is never held twice over in memory.
+    qint64 size = 0;
+    const bool written = TextFile::WriteChunks(path, [&, next = qsizetype(0)]() mutable {
+        const qsizetype end = std::min(next + 1024, items.size());
+        QByteArray block = EncodeLines(items, next, end);
+        next = end;
+        size += block.size();
+        return block;
+    });
     if (!written)
         m_lastFailedPath = path;
     if (state)
@@ -99,7 +106,7 @@ bool ResultFiles::WriteList(const ResultLists &lists, ResultList list, const QSt
                                        .stamp = QString(),
                                        .editSerial = serial,
                                        .itemCount = static_cast<int>(items.size()),
-                                       .bytes = bytes.size()}
+                                       .bytes = size}
                          : WrittenFile{};
     return written;
 }

@@ -53,30 +53,27 @@ bool CandidateFile::Refresh(const QString &path)
     return true;
 }
 
-bool CandidateFile::BuildIndex(QFile &file)
+template <typename OnLine>
+bool CandidateFile::ScanLines(QFile &file, qint64 offset, qint64 chunkBytes, OnLine &&onLine) const
 {
-    m_offsets.clear();
-    m_lengths.clear();
-    m_encoding = EncodingOf(file);
     // Lines end at CR LF, LF or CR: bytes in a file of bytes (UTF-8 or Windows-1252, decided line
-    // by line), 16-bit units in UTF-16. A byte-order mark belongs to no line.
+    // by line), 16-bit units in UTF-16.
     const qint64 unit = m_encoding == Encoding::Bytes ? 1 : 2;
-    qint64 offset = unit == 2 ? 2 : (file.peek(3) == QByteArray("\xEF\xBB\xBF") ? 3 : 0);
-    file.seek(offset);
+    if (!file.seek(offset))
+        return true;
     qint64 lineStart = offset;
     bool previousWasCr = false;
+    bool wanted = true;
     const auto endLine = [&](qint64 end) {
-        if (end > lineStart) {
-            m_offsets.push_back(lineStart);
-            // Only as much of a line is ever read as the longest line a name may come from.
-            m_lengths.push_back(static_cast<quint32>(std::min(end - lineStart, kMostBytesRead)));
-        }
+        // Only as much of a line is ever read as the longest line a name may come from.
+        if (end > lineStart)
+            wanted = onLine(LineSpan{lineStart, static_cast<quint32>(std::min(end - lineStart, kMostBytesRead))});
     };
-    while (!file.atEnd()) {
-        const QByteArray chunk = file.read(1 << 20);
+    while (wanted && !file.atEnd()) {
+        const QByteArray chunk = file.read(chunkBytes);
         if (chunk.isEmpty())
             break;
-        for (qsizetype i = 0; i + unit <= chunk.size(); i += unit, offset += unit) {
+        for (qsizetype i = 0; wanted && i + unit <= chunk.size(); i += unit, offset += unit) {
             const char16_t c = unit == 1 ? static_cast<unsigned char>(chunk.at(i))
                                : m_encoding == Encoding::Utf16Le
                                    ? static_cast<char16_t>(static_cast<unsigned char>(chunk.at(i)) |
@@ -86,7 +83,6 @@ bool CandidateFile::BuildIndex(QFile &file)
             if (c == 0 && offset < kBinaryCheckBytes) {
                 // A list is text: NUL characters near its start make it something else. One
                 // further on is a character of its line, which no name may hold.
-                m_problem = QStringLiteral("it is not a text file");
                 return false;
             }
             if (c == u'\n' && previousWasCr) {
@@ -98,8 +94,33 @@ bool CandidateFile::BuildIndex(QFile &file)
             previousWasCr = (c == u'\r');
         }
     }
-    endLine(offset);
+    if (wanted)
+        endLine(offset);
     return true;
+}
+
+bool CandidateFile::BuildIndex(QFile &file)
+{
+    m_lineCount = 0;
+    m_blockOffsets.clear();
+    m_keptBlock = -1;
+    m_keptSpans.clear();
+    m_encoding = EncodingOf(file);
+    // A byte-order mark belongs to no line.
+    const qint64 start =
+        m_encoding != Encoding::Bytes ? 2 : (file.peek(3) == QByteArray("\xEF\xBB\xBF") ? 3 : 0);
+    const bool text = ScanLines(file, start, 64 * 1024, [this](LineSpan span) {
+        if (m_lineCount % kBlockLines == 0)
+            m_blockOffsets.push_back(span.offset);
+        ++m_lineCount;
+        return true;
+    });
+    if (!text) {
+        m_problem = QStringLiteral("it is not a text file");
+        m_lineCount = 0;
+        m_blockOffsets.clear();
+    }
+    return text;
 }
 
 bool CandidateFile::Write(const QString &path, const QStringList &names, Spacing spacing)
@@ -116,7 +137,7 @@ bool CandidateFile::Write(const QString &path, const QStringList &names, Spacing
 
 qint64 CandidateFile::CountCandidates(const QString &path)
 {
-    return Refresh(path) ? static_cast<qint64>(m_offsets.size()) : 0;
+    return Refresh(path) ? m_lineCount : 0;
 }
 
 std::optional<QString> CandidateFile::ReadCandidate(const QString &path, qint64 position)
@@ -134,7 +155,7 @@ std::optional<CandidateFile::Batch> CandidateFile::ReadCandidates(const QString 
         return std::nullopt;
     Batch batch;
     QFile file(path);
-    const auto entries = static_cast<qint64>(m_offsets.size());
+    const qint64 entries = m_lineCount;
     for (qint64 position = first; position < first + count; ++position) {
         if (position < 1) {
             batch.lines.append(QString());
@@ -154,16 +175,34 @@ std::optional<CandidateFile::Batch> CandidateFile::ReadCandidates(const QString 
     return batch;
 }
 
+const CandidateFile::LineSpan *CandidateFile::SpanOf(QFile &file, qint64 position)
+{
+    const qint64 block = (position - 1) / kBlockLines;
+    if (block != m_keptBlock) {
+        m_keptBlock = -1;
+        m_keptSpans.clear();
+        m_keptSpans.reserve(static_cast<size_t>(kBlockLines));
+        ScanLines(file, m_blockOffsets[static_cast<size_t>(block)], 64 * 1024, [this](LineSpan span) {
+            m_keptSpans.push_back(span);
+            return m_keptSpans.size() < static_cast<size_t>(kBlockLines);
+        });
+        m_keptBlock = block;
+    }
+    const auto index = static_cast<size_t>((position - 1) % kBlockLines);
+    return index < m_keptSpans.size() ? &m_keptSpans[index] : nullptr;
+}
+
 std::optional<QString> CandidateFile::ReadIndexed(QFile &file, qint64 position)
 {
-    if (!file.seek(m_offsets[position - 1]))
-        return std::nullopt;
-    const QByteArray line = file.read(m_lengths[position - 1]);
-    if (line.size() != static_cast<qsizetype>(m_lengths[position - 1])) {
+    const LineSpan *span = SpanOf(file, position);
+    QByteArray line;
+    if (span && file.seek(span->offset))
+        line = file.read(span->length);
+    if (!span || line.size() != static_cast<qsizetype>(span->length)) {
         m_path.clear(); // the file shrank under us: the next read rebuilds the index
         return std::nullopt;
     }
-    switch (m_encoding) {
+switch (m_encoding) {
     case Encoding::Utf16Le:
         return QStringDecoder(QStringConverter::Utf16LE, QStringConverter::Flag::ConvertInitialBom).decode(line);
     case Encoding::Utf16Be:

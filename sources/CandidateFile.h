@@ -13,10 +13,12 @@ class QFile;
 // non-empty lines from 1. The reader reports the end of the file beside the lines it read; a line
 // that reads "endoffileffile" once cleaned ends a run there too (the run checks it).
 //
-// Reading position n does not rescan the file: an index of the non-empty lines' offsets is
-// built once and rebuilt whenever the file changes on disk (size, time or identity), so a run
-// over a long list costs the same per name at its end as at its start. The file is still
-// opened afresh for every read; nothing stays open between calls.
+// Reading position n does not rescan the file: an index of where every kBlockLines-th non-empty
+// line starts is built once and rebuilt whenever the file changes on disk (size, time or
+// identity); a read scans at most one block from there, and the lines of the block last read are
+// kept. A run over a long list costs the same per name at its end as at its start, and the index
+// stays small however long the list. The file is still opened afresh for every read; nothing
+// stays open between calls.
 //
 // A file with a UTF-16 byte-order mark (little or big endian) is read as UTF-16; any other as
 // UTF-8 (with or without a mark), line by line, and a line that is not valid UTF-8 as
@@ -49,6 +51,8 @@ public:
     static constexpr qint64 kMostBytesRead = (4096 + 1) * 4;
     // A NUL character within this many bytes of the start makes a file no list.
     static constexpr qint64 kBinaryCheckBytes = 64 * 1024;
+    // Lines between two entries of the index.
+    static constexpr qint64 kBlockLines = 512;
 
     // The lines at positions first, first + 1, ... (count of them), read with one opening of the
     // file. A position below 1 reads as an empty name. atEnd is set when the file holds no line
@@ -80,17 +84,31 @@ private:
         Utf16Le,
         Utf16Be
     };
+    // Where a non-empty line starts in the file, and how many of its bytes are read.
+    struct LineSpan
+    {
+        qint64 offset = 0;
+        quint32 length = 0;
+    };
     static Encoding EncodingOf(QFile &file);
     static std::optional<FileIdentity> Identify(const QString &path);
     bool Refresh(const QString &path);
+    // Calls onLine(span) for each non-empty line from `offset` (the start of a line) on, until
+    // it returns false or the file ends. False when the file is no text (a NUL near its start).
+    template <typename OnLine>
+    bool ScanLines(QFile &file, qint64 offset, qint64 chunkBytes, OnLine &&onLine) const;
     // Indexes the lines of the file; false (with problem()) when it is no text.
     bool BuildIndex(QFile &file);
+    // The spans of the block that holds this position, read when it is not the one kept.
+    const LineSpan *SpanOf(QFile &file, qint64 position);
     std::optional<QString> ReadIndexed(QFile &file, qint64 position);
 
     QString m_path;
     FileIdentity m_identity;
     Encoding m_encoding = Encoding::Bytes;
     QString m_problem;
-    std::vector<qint64> m_offsets;
-    std::vector<quint32> m_lengths;
+    qint64 m_lineCount = 0;
+    std::vector<qint64> m_blockOffsets; // of lines 1, 1 + kBlockLines, 1 + 2 * kBlockLines, ...
+    qint64 m_keptBlock = -1;
+    std::vector<LineSpan> m_keptSpans; // of the lines of block m_keptBlock
 };

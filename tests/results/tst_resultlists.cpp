@@ -1,4 +1,5 @@
 #include "platform/TextFile.h"
+#include "results/DecisionLog.h"
 #include "results/ResultLists.h"
 #include "support/TestFolders.h"
 
@@ -22,6 +23,7 @@ private slots:
     void dropAddsTheNamedItems();
     void droppingTwiceKeepsTheNameTwice();
     void loadRememberedSkipsBlankLines();
+    void decisionsKeptForTheNamesStillShown();
 
 private:
     std::unique_ptr<TestFolders> m_folders;
@@ -170,6 +172,37 @@ void TestResultLists::loadRememberedSkipsBlankLines()
     QFile::remove(RememberedPath());
     m_lists->LoadRemembered(); // missing file: nothing happens
     QCOMPARE(m_lists->itemCount(ResultLists::Saved), 4);
+}
+
+void TestResultLists::decisionsKeptForTheNamesStillShown()
+{
+    DecisionLog log;
+    const QDateTime at = QDateTime::fromString("2026-03-01T10:20:30.456Z", Qt::ISODateWithMs);
+    log.Remember({"a.com", "Low", "", "whois a.example", at});
+    log.Remember({"b.com", "Unchecked", "rate limited by b.example after 10:20", "", {}});
+    log.Remember({"c.com", "Registered", "", "DNS", at});
+    log.Remember({"a.com", "Mid", "", "RDAP r.example", at.addSecs(1)}); // decided again
+    QCOMPARE(log.size(), 3);
+    QCOMPARE(log.Find("a.com")->decidedBy, QString("RDAP r.example"));
+    QCOMPARE(log.Find("a.com")->decidedAt, at.addSecs(1));
+    QVERIFY(!log.Find("b.com")->decidedAt.isValid());
+    QVERIFY(!log.Find("d.com"));
+    // Forgetting a row takes its texts with it; the rows kept still read whole.
+    log.KeepOnly([](const auto &keep) {
+        for (const QString name : {"c.com", "b.com", "x.com"})
+            keep(name);
+    });
+    QCOMPARE(log.size(), 2);
+    QVERIFY(!log.Find("a.com"));
+    const ExportRow c = *log.Find("c.com");
+    QCOMPARE(c.name, QString("c.com"));
+    QCOMPARE(c.list, QString("Registered"));
+    QCOMPARE(c.decidedBy, QString("DNS"));
+    QCOMPARE(c.decidedAt, at);
+    QCOMPARE(log.Find("b.com")->reason, QString("rate limited by b.example after 10:20"));
+    log.Remember({"e.com", "High", "", "whois a.example", at});
+    QCOMPARE(log.Find("e.com")->list, QString("High"));
+    QCOMPARE(log.Find("c.com")->list, QString("Registered"));
 }
 
 QTEST_GUILESS_MAIN(TestResultLists)

@@ -43,6 +43,21 @@ void TestCandidateFile::readsByPositionCountingEntriesOnly_data()
     const QStringList words{QString::fromUtf8("b\xC3\xBC" "cher"), "sun", "x.com"};
     QTest::newRow("UTF-16 LE") << little << words;
     QTest::newRow("UTF-16 BE") << big << words;
+    // Longer than a few blocks of the index, every kind of line end falling on a block's edge.
+    QStringList many;
+    QString text;
+    const QStringList ends{"\r\n", "\n", "\r", "\r\n\r\n", "\n\n"};
+    for (int i = 0; i < 3 * CandidateFile::kBlockLines + 7; ++i) {
+        many.append(QString("name%1.com").arg(i));
+        text += many.last() + ends.at(i % ends.size());
+    }
+    QTest::newRow("many blocks") << text.toUtf8() << many;
+    QByteArray manyLittle("\xFF\xFE");
+    for (const QChar c : text) {
+        manyLittle += char(c.unicode() & 0xFF);
+        manyLittle += char(c.unicode() >> 8);
+    }
+    QTest::newRow("many blocks, UTF-16") << manyLittle << many;
     // One line in Windows-1252 leaves the UTF-8 lines as they are.
     QTest::newRow("one line not UTF-8")
         << QByteArray("b\xC3\xBC" "cher\r\ncaf\xE9\r\n\xE2\x82\xAC" "uro\r\n")
@@ -60,6 +75,8 @@ void TestCandidateFile::readsByPositionCountingEntriesOnly()
     CandidateFile file;
     QCOMPARE(file.CountCandidates(path), entries.size());
     for (int i = 0; i < entries.size(); ++i)
+        QCOMPARE(*file.ReadCandidate(path, i + 1), entries.at(i));
+    for (int i = int(entries.size()) - 1; i >= 0; i -= 97) // back to earlier blocks
         QCOMPARE(*file.ReadCandidate(path, i + 1), entries.at(i));
     QCOMPARE(*file.ReadCandidate(path, 0), QString());
     // The end is reported beside the lines, never as a line of text.
