@@ -23,7 +23,11 @@ bool WhoisQuery::Retry()
     m_socket->Close();
     m_connected = false;
     m_replyAtConnect = m_reply.size();
-    return m_socket->Connect(m_host, m_port) == SocketComponent::ConnectResult::Started;
+    if (m_socket->Connect(m_host, m_port) != SocketComponent::ConnectResult::Started)
+        return false;
+    // The query leaves as soon as the connection stands, even before the event loop hears of it.
+    m_queryGiven = m_socket->SendOnConnect(m_query + QStringLiteral("\r\n"));
+    return true;
 }
 
 void WhoisQuery::Abort()
@@ -34,10 +38,10 @@ void WhoisQuery::Abort()
 
 void WhoisQuery::OnConnected()
 {
-    // The query goes out in the connect handler itself, before anyone hears of the connection:
-    // the server waits for nothing the program does.
+    // The query went out with the connection, or goes out in the connect handler itself, before
+    // anyone hears of the connection: the server waits for nothing the program does.
     m_connected = true;
-    if (!m_socket->SendData(m_query + QStringLiteral("\r\n"))) {
+    if (!m_queryGiven && !m_socket->SendData(m_query + QStringLiteral("\r\n"))) {
         m_socket->Close();
         m_connected = false;
         emit failed(Failure::SendFailed, QStringLiteral("the query could not be sent"));

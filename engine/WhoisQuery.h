@@ -71,4 +71,5 @@ private:
     QByteArray m_reply;
     qsizetype m_replyAtConnect = 0; // the reply's length when this connection was made
     bool m_connected = false;
+    bool m_queryGiven = false; // the socket sends the query itself when the connection stands
 };

@@ -43,6 +43,15 @@ public:
     virtual ConnectResult Connect(const QString &host, quint16 port) = 0;
     // Sends the text as UTF-8. False when the connection is not open.
     virtual bool SendData(const QString &text) = 0;
+    // The text (as UTF-8) to send as soon as the connection stands, given right after Connect().
+    // A component that takes it (true) sends it itself, at once when the connection already
+    // stands (as on loopback), so it leaves with no turn of the event loop in between; the caller
+    // then sends nothing for it on Connected. One that does not (false) leaves it to the caller.
+    virtual bool SendOnConnect(const QString &text)
+    {
+        Q_UNUSED(text);
+        return false;
+    }
     // Everything received and not yet read, as raw bytes: callers decode the whole reply once,
     // so a character split between two arrivals is not garbled. Received data waits here for
     // the caller up to a bounded amount; beyond it the connection stops reading until the caller

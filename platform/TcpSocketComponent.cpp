@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -71,6 +72,7 @@ void TcpSocketComponent::Close()
     m_state = State::Closed;
     m_pending.clear();
     m_output.clear();
+    m_onConnect.clear();
     m_addresses.clear();
 }
 
@@ -153,9 +155,39 @@ void TcpSocketComponent::ConnectToNextAddress()
         ConnectToNextAddress();
         return;
     }
-    // The connection completes (or fails) when the socket becomes writable.
+    // The connection completes (or fails) when the socket becomes writable; it is reported from
+    // there, whatever was sent before.
     m_writeNotifier->setSocket(m_descriptor);
     m_writeNotifier->setEnabled(true);
+    m_standing = false;
+    m_output = m_onConnect; // an attempt on another address sends it all again
+    SendEarly();
+}
+
+bool TcpSocketComponent::SendOnConnect(const QString &text)
+{
+    if (m_state != State::LookingUp && m_state != State::Connecting)
+        return false;
+    m_onConnect = text.toUtf8();
+    m_output = m_onConnect;
+    SendEarly();
+    return true;
+}
+
+void TcpSocketComponent::SendEarly()
+{
+    if (m_state != State::Connecting || m_output.isEmpty() || m_descriptor < 0)
+        return;
+    // Writable without an error: the handshake is done. An error is left to OnWritable, which
+    // reads it (reading SO_ERROR here would clear it).
+    pollfd ready = {m_descriptor, POLLOUT, 0};
+    if (::poll(&ready, 1, 0) != 1 || ready.revents != POLLOUT)
+        return;
+    m_standing = true;
+    const ssize_t sent =
+        ::send(m_descriptor, m_output.constData(), static_cast<size_t>(m_output.size()), MSG_NOSIGNAL);
+    if (sent > 0)
+        m_output.remove(0, sent); // the rest, and any error, after Connected
 }
 
 void TcpSocketComponent::OnWritable()
@@ -168,7 +200,7 @@ void TcpSocketComponent::OnWritable()
         return;
     int error = 0;
     socklen_t length = sizeof error;
-    if (::getsockopt(m_descriptor, SOL_SOCKET, SO_ERROR, &error, &length) < 0)
+    if (!m_standing && ::getsockopt(m_descriptor, SOL_SOCKET, SO_ERROR, &error, &length) < 0)
         error = errno;
     if (error != 0) {
         m_lastConnectErrno = error;
@@ -180,7 +212,10 @@ void TcpSocketComponent::OnWritable()
     m_writeNotifier->setEnabled(false);
     m_readNotifier->setSocket(m_descriptor);
     m_readNotifier->setEnabled(true);
-    emit Connected();
+    const quint64 generation = m_generation;
+    FlushOutput(); // what SendOnConnect gave and could not go yet
+    if (generation == m_generation && m_state == State::Connected)
+        emit Connected();
 }
 
 void TcpSocketComponent::OnReadable()

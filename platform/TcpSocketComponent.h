@@ -33,6 +33,7 @@ public:
     void Close() override;
     ConnectResult Connect(const QString &host, quint16 port) override;
     bool SendData(const QString &text) override;
+    bool SendOnConnect(const QString &text) override;
     QByteArray GetData() override;
 
 private:
@@ -49,6 +50,8 @@ private:
     void OnWritable();
     void OnReadable();
     void FlushOutput();
+    // While connecting: sends what waits when the connection already stands.
+    void SendEarly();
     // Closes the connection and reports the failure: at once, or from the event loop while
     // Connect() runs.
     void Fail(Error error, const QString &message);
@@ -67,4 +70,6 @@ private:
     QSocketNotifier *m_writeNotifier; // on while connecting, and while output waits
     QByteArray m_pending; // received, not yet taken by GetData()
     QByteArray m_output;  // to send, not yet accepted by the kernel
+    QByteArray m_onConnect; // to send on every connection attempt (SendOnConnect)
+    bool m_standing = false; // while connecting: the connection was seen to stand
 };

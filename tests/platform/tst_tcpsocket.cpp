@@ -23,8 +23,10 @@ private slots:
     void invalidArgumentsAreRefusedAtOnce();
 
 private:
-    // Connects, sends the query on Connected, and collects events until PeerClosed.
-    QStringList Exchange(TcpSocketComponent &socket, const QString &name, QByteArray *reply);
+    // Connects, sends the query on Connected (or gives it with the connection), and collects
+    // events until PeerClosed.
+    QStringList Exchange(TcpSocketComponent &socket, const QString &name, QByteArray *reply,
+                         bool withConnection = false);
 
     std::unique_ptr<WhoisTestServer> m_server;
 };
@@ -35,14 +37,16 @@ void TestTcpSocket::init()
     QVERIFY(m_server->Listen());
 }
 
-QStringList TestTcpSocket::Exchange(TcpSocketComponent &socket, const QString &name, QByteArray *reply)
+QStringList TestTcpSocket::Exchange(TcpSocketComponent &socket, const QString &name, QByteArray *reply,
+                                    bool withConnection)
 {
     QStringList events;
     bool closed = false;
     QObject context;
     connect(&socket, &SocketComponent::Connected, &context, [&] {
         events << "connected";
-        socket.SendData(name + "\r\n");
+        if (!withConnection)
+            socket.SendData(name + "\r\n");
     });
     connect(&socket, &SocketComponent::DataArrival, &context, [&] {
         if (events.isEmpty() || events.last() != "data")
@@ -58,6 +62,8 @@ QStringList TestTcpSocket::Exchange(TcpSocketComponent &socket, const QString &n
         closed = true;
     });
     socket.Connect("127.0.0.1", m_server->port());
+    if (withConnection && !socket.SendOnConnect(name + "\r\n"))
+        events << "not taken";
     if (!QTest::qWaitFor([&] { return closed; }, 5000))
         events << "timed out";
     return events;
@@ -91,11 +97,15 @@ void TestTcpSocket::exchangeRaisesEventsInOrder()
     QFETCH(QStringList, events);
     QFETCH(QByteArray, reply);
     m_server->setDefaultRule(rule);
-    TcpSocketComponent socket;
-    QByteArray received;
-    QCOMPARE(Exchange(socket, "a.com", &received), events);
-    QCOMPARE(received, reply);
-    QCOMPARE(m_server->queries(), QStringList{"a.com"});
+    // The query sent on Connected, or given with the connection (on loopback it leaves before
+    // Connect() returns): the same events in the same order either way.
+    for (const bool withConnection : {false, true}) {
+        TcpSocketComponent socket;
+        QByteArray received;
+        QCOMPARE(Exchange(socket, "a.com", &received, withConnection), events);
+        QCOMPARE(received, reply);
+    }
+    QCOMPARE(m_server->queries(), QStringList({"a.com", "a.com"}));
 }
 
 void TestTcpSocket::closeIsHarmlessAndSilent()
@@ -126,11 +136,12 @@ void TestTcpSocket::closedConnectionCanConnectAgain()
     TcpSocketComponent socket;
     QByteArray first;
     QByteArray second;
-    Exchange(socket, "one.com", &first);
+    Exchange(socket, "one.com", &first, true);
     socket.Close();
-    Exchange(socket, "two.com", &second);
+    Exchange(socket, "two.com", &second); // nothing of the first connection is sent again
     QVERIFY(first.contains("one.com"));
     QVERIFY(second.contains("two.com"));
+    QCOMPARE(m_server->queries(), QStringList({"one.com", "two.com"}));
     QCOMPARE(m_server->acceptedConnections(), 2);
 }
 
@@ -142,6 +153,7 @@ void TestTcpSocket::refusedConnectionReportsFailureOnly()
     QSignalSpy closed(&socket, &SocketComponent::PeerClosed);
     QSignalSpy failed(&socket, &SocketComponent::Failed);
     QCOMPARE(socket.Connect("127.0.0.1", closedPort), SocketComponent::ConnectResult::Started);
+    QVERIFY(socket.SendOnConnect("a.com\r\n"));
     QTRY_COMPARE(failed.count(), 1);
     QCOMPARE(failed.first().first().value<SocketComponent::Error>(), SocketComponent::Error::Refused);
     QCOMPARE(connected.count(), 0);
