@@ -106,6 +106,10 @@ qsizetype AfterErrorCode(const QString &line)
     static const QRegularExpression kErrorCode(
         QStringLiteral("^(?:-\\s*)?(?:(?:error|err|erro|fehler)\\s*[:#-]?\\s*(?:\\d{1,5}\\s*[:.)-]?\\s*)?|"
                        "\\d{1,5}\\s*[:.)-]\\s*|\\d{3}\\s+)"));
+    // Most lines begin otherwise: they are told apart without the expression.
+    const char16_t first = line.isEmpty() ? u' ' : line.front().unicode();
+    if (first != u'-' && first != u'e' && first != u'f' && (first < u'0' || first > u'9'))
+        return -1;
     const QRegularExpressionMatch match = kErrorCode.match(line);
     return match.hasMatch() && match.capturedLength() > 0 && match.capturedLength() < line.size()
                ? match.capturedLength()

@@ -1,5 +1,7 @@
 #include "TextFile.h"
 
+#include "AppendingFile.h"
+
 #include <QFile>
 #include <QSaveFile>
 #include <QStringDecoder>
@@ -163,15 +165,7 @@ bool Append(const QString &path, const QString &text)
 
 bool AppendBytes(const QString &path, const QByteArray &bytes)
 {
-    QFile file(path);
-    // Unbuffered: a short write shows here, not later when a buffer is flushed on close.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
-        return false;
-    const qint64 before = file.size();
-    if (file.write(bytes) == bytes.size())
-        return true;
-    file.resize(before);
-    return false;
+    return AppendingFile(path).Append(bytes);
 }
 
 } // namespace TextFile

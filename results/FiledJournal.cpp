@@ -50,7 +50,7 @@ bool FiledJournal::Add(qint64 ordinal, ResultList list, const QString &name)
 {
     const QString line = QString::number(ordinal) + QLatin1Char('\t') + Key(list, name);
     m_entries.emplace(ordinal, line);
-    return TextFile::Append(m_path, line + QStringLiteral("\r\n"));
+    return m_file.Append(TextFile::Encode(line + QStringLiteral("\r\n")));
 }
 
 bool FiledJournal::Forget(qint64 beforeOrdinal)

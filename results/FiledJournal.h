@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ResultLists.h"
+#include "platform/AppendingFile.h"
 
 #include <QSet>
 #include <QString>
@@ -25,7 +26,7 @@
 class FiledJournal
 {
 public:
-    explicit FiledJournal(QString path) : m_path(std::move(path)) {}
+    explicit FiledJournal(QString path) : m_file(path), m_path(std::move(path)) {}
 
     const QString &path() const { return m_path; }
     static QString Key(ResultList list, const QString &name);
@@ -49,6 +50,7 @@ public:
 private:
     bool Rewrite();
 
+    AppendingFile m_file; // kept open for the lines added between rewrites
     QString m_path;
     QString m_header; // the first line, naming the candidate list
     std::multimap<qint64, QString> m_entries; // ordinal -> line without its end

@@ -69,7 +69,7 @@ QString ResultFiles::MarkerFilePath(const QString &baseName) const
 }
 
 bool ResultFiles::WriteList(const ResultLists &lists, ResultList list, const QString &path,
-                            WrittenFile *state)
+                            WrittenFile *state, AppendingFile *file)
 {
     const QStringList items = lists.items(list);
     const quint64 serial = lists.editSerial(list);
@@ -77,9 +77,11 @@ bool ResultFiles::WriteList(const ResultLists &lists, ResultList list, const QSt
     // A list with nothing new leaves its file alone; the others are checked on disk first.
     if (inStep && state->itemCount == items.size() && state->bytes >= 0)
         return true;
-    if (inStep && state->itemCount < items.size() && QFileInfo(path).size() == state->bytes) {
+    if (file)
+        file->setPath(path);
+    if (inStep && file && state->itemCount < items.size() && file->SizeOnDisk() == state->bytes) {
         const QByteArray added = EncodeLines(items, state->itemCount, items.size());
-        if (!TextFile::AppendBytes(path, added)) {
+        if (!file->Append(added)) {
             // The file holds what it held before; whether the cut-back worked or not, the next
             // write rewrites it whole.
             state->bytes = -1;
@@ -147,7 +149,7 @@ bool ResultFiles::SaveProfileLists(const ResultLists &lists)
         // again for every name.
         const QString path =
             state.stamp == m_fileStamp && !state.path.isEmpty() ? state.path : ProfileFilePath(list);
-        allWritten = WriteList(lists, list, path, &state) && allWritten;
+        allWritten = WriteList(lists, list, path, &state, &m_appending.at(IndexOfProfileList(list))) && allWritten;
         state.stamp = m_fileStamp;
     }
     return allWritten;
@@ -157,7 +159,7 @@ bool ResultFiles::WriteOverflowFiles(const ResultLists &lists)
 {
     bool allWritten = true;
     for (const ResultList list : kProfileLists)
-        allWritten = WriteList(lists, list, OverflowFilePath(list), nullptr) && allWritten;
+        allWritten = WriteList(lists, list, OverflowFilePath(list), nullptr, nullptr) && allWritten;
     return allWritten;
 }
 

@@ -2,6 +2,7 @@
 
 #include "ResultLists.h"
 #include "platform/AppFolder.h"
+#include "platform/AppendingFile.h"
 
 #include <QDateTime>
 #include <QString>
@@ -18,7 +19,7 @@
 // starts a new set of files. The stamp is empty until the first overflow.
 //
 // Writing is incremental: when a file already holds the earlier content of its list, only the
-// new names are appended. The bytes on disk are the same as a full rewrite would give, and an
+// new names are appended, to the file kept open for it. The bytes on disk are the same as a full rewrite would give, and an
 // append that fails part way is cut back, so a file never ends in a torn name.
 //
 // Unstamped files that an earlier run left are copied to "backups" before this run first writes
@@ -69,7 +70,9 @@ private:
         qint64 bytes = -1;
     };
 
-    bool WriteList(const ResultLists &lists, ResultList list, const QString &path, WrittenFile *state);
+    // state and file: of the profile file the list is kept in; none for a one-off file.
+    bool WriteList(const ResultLists &lists, ResultList list, const QString &path, WrittenFile *state,
+                   AppendingFile *file);
 
     AppFolder m_folder;
     Clock m_clock;
@@ -77,4 +80,5 @@ private:
     bool m_leftoversSecured = false;
     QString m_lastFailedPath;
     std::array<WrittenFile, 3> m_written;
+    std::array<AppendingFile, 3> m_appending; // the profile files, kept open for appends
 };

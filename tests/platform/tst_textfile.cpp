@@ -1,4 +1,5 @@
 #include "platform/AppFolder.h"
+#include "platform/AppendingFile.h"
 #include "platform/TextFile.h"
 #include "support/FileSizeLimit.h"
 #include "support/TestFolders.h"
@@ -18,6 +19,8 @@ private slots:
     void writeAllReplacesAndKeepsLineEnds();
     void appendCreatesAndExtends();
     void writesCutShortByAFullDiskChangeNothing();
+    void aFileKeptOpenFollowsItsPath_data();
+    void aFileKeptOpenFollowsItsPath();
     void joinResolvesEveryComponentIgnoringCase();
     void joinStaysInsideTheFolder();
 };
@@ -103,6 +106,42 @@ void TestTextFile::writesCutShortByAFullDiskChangeNothing()
     }
     QCOMPARE(FileBytes(path), QByteArray("first\r\n"));
     QCOMPARE(QDir(folders.path("")).entryList(QDir::Files), QStringList{"a.txt"});
+}
+
+void TestTextFile::aFileKeptOpenFollowsItsPath_data()
+{
+    // What happens to the path between two appends, and what it then holds.
+    QTest::addColumn<QString>("between");
+    QTest::addColumn<QByteArray>("atPath");
+    QTest::newRow("nothing") << "" << QByteArray("one\r\ntwo\r\n");
+    QTest::newRow("replaced") << "replace" << QByteArray("other\r\ntwo\r\n");
+    QTest::newRow("deleted") << "delete" << QByteArray("two\r\n");
+    QTest::newRow("renamed") << "rename" << QByteArray("two\r\n");
+    QTest::newRow("cut by an editor") << "truncate" << QByteArray("two\r\n");
+}
+
+void TestTextFile::aFileKeptOpenFollowsItsPath()
+{
+    QFETCH(QString, between);
+    QFETCH(QByteArray, atPath);
+    TestFolders folders;
+    const QString path = folders.path("list.txt");
+    AppendingFile file(path);
+    QCOMPARE(file.SizeOnDisk(), -1);
+    QVERIFY(file.Append("one\r\n"));
+    QCOMPARE(file.SizeOnDisk(), 5);
+    if (between == "replace")
+        QVERIFY(TextFile::WriteAll(path, "other\r\n"));
+    else if (between == "delete")
+        QVERIFY(QFile::remove(path));
+    else if (between == "rename")
+        QVERIFY(QFile::rename(path, folders.path("moved.txt")));
+    else if (between == "truncate")
+        QVERIFY(QFile::resize(path, 0));
+    QVERIFY(file.Append("two\r\n"));
+    QCOMPARE(FileBytes(path), atPath);
+    if (between == "rename") // what was renamed keeps what it had
+        QCOMPARE(FileBytes(folders.path("moved.txt")), QByteArray("one\r\n"));
 }
 
 void TestTextFile::joinResolvesEveryComponentIgnoringCase()

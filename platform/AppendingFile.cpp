@@ -1,0 +1,73 @@
+#include "AppendingFile.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+void AppendingFile::setPath(const QString &path)
+{
+    if (path == m_path)
+        return;
+    Close();
+    m_path = path;
+}
+
+void AppendingFile::Close()
+{
+    if (m_descriptor >= 0)
+        ::close(m_descriptor);
+    m_descriptor = -1;
+}
+
+bool AppendingFile::HoldsPath(qint64 *size)
+{
+    struct stat info = {};
+    if (::stat(QFile::encodeName(m_path).constData(), &info) != 0) {
+        *size = -1;
+        return false;
+    }
+    *size = static_cast<qint64>(info.st_size);
+    return m_descriptor >= 0 && info.st_dev == m_device && info.st_ino == m_inode;
+}
+
+qint64 AppendingFile::SizeOnDisk()
+{
+    qint64 size = -1;
+    if (!HoldsPath(&size))
+        Close();
+    return size;
+}
+
+bool AppendingFile::Append(const QByteArray &bytes)
+{
+    qint64 before = -1;
+    if (!HoldsPath(&before)) {
+        Close();
+        m_descriptor = ::open(QFile::encodeName(m_path).constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+        struct stat info = {};
+        if (m_descriptor < 0 || ::fstat(m_descriptor, &info) != 0) {
+            Close();
+            return false;
+        }
+        m_device = info.st_dev;
+        m_inode = info.st_ino;
+        before = static_cast<qint64>(info.st_size);
+    }
+    qsizetype written = 0;
+    while (written < bytes.size()) {
+        const ssize_t sent = ::write(m_descriptor, bytes.constData() + written, static_cast<size_t>(bytes.size() - written));
+        if (sent < 0 && errno == EINTR)
+            continue;
+        if (sent <= 0) {
+            // Cut back to what the file held: no torn line is left for the next reader.
+            [[maybe_unused]] const int cut = ::ftruncate(m_descriptor, before);
+            Close();
+            return false;
+        }
+        written += sent;
+    }
+    return true;
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// A file the program appends to name after name (a result list, the filing journal), kept open
+// between appends: an append is one check of the path and one write, not an open, a seek and a
+// close. When the path no longer leads to the file held open (it was renamed, replaced or
+// deleted), the next append opens the path again, so nothing goes to a file nobody sees.
+//
+// An append that fails part way (a full disk) is cut back, so the file holds exactly what it held
+// before. The handle is let go by Close() and by the destructor.
+//
+//     AppendingFile list("LowProfile.txt");
+//     list.Append("shop.com\r\n");
+class AppendingFile
+{
+public:
+    explicit AppendingFile(QString path = QString()) : m_path(std::move(path)) {}
+    ~AppendingFile() { Close(); }
+    AppendingFile(const AppendingFile &) = delete;
+    AppendingFile &operator=(const AppendingFile &) = delete;
+
+    const QString &path() const { return m_path; }
+    // Lets go of the file held open when the path changes.
+    void setPath(const QString &path);
+
+    // The size of the file at the path, -1 when there is none.
+    qint64 SizeOnDisk();
+    // Appends, creating the file when missing. False when it could not be written whole.
+    bool Append(const QByteArray &bytes);
+    void Close();
+
+private:
+    // Whether the descriptor held still is the file at the path; the path's size when so.
+    bool HoldsPath(qint64 *size);
+
+    QString m_path;
+    int m_descriptor = -1;
+    quint64 m_device = 0;
+    quint64 m_inode = 0;
+};
