@@ -54,7 +54,9 @@ NameCheck::LineNames NameCheck::NamesOfLine(const QString &line) const
 {
     // A list line may carry blanks around the name, and after a tab a note (the reason a name of
     // "Unchecked.txt" got no verdict); neither is part of the name.
-    const QString candidate = line.section(QLatin1Char('\t'), 0, 0).trimmed();
+    // Made from a view: the name gets a block of its own size, and the lists keep that block.
+    const qsizetype tab = line.indexOf(QLatin1Char('\t'));
+    const QString candidate = QStringView(line).left(tab < 0 ? line.size() : tab).trimmed().toString();
     if (candidate.size() > kMaxLineLength)
         return {{candidate}, false};
     const QString name = NameCleaner(candidate);

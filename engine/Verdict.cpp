@@ -31,10 +31,12 @@ public:
             return word.contains(QLatin1Char('.'));
         if (word == m_written || IsCutShort(word))
             return true;
+        if (word.size() == m_ascii.size() && word.compare(m_ascii, Qt::CaseInsensitive) == 0)
+            return true;
         // Plain ASCII words are their own A-label: the costly conversions are for the others.
         const bool ascii = std::all_of(word.begin(), word.end(), [](QChar c) { return c.unicode() < 0x80; });
         if (ascii && !word.startsWith(u"xn--") && !word.contains(u".xn--"))
-            return word.compare(m_ascii, Qt::CaseInsensitive) == 0;
+            return false;
         return AsciiOf(word.toString()) == m_ascii ||
                WhoisPhrases::Folded(UnicodeDomainName(word.toString())) == m_written;
     }
