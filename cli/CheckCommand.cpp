@@ -12,6 +12,7 @@
 #include <QCommandLineParser>
 #include <QDateTime>
 #include <QFileInfo>
+#include <QTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -53,12 +54,30 @@ CheckCommand::Environment CheckCommand::DefaultEnvironment()
 
 CheckCommand::CheckCommand(Streams streams, QObject *parent) : QObject(parent), m_streams(streams) {}
 
-CheckCommand::~CheckCommand() = default;
+CheckCommand::~CheckCommand()
+{
+    FlushOut();
+}
 
 void CheckCommand::Write(QIODevice &device, const QByteArray &bytes)
 {
-    // A line is out as soon as its verdict is: a run that is killed loses none of them.
+    // The lines of one turn of the event loop (the verdicts of the replies that came together)
+    // go out in one write at its end: a line is out within moments of its verdict, and a
+    // terminal gets it at once. Anything for err waits until what went before on out is out.
+    if (&device == &m_streams.out && !m_streams.outIsTerminal) {
+        if (m_outWaiting.isEmpty())
+            QTimer::singleShot(0, this, &CheckCommand::FlushOut);
+        m_outWaiting += bytes;
+        return;
+    }
+    FlushOut();
     device.write(bytes);
+}
+
+void CheckCommand::FlushOut()
+{
+    if (!m_outWaiting.isEmpty())
+        m_streams.out.write(std::exchange(m_outWaiting, {}));
 }
 
 int CheckCommand::Fail(int status, const QString &message)
@@ -84,7 +103,10 @@ void CheckCommand::Problem(const QString &text)
 std::optional<int> CheckCommand::Start(const QStringList &arguments, Environment environment)
 {
     m_format = FormatAskedFor(arguments);
-    return Configure(arguments, std::move(environment));
+    const std::optional<int> early = Configure(arguments, std::move(environment));
+    if (early)
+        FlushOut(); // the caller ends with this status now
+    return early;
 }
 
 std::optional<int> CheckCommand::Configure(const QStringList &arguments, Environment environment)
@@ -337,5 +359,6 @@ void CheckCommand::Finish()
     int status = engine.completed() && engine.everythingSaved() && !m_failed ? kComplete : kIncomplete;
     if (m_interruptedBy != 0)
         status = 128 + m_interruptedBy;
+    FlushOut();
     emit finished(status);
 }

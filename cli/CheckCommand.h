@@ -72,6 +72,8 @@ private:
     std::optional<int> Configure(const QStringList &arguments, Environment environment);
     int Fail(int status, const QString &message);
     void Write(QIODevice &device, const QByteArray &bytes);
+    // Writes what waits for out.
+    void FlushOut();
     void Problem(const QString &text);
     void ShowProgress(qint64 position, qint64 total);
     void ClearProgress();
@@ -89,4 +91,5 @@ private:
     bool m_dnsOffSaid = false;
     int m_interruptedBy = 0;
     QElapsedTimer m_sinceProgress;
+    QByteArray m_outWaiting; // result lines for out (not a terminal), written once per turn of the event loop
 };

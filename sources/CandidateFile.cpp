@@ -155,6 +155,7 @@ std::optional<CandidateFile::Batch> CandidateFile::ReadCandidates(const QString 
         return std::nullopt;
     Batch batch;
     QFile file(path);
+    ReadWindow window;
     const qint64 entries = m_lineCount;
     for (qint64 position = first; position < first + count; ++position) {
         if (position < 1) {
@@ -167,7 +168,7 @@ std::optional<CandidateFile::Batch> CandidateFile::ReadCandidates(const QString 
         }
         if (!file.isOpen() && !file.open(QIODevice::ReadOnly))
             return std::nullopt;
-        std::optional<QString> candidate = ReadIndexed(file, position);
+        std::optional<QString> candidate = ReadIndexed(file, position, window);
         if (!candidate)
             return std::nullopt;
         batch.lines.append(std::move(*candidate));
@@ -192,17 +193,23 @@ const CandidateFile::LineSpan *CandidateFile::SpanOf(QFile &file, qint64 positio
     return index < m_keptSpans.size() ? &m_keptSpans[index] : nullptr;
 }
 
-std::optional<QString> CandidateFile::ReadIndexed(QFile &file, qint64 position)
+std::optional<QString> CandidateFile::ReadIndexed(QFile &file, qint64 position, ReadWindow &window)
 {
     const LineSpan *span = SpanOf(file, position);
-    QByteArray line;
-    if (span && file.seek(span->offset))
-        line = file.read(span->length);
+    if (span && (span->offset < window.start || span->offset + span->length > window.start + window.bytes.size())) {
+        // Lines that follow each other are read together: one read for many of them.
+        window.start = span->offset;
+        window.bytes = file.seek(span->offset) ? file.read(std::max<qint64>(span->length, kWindowBytes)) : QByteArray();
+    }
+    const qint64 from = span ? span->offset - window.start : 0;
+    const qint64 available = std::max<qint64>(0, window.bytes.size() - from);
+    const QByteArrayView line =
+        span ? QByteArrayView(window.bytes).sliced(from, std::min<qint64>(span->length, available)) : QByteArrayView();
     if (!span || line.size() != static_cast<qsizetype>(span->length)) {
         m_path.clear(); // the file shrank under us: the next read rebuilds the index
         return std::nullopt;
     }
-switch (m_encoding) {
+    switch (m_encoding) {
     case Encoding::Utf16Le:
         return QStringDecoder(QStringConverter::Utf16LE, QStringConverter::Flag::ConvertInitialBom).decode(line);
     case Encoding::Utf16Be:

@@ -101,7 +101,14 @@ private:
     bool BuildIndex(QFile &file);
     // The spans of the block that holds this position, read when it is not the one kept.
     const LineSpan *SpanOf(QFile &file, qint64 position);
-    std::optional<QString> ReadIndexed(QFile &file, qint64 position);
+    // Bytes of the file read ahead for the lines that follow.
+    struct ReadWindow
+    {
+        qint64 start = 0;
+        QByteArray bytes;
+    };
+    static constexpr qint64 kWindowBytes = 64 * 1024;
+    std::optional<QString> ReadIndexed(QFile &file, qint64 position, ReadWindow &window);
 
     QString m_path;
     FileIdentity m_identity;

@@ -43,12 +43,13 @@ void TestCandidateFile::readsByPositionCountingEntriesOnly_data()
     const QStringList words{QString::fromUtf8("b\xC3\xBC" "cher"), "sun", "x.com"};
     QTest::newRow("UTF-16 LE") << little << words;
     QTest::newRow("UTF-16 BE") << big << words;
-    // Longer than a few blocks of the index, every kind of line end falling on a block's edge.
+    // Longer than a few blocks of the index and than what one read takes in, every kind of line
+    // end falling on a block's edge.
     QStringList many;
     QString text;
     const QStringList ends{"\r\n", "\n", "\r", "\r\n\r\n", "\n\n"};
     for (int i = 0; i < 3 * CandidateFile::kBlockLines + 7; ++i) {
-        many.append(QString("name%1.com").arg(i));
+        many.append(QString("name%1.com").arg(i) + QString(i % 7 == 0 ? 400 : 0, QChar('x')));
         text += many.last() + ends.at(i % ends.size());
     }
     QTest::newRow("many blocks") << text.toUtf8() << many;
