@@ -17,7 +17,7 @@ constexpr double kRaise = 2;               // a cut pace doubles at a time while
 constexpr double kNearRefusal = 0.97;      // a pace this close to the one refused at stays a while
 constexpr int kRaisesBeforePast = 30;      // clean stretches near it before it tries past it
 constexpr double kLeastRaise = 1.02;       // and then rises this much
-constexpr double kNearMiss = 1.1;          // a remembered pace was refused this much faster
+constexpr double kNearMiss = 1.03;         // a remembered pace was held just below one refused this much faster
 constexpr double kNoSpacingAbove = 1000;   // a pace this fast is no limit at all
 constexpr std::size_t kAnswersKept = 1000; // answers remembered per host for the pace
 

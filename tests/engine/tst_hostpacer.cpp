@@ -324,6 +324,15 @@ void TestHostPacer::rememberedPacesStartTheRun()
     // A remembered host is not probed with slow start.
     if (userLimits.isEmpty() && pace < 5)
         QCOMPARE(pacer.LearnedPaces().value(host).at, -5000);
+    // The pace was held just below one that was refused: ten seconds of clean answers keep it
+    // near there, without a try past it that the host would refuse.
+    for (qint64 now = 200; now < 10000; now += 250) {
+        pacer.Started(host, now);
+        pacer.Answered(host, now, now + 10);
+        pacer.Ended(host);
+    }
+    if (userLimits.isEmpty() && pace < 5)
+        QVERIFY2(pacer.PaceOf(host) <= pace * 1.03 + 1e-9, qPrintable(QString::number(pacer.PaceOf(host))));
 }
 
 void TestHostPacer::hostsDoNotWaitForEachOther()
