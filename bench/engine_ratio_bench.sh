@@ -3,7 +3,9 @@
 # one query each) on the same loopback whois server, runs alternating, best of three each:
 #   1. 50 ms replies: names a second, as a share of the C client's (goal 0.97);
 #   2. 0 ms replies: the same share (goal 0.8) and the CPU time per name of each;
-#   3. peak memory of orvelle-check at 20,000 names and at 1,000,000 (goal: within 10%).
+#   3. at 50 ms replies, the time from the server taking a connection to its query arriving, for
+#      each (goal: orvelle-check within 0.2 ms of the C client);
+#   4. peak memory of orvelle-check at 20,000 names and at 1,000,000 (goal: within 10%).
 # orvelle-check runs with --no-dns and --no-control-queries, so that both ask the same queries.
 #
 #   bench/engine_ratio_bench.sh [build-folder] [names]
@@ -43,6 +45,18 @@ for delay in 50 0; do
         "$delay" "$names" "$c_wall" "$o_wall" "$(echo "$c_wall / $o_wall" | bc -l)" \
         "$(echo "$o_cpu * 1000000 / $names" | bc -l)" "$(echo "$c_cpu * 1000000 / $names" | bc -l)"
 done
+
+# From taking a connection to its query, as the server sees it: median and 90th percentile.
+restart_whoisd 50 --log-waits
+head -n 1000 "$work/list.txt" > "$work/short.txt"
+waits() { # the last 1000 waits logged
+    grep '^waited' "$work/port" | tail -n 1000 | cut -d' ' -f3 | sort -n |
+        awk '{ w[NR] = $1 } END { printf "median %.2f ms, 90%% %.2f ms", w[int(NR / 2)] / 1000, w[int(NR * 0.9)] / 1000 }'
+}
+"$work/ref" 127.0.0.1 "$port" "$work/short.txt" 25 > /dev/null
+c_waits=$(waits)
+run_check "$work/short.txt" > /dev/null
+printf 'connection to query at 50 ms: C client %s; orvelle-check %s\n' "$c_waits" "$(waits)"
 
 # Peak memory with the list's length.
 restart_whoisd 0

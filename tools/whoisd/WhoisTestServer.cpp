@@ -1,6 +1,7 @@
 #include "WhoisTestServer.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QPointer>
 #include <QTcpServer>
@@ -97,8 +98,10 @@ void WhoisTestServer::OnNewConnection()
         {
             QByteArray bytes;
             bool answered = false;
+            QElapsedTimer since; // the connection was taken
         };
         auto pending = std::make_shared<Pending>();
+        pending->since.start();
         connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
             --m_open;
             socket->deleteLater();
@@ -112,8 +115,9 @@ void WhoisTestServer::OnNewConnection()
             if (end < 0 && pending->bytes.size() < 4096)
                 return;
             pending->answered = true;
-            OnQuery(socket,
-                    QString::fromUtf8(pending->bytes.left(end < 0 ? pending->bytes.size() : end)).trimmed());
+            const QString name = QString::fromUtf8(pending->bytes.left(end < 0 ? pending->bytes.size() : end)).trimmed();
+            emit queryWaited(name, pending->since.nsecsElapsed() / 1000);
+            OnQuery(socket, name);
         });
     }
 }

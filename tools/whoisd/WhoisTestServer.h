@@ -99,6 +99,8 @@ public:
 
 signals:
     void queryReceived(const QString &name);
+    // The query line arrived this many microseconds after the server took the connection.
+    void queryWaited(const QString &name, qint64 microseconds);
 
 private:
     void OnNewConnection();

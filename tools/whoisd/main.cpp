@@ -1,6 +1,6 @@
 // orvelle-whoisd: a whois server on 127.0.0.1 for trying the program and for benchmarks.
 //
-//   orvelle-whoisd [--port N] [--address 127.0.0.X] [--log-refusals] [--log-queries]
+//   orvelle-whoisd [--port N] [--address 127.0.0.X] [--log-refusals] [--log-queries] [--log-waits]
 //                  [--delay MS [--delay-sigma S] [--seed N]] [--pieces N] [--piece-gap MS]
 //                  [--free-every N | --free-pattern REGEX]
 //                  [--mode answer|close|hang|stream|reset|reset-halfway]
@@ -14,7 +14,8 @@
 // recorded reply files (see WhoisTestServer::setReplyFolder).
 // --port 0 (the default) picks a free port. The port is printed on the first line; with
 // --log-refusals a line "refused NAME" follows for every refusal, with --log-queries a line
-// "asked NAME" for every query. --address listens on another loopback address (127.0.0.0/8), so
+// "asked NAME" for every query, with --log-waits a line "waited NAME MICROSECONDS": how long after
+// the server took the connection its query arrived. --address listens on another loopback address (127.0.0.0/8), so
 // that two servers are two hosts to the program.
 
 #include "tools/whoisd/WhoisTestServer.h"
@@ -75,12 +76,15 @@ int main(int argc, char **argv)
                                      QStringLiteral("ADDRESS"), QStringLiteral("127.0.0.1"));
     const QCommandLineOption logQueries(QStringLiteral("log-queries"),
                                         QStringLiteral("Print \"asked NAME\" for every query."));
+    const QCommandLineOption logWaits(QStringLiteral("log-waits"),
+                                      QStringLiteral("Print \"waited NAME MICROSECONDS\": the time from taking a "
+                                                     "connection to its query."));
     const QCommandLineOption logRefusals(QStringLiteral("log-refusals"),
                                          QStringLiteral("Print \"refused NAME\" for every refusal."));
     const QCommandLineOption replies(
         QStringLiteral("replies"), QStringLiteral("Answer from recorded replies."), QStringLiteral("FOLDER"));
     parser.addOptions({port, delay, pieces, pieceGap, freeEvery, freePattern, mode, delaySigma, seed,
-                       throttle, refusal, replies, refuseFirst, address, logRefusals, logQueries});
+                       throttle, refusal, replies, refuseFirst, address, logRefusals, logQueries, logWaits});
     parser.process(app);
 
     bool ok = true;
@@ -210,6 +214,12 @@ int main(int argc, char **argv)
     if (parser.isSet(logQueries)) {
         QObject::connect(&server, &WhoisTestServer::queryReceived, &server, [](const QString &name) {
             std::printf("asked %s\n", qPrintable(name));
+            std::fflush(stdout);
+        });
+    }
+    if (parser.isSet(logWaits)) {
+        QObject::connect(&server, &WhoisTestServer::queryWaited, &server, [](const QString &name, qint64 us) {
+            std::printf("waited %s %lld\n", qPrintable(name), static_cast<long long>(us));
             std::fflush(stdout);
         });
     }
