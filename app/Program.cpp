@@ -34,7 +34,7 @@ Program::Program(ProgramConfig config, const QString &appFolderRoot, const QStri
     connect(
         &m_engine, &CheckEngine::nameChecked, this,
         [this](const QString &name, CheckOutcome outcome, const QString &reason, const QString &decidedBy) {
-            if (outcome != CheckOutcome::NotFiled)
+            if (m_keepsDecisions && outcome != CheckOutcome::NotFiled)
                 RememberDecision(ExportRowOf(name, outcome, reason, decidedBy, QDateTime::currentDateTimeUtc()));
         });
 }

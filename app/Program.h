@@ -68,6 +68,9 @@ public:
     void setDnsFirst(bool on);
     void setControlQueries(bool on) { m_checkSettings.controlQueries = on; }
     void setExtensions(const QStringList &extensions);
+    // Whether who decided each shown name is kept for the export (Export Results...); a caller
+    // that writes each name's row as it is decided (orvelle-check) has no use for it.
+    void setKeepsDecisions(bool on) { m_keepsDecisions = on; }
     // The user's limits per whois host, and the DNS servers ("host:port, ..."; empty: the
     // system's), from text; with text they cannot read, false and what was wrong, and nothing
     // changes.
@@ -157,5 +160,6 @@ private:
     qint64 m_startupPosition = 0;
     ResultFiles::Clock m_wallClock;
     DecisionLog m_decisions; // of the names decided while the program runs, still shown
+    bool m_keepsDecisions = true;
     qsizetype m_shownAtCompaction = 0;
 };

@@ -194,6 +194,7 @@ std::optional<int> CheckCommand::Configure(const QStringList &arguments, Environ
     m_program = std::make_unique<Program>(config, environment.appFolderRoot, environment.settingsRoot,
                                           environment.sockets, timings);
     Program &program = *m_program;
+    program.setKeepsDecisions(false); // each row is printed as it is decided, never exported later
     QStringList problems;
     if (!Startup::Prepare(program, &problems))
         return Fail(kBadInput,
