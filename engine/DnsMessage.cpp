@@ -34,7 +34,7 @@ std::optional<quint16> Get16(const QByteArray &bytes, int at)
 // Reads a name at `at`; `at` moves past it (past the first pointer, when compressed).
 std::optional<QString> GetName(const QByteArray &bytes, int &at)
 {
-    QStringList labels;
+    QByteArray dotted; // the labels as they stand, joined by dots
     int position = at;
     int jumps = 0;
     bool jumped = false;
@@ -57,11 +57,13 @@ std::optional<QString> GetName(const QByteArray &bytes, int &at)
         if (length == 0) {
             if (!jumped)
                 at = position + 1;
-            return labels.join(QLatin1Char('.')).toLower();
+            return QString::fromLatin1(dotted).toLower();
         }
         if (position + 1 + length > bytes.size())
             return std::nullopt;
-        labels << QString::fromLatin1(bytes.mid(position + 1, length));
+        if (!dotted.isEmpty())
+            dotted += '.';
+        dotted.append(bytes.constData() + position + 1, length);
         position += 1 + length;
     }
 }

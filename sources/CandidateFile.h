@@ -107,7 +107,7 @@ private:
         qint64 start = 0;
         QByteArray bytes;
     };
-    static constexpr qint64 kWindowBytes = 64 * 1024;
+    static constexpr qint64 kWindowBytes = 8 * 1024;
     std::optional<QString> ReadIndexed(QFile &file, qint64 position, ReadWindow &window);
 
     QString m_path;
