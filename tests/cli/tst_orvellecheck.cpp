@@ -37,6 +37,7 @@ private slots:
     void eachExtensionToTryIsAsked();
     void aResultLineNeverFollowsTheProgressLine();
     void dnsThatTurnsItselfOffIsSaidOnce();
+    void resultLinesComeOutWhileTheRunGoes();
     void signalsStopAtAnExactPosition_data();
     void signalsStopAtAnExactPosition();
 
@@ -346,6 +347,29 @@ void TestOrvelleCheck::signalsStopAtAnExactPosition_data()
     QTest::addColumn<int>("signal");
     QTest::newRow("SIGTERM") << SIGTERM;
     QTest::newRow("Ctrl-C") << SIGINT;
+}
+
+void TestOrvelleCheck::resultLinesComeOutWhileTheRunGoes()
+{
+    // One name is answered at once, the other not for a minute: though lines into a file or a
+    // pipe are written together, the first one's line is out long before the run ends.
+    m_server->setRule("late.com", WhoisReplyRule::Taken(60000));
+    const QString list = m_folders->WriteList("names.txt", {"free", "late"});
+    QBuffer out;
+    QBuffer err;
+    out.open(QIODevice::WriteOnly);
+    err.open(QIODevice::WriteOnly);
+    CheckCommand command({out, err});
+    QSignalSpy finished(&command, &CheckCommand::finished);
+    QVERIFY(!command.Start({"--no-dns", list},
+                           {m_folders->appFolder(), m_folders->settingsRoot(), TcpSocketComponent::Factory()}));
+    QTRY_VERIFY_WITH_TIMEOUT(out.data().contains("High\tfree.com\n"), 30000);
+    QVERIFY(finished.isEmpty());
+    command.Interrupt(SIGINT);
+    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 30000);
+    const QStringList lines = QString::fromUtf8(out.data()).split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.first(), QString("High\tfree.com"));
+    QVERIFY2(lines.last().contains("; stopped at position"), qPrintable(lines.last()));
 }
 
 void TestOrvelleCheck::signalsStopAtAnExactPosition()

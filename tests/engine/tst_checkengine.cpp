@@ -981,6 +981,12 @@ void TestCheckEngine::speedAndTimeLeftOnVirtualTime_data()
         << steady << qint64(120000) << qint64(36000) << "10.0 names/s, 1 h 0 min left";
     QTest::newRow("a stall slows it down")
         << steady << qint64(135000) << qint64(600) << "5.0 names/s, 2 min left";
+    // Thousands a second, as on loopback: counted together, still to the verdict.
+    QList<qint64> fast;
+    for (qint64 at = 0; at < 40000; ++at)
+        fast << at << at << at << at << at << at << at << at;
+    QTest::newRow("thousands a second") << fast << qint64(40000) << qint64(16000) << "8000.0 names/s, 2 s left";
+    QTest::newRow("and a stall after them") << fast << qint64(55000) << qint64(16000) << "4000.0 names/s, 4 s left";
     QTest::newRow("days") << QList<qint64>{31000} << qint64(31000) << qint64(6250)
                           << "0.0 names/s, 2 d 4 h left";
 }
