@@ -44,6 +44,23 @@ private slots:
 private:
     // The command in this process; with a file-size limit, the program as a process.
     int Run(const QStringList &arguments, QByteArray *out, QByteArray *err, qint64 fileSizeLimit = -1);
+    // orvelle-check in this process, writing into buffers.
+    struct InProcessCheck
+    {
+        InProcessCheck()
+        {
+            out.open(QIODevice::WriteOnly);
+            err.open(QIODevice::WriteOnly);
+        }
+        QBuffer out;
+        QBuffer err;
+        CheckCommand command{{out, err}};
+    };
+    // The test's folders and real sockets.
+    CheckCommand::Environment Environment() const
+    {
+        return {m_folders->appFolder(), m_folders->settingsRoot(), TcpSocketComponent::Factory()};
+    }
     QProcessEnvironment ProcessEnvironment() const;
 
     std::unique_ptr<TestFolders> m_folders;
@@ -77,19 +94,13 @@ int TestOrvelleCheck::Run(const QStringList &arguments, QByteArray *out, QByteAr
                           qint64 fileSizeLimit)
 {
     if (fileSizeLimit < 0) {
-        QBuffer outBuffer;
-        QBuffer errBuffer;
-        outBuffer.open(QIODevice::WriteOnly);
-        errBuffer.open(QIODevice::WriteOnly);
-        CheckCommand command({outBuffer, errBuffer});
-        QSignalSpy finished(&command, &CheckCommand::finished);
-        std::optional<int> status =
-            command.Start(QStringList{"--tick-ms", "20"} + arguments,
-                          {m_folders->appFolder(), m_folders->settingsRoot(), TcpSocketComponent::Factory()});
+        InProcessCheck check;
+        QSignalSpy finished(&check.command, &CheckCommand::finished);
+        std::optional<int> status = check.command.Start(QStringList{"--tick-ms", "20"} + arguments, Environment());
         if (!status && (!finished.isEmpty() || finished.wait(60000)))
             status = finished.first().first().toInt();
-        *out = outBuffer.data();
-        *err = errBuffer.data();
+        *out = check.out.data();
+        *err = check.err.data();
         return status.value_or(-1);
     }
     QProcess process;
@@ -317,8 +328,7 @@ void TestOrvelleCheck::aResultLineNeverFollowsTheProgressLine()
     CheckCommand command({screen, screen, true, true});
     QSignalSpy finished(&command, &CheckCommand::finished);
     const QString list = m_folders->WriteList("names.txt", {"free1", "taken", "free2"});
-    QVERIFY(!command.Start({"--tick-ms", "20", "--no-dns", list},
-                           {m_folders->appFolder(), m_folders->settingsRoot(), TcpSocketComponent::Factory()}));
+    QVERIFY(!command.Start({"--tick-ms", "20", "--no-dns", list}, Environment()));
     QVERIFY(finished.wait(60000));
     const QString text = QString::fromUtf8(screen.data());
     QVERIFY2(text.contains("names/s"), qPrintable(text)); // the progress was shown
@@ -355,19 +365,14 @@ void TestOrvelleCheck::resultLinesComeOutWhileTheRunGoes()
     // pipe are written together, the first one's line is out long before the run ends.
     m_server->setRule("late.com", WhoisReplyRule::Taken(60000));
     const QString list = m_folders->WriteList("names.txt", {"free", "late"});
-    QBuffer out;
-    QBuffer err;
-    out.open(QIODevice::WriteOnly);
-    err.open(QIODevice::WriteOnly);
-    CheckCommand command({out, err});
-    QSignalSpy finished(&command, &CheckCommand::finished);
-    QVERIFY(!command.Start({"--no-dns", list},
-                           {m_folders->appFolder(), m_folders->settingsRoot(), TcpSocketComponent::Factory()}));
-    QTRY_VERIFY_WITH_TIMEOUT(out.data().contains("High\tfree.com\n"), 30000);
+    InProcessCheck check;
+    QSignalSpy finished(&check.command, &CheckCommand::finished);
+    QVERIFY(!check.command.Start({"--no-dns", list}, Environment()));
+    QTRY_VERIFY_WITH_TIMEOUT(check.out.data().contains("High\tfree.com\n"), 30000);
     QVERIFY(finished.isEmpty());
-    command.Interrupt(SIGINT);
+    check.command.Interrupt(SIGINT);
     QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 30000);
-    const QStringList lines = QString::fromUtf8(out.data()).split('\n', Qt::SkipEmptyParts);
+    const QStringList lines = QString::fromUtf8(check.out.data()).split('\n', Qt::SkipEmptyParts);
     QCOMPARE(lines.first(), QString("High\tfree.com"));
     QVERIFY2(lines.last().contains("; stopped at position"), qPrintable(lines.last()));
 }
