@@ -1,5 +1,6 @@
 #include "engine/Filing.h"
 #include "platform/TextFile.h"
+#include "results/FiledJournal.h"
 #include "results/ResultFiles.h"
 #include "results/ResultLists.h"
 #include "support/FileSizeLimit.h"
@@ -39,6 +40,7 @@ private slots:
     void renewFileStampWritesTheMarkerFiles();
     void stampsOfOneSecondStayDistinct();
     void overflowFilesGoToTheOverflowFolder();
+    void theJournalKeepsAddingAfterItIsRewritten();
 
 private:
     std::unique_ptr<TestFolders> m_folders;
@@ -234,6 +236,25 @@ void TestResultFiles::overflowFilesGoToTheOverflowFolder()
     QCOMPARE(lists.items(ResultLists::Saved), QStringList{"kept.com"});
     QCOMPARE(lists.heading(ResultLists::Low), QString("Low Profile"));
     QVERIFY(!files.FileStamp().isEmpty());
+}
+
+void TestResultFiles::theJournalKeepsAddingAfterItIsRewritten()
+{
+    // The journal keeps its file open for appends; a rewrite puts a new file in its place, and
+    // what is added after it must land there.
+    const QString path = App("FiledAhead.txt");
+    FiledJournal journal(path);
+    QVERIFY(journal.Reset("list.txt"));
+    const qint64 added = 2 * FiledJournal::kRewriteAfter + 10;
+    for (qint64 ordinal = 1; ordinal <= added; ++ordinal)
+        QVERIFY(journal.Add(ordinal, ResultList::Low, QString("n%1.com").arg(ordinal)));
+    QVERIFY(journal.Forget(added - 5)); // rewritten: most entries are forgotten
+    QVERIFY(journal.Add(added + 1, ResultList::High, "after.com"));
+    FiledJournal reread(path);
+    const QSet<QString> keys = reread.Load("list.txt", added - 5);
+    QCOMPARE(keys.size(), 7);
+    QVERIFY(keys.contains(FiledJournal::Key(ResultList::High, "after.com")));
+    QCOMPARE(TextFile::ReadLines(path)->size(), 1 + 7); // the header and the entries kept
 }
 
 QTEST_GUILESS_MAIN(TestResultFiles)
