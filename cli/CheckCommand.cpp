@@ -316,13 +316,13 @@ void CheckCommand::PrintName(const QString &name, CheckOutcome outcome, const QS
     ++m_counts[outcome];
     if (m_streams.outIsTerminal)
         ClearProgress(); // a result line never lands behind the progress line
-    const ExportRow row = ExportRowOf(name, outcome, reason, decidedBy, QDateTime::currentDateTimeUtc());
+    const auto row = [&] { return ExportRowOf(name, outcome, reason, decidedBy, QDateTime::currentDateTimeUtc()); };
     switch (m_format) {
     case ResultExport::Format::Csv:
-        Write(m_streams.out, ResultExport::CsvLine(ResultExport::FieldsOf(row)));
+        Write(m_streams.out, ResultExport::CsvLine(ResultExport::FieldsOf(row())));
         break;
     case ResultExport::Format::Json:
-        Write(m_streams.out, (m_printedRows > 0 ? ",\n" : "") + ResultExport::JsonObject(row));
+        Write(m_streams.out, (m_printedRows > 0 ? ",\n" : "") + ResultExport::JsonObject(row()));
         break;
     case ResultExport::Format::Tsv:
         Write(m_streams.out, ResultExport::TsvLine({CheckOutcomeName(outcome), name, reason}));
