@@ -26,7 +26,8 @@ void RefilingGuard::Begin(const RunRequest &request, const FiledMark &mark, cons
     m_listsGuardUpTo = mark.upTo;
     m_filedUpTo = mark.upTo;
     for (const ResultList list : {ResultList::High, ResultList::Mid, ResultList::Low, ResultList::Registered}) {
-        for (const QString &name : lists.items(list))
+        const QStringList names = lists.items(list); // shared, not copied, as long as it stays const
+        for (const QString &name : names)
             m_inLists.insert(FiledJournal::Key(list, name));
     }
 }

@@ -54,7 +54,7 @@ bool CandidateFile::Refresh(const QString &path)
 }
 
 template <typename OnLine>
-bool CandidateFile::ScanLines(QFile &file, qint64 offset, qint64 chunkBytes, OnLine &&onLine) const
+bool CandidateFile::ScanLines(QFile &file, qint64 offset, OnLine &&onLine) const
 {
     // Lines end at CR LF, LF or CR: bytes in a file of bytes (UTF-8 or Windows-1252, decided line
     // by line), 16-bit units in UTF-16.
@@ -70,7 +70,7 @@ bool CandidateFile::ScanLines(QFile &file, qint64 offset, qint64 chunkBytes, OnL
             wanted = onLine(LineSpan{lineStart, static_cast<quint32>(std::min(end - lineStart, kMostBytesRead))});
     };
     while (wanted && !file.atEnd()) {
-        const QByteArray chunk = file.read(chunkBytes);
+        const QByteArray chunk = file.read(kScanBytes);
         if (chunk.isEmpty())
             break;
         for (qsizetype i = 0; wanted && i + unit <= chunk.size(); i += unit, offset += unit) {
@@ -109,7 +109,7 @@ bool CandidateFile::BuildIndex(QFile &file)
     // A byte-order mark belongs to no line.
     const qint64 start =
         m_encoding != Encoding::Bytes ? 2 : (file.peek(3) == QByteArray("\xEF\xBB\xBF") ? 3 : 0);
-    const bool text = ScanLines(file, start, 64 * 1024, [this](LineSpan span) {
+    const bool text = ScanLines(file, start, [this](LineSpan span) {
         if (m_lineCount % kBlockLines == 0)
             m_blockOffsets.push_back(span.offset);
         ++m_lineCount;
@@ -183,7 +183,7 @@ const CandidateFile::LineSpan *CandidateFile::SpanOf(QFile &file, qint64 positio
         m_keptBlock = -1;
         m_keptSpans.clear();
         m_keptSpans.reserve(static_cast<size_t>(kBlockLines));
-        ScanLines(file, m_blockOffsets[static_cast<size_t>(block)], 64 * 1024, [this](LineSpan span) {
+        ScanLines(file, m_blockOffsets[static_cast<size_t>(block)], [this](LineSpan span) {
             m_keptSpans.push_back(span);
             return m_keptSpans.size() < static_cast<size_t>(kBlockLines);
         });

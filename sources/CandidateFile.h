@@ -96,7 +96,8 @@ private:
     // Calls onLine(span) for each non-empty line from `offset` (the start of a line) on, until
     // it returns false or the file ends. False when the file is no text (a NUL near its start).
     template <typename OnLine>
-    bool ScanLines(QFile &file, qint64 offset, qint64 chunkBytes, OnLine &&onLine) const;
+    bool ScanLines(QFile &file, qint64 offset, OnLine &&onLine) const;
+    static constexpr qint64 kScanBytes = 64 * 1024; // read at a time while scanning
     // Indexes the lines of the file; false (with problem()) when it is no text.
     bool BuildIndex(QFile &file);
     // The spans of the block that holds this position, read when it is not the one kept.
