@@ -34,8 +34,7 @@ public:
         if (word.size() == m_ascii.size() && word.compare(m_ascii, Qt::CaseInsensitive) == 0)
             return true;
         // Plain ASCII words are their own A-label: the costly conversions are for the others.
-        const bool ascii = std::all_of(word.begin(), word.end(), [](QChar c) { return c.unicode() < 0x80; });
-        if (ascii && !word.startsWith(u"xn--") && !word.contains(u".xn--"))
+        if (IsPlainAscii(word))
             return false;
         return AsciiOf(word.toString()) == m_ascii ||
                WhoisPhrases::Folded(UnicodeDomainName(word.toString())) == m_written;
@@ -56,21 +55,56 @@ private:
     static constexpr qsizetype kLeastCut = 8;
     bool IsCutShort(QStringView word) const
     {
+        if (word.size() < kLeastCut)
+            return false;
         while (word.endsWith(u"...") || word.endsWith(u"\u2026"))
             word.chop(word.endsWith(u"...") ? 3 : 1);
-        for (const QString &whole : {m_ascii, m_written}) {
-            if (word.size() >= kLeastCut && word.size() < whole.size() && whole.startsWith(word) &&
-                whole.at(word.size()) != u'.')
+        for (const QString *whole : {&m_ascii, &m_written}) {
+            if (word.size() >= kLeastCut && word.size() < whole->size() && whole->startsWith(word) &&
+                whole->at(word.size()) != u'.')
                 return true;
         }
         return false;
     }
+    // ASCII with no label in the A-label form ("xn--").
+    static bool IsPlainAscii(QStringView word)
+    {
+        for (qsizetype i = 0; i < word.size(); ++i) {
+            const char16_t c = word[i].unicode();
+            if (c >= 0x80)
+                return false;
+            if (c == u'x' && (i == 0 || word[i - 1] == u'.') && word.sliced(i).startsWith(u"xn--"))
+                return false;
+        }
+        return true;
+    }
+    static bool IsAround(QChar c)
+    {
+        switch (c.unicode()) {
+        case u'"':
+        case u'\'':
+        case u'(':
+        case u')':
+        case u'[':
+        case u']':
+        case u'<':
+        case u'>':
+        case u',':
+        case u';':
+        case u':':
+        case u'!':
+        case u'?':
+        case u'.':
+            return true;
+        default:
+            return false;
+        }
+    }
     static QStringView Trimmed(QStringView word)
     {
-        static const QString kAround = QStringLiteral("\"'()[]<>,;:!?");
-        while (!word.isEmpty() && (kAround.contains(word.front()) || word.front() == u'.'))
+        while (!word.isEmpty() && IsAround(word.front()))
             word = word.sliced(1);
-        while (!word.isEmpty() && (kAround.contains(word.back()) || word.back() == u'.'))
+        while (!word.isEmpty() && IsAround(word.back()))
             word.chop(1);
         return word;
     }
@@ -130,21 +164,25 @@ qsizetype DomainFieldLine(const QStringList &lines, const AskedName &asked)
 // characters.
 bool IsUnreadable(const QByteArray &bytes)
 {
-    if (bytes.contains('\0'))
-        return true;
-    auto toUtf16 = QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString utf8 = toUtf16(bytes);
-    if (toUtf16.hasError()) {
-        // Windows-1252 leaves five bytes undefined.
-        static const QByteArray kUndefined("\x81\x8D\x8F\x90\x9D");
-        if (std::any_of(bytes.begin(), bytes.end(), [](char c) { return kUndefined.contains(c); }))
-            return true;
-    }
-    const qsizetype controls = std::count_if(bytes.begin(), bytes.end(), [](char c) {
+    qsizetype controls = 0;
+    bool ascii = true;
+    for (const char c : bytes) {
         const auto byte = static_cast<unsigned char>(c);
-        return (byte < 0x20 && byte != '\t' && byte != '\r' && byte != '\n') || byte == 0x7F;
-    });
-    return controls * 2 > bytes.size();
+        if (byte == 0)
+            return true;
+        controls += (byte < 0x20 && byte != '\t' && byte != '\r' && byte != '\n') || byte == 0x7F;
+        ascii = ascii && byte < 0x80;
+    }
+    if (controls * 2 > bytes.size())
+        return true;
+    if (ascii)
+        return false;
+    auto toUtf16 = QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    [[maybe_unused]] const QString utf8 = toUtf16(bytes);
+    // Windows-1252 leaves five bytes undefined.
+    static const QByteArray kUndefined("\x81\x8D\x8F\x90\x9D");
+    return toUtf16.hasError() &&
+           std::any_of(bytes.begin(), bytes.end(), [](char c) { return kUndefined.contains(c); });
 }
 
 // A date in a line, as yyyy-MM-dd: "2025-04-20", "20.04.2025", "20/04/2025", "2025/04/20".

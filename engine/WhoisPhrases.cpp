@@ -118,7 +118,18 @@ qsizetype AfterErrorCode(const QString &line)
 
 bool IsNameCharacter(QChar c)
 {
-    return !c.isSpace() && !QStringView(u"\"'()[],").contains(c);
+    switch (c.unicode()) {
+    case u'"':
+    case u'\'':
+    case u'(':
+    case u')':
+    case u'[':
+    case u']':
+    case u',':
+        return false;
+    default:
+        return !c.isSpace();
+    }
 }
 
 } // namespace
@@ -126,14 +137,24 @@ bool IsNameCharacter(QChar c)
 QString WhoisPhrases::Folded(const QString &text)
 {
     bool ascii = true;
+    bool upper = false;
     for (const QChar c : text) {
         if (c.unicode() >= 0x80) {
             ascii = false;
             break;
         }
+        upper = upper || (c >= u'A' && c <= u'Z');
     }
-    if (ascii)
-        return text.toLower();
+    if (ascii) {
+        // Most replies are plain ASCII: lowered in place of a copy, or not copied at all.
+        if (!upper)
+            return text;
+        QString lowered(text.size(), Qt::Uninitialized);
+        char16_t *out = reinterpret_cast<char16_t *>(lowered.data());
+        for (const QChar c : text)
+            *out++ = c >= u'A' && c <= u'Z' ? char16_t(c.unicode() + (u'a' - u'A')) : c.unicode();
+        return lowered;
+    }
     // Decomposed, the accents are marks of their own and go; the rest is case-folded.
     const QString decomposed = text.normalized(QString::NormalizationForm_KD);
     QString folded;
@@ -150,19 +171,21 @@ QString WhoisPhrases::NormalisedLine(QStringView line)
     qsizetype from = 0;
     while (from < line.size() && IsCommentMark(line.at(from)))
         ++from;
-    QString out;
-    out.reserve(line.size() - from);
+    QString out(line.size() - from, Qt::Uninitialized);
+    char16_t *const begin = reinterpret_cast<char16_t *>(out.data());
+    char16_t *end = begin;
     bool blank = false;
     for (const QChar c : line.sliced(from)) {
         if (c.isSpace()) {
             blank = true;
             continue;
         }
-        if (blank && !out.isEmpty())
-            out += QLatin1Char(' ');
+        if (blank && end != begin)
+            *end++ = u' ';
         blank = false;
-        out += c;
+        *end++ = c.unicode();
     }
+    out.truncate(end - begin);
     return out;
 }
 
@@ -314,16 +337,14 @@ void WhoisPhrases::IndexPhrase(int i)
     int node = 0;
     qsizetype done = 0;
     while (done < key.size()) {
-        int next = -1;
-        for (const int child : trie.nodes[size_t(node)].children) {
-            if (LabelOf(trie.nodes[size_t(child)]).front() == key.at(done)) {
-                next = child;
-                break;
-            }
-        }
+        const TrieNode &here = trie.nodes[size_t(node)];
+        const auto at = std::lower_bound(here.firsts.begin(), here.firsts.end(), key.at(done).unicode());
+        int next = at != here.firsts.end() && *at == key.at(done).unicode()
+                       ? here.children[size_t(at - here.firsts.begin())]
+                       : -1;
         if (next < 0) {
             // A new edge with the rest of the text.
-            TrieNode leaf{i, int(done), int(key.size() - done), {}, {}};
+            TrieNode leaf{i, int(done), int(key.size() - done), {}, {}, {}};
             trie.nodes.push_back(std::move(leaf));
             AddChild(trie, node, int(trie.nodes.size() - 1));
             node = int(trie.nodes.size() - 1);
@@ -332,15 +353,21 @@ void WhoisPhrases::IndexPhrase(int i)
         }
         const QStringView label = LabelOf(trie.nodes[size_t(next)]);
         qsizetype common = 0;
-        while (common < label.size() && done + common < key.size() && label.at(common) == key.at(done + common))
+        while (common < label.size() && done + common < key.size() &&
+               label.at(common) == key.at(done + common))
             ++common;
         if (common < label.size()) {
             // The edge splits where the texts part: a middle node takes the common start.
-            TrieNode middle{trie.nodes[size_t(next)].labelPhrase, trie.nodes[size_t(next)].labelFrom, int(common),
-                            {next}, {}};
+            TrieNode middle{trie.nodes[size_t(next)].labelPhrase,
+                            trie.nodes[size_t(next)].labelFrom,
+                            int(common),
+                            {next},
+                            {},
+                            {}};
             trie.nodes[size_t(next)].labelFrom += int(common);
             trie.nodes[size_t(next)].labelLength -= int(common);
-            middle.startsName = LabelOf(trie.nodes[size_t(next)]).front() == QChar(kNameMark);
+            middle.firsts = {LabelOf(trie.nodes[size_t(next)]).front().unicode()};
+            middle.startsName = middle.firsts.front() == kNameMark;
             trie.nodes.push_back(std::move(middle));
             const int middleIndex = int(trie.nodes.size() - 1);
             for (int &child : trie.nodes[size_t(node)].children) {
@@ -357,14 +384,13 @@ void WhoisPhrases::IndexPhrase(int i)
 
 void WhoisPhrases::AddChild(Trie &trie, int parent, int child) const
 {
-    std::vector<int> &children = trie.nodes[size_t(parent)].children;
+    TrieNode &node = trie.nodes[size_t(parent)];
     const char16_t first = LabelOf(trie.nodes[size_t(child)]).front().unicode();
-    const auto at = std::lower_bound(children.begin(), children.end(), first, [&](int other, char16_t value) {
-        return LabelOf(trie.nodes[size_t(other)]).front().unicode() < value;
-    });
-    children.insert(at, child);
+    const auto at = std::lower_bound(node.firsts.begin(), node.firsts.end(), first);
+    node.children.insert(node.children.begin() + (at - node.firsts.begin()), child);
+    node.firsts.insert(at, first);
     if (first == kNameMark)
-        trie.nodes[size_t(parent)].startsName = true;
+        node.startsName = true;
 }
 
 bool WhoisPhrases::EndsHere(const Phrase &phrase, qsizetype end, const Walk &walk) const
@@ -393,7 +419,8 @@ bool WhoisPhrases::EndsHere(const Phrase &phrase, qsizetype end, const Walk &wal
     return false;
 }
 
-void WhoisPhrases::WalkFrom(const Trie &trie, int node, qsizetype offset, qsizetype pos, const Walk &walk) const
+void WhoisPhrases::WalkFrom(const Trie &trie, int node, qsizetype offset, qsizetype pos,
+                            const Walk &walk) const
 {
     const TrieNode &here = trie.nodes[size_t(node)];
     const QStringView label = node == 0 ? QStringView() : LabelOf(here);
@@ -403,11 +430,12 @@ void WhoisPhrases::WalkFrom(const Trie &trie, int node, qsizetype offset, qsizet
         if (want == QChar(kNameMark) || want == QChar(kExtMark)) {
             qsizetype longest = 0;
             const QStringView rest = QStringView(line).sliced(pos);
-            while (longest < rest.size() &&
-                   (want == QChar(kNameMark) ? IsNameCharacter(rest.at(longest)) : !rest.at(longest).isSpace()))
+            while (longest < rest.size() && (want == QChar(kNameMark) ? IsNameCharacter(rest.at(longest))
+                                                                      : !rest.at(longest).isSpace()))
                 ++longest;
             for (qsizetype length = longest; length > 0; --length) {
-                if (want == QChar(kNameMark) && walk.reading.namesAsked && !walk.reading.namesAsked(rest.left(length)))
+                if (want == QChar(kNameMark) && walk.reading.namesAsked &&
+                    !walk.reading.namesAsked(rest.left(length)))
                     continue;
                 WalkFrom(trie, node, offset + 1, pos + length, walk);
             }
@@ -424,8 +452,8 @@ void WhoisPhrases::WalkFrom(const Trie &trie, int node, qsizetype offset, qsizet
             continue;
         }
         // A name glued to the words before it: "no match forexample.com".
-        const bool beforeName = offset + 1 < label.size() ? label.at(offset + 1) == QChar(kNameMark)
-                                                          : here.startsName;
+        const bool beforeName =
+            offset + 1 < label.size() ? label.at(offset + 1) == QChar(kNameMark) : here.startsName;
         if (want == u' ' && beforeName) {
             ++offset;
             continue;
@@ -437,25 +465,24 @@ void WhoisPhrases::WalkFrom(const Trie &trie, int node, qsizetype offset, qsizet
             walk.take(phrase);
     }
     // The children are sorted by their first character; placeholders sort last.
-    const auto firstOf = [&](int child) { return LabelOf(trie.nodes[size_t(child)]).front().unicode(); };
+    const std::vector<char16_t> &firsts = here.firsts;
+    const auto childWith = [&](char16_t c) {
+        const auto it = std::lower_bound(firsts.begin(), firsts.end(), c);
+        return it != firsts.end() && *it == c ? here.children[size_t(it - firsts.begin())] : -1;
+    };
     if (pos < line.size()) {
-        const char16_t c = line.at(pos).unicode();
-        const auto it = std::lower_bound(here.children.begin(), here.children.end(), c,
-                                         [&](int child, char16_t value) { return firstOf(child) < value; });
-        if (it != here.children.end() && firstOf(*it) == c)
-            WalkFrom(trie, *it, 0, pos, walk);
+        if (const int child = childWith(line.at(pos).unicode()); child >= 0)
+            WalkFrom(trie, child, 0, pos, walk);
     }
-    for (auto it = here.children.rbegin(); it != here.children.rend() && firstOf(*it) >= kNameMark; ++it) {
-        if (firstOf(*it) <= kDbMark)
-            WalkFrom(trie, *it, 0, pos, walk);
+    for (size_t k = firsts.size(); k > 0 && firsts[k - 1] >= kNameMark; --k) {
+        if (firsts[k - 1] <= kDbMark)
+            WalkFrom(trie, here.children[k - 1], 0, pos, walk);
     }
     // A blank the reply left out before a name.
     if (pos < line.size() && line.at(pos) != u' ') {
-        const auto blank = std::lower_bound(here.children.begin(), here.children.end(), u' ',
-                                            [&](int child, char16_t value) { return firstOf(child) < value; });
-        if (blank != here.children.end() && firstOf(*blank) == u' ' && trie.nodes[size_t(*blank)].labelLength == 1 &&
-            trie.nodes[size_t(*blank)].startsName)
-            WalkFrom(trie, *blank, 0, pos, walk);
+        if (const int blank = childWith(u' ');
+            blank >= 0 && trie.nodes[size_t(blank)].labelLength == 1 && trie.nodes[size_t(blank)].startsName)
+            WalkFrom(trie, blank, 0, pos, walk);
     }
 }
 

@@ -137,9 +137,10 @@ private:
         int labelPhrase = -1; // the label is m_coded[labelPhrase].mid(labelFrom, labelLength)
         int labelFrom = 0;
         int labelLength = 0;
-        std::vector<int> children; // node indexes
-        std::vector<int> ends;     // phrases whose text ends here
-        bool startsName = false;   // a child's label begins with <name>
+        std::vector<int> children;    // node indexes, sorted by the first character of their label
+        std::vector<char16_t> firsts; // that first character of each child, in the same order
+        std::vector<int> ends;        // phrases whose text ends here
+        bool startsName = false;      // a child's label begins with <name>
     };
     struct Trie
     {
