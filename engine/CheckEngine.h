@@ -152,6 +152,7 @@ private:
     qint64 ResumeOrdinal() const;
     qint64 AskOrdinal() const;
     void Pump();
+    void PumpAfterThisTurn();
     void PumpOnce();
     qint64 ReconnectDueSlots();
     bool ReadAhead();
@@ -217,6 +218,7 @@ private:
     bool m_completed = false;
     bool m_pumping = false;
     bool m_pumpAgain = false;
+    bool m_pumpQueued = false; // PumpAfterThisTurn() waits for the event loop
     qint64 m_stoppedAt = -1;      // the resume ordinal when the last run stopped
     qint64 m_shownPosition = -1;
     int m_shownOpen = -1;

@@ -80,6 +80,7 @@ private slots:
     void proxyModeSendsEveryQueryToTheProxyRow();
     void aSlotThatFinishesTakesTheNextNameAtOnce();
     void theRunStopsWhenItsLastNameIsAnswered();
+    void repliesOfOneTurnSendTheirNextNamesTogetherAfterIt();
     void watchdogDropsAQueryThirtyTicksAfterItsOwnStart();
     void timeoutReconnectsToTheRowsOwnPortKeepingThePartialReply();
     void resetInTheMiddleOfAReplyIsNoVerdict();
@@ -345,6 +346,23 @@ void TestCheckEngine::theRunStopsWhenItsLastNameIsAnswered()
     QVERIFY(Engine().completed());
     QCOMPARE(CheckedNames(CheckOutcome::Registered), (QStringList{"a.com", "b.com", "c.com"}));
     QCOMPARE(m_rig->lists.heading(ResultList::Registered), QString("Registered (3)"));
+}
+
+void TestCheckEngine::repliesOfOneTurnSendTheirNextNamesTogetherAfterIt()
+{
+    QVERIFY(Engine().Start(UseList(NumberedNames("n", 30))));
+    // Two replies read in the same turn of the event loop: both are filed at once, and the next
+    // names go out when the turn is over, not between the two.
+    for (const int i : {0, 1}) {
+        m_sockets->at(i).RaiseConnected();
+        m_sockets->at(i).RaiseData("No match");
+        m_sockets->at(i).RaisePeerClosed();
+        QCOMPARE(m_sockets->at(0).connects.size(), 1);
+    }
+    QCOMPARE(m_checked.size(), 2);
+    QCoreApplication::processEvents();
+    QCOMPARE(m_sockets->at(0).connects.size(), 2);
+    QCOMPARE(m_sockets->at(1).connects.size(), 2);
 }
 
 void TestCheckEngine::watchdogDropsAQueryThirtyTicksAfterItsOwnStart()

@@ -1,5 +1,7 @@
 #include "FakeSocket.h"
 
+#include <QCoreApplication>
+
 void FakeSocket::Close()
 {
     if (m_open)
@@ -66,6 +68,7 @@ void FakeSocket::Answer(const QByteArray &reply)
     RaiseConnected();
     RaiseData(reply);
     RaisePeerClosed();
+    QCoreApplication::processEvents();
 }
 
 SocketFactory FakeSocketFactory::factory()

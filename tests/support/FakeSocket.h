@@ -26,7 +26,8 @@ public:
     void RaiseData(const QByteArray &data);
     void RaisePeerClosed();
     void RaiseFailed(SocketComponent::Error error);
-    // Connected, the reply, closed: a whole exchange.
+    // Connected, the reply, closed: a whole exchange, as one turn of the event loop (what the
+    // receiver leaves for the end of the turn runs before this returns).
     void Answer(const QByteArray &reply);
 
     bool isOpen() const { return m_open; }
