@@ -21,7 +21,7 @@ class RefilingGuard;
 class ListReader
 {
 public:
-    static constexpr int kBatch = 25;
+    static constexpr int kBatch = 200;
 
     explicit ListReader(CandidateFile &candidates) : m_candidates(candidates) {}
 

@@ -1,6 +1,7 @@
 #include "app/ProgramSettings.h"
 #include "app/RunStatus.h"
 #include "engine/CheckEngine.h"
+#include "engine/ListReader.h"
 #include "engine/RdapBootstrap.h"
 #include "engine/SpeedMeter.h"
 #include "engine/WhoisPhrases.h"
@@ -960,12 +961,17 @@ void TestCheckEngine::failedOverflowWriteIsRetriedAfterAPoolsWorthOfNames()
 
 void TestCheckEngine::listCutShortUnderTheRunStopsItWithAMessage()
 {
-    const RunRequest request = UseList(NumberedNames("n", 60));
+    // Longer than the first read: the next read finds it cut.
+    const RunRequest request = UseList(NumberedNames("n", 2 * ListReader::kBatch));
     QSignalSpy stopped(&Engine(), &CheckEngine::runStopped);
     QVERIFY(Engine().Start(request));
     m_folders->WriteList("list.txt", NumberedNames("n", 10));
-    for (int i = 0; i < 25; ++i)
-        m_sockets->at(i).Answer("Registrar: Example Registrar");
+    for (int round = 0; round < ListReader::kBatch && stopped.isEmpty(); ++round) {
+        for (int i = 0; i < CheckEngine::kPoolSize; ++i) {
+            if (m_sockets->at(i).isOpen())
+                m_sockets->at(i).Answer("Registrar: Example Registrar");
+        }
+    }
     QTRY_COMPARE(stopped.count(), 1);
     QCOMPARE(m_errors.size(), 1);
     QVERIFY2(m_errors.first().contains("became shorter"), qPrintable(m_errors.first()));
