@@ -27,11 +27,13 @@ wait_for_first_line() { # file
     head -n1 "$1"
 }
 start_whois() { # [whoisd options] -> whois_port; every query is logged to $work/whois.log
+    rm -f "$work/whois.log" # not the port of the server before, read before the new one writes
     "$whoisd" --port 0 --log-queries "$@" > "$work/whois.log" &
     pids+=($!)
     whois_port="$(wait_for_first_line "$work/whois.log")"
 }
 start_dns() { # [dnsd options] -> dns_server
+    rm -f "$work/dns.log"
     "$dnsd" --port 0 "$@" > "$work/dns.log" &
     pids+=($!)
     dns_server="$(wait_for_first_line "$work/dns.log")"

@@ -24,6 +24,7 @@ whoisd="$build/orvelle-whoisd"
 start_server() { # name [whoisd options] -> sets port_<name>; refusals go to $work/<name>.log
     local name="$1"
     shift
+    rm -f "$work/$name.log" # not the port of an earlier server of that name
     "$whoisd" --port 0 --log-refusals "$@" > "$work/$name.log" &
     pids+=($!)
     for _ in $(seq 100); do [ -s "$work/$name.log" ] && break; sleep 0.05; done

@@ -18,6 +18,7 @@ trap cleanup EXIT
 whoisd_pid=""
 restart_whoisd() { # delay-ms [whoisd options]
     [ -n "$whoisd_pid" ] && kill "$whoisd_pid" 2>/dev/null && wait "$whoisd_pid" 2>/dev/null || true
+    rm -f "$work/port" # else the old server's port may be read before the new one writes its own
     "$whoisd" --port 0 --delay "$@" > "$work/port" &
     whoisd_pid=$!
     pids+=("$whoisd_pid")

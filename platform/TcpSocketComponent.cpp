@@ -81,12 +81,15 @@ SocketComponent::ConnectResult TcpSocketComponent::Connect(const QString &host, 
     Close();
     if (host.trimmed().isEmpty() || port == 0)
         return ConnectResult::InvalidArgument;
-    m_host = host.trimmed();
+    // A connection to the host of the last one (most are) takes its address as read then.
+    if (host != m_host) {
+        m_host = host.trimmed();
+        m_literal = QHostAddress(m_host);
+    }
     m_port = port;
     m_lastConnectErrno = 0;
-    QHostAddress literal;
-    if (literal.setAddress(m_host)) {
-        m_addresses = {literal};
+    if (!m_literal.isNull()) {
+        m_addresses = {m_literal};
         m_state = State::Connecting;
         // The connection starts now; its outcome, even a refusal at once, is reported from the
         // event loop, never from inside this call.

@@ -63,6 +63,7 @@ private:
     int m_descriptor = -1;
     quint16 m_port = 0;
     QString m_host;
+    QHostAddress m_literal; // m_host as an address, when it is one
     QList<QHostAddress> m_addresses;
     int m_lastConnectErrno = 0;
     bool m_reportLater = false; // inside Connect(): failures are reported from the event loop
