@@ -2,6 +2,8 @@
 
 #include <QtEndian>
 
+#include <algorithm>
+
 namespace DnsMessage {
 namespace {
 
@@ -31,6 +33,20 @@ std::optional<quint16> Get16(const QByteArray &bytes, int at)
     return qFromBigEndian<quint16>(bytes.constData() + at);
 }
 
+// A name's bytes as Latin-1 text in lower case: plain ASCII is lowered as bytes, without a pass of
+// the general case mapping.
+QString Lowered(QByteArray &bytes)
+{
+    bool ascii = true;
+    for (char &c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        ascii = ascii && byte < 0x80;
+        if (byte >= 'A' && byte <= 'Z')
+            c = static_cast<char>(byte - 'A' + 'a');
+    }
+    return ascii ? QString::fromLatin1(bytes) : QString::fromLatin1(bytes).toLower();
+}
+
 // Reads a name at `at`; `at` moves past it (past the first pointer, when compressed).
 std::optional<QString> GetName(const QByteArray &bytes, int &at)
 {
@@ -57,7 +73,7 @@ std::optional<QString> GetName(const QByteArray &bytes, int &at)
         if (length == 0) {
             if (!jumped)
                 at = position + 1;
-            return QString::fromLatin1(dotted).toLower();
+            return Lowered(dotted);
         }
         if (position + 1 + length > bytes.size())
             return std::nullopt;
@@ -72,6 +88,9 @@ std::optional<QString> GetName(const QByteArray &bytes, int &at)
 
 QString Canonical(const QString &name)
 {
+    const bool lower = std::all_of(name.begin(), name.end(), [](QChar c) { return c.toLower() == c; });
+    if (lower && !name.endsWith(QLatin1Char('.')))
+        return name; // most names are canonical already: no copy
     QString canonical = name.toLower();
     while (canonical.endsWith(QLatin1Char('.')))
         canonical.chop(1);

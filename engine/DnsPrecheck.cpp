@@ -94,12 +94,12 @@ void DnsPrecheck::Ask(const QString &asciiName, Callback callback)
     if (!m_channel) {
         m_ready.emplace_back(id, Result{Answer::Failed, {}});
         m_callbacks.insert(id, std::move(callback));
-        QMetaObject::invokeMethod(this, &DnsPrecheck::Deliver, Qt::QueuedConnection);
+        DeliverSoon();
         return;
     }
     m_callbacks.insert(id, std::move(callback));
     // The question's time runs on the program's clock; an answer c-ares brings later is dropped.
-    m_deadlines.emplace(m_clock.Now() + m_questionTimeMs, id);
+    m_deadlines.emplace_back(m_clock.Now() + m_questionTimeMs, id);
     if (!m_deadlineTimer->isActive())
         m_deadlineTimer->Start(m_questionTimeMs);
     auto *question = new Question{this, m_generation, id, DnsMessage::Canonical(asciiName)};
@@ -107,8 +107,24 @@ void DnsPrecheck::Ask(const QString &asciiName, Callback callback)
                DnsMessage::kTypeNs, &DnsPrecheck::OnAnswer, question);
     // A question that failed at once has its answer waiting: it comes from the event loop.
     if (!m_ready.empty())
-        QMetaObject::invokeMethod(this, &DnsPrecheck::Deliver, Qt::QueuedConnection);
-    ArmTimer();
+        DeliverSoon();
+    // c-ares gives every question the same time: a running timer is due before this one's.
+    if (!m_timer->isActive())
+        ArmTimer();
+}
+
+void DnsPrecheck::DeliverSoon()
+{
+    if (m_deliverQueued)
+        return;
+    m_deliverQueued = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_deliverQueued = false;
+            Deliver();
+        },
+        Qt::QueuedConnection);
 }
 
 void DnsPrecheck::CancelAll()
@@ -127,14 +143,14 @@ void DnsPrecheck::CancelAll()
 void DnsPrecheck::TimeOutExpired()
 {
     const qint64 now = m_clock.Now();
-    while (!m_deadlines.empty() && m_deadlines.begin()->first <= now) {
-        const quint64 id = m_deadlines.begin()->second;
-        m_deadlines.erase(m_deadlines.begin());
+    while (!m_deadlines.empty() && m_deadlines.front().first <= now) {
+        const quint64 id = m_deadlines.front().second;
+        m_deadlines.pop_front();
         if (m_callbacks.contains(id))
             m_ready.emplace_back(id, Result{Answer::TimedOut, {}});
     }
     if (!m_deadlines.empty())
-        m_deadlineTimer->Start(m_deadlines.begin()->first - now);
+        m_deadlineTimer->Start(m_deadlines.front().first - now);
     Deliver();
 }
 
@@ -219,7 +235,7 @@ void DnsPrecheck::Deliver()
     m_delivering = true;
     while (!m_ready.empty()) {
         auto [id, result] = std::move(m_ready.front());
-        m_ready.erase(m_ready.begin());
+        m_ready.pop_front();
         const Callback callback = m_callbacks.take(id);
         if (!callback)
             continue; // timed out already, or cancelled

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QStringList>
 
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -87,6 +88,7 @@ private:
     static void OnAnswer(void *argument, int status, int timeouts, unsigned char *answer, int length);
     void Process(int readSocket, int writeSocket);
     void Deliver();
+    void DeliverSoon();
     void ArmTimer();
     void TimeOutExpired();
     void Destroy();
@@ -95,14 +97,17 @@ private:
     qint64 m_questionTimeMs = QuestionTimeMs(kTimeoutMs);
     bool m_gaveUp = false;
     int m_timeoutsInRow = 0;
-    std::multimap<qint64, quint64> m_deadlines; // deadline -> question
+    // (deadline, question) in the order asked: every question has the same time, so that is
+    // the order of the deadlines too.
+    std::deque<std::pair<qint64, quint64>> m_deadlines;
     std::unique_ptr<ClockTimer> m_deadlineTimer;
     void *m_channel = nullptr; // ares_channel
     quint64 m_generation = 0;
     quint64 m_nextId = 0;
     QHash<quint64, Callback> m_callbacks;
-    std::vector<std::pair<quint64, Result>> m_ready;
+    std::deque<std::pair<quint64, Result>> m_ready;
     bool m_delivering = false;
+    bool m_deliverQueued = false; // a Deliver() waits for the event loop
     std::map<int, std::pair<std::unique_ptr<QSocketNotifier>, std::unique_ptr<QSocketNotifier>>> m_notifiers;
     std::unique_ptr<ClockTimer> m_timer; // c-ares's own turn
 };

@@ -11,7 +11,8 @@ namespace {
 bool IsNeverFiled(const QString &name, Verdict verdict)
 {
     return name == QLatin1String(".net") || name == QLatin1String(".com") ||
-           name.contains(QLatin1String("\".net")) || name.contains(QLatin1String("\".com")) ||
+           (name.contains(QLatin1Char('"')) &&
+            (name.contains(QLatin1String("\".net")) || name.contains(QLatin1String("\".com")))) ||
            (verdict == Verdict::Free && name.contains(QLatin1String("endoffile")));
 }
 

@@ -63,24 +63,36 @@ void ResultLists::WatchEdits(ResultList list)
     if (list == Saved)
         return;
     // A heading counts what its list holds, however the list changed.
-    const auto count = [this, list] { UpdateHeading(list); };
+    const auto count = [this] { UpdateHeadingsSoon(); };
     connect(listModel, &QAbstractItemModel::rowsInserted, this, count);
     connect(listModel, &QAbstractItemModel::rowsRemoved, this, count);
     connect(listModel, &QAbstractItemModel::modelReset, this, count);
 }
 
-void ResultLists::UpdateHeading(ResultList list)
+QString ResultLists::heading(ResultList list) const
 {
     const int count = itemCount(list);
-    SetHeading(list, count > 0 ? CountedHeading(list, count) : BareHeading(list));
+    return list == Saved || count == 0 ? BareHeading(list) : CountedHeading(list, count);
 }
 
-void ResultLists::SetHeading(ResultList list, const QString &text)
+void ResultLists::UpdateHeadingsSoon()
 {
-    if (m_headings.at(Slot(list)) == text)
+    if (m_headingsDue)
         return;
-    m_headings.at(Slot(list)) = text;
-    emit headingChanged(list, text);
+    m_headingsDue = true;
+    QMetaObject::invokeMethod(this, &ResultLists::UpdateHeadings, Qt::QueuedConnection);
+}
+
+void ResultLists::UpdateHeadings()
+{
+    m_headingsDue = false;
+    for (const ResultList list : kAll) {
+        QString text = heading(list);
+        if (text != m_headings.at(Slot(list))) {
+            m_headings.at(Slot(list)) = text;
+            emit headingChanged(list, text);
+        }
+    }
 }
 
 void ResultLists::Append(ResultList list, const QString &name)

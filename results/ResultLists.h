@@ -66,7 +66,7 @@ public:
     QStringList items(ResultList list) const { return model(list)->stringList(); }
     int itemCount(ResultList list) const { return model(list)->rowCount(); }
 
-    QString heading(ResultList list) const { return m_headings.at(Slot(list)); }
+    QString heading(ResultList list) const;
 
     // Appends a name to a list.
     void Append(ResultList list, const QString &name);
@@ -108,15 +108,18 @@ signals:
 
 private:
     static size_t Slot(ResultList list) { return static_cast<size_t>(ControlIndex(list) - 1); }
-    void SetHeading(ResultList list, const QString &text);
-    void UpdateHeading(ResultList list);
+    // Tells the changed headings once the event loop's turn is over: a run that files thousands of
+    // names a second makes one heading text a turn, not one a name.
+    void UpdateHeadingsSoon();
+    void UpdateHeadings();
     void WatchEdits(ResultList list);
 
     QSet<QString> m_premium;
     std::array<ResultListModel, 5> m_models{ResultListModel(m_premium), ResultListModel(m_premium),
                                             ResultListModel(m_premium), ResultListModel(m_premium),
                                             ResultListModel(m_premium)};
-    std::array<QString, 5> m_headings;
+    std::array<QString, 5> m_headings; // as last told by headingChanged
+    bool m_headingsDue = false;
     std::array<quint64, 5> m_editSerials{};
     QString m_rememberedPath;
     bool m_appending = false;
