@@ -4,6 +4,8 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+
 QString UncheckedNames::NameOf(const QString &line)
 {
     return line.section(QLatin1Char('\t'), 0, 0).trimmed();
@@ -21,10 +23,13 @@ QSet<QString> UncheckedNames::ReadNames() const
 
 QString UncheckedNames::OneLine(QString reason)
 {
-    for (QChar &c : reason) {
-        if (c.category() == QChar::Other_Control)
-            c = QLatin1Char(' ');
-    }
+    // The control characters (C0, DEL and C1) are blanks; a reason without any is not copied.
+    const auto isControl = [](QChar c) {
+        return c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() <= 0x9F);
+    };
+    if (std::none_of(reason.cbegin(), reason.cend(), isControl))
+        return reason;
+    std::replace_if(reason.begin(), reason.end(), isControl, QLatin1Char(' '));
     return reason;
 }
 
