@@ -108,9 +108,9 @@ void DnsPrecheck::Ask(const QString &asciiName, Callback callback)
     // A question that failed at once has its answer waiting: it comes from the event loop.
     if (!m_ready.empty())
         DeliverSoon();
-    // c-ares gives every question the same time: a running timer is due before this one's.
-    if (!m_timer->isActive())
-        ArmTimer();
+    // Armed for each question: a retried question waits twice as long, so a new one may fall
+    // due before the timer that runs.
+    ArmTimer();
 }
 
 void DnsPrecheck::DeliverSoon()
