@@ -332,25 +332,11 @@ void CheckEngine::Finish(WhoisSlot &slot, CheckOutcome outcome, const QString &r
     Release(slot);
     emit nameChecked(name, outcome, reason, decidedBy);
     m_position.StoreSoon();
-    PumpAfterThisTurn();
-}
-
-void CheckEngine::PumpAfterThisTurn()
-{
     // The replies read in one turn of the event loop free their slots first; their next names
     // then go out together, so that the servers take the new connections in one wake-up. Made one
     // by one between the replies, each connection woke an idle server of its own: at full speed
     // on loopback that cost a third more time in the kernel.
-    if (m_pumpQueued)
-        return;
-    m_pumpQueued = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            m_pumpQueued = false;
-            Pump();
-        },
-        Qt::QueuedConnection);
+    m_pumpSoon.Ask();
 }
 
 void CheckEngine::ReconnectWanted(WhoisSlot &slot)

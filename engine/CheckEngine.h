@@ -15,6 +15,7 @@
 #include "SpeedMeter.h"
 #include "VerdictFiler.h"
 #include "WhoisSlot.h"
+#include "platform/AfterThisTurn.h"
 #include "platform/SocketComponent.h"
 
 #include <QHash>
@@ -152,7 +153,6 @@ private:
     qint64 ResumeOrdinal() const;
     qint64 AskOrdinal() const;
     void Pump();
-    void PumpAfterThisTurn();
     void PumpOnce();
     qint64 ReconnectDueSlots();
     bool ReadAhead();
@@ -218,7 +218,7 @@ private:
     bool m_completed = false;
     bool m_pumping = false;
     bool m_pumpAgain = false;
-    bool m_pumpQueued = false; // PumpAfterThisTurn() waits for the event loop
+    AfterThisTurn m_pumpSoon{this, [this] { Pump(); }};
     qint64 m_stoppedAt = -1;      // the resume ordinal when the last run stopped
     qint64 m_shownPosition = -1;
     int m_shownOpen = -1;

@@ -94,7 +94,7 @@ void DnsPrecheck::Ask(const QString &asciiName, Callback callback)
     if (!m_channel) {
         m_ready.emplace_back(id, Result{Answer::Failed, {}});
         m_callbacks.insert(id, std::move(callback));
-        DeliverSoon();
+        m_deliverSoon.Ask();
         return;
     }
     m_callbacks.insert(id, std::move(callback));
@@ -107,24 +107,10 @@ void DnsPrecheck::Ask(const QString &asciiName, Callback callback)
                DnsMessage::kTypeNs, &DnsPrecheck::OnAnswer, question);
     // A question that failed at once has its answer waiting: it comes from the event loop.
     if (!m_ready.empty())
-        DeliverSoon();
+        m_deliverSoon.Ask();
     // Armed for each question: a retried question waits twice as long, so a new one may fall
     // due before the timer that runs.
     ArmTimer();
-}
-
-void DnsPrecheck::DeliverSoon()
-{
-    if (m_deliverQueued)
-        return;
-    m_deliverQueued = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            m_deliverQueued = false;
-            Deliver();
-        },
-        Qt::QueuedConnection);
 }
 
 void DnsPrecheck::CancelAll()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CheckSettings.h"
+#include "platform/AfterThisTurn.h"
 #include "platform/Clock.h"
 
 #include <QHash>
@@ -88,7 +89,6 @@ private:
     static void OnAnswer(void *argument, int status, int timeouts, unsigned char *answer, int length);
     void Process(int readSocket, int writeSocket);
     void Deliver();
-    void DeliverSoon();
     void ArmTimer();
     void TimeOutExpired();
     void Destroy();
@@ -107,7 +107,7 @@ private:
     QHash<quint64, Callback> m_callbacks;
     std::deque<std::pair<quint64, Result>> m_ready;
     bool m_delivering = false;
-    bool m_deliverQueued = false; // a Deliver() waits for the event loop
+    AfterThisTurn m_deliverSoon{this, [this] { Deliver(); }};
     std::map<int, std::pair<std::unique_ptr<QSocketNotifier>, std::unique_ptr<QSocketNotifier>>> m_notifiers;
     std::unique_ptr<ClockTimer> m_timer; // c-ares's own turn
 };

@@ -63,7 +63,7 @@ void ResultLists::WatchEdits(ResultList list)
     if (list == Saved)
         return;
     // A heading counts what its list holds, however the list changed.
-    const auto count = [this] { UpdateHeadingsSoon(); };
+    const auto count = [this] { m_headingsSoon.Ask(); };
     connect(listModel, &QAbstractItemModel::rowsInserted, this, count);
     connect(listModel, &QAbstractItemModel::rowsRemoved, this, count);
     connect(listModel, &QAbstractItemModel::modelReset, this, count);
@@ -75,17 +75,8 @@ QString ResultLists::heading(ResultList list) const
     return list == Saved || count == 0 ? BareHeading(list) : CountedHeading(list, count);
 }
 
-void ResultLists::UpdateHeadingsSoon()
-{
-    if (m_headingsDue)
-        return;
-    m_headingsDue = true;
-    QMetaObject::invokeMethod(this, &ResultLists::UpdateHeadings, Qt::QueuedConnection);
-}
-
 void ResultLists::UpdateHeadings()
 {
-    m_headingsDue = false;
     for (const ResultList list : kAll) {
         QString text = heading(list);
         if (text != m_headings.at(Slot(list))) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/AfterThisTurn.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -108,9 +110,6 @@ signals:
 
 private:
     static size_t Slot(ResultList list) { return static_cast<size_t>(ControlIndex(list) - 1); }
-    // Tells the changed headings once the event loop's turn is over: a run that files thousands of
-    // names a second makes one heading text a turn, not one a name.
-    void UpdateHeadingsSoon();
     void UpdateHeadings();
     void WatchEdits(ResultList list);
 
@@ -119,7 +118,9 @@ private:
                                             ResultListModel(m_premium), ResultListModel(m_premium),
                                             ResultListModel(m_premium)};
     std::array<QString, 5> m_headings; // as last told by headingChanged
-    bool m_headingsDue = false;
+    // The changed headings are told once the event loop's turn is over: a run that files
+    // thousands of names a second makes one heading text a turn, not one a name.
+    AfterThisTurn m_headingsSoon{this, [this] { UpdateHeadings(); }};
     std::array<quint64, 5> m_editSerials{};
     QString m_rememberedPath;
     bool m_appending = false;
