@@ -39,6 +39,16 @@ public:
         return AsciiOf(word.toString()) == m_ascii ||
                WhoisPhrases::Folded(UnicodeDomainName(word.toString())) == m_written;
     }
+    // False when no word of a folded line can name it: a plain ASCII line names it only where it
+    // holds the first kLeastCut characters of one of its forms (the whole of a shorter name).
+    bool MayBeNamedIn(QStringView line) const
+    {
+        if (!known() || !IsPlainAscii(line))
+            return true;
+        const QStringView ascii = QStringView(m_ascii).left(kLeastCut);
+        const QStringView written = QStringView(m_written).left(kLeastCut);
+        return line.contains(ascii) || (written != ascii && line.contains(written));
+    }
     // Whether a line names it in one of its words.
     bool IsNamedIn(QStringView line) const
     {
@@ -250,6 +260,7 @@ Judgement JudgeReplyText(const QString &reply, const ReplyContext &context)
     const AskedName asked(context.name);
     reading.namesAsked = [&asked](QStringView word) { return asked.IsNamedBy(word); };
     reading.lineNamesAsked = [&asked](QStringView line) { return asked.IsNamedIn(line); };
+    reading.lineMayNameAsked = [&asked](QStringView line) { return asked.MayBeNamedIn(line); };
     const WhoisPhrases::Findings found = table.Find(reading);
     const auto stated = [&](Kind kind) { return bool(found[size_t(kind)]); };
     // A refusal wins: a throttled server's text never makes a name free or taken.

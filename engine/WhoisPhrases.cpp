@@ -326,6 +326,14 @@ struct WhoisPhrases::Walk
     const QString &line;
     const Reading &reading;
     const std::function<void(int phrase)> &take;
+    mutable std::optional<bool> mayNameAsked; // asked of the reading once, at the first <name>
+
+    bool MayNameAsked() const
+    {
+        if (!mayNameAsked)
+            mayNameAsked = !reading.lineMayNameAsked || reading.lineMayNameAsked(line);
+        return *mayNameAsked;
+    }
 };
 
 void WhoisPhrases::IndexPhrase(int i)
@@ -428,6 +436,8 @@ void WhoisPhrases::WalkFrom(const Trie &trie, int node, qsizetype offset, qsizet
     while (offset < label.size()) {
         const QChar want = label.at(offset);
         if (want == QChar(kNameMark) || want == QChar(kExtMark)) {
+            if (want == QChar(kNameMark) && !walk.MayNameAsked())
+                return;
             qsizetype longest = 0;
             const QStringView rest = QStringView(line).sliced(pos);
             while (longest < rest.size() && (want == QChar(kNameMark) ? IsNameCharacter(rest.at(longest))
@@ -491,7 +501,7 @@ void WhoisPhrases::ForEachMatch(const Reading &reading, const std::function<void
     for (int li = 0; li < reading.lines.size(); ++li) {
         const QString line = reading.lines.at(li).left(kLongestLineRead);
         const std::function<void(int)> takeHere = [&](int phrase) { take(phrase, li); };
-        const Walk walk{line, reading, takeHere};
+        const Walk walk{line, reading, takeHere, std::nullopt};
         // Anchored statements begin the line, or follow an error mark and code.
         WalkFrom(m_anchored, 0, 0, 0, walk);
         if (const qsizetype afterCode = AfterErrorCode(line); afterCode > 0)

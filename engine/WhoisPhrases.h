@@ -104,6 +104,9 @@ public:
         std::function<bool(QStringView word)> namesAsked;
         // Whether a line names the asked name in one of its words.
         std::function<bool(QStringView line)> lineNamesAsked;
+        // A quick test, asked once per line before any word of it is tried: false when no word of
+        // the line can name the asked name. Without it, every line may.
+        std::function<bool(QStringView line)> lineMayNameAsked;
     };
     // The first phrase of a kind that the reply states, and the line it stands in.
     struct Found
