@@ -19,8 +19,15 @@ class AskedName
 {
 public:
     explicit AskedName(const QString &name)
-        : m_ascii(AsciiOf(name)), m_written(WhoisPhrases::Folded(UnicodeDomainName(Trimmed(name).toString())))
     {
+        // A name of plain ASCII is its own A-label, written as asked: it needs no conversion.
+        if (QString lower = Trimmed(name).toString().toLower(); IsPlainAscii(lower)) {
+            m_ascii = lower;
+            m_written = std::move(lower);
+            return;
+        }
+        m_ascii = AsciiOf(name);
+        m_written = WhoisPhrases::Folded(UnicodeDomainName(Trimmed(name).toString()));
     }
     bool known() const { return !m_ascii.isEmpty(); }
     // Whether a word of a reply names the asked name; without one, whether it looks like a name.
@@ -39,15 +46,18 @@ public:
         return AsciiOf(word.toString()) == m_ascii ||
                WhoisPhrases::Folded(UnicodeDomainName(word.toString())) == m_written;
     }
-    // False when no word of a folded line can name it: a plain ASCII line names it only where it
-    // holds the first kLeastCut characters of one of its forms (the whole of a shorter name).
-    bool MayBeNamedIn(QStringView line) const
+    // False when no start of a folded run of characters can name it: in plain ASCII, a word that
+    // names it begins (after the marks around it) with the first kLeastCut characters of one of
+    // its forms, or the whole of a shorter name.
+    bool MayBeNamedFrom(QStringView run) const
     {
-        if (!known() || !IsPlainAscii(line))
+        if (!known() || !IsPlainAscii(run))
             return true;
+        while (!run.isEmpty() && IsAround(run.front()))
+            run = run.sliced(1);
         const QStringView ascii = QStringView(m_ascii).left(kLeastCut);
         const QStringView written = QStringView(m_written).left(kLeastCut);
-        return line.contains(ascii) || (written != ascii && line.contains(written));
+        return run.startsWith(ascii) || (written != ascii && run.startsWith(written));
     }
     // Whether a line names it in one of its words.
     bool IsNamedIn(QStringView line) const
@@ -158,13 +168,13 @@ qsizetype DomainFieldLine(const QStringList &lines, const AskedName &asked)
             QStringView value = line.sliced(split + 1).trimmed();
             if (value.isEmpty() && i + 1 < lines.size())
                 value = lines.at(i + 1);
-            if (isKey(line.left(split)) && asked.IsNamedBy(firstWord(value)))
+            if (asked.IsNamedBy(firstWord(value)) && isKey(line.left(split)))
                 return i;
             continue;
         }
         // "domain name x.ch": a key of words, then the name.
         const qsizetype last = line.lastIndexOf(QLatin1Char(' '));
-        if (last > 0 && isKey(line.left(last)) && asked.IsNamedBy(line.sliced(last + 1)))
+        if (last > 0 && asked.IsNamedBy(line.sliced(last + 1)) && isKey(line.left(last)))
             return i;
     }
     return -1;
@@ -260,7 +270,7 @@ Judgement JudgeReplyText(const QString &reply, const ReplyContext &context)
     const AskedName asked(context.name);
     reading.namesAsked = [&asked](QStringView word) { return asked.IsNamedBy(word); };
     reading.lineNamesAsked = [&asked](QStringView line) { return asked.IsNamedIn(line); };
-    reading.lineMayNameAsked = [&asked](QStringView line) { return asked.MayBeNamedIn(line); };
+    reading.runMayNameAsked = [&asked](QStringView run) { return asked.MayBeNamedFrom(run); };
     const WhoisPhrases::Findings found = table.Find(reading);
     const auto stated = [&](Kind kind) { return bool(found[size_t(kind)]); };
     // A refusal wins: a throttled server's text never makes a name free or taken.

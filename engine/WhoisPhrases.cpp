@@ -241,6 +241,7 @@ void WhoisPhrases::Add(const QString &text, const QString &source, QStringList *
         added.m_phrases.append(std::move(phrase));
         added.IndexPhrase(int(added.m_phrases.size() - 1));
     }
+    added.PackAll();
     QList<int> unsafe;
     if (from == Source::User)
         unsafe = RefusedByExamples(added);
@@ -253,6 +254,7 @@ void WhoisPhrases::Add(const QString &text, const QString &source, QStringList *
         m_phrases.append(std::move(added.m_phrases[i]));
         IndexPhrase(int(m_phrases.size() - 1));
     }
+    PackAll();
     if (problems)
         *problems << refused;
 }
@@ -326,13 +328,23 @@ struct WhoisPhrases::Walk
     const QString &line;
     const Reading &reading;
     const std::function<void(int phrase)> &take;
-    mutable std::optional<bool> mayNameAsked; // asked of the reading once, at the first <name>
+    // The reading's answer for the run of name characters at runAt: several branches of a walk
+    // ask it at one place.
+    mutable qsizetype runAt = -1;
+    mutable bool runMayName = true;
 
-    bool MayNameAsked() const
+    bool MayNameFrom(qsizetype pos) const
     {
-        if (!mayNameAsked)
-            mayNameAsked = !reading.lineMayNameAsked || reading.lineMayNameAsked(line);
-        return *mayNameAsked;
+        if (!reading.runMayNameAsked)
+            return true;
+        if (pos != runAt) {
+            qsizetype end = pos;
+            while (end < line.size() && IsNameCharacter(line.at(end)))
+                ++end;
+            runAt = pos;
+            runMayName = reading.runMayNameAsked(QStringView(line).sliced(pos, end - pos));
+        }
+        return runMayName;
     }
 };
 
@@ -401,6 +413,45 @@ void WhoisPhrases::AddChild(Trie &trie, int parent, int child) const
         node.startsName = true;
 }
 
+void WhoisPhrases::Pack(Trie &trie) const
+{
+    PackedTrie &packed = trie.packed;
+    packed = PackedTrie();
+    packed.nodes.resize(trie.nodes.size());
+    packed.firsts.resize(trie.nodes.size());
+    // Breadth first: a node's children get the next free numbers, in their order.
+    std::vector<int> order{0};
+    order.reserve(trie.nodes.size());
+    for (size_t at = 0; at < order.size(); ++at) {
+        const TrieNode &node = trie.nodes[size_t(order[at])];
+        PackedNode &into = packed.nodes[at];
+        const QStringView label = at == 0 ? QStringView() : LabelOf(node);
+        into.labelAt = quint32(packed.text.size());
+        into.labelLength = quint32(label.size());
+        packed.text += label;
+        packed.firsts[at] = label.isEmpty() ? char16_t(0) : label.front().unicode();
+        into.childFrom = quint32(order.size());
+        into.childCount = quint32(node.children.size());
+        order.insert(order.end(), node.children.begin(), node.children.end());
+        into.endFrom = quint32(packed.ends.size());
+        into.endCount = quint16(node.ends.size());
+        packed.ends.insert(packed.ends.end(), node.ends.begin(), node.ends.end());
+        into.startsName = node.startsName;
+    }
+    packed.rootChild.fill(-1);
+    for (quint32 k = 0; k < packed.nodes[0].childCount; ++k) {
+        const quint32 child = packed.nodes[0].childFrom + k;
+        if (packed.firsts[child] < packed.rootChild.size())
+            packed.rootChild[packed.firsts[child]] = qint32(child);
+    }
+}
+
+void WhoisPhrases::PackAll()
+{
+    Pack(m_anchored);
+    Pack(m_anywhere);
+}
+
 bool WhoisPhrases::EndsHere(const Phrase &phrase, qsizetype end, const Walk &walk) const
 {
     if (!phrase.host.isEmpty() && phrase.host != walk.reading.host)
@@ -427,16 +478,16 @@ bool WhoisPhrases::EndsHere(const Phrase &phrase, qsizetype end, const Walk &wal
     return false;
 }
 
-void WhoisPhrases::WalkFrom(const Trie &trie, int node, qsizetype offset, qsizetype pos,
+void WhoisPhrases::WalkFrom(const PackedTrie &trie, quint32 node, qsizetype offset, qsizetype pos,
                             const Walk &walk) const
 {
-    const TrieNode &here = trie.nodes[size_t(node)];
-    const QStringView label = node == 0 ? QStringView() : LabelOf(here);
+    const PackedNode &here = trie.nodes[node];
+    const QStringView label = QStringView(trie.text).sliced(here.labelAt, here.labelLength);
     const QString &line = walk.line;
     while (offset < label.size()) {
         const QChar want = label.at(offset);
         if (want == QChar(kNameMark) || want == QChar(kExtMark)) {
-            if (want == QChar(kNameMark) && !walk.MayNameAsked())
+            if (want == QChar(kNameMark) && !walk.MayNameFrom(pos))
                 return;
             qsizetype longest = 0;
             const QStringView rest = QStringView(line).sliced(pos);
@@ -470,29 +521,33 @@ void WhoisPhrases::WalkFrom(const Trie &trie, int node, qsizetype offset, qsizet
         }
         return;
     }
-    for (const int phrase : here.ends) {
+    for (quint32 k = here.endFrom; k < here.endFrom + here.endCount; ++k) {
+        const int phrase = trie.ends[k];
         if (EndsHere(m_phrases.at(phrase), pos, walk))
             walk.take(phrase);
     }
     // The children are sorted by their first character; placeholders sort last.
-    const std::vector<char16_t> &firsts = here.firsts;
-    const auto childWith = [&](char16_t c) {
-        const auto it = std::lower_bound(firsts.begin(), firsts.end(), c);
-        return it != firsts.end() && *it == c ? here.children[size_t(it - firsts.begin())] : -1;
+    const char16_t *firsts = trie.firsts.data() + here.childFrom;
+    const char16_t *const lastFirst = firsts + here.childCount;
+    const auto childWith = [&](char16_t c) -> qint64 {
+        if (node == 0 && c < trie.rootChild.size())
+            return trie.rootChild[c];
+        const char16_t *at = std::lower_bound(firsts, lastFirst, c);
+        return at != lastFirst && *at == c ? qint64(here.childFrom + quint32(at - firsts)) : -1;
     };
     if (pos < line.size()) {
-        if (const int child = childWith(line.at(pos).unicode()); child >= 0)
-            WalkFrom(trie, child, 0, pos, walk);
+        if (const qint64 child = childWith(line.at(pos).unicode()); child >= 0)
+            WalkFrom(trie, quint32(child), 0, pos, walk);
     }
-    for (size_t k = firsts.size(); k > 0 && firsts[k - 1] >= kNameMark; --k) {
-        if (firsts[k - 1] <= kDbMark)
-            WalkFrom(trie, here.children[k - 1], 0, pos, walk);
+    for (const char16_t *k = lastFirst; k > firsts && k[-1] >= kNameMark; --k) {
+        if (k[-1] <= kDbMark)
+            WalkFrom(trie, here.childFrom + quint32(k - 1 - firsts), 0, pos, walk);
     }
     // A blank the reply left out before a name.
     if (pos < line.size() && line.at(pos) != u' ') {
-        if (const int blank = childWith(u' ');
+        if (const qint64 blank = childWith(u' ');
             blank >= 0 && trie.nodes[size_t(blank)].labelLength == 1 && trie.nodes[size_t(blank)].startsName)
-            WalkFrom(trie, blank, 0, pos, walk);
+            WalkFrom(trie, quint32(blank), 0, pos, walk);
     }
 }
 
@@ -501,16 +556,16 @@ void WhoisPhrases::ForEachMatch(const Reading &reading, const std::function<void
     for (int li = 0; li < reading.lines.size(); ++li) {
         const QString line = reading.lines.at(li).left(kLongestLineRead);
         const std::function<void(int)> takeHere = [&](int phrase) { take(phrase, li); };
-        const Walk walk{line, reading, takeHere, std::nullopt};
+        const Walk walk{line, reading, takeHere};
         // Anchored statements begin the line, or follow an error mark and code.
-        WalkFrom(m_anchored, 0, 0, 0, walk);
+        WalkFrom(m_anchored.packed, 0, 0, 0, walk);
         if (const qsizetype afterCode = AfterErrorCode(line); afterCode > 0)
-            WalkFrom(m_anchored, 0, 0, afterCode, walk);
+            WalkFrom(m_anchored.packed, 0, 0, afterCode, walk);
         // The others begin at a word, or after a blank.
         for (qsizetype pos = 0; pos < line.size(); ++pos) {
             const bool wordStart = line.at(pos).isLetterOrNumber() && (pos == 0 || !line.at(pos - 1).isLetterOrNumber());
             if (pos == 0 || wordStart || line.at(pos - 1) == u' ')
-                WalkFrom(m_anywhere, 0, 0, pos, walk);
+                WalkFrom(m_anywhere.packed, 0, 0, pos, walk);
         }
     }
 }

@@ -104,9 +104,9 @@ public:
         std::function<bool(QStringView word)> namesAsked;
         // Whether a line names the asked name in one of its words.
         std::function<bool(QStringView line)> lineNamesAsked;
-        // A quick test, asked once per line before any word of it is tried: false when no word of
-        // the line can name the asked name. Without it, every line may.
-        std::function<bool(QStringView line)> lineMayNameAsked;
+        // A quick test before the starts of a run of name characters are tried one by one as the
+        // name: false when no start of the run can name it. Without it, every run may.
+        std::function<bool(QStringView run)> runMayNameAsked;
     };
     // The first phrase of a kind that the reply states, and the line it stands in.
     struct Found
@@ -145,21 +145,45 @@ private:
         std::vector<int> ends;        // phrases whose text ends here
         bool startsName = false;      // a child's label begins with <name>
     };
+    // A trie as it is read: the nodes renumbered so that each node's children stand side by side,
+    // with every label in one text and the children's first characters in one array. A walk then
+    // touches a few neighbouring cache lines per node, not the scattered pieces of the built form.
+    struct PackedNode
+    {
+        quint32 labelAt = 0; // in PackedTrie::text
+        quint32 labelLength = 0;
+        quint32 childFrom = 0; // the children are nodes childFrom to childFrom + childCount - 1
+        quint32 childCount = 0;
+        quint32 endFrom = 0; // the phrases ending here are ends[endFrom] onwards
+        quint16 endCount = 0;
+        bool startsName = false;
+    };
+    struct PackedTrie
+    {
+        std::vector<PackedNode> nodes;
+        std::vector<char16_t> firsts; // the first character of each node's label, by node
+        std::vector<int> ends;
+        QString text;
+        std::array<qint32, 128> rootChild; // the root's child by its first character, -1 for none
+    };
     struct Trie
     {
         std::vector<TrieNode> nodes{TrieNode()};
+        PackedTrie packed; // made again by Pack() after nodes change
     };
     // Reads one line of a table into `phrase`; what is wrong with it, or nothing.
     static QString ReadPhrase(QStringView line, Phrase &phrase, Source from);
     void IndexPhrase(int i);
     void AddChild(Trie &trie, int parent, int child) const;
+    void Pack(Trie &trie) const;
+    void PackAll();
     QStringView LabelOf(const TrieNode &node) const
     {
         return QStringView(m_coded.at(node.labelPhrase)).sliced(node.labelFrom, node.labelLength);
     }
     // Walks the trie from `node`, `offset` characters into its label, at `pos` of the line.
     struct Walk;
-    void WalkFrom(const Trie &trie, int node, qsizetype offset, qsizetype pos, const Walk &walk) const;
+    void WalkFrom(const PackedTrie &trie, quint32 node, qsizetype offset, qsizetype pos, const Walk &walk) const;
     bool EndsHere(const Phrase &phrase, qsizetype end, const Walk &walk) const;
     QList<int> RefusedByExamples(const WhoisPhrases &added) const;
 

@@ -89,6 +89,10 @@ void TestVerdict::judgeReply_data()
         Verdict::Free);
     row("U-label in the reply, upper case", "NO MATCH FOR \"B\u00DCCHER.COM\".\r\n", "xn--bcher-kva.com",
         Verdict::Free);
+    row("U-label in the reply, A-label asked in upper case", "No match for \"b\u00FCcher.com\".\r\n",
+        "XN--BCHER-KVA.COM", Verdict::Free);
+    row("name glued to a long name before it", "no match for verylongasked.com\r\n", "longasked.com",
+        Verdict::NoVerdict, unclear);
     row("no match for another name", "No match for \"OTHER.COM\".\r\n", "asked.com", Verdict::NoVerdict,
         unclear);
     row("another name is free, this one registered", "other.nl is free\r\nDomain name: asked.nl\r\n",
