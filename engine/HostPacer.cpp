@@ -47,12 +47,19 @@ HostPacer::HostPacer(Timings timings, Random random) : m_timings(timings), m_ran
 
 HostLimit HostPacer::LimitFor(const QString &host) const
 {
+    if (host == m_limitHost && !host.isEmpty())
+        return m_limitOfHost;
     const QString key = host.toLower();
+    HostLimit limit;
     if (const auto user = m_userLimits.constFind(key); user != m_userLimits.constEnd())
-        return *user;
-    if (const auto file = m_fileLimits.constFind(key); file != m_fileLimits.constEnd())
-        return *file;
-    return BuiltInLimits().value(key, m_httpHosts.contains(key) ? kHttpDefault : kDefault);
+        limit = *user;
+    else if (const auto file = m_fileLimits.constFind(key); file != m_fileLimits.constEnd())
+        limit = *file;
+    else
+        limit = BuiltInLimits().value(key, m_httpHosts.contains(key) ? kHttpDefault : kDefault);
+    m_limitHost = host;
+    m_limitOfHost = limit;
+    return limit;
 }
 
 bool HostPacer::HasKnownLimit(const QString &host) const

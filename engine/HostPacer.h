@@ -85,13 +85,25 @@ public:
     explicit HostPacer(Timings timings, Random random = {});
 
     // The user's limits on top of the built-in ones and the file's.
-    void setUserLimits(const QHash<QString, HostLimit> &limits) { m_userLimits = limits; }
+    void setUserLimits(const QHash<QString, HostLimit> &limits)
+    {
+        m_userLimits = limits;
+        m_limitHost.clear();
+    }
     // The rows of the user's limits file, on top of the built-in ones.
-    void setFileLimits(const QHash<QString, HostLimit> &limits) { m_fileLimits = limits; }
+    void setFileLimits(const QHash<QString, HostLimit> &limits)
+    {
+        m_fileLimits = limits;
+        m_limitHost.clear();
+    }
     // The configured limit: the user's, the file's, the built-in one, or the default.
     HostLimit LimitFor(const QString &host) const;
     // The host is an RDAP service's: without a limit of its own it gets kHttpDefault.
-    void MarkHttpHost(const QString &host) { m_httpHosts.insert(host.toLower()); }
+    void MarkHttpHost(const QString &host)
+    {
+        m_httpHosts.insert(host.toLower());
+        m_limitHost.clear();
+    }
     // Forgets every host's state (a new run). Hosts of `remembered` (paces learned in earlier
     // runs) start at that pace, unless the user set a limit for them or the pace is no slower
     // than their configured limit.
@@ -176,4 +188,8 @@ private:
     QueryQuota m_quota;
     QSet<QString> m_httpHosts;
     QHash<QString, HostState> m_hosts;
+    // The host LimitFor() was last asked for, as asked, and its limit: a run asks for the same
+    // host name after name, several times a name.
+    mutable QString m_limitHost;
+    mutable HostLimit m_limitOfHost;
 };

@@ -21,11 +21,10 @@ void HostQueues::AddRetry(WaitingName waiting)
 std::optional<WaitingName> HostQueues::TakeReady(const HostPacer &pacer, qint64 now, qint64 &nextWake)
 {
     Queue *best = nullptr;
-    for (auto it = m_queues.begin(); it != m_queues.end(); ++it) {
-        Queue &queue = *it;
+    for (auto &[host, queue] : m_queues) {
         if (queue.empty())
             continue;
-        const qint64 wait = pacer.WaitFor(it.key(), now);
+        const qint64 wait = pacer.WaitFor(host, now);
         if (wait > 0 && (nextWake < 0 || wait < nextWake))
             nextWake = wait;
         if (wait == 0 && (!best || queue.next().ordinal < best->next().ordinal))
@@ -42,10 +41,10 @@ std::optional<WaitingName> HostQueues::TakeReady(const HostPacer &pacer, qint64 
 std::vector<WaitingName> HostQueues::TakeQuotaSpent(const HostPacer &pacer, qint64 now)
 {
     std::vector<WaitingName> taken;
-    for (auto it = m_queues.begin(); it != m_queues.end(); ++it) {
-        if (it->empty() || pacer.WaitFor(it.key(), now) != HostPacer::kQuotaSpent)
+    for (auto &[host, queue] : m_queues) {
+        if (queue.empty() || pacer.WaitFor(host, now) != HostPacer::kQuotaSpent)
             continue;
-        for (std::deque<WaitingName> *from : {&it->firstAsks, &it->retries}) {
+        for (std::deque<WaitingName> *from : {&queue.firstAsks, &queue.retries}) {
             std::move(from->begin(), from->end(), std::back_inserter(taken));
             from->clear();
         }
@@ -55,22 +54,22 @@ std::vector<WaitingName> HostQueues::TakeQuotaSpent(const HostPacer &pacer, qint
 
 bool HostQueues::RoomToRead(const HostPacer &pacer, qint64 now, int lookahead) const
 {
-    const auto hosts = std::count_if(m_queues.cbegin(), m_queues.cend(), [](const Queue &queue) {
-        return !queue.empty();
+    const auto hosts = std::count_if(m_queues.cbegin(), m_queues.cend(), [](const auto &entry) {
+        return !entry.second.empty();
     });
     // Every host's fair share of the read-ahead; a host that must wait counts no further, so
     // that the names of the others are read past its names.
     const qsizetype share = std::max<qsizetype>(1, lookahead / std::max<qsizetype>(1, hosts + 1));
     qsizetype counted = 0;
-    for (auto it = m_queues.cbegin(); it != m_queues.cend(); ++it)
-        counted += pacer.WaitFor(it.key(), now) == 0 ? it->size() : std::min(it->size(), share);
+    for (const auto &[host, queue] : m_queues)
+        counted += pacer.WaitFor(host, now) == 0 ? queue.size() : std::min(queue.size(), share);
     return counted < lookahead;
 }
 
 std::optional<qint64> HostQueues::FirstAskOrdinal() const
 {
     std::optional<qint64> first;
-    for (const Queue &queue : m_queues) {
+    for (const auto &[host, queue] : m_queues) {
         if (!queue.firstAsks.empty())
             first = std::min(first.value_or(queue.firstAsks.front().ordinal), queue.firstAsks.front().ordinal);
     }
@@ -80,7 +79,7 @@ std::optional<qint64> HostQueues::FirstAskOrdinal() const
 std::optional<qint64> HostQueues::FirstOrdinal() const
 {
     std::optional<qint64> first = FirstAskOrdinal();
-    for (const Queue &queue : m_queues) {
+    for (const auto &[host, queue] : m_queues) {
         for (const WaitingName &waiting : queue.retries)
             first = std::min(first.value_or(waiting.ordinal), waiting.ordinal);
     }

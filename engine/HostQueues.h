@@ -2,10 +2,10 @@
 
 #include "NameCheck.h"
 
-#include <QHash>
 #include <QString>
 
 #include <deque>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -49,7 +49,11 @@ public:
     std::optional<qint64> FirstAskOrdinal() const;
     std::optional<qint64> FirstOrdinal() const;
     // Whether names wait for the host.
-    bool HasWaiting(const QString &host) const { return m_queues.contains(host) && !m_queues[host].empty(); }
+    bool HasWaiting(const QString &host) const
+    {
+        const auto it = m_queues.find(host);
+        return it != m_queues.end() && !it->second.empty();
+    }
 
 private:
     struct Queue
@@ -60,5 +64,7 @@ private:
         qsizetype size() const { return qsizetype(firstAsks.size() + retries.size()); }
         const WaitingName &next() const { return firstAsks.empty() ? retries.front() : firstAsks.front(); }
     };
-    QHash<QString, Queue> m_queues; // by host
+    // By host. Hosts are few and the queues are walked for every name taken: an ordered map walks
+    // its few entries, where a hash walks every slot of its table.
+    std::map<QString, Queue> m_queues;
 };

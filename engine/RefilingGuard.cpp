@@ -34,6 +34,9 @@ void RefilingGuard::Begin(const RunRequest &request, const FiledMark &mark, cons
 
 bool RefilingGuard::FiledBefore(const QString &name, qint64 line) const
 {
+    // A run from the list's start has nothing to look up: no key is made.
+    if (m_journaled.isEmpty() && (line > m_listsGuardUpTo || m_inLists.isEmpty()))
+        return false;
     const std::optional<ResultList> free = Filing::ListFor(name, Verdict::Free);
     if (!free)
         return false;

@@ -3,6 +3,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <array>
 
 namespace {
 
@@ -56,10 +57,23 @@ QString NameCleaner(const QString &text)
         }
         return characters;
     }();
+    // The ASCII ones by character, looked up without a search: every name read comes here.
+    static const std::array<bool, 128> kAsciiListCharacters = [] {
+        std::array<bool, 128> table{};
+        for (const QChar c : kListCharacters) {
+            if (c.unicode() < table.size())
+                table[c.unicode()] = true;
+        }
+        return table;
+    }();
+    const auto isListCharacter = [](QChar c) {
+        return c.unicode() < kAsciiListCharacters.size() ? kAsciiListCharacters[c.unicode()]
+                                                         : kListCharacters.contains(c);
+    };
     QString name = text;
     const qsizetype firstDot = name.indexOf(QLatin1Char('.'));
     const QStringView label = QStringView(name).left(firstDot < 0 ? name.size() : firstDot);
-    if (std::none_of(label.begin(), label.end(), [](QChar c) { return kListCharacters.contains(c); }))
+    if (std::none_of(label.begin(), label.end(), isListCharacter))
         return name.contains(QLatin1Char('?')) ? QString(name).remove(QLatin1Char('?')) : name;
 
     QString extension;

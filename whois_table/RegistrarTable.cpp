@@ -12,17 +12,33 @@ template<typename Visit> void RegistrarTable::ForEachExtension(Visit visit) cons
     }
 }
 
+void RegistrarTable::setRows(QList<RegistrarEntry> rows)
+{
+    m_rows = std::move(rows);
+    m_firstRowOf.clear();
+    m_lastComRow = 0;
+    for (int i = 0; i < m_rows.size(); ++i) {
+        if (!m_firstRowOf.contains(m_rows.at(i).Extension))
+            m_firstRowOf.insert(m_rows.at(i).Extension, i);
+        if (m_rows.at(i).Extension == QLatin1String("com"))
+            m_lastComRow = i;
+    }
+}
+
+namespace {
+
+// The part of a name after its last dot, lower case: the extension whose row is asked.
+QString ExtensionOf(const QString &name)
+{
+    return name.mid(name.lastIndexOf(QLatin1Char('.')) + 1).toLower();
+}
+
+} // namespace
+
 int RegistrarTable::FindRegistrarIndex(const QString &name, bool proxyMode) const
 {
-    const QString extension = proxyMode ? kProxy : name.section(QLatin1Char('.'), -1).toLower();
-    int comIndex = 0;
-    for (int i = 0; i < m_rows.size(); ++i) {
-        if (m_rows.at(i).Extension == extension)
-            return i;
-        if (m_rows.at(i).Extension == QLatin1String("com"))
-            comIndex = i;
-    }
-    return comIndex;
+    const int row = FirstRowOf(proxyMode ? kProxy : ExtensionOf(name));
+    return row >= 0 ? row : m_lastComRow;
 }
 
 bool RegistrarTable::IsRdapServer(const QString &server)
@@ -35,15 +51,12 @@ RegistrarTable::Route RegistrarTable::RouteFor(const QString &name, bool proxyMo
 {
     if (m_rows.isEmpty())
         return {-1, QStringLiteral("the whois server table is empty")};
-    const QString extension = proxyMode ? kProxy : name.section(QLatin1Char('.'), -1).toLower();
     int row = -1;
     if (proxyMode) {
         row = FindRegistrarIndex(name, true);
     } else {
-        for (int i = 0; i < m_rows.size() && row < 0; ++i) {
-            if (m_rows.at(i).Extension == extension)
-                row = i;
-        }
+        const QString extension = ExtensionOf(name);
+        row = FirstRowOf(extension);
         if (row < 0)
             return {-1, QStringLiteral("no whois server for .") + extension};
     }

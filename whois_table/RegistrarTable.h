@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -24,10 +25,10 @@ class RegistrarTable
 {
 public:
     RegistrarTable() = default;
-    explicit RegistrarTable(QList<RegistrarEntry> rows) : m_rows(std::move(rows)) {}
+    explicit RegistrarTable(QList<RegistrarEntry> rows) { setRows(std::move(rows)); }
 
     const QList<RegistrarEntry> &rows() const { return m_rows; }
-    void setRows(QList<RegistrarEntry> rows) { m_rows = std::move(rows); }
+    void setRows(QList<RegistrarEntry> rows);
     qsizetype size() const { return m_rows.size(); }
     bool isValidIndex(qsizetype index) const { return index >= 0 && index < m_rows.size(); }
     const RegistrarEntry &row(qsizetype index) const { return m_rows.at(index); }
@@ -66,7 +67,13 @@ public:
 private:
     template<typename Visit> void ForEachExtension(Visit visit) const;
 
+    // The first row of each extension and that of the last "com" row: every name asked looks its
+    // row up here.
+    int FirstRowOf(const QString &extension) const { return m_firstRowOf.value(extension, -1); }
+
     QList<RegistrarEntry> m_rows;
+    QHash<QString, int> m_firstRowOf;
+    int m_lastComRow = 0;
 };
 
 // Reduces a host name to the name that is registered: mail.sample.com gives sample.com,
