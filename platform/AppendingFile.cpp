@@ -9,10 +9,11 @@
 
 void AppendingFile::setPath(const QString &path)
 {
-    if (path == m_path)
+    if (path == m_path && !path.isNull())
         return;
     Close();
     m_path = path;
+    m_encodedPath = QFile::encodeName(path);
 }
 
 void AppendingFile::Close()
@@ -25,7 +26,7 @@ void AppendingFile::Close()
 bool AppendingFile::HoldsPath(qint64 *size)
 {
     struct stat info = {};
-    if (::stat(QFile::encodeName(m_path).constData(), &info) != 0) {
+    if (::stat(m_encodedPath.constData(), &info) != 0) {
         *size = -1;
         return false;
     }
@@ -33,20 +34,29 @@ bool AppendingFile::HoldsPath(qint64 *size)
     return m_descriptor >= 0 && info.st_dev == m_device && info.st_ino == m_inode;
 }
 
-qint64 AppendingFile::SizeOnDisk()
-{
-    qint64 size = -1;
-    if (!HoldsPath(&size))
-        Close();
-    return size;
-}
-
 bool AppendingFile::Append(const QByteArray &bytes)
 {
     qint64 before = -1;
-    if (!HoldsPath(&before)) {
+    const bool held = HoldsPath(&before);
+    return Write(bytes, held, before);
+}
+
+AppendingFile::Appended AppendingFile::AppendAt(qint64 size, const QByteArray &bytes)
+{
+    qint64 before = -1;
+    const bool held = HoldsPath(&before);
+    if (!held)
         Close();
-        m_descriptor = ::open(QFile::encodeName(m_path).constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+    if (before != size)
+        return Appended::OtherSize;
+    return Write(bytes, held, before) ? Appended::Written : Appended::Failed;
+}
+
+bool AppendingFile::Write(const QByteArray &bytes, bool held, qint64 before)
+{
+    if (!held) {
+        Close();
+        m_descriptor = ::open(m_encodedPath.constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
         struct stat info = {};
         if (m_descriptor < 0 || ::fstat(m_descriptor, &info) != 0) {
             Close();

@@ -16,7 +16,7 @@
 class AppendingFile
 {
 public:
-    explicit AppendingFile(QString path = QString()) : m_path(std::move(path)) {}
+    explicit AppendingFile(QString path = QString()) { setPath(path); }
     ~AppendingFile() { Close(); }
     AppendingFile(const AppendingFile &) = delete;
     AppendingFile &operator=(const AppendingFile &) = delete;
@@ -25,17 +25,27 @@ public:
     // Lets go of the file held open when the path changes.
     void setPath(const QString &path);
 
-    // The size of the file at the path, -1 when there is none.
-    qint64 SizeOnDisk();
     // Appends, creating the file when missing. False when it could not be written whole.
     bool Append(const QByteArray &bytes);
+    // Appends when the file at the path holds `size` bytes (-1: there is none); nothing when it
+    // holds another size, so that the caller writes it whole. With one look at the path.
+    enum class Appended
+    {
+        Written,
+        OtherSize,
+        Failed
+    };
+    Appended AppendAt(qint64 size, const QByteArray &bytes);
     void Close();
 
 private:
-    // Whether the descriptor held still is the file at the path; the path's size when so.
+    // Whether the descriptor held still is the file at the path; the path's size in any case.
     bool HoldsPath(qint64 *size);
+    // Writes at the end, opening the path first when it is not held; `before` is its size.
+    bool Write(const QByteArray &bytes, bool held, qint64 before);
 
     QString m_path;
+    QByteArray m_encodedPath; // as the operating system takes it
     int m_descriptor = -1;
     quint64 m_device = 0;
     quint64 m_inode = 0;

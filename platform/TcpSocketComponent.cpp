@@ -8,7 +8,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <netinet/in.h>
-#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -163,6 +162,7 @@ void TcpSocketComponent::ConnectToNextAddress()
     m_writeNotifier->setSocket(m_descriptor);
     m_writeNotifier->setEnabled(true);
     m_standing = false;
+    m_earlyError = 0;
     m_output = m_onConnect; // an attempt on another address sends it all again
     SendEarly();
 }
@@ -179,18 +179,21 @@ bool TcpSocketComponent::SendOnConnect(const QString &text)
 
 void TcpSocketComponent::SendEarly()
 {
-    if (m_state != State::Connecting || m_output.isEmpty() || m_descriptor < 0)
+    if (m_state != State::Connecting || m_output.isEmpty() || m_descriptor < 0 || m_earlyError != 0)
         return;
-    // Writable without an error: the handshake is done. An error is left to OnWritable, which
-    // reads it (reading SO_ERROR here would clear it).
-    pollfd ready = {m_descriptor, POLLOUT, 0};
-    if (::poll(&ready, 1, 0) != 1 || ready.revents != POLLOUT)
-        return;
-    m_standing = true;
+    // Before the handshake is done a send fails with EAGAIN and sends nothing; once the
+    // connection stands it goes out at once (on loopback it stands before connect() returns). A
+    // connection that failed reports its error to this send and no more to SO_ERROR: it is kept
+    // for OnWritable, which reports it.
     const ssize_t sent =
         ::send(m_descriptor, m_output.constData(), static_cast<size_t>(m_output.size()), MSG_NOSIGNAL);
-    if (sent > 0)
+    if (sent >= 0) {
+        m_standing = true;
         m_output.remove(0, sent); // the rest, and any error, after Connected
+        return;
+    }
+    if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
+        m_earlyError = errno;
 }
 
 void TcpSocketComponent::OnWritable()
@@ -201,9 +204,9 @@ void TcpSocketComponent::OnWritable()
     }
     if (m_state != State::Connecting)
         return;
-    int error = 0;
+    int error = m_earlyError;
     socklen_t length = sizeof error;
-    if (!m_standing && ::getsockopt(m_descriptor, SOL_SOCKET, SO_ERROR, &error, &length) < 0)
+    if (error == 0 && !m_standing && ::getsockopt(m_descriptor, SOL_SOCKET, SO_ERROR, &error, &length) < 0)
         error = errno;
     if (error != 0) {
         m_lastConnectErrno = error;

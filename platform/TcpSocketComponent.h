@@ -73,4 +73,5 @@ private:
     QByteArray m_output;  // to send, not yet accepted by the kernel
     QByteArray m_onConnect; // to send on every connection attempt (SendOnConnect)
     bool m_standing = false; // while connecting: the connection was seen to stand
+    int m_earlyError = 0;    // while connecting: the failure an early send was told of
 };

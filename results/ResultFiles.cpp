@@ -79,18 +79,22 @@ bool ResultFiles::WriteList(const ResultLists &lists, ResultList list, const QSt
         return true;
     if (file)
         file->setPath(path);
-    if (inStep && file && state->itemCount < items.size() && file->SizeOnDisk() == state->bytes) {
+    if (inStep && file && state->itemCount < items.size() && state->bytes >= 0) {
         const QByteArray added = EncodeLines(items, state->itemCount, items.size());
-        if (!file->Append(added)) {
+        switch (file->AppendAt(state->bytes, added)) {
+        case AppendingFile::Appended::Written:
+            state->itemCount = static_cast<int>(items.size());
+            state->bytes += added.size();
+            return true;
+        case AppendingFile::Appended::Failed:
             // The file holds what it held before; whether the cut-back worked or not, the next
             // write rewrites it whole.
             state->bytes = -1;
             m_lastFailedPath = path;
             return false;
+        case AppendingFile::Appended::OtherSize:
+            break; // changed on disk: written whole below
         }
-        state->itemCount = static_cast<int>(items.size());
-        state->bytes += added.size();
-        return true;
     }
     // Encoded a block of names at a time: a full list is never held twice over in memory.
     qint64 size = 0;

@@ -127,9 +127,10 @@ void TestTextFile::aFileKeptOpenFollowsItsPath()
     TestFolders folders;
     const QString path = folders.path("list.txt");
     AppendingFile file(path);
-    QCOMPARE(file.SizeOnDisk(), -1);
-    QVERIFY(file.Append("one\r\n"));
-    QCOMPARE(file.SizeOnDisk(), 5);
+    QCOMPARE(file.AppendAt(0, "one\r\n"), AppendingFile::Appended::OtherSize); // there is none
+    QVERIFY(!QFile::exists(path));
+    QCOMPARE(file.AppendAt(-1, "one\r\n"), AppendingFile::Appended::Written);
+    QCOMPARE(file.AppendAt(4, "one\r\n"), AppendingFile::Appended::OtherSize);
     if (between == "replace")
         QVERIFY(TextFile::WriteAll(path, "other\r\n"));
     else if (between == "delete")

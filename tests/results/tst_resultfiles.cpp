@@ -36,6 +36,7 @@ private slots:
     void aFileChangedBehindOurBackIsRewritten();
     void leftoverFilesOfAnEarlierRunAreBackedUpFirst();
     void leftoverFilesThatCannotBeBackedUpAreLeftAlone();
+    void aFailedAppendLeavesNoTornName_data();
     void aFailedAppendLeavesNoTornName();
     void renewFileStampWritesTheMarkerFiles();
     void stampsOfOneSecondStayDistinct();
@@ -170,8 +171,16 @@ void TestResultFiles::leftoverFilesThatCannotBeBackedUpAreLeftAlone()
     QCOMPARE(FileBytes(App("LowProfile.txt")), QByteArray("kept-from-yesterday.com\r\n"));
 }
 
+void TestResultFiles::aFailedAppendLeavesNoTornName_data()
+{
+    QTest::addColumn<bool>("deletedAfter");
+    QTest::newRow("file kept") << false;
+    QTest::newRow("file deleted after the failure") << true;
+}
+
 void TestResultFiles::aFailedAppendLeavesNoTornName()
 {
+    QFETCH(bool, deletedAfter);
     Filing filing(m_program->results(), m_program->resultFiles());
     filing.FileFreeName("firstlongname.com");
     const QByteArray before = FileBytes(App("LowProfile.txt"));
@@ -183,7 +192,9 @@ void TestResultFiles::aFailedAppendLeavesNoTornName()
     QVERIFY(!saved);
     QCOMPARE(m_program->resultFiles().lastFailedPath(), App("LowProfile.txt"));
     QCOMPARE(FileBytes(App("LowProfile.txt")), before);
-    // Once the disk has room again the file catches up with the list.
+    if (deletedAfter)
+        QVERIFY(QFile::remove(App("LowProfile.txt")));
+    // Once the disk has room again the file catches up with the list, whole.
     filing.FileFreeName("thirdlongname.com", &saved);
     QVERIFY(saved);
     QCOMPARE(FileBytes(App("LowProfile.txt")),
