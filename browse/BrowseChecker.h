@@ -82,7 +82,7 @@ signals:
 private:
     // WhoisSlotOwner
     bool IsStopped() const override { return !m_running; }
-    void ShowConnectionStatus(const QString &) override {}
+    void ShowConnecting(int, const QString &) override {}
     void ReplyComplete(WhoisSlot &slot) override;
     void QueryFailed(WhoisSlot &slot, const QString &reason) override;
     void QueryTimedOut(WhoisSlot &slot) override;

@@ -9,6 +9,7 @@
 #include "whois_table/RegistrarTable.h"
 
 #include <QFileInfo>
+#include <QMetaMethod>
 
 #include <algorithm>
 
@@ -352,6 +353,14 @@ void CheckEngine::ReconnectWanted(WhoisSlot &slot)
     flight.reconnectAt = Now() + qint64(m_timings.slotTickMs) / 2 * (qint64(1) << std::min(flight.reconnects, 3));
     ++flight.reconnects;
     Pump();
+}
+
+void CheckEngine::ShowConnecting(int slot, const QString &name)
+{
+    // The text is made for a listener only: a run without a window shows none.
+    if (isSignalConnected(QMetaMethod::fromSignal(&CheckEngine::connectionStatus)))
+        emit connectionStatus(QStringLiteral("connecting(") + QString::number(slot) +
+                              QStringLiteral("): - Search String: ") + name);
 }
 
 void CheckEngine::ReplyComplete(WhoisSlot &slot)

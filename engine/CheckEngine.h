@@ -142,7 +142,7 @@ private:
     };
     // WhoisSlotOwner
     bool IsStopped() const override { return !m_running; }
-    void ShowConnectionStatus(const QString &text) override { emit connectionStatus(text); }
+    void ShowConnecting(int slot, const QString &name) override;
     void ReplyComplete(WhoisSlot &slot) override;
     void QueryFailed(WhoisSlot &slot, const QString &reason) override;
     void RdapAnswered(WhoisSlot &slot, const RdapAnswer &answer) override;

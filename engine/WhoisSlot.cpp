@@ -91,8 +91,7 @@ void WhoisSlot::OnConnected()
         return;
     }
     // The name as the user wrote it (bücher.de), not the A-label that went on the wire.
-    m_owner.ShowConnectionStatus(QStringLiteral("connecting(") + QString::number(m_index) +
-                                QStringLiteral("): - Search String: ") + m_checked.name);
+    m_owner.ShowConnecting(m_index, m_checked.name);
     if (m_policy.resetTicksOnConnect)
         RestartTimeout();
 }

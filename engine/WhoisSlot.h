@@ -19,7 +19,8 @@ class WhoisSlotOwner
 public:
     virtual ~WhoisSlotOwner() = default;
     virtual bool IsStopped() const = 0;
-    virtual void ShowConnectionStatus(const QString &text) = 0;
+    // The connection of slot `slot` stands and asks `name`, as the user wrote it.
+    virtual void ShowConnecting(int slot, const QString &name) = 0;
     // The server closed the connection: the reply is complete.
     virtual void ReplyComplete(WhoisSlot &slot) = 0;
     // The slot gave up on its name (the server refused, the reply was too long...): no verdict,
