@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <vector>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -236,18 +237,19 @@ void TcpSocketComponent::OnReadable()
         return;
     }
     const qsizetype before = m_pending.size();
+    // Read through one buffer kept for every read of the thread: what waits for GetData() is only
+    // what arrived, not a chunk-sized block allocated and freed for every reply.
+    thread_local std::vector<char> buffer(static_cast<size_t>(kReadChunk));
     ssize_t received = 0;
     int error = 0;
     while (room > 0) {
-        const qsizetype old = m_pending.size();
-        m_pending.resize(old + room);
         do {
-            received = ::recv(m_descriptor, m_pending.data() + old, static_cast<size_t>(room), 0);
+            received = ::recv(m_descriptor, buffer.data(), static_cast<size_t>(room), 0);
         } while (received < 0 && errno == EINTR);
         error = errno;
-        m_pending.resize(old + std::max<ssize_t>(received, 0));
         if (received <= 0)
             break;
+        m_pending.append(buffer.data(), received);
         room -= received;
     }
     const bool closed = received == 0 && room > 0;
