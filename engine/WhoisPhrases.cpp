@@ -328,6 +328,9 @@ struct WhoisPhrases::Walk
     const QString &line;
     const Reading &reading;
     const std::function<void(int phrase)> &take;
+    LineMemo *memo = nullptr; // what the walk asks about the asked name is noted here
+    // Whether an answer about the asked name was yes: what the walk found is then its own.
+    mutable bool namesIt = false;
     // The reading's answer for the run of name characters at runAt: several branches of a walk
     // ask it at one place.
     mutable qsizetype runAt = -1;
@@ -335,16 +338,34 @@ struct WhoisPhrases::Walk
 
     bool MayNameFrom(qsizetype pos) const
     {
-        if (!reading.runMayNameAsked)
+        if (!reading.runMayNameAsked) {
+            namesIt = true;
             return true;
+        }
         if (pos != runAt) {
-            qsizetype end = pos;
-            while (end < line.size() && IsNameCharacter(line.at(end)))
-                ++end;
             runAt = pos;
-            runMayName = reading.runMayNameAsked(QStringView(line).sliced(pos, end - pos));
+            runMayName = reading.runMayNameAsked(RunAt(line, pos));
+            namesIt = namesIt || runMayName;
+            if (memo)
+                memo->nameRuns.push_back(pos);
         }
         return runMayName;
+    }
+    bool NamesLine() const
+    {
+        const bool names = reading.lineNamesAsked && reading.lineNamesAsked(line);
+        namesIt = namesIt || names;
+        if (memo)
+            memo->askedNameLine = true;
+        return names;
+    }
+    // The run of name characters at pos.
+    static QStringView RunAt(QStringView line, qsizetype pos)
+    {
+        qsizetype end = pos;
+        while (end < line.size() && IsNameCharacter(line.at(end)))
+            ++end;
+        return line.sliced(pos, end - pos);
     }
 };
 
@@ -450,6 +471,7 @@ void WhoisPhrases::PackAll()
 {
     Pack(m_anchored);
     Pack(m_anywhere);
+    m_lineMemos.clear(); // they hold what the phrases before found
 }
 
 bool WhoisPhrases::EndsHere(const Phrase &phrase, qsizetype end, const Walk &walk) const
@@ -471,7 +493,7 @@ bool WhoisPhrases::EndsHere(const Phrase &phrase, qsizetype end, const Walk &wal
     case Anchor::Contains:
         return true;
     case Anchor::NameLine:
-        return walk.reading.lineNamesAsked && walk.reading.lineNamesAsked(walk.line);
+        return walk.NamesLine();
     case Anchor::ShortReply:
         return walk.reading.shortReply;
     }
@@ -555,8 +577,20 @@ void WhoisPhrases::ForEachMatch(const Reading &reading, const std::function<void
 {
     for (int li = 0; li < reading.lines.size(); ++li) {
         const QString line = reading.lines.at(li).left(kLongestLineRead);
-        const std::function<void(int)> takeHere = [&](int phrase) { take(phrase, li); };
-        const Walk walk{line, reading, takeHere};
+        // Only the verdict's readings tell a name from a run quickly: theirs are kept.
+        const bool memoable = bool(reading.runMayNameAsked);
+        if (const auto known = memoable ? m_lineMemos.constFind(line) : m_lineMemos.constEnd();
+            known != m_lineMemos.constEnd() && MemoHolds(*known, line, reading)) {
+            for (const int phrase : known->matches)
+                take(phrase, li);
+            continue;
+        }
+        LineMemo memo{reading.host, reading.shortReply, false, {}, {}};
+        const std::function<void(int)> takeHere = [&](int phrase) {
+            memo.matches.push_back(phrase);
+            take(phrase, li);
+        };
+        const Walk walk{line, reading, takeHere, &memo};
         // Anchored statements begin the line, or follow an error mark and code.
         WalkFrom(m_anchored.packed, 0, 0, 0, walk);
         if (const qsizetype afterCode = AfterErrorCode(line); afterCode > 0)
@@ -567,7 +601,22 @@ void WhoisPhrases::ForEachMatch(const Reading &reading, const std::function<void
             if (pos == 0 || wordStart || line.at(pos - 1) == u' ')
                 WalkFrom(m_anywhere.packed, 0, 0, pos, walk);
         }
+        if (memoable && !walk.namesIt) {
+            if (m_lineMemos.size() >= kMostLineMemos)
+                m_lineMemos.clear(); // a server that never repeats a line keeps no more than this
+            m_lineMemos.insert(line, std::move(memo));
+        }
     }
+}
+
+bool WhoisPhrases::MemoHolds(const LineMemo &memo, const QString &line, const Reading &reading) const
+{
+    if (memo.host != reading.host || memo.shortReply != reading.shortReply)
+        return false;
+    if (memo.askedNameLine && reading.lineNamesAsked && reading.lineNamesAsked(line))
+        return false;
+    return std::none_of(memo.nameRuns.begin(), memo.nameRuns.end(),
+                        [&](qsizetype pos) { return reading.runMayNameAsked(Walk::RunAt(line, pos)); });
 }
 
 WhoisPhrases::Findings WhoisPhrases::Find(const Reading &reading) const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -186,9 +187,24 @@ private:
     void WalkFrom(const PackedTrie &trie, quint32 node, qsizetype offset, qsizetype pos, const Walk &walk) const;
     bool EndsHere(const Phrase &phrase, qsizetype end, const Walk &walk) const;
     QList<int> RefusedByExamples(const WhoisPhrases &added) const;
+    // What reading one line found, kept for the next reply with the same line: a server's replies
+    // repeat all their lines but the ones with the name. It is kept only when every question the
+    // walk asked about the asked name was answered no, and it holds for another name when those
+    // questions are answered no again.
+    struct LineMemo
+    {
+        QString host;
+        bool shortReply = false;
+        bool askedNameLine = false;      // whether the line was asked to name the asked name
+        std::vector<qsizetype> nameRuns; // where a run was asked whether it may name it
+        std::vector<int> matches;        // the phrases found, in their order
+    };
+    bool MemoHolds(const LineMemo &memo, const QString &line, const Reading &reading) const;
+    static constexpr qsizetype kMostLineMemos = 2048;
 
     QList<Phrase> m_phrases;
     QStringList m_coded; // each phrase's text, every placeholder one private-use character
+    mutable QHash<QString, LineMemo> m_lineMemos; // by line
     Trie m_anchored;     // line and start phrases
     Trie m_anywhere;     // contains, name-line and short-reply phrases
 };

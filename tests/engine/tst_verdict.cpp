@@ -15,6 +15,7 @@ class TestVerdict : public QObject
 private slots:
     void judgeReply_data();
     void judgeReply();
+    void aRepeatedLineIsReadForEachName();
     void statusesOutrankNotFound_data();
     void statusesOutrankNotFound();
     void refusalsInEveryWording_data();
@@ -145,6 +146,18 @@ void TestVerdict::judgeReply()
     const Judgement judgement = JudgeReplyText(reply, {asked, "whois.example"});
     QCOMPARE(judgement.verdict, verdict);
     QCOMPARE(judgement.reason, reason);
+}
+
+void TestVerdict::aRepeatedLineIsReadForEachName()
+{
+    // What a line found is kept for the next reply with that line: it must not carry one name's
+    // answer to another name, in either order.
+    const QString reply = "No match for \"OTHER.COM\".\r\n>>> Last update of whois database: 2026 <<<\r\n";
+    for (int round = 0; round < 2; ++round) {
+        QCOMPARE(JudgeReplyText(reply, {"asked.com", "whois.example"}).verdict, Verdict::NoVerdict);
+        QCOMPARE(JudgeReplyText(reply, {"other.com", "whois.example"}).verdict, Verdict::Free);
+        QCOMPARE(JudgeReplyText(reply, {"other.com.au", "whois.example"}).verdict, Verdict::NoVerdict);
+    }
 }
 
 void TestVerdict::statusesOutrankNotFound_data()
