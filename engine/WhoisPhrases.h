@@ -161,8 +161,9 @@ private:
     };
     struct PackedTrie
     {
-        std::vector<PackedNode> nodes;
-        std::vector<char16_t> firsts; // the first character of each node's label, by node
+        PackedTrie() { rootChild.fill(-1); }
+        std::vector<PackedNode> nodes{PackedNode()}; // the root, with no children until packed
+        std::vector<char16_t> firsts{0};             // the first character of each node's label, by node
         std::vector<int> ends;
         QString text;
         std::array<qint32, 128> rootChild; // the root's child by its first character, -1 for none

@@ -16,6 +16,7 @@ private slots:
     void judgeReply_data();
     void judgeReply();
     void aRepeatedLineIsReadForEachName();
+    void anEmptyPhraseTableStatesNothing();
     void statusesOutrankNotFound_data();
     void statusesOutrankNotFound();
     void refusalsInEveryWording_data();
@@ -158,6 +159,13 @@ void TestVerdict::aRepeatedLineIsReadForEachName()
         QCOMPARE(JudgeReplyText(reply, {"other.com", "whois.example"}).verdict, Verdict::Free);
         QCOMPARE(JudgeReplyText(reply, {"other.com.au", "whois.example"}).verdict, Verdict::NoVerdict);
     }
+}
+
+void TestVerdict::anEmptyPhraseTableStatesNothing()
+{
+    const WhoisPhrases none;
+    QCOMPARE(JudgeReplyText("No match for \"asked.com\".\r\n", {"asked.com", "whois.example", &none}).verdict,
+             Verdict::NoVerdict);
 }
 
 void TestVerdict::statusesOutrankNotFound_data()
