@@ -30,6 +30,7 @@ private slots:
     void hostsDoNotWaitForEachOther();
     void limitsFromTheSetting_data();
     void limitsFromTheSetting();
+    void aChangedLimitCountsAtOnce();
     void aTurnBesideTheRunKeepsToTheHostsLimit();
     void aRefusalOfOneCheckerCoolsTheOthers();
 
@@ -381,6 +382,23 @@ void TestHostPacer::limitsFromTheSetting()
     HostPacer pacer = Pacer();
     pacer.setUserLimits(*limits);
     QCOMPARE(pacer.LimitFor(host), (HostLimit{perSecond, maxOpen}));
+}
+
+void TestHostPacer::aChangedLimitCountsAtOnce()
+{
+    // The pacer keeps the last host's limit: every way the limits change replaces it.
+    HostPacer pacer = Pacer();
+    const QString host = "whois.example";
+    QCOMPARE(pacer.LimitFor(host), HostPacer::kDefault);
+    pacer.MarkHttpHost(host);
+    QCOMPARE(pacer.LimitFor(host), HostPacer::kHttpDefault);
+    pacer.setFileLimits({{host, {2, 3}}});
+    QCOMPARE(pacer.LimitFor(host), (HostLimit{2, 3}));
+    pacer.setUserLimits({{host, {1, 1}}});
+    QCOMPARE(pacer.LimitFor(host), (HostLimit{1, 1}));
+    QCOMPARE(pacer.LimitFor("WHOIS.EXAMPLE"), (HostLimit{1, 1}));
+    pacer.setUserLimits({});
+    QCOMPARE(pacer.LimitFor(host), (HostLimit{2, 3}));
 }
 
 void TestHostPacer::aTurnBesideTheRunKeepsToTheHostsLimit()

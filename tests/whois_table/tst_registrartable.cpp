@@ -372,8 +372,13 @@ void TestRegistrarTable::proxyModeWithoutProxyRowFallsBackToLastCom()
         {{"net", "n", 43, true}, {"com", "c1", 43, true}, {"org", "o", 43, true}, {"com", "c2", 43, true}});
     QCOMPARE(table.FindRegistrarIndex("abcd.com", true), 3);
     QCOMPARE(table.FindRegistrarIndex("abcd.com", false), 1);
-    const RegistrarTable noCom({{"net", "n", 43, true}});
+    RegistrarTable noCom({{"net", "n", 43, true}});
     QCOMPARE(noCom.FindRegistrarIndex("abcd.org", false), 0);
+    // New rows are looked up anew.
+    noCom.setRows({{"net", "n", 43, true}, {"org", "o", 43, true}, {"com", "c", 43, true}});
+    QCOMPARE(noCom.FindRegistrarIndex("abcd.org", false), 1);
+    QCOMPARE(noCom.FindRegistrarIndex("abcd.xyz", false), 2);
+    QCOMPARE(noCom.RouteFor("abcd.xyz", false).reason, QString("no whois server for .xyz"));
     QCOMPARE(RegistrarTable().FindRegistrarIndex("abcd.org", false), 0);
 }
 
