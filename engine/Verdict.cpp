@@ -46,18 +46,23 @@ public:
         return AsciiOf(word.toString()) == m_ascii ||
                WhoisPhrases::Folded(UnicodeDomainName(word.toString())) == m_written;
     }
-    // False when no start of a folded run of characters can name it: in plain ASCII, a word that
-    // names it begins (after the marks around it) with the first kLeastCut characters of one of
-    // its forms, or the whole of a shorter name.
-    bool MayBeNamedFrom(QStringView run) const
+    // The length of the shortest start of a folded run of characters that may name it, 0 when
+    // none can. In plain ASCII a word that names it begins, after the marks around it, with the
+    // first kLeastCut characters of one of its forms (the whole of a shorter name), and is no
+    // shorter than that.
+    qsizetype ShortestNamingStart(QStringView run) const
     {
         if (!known() || !IsPlainAscii(run))
-            return true;
-        while (!run.isEmpty() && IsAround(run.front()))
-            run = run.sliced(1);
+            return 1;
+        qsizetype around = 0;
+        while (around < run.size() && IsAround(run.at(around)))
+            ++around;
         const QStringView ascii = QStringView(m_ascii).left(kLeastCut);
         const QStringView written = QStringView(m_written).left(kLeastCut);
-        return run.startsWith(ascii) || (written != ascii && run.startsWith(written));
+        const QStringView word = run.sliced(around);
+        if (!word.startsWith(ascii) && (written == ascii || !word.startsWith(written)))
+            return 0;
+        return around + std::min(ascii.size(), written.size());
     }
     // Whether a line names it in one of its words.
     bool IsNamedIn(QStringView line) const
@@ -270,7 +275,7 @@ Judgement JudgeReplyText(const QString &reply, const ReplyContext &context)
     const AskedName asked(context.name);
     reading.namesAsked = [&asked](QStringView word) { return asked.IsNamedBy(word); };
     reading.lineNamesAsked = [&asked](QStringView line) { return asked.IsNamedIn(line); };
-    reading.runMayNameAsked = [&asked](QStringView run) { return asked.MayBeNamedFrom(run); };
+    reading.shortestNameIn = [&asked](QStringView run) { return asked.ShortestNamingStart(run); };
     const WhoisPhrases::Findings found = table.Find(reading);
     const auto stated = [&](Kind kind) { return bool(found[size_t(kind)]); };
     // A refusal wins: a throttled server's text never makes a name free or taken.

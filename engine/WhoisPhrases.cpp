@@ -334,22 +334,23 @@ struct WhoisPhrases::Walk
     // The reading's answer for the run of name characters at runAt: several branches of a walk
     // ask it at one place.
     mutable qsizetype runAt = -1;
-    mutable bool runMayName = true;
+    mutable qsizetype runShortest = 1;
 
-    bool MayNameFrom(qsizetype pos) const
+    // The shortest start of the run at pos that may name the asked name; 0 when none can.
+    qsizetype ShortestNameFrom(qsizetype pos) const
     {
-        if (!reading.runMayNameAsked) {
+        if (!reading.shortestNameIn) {
             namesIt = true;
-            return true;
+            return 1;
         }
         if (pos != runAt) {
             runAt = pos;
-            runMayName = reading.runMayNameAsked(RunAt(line, pos));
-            namesIt = namesIt || runMayName;
+            runShortest = reading.shortestNameIn(RunAt(line, pos));
+            namesIt = namesIt || runShortest > 0;
             if (memo)
                 memo->nameRuns.push_back(pos);
         }
-        return runMayName;
+        return runShortest;
     }
     bool NamesLine() const
     {
@@ -509,14 +510,15 @@ void WhoisPhrases::WalkFrom(const PackedTrie &trie, quint32 node, qsizetype offs
     while (offset < label.size()) {
         const QChar want = label.at(offset);
         if (want == QChar(kNameMark) || want == QChar(kExtMark)) {
-            if (want == QChar(kNameMark) && !walk.MayNameFrom(pos))
+            const qsizetype shortest = want == QChar(kNameMark) ? walk.ShortestNameFrom(pos) : 1;
+            if (shortest == 0)
                 return;
             qsizetype longest = 0;
             const QStringView rest = QStringView(line).sliced(pos);
             while (longest < rest.size() && (want == QChar(kNameMark) ? IsNameCharacter(rest.at(longest))
                                                                       : !rest.at(longest).isSpace()))
                 ++longest;
-            for (qsizetype length = longest; length > 0; --length) {
+            for (qsizetype length = longest; length >= shortest; --length) {
                 if (want == QChar(kNameMark) && walk.reading.namesAsked &&
                     !walk.reading.namesAsked(rest.left(length)))
                     continue;
@@ -578,7 +580,7 @@ void WhoisPhrases::ForEachMatch(const Reading &reading, const std::function<void
     for (int li = 0; li < reading.lines.size(); ++li) {
         const QString line = reading.lines.at(li).left(kLongestLineRead);
         // Only the verdict's readings tell a name from a run quickly: theirs are kept.
-        const bool memoable = bool(reading.runMayNameAsked);
+        const bool memoable = bool(reading.shortestNameIn);
         if (const auto known = memoable ? m_lineMemos.constFind(line) : m_lineMemos.constEnd();
             known != m_lineMemos.constEnd() && MemoHolds(*known, line, reading)) {
             for (const int phrase : known->matches)
@@ -616,7 +618,7 @@ bool WhoisPhrases::MemoHolds(const LineMemo &memo, const QString &line, const Re
     if (memo.askedNameLine && reading.lineNamesAsked && reading.lineNamesAsked(line))
         return false;
     return std::none_of(memo.nameRuns.begin(), memo.nameRuns.end(),
-                        [&](qsizetype pos) { return reading.runMayNameAsked(Walk::RunAt(line, pos)); });
+                        [&](qsizetype pos) { return reading.shortestNameIn(Walk::RunAt(line, pos)) > 0; });
 }
 
 WhoisPhrases::Findings WhoisPhrases::Find(const Reading &reading) const

@@ -106,8 +106,9 @@ public:
         // Whether a line names the asked name in one of its words.
         std::function<bool(QStringView line)> lineNamesAsked;
         // A quick test before the starts of a run of name characters are tried one by one as the
-        // name: false when no start of the run can name it. Without it, every run may.
-        std::function<bool(QStringView run)> runMayNameAsked;
+        // name: the length of the shortest start that may name it, 0 when none can. Without it,
+        // every start may.
+        std::function<qsizetype(QStringView run)> shortestNameIn;
     };
     // The first phrase of a kind that the reply states, and the line it stands in.
     struct Found
