@@ -59,9 +59,19 @@ bool PlainLdhLabel(QStringView label)
 std::optional<QString> AsciiDomainName(const QString &name)
 {
     const QString bare = name.endsWith(QLatin1Char('.')) ? name.chopped(1) : name; // the root
-    // The common case, a name of plain ASCII labels, needs no conversion.
-    const auto labels = QStringView(bare).split(QLatin1Char('.'));
-    if (bare.size() <= 253 && std::all_of(labels.begin(), labels.end(), PlainLdhLabel))
+    // The common case, a name of plain ASCII labels, needs no conversion. Its labels are looked
+    // at in place: every name read comes here.
+    const auto allPlain = [](QStringView name) {
+        for (qsizetype from = 0;;) {
+            const qsizetype dot = name.indexOf(QLatin1Char('.'), from);
+            if (!PlainLdhLabel(name.sliced(from, (dot < 0 ? name.size() : dot) - from)))
+                return false;
+            if (dot < 0)
+                return true;
+            from = dot + 1;
+        }
+    };
+    if (bare.size() <= 253 && allPlain(bare))
         return bare;
     const bool isAscii = std::all_of(bare.begin(), bare.end(), [](QChar c) { return c.unicode() < 0x80; });
     for (const QString &label : bare.split(QLatin1Char('.'))) {
