@@ -513,10 +513,10 @@ void WhoisPhrases::WalkFrom(const PackedTrie &trie, quint32 node, qsizetype offs
             const qsizetype shortest = want == QChar(kNameMark) ? walk.ShortestNameFrom(pos) : 1;
             if (shortest == 0)
                 return;
-            qsizetype longest = 0;
             const QStringView rest = QStringView(line).sliced(pos);
-            while (longest < rest.size() && (want == QChar(kNameMark) ? IsNameCharacter(rest.at(longest))
-                                                                      : !rest.at(longest).isSpace()))
+            // A name is a run of name characters; an extension anything up to a blank.
+            qsizetype longest = want == QChar(kNameMark) ? Walk::RunAt(line, pos).size() : 0;
+            while (want == QChar(kExtMark) && longest < rest.size() && !rest.at(longest).isSpace())
                 ++longest;
             for (qsizetype length = longest; length >= shortest; --length) {
                 if (want == QChar(kNameMark) && walk.reading.namesAsked &&
