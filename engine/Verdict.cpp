@@ -10,8 +10,17 @@
 #include <QStringView>
 
 #include <algorithm>
+#include <array>
 
 namespace {
+
+// The text in lower case. Plain ASCII text without capitals is shared, not copied.
+QString LowerCase(const QString &text)
+{
+    const bool lower = QtPrivate::isAscii(text) &&
+                       std::none_of(text.begin(), text.end(), [](QChar c) { return c >= u'A' && c <= u'Z'; });
+    return lower ? text : text.toLower();
+}
 
 // The forms of the asked name a reply may write: the A-label, or the name as written, in any
 // letter case; replies are compared without accents, so the written form is too.
@@ -21,13 +30,16 @@ public:
     explicit AskedName(const QString &name)
     {
         // A name of plain ASCII is its own A-label, written as asked: it needs no conversion.
-        if (QString lower = Trimmed(name).toString().toLower(); IsPlainAscii(lower)) {
+        const QStringView bare = Trimmed(name);
+        if (QString lower = LowerCase(bare.size() == name.size() ? name : bare.toString()); IsPlainAscii(lower)) {
             m_ascii = lower;
             m_written = std::move(lower);
+            m_oneForm = true;
             return;
         }
         m_ascii = AsciiOf(name);
         m_written = WhoisPhrases::Folded(UnicodeDomainName(Trimmed(name).toString()));
+        m_oneForm = m_written == m_ascii;
     }
     bool known() const { return !m_ascii.isEmpty(); }
     // Whether a word of a reply names the asked name; without one, whether it looks like a name.
@@ -36,9 +48,11 @@ public:
         word = Trimmed(word);
         if (!known())
             return word.contains(QLatin1Char('.'));
-        if (word == m_written || IsCutShort(word))
+        if (IsCutShort(word))
             return true;
-        if (word.size() == m_ascii.size() && word.compare(m_ascii, Qt::CaseInsensitive) == 0)
+        if (word.size() == m_written.size() && word == m_written)
+            return true;
+        if (word.size() == m_ascii.size() && EqualsIgnoringAsciiCase(word, m_ascii))
             return true;
         // Plain ASCII words are their own A-label: the costly conversions are for the others.
         if (IsPlainAscii(word))
@@ -67,9 +81,13 @@ public:
     // Whether a line names it in one of its words.
     bool IsNamedIn(QStringView line) const
     {
-        for (const QStringView word : line.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-            if (IsNamedBy(word))
+        for (qsizetype from = 0; from < line.size();) {
+            qsizetype to = line.indexOf(QLatin1Char(' '), from);
+            if (to < 0)
+                to = line.size();
+            if (to > from && IsNamedBy(line.sliced(from, to - from)))
                 return true;
+            from = to + 1;
         }
         return false;
     }
@@ -82,14 +100,33 @@ private:
     {
         if (word.size() < kLeastCut)
             return false;
-        while (word.endsWith(u"...") || word.endsWith(u"\u2026"))
-            word.chop(word.endsWith(u"...") ? 3 : 1);
-        for (const QString *whole : {&m_ascii, &m_written}) {
-            if (word.size() >= kLeastCut && word.size() < whole->size() && whole->startsWith(word) &&
-                whole->at(word.size()) != u'.')
-                return true;
+        for (;;) {
+            if (word.endsWith(QChar(u'\u2026')))
+                word.chop(1);
+            else if (word.endsWith(QLatin1Char('.')) && word.endsWith(u"..."))
+                word.chop(3);
+            else
+                break;
         }
-        return false;
+        const auto cuts = [word](const QString &whole) {
+            return word.size() >= kLeastCut && word.size() < whole.size() &&
+                   whole.at(word.size()) != u'.' && QStringView(whole).first(word.size()) == word;
+        };
+        return cuts(m_ascii) || (!m_oneForm && cuts(m_written));
+    }
+    // Whether a word is the lower-case text in any letter case. ASCII letters are compared here;
+    // any other character leaves the rest to Qt's case folding.
+    static bool EqualsIgnoringAsciiCase(QStringView word, QStringView lower)
+    {
+        for (qsizetype i = 0; i < word.size(); ++i) {
+            char16_t c = word[i].unicode();
+            if (c >= u'A' && c <= u'Z')
+                c = char16_t(c + (u'a' - u'A'));
+            if (c != lower[i].unicode())
+                return (c >= 0x80 || lower[i].unicode() >= 0x80) &&
+                       word.sliced(i).compare(lower.sliced(i), Qt::CaseInsensitive) == 0;
+        }
+        return true;
     }
     // ASCII with no label in the A-label form ("xn--").
     static bool IsPlainAscii(QStringView word)
@@ -143,6 +180,7 @@ private:
 
     QString m_ascii;
     QString m_written;
+    bool m_oneForm = false; // the written form is the A-label
 };
 
 // A field whose key speaks of a domain and whose value is the asked name: "Domain Name: X",
@@ -189,18 +227,30 @@ qsizetype DomainFieldLine(const QStringList &lines, const AskedName &asked)
 // characters.
 bool IsUnreadable(const QByteArray &bytes)
 {
+    // Each byte's class from a table, so that the loop does not branch on it.
+    enum : unsigned char { Control = 1, Nul = 2, High = 4 };
+    static constexpr std::array<unsigned char, 256> kClass = [] {
+        std::array<unsigned char, 256> classes{};
+        for (int byte = 0; byte < 256; ++byte) {
+            if ((byte < 0x20 && byte != '\t' && byte != '\r' && byte != '\n') || byte == 0x7F)
+                classes[size_t(byte)] |= Control;
+            if (byte == 0)
+                classes[size_t(byte)] |= Nul;
+            if (byte >= 0x80)
+                classes[size_t(byte)] |= High;
+        }
+        return classes;
+    }();
     qsizetype controls = 0;
-    bool ascii = true;
+    unsigned char seen = 0;
     for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte == 0)
-            return true;
-        controls += (byte < 0x20 && byte != '\t' && byte != '\r' && byte != '\n') || byte == 0x7F;
-        ascii = ascii && byte < 0x80;
+        const unsigned char cls = kClass[static_cast<unsigned char>(c)];
+        controls += cls & Control;
+        seen |= cls;
     }
-    if (controls * 2 > bytes.size())
+    if ((seen & Nul) || controls * 2 > bytes.size())
         return true;
-    if (ascii)
+    if (!(seen & High))
         return false;
     auto toUtf16 = QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     [[maybe_unused]] const QString utf8 = toUtf16(bytes);
@@ -264,14 +314,20 @@ Judgement JudgeReplyText(const QString &reply, const ReplyContext &context)
     if (reply.trimmed().isEmpty())
         return Judgement::Without(Judgement::Problem::EmptyReply);
     const WhoisPhrases &table = context.phrases ? *context.phrases : WhoisPhrases::Shipped();
-    const QString folded = WhoisPhrases::Folded(reply);
+    // Plain ASCII is folded as its lines are normalised, without a folded copy of the whole.
+    const QString folded = QtPrivate::isAscii(reply) ? reply : WhoisPhrases::Folded(reply);
     WhoisPhrases::Reading reading;
-    for (const QStringView line : QStringView(folded).split(QLatin1Char('\n'))) {
-        if (QString normalised = WhoisPhrases::NormalisedLine(line); !normalised.isEmpty())
+    for (qsizetype from = 0; from <= folded.size();) {
+        qsizetype to = folded.indexOf(QLatin1Char('\n'), from);
+        if (to < 0)
+            to = folded.size();
+        if (QString normalised = WhoisPhrases::NormalisedLine(QStringView(folded).sliced(from, to - from));
+            !normalised.isEmpty())
             reading.lines.append(std::move(normalised));
+        from = to + 1;
     }
     reading.shortReply = reading.lines.size() <= kShortReplyLines && folded.size() <= kShortReplyCharacters;
-    reading.host = context.host.toLower();
+    reading.host = LowerCase(context.host);
     const AskedName asked(context.name);
     reading.namesAsked = [&asked](QStringView word) { return asked.IsNamedBy(word); };
     reading.lineNamesAsked = [&asked](QStringView line) { return asked.IsNamedIn(line); };

@@ -116,6 +116,11 @@ qsizetype AfterErrorCode(const QString &line)
                : -1;
 }
 
+bool IsAsciiUpper(QChar c)
+{
+    return c >= u'A' && c <= u'Z';
+}
+
 bool IsNameCharacter(QChar c)
 {
     switch (c.unicode()) {
@@ -136,23 +141,13 @@ bool IsNameCharacter(QChar c)
 
 QString WhoisPhrases::Folded(const QString &text)
 {
-    bool ascii = true;
-    bool upper = false;
-    for (const QChar c : text) {
-        if (c.unicode() >= 0x80) {
-            ascii = false;
-            break;
+    // Most replies are plain ASCII: lowered in one copy, or not copied at all.
+    if (QtPrivate::isAscii(text)) {
+        QString lowered = text;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            if (IsAsciiUpper(text.at(i)))
+                lowered[i] = QChar(text.at(i).unicode() + (u'a' - u'A'));
         }
-        upper = upper || (c >= u'A' && c <= u'Z');
-    }
-    if (ascii) {
-        // Most replies are plain ASCII: lowered in place of a copy, or not copied at all.
-        if (!upper)
-            return text;
-        QString lowered(text.size(), Qt::Uninitialized);
-        char16_t *out = reinterpret_cast<char16_t *>(lowered.data());
-        for (const QChar c : text)
-            *out++ = c >= u'A' && c <= u'Z' ? char16_t(c.unicode() + (u'a' - u'A')) : c.unicode();
         return lowered;
     }
     // Decomposed, the accents are marks of their own and go; the rest is case-folded.
@@ -176,14 +171,18 @@ QString WhoisPhrases::NormalisedLine(QStringView line)
     char16_t *end = begin;
     bool blank = false;
     for (const QChar c : line.sliced(from)) {
-        if (c.isSpace()) {
+        // Visible ASCII first: most characters are.
+        const bool visibleAscii = c.unicode() > u' ' && c.unicode() < 0x7F;
+        if (!visibleAscii && c.isSpace()) {
             blank = true;
             continue;
         }
-        if (blank && end != begin)
-            *end++ = u' ';
-        blank = false;
-        *end++ = c.unicode();
+        if (blank) {
+            if (end != begin)
+                *end++ = u' ';
+            blank = false;
+        }
+        *end++ = IsAsciiUpper(c) ? char16_t(c.unicode() + (u'a' - u'A')) : c.unicode();
     }
     out.truncate(end - begin);
     return out;

@@ -125,8 +125,9 @@ public:
     // A text in the form replies and phrases are compared in (for a whole reply, line by line).
     static QString Normalised(const QString &text);
     // One line in that form: comment marks (% # > * [) and blanks in front gone, blanks at the
-    // end gone, every run of blanks one space. `folded` is already case-folded without accents.
-    static QString NormalisedLine(QStringView folded);
+    // end gone, every run of blanks one space. `line` is already case-folded without accents, or
+    // plain ASCII: its letters are lowered here, so plain ASCII text needs no Folded() first.
+    static QString NormalisedLine(QStringView line);
     // Case-folded, accents and other combining marks taken away.
     static QString Folded(const QString &text);
     // Lines longer than this are read up to this length: no statement is that long.

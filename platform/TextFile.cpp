@@ -52,6 +52,9 @@ QString Decode(const QByteArray &bytes)
     // One byte-order mark is dropped, not a second: that one is a character of the text.
     if (view.startsWith("\xEF\xBB\xBF"))
         view = view.sliced(3);
+    // Most texts are plain ASCII, which reads the same as Latin-1, with the faster conversion.
+    if (QtPrivate::isAscii(QLatin1StringView(view)))
+        return QString::fromLatin1(view);
     if (IsValidUtf8(view))
         return DecodeLine(view);
     // Each line is UTF-8 or Windows-1252 by itself.

@@ -260,6 +260,10 @@ void TestVerdict::repliesOnceMisread_data()
     QTest::newRow("name glued to the statement") << "No match forASKED.XX\r\n" << "asked.xx" << Verdict::Free << "";
     QTest::newRow("name cut short") << "No match for \"averylongname-forsa\"\r\n" << "averylongname-forsale.xx"
                                     << Verdict::Free << "";
+    QTest::newRow("name cut short, an ellipsis after it")
+        << "No match for averylongname-forsa\u2026\r\n" << "averylongname-forsale.xx" << Verdict::Free << "";
+    QTest::newRow("name in capitals, asked in others") << "Domain Name: ASKED.XX\r\n" << "Asked.xx"
+                                                        << Verdict::Taken << "";
     QTest::newRow("a shorter other name is not cut") << "No match for \"shop.com\"\r\n" << "shop.com.au"
                                                      << Verdict::NoVerdict << "reply not understood";
     QTest::newRow("no records") << "No records found for asked.xx\r\n" << "asked.xx" << Verdict::Free << "";
