@@ -311,7 +311,7 @@ Judgement JudgeReplyText(const QString &reply, const ReplyContext &context)
 {
     using Kind = WhoisPhrases::Kind;
     using Status = Judgement::Status;
-    if (reply.trimmed().isEmpty())
+    if (QStringView(reply).trimmed().isEmpty())
         return Judgement::Without(Judgement::Problem::EmptyReply);
     const WhoisPhrases &table = context.phrases ? *context.phrases : WhoisPhrases::Shipped();
     // Plain ASCII is folded as its lines are normalised, without a folded copy of the whole.

@@ -326,8 +326,9 @@ struct WhoisPhrases::Walk
 {
     const QString &line;
     const Reading &reading;
-    const std::function<void(int phrase)> &take;
-    LineMemo *memo = nullptr; // what the walk asks about the asked name is noted here
+    const std::function<void(int phrase, int line)> &take;
+    int lineIndex;
+    LineMemo &memo; // what the walk finds, and what it asks about the asked name, is noted here
     // Whether an answer about the asked name was yes: what the walk found is then its own.
     mutable bool namesIt = false;
     // The reading's answer for the run of name characters at runAt: several branches of a walk
@@ -346,8 +347,7 @@ struct WhoisPhrases::Walk
             runAt = pos;
             runShortest = reading.shortestNameIn(RunAt(line, pos));
             namesIt = namesIt || runShortest > 0;
-            if (memo)
-                memo->nameRuns.push_back(pos);
+            memo.nameRuns.push_back(pos);
         }
         return runShortest;
     }
@@ -355,9 +355,13 @@ struct WhoisPhrases::Walk
     {
         const bool names = reading.lineNamesAsked && reading.lineNamesAsked(line);
         namesIt = namesIt || names;
-        if (memo)
-            memo->askedNameLine = true;
+        memo.askedNameLine = true;
         return names;
+    }
+    void Take(int phrase) const
+    {
+        memo.matches.push_back(phrase);
+        take(phrase, lineIndex);
     }
     // The run of name characters at pos.
     static QStringView RunAt(QStringView line, qsizetype pos)
@@ -547,7 +551,7 @@ void WhoisPhrases::WalkFrom(const PackedTrie &trie, quint32 node, qsizetype offs
     for (quint32 k = here.endFrom; k < here.endFrom + here.endCount; ++k) {
         const int phrase = trie.ends[k];
         if (EndsHere(m_phrases.at(phrase), pos, walk))
-            walk.take(phrase);
+            walk.Take(phrase);
     }
     // The children are sorted by their first character; placeholders sort last.
     const char16_t *firsts = trie.firsts.data() + here.childFrom;
@@ -587,11 +591,7 @@ void WhoisPhrases::ForEachMatch(const Reading &reading, const std::function<void
             continue;
         }
         LineMemo memo{reading.host, reading.shortReply, false, {}, {}};
-        const std::function<void(int)> takeHere = [&](int phrase) {
-            memo.matches.push_back(phrase);
-            take(phrase, li);
-        };
-        const Walk walk{line, reading, takeHere, &memo};
+        const Walk walk{line, reading, take, li, memo};
         // Anchored statements begin the line, or follow an error mark and code.
         WalkFrom(m_anchored.packed, 0, 0, 0, walk);
         if (const qsizetype afterCode = AfterErrorCode(line); afterCode > 0)

@@ -43,13 +43,21 @@ QStringList FieldsOf(const ExportRow &row)
             row.decidedAt.isValid() ? row.decidedAt.toUTC().toString(Qt::ISODate) : QString()};
 }
 
-QByteArray TsvLine(QStringList fields)
+QByteArray TsvLine(const QStringList &fields)
 {
-    while (!fields.isEmpty() && fields.last().isEmpty())
-        fields.removeLast();
-    for (QString &field : fields)
-        field = UncheckedNames::OneLine(field);
-    return (fields.join(QLatin1Char('\t')) + QLatin1Char('\n')).toUtf8();
+    qsizetype count = fields.size();
+    while (count > 0 && fields.at(count - 1).isEmpty())
+        --count;
+    // One line is written for each name checked: it is put together in one buffer.
+    QString line;
+    line.reserve(64);
+    for (qsizetype i = 0; i < count; ++i) {
+        if (i > 0)
+            line += QLatin1Char('\t');
+        line += UncheckedNames::OneLine(fields.at(i));
+    }
+    line += QLatin1Char('\n');
+    return line.toUtf8();
 }
 
 QByteArray CsvLine(const QStringList &fields)

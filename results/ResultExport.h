@@ -46,7 +46,7 @@ QByteArray JsonObject(const ExportRow &row);
 // One line of tab-separated fields ending in LF, for a terminal or a pipe: control characters
 // within a field become blanks, so a field never splits the line; empty fields at the end are
 // left out.
-QByteArray TsvLine(QStringList fields);
+QByteArray TsvLine(const QStringList &fields);
 // The row's fields as text, in Fields() order.
 QStringList FieldsOf(const ExportRow &row);
 
