@@ -35,9 +35,15 @@ CheckEngine::CheckEngine(Services services, const SocketFactory &socketFactory, 
       m_filer(m_services.lists, m_services.files, m_services.unchecked, m_reporter, [this] { emit backupNotice(); }),
       m_guard(m_services.journal, m_reporter), m_dns(m_clock), m_reader(m_services.candidates), m_watchdog(m_clock.MakeTimer()),
       m_pumpTimer(m_clock.MakeTimer()),
-      m_position(m_services.storePosition, m_guard, m_reporter, m_clock, timings.positionWriteMs,
-                 [this] { return ResumeOrdinal(); })
+      // A stored position never passes a name that is not in the files yet.
+      m_position(
+          [this](const QString &resumeKey, qint64 position, const FiledMark &filed, int extension) {
+              SaveFiled();
+              return m_services.storePosition(resumeKey, position, filed, extension);
+          },
+          m_guard, m_reporter, m_clock, timings.positionWriteMs, [this] { return ResumeOrdinal(); })
 {
+    m_filer.DeferSaving(true); // SaveFiled() writes each turn's names at once
     connect(this, &CheckEngine::nameChecked, this, [this] { m_speed.Counted(Now()); });
     WhoisSlotOwner &owner = *this;
     for (int i = 0; i < kPoolSize; ++i)
@@ -542,9 +548,19 @@ void CheckEngine::NoVerdictFor(WhoisSlot &slot, const QString &reason)
 CheckOutcome CheckEngine::File(const QString &name, qint64 ordinal, Verdict verdict, const QString &reason)
 {
     const CheckOutcome outcome = m_filer.File(name, verdict, reason);
-    if (const std::optional<ResultList> list = Filing::ListFor(name, verdict))
+    if (const std::optional<ResultList> list = Filing::ListFor(name, verdict)) {
         m_guard.Filed(ordinal, *list, name);
+        m_saveSoon.Ask();
+    }
     return outcome;
+}
+
+void CheckEngine::SaveFiled()
+{
+    // The lists first: a name noted in the journal and missing from its list would be lost after
+    // a crash, one in its list and not in the journal only filed again.
+    m_filer.Flush();
+    m_guard.Flush();
 }
 
 void CheckEngine::Refused(WhoisSlot &slot, qint64 serverCoolDownMs)
@@ -718,6 +734,7 @@ void CheckEngine::Stop()
     m_queues.Clear();
     m_controls.DropHeld(); // held names go back to the list: the position is at or before them
     m_waitingCount = 0;
+    SaveFiled();
     m_position.StoreNow(resume);
     if (!wasRunning)
         return;

@@ -184,6 +184,8 @@ private:
     void QueueDueControls();
     void FileConfirmed(const std::vector<ControlQueries::Held> &confirmed);
     CheckOutcome File(const QString &name, qint64 ordinal, Verdict verdict, const QString &reason = QString());
+    // Writes the names filed since the last write to the list files and the journal.
+    void SaveFiled();
     void EndIfDone();
     void StorePaces();
     // The names of hosts whose quota is used up get no verdict, with the time it frees.
@@ -219,6 +221,8 @@ private:
     bool m_pumping = false;
     bool m_pumpAgain = false;
     AfterThisTurn m_pumpSoon{this, [this] { Pump(); }};
+    // The names filed in a turn go to the list files and the journal together, after it.
+    AfterThisTurn m_saveSoon{this, [this] { SaveFiled(); }};
     qint64 m_stoppedAt = -1;      // the resume ordinal when the last run stopped
     qint64 m_shownPosition = -1;
     int m_shownOpen = -1;

@@ -54,12 +54,19 @@ std::optional<ResultList> Filing::ListFor(const QString &name, Verdict verdict)
     return ResultList::Low;
 }
 
-std::optional<ResultList> Filing::FileFreeName(const QString &name, bool *saved)
+std::optional<ResultList> Filing::ListFreeName(const QString &name)
 {
     const std::optional<ResultList> list = ListFor(name, Verdict::Free);
+    if (list)
+        m_lists.Append(*list, name);
+    return list;
+}
+
+std::optional<ResultList> Filing::FileFreeName(const QString &name, bool *saved)
+{
+    const std::optional<ResultList> list = ListFreeName(name);
     if (!list)
         return std::nullopt;
-    m_lists.Append(*list, name);
     const bool written = m_files.SaveProfileLists(m_lists);
     if (saved)
         *saved = written;
@@ -76,12 +83,13 @@ std::optional<ResultList> Filing::FileTakenName(const QString &name)
     return ResultList::Registered;
 }
 
-Filing::Result Filing::FileVerdict(const QString &name, Verdict verdict)
+Filing::Result Filing::FileVerdict(const QString &name, Verdict verdict, Saving saving)
 {
     Result result;
     switch (verdict) {
     case Verdict::Free:
-        result.outcome = OutcomeOf(FileFreeName(name, &result.saved));
+        result.outcome =
+            OutcomeOf(saving == Saving::Now ? FileFreeName(name, &result.saved) : ListFreeName(name));
         break;
     case Verdict::Taken:
         result.outcome = OutcomeOf(FileTakenName(name));

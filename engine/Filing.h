@@ -27,6 +27,8 @@ public:
     // The list that received the name, or nothing when it was not filed. *saved (when given)
     // tells whether the profile files were written.
     std::optional<ResultList> FileFreeName(const QString &name, bool *saved = nullptr);
+    // Into its list only, the files left as they are.
+    std::optional<ResultList> ListFreeName(const QString &name);
     std::optional<ResultList> FileTakenName(const QString &name);
 
     // Files a judged name: free, taken, or (without a verdict) nowhere.
@@ -35,7 +37,14 @@ public:
         CheckOutcome outcome = CheckOutcome::Unchecked;
         bool saved = true; // the profile files were written (or had nothing to write)
     };
-    Result FileVerdict(const QString &name, Verdict verdict);
+    // With Saving::Later a free name goes into its list only: the caller writes the profile
+    // files (ResultFiles::SaveProfileLists) for all the names of a turn at once.
+    enum class Saving
+    {
+        Now,
+        Later
+    };
+    Result FileVerdict(const QString &name, Verdict verdict, Saving saving = Saving::Now);
     // The list a judged name would go to; nothing for no verdict and for names never filed.
     static std::optional<ResultList> ListFor(const QString &name, Verdict verdict);
     static CheckOutcome OutcomeOf(std::optional<ResultList> list);

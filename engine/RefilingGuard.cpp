@@ -50,7 +50,13 @@ bool RefilingGuard::FiledBefore(const QString &name, qint64 line) const
 void RefilingGuard::Filed(qint64 ordinal, ResultList list, const QString &name)
 {
     m_filedUpTo = std::max(m_filedUpTo, Ordinal::LineOf(ordinal));
-    if (list != ResultList::Registered && !m_journal.Add(ordinal, list, name))
+    if (list != ResultList::Registered)
+        m_journal.Note(ordinal, list, name);
+}
+
+void RefilingGuard::Flush()
+{
+    if (!m_journal.Flush())
         m_reporter.Report(FailureReporter::Failure::FiledJournal,
                           QStringLiteral("The names filed ahead of the stored position cannot be noted in \"%1\"; "
                                          "if the search is ended abruptly, some free names may be filed twice.")

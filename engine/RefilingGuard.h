@@ -33,8 +33,11 @@ public:
     void Begin(const RunRequest &request, const FiledMark &mark, const ResultLists &lists);
     // Whether the name of this line was filed already, free or registered.
     bool FiledBefore(const QString &name, qint64 line) const;
-    // A name was filed at this ordinal into `list` (free or registered).
+    // A name was filed at this ordinal into `list` (free or registered). Its journal line is
+    // written by the next Flush().
     void Filed(qint64 ordinal, ResultList list, const QString &name);
+    // Writes the journal lines of the names filed since the last.
+    void Flush();
     // The position stored reached this ordinal: what the journal holds before it is forgotten.
     void PositionStored(qint64 ordinal);
     // The furthest line filed, stored with the position.

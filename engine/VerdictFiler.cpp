@@ -5,6 +5,8 @@
 #include "results/ResultLists.h"
 #include "results/UncheckedNames.h"
 
+#include <utility>
+
 void VerdictFiler::Restart()
 {
     m_tally.Clear();
@@ -22,9 +24,11 @@ CheckOutcome VerdictFiler::File(const QString &name, Verdict verdict, const QStr
         return CheckOutcome::Unchecked;
     }
     Filing filing(m_lists, m_files);
-    const Filing::Result filed = filing.FileVerdict(name, verdict);
+    const Filing::Result filed =
+        filing.FileVerdict(name, verdict, m_deferSaving ? Filing::Saving::Later : Filing::Saving::Now);
     if (!filed.saved)
         m_reporter.Report(Failure::ProfileFile, Filing::ProfileWriteFailed(m_files.lastFailedPath()));
+    m_unsaved = m_unsaved || (m_deferSaving && verdict == Verdict::Free && filed.outcome != CheckOutcome::NotFiled);
     if (filed.outcome != CheckOutcome::NotFiled)
         m_unchecked.Answered(name);
     // A free name at a premium price carries the reason "premium" to its list, the export and
@@ -35,11 +39,20 @@ CheckOutcome VerdictFiler::File(const QString &name, Verdict verdict, const QStr
     return filed.outcome;
 }
 
+void VerdictFiler::Flush()
+{
+    if (!std::exchange(m_unsaved, false))
+        return;
+    if (!m_files.SaveProfileLists(m_lists))
+        m_reporter.Report(FailureReporter::Failure::ProfileFile, Filing::ProfileWriteFailed(m_files.lastFailedPath()));
+}
+
 void VerdictFiler::CheckOverflow()
 {
     Filing filing(m_lists, m_files);
     if (!filing.IsFull())
         return;
+    Flush(); // the profile files hold every name before the lists are emptied
     if (m_overflowFailed && ++m_filedSinceOverflowFailure < kOverflowRetryAfter)
         return;
     m_overflowFailed = false;

@@ -36,6 +36,11 @@ public:
 
     // A new run: the tally starts at 0.
     void Restart();
+    // While saving is deferred, the profile files are written by Flush(), once for all the free
+    // names filed since the last: a run files many names in one turn of the event loop.
+    void DeferSaving(bool defer) { m_deferSaving = defer; }
+    // Writes the free names filed since the last write to the profile files.
+    void Flush();
     CheckOutcome File(const QString &name, Verdict verdict, const QString &reason = QString());
     const NoVerdictTally &tally() const { return m_tally; }
 
@@ -48,6 +53,8 @@ private:
     FailureReporter &m_reporter;
     std::function<void()> m_backupNotice;
     NoVerdictTally m_tally;
+    bool m_deferSaving = false;
+    bool m_unsaved = false; // free names wait for Flush()
     bool m_overflowFailed = false;
     int m_filedSinceOverflowFailure = 0;
 };

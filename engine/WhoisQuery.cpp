@@ -60,6 +60,10 @@ void WhoisQuery::OnDataArrival()
         emit failed(Failure::ReplyTooLong, QString());
         return;
     }
+    if (m_reply.isEmpty()) {
+        m_reply = data; // most replies come in one piece: it is kept, not copied
+        return;
+    }
     // Grow in steps that never pass the limit, so a long reply costs at most the limit.
     if (needed > m_reply.capacity())
         m_reply.reserve(std::min(kReplyLimit, std::max(needed, 2 * m_reply.capacity())));

@@ -190,7 +190,12 @@ void TcpSocketComponent::SendEarly()
         ::send(m_descriptor, m_output.constData(), static_cast<size_t>(m_output.size()), MSG_NOSIGNAL);
     if (sent >= 0) {
         m_standing = true;
-        m_output.remove(0, sent); // the rest, and any error, after Connected
+        // The rest, and any error, after Connected. All of it went, most often: the buffer is
+        // shared with m_onConnect, and a remove would copy it.
+        if (sent == m_output.size())
+            m_output.clear();
+        else
+            m_output.remove(0, sent);
         return;
     }
     if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)

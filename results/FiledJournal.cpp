@@ -3,6 +3,8 @@
 #include "platform/TextFile.h"
 #include "platform/WholeNumber.h"
 
+#include <utility>
+
 
 QString FiledJournal::Key(ResultList list, const QString &name)
 {
@@ -12,6 +14,7 @@ QString FiledJournal::Key(ResultList list, const QString &name)
 QSet<QString> FiledJournal::Load(const QString &candidateList, qint64 fromOrdinal)
 {
     m_entries.clear();
+    m_unwritten.clear();
     m_forgottenInFile = 0;
     QSet<QString> keys;
     QStringList lines = TextFile::ReadLines(m_path).value_or(QStringList());
@@ -48,9 +51,23 @@ bool FiledJournal::Reset(const QString &candidateList)
 
 bool FiledJournal::Add(qint64 ordinal, ResultList list, const QString &name)
 {
+    Note(ordinal, list, name);
+    return Flush();
+}
+
+void FiledJournal::Note(qint64 ordinal, ResultList list, const QString &name)
+{
     const QString line = QString::number(ordinal) + QLatin1Char('\t') + Key(list, name);
     m_entries.emplace(ordinal, line);
-    return m_file.Append(TextFile::Encode(line + QStringLiteral("\r\n")));
+    m_unwritten += TextFile::Encode(line + QStringLiteral("\r\n"));
+}
+
+bool FiledJournal::Flush()
+{
+    if (m_unwritten.isEmpty())
+        return true;
+    // What could not be written stays in m_entries, and goes to the file with the next rewrite.
+    return m_file.Append(std::exchange(m_unwritten, QByteArray()));
 }
 
 bool FiledJournal::Forget(qint64 beforeOrdinal)
@@ -70,6 +87,7 @@ bool FiledJournal::Rewrite()
         text += line + QStringLiteral("\r\n");
     if (!TextFile::WriteAll(m_path, text))
         return false;
+    m_unwritten.clear(); // the rewrite holds them
     m_forgottenInFile = 0;
     return true;
 }

@@ -38,6 +38,11 @@ public:
     bool Reset(const QString &candidateList);
     // A name was filed at this ordinal. False when the file could not be written.
     bool Add(qint64 ordinal, ResultList list, const QString &name);
+    // The same, written by the next Flush(): the names of one turn of the event loop go in one
+    // write.
+    void Note(qint64 ordinal, ResultList list, const QString &name);
+    // Writes what was noted since the last write. False when the file could not be written.
+    bool Flush();
     // The stored position reached this ordinal: earlier entries are forgotten.
     bool Forget(qint64 beforeOrdinal);
 
@@ -55,4 +60,5 @@ private:
     QString m_header; // the first line, naming the candidate list
     std::multimap<qint64, QString> m_entries; // ordinal -> line without its end
     qsizetype m_forgottenInFile = 0;
+    QByteArray m_unwritten; // lines noted and not written yet
 };

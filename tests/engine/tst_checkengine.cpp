@@ -33,6 +33,8 @@ struct EngineRig
           settings(folders.settingsRoot(), "Orvelle"),
           engine({registrars, bootstrap, phrases, lists, files, unchecked, candidates, journal,
                   [this](const QString &key, qint64 position, const FiledMark &filed, int extension) {
+                      if (storing)
+                          storing();
                       return settings.StoreRunPosition(key, position, filed, extension);
                   },
                   [this] { return settings.StoredFiledMark(); }},
@@ -58,6 +60,7 @@ struct EngineRig
     CandidateFile candidates;
     FiledJournal journal;
     ProgramSettings settings;
+    std::function<void()> storing; // called as a position is stored
     CheckEngine engine;
 };
 
@@ -82,6 +85,7 @@ private slots:
     void aSlotThatFinishesTakesTheNextNameAtOnce();
     void theRunStopsWhenItsLastNameIsAnswered();
     void repliesOfOneTurnSendTheirNextNamesTogetherAfterIt();
+    void theNamesOfATurnAreWrittenAfterItOrBeforeThePositionPassesThem();
     void watchdogDropsAQueryThirtyTicksAfterItsOwnStart();
     void timeoutReconnectsToTheRowsOwnPortKeepingThePartialReply();
     void resetInTheMiddleOfAReplyIsNoVerdict();
@@ -364,6 +368,42 @@ void TestCheckEngine::repliesOfOneTurnSendTheirNextNamesTogetherAfterIt()
     QCoreApplication::processEvents();
     QCOMPARE(m_sockets->at(0).connects.size(), 2);
     QCOMPARE(m_sockets->at(1).connects.size(), 2);
+}
+
+void TestCheckEngine::theNamesOfATurnAreWrittenAfterItOrBeforeThePositionPassesThem()
+{
+    const auto onDisk = [this] {
+        QByteArray bytes = FileBytes(m_folders->appFolder() + "/FiledAhead.txt");
+        for (const char *file : {"LowProfile.txt", "HighProfile.txt", "SuperHighProfile.txt"})
+            bytes += FileBytes(m_folders->appFolder() + "/" + QLatin1String(file));
+        return bytes;
+    };
+    for (const bool stop : {false, true}) {
+        const QByteArray prefix = stop ? "s" : "t";
+        QVERIFY(Engine().Start(UseList(NumberedNames(QString::fromLatin1(prefix), 60))));
+        for (int i = 0; i < 3; ++i) {
+            m_sockets->at(i).RaiseConnected();
+            m_sockets->at(i).RaiseData("No match");
+            m_sockets->at(i).RaisePeerClosed();
+        }
+        // Filed in the lists at once, written together once the turn is over, or before a stop
+        // within the turn stores the position past them.
+        QCOMPARE(m_checked.size(), 3);
+        QVERIFY(!onDisk().contains(prefix + "1.com"));
+        QByteArray seen;
+        m_rig->storing = [&] { seen = onDisk(); };
+        if (stop) {
+            Engine().Stop();
+        } else {
+            QCoreApplication::processEvents();
+            seen = onDisk();
+        }
+        m_rig->storing = nullptr;
+        for (const QByteArray name : {"1.com", "2.com", "3.com"})
+            QCOMPARE(seen.count(prefix + name), 2); // in its list and in the journal
+        Engine().Stop();
+        m_checked.clear();
+    }
 }
 
 void TestCheckEngine::watchdogDropsAQueryThirtyTicksAfterItsOwnStart()
