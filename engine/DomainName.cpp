@@ -104,3 +104,10 @@ QString UnicodeDomainName(const QString &name)
     idn2_free(converted);
     return unicode;
 }
+
+QString LowerCaseName(const QString &name)
+{
+    const bool lower = QtPrivate::isAscii(name) &&
+                       std::none_of(name.begin(), name.end(), [](QChar c) { return c >= u'A' && c <= u'Z'; });
+    return lower ? name : name.toLower();
+}

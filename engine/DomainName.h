@@ -17,3 +17,7 @@ std::optional<QString> AsciiDomainName(const QString &name);
 // letters ("xn--bcher-kva.com" -> "bücher.com"); a name without A-labels, or one that cannot be
 // converted, stays as it is.
 QString UnicodeDomainName(const QString &name);
+
+// A name or host in lower case, as a key and for comparing. One in lower case already (most are)
+// is shared, not copied.
+QString LowerCaseName(const QString &name);

@@ -1,5 +1,7 @@
 #include "HostPacer.h"
 
+#include "DomainName.h"
+
 #include <QDateTime>
 #include <QFile>
 
@@ -49,7 +51,7 @@ HostLimit HostPacer::LimitFor(const QString &host) const
 {
     if (host == m_limitHost && !host.isEmpty())
         return m_limitOfHost;
-    const QString key = host.toLower();
+    const QString key = LowerCaseName(host);
     HostLimit limit;
     if (const auto user = m_userLimits.constFind(key); user != m_userLimits.constEnd())
         limit = *user;
@@ -64,13 +66,13 @@ HostLimit HostPacer::LimitFor(const QString &host) const
 
 bool HostPacer::HasKnownLimit(const QString &host) const
 {
-    const QString key = host.toLower();
+    const QString key = LowerCaseName(host);
     return m_userLimits.contains(key) || m_fileLimits.contains(key) || BuiltInLimits().contains(key);
 }
 
 HostPacer::HostState &HostPacer::StateOf(const QString &host)
 {
-    const QString key = host.toLower();
+    const QString key = LowerCaseName(host);
     auto found = m_hosts.find(key);
     if (found == m_hosts.end()) {
         found = m_hosts.insert(key, HostState());
@@ -117,7 +119,7 @@ qint64 HostPacer::WaitFor(const QString &host, qint64 now) const
     const std::optional<QueryQuota::Spent> spent = QuotaSpent(host, now);
     if (spent && spent->waitMs > kQuotaWaitMs)
         return kQuotaSpent;
-    const auto found = m_hosts.constFind(host.toLower());
+    const auto found = m_hosts.constFind(LowerCaseName(host));
     if (found == m_hosts.constEnd())
         return spent ? spent->waitMs : 0;
     const HostState &state = *found;
@@ -143,7 +145,7 @@ QString HostPacer::QuotaReason(const QString &host, qint64 now) const
 
 qint64 HostPacer::AnswerCount(const QString &host) const
 {
-    const auto found = m_hosts.constFind(host.toLower());
+    const auto found = m_hosts.constFind(LowerCaseName(host));
     return found == m_hosts.constEnd() ? 0 : found->answerCount;
 }
 
@@ -320,18 +322,18 @@ bool HostPacer::SetPaceAfterRefusal(const QString &host, HostState &state, qint6
 
 bool HostPacer::isCoolingDown(const QString &host, qint64 now) const
 {
-    const auto found = m_hosts.constFind(host.toLower());
+    const auto found = m_hosts.constFind(LowerCaseName(host));
     return found != m_hosts.constEnd() && now < found->coolUntil;
 }
 
 int HostPacer::openCount(const QString &host) const
 {
-    return m_hosts.value(host.toLower()).open;
+    return m_hosts.value(LowerCaseName(host)).open;
 }
 
 double HostPacer::PaceOf(const QString &host) const
 {
-    const auto found = m_hosts.constFind(host.toLower());
+    const auto found = m_hosts.constFind(LowerCaseName(host));
     return EffectiveLimit(host, found == m_hosts.constEnd() ? nullptr : &*found).perSecond;
 }
 

@@ -14,14 +14,6 @@
 
 namespace {
 
-// The text in lower case. Plain ASCII text without capitals is shared, not copied.
-QString LowerCase(const QString &text)
-{
-    const bool lower = QtPrivate::isAscii(text) &&
-                       std::none_of(text.begin(), text.end(), [](QChar c) { return c >= u'A' && c <= u'Z'; });
-    return lower ? text : text.toLower();
-}
-
 // The forms of the asked name a reply may write: the A-label, or the name as written, in any
 // letter case; replies are compared without accents, so the written form is too.
 class AskedName
@@ -31,7 +23,7 @@ public:
     {
         // A name of plain ASCII is its own A-label, written as asked: it needs no conversion.
         const QStringView bare = Trimmed(name);
-        if (QString lower = LowerCase(bare.size() == name.size() ? name : bare.toString()); IsPlainAscii(lower)) {
+        if (QString lower = LowerCaseName(bare.size() == name.size() ? name : bare.toString()); IsPlainAscii(lower)) {
             m_ascii = lower;
             m_written = std::move(lower);
             m_oneForm = true;
@@ -327,7 +319,7 @@ Judgement JudgeReplyText(const QString &reply, const ReplyContext &context)
         from = to + 1;
     }
     reading.shortReply = reading.lines.size() <= kShortReplyLines && folded.size() <= kShortReplyCharacters;
-    reading.host = LowerCase(context.host);
+    reading.host = LowerCaseName(context.host);
     const AskedName asked(context.name);
     reading.namesAsked = [&asked](QStringView word) { return asked.IsNamedBy(word); };
     reading.lineNamesAsked = [&asked](QStringView line) { return asked.IsNamedIn(line); };
