@@ -42,7 +42,7 @@ public:
             return word.contains(QLatin1Char('.'));
         if (IsCutShort(word))
             return true;
-        if (word.size() == m_written.size() && word == m_written)
+        if (word == m_written)
             return true;
         if (word.size() == m_ascii.size() && EqualsIgnoringAsciiCase(word, m_ascii))
             return true;
