@@ -33,7 +33,7 @@ CheckEngine::CheckEngine(Services services, const SocketFactory &socketFactory, 
       m_pacer(HostPacer::Timings{.coolDownBaseMs = timings.coolDownBaseMs, .coolDownCapMs = timings.coolDownCapMs}),
       m_reporter([this](const QString &title, const QString &text) { emit errorRaised(title, text); }),
       m_filer(m_services.lists, m_services.files, m_services.unchecked, m_reporter, [this] { emit backupNotice(); }),
-      m_guard(m_services.journal, m_reporter), m_dns(m_clock), m_reader(m_services.candidates), m_watchdog(m_clock.MakeTimer()),
+      m_guard(m_services.journal, m_reporter), m_dns(m_clock, [this](const WaitingName &waiting) { m_queues.AddFirstAsk(waiting); }), m_reader(m_services.candidates), m_watchdog(m_clock.MakeTimer()),
       m_pumpTimer(m_clock.MakeTimer()),
       // A stored position never passes a name that is not in the files yet.
       m_position(
@@ -52,7 +52,6 @@ CheckEngine::CheckEngine(Services services, const SocketFactory &socketFactory, 
     connect(m_watchdog.get(), &ClockTimer::timeout, this, &CheckEngine::WatchdogTick);
     connect(m_pumpTimer.get(), &ClockTimer::timeout, this, &CheckEngine::Pump);
     connect(&m_dns, &DnsAhead::delegated, this, &CheckEngine::Delegated);
-    connect(&m_dns, &DnsAhead::passed, this, [this](const WaitingName &waiting) { m_queues.AddFirstAsk(waiting); });
     connect(&m_dns, &DnsAhead::countsChanged, this, &CheckEngine::dnsCountsChanged);
     connect(&m_dns, &DnsAhead::turnedOff, this, [this] {
         emit connectionStatus(QStringLiteral("DNS does not answer: every name is asked over whois"));

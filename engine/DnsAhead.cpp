@@ -1,6 +1,7 @@
 #include "DnsAhead.h"
 
-DnsAhead::DnsAhead(Clock &clock, QObject *parent) : QObject(parent), m_clock(clock), m_dns(clock)
+DnsAhead::DnsAhead(Clock &clock, Pass pass, QObject *parent)
+    : QObject(parent), m_clock(clock), m_dns(clock), m_pass(std::move(pass))
 {
     connect(&m_dns, &DnsPrecheck::gaveUpAsking, this, &DnsAhead::TurnOff);
 }
@@ -29,7 +30,7 @@ void DnsAhead::Add(WaitingName waiting)
         return;
     }
     waiting.passedDns = m_askedAtStart; // DNS turned itself off
-    emit passed(waiting);
+    m_pass(waiting);
 }
 
 void DnsAhead::Ask(const std::function<bool()> &readMore)
@@ -68,7 +69,7 @@ void DnsAhead::Answered(quint64 id, const DnsPrecheck::Result &result)
         // Not delegated, or no telling: whois or RDAP decides, as without DNS.
         waiting.passedDns = true;
         emit countsChanged();
-        emit passed(waiting);
+        m_pass(waiting);
     }
     emit answered();
 }
@@ -93,7 +94,7 @@ void DnsAhead::TurnOff()
     std::sort(held.begin(), held.end(), [](const WaitingName &a, const WaitingName &b) { return a.ordinal < b.ordinal; });
     for (WaitingName &waiting : held) {
         waiting.passedDns = true;
-        emit passed(waiting);
+        m_pass(waiting);
     }
     for (const quint64 id : late)
         LateAnswered(id, false);

@@ -12,8 +12,9 @@
 
 // The names a run asks in DNS before whois: up to kInFlight questions at once, in list order,
 // ahead of the pool. A delegated name is certainly registered (delegated()); every other answer
-// passes the name on to whois (passed()). When no resolver answers (DnsPrecheck gives up), every
-// name held is passed on, and so is every name added after.
+// passes the name on to whois (the `pass` call given at construction: a direct call, as every
+// name of a run without DNS takes this way). When no resolver answers (DnsPrecheck gives up),
+// every name held is passed on, and so is every name added after.
 //
 //     dns.Begin(settings, timeoutMs, &error);
 //     dns.Add(waiting);                 // a name read from the list
@@ -33,7 +34,8 @@ public:
         bool turnedOff = false; // no resolver answered: every name went on to whois
     };
 
-    explicit DnsAhead(Clock &clock, QObject *parent = nullptr);
+    using Pass = std::function<void(const WaitingName &waiting)>;
+    DnsAhead(Clock &clock, Pass pass, QObject *parent = nullptr);
 
     // A run begins: on when the settings ask DNS first and a resolver can be set up; false, with
     // what was wrong, when their servers cannot be used.
@@ -72,7 +74,6 @@ public:
 
 signals:
     void delegated(const WaitingName &waiting);
-    void passed(const WaitingName &waiting);
     void countsChanged();
     // No resolver answers: DNS is off for the run.
     void turnedOff();
@@ -101,6 +102,7 @@ private:
 
     Clock &m_clock;
     DnsPrecheck m_dns;
+    Pass m_pass;
     bool m_active = false;
     bool m_askedAtStart = false; // names it does not see after it turned off count as passed on
     std::deque<WaitingName> m_held;             // read, not asked yet

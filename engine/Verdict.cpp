@@ -11,8 +11,25 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace {
+
+// Where c first stands in text from `from` on, or -1. For the short lines of a reply a plain scan
+// costs a fraction of QStringView::indexOf, which goes through Qt's general substring search.
+qsizetype IndexIn(QStringView text, char16_t c, qsizetype from = 0)
+{
+    const char16_t *const begin = text.utf16();
+    const char16_t *const end = begin + text.size();
+    const char16_t *const at = std::find(begin + std::min(from, text.size()), end, c);
+    return at == end ? -1 : at - begin;
+}
+
+// Whether text begins with start, compared as they stand (inline: the walk asks it often).
+bool BeginsWith(QStringView text, QStringView start)
+{
+    return text.size() >= start.size() && std::equal(start.begin(), start.end(), text.begin());
+}
 
 // The forms of the asked name a reply may write: the A-label, or the name as written, in any
 // letter case; replies are compared without accents, so the written form is too.
@@ -66,7 +83,7 @@ public:
         const QStringView ascii = QStringView(m_ascii).left(kLeastCut);
         const QStringView written = QStringView(m_written).left(kLeastCut);
         const QStringView word = run.sliced(around);
-        if (!word.startsWith(ascii) && (written == ascii || !word.startsWith(written)))
+        if (!BeginsWith(word, ascii) && (written == ascii || !BeginsWith(word, written)))
             return 0;
         return around + std::min(ascii.size(), written.size());
     }
@@ -74,7 +91,7 @@ public:
     bool IsNamedIn(QStringView line) const
     {
         for (qsizetype from = 0; from < line.size();) {
-            qsizetype to = line.indexOf(QLatin1Char(' '), from);
+            qsizetype to = IndexIn(line, u' ', from);
             if (to < 0)
                 to = line.size();
             if (to > from && IsNamedBy(line.sliced(from, to - from)))
@@ -182,23 +199,27 @@ qsizetype DomainFieldLine(const QStringList &lines, const AskedName &asked)
 {
     if (!asked.known())
         return -1;
-    static const QStringList kKeys = {QStringLiteral("domain"), QStringLiteral("dominio"),
-                                      QStringLiteral("domaine"), QStringLiteral("domein")};
+    // "domain", "dominio", "domaine", "domein": each begins with "dom".
     constexpr qsizetype kLongestKey = 40;
     const auto isKey = [](QStringView key) {
-        return key.size() <= kLongestKey && std::any_of(kKeys.begin(), kKeys.end(), [&](const QString &word) {
-                   return key.contains(word);
-               });
+        if (key.size() > kLongestKey)
+            return false;
+        for (qsizetype at = IndexIn(key, u'd'); at >= 0; at = IndexIn(key, u'd', at + 1)) {
+            const QStringView from = key.sliced(at);
+            if (BeginsWith(from, u"domain") || BeginsWith(from, u"dominio") || BeginsWith(from, u"domein"))
+                return true;
+        }
+        return false;
     };
     const auto firstWord = [](QStringView text) {
-        const qsizetype blank = text.indexOf(QLatin1Char(' '));
+        const qsizetype blank = IndexIn(text, u' ');
         return blank < 0 ? text : text.left(blank);
     };
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QStringView line = lines.at(i);
-        qsizetype split = line.indexOf(QLatin1Char(':'));
+        qsizetype split = IndexIn(line, u':');
         if (split < 0)
-            split = line.indexOf(QLatin1Char(']'));
+            split = IndexIn(line, u']');
         if (split > 0) {
             QStringView value = line.sliced(split + 1).trimmed();
             if (value.isEmpty() && i + 1 < lines.size())
@@ -235,11 +256,29 @@ bool IsUnreadable(const QByteArray &bytes)
     }();
     qsizetype controls = 0;
     unsigned char seen = 0;
-    for (const char c : bytes) {
-        const unsigned char cls = kClass[static_cast<unsigned char>(c)];
-        controls += cls & Control;
-        seen |= cls;
+    const auto classify = [&](const char *from, const char *to) {
+        for (; from != to; ++from) {
+            const unsigned char cls = kClass[static_cast<unsigned char>(*from)];
+            controls += cls & Control;
+            seen |= cls;
+        }
+    };
+    // Eight bytes at a time: a word of visible ASCII (0x20 to 0x7E, as most are) needs no table.
+    constexpr quint64 kOnes = 0x0101010101010101u;
+    constexpr quint64 kHighBits = 0x8080808080808080u;
+    const char *at = bytes.constData();
+    const char *const end = at + bytes.size();
+    for (; end - at >= 8; at += 8) {
+        quint64 word;
+        std::memcpy(&word, at, sizeof word);
+        // No byte from 0x80 up; then none is 0x7F (adding one carries into its high bit) and none
+        // is below 0x20 (taking 0x20 away borrows into it).
+        const bool visible = !(word & kHighBits) && !((word + kOnes) & kHighBits) &&
+                             !((word - 0x20 * kOnes) & ~word & kHighBits);
+        if (!visible)
+            classify(at, at + 8);
     }
+    classify(at, end);
     if ((seen & Nul) || controls * 2 > bytes.size())
         return true;
     if (!(seen & High))

@@ -169,20 +169,33 @@ QString WhoisPhrases::NormalisedLine(QStringView line)
     QString out(line.size() - from, Qt::Uninitialized);
     char16_t *const begin = reinterpret_cast<char16_t *>(out.data());
     char16_t *end = begin;
+    const char16_t *in = line.utf16() + from;
+    const char16_t *const inEnd = line.utf16() + line.size();
+    const auto isVisibleAscii = [](char16_t c) { return char16_t(c - u'!') <= char16_t(u'~' - u'!'); };
     bool blank = false;
-    for (const QChar c : line.sliced(from)) {
-        // Visible ASCII first: most characters are.
-        const bool visibleAscii = c.unicode() > u' ' && c.unicode() < 0x7F;
-        if (!visibleAscii && c.isSpace()) {
-            blank = true;
-            continue;
+    while (in != inEnd) {
+        const char16_t c = *in;
+        if (!isVisibleAscii(c)) {
+            ++in;
+            if (QChar(c).isSpace()) {
+                blank = true;
+                continue;
+            }
         }
         if (blank) {
             if (end != begin)
                 *end++ = u' ';
             blank = false;
         }
-        *end++ = IsAsciiUpper(c) ? char16_t(c.unicode() + (u'a' - u'A')) : c.unicode();
+        if (!isVisibleAscii(c)) {
+            *end++ = c; // taken above: neither a blank nor visible ASCII
+            continue;
+        }
+        // A run of visible ASCII, lowered as it is copied: most characters are.
+        do {
+            const char16_t d = *in++;
+            *end++ = char16_t(d + (char16_t(d - u'A') < 26 ? u'a' - u'A' : 0));
+        } while (in != inEnd && isVisibleAscii(*in));
     }
     out.truncate(end - begin);
     return out;
@@ -318,6 +331,13 @@ QString Coded(const QList<WhoisPhrases::Piece> &pieces)
         }
     }
     return coded;
+}
+
+// Whether the label's character at `at` stands right before a name: the label goes on with
+// one, or ends there in a node with a child that begins with one.
+bool BlankBeforeName(QStringView label, qsizetype at, bool childStartsName)
+{
+    return at + 1 < label.size() ? label.at(at + 1) == QChar(kNameMark) : childStartsName;
 }
 
 } // namespace
@@ -521,7 +541,16 @@ void WhoisPhrases::WalkFrom(const PackedTrie &trie, quint32 node, qsizetype offs
             qsizetype longest = want == QChar(kNameMark) ? Walk::RunAt(line, pos).size() : 0;
             while (want == QChar(kExtMark) && longest < rest.size() && !rest.at(longest).isSpace())
                 ++longest;
+            // A character the label asks for right after the placeholder must follow in the
+            // line: the lengths after which another one follows are passed over before the
+            // costly question whether the text names the asked name. (A blank before a name may
+            // be missing from the line: such a blank rules nothing out.)
+            const QChar next = offset + 1 < label.size() ? label.at(offset + 1) : QChar();
+            const bool nextRules = !next.isNull() && next.unicode() < kNameMark &&
+                                   (next != u' ' || !BlankBeforeName(label, offset + 1, here.startsName));
             for (qsizetype length = longest; length >= shortest; --length) {
+                if (nextRules && (length >= rest.size() || rest.at(length) != next))
+                    continue;
                 if (want == QChar(kNameMark) && walk.reading.namesAsked &&
                     !walk.reading.namesAsked(rest.left(length)))
                     continue;
@@ -540,9 +569,7 @@ void WhoisPhrases::WalkFrom(const PackedTrie &trie, quint32 node, qsizetype offs
             continue;
         }
         // A name glued to the words before it: "no match forexample.com".
-        const bool beforeName =
-            offset + 1 < label.size() ? label.at(offset + 1) == QChar(kNameMark) : here.startsName;
-        if (want == u' ' && beforeName) {
+        if (want == u' ' && BlankBeforeName(label, offset, here.startsName)) {
             ++offset;
             continue;
         }

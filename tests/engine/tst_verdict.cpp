@@ -339,6 +339,9 @@ void TestVerdict::repliesThatAreNotText_data()
     QTest::newRow("control characters") << QByteArray("\x01\x02\x03\x04\x05"
                                                       "ab")
                                         << Verdict::NoVerdict;
+    // Past the first eight bytes: whole words of text are let through without a byte-by-byte look.
+    QTest::newRow("a NUL inside the text") << QByteArray("No match for ex\0mple.com\r\n", 26) << Verdict::NoVerdict;
+    QTest::newRow("mostly DEL bytes") << QByteArray(24, '\x7F') + "No match" << Verdict::NoVerdict;
     QTest::newRow("neither UTF-8 nor Windows-1252")
         << QByteArray("Status: \x81\xFE\x9D") << Verdict::NoVerdict;
     QTest::newRow("Windows-1252 text") << QByteArray("Registrant: M\xFCller\r\n") << Verdict::Taken;
