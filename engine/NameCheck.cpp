@@ -47,7 +47,17 @@ bool HasControlCharacter(const QString &text)
 
 QString CheckedName::DecidedBy() const
 {
-    return (isRdap() ? QStringLiteral("RDAP ") : QStringLiteral("whois ")) + host;
+    // Asked for every name checked, and most names in a row share their host: the text made
+    // last is given again (shared, not copied) while the host stays the same.
+    thread_local QString lastHost;
+    thread_local bool lastRdap = false;
+    thread_local QString lastText;
+    if (host != lastHost || isRdap() != lastRdap || lastText.isEmpty()) {
+        lastHost = host;
+        lastRdap = isRdap();
+        lastText = (lastRdap ? QStringLiteral("RDAP ") : QStringLiteral("whois ")) + host;
+    }
+    return lastText;
 }
 
 NameCheck::LineNames NameCheck::NamesOfLine(const QString &line) const

@@ -1,12 +1,9 @@
 #include "WhoisQuery.h"
 
-WhoisQuery::WhoisQuery(std::unique_ptr<SocketComponent> socket, QObject *parent)
-    : QObject(parent), m_socket(std::move(socket))
+WhoisQuery::WhoisQuery(std::unique_ptr<SocketComponent> socket, Receiver &receiver, QObject *parent)
+    : QObject(parent), m_receiver(receiver), m_socket(std::move(socket))
 {
-    connect(m_socket.get(), &SocketComponent::Connected, this, &WhoisQuery::OnConnected);
-    connect(m_socket.get(), &SocketComponent::DataArrival, this, &WhoisQuery::OnDataArrival);
-    connect(m_socket.get(), &SocketComponent::PeerClosed, this, &WhoisQuery::replyComplete);
-    connect(m_socket.get(), &SocketComponent::Failed, this, &WhoisQuery::OnFailed);
+    m_socket->setReceiver(this);
 }
 
 bool WhoisQuery::Start(const QString &host, quint16 port, const QString &query)
@@ -36,7 +33,7 @@ void WhoisQuery::Abort()
     m_connected = false;
 }
 
-void WhoisQuery::OnConnected()
+void WhoisQuery::SocketConnected()
 {
     // The query went out with the connection, or goes out in the connect handler itself, before
     // anyone hears of the connection: the server waits for nothing the program does.
@@ -44,20 +41,20 @@ void WhoisQuery::OnConnected()
     if (!m_queryGiven && !m_socket->SendData(m_query + QStringLiteral("\r\n"))) {
         m_socket->Close();
         m_connected = false;
-        emit failed(Failure::SendFailed, QStringLiteral("the query could not be sent"));
+        m_receiver.QueryFailed(Failure::SendFailed, QStringLiteral("the query could not be sent"));
         return;
     }
-    emit connected();
+    m_receiver.QueryConnected();
 }
 
-void WhoisQuery::OnDataArrival()
+void WhoisQuery::SocketDataArrival(qint64)
 {
     const QByteArray data = m_socket->GetData();
     const qsizetype needed = m_reply.size() + data.size();
     if (needed > kReplyLimit) {
         Abort();
         m_reply = QByteArray(); // gives the memory back
-        emit failed(Failure::ReplyTooLong, QString());
+        m_receiver.QueryFailed(Failure::ReplyTooLong, QString());
         return;
     }
     if (m_reply.isEmpty()) {
@@ -70,15 +67,15 @@ void WhoisQuery::OnDataArrival()
     m_reply.append(data);
 }
 
-void WhoisQuery::OnFailed(SocketComponent::Error error, const QString &message)
+void WhoisQuery::SocketFailed(SocketComponent::Error error, const QString &message)
 {
     const bool wasConnected = std::exchange(m_connected, false);
     if (error == SocketComponent::Error::Reset || wasConnected) {
         m_reply.truncate(m_replyAtConnect);
-        emit failed(Failure::Reset, message);
+        m_receiver.QueryFailed(Failure::Reset, message);
         return;
     }
-    emit failed(Failure::CannotConnect, message);
+    m_receiver.QueryFailed(Failure::CannotConnect, message);
 }
 
 QString WhoisQuery::FailureText(Failure failure, const QString &host, const QString &detail)

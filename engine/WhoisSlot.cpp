@@ -7,13 +7,10 @@ void WhoisSlotOwner::ReconnectWanted(WhoisSlot &slot)
 
 WhoisSlot::WhoisSlot(int index, WhoisSlotOwner &owner, std::unique_ptr<SocketComponent> socket, int tickMs,
                      TimeoutPolicy policy, Clock &clock, QObject *parent)
-    : QObject(parent), m_index(index), m_owner(owner), m_query(std::move(socket)), m_timeout(clock.MakeTimer()),
-      m_tickMs(tickMs), m_policy(policy)
+    : QObject(parent), m_index(index), m_owner(owner), m_query(std::move(socket), *this),
+      m_timeout(clock.MakeTimer()), m_tickMs(tickMs), m_policy(policy)
 {
     connect(m_timeout.get(), &ClockTimer::timeout, this, &WhoisSlot::OnTimeout);
-    connect(&m_query, &WhoisQuery::connected, this, &WhoisSlot::OnConnected);
-    connect(&m_query, &WhoisQuery::replyComplete, this, [this] { m_owner.ReplyComplete(*this); });
-    connect(&m_query, &WhoisQuery::failed, this, &WhoisSlot::OnFailed);
 }
 
 WhoisSlot::Started WhoisSlot::Start(const CheckedName &name)
@@ -84,7 +81,7 @@ void WhoisSlot::Reset()
     m_timeout->Stop();
 }
 
-void WhoisSlot::OnConnected()
+void WhoisSlot::QueryConnected()
 {
     if (m_owner.IsStopped()) {
         m_query.Abort();
@@ -96,7 +93,7 @@ void WhoisSlot::OnConnected()
         RestartTimeout();
 }
 
-void WhoisSlot::OnFailed(WhoisQuery::Failure failure, const QString &detail)
+void WhoisSlot::QueryFailed(WhoisQuery::Failure failure, const QString &detail)
 {
     if (m_owner.IsStopped())
         return;

@@ -51,7 +51,7 @@ public:
 //
 // The timeout runs on the clock given: ticks that arrive late while the loop is busy do not
 // stretch it.
-class WhoisSlot : public QObject
+class WhoisSlot : public QObject, private WhoisQuery::Receiver
 {
     Q_OBJECT
 public:
@@ -113,8 +113,9 @@ public:
 
 private:
     void RestartTimeout();
-    void OnConnected();
-    void OnFailed(WhoisQuery::Failure failure, const QString &detail);
+    void QueryConnected() override;
+    void ReplyComplete() override { m_owner.ReplyComplete(*this); }
+    void QueryFailed(WhoisQuery::Failure failure, const QString &detail) override;
     void OnTimeout();
 
     int m_index;

@@ -14,7 +14,7 @@
 
 WhoisWindow::WhoisWindow(const QString &domain, const QString &host, quint16 port,
                          std::unique_ptr<SocketComponent> socket, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_domain(domain), m_host(host), m_port(port), m_query(std::move(socket))
+    : QWidget(parent, Qt::Window), m_domain(domain), m_host(host), m_port(port), m_query(std::move(socket), *this)
 {
     setObjectName(QStringLiteral("frmWhois"));
     setWindowTitle(QStringLiteral("WHOIS Information"));
@@ -50,32 +50,35 @@ WhoisWindow::WhoisWindow(const QString &domain, const QString &host, quint16 por
             m_turn->Release(false);
         ShowProblem(QStringLiteral("The whois server %1 gave no answer within 30 seconds.").arg(m_host));
     });
-    connect(&m_query, &WhoisQuery::replyComplete, this, [this] {
-        m_timeout.stop();
-        m_query.Abort();
-        const QString reply = TextFile::Decode(m_query.reply());
-        const Judgement judgement = m_judge ? m_judge(m_query.reply()) : Judgement();
-        if (m_turn && judgement.problem == Judgement::Problem::RateLimited)
-            m_turn->Refused(); // the run's queries to the host cool down with this one
-        else if (m_turn)
-            m_turn->Release(true);
-        m_replyText->setPlainText(judgement.status == Judgement::Status::None
-                                      ? reply
-                                      : StatusLine(m_domain, judgement) + QStringLiteral("\n\n") + reply);
-    });
-    connect(&m_query, &WhoisQuery::failed, this, [this](WhoisQuery::Failure failure, const QString &detail) {
-        m_timeout.stop();
-        m_query.Abort();
-        if (m_turn)
-            m_turn->Release(false);
-        ShowProblem(failure == WhoisQuery::Failure::ReplyTooLong
-                        ? QStringLiteral("The whois server %1 sent a reply longer than 1 MiB.").arg(m_host)
-                        : QStringLiteral("The whois server ") +
-                              WhoisQuery::FailureText(failure, m_host, detail));
-    });
 }
 
 WhoisWindow::~WhoisWindow() = default;
+
+void WhoisWindow::ReplyComplete()
+{
+    m_timeout.stop();
+    m_query.Abort();
+    const QString reply = TextFile::Decode(m_query.reply());
+    const Judgement judgement = m_judge ? m_judge(m_query.reply()) : Judgement();
+    if (m_turn && judgement.problem == Judgement::Problem::RateLimited)
+        m_turn->Refused(); // the run's queries to the host cool down with this one
+    else if (m_turn)
+        m_turn->Release(true);
+    m_replyText->setPlainText(judgement.status == Judgement::Status::None
+                                  ? reply
+                                  : StatusLine(m_domain, judgement) + QStringLiteral("\n\n") + reply);
+}
+
+void WhoisWindow::QueryFailed(WhoisQuery::Failure failure, const QString &detail)
+{
+    m_timeout.stop();
+    m_query.Abort();
+    if (m_turn)
+        m_turn->Release(false);
+    ShowProblem(failure == WhoisQuery::Failure::ReplyTooLong
+                    ? QStringLiteral("The whois server %1 sent a reply longer than 1 MiB.").arg(m_host)
+                    : QStringLiteral("The whois server ") + WhoisQuery::FailureText(failure, m_host, detail));
+}
 
 QString WhoisWindow::StatusLine(const QString &name, const Judgement &judgement)
 {

@@ -27,7 +27,7 @@ class QTextEdit;
 //
 // With DNS first on, the name is asked in DNS before: a delegated name shows its name servers
 // and a button to ask whois (or RDAP) all the same; any other DNS answer asks whois at once.
-class WhoisWindow : public QWidget
+class WhoisWindow : public QWidget, private WhoisQuery::Receiver
 {
     Q_OBJECT
 public:
@@ -67,6 +67,8 @@ private:
     void ShowRdapAnswer(const RdapAnswer &answer);
 
     void AskWhois(const QString &asciiName);
+    void ReplyComplete() override;
+    void QueryFailed(WhoisQuery::Failure failure, const QString &detail) override;
 
     QString m_domain;
     QString m_noServer;

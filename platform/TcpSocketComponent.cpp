@@ -227,7 +227,7 @@ void TcpSocketComponent::OnWritable()
     const quint64 generation = m_generation;
     FlushOutput(); // what SendOnConnect gave and could not go yet
     if (generation == m_generation && m_state == State::Connected)
-        emit Connected();
+        TellConnected();
 }
 
 void TcpSocketComponent::OnReadable()
@@ -261,7 +261,7 @@ void TcpSocketComponent::OnReadable()
     const bool broken = received < 0 && error != EAGAIN && error != EWOULDBLOCK;
     if (m_pending.size() > before) {
         const quint64 generation = m_generation;
-        emit DataArrival(m_pending.size());
+        TellDataArrival(m_pending.size());
         if (generation != m_generation || m_state != State::Connected)
             return; // closed or reused by the receiver
     }
@@ -269,7 +269,7 @@ void TcpSocketComponent::OnReadable()
         // The server's orderly close; whatever waits in m_pending was reported already.
         CloseDescriptor();
         m_state = State::Closed;
-        emit PeerClosed();
+        TellPeerClosed();
         return;
     }
     if (broken)
@@ -318,7 +318,7 @@ void TcpSocketComponent::Fail(Error error, const QString &message)
 {
     Close();
     if (!m_reportLater) {
-        emit Failed(error, message);
+        TellFailed(error, message);
         return;
     }
     const quint64 generation = m_generation;
@@ -326,7 +326,7 @@ void TcpSocketComponent::Fail(Error error, const QString &message)
         this,
         [this, generation, error, message] {
             if (generation == m_generation)
-                emit Failed(error, message);
+                TellFailed(error, message);
         },
         Qt::QueuedConnection);
 }

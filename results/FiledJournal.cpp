@@ -3,12 +3,26 @@
 #include "platform/TextFile.h"
 #include "platform/WholeNumber.h"
 
+#include <charconv>
 #include <utility>
 
 
+namespace {
+
+// "list<TAB>name": the list's index (one digit, 1 to 5), a tab and the name.
+QString &AppendKey(QString &to, ResultList list, const QString &name)
+{
+    static_assert(ControlIndex(ResultList::Low) >= 1 && ControlIndex(ResultList::Saved) <= 9);
+    return to.append(QLatin1Char(char('0' + ControlIndex(list)))).append(QLatin1Char('\t')).append(name);
+}
+
+} // namespace
+
 QString FiledJournal::Key(ResultList list, const QString &name)
 {
-    return QString::number(ControlIndex(list)) + QLatin1Char('\t') + name;
+    QString key;
+    key.reserve(2 + name.size());
+    return AppendKey(key, list, name);
 }
 
 QSet<QString> FiledJournal::Load(const QString &candidateList, qint64 fromOrdinal)
@@ -57,9 +71,15 @@ bool FiledJournal::Add(qint64 ordinal, ResultList list, const QString &name)
 
 void FiledJournal::Note(qint64 ordinal, ResultList list, const QString &name)
 {
-    const QString line = QString::number(ordinal) + QLatin1Char('\t') + Key(list, name);
-    m_entries.emplace(ordinal, line);
-    m_unwritten += TextFile::Encode(line + QStringLiteral("\r\n"));
+    // "ordinal<TAB>key", put together in one buffer: a fast run notes thousands a second.
+    char digits[24];
+    const char *const digitsEnd = std::to_chars(digits, digits + sizeof digits, ordinal).ptr;
+    QString line;
+    line.reserve(qsizetype(digitsEnd - digits) + 4 + name.size());
+    AppendKey(line.append(QLatin1StringView(digits, digitsEnd)).append(QLatin1Char('\t')), list, name);
+    m_unwritten += TextFile::Encode(line);
+    m_unwritten += "\r\n";
+    m_entries.emplace(ordinal, std::move(line));
 }
 
 bool FiledJournal::Flush()

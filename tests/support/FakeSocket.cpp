@@ -36,7 +36,7 @@ QByteArray FakeSocket::GetData()
 void FakeSocket::RaiseConnected()
 {
     if (m_open)
-        emit Connected();
+        TellConnected();
 }
 
 void FakeSocket::RaiseData(const QByteArray &data)
@@ -44,14 +44,14 @@ void FakeSocket::RaiseData(const QByteArray &data)
     if (!m_open)
         return;
     m_pending += data;
-    emit DataArrival(m_pending.size());
+    TellDataArrival(m_pending.size());
 }
 
 void FakeSocket::RaisePeerClosed()
 {
     if (!m_open)
         return;
-    emit PeerClosed();
+    TellPeerClosed();
 }
 
 void FakeSocket::RaiseFailed(SocketComponent::Error error)
@@ -59,7 +59,7 @@ void FakeSocket::RaiseFailed(SocketComponent::Error error)
     if (!m_open)
         return;
     m_open = false;
-    emit Failed(error, error == SocketComponent::Error::Reset ? QStringLiteral("Connection reset by peer")
+    TellFailed(error, error == SocketComponent::Error::Reset ? QStringLiteral("Connection reset by peer")
                                                               : QStringLiteral("Connection refused"));
 }
 
