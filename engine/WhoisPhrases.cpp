@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -607,6 +608,11 @@ void WhoisPhrases::WalkFrom(const PackedTrie &trie, quint32 node, qsizetype offs
 
 void WhoisPhrases::ForEachMatch(const Reading &reading, const std::function<void(int phrase, int line)> &take) const
 {
+    // One memo for every line walked: its lists keep their room from line to line, and from
+    // reply to reply (taken for the walk, so that a walk within a walk gets one of its own).
+    LineMemo memo = std::exchange(m_walkMemo, LineMemo());
+    memo.host = reading.host;
+    memo.shortReply = reading.shortReply;
     for (int li = 0; li < reading.lines.size(); ++li) {
         const QString line = reading.lines.at(li).left(kLongestLineRead);
         // Only the verdict's readings tell a name from a run quickly: theirs are kept.
@@ -617,7 +623,9 @@ void WhoisPhrases::ForEachMatch(const Reading &reading, const std::function<void
                 take(phrase, li);
             continue;
         }
-        LineMemo memo{reading.host, reading.shortReply, false, {}, {}};
+        memo.askedNameLine = false;
+        memo.nameRuns.clear();
+        memo.matches.clear();
         const Walk walk{line, reading, take, li, memo};
         // Anchored statements begin the line, or follow an error mark and code.
         WalkFrom(m_anchored.packed, 0, 0, 0, walk);
@@ -632,9 +640,10 @@ void WhoisPhrases::ForEachMatch(const Reading &reading, const std::function<void
         if (memoable && !walk.namesIt) {
             if (m_lineMemos.size() >= kMostLineMemos)
                 m_lineMemos.clear(); // a server that never repeats a line keeps no more than this
-            m_lineMemos.insert(line, std::move(memo));
+            m_lineMemos.insert(line, memo);
         }
     }
+    m_walkMemo = std::move(memo);
 }
 
 bool WhoisPhrases::MemoHolds(const LineMemo &memo, const QString &line, const Reading &reading) const

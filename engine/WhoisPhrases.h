@@ -208,6 +208,7 @@ private:
     QList<Phrase> m_phrases;
     QStringList m_coded; // each phrase's text, every placeholder one private-use character
     mutable QHash<QString, LineMemo> m_lineMemos; // by line
+    mutable LineMemo m_walkMemo;                   // the room a walk notes in
     Trie m_anchored;     // line and start phrases
     Trie m_anywhere;     // contains, name-line and short-reply phrases
 };
