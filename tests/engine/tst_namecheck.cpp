@@ -21,6 +21,7 @@ private slots:
     void aLineStandsForItsNames();
     void aNameFindsItsServerOrItsProblem_data();
     void aNameFindsItsServerOrItsProblem();
+    void eachNameInARowNamesItsOwnServer();
     void theFilerFilesEachOutcomeAndTellsAFailureOnce();
     void unreadableLimitRowsArePassedOverWithTheirLine();
 
@@ -103,6 +104,23 @@ void TestNameCheck::aNameFindsItsServerOrItsProblem()
     QTEST(int(name.port), "port");
     QTEST(name.extensionAdded, "extensionAdded");
     QCOMPARE(name.DecidedBy(), "whois " + name.host);
+}
+
+void TestNameCheck::eachNameInARowNamesItsOwnServer()
+{
+    // The text is made again only when the host or the protocol changes from the name before.
+    CheckedName whois;
+    whois.host = "whois.example.net";
+    CheckedName rdap = whois;
+    rdap.rdapBase = "https://whois.example.net/rdap/";
+    CheckedName other;
+    other.host = "whois.other.net";
+    const std::pair<CheckedName, QString> inARow[] = {{whois, "whois whois.example.net"},
+                                                      {rdap, "RDAP whois.example.net"},
+                                                      {whois, "whois whois.example.net"},
+                                                      {other, "whois whois.other.net"}};
+    for (const auto &[name, text] : inARow)
+        QCOMPARE(name.DecidedBy(), text);
 }
 
 void TestNameCheck::theFilerFilesEachOutcomeAndTellsAFailureOnce()
