@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <cstring>
 #include <optional>
 #include <utility>
 
@@ -122,6 +123,33 @@ bool IsAsciiUpper(QChar c)
     return c >= u'A' && c <= u'Z';
 }
 
+bool IsVisibleAscii(char16_t c)
+{
+    return char16_t(c - u'!') <= char16_t(u'~' - u'!');
+}
+
+char16_t LowerAscii(char16_t c)
+{
+    return char16_t(c + (char16_t(c - u'A') < 26 ? u'a' - u'A' : 0));
+}
+
+// Four UTF-16 units read as one word: when all four are visible ASCII (0x21 to 0x7E), the four
+// lowered into *lowered. Each unit is a lane of 16 bits; below 0x80, adding k to a lane sets its
+// top bit exactly when the unit is 0x8000 - k or more, and never carries into the next lane.
+bool LowerVisibleAscii4(quint64 units, quint64 *lowered)
+{
+    constexpr quint64 kLanes = 0x0001000100010001u;
+    constexpr quint64 kTops = 0x8000800080008000u;
+    if (units & (0xFF80u * kLanes))
+        return false;
+    const auto atLeast = [units](quint64 least) { return (units + (0x8000u - least) * kLanes) & kTops; };
+    if ((atLeast(u'!') & ~atLeast(0x7F)) != kTops)
+        return false;
+    const quint64 upper = atLeast(u'A') & ~atLeast(u'Z' + 1);
+    *lowered = units + (upper >> 10); // a lane's top bit, 0x8000, shifted to 0x20: 'a' - 'A'
+    return true;
+}
+
 bool IsNameCharacter(QChar c)
 {
     switch (c.unicode()) {
@@ -172,11 +200,10 @@ QString WhoisPhrases::NormalisedLine(QStringView line)
     char16_t *end = begin;
     const char16_t *in = line.utf16() + from;
     const char16_t *const inEnd = line.utf16() + line.size();
-    const auto isVisibleAscii = [](char16_t c) { return char16_t(c - u'!') <= char16_t(u'~' - u'!'); };
     bool blank = false;
     while (in != inEnd) {
         const char16_t c = *in;
-        if (!isVisibleAscii(c)) {
+        if (!IsVisibleAscii(c)) {
             ++in;
             if (QChar(c).isSpace()) {
                 blank = true;
@@ -188,15 +215,23 @@ QString WhoisPhrases::NormalisedLine(QStringView line)
                 *end++ = u' ';
             blank = false;
         }
-        if (!isVisibleAscii(c)) {
+        if (!IsVisibleAscii(c)) {
             *end++ = c; // taken above: neither a blank nor visible ASCII
             continue;
         }
-        // A run of visible ASCII, lowered as it is copied: most characters are.
+        // A run of visible ASCII, lowered as it is copied, four units at a time while it lasts:
+        // most characters are.
         do {
-            const char16_t d = *in++;
-            *end++ = char16_t(d + (char16_t(d - u'A') < 26 ? u'a' - u'A' : 0));
-        } while (in != inEnd && isVisibleAscii(*in));
+            quint64 four = 0;
+            quint64 lowered = 0;
+            if (inEnd - in >= 4 && (std::memcpy(&four, in, sizeof four), LowerVisibleAscii4(four, &lowered))) {
+                std::memcpy(end, &lowered, sizeof lowered);
+                in += 4;
+                end += 4;
+                continue;
+            }
+            *end++ = LowerAscii(*in++);
+        } while (in != inEnd && IsVisibleAscii(*in));
     }
     out.truncate(end - begin);
     return out;

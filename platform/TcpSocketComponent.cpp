@@ -50,15 +50,17 @@ SocketFactory TcpSocketComponent::Factory()
 
 void TcpSocketComponent::CloseDescriptor()
 {
+    // Without a descriptor the notifiers are off already: a connection is closed several times
+    // on its way (by the server, the slot, the next start), and only the first does anything.
+    if (m_descriptor < 0)
+        return;
     // Switched off before the descriptor goes: no event of it reaches the next connection.
     for (QSocketNotifier *notifier : {m_readNotifier, m_writeNotifier}) {
         notifier->setEnabled(false);
         notifier->setSocket(-1);
     }
-    if (m_descriptor >= 0) {
-        ::close(m_descriptor);
-        m_descriptor = -1;
-    }
+    ::close(m_descriptor);
+    m_descriptor = -1;
 }
 
 void TcpSocketComponent::Close()
