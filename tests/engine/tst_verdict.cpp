@@ -16,6 +16,8 @@ private slots:
     void judgeReply_data();
     void judgeReply();
     void aRepeatedLineIsReadForEachName();
+    void linesAreComparedInOneForm_data();
+    void linesAreComparedInOneForm();
     void anEmptyPhraseTableStatesNothing();
     void statusesOutrankNotFound_data();
     void statusesOutrankNotFound();
@@ -329,6 +331,26 @@ void TestVerdict::aPhraseFileAddsStatements()
              qPrintable(problems.at(1)));
     QVERIFY2(problems.at(2).startsWith("whois-phrases.txt line 6: needs kind"), qPrintable(problems.at(2)));
     QVERIFY2(problems.at(3).startsWith("whois-phrases.txt line 7: a name-line"), qPrintable(problems.at(3)));
+}
+
+void TestVerdict::linesAreComparedInOneForm_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("normalised");
+    QTest::newRow("marks and blanks") << "%%  Domain NAME:\t EXAMPLE.com  " << "domain name: example.com";
+    // Letters are lowered in runs of four and one by one: every place in a run, and the
+    // neighbours of A and Z, which stay as they are.
+    QTest::newRow("runs of every length") << "ABCDEFGHI JK L" << "abcdefghi jk l";
+    QTest::newRow("neighbours of A and Z") << "@AZ[`az{" << "@az[`az{";
+    QTest::newRow("a control character inside a run") << QString("ABC\x7F" "DEFG") << QString("abc\x7F" "defg");
+    QTest::newRow("a letter outside ASCII inside a run") << QString::fromUtf8("AB\u00C9CDEFG")
+                                                         << QString::fromUtf8("ab\u00C9cdefg");
+}
+
+void TestVerdict::linesAreComparedInOneForm()
+{
+    QFETCH(QString, line);
+    QTEST(WhoisPhrases::NormalisedLine(line), "normalised");
 }
 
 void TestVerdict::repliesThatAreNotText_data()
