@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QStringDecoder>
 
+#include <algorithm>
+
 #include <sys/stat.h>
 
 const QString CandidateFile::kEndMarker = QStringLiteral("endoffileffile");
@@ -74,6 +76,21 @@ bool CandidateFile::ScanLines(QFile &file, qint64 offset, OnLine &&onLine) const
         if (chunk.isEmpty())
             break;
         for (qsizetype i = 0; wanted && i + unit <= chunk.size(); i += unit, offset += unit) {
+            if (unit == 1) {
+                // A file of bytes: the bytes that neither end a line nor are NUL are passed over
+                // in one step.
+                const char *const from = chunk.constData() + i;
+                const char *const to = chunk.constData() + chunk.size();
+                const qsizetype plain =
+                    std::find_if(from, to, [](char b) { return b == '\r' || b == '\n' || b == '\0'; }) - from;
+                if (plain > 0) {
+                    previousWasCr = false;
+                    i += plain;
+                    offset += plain;
+                    if (i == chunk.size())
+                        break;
+                }
+            }
             const char16_t c = unit == 1 ? static_cast<unsigned char>(chunk.at(i))
                                : m_encoding == Encoding::Utf16Le
                                    ? static_cast<char16_t>(static_cast<unsigned char>(chunk.at(i)) |
