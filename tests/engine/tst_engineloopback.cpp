@@ -153,6 +153,9 @@ void TestEngineLoopback::replyInPiecesIsJudgedWhole()
 
 void TestEngineLoopback::serverThatNeverClosesIsAskedAgainKeepingThePartialReply()
 {
+    // Asked again after ten slot ticks; the watchdog, thirty of its own, must not come first on
+    // a loaded machine.
+    MakeProgram({.slotTickMs = 10, .watchdogTickMs = 1000});
     WhoisReplyRule rule;
     rule.hangConnections = 1;
     rule.hangReply = "No match ";
@@ -188,6 +191,7 @@ void TestEngineLoopback::proxyModeSendsEverythingToTheProxyRow()
 void TestEngineLoopback::reconnectUsesTheRowsOwnPort()
 {
     QVERIFY(m_server->port() != 43);
+    MakeProgram({.slotTickMs = 10, .watchdogTickMs = 1000}); // as above: three connections in time
     WhoisReplyRule rule = WhoisReplyRule::Free();
     rule.hangConnections = 2;
     m_server->setRule("again.com", rule);
