@@ -2,7 +2,6 @@
 
 #include <QEvent>
 #include <QHostInfo>
-#include <QPointer>
 #include <QSocketNotifier>
 
 #include <cerrno>
