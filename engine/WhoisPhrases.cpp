@@ -118,11 +118,6 @@ qsizetype AfterErrorCode(const QString &line)
                : -1;
 }
 
-bool IsAsciiUpper(QChar c)
-{
-    return c >= u'A' && c <= u'Z';
-}
-
 bool IsVisibleAscii(char16_t c)
 {
     return char16_t(c - u'!') <= char16_t(u'~' - u'!');
@@ -174,8 +169,8 @@ QString WhoisPhrases::Folded(const QString &text)
     if (QtPrivate::isAscii(text)) {
         QString lowered = text;
         for (qsizetype i = 0; i < text.size(); ++i) {
-            if (IsAsciiUpper(text.at(i)))
-                lowered[i] = QChar(text.at(i).unicode() + (u'a' - u'A'));
+            if (const char16_t c = text.at(i).unicode(); LowerAscii(c) != c)
+                lowered[i] = QChar(LowerAscii(c));
         }
         return lowered;
     }
