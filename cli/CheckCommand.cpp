@@ -65,13 +65,18 @@ void CheckCommand::Write(QIODevice &device, const QByteArray &bytes)
     // go out in one write at its end: a line is out within moments of its verdict, and a
     // terminal gets it at once. Anything for err waits until what went before on out is out.
     if (&device == &m_streams.out && !m_streams.outIsTerminal) {
-        if (m_outWaiting.isEmpty())
-            QTimer::singleShot(0, this, &CheckCommand::FlushOut);
-        m_outWaiting += bytes;
+        WaitingOut() += bytes;
         return;
     }
     FlushOut();
     device.write(bytes);
+}
+
+QByteArray &CheckCommand::WaitingOut()
+{
+    if (m_outWaiting.isEmpty())
+        QTimer::singleShot(0, this, &CheckCommand::FlushOut);
+    return m_outWaiting;
 }
 
 void CheckCommand::FlushOut()
@@ -325,7 +330,13 @@ void CheckCommand::PrintName(const QString &name, CheckOutcome outcome, const QS
         Write(m_streams.out, (m_printedRows > 0 ? ",\n" : "") + ResultExport::JsonObject(row()));
         break;
     case ResultExport::Format::Tsv:
-        Write(m_streams.out, ResultExport::TsvLine({CheckOutcomeName(outcome), name, reason}));
+        if (m_streams.outIsTerminal) {
+            QByteArray line;
+            ResultExport::AppendTsvLine(line, {CheckOutcomeName(outcome), name, reason});
+            Write(m_streams.out, line);
+        } else {
+            ResultExport::AppendTsvLine(WaitingOut(), {CheckOutcomeName(outcome), name, reason});
+        }
         break;
     }
     ++m_printedRows;

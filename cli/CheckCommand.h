@@ -72,6 +72,8 @@ private:
     std::optional<int> Configure(const QStringList &arguments, Environment environment);
     int Fail(int status, const QString &message);
     void Write(QIODevice &device, const QByteArray &bytes);
+    // What waits for out, written at the end of the turn.
+    QByteArray &WaitingOut();
     // Writes what waits for out.
     void FlushOut();
     void Problem(const QString &text);

@@ -43,21 +43,28 @@ QStringList FieldsOf(const ExportRow &row)
             row.decidedAt.isValid() ? row.decidedAt.toUTC().toString(Qt::ISODate) : QString()};
 }
 
-QByteArray TsvLine(const QStringList &fields)
+void AppendTsvLine(QByteArray &into, std::initializer_list<QStringView> fields)
 {
-    qsizetype count = fields.size();
-    while (count > 0 && fields.at(count - 1).isEmpty())
+    qsizetype count = qsizetype(fields.size());
+    while (count > 0 && fields.begin()[count - 1].isEmpty())
         --count;
-    // One line is written for each name checked: it is put together in one buffer.
-    QString line;
-    line.reserve(64);
+    // One line is written for each name checked. A field of visible ASCII, as names and list
+    // names are, goes in as it is; only the others are converted.
     for (qsizetype i = 0; i < count; ++i) {
         if (i > 0)
-            line += QLatin1Char('\t');
-        line += UncheckedNames::OneLine(fields.at(i));
+            into += '\t';
+        const QStringView field = fields.begin()[i];
+        const bool plain = std::all_of(field.begin(), field.end(),
+                                       [](QChar c) { return c.unicode() >= 0x20 && c.unicode() < 0x7F; });
+        if (plain) {
+            const qsizetype at = into.size();
+            into.resize(at + field.size());
+            std::transform(field.begin(), field.end(), into.begin() + at, [](QChar c) { return char(c.unicode()); });
+        } else {
+            into += UncheckedNames::OneLine(field.toString()).toUtf8();
+        }
     }
-    line += QLatin1Char('\n');
-    return line.toUtf8();
+    into += '\n';
 }
 
 QByteArray CsvLine(const QStringList &fields)

@@ -45,8 +45,8 @@ QByteArray ToJson(const QList<ExportRow> &rows);
 QByteArray JsonObject(const ExportRow &row);
 // One line of tab-separated fields ending in LF, for a terminal or a pipe: control characters
 // within a field become blanks, so a field never splits the line; empty fields at the end are
-// left out.
-QByteArray TsvLine(const QStringList &fields);
+// left out. The line is added to the end of `into`, where a run's lines gather.
+void AppendTsvLine(QByteArray &into, std::initializer_list<QStringView> fields);
 // The row's fields as text, in Fields() order.
 QStringList FieldsOf(const ExportRow &row);
 

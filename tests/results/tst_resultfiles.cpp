@@ -1,6 +1,7 @@
 #include "engine/Filing.h"
 #include "platform/TextFile.h"
 #include "results/FiledJournal.h"
+#include "results/ResultExport.h"
 #include "results/ResultFiles.h"
 #include "results/ResultLists.h"
 #include "support/FileSizeLimit.h"
@@ -42,6 +43,8 @@ private slots:
     void stampsOfOneSecondStayDistinct();
     void overflowFilesGoToTheOverflowFolder();
     void theJournalKeepsAddingAfterItIsRewritten();
+    void tsvLinesStayOneLine_data();
+    void tsvLinesStayOneLine();
 
 private:
     std::unique_ptr<TestFolders> m_folders;
@@ -266,6 +269,26 @@ void TestResultFiles::theJournalKeepsAddingAfterItIsRewritten()
     QCOMPARE(keys.size(), 7);
     QVERIFY(keys.contains(FiledJournal::Key(ResultList::High, "after.com")));
     QCOMPARE(TextFile::ReadLines(path)->size(), 1 + 7); // the header and the entries kept
+}
+
+void TestResultFiles::tsvLinesStayOneLine_data()
+{
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<QByteArray>("line");
+    QTest::newRow("no reason") << QString() << QByteArray("High\tfree.com\n");
+    QTest::newRow("plain") << "delegated in DNS" << QByteArray("High\tfree.com\tdelegated in DNS\n");
+    QTest::newRow("line break and tab") << "a\r\nb\tc" << QByteArray("High\tfree.com\ta  b c\n");
+    QTest::newRow("DEL and C1") << QString("x\x7F\u0085y") << QByteArray("High\tfree.com\tx  y\n");
+    QTest::newRow("not ASCII") << QString::fromUtf8("gel\u00F6scht") << QByteArray("High\tfree.com\tgel\xC3\xB6scht\n");
+}
+
+void TestResultFiles::tsvLinesStayOneLine()
+{
+    QFETCH(QString, reason);
+    QFETCH(QByteArray, line);
+    QByteArray out = "before\n";
+    ResultExport::AppendTsvLine(out, {u"High", u"free.com", reason});
+    QCOMPARE(out, "before\n" + line);
 }
 
 QTEST_GUILESS_MAIN(TestResultFiles)
