@@ -16,6 +16,7 @@ void RegistrarTable::setRows(QList<RegistrarEntry> rows)
 {
     m_rows = std::move(rows);
     m_firstRowOf.clear();
+    m_lastExtension.clear();
     m_lastComRow = 0;
     for (int i = 0; i < m_rows.size(); ++i) {
         if (!m_firstRowOf.contains(m_rows.at(i).Extension))
@@ -43,6 +44,9 @@ int RegistrarTable::FindRegistrarIndex(const QString &name, bool proxyMode) cons
 
 bool RegistrarTable::IsRdapServer(const QString &server)
 {
+    // Asked for every name: a whois host name rarely begins with an h.
+    if (server.isEmpty() || (server.front().unicode() | 0x20) != u'h')
+        return false;
     return server.startsWith(QLatin1String("https://"), Qt::CaseInsensitive) ||
            server.startsWith(QLatin1String("http://"), Qt::CaseInsensitive);
 }
@@ -55,10 +59,16 @@ RegistrarTable::Route RegistrarTable::RouteFor(const QString &name, bool proxyMo
     if (proxyMode) {
         row = FindRegistrarIndex(name, true);
     } else {
-        const QString extension = ExtensionOf(name);
-        row = FirstRowOf(extension);
+        // A list asks one extension name after name: its row is kept.
+        const QStringView asked = QStringView(name).sliced(name.lastIndexOf(QLatin1Char('.')) + 1);
+        if (m_lastExtension.isEmpty() || asked != m_lastExtension) {
+            const QString extension = asked.toString().toLower();
+            m_lastExtensionRow = FirstRowOf(extension);
+            m_lastExtension = extension;
+        }
+        row = m_lastExtensionRow;
         if (row < 0)
-            return {-1, QStringLiteral("no whois server for .") + extension};
+            return {-1, QStringLiteral("no whois server for .") + m_lastExtension};
     }
     if (m_rows.at(row).Server == kNoService)
         return {-1, QStringLiteral("no whois service for .") + m_rows.at(row).Extension};

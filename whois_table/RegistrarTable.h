@@ -73,6 +73,9 @@ private:
 
     QList<RegistrarEntry> m_rows;
     QHash<QString, int> m_firstRowOf;
+    // The extension asked last and its first row.
+    mutable QString m_lastExtension;
+    mutable int m_lastExtensionRow = -1;
     int m_lastComRow = 0;
 };
 

@@ -379,6 +379,11 @@ void TestRegistrarTable::proxyModeWithoutProxyRowFallsBackToLastCom()
     QCOMPARE(noCom.FindRegistrarIndex("abcd.org", false), 1);
     QCOMPARE(noCom.FindRegistrarIndex("abcd.xyz", false), 2);
     QCOMPARE(noCom.RouteFor("abcd.xyz", false).reason, QString("no whois server for .xyz"));
+    QCOMPARE(noCom.RouteFor("abcd.ORG", false).row, 1);
+    // The extension routed last is routed anew after a reload.
+    noCom.setRows({{"com", "c", 43, true}, {"xyz", "x", 43, true}});
+    QCOMPARE(noCom.RouteFor("efgh.xyz", false).row, 1);
+    QCOMPARE(noCom.RouteFor("efgh.org", false).reason, QString("no whois server for .org"));
     QCOMPARE(RegistrarTable().FindRegistrarIndex("abcd.org", false), 0);
 }
 
