@@ -1,7 +1,10 @@
 #!/bin/bash
 # The check engine against a 150-line C client (bench/ref_whois_client.c: epoll, 25 connections,
-# one query each) on the same loopback whois server, runs alternating, best of three each (of
-# five at 0 ms, where a run is short and one hiccup of a shared machine weighs more):
+# one query each) on the same loopback whois server, in pairs of runs one right after the other:
+# three pairs at 50 ms, seven at 0 ms, where a run is short and the machine's phases weigh more.
+# Each pair gives a ratio, C client time / orvelle-check time; the median of the pairs is the
+# result. (The best run of each side is printed too: on a shared machine the two bests often come
+# from different phases, and a side's runs spread by a third within one bench run.)
 #   1. 50 ms replies: names a second, as a share of the C client's (goal 0.97);
 #   2. 0 ms replies: the same share (goal 0.8) and the CPU time per name of each, on four times
 #      as many names (a run of 5000 takes well under a second, where one scheduling hiccup of
@@ -33,21 +36,26 @@ run_check() { # list
         "$check" --no-dns --no-control-queries "$1"
 }
 best() { sort -n | head -n1; }
+median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+ratios() { # column: C / orvelle-check for each pair, in the order run
+    paste -d' ' <(cut -d' ' -f"$1" "$work/c") <(cut -d' ' -f"$1" "$work/o") | awk '{ printf "%.3f\n", $1 / $2 }'
+}
 
 for delay in 50 0; do
     count=$([ "$delay" = 0 ] && echo $((names * 4)) || echo "$names")
     seq -f "ratio%07g.com" 1 "$count" > "$work/list.txt"
     restart_whoisd "$delay"
     : > "$work/c" ; : > "$work/o"
-    for _ in $(seq "$([ "$delay" = 0 ] && echo 5 || echo 3)"); do
+    for _ in $(seq "$([ "$delay" = 0 ] && echo 7 || echo 3)"); do
         timed "$work/ref" 127.0.0.1 "$port" "$work/list.txt" 25 >> "$work/c"
         run_check "$work/list.txt" >> "$work/o"
     done
     c_wall=$(cut -d' ' -f1 "$work/c" | best); o_wall=$(cut -d' ' -f1 "$work/o" | best)
-    c_cpu=$(cut -d' ' -f2 "$work/c" | best); o_cpu=$(cut -d' ' -f2 "$work/o" | best)
-    printf '%s ms replies, %d names: C client %.2f s, orvelle-check %.2f s: %.2f of the C client; CPU per name %.0f us (C %.0f us)\n' \
-        "$delay" "$count" "$c_wall" "$o_wall" "$(echo "$c_wall / $o_wall" | bc -l)" \
-        "$(echo "$o_cpu * 1000000 / $count" | bc -l)" "$(echo "$c_cpu * 1000000 / $count" | bc -l)"
+    printf '%s ms replies, %d names: %.2f of the C client (median of %d pairs: %s); CPU per name %.0f us, C %.0f us (medians), %.2f of the C client; best runs C %.2f s, orvelle-check %.2f s: %.2f\n' \
+        "$delay" "$count" "$(ratios 1 | median)" "$(wc -l < "$work/c")" "$(ratios 1 | sort -n | paste -sd' ')" \
+        "$(echo "$(cut -d' ' -f2 "$work/o" | median) * 1000000 / $count" | bc -l)" \
+        "$(echo "$(cut -d' ' -f2 "$work/c" | median) * 1000000 / $count" | bc -l)" "$(ratios 2 | median)" \
+        "$c_wall" "$o_wall" "$(echo "$c_wall / $o_wall" | bc -l)"
 done
 seq -f "ratio%07g.com" 1 "$names" > "$work/list.txt"
 
