@@ -2,7 +2,10 @@
 
 #include <QEvent>
 #include <QHostInfo>
+#include <QMetaObject>
 #include <QSocketNotifier>
+
+#include <algorithm>
 
 #include <cerrno>
 #include <cstring>
@@ -50,7 +53,53 @@ private:
     Handler m_handler;
 };
 
+// The connections started in a turn of the event loop, looked at together once the turn is over.
+// On loopback a connection stands already when connect() returns, and the query sent right after
+// it has gone: such a connection is reported without a write event of its own, and its replies
+// are read from the next poll on. A connection still on its way waits for its write event from
+// there; no poll comes between, so it loses nothing.
+struct ConnectsOfTheTurn
+{
+    std::vector<TcpSocketComponent *> waiting;
+    std::vector<TcpSocketComponent *> *settling = nullptr; // the ones being looked at now
+    QObject *context = nullptr; // of this thread and never deleted: a call posted to it always runs
+};
+thread_local ConnectsOfTheTurn t_connects;
+
 } // namespace
+
+void TcpSocketComponent::SettleAfterThisTurn()
+{
+    ConnectsOfTheTurn &turn = t_connects;
+    if (turn.waiting.empty()) {
+        if (!turn.context)
+            turn.context = new QObject;
+        QMetaObject::invokeMethod(
+            turn.context,
+            [] {
+                ConnectsOfTheTurn &now = t_connects;
+                std::vector<TcpSocketComponent *> settling = std::exchange(now.waiting, {});
+                now.settling = &settling;
+                for (TcpSocketComponent *component : settling) {
+                    if (component)
+                        component->SettleConnecting();
+                }
+                now.settling = nullptr;
+            },
+            Qt::QueuedConnection);
+    }
+    turn.waiting.push_back(this);
+}
+
+void TcpSocketComponent::SettleConnecting()
+{
+    if (m_state != State::Connecting || m_descriptor < 0)
+        return;
+    if (m_standing || m_earlyError != 0)
+        OnWritable(); // what its write event would tell is known already
+    else
+        m_writeNotifier->setEnabled(true);
+}
 
 TcpSocketComponent::TcpSocketComponent(QObject *parent)
     : SocketComponent(parent),
@@ -64,6 +113,10 @@ TcpSocketComponent::TcpSocketComponent(QObject *parent)
 TcpSocketComponent::~TcpSocketComponent()
 {
     Close();
+    ConnectsOfTheTurn &turn = t_connects;
+    std::erase(turn.waiting, this);
+    if (turn.settling)
+        std::replace(turn.settling->begin(), turn.settling->end(), this, static_cast<TcpSocketComponent *>(nullptr));
 }
 
 SocketFactory TcpSocketComponent::Factory()
@@ -185,14 +238,14 @@ void TcpSocketComponent::ConnectToNextAddress()
         ConnectToNextAddress();
         return;
     }
-    // The connection completes (or fails) when the socket becomes writable; it is reported from
-    // there, whatever was sent before.
+    // The connection completes (or fails) when the socket becomes writable; it is reported once
+    // this turn is over, whatever was sent before.
     m_writeNotifier->setSocket(m_descriptor);
-    m_writeNotifier->setEnabled(true);
     m_standing = false;
     m_earlyError = 0;
     m_output = m_onConnect; // an attempt on another address sends it all again
     SendEarly();
+    SettleAfterThisTurn();
 }
 
 bool TcpSocketComponent::SendOnConnect(const QString &text)

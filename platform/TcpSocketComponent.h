@@ -48,6 +48,10 @@ private:
     void OnLookedUp(const QHostInfo &info);
     void ConnectToNextAddress();
     void OnWritable();
+    // Looks at the connection once the turn of the event loop that started it is over: whether it
+    // stands (or failed) already, or must wait for its write event.
+    void SettleAfterThisTurn();
+    void SettleConnecting();
     void OnReadable();
     void FlushOutput();
     // While connecting: sends what waits when the connection already stands.

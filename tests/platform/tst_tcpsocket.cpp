@@ -21,6 +21,7 @@ private slots:
     void resetAfterDataIsAFailureNotAClose();
     void readingStopsWhileReceivedDataWaits();
     void invalidArgumentsAreRefusedAtOnce();
+    void socketsGoneBeforeTheirTurnEndsAreForgotten();
 
 private:
     // Connects, sends the query on Connected (or gives it with the connection), and collects
@@ -208,6 +209,25 @@ void TestTcpSocket::invalidArgumentsAreRefusedAtOnce()
     TcpSocketComponent socket;
     QCOMPARE(socket.Connect("", 43), SocketComponent::ConnectResult::InvalidArgument);
     QCOMPARE(socket.Connect("127.0.0.1", 0), SocketComponent::ConnectResult::InvalidArgument);
+}
+
+void TestTcpSocket::socketsGoneBeforeTheirTurnEndsAreForgotten()
+{
+    // The connections started in a turn are looked at together after it: one deleted before
+    // then, and one deleted by an earlier one's Connected, are passed over.
+    auto first = std::make_unique<TcpSocketComponent>();
+    auto second = std::make_unique<TcpSocketComponent>();
+    auto third = std::make_unique<TcpSocketComponent>();
+    QSignalSpy closed(first.get(), &SocketComponent::PeerClosed);
+    connect(first.get(), &SocketComponent::Connected, this, [&] { second.reset(); });
+    for (TcpSocketComponent *socket : {first.get(), second.get(), third.get()}) {
+        socket->Connect("127.0.0.1", m_server->port());
+        QVERIFY(socket->SendOnConnect("a.com\r\n"));
+    }
+    third.reset();
+    QTRY_COMPARE(closed.count(), 1);
+    QVERIFY(!second);
+    QVERIFY(first->GetData().contains("a.com"));
 }
 
 QTEST_GUILESS_MAIN(TestTcpSocket)
