@@ -117,7 +117,7 @@ bool CheckEngine::Start(const RunRequest &request)
     m_quotaNotices.clear();
     m_waitingCount = 0;
     ++m_runNumber;
-    if (QString error; !m_dns.Begin(request.settings, m_timings.dnsTimeoutMs, &error))
+    if (QString error; !m_dns.Begin(request.settings, m_timings.dnsTimeoutMs, m_timings.dnsHeadStartMs, &error))
         emit errorRaised(QStringLiteral("DNS"),
                          QStringLiteral("The DNS servers \"%1\" cannot be used (%2); every name is asked over whois.")
                              .arg(CheckSettings::DnsServersText(request.settings.dnsServers), error));
@@ -198,7 +198,7 @@ void CheckEngine::PumpOnce()
                 break;
             if (m_dns.isActive()) {
                 // DNS is slower than whois: the connection asks a name DNS has not answered yet.
-                std::optional<WaitingName> unanswered = m_dns.TakeUnanswered(m_timings.dnsHeadStartMs);
+                std::optional<WaitingName> unanswered = m_dns.TakeUnanswered();
                 if (!unanswered)
                     break;
                 m_queues.AddFirstAsk(std::move(*unanswered));
@@ -207,7 +207,7 @@ void CheckEngine::PumpOnce()
             }
         }
         if (!ready || !m_running) {
-            if (const qint64 at = m_dns.NextUnansweredAt(m_timings.dnsHeadStartMs); m_running && at >= 0) {
+            if (const qint64 at = m_dns.NextUnansweredAt(); m_running && at >= 0) {
                 const qint64 wait = std::max<qint64>(1, at - Now());
                 nextWake = nextWake < 0 ? wait : std::min(nextWake, wait);
             }

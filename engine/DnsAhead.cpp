@@ -6,10 +6,12 @@ DnsAhead::DnsAhead(Clock &clock, Pass pass, QObject *parent)
     connect(&m_dns, &DnsPrecheck::gaveUpAsking, this, &DnsAhead::TurnOff);
 }
 
-bool DnsAhead::Begin(const CheckSettings &settings, int timeoutMs, QString *error)
+bool DnsAhead::Begin(const CheckSettings &settings, int timeoutMs, int headStartMs, QString *error)
 {
     Stop();
     m_counts = {};
+    m_headStartMs = headStartMs;
+    m_slow = false;
     const bool configured = m_dns.Configure(settings, timeoutMs, error);
     m_active = m_askedAtStart = m_dns.isOn();
     return configured;
@@ -59,6 +61,7 @@ void DnsAhead::Answered(quint64 id, const DnsPrecheck::Result &result)
         LateAnswered(id, result.answer == Answer::Delegated);
         return;
     }
+    NoteAnswerTime(found->second.askedAt);
     WaitingName waiting = std::move(found->second.waiting);
     m_asking.erase(found);
     if (result.answer == Answer::Delegated) {
@@ -103,22 +106,37 @@ void DnsAhead::TurnOff()
     emit answered();
 }
 
-std::optional<WaitingName> DnsAhead::TakeUnanswered(qint64 headStartMs)
+std::optional<WaitingName> DnsAhead::TakeUnanswered()
 {
-    if (m_asking.empty() || m_clock.Now() - m_asking.begin()->second.askedAt < headStartMs)
+    if (m_asking.empty())
         return std::nullopt;
     const auto oldest = m_asking.begin();
+    // Once an answer took longer than the head start, the resolver is slower than whois: the
+    // names it is asked are not waited for (else whois, taking names faster than questions go
+    // out, would idle for every head start), until an answer comes within it again.
+    if (m_clock.Now() - oldest->second.askedAt >= m_headStartMs)
+        m_slow = true;
+    else if (!m_slow)
+        return std::nullopt;
     WaitingName waiting = std::move(oldest->second.waiting);
     waiting.dnsQuestion = oldest->first;
     waiting.passedDns = true; // on to whois, as if DNS had let it pass
-    m_late.emplace(oldest->first, Unanswered{});
+    m_late.emplace(oldest->first, Unanswered{{}, {}, {}, oldest->second.askedAt});
     m_asking.erase(oldest);
     return waiting;
 }
 
-qint64 DnsAhead::NextUnansweredAt(qint64 headStartMs) const
+qint64 DnsAhead::NextUnansweredAt() const
 {
-    return m_asking.empty() ? -1 : m_asking.begin()->second.askedAt + headStartMs;
+    if (m_asking.empty())
+        return -1;
+    return m_asking.begin()->second.askedAt + (m_slow ? 0 : m_headStartMs);
+}
+
+void DnsAhead::NoteAnswerTime(qint64 askedAt)
+{
+    if (m_clock.Now() - askedAt < m_headStartMs)
+        m_slow = false; // the resolver keeps up again
 }
 
 DnsAhead::Late DnsAhead::LateAnswer(quint64 question) const
@@ -143,6 +161,7 @@ void DnsAhead::LateAnswered(quint64 id, bool delegated)
     const auto found = m_late.find(id);
     if (found == m_late.end())
         return; // whois decided it without the answer
+    NoteAnswerTime(found->second.askedAt);
     if (!found->second.free) {
         found->second.delegated = delegated; // whois still asks it
         return;

@@ -39,7 +39,9 @@ public:
 
     // A run begins: on when the settings ask DNS first and a resolver can be set up; false, with
     // what was wrong, when their servers cannot be used.
-    bool Begin(const CheckSettings &settings, int timeoutMs, QString *error);
+    // Whois waits headStartMs for a name's answer before it asks the name without it, and not at
+    // all while answers take longer.
+    bool Begin(const CheckSettings &settings, int timeoutMs, int headStartMs, QString *error);
     // Drops every name held; no signal of them follows.
     void Stop();
     bool isActive() const { return m_active; }
@@ -55,10 +57,11 @@ public:
     std::optional<qint64> FirstHeldFreeOrdinal() const;
     const Counts &counts() const { return m_counts; }
 
-    // The oldest name asked at least headStartMs ago, for whois to ask before DNS answers it
-    // (its dnsQuestion set); and when the next one will be (-1: none asked).
-    std::optional<WaitingName> TakeUnanswered(qint64 headStartMs);
-    qint64 NextUnansweredAt(qint64 headStartMs) const;
+    // The oldest name asked, once it waited the head start (at once while the resolver is slow),
+    // for whois to ask before DNS answers it (its dnsQuestion set); and when the next one will
+    // be (-1: none asked).
+    std::optional<WaitingName> TakeUnanswered();
+    qint64 NextUnansweredAt() const;
     // What DNS said of a name whois took before its answer.
     enum class Late
     {
@@ -86,6 +89,8 @@ private:
     void Answered(quint64 id, const DnsPrecheck::Result &result);
     void TurnOff();
     void LateAnswered(quint64 id, bool delegated);
+    // An answer to a question asked at askedAt came: whether the resolver keeps up.
+    void NoteAnswerTime(qint64 askedAt);
 
     struct Asking
     {
@@ -98,6 +103,7 @@ private:
         std::optional<bool> delegated;     // the answer, once it came
         std::optional<WaitingName> free;   // whois called it free meanwhile
         Judgement judgement;
+        qint64 askedAt = 0;
     };
 
     Clock &m_clock;
@@ -105,6 +111,8 @@ private:
     Pass m_pass;
     bool m_active = false;
     bool m_askedAtStart = false; // names it does not see after it turned off count as passed on
+    qint64 m_headStartMs = 0;
+    bool m_slow = false; // an answer took longer than the head start, and none came within it since
     std::deque<WaitingName> m_held;             // read, not asked yet
     std::map<quint64, Asking> m_asking;         // by question, asked in list order
     std::map<quint64, Unanswered> m_late;       // by question

@@ -1,4 +1,5 @@
 #include "app/Program.h"
+#include "engine/DnsAhead.h"
 #include "engine/DnsMessage.h"
 #include "support/FakeSocket.h"
 #include "support/ManualClock.h"
@@ -29,6 +30,7 @@ private slots:
     void thePositionStaysAtTheFirstNameWithoutVerdict();
     void namesWaitingForDnsGoBackToTheListOnStop();
     void aSlowResolverNeverHoldsWhoisBack();
+    void whileAnswersComeLateWhoisDoesNotWaitForThem();
 
 private:
     // Names wait for DNS for a minute unless a test gives whois an earlier head start.
@@ -288,6 +290,63 @@ void TestDnsPrecheck::aSlowResolverNeverHoldsWhoisBack()
     QTRY_COMPARE(m_checked.size(), 4);
     QCOMPARE(m_checked.at(3), (QStringList{"late.com", "High", ""}));
     m_program.reset(); // before the clock goes
+}
+
+void TestDnsPrecheck::whileAnswersComeLateWhoisDoesNotWaitForThem()
+{
+    ManualClock clock;
+    DnsAhead dns(clock, [](const WaitingName &) {});
+    CheckSettings settings;
+    settings.dnsFirst = true;
+    settings.dnsServers = *CheckSettings::ParseDnsServers(m_dns->address());
+    QString error;
+    QVERIFY(dns.Begin(settings, 2000, 250, &error));
+    m_dns->setDefaultRule(DnsTestServer::Rule::NxDomain);
+    m_dns->setHolding(true);
+    int read = 0;
+    const auto askNext = [&] { // one more name, asked now
+        dns.Ask([&, limit = read + 1] {
+            if (read >= limit)
+                return false;
+            WaitingName waiting;
+            waiting.checked.name = waiting.checked.wireName = QStringLiteral("n%1.com").arg(read);
+            waiting.ordinal = read++;
+            dns.Add(waiting);
+            return true;
+        });
+    };
+    QList<quint64> questions; // of the names taken
+    const auto taken = [&] {
+        const std::optional<WaitingName> waiting = dns.TakeUnanswered();
+        if (waiting)
+            questions << waiting->dnsQuestion;
+        return waiting ? waiting->checked.name : QString();
+    };
+    const qint64 start = clock.Now();
+    askNext();
+    clock.Advance(249);
+    QCOMPARE(taken(), QString()); // it may still answer in time
+    QCOMPARE(dns.NextUnansweredAt(), start + 250);
+    clock.Advance(1);
+    QCOMPARE(taken(), QString("n0.com"));
+    // It is slower than the head start: the next name is not waited for, nor is one after
+    // answers that come late too.
+    askNext();
+    QCOMPARE(dns.NextUnansweredAt(), start + 250);
+    QCOMPARE(taken(), QString("n1.com"));
+    clock.Advance(300);
+    m_dns->Release();
+    for (const quint64 question : questions)
+        QTRY_COMPARE(dns.LateAnswer(question), DnsAhead::Late::NotDelegated);
+    askNext();
+    QCOMPARE(taken(), QString("n2.com"));
+    // An answer within the head start: it keeps up again, and names wait for it once more.
+    m_dns->setHolding(false);
+    askNext();
+    QTRY_COMPARE(dns.FirstOrdinal(), std::nullopt);
+    m_dns->setHolding(true);
+    askNext();
+    QCOMPARE(taken(), QString());
 }
 
 QTEST_GUILESS_MAIN(TestDnsPrecheck)
