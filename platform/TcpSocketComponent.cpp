@@ -6,7 +6,6 @@
 #include <QSocketNotifier>
 
 #include <algorithm>
-
 #include <cerrno>
 #include <cstring>
 #include <vector>
@@ -61,7 +60,8 @@ private:
 struct ConnectsOfTheTurn
 {
     std::vector<TcpSocketComponent *> waiting;
-    std::vector<TcpSocketComponent *> *settling = nullptr; // the ones being looked at now
+    // The ones being looked at now: more than one list while a receiver runs a nested event loop.
+    std::vector<std::vector<TcpSocketComponent *> *> settling;
     QObject *context = nullptr; // of this thread and never deleted: a call posted to it always runs
 };
 thread_local ConnectsOfTheTurn t_connects;
@@ -79,12 +79,12 @@ void TcpSocketComponent::SettleAfterThisTurn()
             [] {
                 ConnectsOfTheTurn &now = t_connects;
                 std::vector<TcpSocketComponent *> settling = std::exchange(now.waiting, {});
-                now.settling = &settling;
+                now.settling.push_back(&settling);
                 for (TcpSocketComponent *component : settling) {
                     if (component)
                         component->SettleConnecting();
                 }
-                now.settling = nullptr;
+                now.settling.pop_back();
             },
             Qt::QueuedConnection);
     }
@@ -115,8 +115,8 @@ TcpSocketComponent::~TcpSocketComponent()
     Close();
     ConnectsOfTheTurn &turn = t_connects;
     std::erase(turn.waiting, this);
-    if (turn.settling)
-        std::replace(turn.settling->begin(), turn.settling->end(), this, static_cast<TcpSocketComponent *>(nullptr));
+    for (std::vector<TcpSocketComponent *> *settling : turn.settling)
+        std::replace(settling->begin(), settling->end(), this, static_cast<TcpSocketComponent *>(nullptr));
 }
 
 SocketFactory TcpSocketComponent::Factory()

@@ -62,9 +62,8 @@ RegistrarTable::Route RegistrarTable::RouteFor(const QString &name, bool proxyMo
         // A list asks one extension name after name: its row is kept.
         const QStringView asked = QStringView(name).sliced(name.lastIndexOf(QLatin1Char('.')) + 1);
         if (m_lastExtension.isEmpty() || asked != m_lastExtension) {
-            const QString extension = asked.toString().toLower();
-            m_lastExtensionRow = FirstRowOf(extension);
-            m_lastExtension = extension;
+            m_lastExtension = ExtensionOf(name);
+            m_lastExtensionRow = FirstRowOf(m_lastExtension);
         }
         row = m_lastExtensionRow;
         if (row < 0)
