@@ -329,15 +329,15 @@ void CheckCommand::PrintName(const QString &name, CheckOutcome outcome, const QS
     case ResultExport::Format::Json:
         Write(m_streams.out, (m_printedRows > 0 ? ",\n" : "") + ResultExport::JsonObject(row()));
         break;
-    case ResultExport::Format::Tsv:
-        if (m_streams.outIsTerminal) {
-            QByteArray line;
-            ResultExport::AppendTsvLine(line, {CheckOutcomeName(outcome), name, reason});
+    case ResultExport::Format::Tsv: {
+        // Into what waits for the end of the turn; a terminal gets the line at once.
+        QByteArray line;
+        ResultExport::AppendTsvLine(m_streams.outIsTerminal ? line : WaitingOut(),
+                                    {CheckOutcomeName(outcome), name, reason});
+        if (m_streams.outIsTerminal)
             Write(m_streams.out, line);
-        } else {
-            ResultExport::AppendTsvLine(WaitingOut(), {CheckOutcomeName(outcome), name, reason});
-        }
         break;
+    }
     }
     ++m_printedRows;
     if (m_streams.outIsTerminal && !m_progressText.isEmpty() && !m_progressShown) {
